@@ -1,0 +1,47 @@
+#pragma once
+// Splits a prefix-form command text into tokens. A bracketed group comes back as
+// one token without its outer brackets; the evaluators recurse on that text.
+
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace tala::interp {
+
+class CommandTokenizer {
+public:
+    void addSeparator(char c);
+    void addDropped(char c);
+    void addQuote(char c);
+    void addBracketPair(char open, char close);
+
+    // Stores the text and counts its tokens.
+    void setText(std::string_view text);
+    const std::string& text() const { return text_; }
+
+    // Number of tokens of the current text; at least 1.
+    int count() const { return count_; }
+    // Text of token n; empty at or beyond count().
+    std::string token(int n) const;
+
+    // The configuration of both evaluators: separators blank and comma, tab dropped,
+    // "(" ")" brackets, the double quote.
+    static CommandTokenizer forScripts();
+    // The shell's "!" commands: blank-separated, nothing else.
+    static CommandTokenizer forShellCommands();
+
+private:
+    std::string text_;
+    std::string separators_;
+    std::string dropped_;
+    std::string quotes_;
+    std::vector<std::pair<char, char>> brackets_;
+    int count_ = 1;
+};
+
+// The normalisation applied to script files and shell lines before evaluation:
+// trims, folds blank runs, drops blanks after "(", puts a blank before each "(".
+std::string normalizeCommandText(std::string_view text);
+
+}  // namespace tala::interp
