@@ -1,0 +1,20 @@
+#pragma once
+// The evaluator of the typed quantum language: one recursive procedure over
+// prefix command texts, run against a variable table.
+
+#include <string_view>
+
+#include "interp/Variable.h"
+#include "interp/VariableTable.h"
+
+namespace qlang {
+
+// Evaluates one command text. `scope` is the caller's scope; `result` receives the
+// value and is left untouched by words that produce none. `global`: new variables go
+// to the table's global list and variable words look names up there. `fresh`: new
+// variables go to this evaluation's own local scope instead of the caller's scope.
+void evaluate(tala::interp::VariableTable& table, std::string_view text,
+              tala::interp::VariableList& scope, tala::interp::Variable& result, bool global,
+              bool fresh);
+
+}  // namespace qlang
