@@ -1,0 +1,161 @@
+#include "interp/CommandTokenizer.h"
+
+namespace tala::interp {
+
+namespace {
+
+bool contains(const std::string& set, char c) {
+    return set.find(c) != std::string::npos;
+}
+
+}  // namespace
+
+void CommandTokenizer::addSeparator(char c) { separators_.push_back(c); }
+void CommandTokenizer::addDropped(char c) { dropped_.push_back(c); }
+void CommandTokenizer::addQuote(char c) { quotes_.push_back(c); }
+void CommandTokenizer::addBracketPair(char open, char close) { brackets_.emplace_back(open, close); }
+
+// Returns the pair whose opening character is c, or nullptr.
+static const std::pair<char, char>* openingPair(const std::vector<std::pair<char, char>>& pairs, char c) {
+    for (const auto& pair : pairs)
+        if (pair.first == c) return &pair;
+    return nullptr;
+}
+
+static bool isBracketCharacter(const std::vector<std::pair<char, char>>& pairs, char c) {
+    for (const auto& pair : pairs)
+        if (pair.first == c || pair.second == c) return true;
+    return false;
+}
+
+// Where the group opened at `open` ends: its inner text runs to `innerEnd` (the
+// matching closing character, or the end of an unclosed group) and the scan goes on
+// at `next`.
+struct GroupEnd {
+    size_t innerEnd;
+    size_t next;
+};
+
+static GroupEnd findGroupEnd(std::string_view text, size_t open, std::pair<char, char> pair) {
+    int depth = 0;
+    for (size_t i = open + 1; i < text.size(); ++i) {
+        if (text[i] == pair.first) {
+            ++depth;
+        } else if (text[i] == pair.second) {
+            if (depth == 0) return {i, i + 1};
+            --depth;
+        }
+    }
+    return {text.size(), text.size()};
+}
+
+// Index just past the quote character that closes the section opened at `open`.
+static size_t skipQuoted(std::string_view text, size_t open, const std::string& quotes) {
+    for (size_t i = open + 1; i < text.size(); ++i)
+        if (contains(quotes, text[i])) return i + 1;
+    return text.size();
+}
+
+void CommandTokenizer::setText(std::string_view text) {
+    text_.assign(text);
+    count_ = 1;
+    size_t i = 0;
+    while (i < text_.size()) {
+        char c = text_[i];
+        if (contains(separators_, c)) {
+            ++count_;
+            ++i;
+        } else if (contains(quotes_, c)) {
+            i = skipQuoted(text_, i, quotes_);
+        } else if (const auto* pair = openingPair(brackets_, c)) {
+            i = findGroupEnd(text_, i, *pair).next;
+        } else {
+            ++i;
+        }
+    }
+}
+
+std::string CommandTokenizer::token(int n) const {
+    std::string result;
+    if (n < 0 || n >= count_) return result;
+    const std::string_view text = text_;
+    int index = 0;
+    size_t i = 0;
+    while (i < text.size()) {
+        char c = text[i];
+        if (contains(separators_, c)) {
+            if (++index > n) break;
+            ++i;
+            continue;
+        }
+        if (index < n) {
+            if (contains(quotes_, c))
+                i = skipQuoted(text, i, quotes_);
+            else if (const auto* pair = openingPair(brackets_, c))
+                i = findGroupEnd(text, i, *pair).next;
+            else
+                ++i;
+            continue;
+        }
+        if (contains(quotes_, c)) {
+            // While extracting, a quoted section also ends at any bracket character.
+            ++i;
+            while (i < text.size() && !contains(quotes_, text[i]) && !isBracketCharacter(brackets_, text[i]))
+                result.push_back(text[i++]);
+            if (i < text.size()) ++i;
+        } else if (const auto* pair = openingPair(brackets_, c)) {
+            const GroupEnd end = findGroupEnd(text, i, *pair);
+            result.append(text.substr(i + 1, end.innerEnd - (i + 1)));
+            i = end.next;
+        } else {
+            if (!contains(dropped_, c)) result.push_back(c);
+            ++i;
+        }
+    }
+    return result;
+}
+
+CommandTokenizer CommandTokenizer::forScripts() {
+    CommandTokenizer tokenizer;
+    tokenizer.addSeparator(' ');
+    tokenizer.addSeparator(',');
+    tokenizer.addDropped('\t');
+    tokenizer.addBracketPair('(', ')');
+    tokenizer.addQuote('"');
+    return tokenizer;
+}
+
+CommandTokenizer CommandTokenizer::forShellCommands() {
+    CommandTokenizer tokenizer;
+    tokenizer.addSeparator(' ');
+    return tokenizer;
+}
+
+std::string normalizeCommandText(std::string_view text) {
+    size_t end = text.size();
+    while (end > 0 && text[end - 1] == ' ') --end;
+    text = text.substr(0, end);
+
+    std::string out;
+    out.reserve(text.size() + 8);
+    // Whether a blank was read since the last character that is neither blank nor tab.
+    bool blankSeen = false;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        const bool hasPrevious = i > 0;
+        const char previous = hasPrevious ? text[i - 1] : '\0';
+        if (c == ' ') {
+            blankSeen = true;
+            if (out.empty()) continue;                      // leading blank
+            if (previous == ' ' || previous == '(') continue;  // run of blanks, or blank after "("
+            out.push_back(' ');
+            continue;
+        }
+        if (c == '(' && hasPrevious && !blankSeen) out.push_back(' ');
+        if (c != '\t') blankSeen = false;
+        out.push_back(c);
+    }
+    return out;
+}
+
+}  // namespace tala::interp
