@@ -1,0 +1,65 @@
+#pragma once
+// The executor of the object-level script language: one command text at a time, in
+// prefix form, with Object values. Words it does not know go to command libraries.
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "interp/CommandLibrary.h"
+#include "interp/ModuleLoader.h"
+#include "interp/Object.h"
+
+namespace tala::interp {
+
+// Deeper nesting of commands (brackets, files running files) fails with this text
+// rather than running out of stack.
+inline constexpr int kMaxCommandDepth = 2000;
+inline constexpr const char* kNestingTooDeep = "Command nesting too deep.";
+
+class Interpreter {
+public:
+    Interpreter() = default;
+    Interpreter(const Interpreter&) = delete;
+    Interpreter& operator=(const Interpreter&) = delete;
+    // Destroys the module libraries, then the global variables, then unloads the
+    // module files (their code may still be needed by values they made).
+    virtual ~Interpreter();
+
+    // Evaluates one command text. `scope` is the caller's scope; `result` receives the
+    // value. `global`: new variables go to the globals and names are looked up there.
+    // `fresh`: new variables go to this command's own local copy, not the caller's scope.
+    // Diagnostics are printed to standard output; failures are raised, not caught.
+    virtual void execute(std::string_view text, ObjectList& scope, Object& result,
+                         const LibraryList& libraries, bool global, bool fresh);
+
+    ObjectList& globals() { return globals_; }
+    const ObjectList& globals() const { return globals_; }
+
+    const std::vector<std::string>& searchPath() const { return searchPath_; }
+    void addSearchDirectory(std::string directory) { searchPath_.push_back(std::move(directory)); }
+
+    // Loads a module by name (the load_module word), printing any problem.
+    void loadModule(const std::string& name);
+    // Names of the loaded modules, in load order.
+    std::vector<std::string> moduleNames() const;
+
+    // The libraries to consult, in order: the caller's, then the modules'; null entries
+    // and those of an unsupported interface level left out.
+    LibraryList consultedLibraries(const LibraryList& callerLibraries) const;
+
+private:
+    struct ModuleRecord {
+        std::unique_ptr<CommandLibrary> library;
+        std::string name;
+    };
+
+    ObjectList globals_;
+    std::vector<ModuleRecord> modules_;
+    std::vector<std::string> searchPath_;
+    std::vector<ModuleHandle> moduleHandles_;
+    int depth_ = 0;  // commands currently being evaluated, for the nesting limit
+};
+
+}  // namespace tala::interp
