@@ -1,0 +1,160 @@
+#include "interp/Variable.h"
+
+#include <algorithm>
+#include <ostream>
+
+#include "linalg/Failure.h"
+
+namespace tala::interp {
+
+namespace {
+
+// The typed access behind every getter: the type name must match exactly and the
+// stored alternative must agree with it.
+template <typename T>
+T& typedValue(const Variable& variable, const char* typeName, const char* message) {
+    if (!variable.value || variable.typeName != typeName) throw Failure(message);
+    T* stored = std::get_if<T>(variable.value.get());
+    if (!stored) throw Failure(message);
+    return *stored;
+}
+
+template <typename T>
+void store(Variable& variable, const char* typeName, T value) {
+    // A new cell every time: an alias of the old value must keep seeing the old value.
+    variable.value = std::make_shared<Value>(std::move(value));
+    variable.name = kTempName;
+    variable.typeName = typeName;
+}
+
+template <typename List>
+void printList(std::ostream& out, const List& list) {
+    for (const auto& item : list) out << item << ", ";
+}
+
+}  // namespace
+
+Variable::Variable(std::string name_, std::string typeName_, std::shared_ptr<Value> value_)
+    : name(std::move(name_)), typeName(std::move(typeName_)), value(std::move(value_)) {}
+
+Variable::Variable(const Variable& other, bool borrowed_)
+    : name(other.name), typeName(other.typeName), value(other.value), borrowed(borrowed_) {}
+
+void Variable::release() { value.reset(); }
+
+void Variable::setString(std::string text) { store(*this, "string", std::move(text)); }
+void Variable::setInteger(std::int32_t number) { store(*this, "integer", number); }
+void Variable::setDouble(double number) { store(*this, "double", number); }
+void Variable::setComplex(double re, double im) { store(*this, "complex", linalg::Complex{re, im}); }
+void Variable::setComplex(linalg::Complex z) { store(*this, "complex", z); }
+void Variable::setVector(DoubleList list) { store(*this, "vector", std::move(list)); }
+void Variable::setSystem(SystemDims dims) { store(*this, "system", std::move(dims)); }
+void Variable::setMatrix(linalg::Matrix matrix) { store(*this, "matrix", std::move(matrix)); }
+
+linalg::Matrix& Variable::setMatrix(int rows, int cols) {
+    // Build first: a refused size leaves the variable as it was.
+    linalg::Matrix matrix(rows, cols);
+    setMatrix(std::move(matrix));
+    return std::get<linalg::Matrix>(*value);
+}
+
+std::string& Variable::getString() const {
+    return typedValue<std::string>(*this, "string", "getString error - type is NULL or not string");
+}
+std::int32_t& Variable::getInteger() const {
+    return typedValue<std::int32_t>(*this, "integer", "getInteger error - type is NULL or not int");
+}
+double& Variable::getDouble() const {
+    return typedValue<double>(*this, "double", "getInteger error - type is NULL or not double");
+}
+linalg::Complex& Variable::getComplex() const {
+    return typedValue<linalg::Complex>(*this, "complex", "getComplex error - type is NULL or not complex");
+}
+linalg::Matrix& Variable::getMatrix() const {
+    return typedValue<linalg::Matrix>(*this, "matrix", "getMatrix error - type is NULL or not matrix");
+}
+SystemDims& Variable::getSystem() const {
+    return typedValue<SystemDims>(*this, "system", "getInteger error - type is NULL or not System");
+}
+DoubleList& Variable::getVector() const {
+    return typedValue<DoubleList>(*this, "vector", "getVector error - type is NULL or not vector");
+}
+
+void Variable::print(std::ostream& out, bool header, int matrixMode) const {
+    if (!value) {
+        out << "NULL";
+        return;
+    }
+    if (header) out << typeName << " " << name << " = ";
+    const Value& v = *value;
+    if (typeName == "string" && std::holds_alternative<std::string>(v)) {
+        out << std::get<std::string>(v);
+    } else if (typeName == "integer" && std::holds_alternative<std::int32_t>(v)) {
+        out << std::get<std::int32_t>(v);
+    } else if (typeName == "double" && std::holds_alternative<double>(v)) {
+        out << std::get<double>(v);
+    } else if (typeName == "complex" && std::holds_alternative<linalg::Complex>(v)) {
+        const auto& z = std::get<linalg::Complex>(v);
+        out << z.re << " + " << z.im << "i";
+    } else if (typeName == "system" && std::holds_alternative<SystemDims>(v)) {
+        printList(out, std::get<SystemDims>(v));
+    } else if (typeName == "vector" && std::holds_alternative<DoubleList>(v)) {
+        printList(out, std::get<DoubleList>(v));
+    } else if (typeName == "matrix" && std::holds_alternative<linalg::Matrix>(v)) {
+        out << "\n";
+        std::get<linalg::Matrix>(v).print(out, matrixMode == 1);
+    }
+}
+
+void set(Variable& target, const Variable& value) {
+    if (!value.value || !target.value || target.typeName != value.typeName) return;
+    // Writing a value onto its own storage changes nothing.
+    if (target.value == value.value) return;
+    static const char* const kKnown[] = {"string", "integer", "double", "complex", "matrix", "system", "vector"};
+    const bool known = std::any_of(std::begin(kKnown), std::end(kKnown),
+                                   [&](const char* name) { return target.typeName == name; });
+    if (!known) throw Failure("Object::set unkown type");
+    // Same type name but differently stored values cannot come from the setters;
+    // treat them like a type mismatch rather than replace the target's kind.
+    if (target.value->index() != value.value->index()) return;
+    std::visit(
+        [&](auto& stored) {
+            using T = std::decay_t<decltype(stored)>;
+            stored = std::get<T>(*value.value);
+        },
+        *target.value);
+}
+
+void append(VariableList& list, const Variable& variable) { list.emplace_back(variable, false); }
+
+void lookup(const VariableList& list, const std::string& name, Variable& result) {
+    for (const Variable& entry : list) {
+        if (entry.name != name) continue;
+        result.name = entry.name;
+        result.typeName = entry.typeName;
+        result.value = entry.value;
+    }
+}
+
+void assign(VariableList& list, const std::string& name, const Variable& value) {
+    for (Variable& entry : list)
+        if (entry.name == name) set(entry, value);
+}
+
+void remove(VariableList& list, const std::string& name) {
+    auto it = std::find_if(list.begin(), list.end(), [&](const Variable& entry) { return entry.name == name; });
+    if (it == list.end()) return;
+    if (it->borrowed) throw Failure("Cannot delete variable");
+    list.erase(it);
+}
+
+void clear(VariableList& list) { list.clear(); }
+
+VariableList borrowedCopy(const VariableList& list) {
+    VariableList copy;
+    copy.reserve(list.size());
+    for (const Variable& entry : list) copy.emplace_back(entry, true);
+    return copy;
+}
+
+}  // namespace tala::interp

@@ -1,0 +1,20 @@
+#include "interp/VariableTable.h"
+
+#include <iostream>
+
+namespace tala::interp {
+
+VariableTable::~VariableTable() {
+    // Handlers go first: one may still look at the variables while it is destroyed.
+    handlers.clear();
+    interp::clear(variables);
+}
+
+void VariableTable::printState() const {
+    std::cout << "State List:\n";
+    for (const Variable& variable : variables) std::cout << "<" << variable.typeName << ", " << variable.name << ">\n";
+}
+
+void VariableTable::clear() { interp::clear(variables); }
+
+}  // namespace tala::interp
