@@ -1,0 +1,92 @@
+#pragma once
+// Helpers shared by the linear-algebra tests: random matrices, a reference
+// product written straight from the formula, comparisons and output capture.
+
+#include <gtest/gtest.h>
+
+#include <iostream>
+#include <random>
+#include <sstream>
+#include <string>
+
+#include "linalg/Matrix.h"
+
+namespace linalg::testing {
+
+inline Matrix randomMatrix(int rows, int cols, std::mt19937& generator) {
+    std::uniform_real_distribution<double> value(-1.0, 1.0);
+    Matrix m(rows, cols);
+    for (int c = 0; c < cols; ++c)
+        for (int r = 0; r < rows; ++r) m(r, c) = {value(generator), value(generator)};
+    return m;
+}
+
+inline Matrix identity(int n) {
+    Matrix m(n, n);
+    m.setIdentity();
+    return m;
+}
+
+// result(i, k) = sum over j of a(i, j) * b(j, k), entry by entry through operator().
+inline Matrix referenceProduct(const Matrix& a, const Matrix& b) {
+    Matrix result(a.rows(), b.cols());
+    for (int i = 0; i < a.rows(); ++i)
+        for (int k = 0; k < b.cols(); ++k) {
+            Complex sum;
+            for (int j = 0; j < a.cols(); ++j) sum = sum + a(i, j) * b(j, k);
+            result(i, k) = sum;
+        }
+    return result;
+}
+
+inline Matrix product(const Matrix& a, const Matrix& b) {
+    Matrix result;
+    EXPECT_TRUE(multiply(a, result, b));
+    return result;
+}
+
+inline Matrix adjoint(const Matrix& m) {
+    Matrix result;
+    result.setAdjointOf(m);
+    return result;
+}
+
+inline void expectSame(const Matrix& expected, const Matrix& actual) {
+    ASSERT_EQ(expected.rows(), actual.rows());
+    ASSERT_EQ(expected.cols(), actual.cols());
+    for (int c = 0; c < expected.cols(); ++c)
+        for (int r = 0; r < expected.rows(); ++r) {
+            EXPECT_EQ(expected(r, c).re, actual(r, c).re) << "at " << r << ", " << c;
+            EXPECT_EQ(expected(r, c).im, actual(r, c).im) << "at " << r << ", " << c;
+        }
+}
+
+inline void expectNear(const Matrix& expected, const Matrix& actual, double tolerance) {
+    ASSERT_EQ(expected.rows(), actual.rows());
+    ASSERT_EQ(expected.cols(), actual.cols());
+    for (int c = 0; c < expected.cols(); ++c)
+        for (int r = 0; r < expected.rows(); ++r) {
+            EXPECT_NEAR(expected(r, c).re, actual(r, c).re, tolerance) << "at " << r << ", " << c;
+            EXPECT_NEAR(expected(r, c).im, actual(r, c).im, tolerance) << "at " << r << ", " << c;
+        }
+}
+
+// Collects what std::cout receives while it lives.
+class CoutCapture {
+public:
+    CoutCapture() : saved_(std::cout.rdbuf(buffer_.rdbuf())) {}
+    ~CoutCapture() { std::cout.rdbuf(saved_); }
+    std::string text() const { return buffer_.str(); }
+
+private:
+    std::ostringstream buffer_;
+    std::streambuf* saved_;
+};
+
+inline std::string pointerText(const void* p) {
+    std::ostringstream out;
+    out << p;
+    return out.str();
+}
+
+}  // namespace linalg::testing
