@@ -1,7 +1,177 @@
-// Placeholder until the input/output words land.
-#include "qlang/Words.h"
+// Words that print values, write them to text files, read a number from the user
+// and run a script file: print, print_one_line, print_new_line, new_file,
+// print_file, user.input, file.
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <span>
+#include <string>
+#include <system_error>
+
+#include "interp/CommandTokenizer.h"
+#include "interp/ConsoleKeys.h"
+#include "interp/Variable.h"
+#include "qlang/Evaluate.h"
+#include "qlang/NumberText.h"
+#include "qlang/WordCall.h"
 #include "qlang/WordTable.h"
+#include "qlang/Words.h"
 
 namespace qlang {
-void addIoWords(WordTable&) {}
+namespace {
+
+using tala::interp::Variable;
+
+// The console prints cut matrices to their first 10 rows and columns; files get every entry.
+constexpr int kConsoleMatrixMode = 0;
+constexpr int kFileMatrixMode = 1;
+
+// Only this many characters of a typed line are kept.
+constexpr std::size_t kInputLineLimit = 99;
+
+// Scripts may run scripts; a file that runs itself would otherwise recurse until
+// the stack gives out.
+constexpr int kScriptNestingLimit = 64;
+thread_local int scriptDepth = 0;
+
+void reportUnopenable(const std::string& name) { std::cout << "Cannot open file '" << name << "'\n"; }
+
+std::string fileNameArgument(const WordCall& call) {
+    Variable name;
+    call.evaluateArg(1, name);
+    return name.getString();
+}
+
+void word_print(WordCall& call) {
+    Variable x;
+    call.evaluateArg(1, x);
+    x.print(std::cout, true, kConsoleMatrixMode);
+    std::cout << "\n";
+}
+
+void word_print_one_line(WordCall& call) {
+    Variable x;
+    call.evaluateArg(1, x);
+    x.print(std::cout, false, kConsoleMatrixMode);
+}
+
+void word_print_new_line(WordCall&) { std::cout << "\n"; }
+
+void word_new_file(WordCall& call) {
+    const std::string name = fileNameArgument(call);
+    std::ofstream file(name, std::ios::out | std::ios::trunc);
+    if (!file) reportUnopenable(name);
+}
+
+// One line per call: every value bare and followed by ",", then the line end. A
+// failure in a value leaves the values before it in the file, without the line end.
+void word_print_file(WordCall& call) {
+    const std::string name = fileNameArgument(call);
+    std::ofstream file(name, std::ios::out | std::ios::app);
+    if (!file) {
+        reportUnopenable(name);
+        return;
+    }
+    for (int n = 2; n < call.count(); ++n) {
+        Variable x;
+        call.evaluateArg(n, x);
+        x.print(file, false, kFileMatrixMode);
+        file << ",";
+    }
+    file << "\n";
+}
+
+// Reads keys up to the end of the line (or of input), keeping the first 99
+// characters. A terminal does not echo in key mode, so typed keys are echoed here,
+// and backspace takes back the last one; piped input is not echoed.
+std::string readInputLine() {
+    const bool terminal = isatty(STDIN_FILENO) == 1;
+    std::string line;
+    for (int key = tala::interp::readKey(); key >= 0 && key != '\n'; key = tala::interp::readKey()) {
+        if (key == '\r') continue;
+        if (terminal && (key == 0x7f || key == '\b')) {
+            if (!line.empty()) {
+                line.pop_back();
+                std::cout << "\b \b" << std::flush;
+            }
+            continue;
+        }
+        if (line.size() < kInputLineLimit) line.push_back(static_cast<char>(key));
+        if (terminal) std::cout << static_cast<char>(key) << std::flush;
+    }
+    return line;
+}
+
+void word_user_input(WordCall& call) {
+    Variable type;
+    call.evaluateArg(1, type);
+    if (type.getString() == "integer") {
+        std::cout << "Please enter an integer: ";
+        call.result.setInteger(textToInteger(readInputLine()));
+    } else {
+        std::cout << "user.input: ";
+        readInputLine();
+    }
+    std::cout << "\n";
+}
+
+// Scripts are read from regular files only: a directory or a device is reported
+// like a missing file rather than read without end.
+bool readScript(const std::string& path, std::string& text) {
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error)) return false;
+    std::ifstream file(path, std::ios::in | std::ios::binary);
+    if (!file) return false;
+    text.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    return true;
+}
+
+class ScriptDepthGuard {
+public:
+    ScriptDepthGuard() { ++scriptDepth; }
+    ~ScriptDepthGuard() { --scriptDepth; }
+    ScriptDepthGuard(const ScriptDepthGuard&) = delete;
+    ScriptDepthGuard& operator=(const ScriptDepthGuard&) = delete;
+};
+
+// The whole file is one command: line ends become blanks. The path is taken
+// literally, and the script runs in this word's local scope with fresh off, so its
+// declarations vanish with this word unless made global.
+void word_file(WordCall& call) {
+    const std::string path = call.arg(1);
+    std::string text;
+    if (!readScript(path, text)) {
+        reportUnopenable(path);
+        return;
+    }
+    if (scriptDepth >= kScriptNestingLimit) {
+        call.report("'; script files nested too deeply\n");
+        return;
+    }
+    for (char& c : text) {
+        if (c == '\n' || c == '\r') c = ' ';
+    }
+    if (text.empty()) return;
+    const ScriptDepthGuard depth;
+    evaluate(call.table, tala::interp::normalizeCommandText(text), call.local, call.result, call.global, false);
+}
+
+constexpr WordEntry kIoWords[] = {
+    {"print", word_print},
+    {"print_one_line", word_print_one_line},
+    {"print_new_line", word_print_new_line},
+    {"new_file", word_new_file},
+    {"print_file", word_print_file},
+    {"user.input", word_user_input},
+    {"file", word_file},
+};
+
+}  // namespace
+
+void addIoWords(WordTable& table) { table.add(kIoWords); }
+
 }  // namespace qlang
