@@ -1,1 +1,10 @@
-int main() { return 0; }
+// The interactive shell of the typed language on a fresh, empty variable table.
+
+#include "interp/VariableTable.h"
+#include "qlang/RunShell.h"
+
+int main() {
+    tala::interp::VariableTable table;
+    qlang::runShell(table);
+    return 0;
+}

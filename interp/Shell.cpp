@@ -1,0 +1,73 @@
+#include "interp/Shell.h"
+
+#include <exception>
+#include <iostream>
+
+#include "interp/CommandTokenizer.h"
+
+namespace tala::interp {
+
+namespace {
+
+// Reads one line of at most kShellLineLimit characters and skips the rest of a
+// longer one. False only when the input has ended before any character.
+bool readLine(std::istream& in, std::string& line) {
+    line.clear();
+    std::streambuf* buffer = in.rdbuf();
+    using Traits = std::char_traits<char>;
+    int c = buffer->sbumpc();
+    if (c == Traits::eof()) return false;
+    while (c != Traits::eof() && c != '\n') {
+        if (line.size() < kShellLineLimit) line.push_back(static_cast<char>(c));
+        c = buffer->sbumpc();
+    }
+    // Lines written on other systems end in "\r\n".
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    return true;
+}
+
+void evaluateLine(VariableTable& table, const ShellEvaluator& evaluator, std::string line, Variable& result) {
+    if (!line.empty()) line = normalizeCommandText(line);
+    try {
+        evaluator(table, line, result);
+    } catch (const std::exception& failure) {
+        // Whatever a command raises, the session survives it.
+        std::cout << "Error: " << failure.what() << "\n";
+    }
+    result.print(std::cout, true, 0);
+}
+
+// A "!" line; answers false when it ends the session.
+bool runShellCommand(VariableTable& table, const std::string& line) {
+    CommandTokenizer tokens = CommandTokenizer::forShellCommands();
+    tokens.setText(line);
+    const std::string command = tokens.token(0);
+    if (command == "!exit") return false;
+    if (command == "!state") table.printState();
+    if (command == "!clear") table.clear();
+    return true;
+}
+
+}  // namespace
+
+void shell(VariableTable& table, const ShellEvaluator& evaluator) {
+    std::cout << "Morrow Scripter (Morrow) v." << "0.80.1.13" << "\n" << "\n";
+    Variable result;
+    std::string line;
+    for (;;) {
+        std::cout << "Morrow > " << std::flush;
+        // The previous line's value lives until the next prompt.
+        result.release();
+        if (!readLine(std::cin, line)) break;
+        if (line == "exit") break;
+        if (line.empty() || line[0] != '!') {
+            evaluateLine(table, evaluator, line, result);
+        } else if (!runShellCommand(table, line)) {
+            break;
+        }
+        std::cout << "\n\n";
+    }
+    std::cout.flush();
+}
+
+}  // namespace tala::interp
