@@ -5,20 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev
-          libglfw3-dev libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri
-          xvfb xdotool x11-apps imagemagick)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  sudo=""
-  [ "$(id -u)" -ne 0 ] && sudo="sudo"
-  echo "Installing: ${missing[*]}"
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+bash tools/install-deps.sh
 
 jobs=$(nproc)
 run_build() {  # run_build DIR CMAKE-OPTIONS...

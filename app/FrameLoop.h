@@ -1,0 +1,18 @@
+#pragma once
+// The frame loop's work once the window's events are drained: keys, then one frame.
+
+namespace flock {
+
+class Canvas;
+struct AppState;
+
+// Camera distance, agents, background particles and the frame-rate timer.
+void startApp(AppState& app);
+// One pass of the main loop: P, the frame, Escape or R, then Z and X.
+// Answers false when the loop should end (Escape).
+bool runLoopPass(AppState& app, Canvas& canvas);
+// Measures the frame rate, draws the particles, steers and draws the agents unless
+// paused, centres the camera on them and presents the frame.
+void renderFrame(AppState& app, Canvas& canvas);
+
+}  // namespace flock

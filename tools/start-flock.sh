@@ -1,0 +1,63 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds the flock program and opens its window (the
+# program runs in data/). Without a display it runs the program under a private X
+# server for a few seconds and saves a screenshot instead.
+# Usage: bash tools/start-flock.sh
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+build=${FLOCK_BUILD_DIR:-build}
+
+bash tools/install-deps.sh
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release > /dev/null
+cmake --build "$build" -j "$(nproc)" --target flock
+flock="$root/$build/bin/flock"
+
+if [ -n "${DISPLAY:-}" ]; then
+  cd data
+  exec "$flock"
+fi
+
+shot="$root/$build/flock-screenshot.png"
+work=$(mktemp -d)
+xvfb_pid=""
+flock_pid=""
+cleanup() {
+  if [ -n "$flock_pid" ]; then kill "$flock_pid" 2>/dev/null || true; fi
+  if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; fi
+  wait 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+echo "No display: running flock under Xvfb for a few seconds."
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>/dev/null </dev/null &
+xvfb_pid=$!
+for _ in $(seq 200); do
+  [ -s "$work/display" ] && break
+  sleep 0.1
+done
+if [ ! -s "$work/display" ]; then
+  echo "Xvfb did not start." >&2
+  exit 1
+fi
+export DISPLAY=":$(head -n 1 "$work/display")"
+
+(cd data && exec "$flock") </dev/null &
+flock_pid=$!
+if ! timeout 30 xdotool search --sync --name '^Open GL$' >/dev/null; then
+  echo "The flock window did not open." >&2
+  exit 1
+fi
+# Start the flock (P), let it fly, take the picture, then quit with Escape.
+sleep 1
+timeout 10 xdotool keydown p && sleep 0.1 && timeout 10 xdotool keyup p
+sleep 3
+timeout 20 xwd -root -silent > "$work/shot.xwd"
+timeout 20 convert "$work/shot.xwd" -crop 800x600+0+0 +repage "$shot"
+timeout 10 xdotool keydown Escape && sleep 0.1 && timeout 10 xdotool keyup Escape
+for _ in $(seq 100); do
+  kill -0 "$flock_pid" 2>/dev/null || break
+  sleep 0.1
+done
+echo "Screenshot of the flock window saved to $shot"
