@@ -1,8 +1,258 @@
-// Placeholder until the matrix words land.
-#include "qlang/Words.h"
+// Words that declare spaces, systems and matrices, build matrix values and read
+// or replace single entries.
+
+#include <cmath>
+#include <cstdint>
+#include <iostream>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "linalg/Failure.h"
+#include "linalg/Matrix.h"
+#include "qlang/UnitaryFromAngles.h"
 #include "qlang/WordTable.h"
+#include "qlang/Words.h"
 
 namespace qlang {
-void addMatrixWords(WordTable&) {}
-void declareStructured(WordCall&, const std::string&, const std::string&) {}
+
+namespace {
+
+using linalg::Complex;
+using linalg::Matrix;
+using tala::interp::SystemDims;
+using tala::interp::Value;
+using tala::interp::Variable;
+using tala::interp::VariableList;
+
+void appendNew(VariableList& scope, std::string name, const char* typeName, Value value) {
+    const Variable variable(std::move(name), typeName, std::make_shared<Value>(std::move(value)));
+    tala::interp::append(scope, variable);
+}
+
+// The unit column (ket) or row (bra) of length n with its 1 at position k.
+Matrix unitVector(int n, int k, bool column) {
+    Matrix unit = column ? Matrix(n, 1) : Matrix(1, n);
+    unit.data()[k] = {1.0, 0.0};
+    return unit;
+}
+
+// A space of dimension n holds 2n vectors of n entries; beyond the largest
+// matrix that total would only exhaust memory.
+bool spaceTooLarge(std::int64_t n) { return 2 * n * n > linalg::kMaxEntries; }
+
+void declareSpace(WordCall& call, const std::string& name) {
+    Variable dimension;
+    call.evaluateArg(3, dimension);
+    const int n = dimension.getInteger();
+    if (n < 1) {
+        std::cout << "Syntax error - dim <= 0\n";
+        return;
+    }
+    if (spaceTooLarge(n)) {
+        std::cout << "Syntax error - dim too large\n";
+        return;
+    }
+    for (int k = 0; k < n; ++k) {
+        appendNew(call.target, name + ".ket." + std::to_string(k), "matrix", unitVector(n, k, true));
+        appendNew(call.target, name + ".bra." + std::to_string(k), "matrix", unitVector(n, k, false));
+    }
+    appendNew(call.target, name + ".size", "integer", std::int32_t{n});
+}
+
+void declareSystem(WordCall& call, const std::string& name) {
+    Variable countArg;
+    call.evaluateArg(3, countArg);
+    const int count = countArg.getInteger();
+    SystemDims dims;
+    // A count beyond the tokens fails at the first missing one (an empty name has
+    // no .size), so the loop never outruns the command.
+    for (int i = 0; i < count; ++i) {
+        Variable subsystem;
+        call.evaluateArg(4 + i, subsystem);
+        Variable size;
+        tala::interp::lookup(call.target, subsystem.getString() + ".size", size);
+        dims.push_back(size.getInteger());
+    }
+    appendNew(call.target, name, "system", std::move(dims));
+    appendNew(call.target, name + ".size", "integer", std::int32_t{count > 0 ? count : 0});
+}
+
+void declareMatrix(WordCall& call, const std::string& name) {
+    Variable rowsArg;
+    Variable colsArg;
+    call.evaluateArg(3, rowsArg);
+    call.evaluateArg(4, colsArg);
+    const int rows = rowsArg.getInteger();
+    const int cols = colsArg.getInteger();
+    if (rows < 1 || cols < 1) {
+        std::cout << "Syntax error create matrix\n";
+        return;
+    }
+    appendNew(call.target, name, "matrix", Matrix(rows, cols));
+}
+
+using Declaration = void (*)(WordCall&, const std::string&);
+
+struct DeclarationEntry {
+    std::string_view type;
+    Declaration declare;
+};
+
+constexpr DeclarationEntry kDeclarations[] = {
+    {"space", declareSpace},
+    {"system", declareSystem},
+    {"matrix", declareMatrix},
+};
+
+// Entry (j, k) = w^(jk) with w the ROWS-th root of unity, all scaled by 1/sqrt(ROWS).
+void fillFourier(Matrix& m) {
+    if (!m.hasStorage()) return;
+    const Complex root = linalg::fromAngle(6.283185307179586 / m.rows());
+    for (int k = 0; k < m.cols(); ++k)
+        for (int j = 0; j < m.rows(); ++j) m(j, k) = linalg::power(root, j * k);
+    m.scale({1.0 / std::sqrt(static_cast<double>(m.rows())), 0.0});
+}
+
+// The three array names of "u_random" are tokens 4, 5 and 6.
+void fillRandomUnitary(WordCall& call, Matrix& m, int rows, int cols) {
+    if (rows != cols) {
+        call.report("'; u_random needs as many columns as rows\n");
+        return;
+    }
+    Variable rotation;
+    Variable phase;
+    Variable offPhase;
+    call.evaluateArg(4, rotation);
+    call.evaluateArg(5, phase);
+    call.evaluateArg(6, offPhase);
+    const AngleNames names{rotation.getString(), phase.getString(), offPhase.getString()};
+    unitaryFromAngleVariables(call.target, names, m);
+}
+
+// A keyword at the first entry position decides the whole matrix.
+bool fillByKeyword(WordCall& call, const Variable& first, Matrix& m, int rows, int cols) {
+    if (first.typeName != "string") return false;
+    const std::string& word = first.getString();
+    if (word == "ident") {
+        m.setIdentity();
+    } else if (word == "zero") {
+        m.fill({0.0, 0.0});
+    } else if (word == "UFT" || word == "QFT") {
+        fillFourier(m);
+    } else if (word == "u_random") {
+        fillRandomUnitary(call, m, rows, cols);
+    } else {
+        return false;
+    }
+    return true;
+}
+
+void word_matrix(WordCall& call) {
+    Variable rowsArg;
+    Variable colsArg;
+    call.evaluateArg(1, rowsArg);
+    call.evaluateArg(2, colsArg);
+    const int rows = rowsArg.getInteger();
+    const int cols = colsArg.getInteger();
+    const bool sized = rows >= 1 && cols >= 1;
+    Matrix& m = call.result.setMatrix(sized ? rows : 0, sized ? cols : 0);
+
+    Variable first;
+    call.evaluateArg(3, first);
+    if (fillByKeyword(call, first, m, rows, cols)) return;
+
+    // Entries in row-major order. Evaluating an entry may fail outright; a bad
+    // entry value ends the list with a message and keeps what was read so far.
+    const std::int64_t count = sized ? std::int64_t{rows} * cols : 0;
+    for (std::int64_t n = 0; n < count; ++n) {
+        Variable entry;
+        if (n > 0) call.evaluateArg(static_cast<int>(3 + n), entry);
+        const Variable& value = n > 0 ? entry : first;
+        try {
+            m.setEntry(static_cast<int>(n / cols), static_cast<int>(n % cols), value.getComplex());
+        } catch (const tala::Failure& failure) {
+            std::cout << failure.what() << "\n";
+            return;
+        }
+    }
+}
+
+void word_vector(WordCall& call) {
+    std::cout << "create vector of size " << call.count() - 1 << "\n";
+}
+
+void word_rowSize(WordCall& call) {
+    Variable m;
+    call.evaluateArg(1, m);
+    call.result.setInteger(m.getMatrix().rows());
+}
+
+void word_colSize(WordCall& call) {
+    Variable m;
+    call.evaluateArg(1, m);
+    call.result.setInteger(m.getMatrix().cols());
+}
+
+void reportCaught(WordCall& call, const tala::Failure& failure) {
+    call.report(std::string("': ") + failure.what() + "\n");
+}
+
+void word_set_element(WordCall& call) {
+    Variable m;
+    Variable row;
+    Variable col;
+    Variable value;
+    call.evaluateArg(1, m);
+    call.evaluateArg(2, row);
+    call.evaluateArg(3, col);
+    call.evaluateArg(4, value);
+    try {
+        Matrix copy = m.getMatrix();
+        const Complex entry =
+            value.typeName == "double" ? Complex{value.getDouble(), 0.0} : value.getComplex();
+        copy.setEntry(row.getInteger(), col.getInteger(), entry);
+        call.result.setMatrix(std::move(copy));
+    } catch (const tala::Failure& failure) {
+        reportCaught(call, failure);
+    }
+}
+
+void word_get_element(WordCall& call) {
+    Variable m;
+    Variable row;
+    Variable col;
+    call.evaluateArg(1, m);
+    call.evaluateArg(2, row);
+    call.evaluateArg(3, col);
+    try {
+        const Matrix& matrix = m.getMatrix();
+        const int r = row.getInteger();
+        const int c = col.getInteger();
+        call.result.setComplex(matrix(r, c));
+    } catch (const tala::Failure& failure) {
+        reportCaught(call, failure);
+    }
+}
+
+constexpr WordEntry kMatrixWords[] = {
+    {"matrix", word_matrix},
+    {"vector", word_vector},
+    {"rowSize", word_rowSize},
+    {"colSize", word_colSize},
+    {"set_element", word_set_element},
+    {"get_element", word_get_element},
+};
+
+}  // namespace
+
+void declareStructured(WordCall& call, const std::string& type, const std::string& name) {
+    for (const DeclarationEntry& entry : kDeclarations)
+        if (entry.type == type) entry.declare(call, name);
+}
+
+void addMatrixWords(WordTable& table) { table.add(kMatrixWords); }
+
 }  // namespace qlang

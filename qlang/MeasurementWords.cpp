@@ -1,7 +1,169 @@
-// Placeholder until the measurement words land.
-#include "qlang/Words.h"
+// Measurement of states held as columns: the outcome distribution of one
+// subsystem, sampled measurements with collapse, and the measurement of one qubit.
+
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <iostream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "linalg/Failure.h"
+#include "linalg/Matrix.h"
+#include "qlang/StateIndexing.h"
 #include "qlang/WordTable.h"
+#include "qlang/Words.h"
 
 namespace qlang {
-void addMeasurementWords(WordTable&) {}
+
+namespace {
+
+using linalg::Complex;
+using linalg::Matrix;
+using tala::interp::SystemDims;
+using tala::interp::Variable;
+
+// PSI, SYSTEM and I of the subsystem words, read after every argument of the
+// word has been evaluated.
+struct SubsystemMeasurement {
+    const Matrix& state;
+    const SystemDims& dims;
+    int subsystem;
+};
+
+SubsystemMeasurement readSubsystemArgs(WordCall& call, const Variable& psi, const Variable& system,
+                                       const Variable& index) {
+    SubsystemMeasurement m{psi.getMatrix(), system.getSystem(), index.getInteger()};
+    if (m.subsystem < 0 || m.subsystem >= static_cast<int>(m.dims.size())) {
+        call.report("'; index out of bounds.\n");
+        throw tala::Failure("Syntax Error.");
+    }
+    return m;
+}
+
+void setInteger(WordCall& call, const Variable& name, std::int32_t value) {
+    Variable number;
+    number.setInteger(value);
+    tala::interp::assign(call.target, name.getString(), number);
+}
+
+int drawOrFail(const std::vector<double>& percents, double draw) {
+    const int outcome = pickOutcome(percents, draw);
+    if (outcome < 0) throw tala::Failure("Measurement error.\n");
+    return outcome;
+}
+
+void word_measure_distribution(WordCall& call) {
+    Variable psi, system, index, name;
+    call.evaluateArg(1, psi);
+    call.evaluateArg(2, system);
+    call.evaluateArg(3, index);
+    call.evaluateArg(4, name);
+    const SubsystemMeasurement m = readSubsystemArgs(call, psi, system, index);
+    std::vector<double> probabilities = outcomeProbabilities(m.state, m.dims, m.subsystem);
+    call.result.setVector(probabilities);
+    if (probabilities.empty()) return;
+    const std::string& base = name.getString();
+    for (std::size_t v = 0; v < probabilities.size(); ++v) {
+        Variable p;
+        p.setDouble(probabilities[v]);
+        tala::interp::assign(call.target, base + "." + std::to_string(v), p);
+    }
+}
+
+void word_measure(WordCall& call) {
+    Variable psi, system, index, name;
+    call.evaluateArg(1, psi);
+    call.evaluateArg(2, system);
+    call.evaluateArg(3, index);
+    call.evaluateArg(4, name);
+    const SubsystemMeasurement m = readSubsystemArgs(call, psi, system, index);
+    const std::vector<double> probabilities = outcomeProbabilities(m.state, m.dims, m.subsystem);
+    const std::vector<double> percents = cumulativePercents(probabilities);
+    const double draw = (std::rand() % 10000) / 10000.0 * 100.0;
+    const int outcome = drawOrFail(percents, draw);
+    setInteger(call, name, outcome);
+    const double norm = std::sqrt(probabilities[outcome]);
+    call.result.setMatrix(collapse(m.state, m.dims, m.subsystem, outcome, norm));
+}
+
+// As "measure", with whole-percent draws, its working on the console and no
+// outcome variable. Tokens 4 and 5 are evaluated and not used.
+void word_partial_measure(WordCall& call) {
+    Variable psi, system, index, unusedX, unusedY;
+    call.evaluateArg(1, psi);
+    call.evaluateArg(2, system);
+    call.evaluateArg(3, index);
+    call.evaluateArg(4, unusedX);
+    call.evaluateArg(5, unusedY);
+    const SubsystemMeasurement m = readSubsystemArgs(call, psi, system, index);
+    const std::vector<double> probabilities = outcomeProbabilities(m.state, m.dims, m.subsystem);
+    const std::vector<double> percents = cumulativePercents(probabilities);
+    for (std::size_t v = 0; v < percents.size(); ++v)
+        std::cout << "p[" << v << "] = " << percents[v] << "\n";
+    const int draw = std::rand() % 100;
+    const int outcome = drawOrFail(percents, draw);
+    std::cout << "result = " << outcome << "\n";
+    const double norm = std::sqrt(probabilities[outcome]);
+    std::cout << "pSq = " << norm << "\n";
+    call.result.setMatrix(collapse(m.state, m.dims, m.subsystem, outcome, norm));
+}
+
+// Qubit q is bit q of the row index; q of 0 or below is bit 0. Row indices stay
+// below 2^31, so a higher bit is never set.
+bool rowHasBit(int row, std::int32_t qubit) { return qubit < 31 && ((row >> qubit) & 1) != 0; }
+
+void word_measure_qbit(WordCall& call) {
+    Variable psi, qubitArg;
+    call.evaluateArg(1, psi);
+    call.evaluateArg(2, qubitArg);
+    if (psi.typeName != "matrix") {
+        call.report("'; type not matrix.\n");
+        return;
+    }
+    if (qubitArg.typeName != "integer") {
+        call.report("'; type not integer.\n");
+        return;
+    }
+    Variable name;
+    call.evaluateArg(3, name);
+    const Matrix& state = psi.getMatrix();
+    const std::int32_t qubit = qubitArg.getInteger() < 0 ? 0 : qubitArg.getInteger();
+
+    double p0 = 0.0;
+    for (int row = 0; row < state.rows(); ++row) {
+        if (rowHasBit(row, qubit)) continue;
+        Complex a = state(row, 0);
+        linalg::normSquared(a);
+        p0 += a.re;
+    }
+    const double draw = (std::rand() % 10000) / 10000.0;
+    // A draw of exactly 0 would pick outcome 0 even when it cannot occur, and
+    // scale by 1/sqrt(0): an impossible outcome 0 is never chosen.
+    const int outcome = (p0 >= draw && p0 != 0.0) ? 0 : 1;
+    setInteger(call, name, outcome);
+
+    const double scale = 1.0 / std::sqrt(outcome == 0 ? p0 : 1.0 - p0);
+    Matrix collapsed = state;
+    for (int col = 0; col < collapsed.cols(); ++col)
+        for (int row = 0; row < collapsed.rows(); ++row) {
+            Complex& entry = collapsed(row, col);
+            entry = rowHasBit(row, qubit) == (outcome == 1) ? linalg::multiply(entry, {scale, 0.0})
+                                                            : Complex{};
+        }
+    call.result.setMatrix(std::move(collapsed));
+}
+
+constexpr WordEntry kMeasurementWords[] = {
+    {"partial_measure", word_partial_measure},
+    {"measure_distribution", word_measure_distribution},
+    {"measure", word_measure},
+    {"measure_qbit", word_measure_qbit},
+};
+
+}  // namespace
+
+void addMeasurementWords(WordTable& table) { table.add(kMeasurementWords); }
+
 }  // namespace qlang

@@ -1,7 +1,337 @@
-// Placeholder until the operator words land.
-#include "qlang/Words.h"
+// Two-operand arithmetic over the value types, and the words that make and apply
+// quantum operators: tensor products, adjoints, the unitarity test, gates and the
+// lifting of a one-subsystem operator to a whole system.
+
+#include <cstdint>
+#include <iostream>
+#include <limits>
+#include <string>
+#include <utility>
+
+#include "linalg/EntryLimit.h"
+#include "linalg/Failure.h"
+#include "linalg/Matrix.h"
+#include "qlang/StateIndexing.h"
 #include "qlang/WordTable.h"
+#include "qlang/Words.h"
 
 namespace qlang {
-void addOperatorWords(WordTable&) {}
+
+namespace {
+
+using linalg::Complex;
+using linalg::Matrix;
+using tala::interp::Variable;
+
+struct Operands {
+    Variable a;
+    Variable b;
+
+    bool differ() const { return a.typeName != b.typeName; }
+    bool both(const char* type) const { return a.typeName == type && b.typeName == type; }
+    bool are(const char* typeA, const char* typeB) const {
+        return a.typeName == typeA && b.typeName == typeB;
+    }
+};
+
+// Both operands, A first, each evaluated into its own temporary.
+Operands evaluateOperands(WordCall& call) {
+    Operands operands;
+    call.evaluateArg(1, operands.a);
+    call.evaluateArg(2, operands.b);
+    return operands;
+}
+
+void reportTypesDontMatch(WordCall& call) { call.report("'; types don't match\n"); }
+
+// 32-bit integer arithmetic wraps around instead of overflowing.
+std::int32_t wrapped(std::int64_t value) {
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(value));
+}
+
+void word_add(WordCall& call) {
+    const Operands o = evaluateOperands(call);
+    if (o.differ()) {
+        call.report("'; types don't match\nint1: ");
+        o.a.print(std::cout, true, 0);
+        std::cout << "int2: ";
+        o.b.print(std::cout, true, 0);
+        std::cout << "\n";
+    } else if (o.both("integer")) {
+        call.result.setInteger(wrapped(std::int64_t{o.a.getInteger()} + o.b.getInteger()));
+    } else if (o.both("double")) {
+        call.result.setDouble(o.a.getDouble() + o.b.getDouble());
+    } else if (o.both("complex")) {
+        call.result.setComplex(o.a.getComplex() + o.b.getComplex());
+    } else if (o.both("matrix")) {
+        const Matrix& a = o.a.getMatrix();
+        const Matrix& b = o.b.getMatrix();
+        if (a.rows() != b.rows() || a.cols() != b.cols()) {
+            call.report("'; matrix wrong size for add\n");
+            return;
+        }
+        Matrix sum;
+        linalg::add(a, &sum, &b);
+        call.result.setMatrix(std::move(sum));
+    } else {
+        call.report("'; cannot add these types\n");
+    }
+}
+
+void word_subtract(WordCall& call) {
+    const Operands o = evaluateOperands(call);
+    if (o.differ()) {
+        reportTypesDontMatch(call);
+    } else if (o.both("integer")) {
+        call.result.setInteger(wrapped(std::int64_t{o.a.getInteger()} - o.b.getInteger()));
+    } else if (o.both("double")) {
+        call.result.setDouble(o.a.getDouble() - o.b.getDouble());
+    } else if (o.both("complex")) {
+        call.result.setComplex(o.a.getComplex() - o.b.getComplex());
+    } else if (o.both("matrix")) {
+        const Matrix& a = o.a.getMatrix();
+        const Matrix& b = o.b.getMatrix();
+        if (a.rows() != b.rows() || a.cols() != b.cols()) {
+            call.report("'; matrix wrong size for subtract\n");
+            return;
+        }
+        Matrix difference;
+        linalg::subtract(a, &difference, &b);
+        call.result.setMatrix(std::move(difference));
+    } else {
+        call.report("'; cannot subtract these types\n");
+    }
+}
+
+void multiplyMatrices(WordCall& call, const Matrix& a, const Matrix& b) {
+    Matrix product;
+    if (!linalg::multiply(a, product, b)) {
+        call.report("'; matrix wrong size for mult\n");
+        std::cout << "A is " << a.rows() << "x" << a.cols() << "\n";
+        std::cout << "B is " << b.rows() << "x" << b.cols() << "\n";
+        return;
+    }
+    call.result.setMatrix(std::move(product));
+}
+
+void storeScaled(WordCall& call, Complex factor, const Matrix& m) {
+    Matrix scaled = m;
+    scaled.scale(factor);
+    call.result.setMatrix(std::move(scaled));
+}
+
+void word_mult(WordCall& call) {
+    const Operands o = evaluateOperands(call);
+    if (o.both("double")) {
+        call.result.setDouble(o.a.getDouble() * o.b.getDouble());
+    } else if (o.both("integer")) {
+        call.result.setInteger(wrapped(std::int64_t{o.a.getInteger()} * o.b.getInteger()));
+    } else if (o.both("complex")) {
+        call.result.setComplex(o.a.getComplex() * o.b.getComplex());
+    } else if (o.both("matrix")) {
+        multiplyMatrices(call, o.a.getMatrix(), o.b.getMatrix());
+    } else if (o.are("complex", "matrix")) {
+        storeScaled(call, o.a.getComplex(), o.b.getMatrix());
+    } else if (o.are("double", "matrix")) {
+        storeScaled(call, {o.a.getDouble(), 0.0}, o.b.getMatrix());
+    } else if (o.are("double", "integer")) {
+        call.result.setDouble(o.a.getDouble() * o.b.getInteger());
+    } else if (o.differ()) {
+        reportTypesDontMatch(call);
+    } else {
+        call.report("'; cannot multiply these types\n");
+    }
+}
+
+void word_div(WordCall& call) {
+    const Operands o = evaluateOperands(call);
+    if (o.differ()) {
+        reportTypesDontMatch(call);
+    } else if (o.both("double")) {
+        call.result.setDouble(o.a.getDouble() / o.b.getDouble());
+    } else if (o.both("integer")) {
+        const std::int32_t b = o.b.getInteger();
+        if (b == 0) {
+            call.report("'; division by zero\n");
+            return;
+        }
+        // The one quotient beyond 32 bits, INT_MIN / -1, wraps like the others.
+        call.result.setInteger(wrapped(std::int64_t{o.a.getInteger()} / b));
+    }
+}
+
+void word_div_d(WordCall& call) {
+    const Operands o = evaluateOperands(call);
+    if (o.both("integer")) {
+        call.result.setDouble(static_cast<double>(o.a.getInteger()) / o.b.getInteger());
+    } else if (o.both("double")) {
+        call.result.setDouble(o.a.getDouble() / o.b.getDouble());
+    } else if (o.are("double", "integer")) {
+        call.result.setDouble(o.a.getDouble() / o.b.getInteger());
+    } else if (o.differ()) {
+        reportTypesDontMatch(call);
+    } else {
+        // Other types have no quotient; the word still yields its double.
+        call.result.setDouble(std::numeric_limits<double>::quiet_NaN());
+    }
+}
+
+void word_mod(WordCall& call) {
+    const Operands o = evaluateOperands(call);
+    if (o.differ()) {
+        reportTypesDontMatch(call);
+        return;
+    }
+    if (!o.both("integer") || o.b.getInteger() == 0) {
+        call.report("'; cannot mod these types\n");
+        return;
+    }
+    const std::int64_t b = o.b.getInteger();
+    std::int64_t r = o.a.getInteger() % b;
+    if (r < 0) r += b;
+    call.result.setInteger(wrapped(r));
+}
+
+void word_and(WordCall& call) {
+    const Operands o = evaluateOperands(call);
+    if (o.differ()) {
+        reportTypesDontMatch(call);
+    } else if (o.both("integer")) {
+        call.result.setInteger(o.a.getInteger() & o.b.getInteger());
+    } else {
+        call.report("'; cannot 'and' these types\n");
+    }
+}
+
+void word_tensor(WordCall& call) {
+    const Operands o = evaluateOperands(call);
+    if (o.a.typeName != "matrix") {
+        call.report("'; cannot tensor these types\n");
+        return;
+    }
+    const Matrix& b = o.b.getMatrix();
+    Matrix product;
+    linalg::kronecker(o.a.getMatrix(), &b, &product);
+    call.result.setMatrix(std::move(product));
+}
+
+// The operand of "transpose" and "is_unitary": a non-matrix is reported and
+// then fails its matrix read.
+const Matrix& readReportedMatrix(WordCall& call, const Variable& m, const char* word) {
+    if (m.typeName != "matrix") call.report(std::string("'; type not matrix (") + word + ")\n");
+    return m.getMatrix();
+}
+
+void word_transpose(WordCall& call) {
+    Variable m;
+    call.evaluateArg(1, m);
+    const Matrix& source = readReportedMatrix(call, m, "transpose");
+    Matrix adjoint;
+    adjoint.setAdjointOf(source);
+    call.result.setMatrix(std::move(adjoint));
+}
+
+void word_is_unitary(WordCall& call) {
+    Variable m;
+    call.evaluateArg(1, m);
+    const Matrix& source = readReportedMatrix(call, m, "isUnitary");
+    call.result.setInteger(source.isUnitary() ? 1 : 0);
+}
+
+// Qubit numbers of "gate": an exponent of 0 or below is bit 0.
+std::int32_t gateQubit(std::int32_t exponent) { return exponent < 0 ? 0 : exponent; }
+
+// Bit mask of a qubit. No basis index of a storable gate reaches bit 40, so
+// higher qubits share that mask: their bit is never set either.
+std::int64_t gateMask(std::int32_t qubit) { return std::int64_t{1} << (qubit > 40 ? 40 : qubit); }
+
+// A 2^N x 2^N gate: sizes beyond the largest matrix fail before 2^N can overflow.
+Matrix& gateMatrix(WordCall& call, std::int32_t qubits) {
+    if (qubits > 30)
+        throw tala::Failure("Matrix too large: 2^" + std::to_string(qubits) + " x 2^" +
+                            std::to_string(qubits) + " entries");
+    const int dimension = 1 << qubits;
+    linalg::requireEntryLimit(dimension, dimension);
+    return call.result.setMatrix(dimension, dimension);
+}
+
+void fillControlledNot(WordCall& call, Matrix& gate) {
+    Variable controlArg;
+    Variable targetArg;
+    call.evaluateArg(3, controlArg);
+    call.evaluateArg(4, targetArg);
+    const std::int32_t control = gateQubit(controlArg.getInteger());
+    const std::int32_t target = gateQubit(targetArg.getInteger());
+    if (control == target) {
+        call.capitalReport("'; action = control\n");
+        return;
+    }
+    const std::int64_t dimension = gate.rows();
+    const std::int64_t controlMask = gateMask(control);
+    const std::int64_t targetMask = gateMask(target);
+    for (std::int64_t k = 0; k < dimension; ++k) {
+        const std::int64_t r = (k & controlMask) ? (k ^ targetMask) : k;
+        if (r >= 0 && r < dimension) gate(static_cast<int>(r), static_cast<int>(k)) = {1.0, 0.0};
+    }
+}
+
+void word_gate(WordCall& call) {
+    Variable nameArg;
+    Variable qubitsArg;
+    call.evaluateArg(1, nameArg);
+    call.evaluateArg(2, qubitsArg);
+    const std::string& name = nameArg.getString();
+    const std::int32_t qubits = qubitsArg.getInteger();
+    if (qubits <= 0) {
+        call.capitalReport("'; dimSize <= 0\n");
+        return;
+    }
+    Matrix& gate = gateMatrix(call, qubits);
+    if (name == "cnot") fillControlledNot(call, gate);
+}
+
+void word_apply_op(WordCall& call) {
+    Variable systemArg;
+    Variable indexArg;
+    Variable opArg;
+    Variable stateArg;
+    call.evaluateArg(1, systemArg);
+    call.evaluateArg(2, indexArg);
+    call.evaluateArg(3, opArg);
+    call.evaluateArg(4, stateArg);
+    const tala::interp::SystemDims& dims = systemArg.getSystem();
+    const int index = indexArg.getInteger();
+    const Matrix& op = opArg.getMatrix();
+    const Matrix& state = stateArg.getMatrix();
+    Matrix lifted;
+    if (!applyOnSubsystem(op, dims, index, state, lifted)) {
+        call.report("'; matrix wrong size for mult\n");
+        return;
+    }
+    call.result.setMatrix(std::move(lifted));
+}
+
+constexpr WordEntry kOperatorWords[] = {
+    {"add", word_add},
+    {"+", word_add},
+    {"subtract", word_subtract},
+    {"-", word_subtract},
+    {"mult", word_mult},
+    {"*", word_mult},
+    {"div", word_div},
+    {"/", word_div},
+    {"div_d", word_div_d},
+    {"mod", word_mod},
+    {"and", word_and},
+    {"tensor", word_tensor},
+    {"transpose", word_transpose},
+    {"is_unitary", word_is_unitary},
+    {"gate", word_gate},
+    {"apply_op", word_apply_op},
+};
+
+}  // namespace
+
+void addOperatorWords(WordTable& table) { table.add(kOperatorWords); }
+
 }  // namespace qlang

@@ -1,0 +1,219 @@
+#include "qlang/StateIndexing.h"
+
+#include <cstddef>
+#include <utility>
+
+#include "linalg/EntryLimit.h"
+#include "linalg/Failure.h"
+#include "linalg/Kernels.h"
+
+namespace qlang {
+
+namespace {
+
+// Anything above the largest matrix is "too long for any state"; saturating
+// there keeps every product of dimensions inside 64 bits.
+constexpr std::int64_t kTooLong = linalg::kMaxEntries + 1;
+
+std::int64_t saturatingProduct(std::int64_t a, std::int64_t b) {
+    if (a == 0 || b == 0) return 0;
+    if (a >= kTooLong || b >= kTooLong || a > kTooLong / b) return kTooLong;
+    return a * b;
+}
+
+// Product of the dimensions in [first, last), 0 if one is below 1.
+std::int64_t dimensionProduct(const SystemDims& dims, std::size_t first, std::size_t last) {
+    std::int64_t product = 1;
+    for (std::size_t k = first; k < last; ++k) {
+        if (dims[k] < 1) return 0;
+        product = saturatingProduct(product, dims[k]);
+    }
+    return product;
+}
+
+}  // namespace
+
+std::int64_t systemLength(const SystemDims& dims) {
+    return dimensionProduct(dims, 0, dims.size());
+}
+
+void checkStateFits(const linalg::Matrix& state, const SystemDims& dims) {
+    const std::int64_t length = systemLength(dims);
+    if (length == 0) return;
+    if (state.entryCount() != length) throw tala::Failure("Dot product error 1\n");
+    if (state.cols() != 1) throw tala::Failure("Dot product error 3\n");
+    // Only a matrix left behind by a failed assignment has a shape but no entries.
+    if (!state.hasStorage()) throw tala::Failure("dot product: B is NULL");
+}
+
+std::int64_t basisIndex(const SystemDims& dims, const std::vector<int>& digits) {
+    std::int64_t index = 0;
+    for (std::size_t k = 0; k < dims.size(); ++k) index = index * dims[k] + digits[k];
+    return index;
+}
+
+linalg::Complex basisAmplitude(const linalg::Matrix& state, const SystemDims& dims,
+                               const std::vector<int>& digits) {
+    checkStateFits(state, dims);
+    return state.data()[basisIndex(dims, digits)];
+}
+
+OutcomeRows::OutcomeRows(const SystemDims& dims, int subsystem, int outcome)
+    : dims_(dims), subsystem_(subsystem), strides_(dims.size(), 1), digits_(dims.size(), 0) {
+    const std::int64_t length = systemLength(dims);
+    const int count = static_cast<int>(dims.size());
+    if (length == 0 || subsystem < 0 || subsystem >= count || outcome < 0 ||
+        outcome >= dims[subsystem])
+        return;
+    for (int k = count - 2; k >= 0; --k)
+        strides_[k] = saturatingProduct(strides_[k + 1], dims[k + 1]);
+    row_ = outcome * strides_[subsystem];
+    remaining_ = length / dims[subsystem];
+}
+
+void OutcomeRows::next() {
+    --remaining_;
+    for (std::size_t k = 0; k < dims_.size(); ++k) {
+        if (static_cast<int>(k) == subsystem_) continue;
+        row_ += strides_[k];
+        if (++digits_[k] < dims_[k]) return;
+        row_ -= dims_[k] * strides_[k];
+        digits_[k] = 0;
+    }
+}
+
+std::vector<double> outcomeProbabilities(const linalg::Matrix& state, const SystemDims& dims,
+                                         int subsystem) {
+    const int outcomes = dims[subsystem];
+    if (outcomes < 1) return {};
+    // No state is that long, and the list itself would not fit.
+    if (outcomes >= kTooLong) throw tala::Failure("Dot product error 1\n");
+    std::vector<double> probabilities(outcomes, 0.0);
+    if (systemLength(dims) == 0) return probabilities;
+    checkStateFits(state, dims);
+    const linalg::Complex* amplitudes = state.data();
+    for (int v = 0; v < outcomes; ++v) {
+        double sum = 0.0;
+        for (OutcomeRows rows(dims, subsystem, v); !rows.done(); rows.next()) {
+            linalg::Complex a = amplitudes[rows.row()];
+            linalg::normSquared(a);
+            sum += a.re;
+        }
+        probabilities[v] = sum;
+    }
+    return probabilities;
+}
+
+linalg::Matrix collapse(const linalg::Matrix& state, const SystemDims& dims, int subsystem,
+                        int outcome, double norm) {
+    checkStateFits(state, dims);
+    linalg::Matrix collapsed(state.rows(), 1);
+    if (!collapsed.hasStorage()) return collapsed;
+    const linalg::Complex* amplitudes = state.data();
+    linalg::Complex* out = collapsed.data();
+    for (OutcomeRows rows(dims, subsystem, outcome); !rows.done(); rows.next()) {
+        const linalg::Complex a = amplitudes[rows.row()];
+        out[rows.row()] = {a.re / norm, a.im / norm};
+    }
+    return collapsed;
+}
+
+std::vector<double> cumulativePercents(const std::vector<double>& probabilities) {
+    std::vector<double> percents;
+    percents.reserve(probabilities.size());
+    double sum = 0.0;
+    for (double p : probabilities) {
+        double percent = 100.0 * p;
+        if (percent != 0.0) {
+            percent += sum;
+            sum = percent;
+        } else {
+            percent = -1.0;
+        }
+        percents.push_back(percent);
+    }
+    return percents;
+}
+
+int pickOutcome(const std::vector<double>& percents, double draw) {
+    const int count = static_cast<int>(percents.size());
+    for (int v = 0; v < count; ++v)
+        if (draw < percents[v]) return v;
+    for (int v = count - 1; v >= 0; --v)
+        if (percents[v] > 0.0) return v;
+    return -1;
+}
+
+namespace {
+
+// The lifted operator's rows for every column of the state: out row (a, p, q) is
+// the sum over ascending p' of op(p, p') * state((a, p', q), column), started from
+// zero as the full product sums. Serves the shapes the kernel does not take: an
+// operator that is not square, or a state of several columns.
+void applyOnFactorGeneral(const linalg::Matrix& op, std::int64_t left, std::int64_t right,
+                          const linalg::Matrix& state, linalg::Matrix& out) {
+    const std::int64_t opRows = op.rows();
+    const std::int64_t opCols = op.cols();
+    const std::int64_t inRows = state.rows();
+    const std::int64_t outRows = left * opRows * right;
+    linalg::Matrix product(static_cast<int>(outRows), state.cols());
+    const linalg::Complex* opData = op.data();
+    for (int column = 0; column < state.cols(); ++column) {
+        const linalg::Complex* in = state.data() + column * inRows;
+        linalg::Complex* target = product.data() + column * outRows;
+        for (std::int64_t a = 0; a < left; ++a)
+            for (std::int64_t p = 0; p < opRows; ++p)
+                for (std::int64_t q = 0; q < right; ++q) {
+                    linalg::Complex sum{};
+                    for (std::int64_t source = 0; source < opCols; ++source)
+                        sum = sum + linalg::multiply(opData[p + source * opRows],
+                                                     in[(a * opCols + source) * right + q]);
+                    target[(a * opRows + p) * right + q] = sum;
+                }
+    }
+    out = std::move(product);
+}
+
+}  // namespace
+
+bool applyOnSubsystem(const linalg::Matrix& op, const SystemDims& dims, int index,
+                      const linalg::Matrix& state, linalg::Matrix& out) {
+    const int count = static_cast<int>(dims.size());
+    const bool lifts = index >= 0 && index < count;
+    // The factors of the lifted operator, subsystem by subsystem: an empty one
+    // (an operator or identity without entries) fails on its first read, as the
+    // Kronecker product would.
+    for (int k = 0; k < count; ++k) {
+        if (k == index) {
+            if (!op.hasStorage()) (void)op(0, 0);
+        } else if (dims[k] < 1) {
+            (void)linalg::Matrix()(0, 0);
+        }
+    }
+    // Outside the system the operator is the 1 x 1 identity: nothing is lifted.
+    linalg::Matrix one(1, 1);
+    one.setIdentity();
+    const linalg::Matrix& factor = lifts ? op : one;
+    const std::int64_t left = lifts ? dimensionProduct(dims, 0, index) : systemLength(dims);
+    const std::int64_t right = lifts ? dimensionProduct(dims, index + 1, dims.size()) : 1;
+
+    const std::int64_t liftedCols =
+        saturatingProduct(saturatingProduct(left, factor.cols()), right);
+    if (state.rows() != liftedCols) return false;
+    if (!state.hasStorage()) (void)state(0, 0);
+    // Every factor has entries here, so left, right and the state's length are
+    // at least 1 and below 2^31: the row count below fits 64 bits exactly.
+    const std::int64_t liftedRows = left * factor.rows() * right;
+    linalg::requireEntryLimit(liftedRows, state.cols());
+
+    if (factor.rows() != factor.cols() || state.cols() != 1) {
+        applyOnFactorGeneral(factor, left, right, state, out);
+        return true;
+    }
+    linalg::Matrix product;
+    linalg::applyOnFactor(factor, static_cast<int>(left), static_cast<int>(right), state, product);
+    out = std::move(product);
+    return true;
+}
+
+}  // namespace qlang
