@@ -1,0 +1,68 @@
+// Script files and modules: path, file, load_module.
+
+#include <array>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <optional>
+#include <string>
+
+#include "interp/InterpreterWords.h"
+
+namespace tala::interp::words {
+
+namespace {
+
+// The file's characters with every line end turned into a blank; nothing when the
+// name is not a readable regular file.
+std::optional<std::string> readScript(const std::string& fileName) {
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(fileName, error)) return std::nullopt;
+    std::ifstream in(fileName, std::ios::binary);
+    if (!in) return std::nullopt;
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    for (char& ch : text)
+        if (ch == '\n' || ch == '\r') ch = ' ';
+    return text;
+}
+
+void word_path(Command& c) {
+    Object directory;
+    c.evaluate(1, directory);
+    c.interpreter.addSearchDirectory(directory.getString());
+}
+
+// The whole file is one command, run in this command's local copy with fresh off.
+void word_file(Command& c) {
+    const std::string fileName = c.arg(1);
+    std::optional<std::string> text = readScript(fileName);
+    for (const std::string& directory : c.interpreter.searchPath()) {
+        if (text) break;
+        text = readScript(directory + "/" + fileName);
+    }
+    if (!text) {
+        std::cout << "Cannot open file '" << fileName << "'\n";
+        return;
+    }
+    if (!text->empty()) *text = normalizeCommandText(*text);
+    c.interpreter.execute(*text, c.local, c.result, c.libraries, c.global, false);
+}
+
+void word_load_module(Command& c) {
+    Object name;
+    c.evaluate(1, name);
+    c.interpreter.loadModule(name.getString());
+}
+
+constexpr std::array kFileWords{
+    WordEntry{"path", word_path},
+    WordEntry{"file", word_file},
+    WordEntry{"load_module", word_load_module},
+};
+
+}  // namespace
+
+void addFileWords(WordTable& table) { table.add(kFileWords); }
+
+}  // namespace tala::interp::words

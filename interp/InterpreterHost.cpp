@@ -1,0 +1,31 @@
+#include "interp/InterpreterHost.h"
+
+#include <utility>
+
+namespace tala::interp {
+
+InterpreterHost::InterpreterHost(std::vector<std::unique_ptr<CommandLibrary>> libraries) {
+    for (auto& library : libraries) addLibrary(std::move(library));
+}
+
+InterpreterHost::~InterpreterHost() {
+    // The libraries first, then the interpreter (a member, destroyed after this body).
+    libraries_.clear();
+    owned_.clear();
+}
+
+void InterpreterHost::addLibrary(std::unique_ptr<CommandLibrary> library) {
+    libraries_.push_back(library.get());
+    owned_.push_back(std::move(library));
+}
+
+void InterpreterHost::runCommand(std::string text) {
+    Object result;
+    runCommand(std::move(text), result);
+}
+
+void InterpreterHost::runCommand(std::string text, Object& result) {
+    interpreter_.execute(text, interpreter_.globals(), result, libraries_, false, true);
+}
+
+}  // namespace tala::interp
