@@ -1,5 +1,5 @@
-// Products, sums and the dot product. The loops run over the raw column-major
-// storage; shapes and storage are checked once up front instead of per entry.
+// Sums, the Kronecker product and the dot product. The loops run over the raw
+// column-major storage; shapes and storage are checked once up front.
 
 #include <algorithm>
 #include <cstddef>
@@ -24,31 +24,6 @@ void combineEntries(const Matrix& a, Matrix& result, const Matrix& b, Combine co
     Complex* out = result.data();
     // Entry by entry, so a result that is also an operand still comes out right.
     for (int n = 0; n < result.entryCount(); ++n) out[n] = combine(x[n], y[n]);
-}
-
-// result(i, k) = sum over ascending j of a(i, j) * b(j, k). Walking i innermost
-// follows the storage and keeps each entry's sum in the order of the plain formula.
-void multiplyInto(const Matrix& a, Matrix& result, const Matrix& b) {
-    const int rows = a.rows();
-    const int inner = a.cols();
-    const int cols = b.cols();
-    result.resize(rows, cols);
-    if (rows <= 0 || cols <= 0) return;
-    Complex* out = result.data();
-    std::fill_n(out, static_cast<std::size_t>(rows) * cols, Complex{});
-    if (inner <= 0) return;
-    const Complex* left = a.data();
-    const Complex* right = b.data();
-    for (int k = 0; k < cols; ++k) {
-        Complex* outColumn = out + static_cast<std::size_t>(k) * rows;
-        for (int j = 0; j < inner; ++j) {
-            const Complex factor = right[j + static_cast<std::size_t>(k) * inner];
-            const Complex* leftColumn = left + static_cast<std::size_t>(j) * rows;
-            for (int i = 0; i < rows; ++i) {
-                outColumn[i] = outColumn[i] + multiply(leftColumn[i], factor);
-            }
-        }
-    }
 }
 
 void kroneckerInto(const Matrix& a, const Matrix& b, Matrix& result) {
@@ -84,24 +59,6 @@ void subtract(const Matrix& a, Matrix* result, const Matrix* b) {
     if (result == nullptr || b == nullptr) return;
     if (!sameShapeWithStorage(a, *b)) throw tala::Failure("Error - cannot subtract matrix\n");
     combineEntries(a, *result, *b, [](Complex x, Complex y) { return x - y; });
-}
-
-bool multiply(const Matrix& a, Matrix& result, const Matrix& b) {
-    if (a.cols() != b.rows()) return false;
-    if (a.rows() > 0 && a.cols() > 0 && b.cols() > 0) {
-        // The first entries the product reads: these raise the access failure
-        // for an operand without storage, before the result is touched.
-        (void)a(0, 0);
-        (void)b(0, 0);
-    }
-    if (&result == &a || &result == &b) {
-        Matrix product;
-        multiplyInto(a, product, b);
-        result = std::move(product);
-    } else {
-        multiplyInto(a, result, b);
-    }
-    return true;
 }
 
 void kronecker(const Matrix& a, const Matrix* b, Matrix* result) {

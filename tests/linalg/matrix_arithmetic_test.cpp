@@ -73,7 +73,7 @@ TEST(MatrixSum, EntryByEntryWithShapeChecks) {
 
 TEST(MatrixProduct, MatchesThePlainFormulaBitForBit) {
     std::mt19937 generator(2);
-    const int shapes[][3] = {{1, 1, 1}, {3, 4, 2}, {1, 5, 1}, {6, 1, 4}, {7, 7, 7}, {17, 9, 1}};
+    const int shapes[][3] = {{1, 1, 1}, {3, 4, 2}, {1, 5, 1}, {6, 1, 4}, {7, 7, 7}, {17, 9, 1}, {33, 70, 9}, {2, 450, 1}};
     for (const auto& s : shapes) {
         const Matrix a = randomMatrix(s[0], s[1], generator);
         const Matrix b = randomMatrix(s[1], s[2], generator);
