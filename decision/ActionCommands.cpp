@@ -1,0 +1,126 @@
+// Commands that build points, actions, action lists and action spaces.
+
+#include <iostream>
+#include <memory>
+
+#include "decision/CommandCall.h"
+#include "decision/ValueTypes.h"
+
+namespace vex {
+
+namespace {
+
+using tala::interp::Object;
+using tala::interp::ObjectType;
+using tala::interp::UserObject;
+
+template <class T>
+T* userValue(const Object& argument, const char* typeName) {
+    if (!argument.holds(ObjectType::UserType)) return nullptr;
+    UserObject& value = argument.getUserObject();
+    return value.typeName() == typeName ? dynamic_cast<T*>(&value) : nullptr;
+}
+
+// vex::qdm::Point c1 c2 ... : a point of integer coordinates.
+bool word_Point(CommandCall& call) {
+    auto point = std::make_unique<PointType>();
+    for (int n = 1; n <= call.argumentCount(); ++n) {
+        const Object coordinate = call.evaluate(n);
+        if (isTrailingString(call, n, coordinate)) break;
+        point->coordinates.push_back(coordinate.getInteger());
+    }
+    call.result.setUserObject(std::move(point));
+    return true;
+}
+
+// vex::qdm::Action point name, or vex::qdm::Action n c1 ... cn.
+bool word_Action(CommandCall& call) {
+    auto action = std::make_unique<ActionType>();
+    const Object first = call.evaluate(1);
+    if (const auto* point = userValue<PointType>(first, kPointTypeName)) {
+        action->action.coordinates = point->coordinates;
+        action->action.name = call.stringArg(2);
+    } else {
+        const std::int32_t count = first.getInteger();
+        for (std::int32_t i = 0; i < count; ++i) action->action.coordinates.push_back(call.integerArg(2 + i));
+    }
+    call.result.setUserObject(std::move(action));
+    return true;
+}
+
+// vex::qdm::ActionList action ... : copies of the actions, in order.
+bool word_ActionList(CommandCall& call) {
+    auto list = std::make_unique<ActionListType>();
+    for (int n = 1; n <= call.argumentCount(); ++n) {
+        const Object argument = call.evaluate(n);
+        if (isTrailingString(call, n, argument)) break;
+        argument.getUserObject();  // a non-user value fails here
+        const auto* action = userValue<ActionType>(argument, kActionTypeName);
+        if (action == nullptr) {
+            std::cout << "vex::qdm::ActionList syntax error: argument must be of type 'vex::qdm::Action'.\n";
+            return true;
+        }
+        list->actions.push_back(action->action);
+    }
+    call.result.setUserObject(std::move(list));
+    return true;
+}
+
+void setPoints(CommandCall& call, ActionSpace& space) {
+    const Object argument = call.evaluate(3);
+    const auto* list = userValue<ActionListType>(argument, kActionListTypeName);
+    if (list == nullptr) {
+        std::cout << "Syntax error.\n";
+        return;
+    }
+    space.points = list->actions;
+}
+
+void setMovementMap(CommandCall& call, ActionSpace& space) {
+    space.movementMap.clear();
+    for (int n = 3; n <= call.argumentCount(); ++n) {
+        const Object argument = call.evaluate(n);
+        if (argument.holds(ObjectType::Integer)) {
+            space.movementMap.push_back({argument.getInteger()});
+        } else if (const auto* point = userValue<PointType>(argument, kPointTypeName)) {
+            space.movementMap.push_back(point->coordinates);
+        } else {
+            if (!isTrailingString(call, n, argument))
+                std::cout << "Syntax error; degreeOfFreedom arguments must be of type Integer or vex::qdm::Point\n";
+            return;
+        }
+    }
+}
+
+// vex::qdm::set_action_space keyword space value ... : changes one part of a space.
+bool word_set_action_space(CommandCall& call) {
+    const std::string keyword = call.stringArg(1);
+    const bool known = keyword == "points" || keyword == "actions" || keyword == "degreeOfFreedom" ||
+                       keyword == "movementMap" || keyword == "gridSize" || keyword == "resetDelta";
+    if (!known) return true;
+    const Object argument = call.evaluate(2);
+    auto* target = userValue<ActionSpaceType>(argument, kActionSpaceTypeName);
+    if (target == nullptr) {
+        std::cout << "Syntax error.\n";
+        return true;
+    }
+    ActionSpace& space = target->space;
+    if (keyword == "points" || keyword == "actions") setPoints(call, space);
+    else if (keyword == "degreeOfFreedom" || keyword == "movementMap") setMovementMap(call, space);
+    else if (keyword == "gridSize") space.gridSize = call.integerArg(3);
+    else space.resetDelta = call.integerArg(3) != 0;
+    return true;
+}
+
+constexpr CommandEntry kActionCommands[] = {
+    {"vex::qdm::Point", word_Point},
+    {"vex::qdm::Action", word_Action},
+    {"vex::qdm::ActionList", word_ActionList},
+    {"vex::qdm::set_action_space", word_set_action_space},
+};
+
+}  // namespace
+
+void addActionCommands(CommandTable& table) { table.add(kActionCommands); }
+
+}  // namespace vex

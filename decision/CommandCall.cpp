@@ -1,0 +1,63 @@
+#include "decision/CommandCall.h"
+
+#include <iostream>
+
+#include "decision/Lifetime.h"
+#include "decision/ValueTypes.h"
+
+namespace vex {
+
+using tala::interp::Object;
+using tala::interp::ObjectType;
+
+Object CommandCall::evaluate(int n) const {
+    Object value;
+    interpreter.execute(tokens.token(n), scope, value, libraries, global, true);
+    return value;
+}
+
+std::int32_t CommandCall::integerArg(int n) const { return evaluate(n).getInteger(); }
+
+std::string CommandCall::stringArg(int n) const { return evaluate(n).getString(); }
+
+double CommandCall::weightArg(int n) const {
+    const Object value = evaluate(n);
+    if (value.holds(ObjectType::Double)) return value.getDouble();
+    return value.getInteger();
+}
+
+QDMType* CommandCall::qdmArg(int n, Object& holder) const {
+    holder = evaluate(n);
+    tala::interp::UserObject& value = holder.getUserObject();
+    if (value.typeName() != kQDMTypeName) return nullptr;
+    return dynamic_cast<QDMType*>(&value);
+}
+
+void printNotDecisionMaker(const CommandCall& call) {
+    std::cout << call.word() << " syntax error: first argument must be of type 'vex::QDM'.\n";
+}
+
+void printNotDecisionMakerPlain(const CommandCall& call) {
+    std::cout << call.word() << " syntax error: first argument must be of type 'vex::QDM'\n";
+}
+
+void printNoDecisionMaker() { std::cout << "Error: vex::QDM = NULL; make sure to vex::qdm::new first.\n"; }
+
+QDM* decisionMakerOf(const QDMType& value) {
+    return isLiveDecisionMaker(value.decisionMaker) ? value.decisionMaker : nullptr;
+}
+
+bool isTrailingString(const CommandCall& call, int n, const Object& value) {
+    return call.isLast(n) && value.holds(ObjectType::String);
+}
+
+void CommandTable::add(std::span<const CommandEntry> entries) {
+    for (const CommandEntry& entry : entries) handlers_[entry.word] = entry.handler;
+}
+
+CommandHandler CommandTable::find(std::string_view word) const {
+    const auto found = handlers_.find(word);
+    return found == handlers_.end() ? nullptr : found->second;
+}
+
+}  // namespace vex

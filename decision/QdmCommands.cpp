@@ -1,0 +1,167 @@
+// Commands that create, release, build and run a decision maker.
+
+#include <iostream>
+#include <string>
+
+#include "decision/CommandCall.h"
+#include "decision/Lifetime.h"
+#include "decision/QDM.h"
+#include "decision/ValueTypes.h"
+#if __has_include("qlang/Shell.h")
+#include "qlang/Shell.h"
+#define DECISION_HAS_SHELL 1
+#endif
+
+namespace vex {
+
+namespace {
+
+using tala::interp::Object;
+
+// The first argument's value, or null after printing the first-argument message.
+QDMType* decisionMakerValue(CommandCall& call, Object& holder) {
+    QDMType* value = call.qdmArg(1, holder);
+    if (value == nullptr) printNotDecisionMaker(call);
+    return value;
+}
+
+// The decision maker of the first argument when there is one; null after any message.
+QDM* presentDecisionMaker(CommandCall& call, Object& holder) {
+    QDMType* value = decisionMakerValue(call, holder);
+    return value == nullptr ? nullptr : decisionMakerOf(*value);
+}
+
+bool word_qdm_new(CommandCall& call) {
+    Object holder;
+    if (QDMType* value = decisionMakerValue(call, holder)) value->decisionMaker = createDecisionMaker();
+    return true;
+}
+
+bool word_qdm_free(CommandCall& call) {
+    Object holder;
+    QDMType* value = decisionMakerValue(call, holder);
+    if (value == nullptr || decisionMakerOf(*value) == nullptr) return true;
+    releaseDecisionMaker(value->decisionMaker);
+    value->decisionMaker = nullptr;
+    return true;
+}
+
+bool word_qdm_apply_op(CommandCall& call) {
+    Object holder;
+    if (QDM* decisionMaker = presentDecisionMaker(call, holder)) decisionMaker->applyOp(call.stringArg(2));
+    return true;
+}
+
+bool word_qdm_think(CommandCall& call) {
+    Object holder;
+    if (QDM* decisionMaker = presentDecisionMaker(call, holder)) decisionMaker->think();
+    return true;
+}
+
+bool word_qdm_prepare(CommandCall& call) {
+    Object holder;
+    if (QDM* decisionMaker = presentDecisionMaker(call, holder)) decisionMaker->prepare();
+    return true;
+}
+
+bool word_qdm_get_max_measure_time(CommandCall& call) {
+    Object holder;
+    if (QDM* decisionMaker = presentDecisionMaker(call, holder))
+        call.result.setInteger(decisionMaker->getMaxMeasureTime(call.integerArg(2)));
+    return true;
+}
+
+bool word_qdm_decide(CommandCall& call) {
+    Object holder;
+    QDM* decisionMaker = presentDecisionMaker(call, holder);
+    if (decisionMaker == nullptr) return true;
+    const std::int32_t space = call.integerArg(2);
+    call.result.setInteger(space < 0 ? 0 : decisionMaker->decide(space));
+    return true;
+}
+
+bool word_qdm_decide_str(CommandCall& call) {
+    Object holder;
+    QDM* decisionMaker = presentDecisionMaker(call, holder);
+    if (decisionMaker == nullptr) return true;
+    const std::int32_t space = call.integerArg(2);
+    call.result.setString(space < 0 ? std::string() : decisionMaker->decideName(space));
+    return true;
+}
+
+// vex::qdm::finalize QDM [memory size]: the memory size is read before the decision maker.
+bool word_qdm_finalize(CommandCall& call) {
+    std::int32_t memory = 1;
+    const Object size = call.evaluate(2);
+    if (size.holds(tala::interp::ObjectType::Integer)) {
+        memory = size.getInteger();
+        if (memory < 1) {
+            std::cout << "Warning: memorySize <= 0; setting memorySize = 1\n";
+            memory = 1;
+        }
+    }
+    Object holder;
+    if (QDM* decisionMaker = presentDecisionMaker(call, holder))
+        call.result.setInteger(decisionMaker->finalize(memory) ? 1 : 0);
+    return true;
+}
+
+bool word_qdm_add_action_space(CommandCall& call) {
+    Object holder;
+    QDMType* value = decisionMakerValue(call, holder);
+    if (value == nullptr) return true;
+    QDM* decisionMaker = decisionMakerOf(*value);
+    if (decisionMaker == nullptr) {
+        printNoDecisionMaker();
+        return true;
+    }
+    for (int n = 2; n <= call.argumentCount(); ++n) {
+        const Object argument = call.evaluate(n);
+        if (isTrailingString(call, n, argument)) break;
+        tala::interp::UserObject& space = argument.getUserObject();
+        const auto* spaceValue =
+            space.typeName() == kActionSpaceTypeName ? dynamic_cast<const ActionSpaceType*>(&space) : nullptr;
+        if (spaceValue == nullptr) {
+            std::cout << "vex::qdm::add_action_space syntax error: argument must be of type "
+                         "'vex::qdm::ActionSpace'.\n";
+            break;
+        }
+        decisionMaker->addActionSpace(spaceValue->space);
+    }
+    return true;
+}
+
+bool word_qdm_shell(CommandCall& call) {
+    Object holder;
+    QDMType* value = decisionMakerValue(call, holder);
+    if (value == nullptr) return true;
+    QDM* decisionMaker = decisionMakerOf(*value);
+    if (decisionMaker == nullptr) {
+        printNoDecisionMaker();
+        return true;
+    }
+#ifdef DECISION_HAS_SHELL
+    qlang::shell(*decisionMaker);
+#endif
+    return true;
+}
+
+constexpr CommandEntry kDecisionMakerCommands[] = {
+    {"vex::qdm::new", word_qdm_new},
+    {"vex::qdm::free", word_qdm_free},
+    {"vex::qdm::apply_op", word_qdm_apply_op},
+    {"vex::qdm::think", word_qdm_think},
+    {"vex::qdm::prepare", word_qdm_prepare},
+    {"vex::qdm::get_max_measure_time", word_qdm_get_max_measure_time},
+    {"vex::qdm::decide", word_qdm_decide},
+    {"vex::qdm::decide_str", word_qdm_decide_str},
+    {"vex::qdm::finalize", word_qdm_finalize},
+    {"vex::qdm::add_action_space", word_qdm_add_action_space},
+    {"vex::qdm::shell", word_qdm_shell},
+};
+
+}  // namespace
+
+void addDecisionMakerCommands(CommandTable& table) { table.add(kDecisionMakerCommands); }
+
+}  // namespace vex

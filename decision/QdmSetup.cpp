@@ -1,0 +1,215 @@
+// Building the decision maker's registers, operators and initial state. Every
+// piece goes through the typed evaluator as text, so scripts and the shell see
+// exactly the variables named here.
+
+#include <algorithm>
+#include <cstdlib>
+#include <iostream>
+#include <string>
+
+#include "decision/QDM.h"
+#include "decision/SizeArithmetic.h"
+#include "qlang/Evaluate.h"
+
+namespace vex {
+
+namespace {
+
+std::string num(std::int64_t value) { return std::to_string(value); }
+
+int sign(std::int32_t value) { return (value > 0) - (value < 0); }
+
+// The first integer of a movement entry; an empty entry moves by nothing.
+std::int32_t firstStep(const Coordinates& entry) { return entry.empty() ? 0 : entry.front(); }
+
+// Angles lie in [0, 3.1415); the constant is part of the behaviour, not pi.
+double randomAngle() { return (std::rand() % 10000) * 3.1415 / 10000; }
+
+}  // namespace
+
+void QDM::evaluateText(std::string_view text, bool global) {
+    tala::interp::Variable result;
+    evaluateText(text, global, result);
+}
+
+void QDM::evaluateText(std::string_view text, bool global, tala::interp::Variable& result) {
+    qlang::evaluate(*this, text, variables, result, global, true);
+}
+
+linalg::Matrix& QDM::readMatrix(const std::string& name) {
+    tala::interp::Variable found;
+    tala::interp::lookup(variables, name, found);
+    return found.getMatrix();
+}
+
+std::int32_t QDM::readInteger(const std::string& name) {
+    tala::interp::Variable found;
+    tala::interp::lookup(variables, name, found);
+    return found.getInteger();
+}
+
+std::int64_t QDM::systemSize() const {
+    return std::int64_t{memorySize} * deltaSize * actionSize;
+}
+
+bool QDM::addActionSpace(const ActionSpace& space) {
+    const std::string n = num(static_cast<std::int64_t>(actionSpaces.size()));
+    const int dims = space.dimensions();
+    const int steps = static_cast<int>(space.movementMap.size());
+    const std::int32_t grid = space.gridSize;
+    const std::int32_t actionCount = checkedPower(grid, dims);
+    const std::int32_t deltaCount = checkedPower(steps, dims);
+
+    std::string deltas = "begin ";
+    for (int i = 0; i < dims; ++i) {
+        const std::string reg = "Delta." + n + "." + num(i);
+        deltas += "(new space " + reg + " (integer " + num(steps) + ") ) ";
+        for (int k = 0; k < steps; ++k) {
+            const std::string dir = reg + ".dir." + num(k);
+            deltas += "(new integer " + dir + ") ";
+            deltas += "(set " + dir + " (integer " + num(firstStep(space.movementMap[k])) + ") ) ";
+        }
+    }
+    evaluateText(deltas, true);
+
+    std::string actions = "begin ";
+    for (int i = 0; i < dims; ++i) {
+        const std::string reg = "Action." + n + "." + num(i);
+        actions += "(new space " + reg + " (integer " + num(grid) + ") ) ";
+        actions += "(new integer " + reg + ".result) ";
+    }
+    actions += "(new integer Action." + n + ".dim) ";
+    actions += "(set Action." + n + ".dim (integer " + num(dims) + ") ) ";
+    actions += "(new integer Action." + n + ".size) ";
+    actions += "(set Action." + n + ".size (integer " + num(actionCount) + ") ) ";
+    actions += "(new integer Delta." + n + ".size) ";
+    actions += "(set Delta." + n + ".size (integer " + num(deltaCount) + ") )";
+    evaluateText(actions, true);
+
+    actionSpaces.push_back(space);
+    return true;
+}
+
+bool QDM::finalize(std::int32_t memory) {
+    // Sizes first, so that a system too large to address is refused before
+    // anything changes.
+    std::int32_t deltas = 1, actions = 1, system = memory;
+    int registers = 1;
+    for (const ActionSpace& space : actionSpaces) {
+        const int dims = space.dimensions();
+        registers = checkedSum(registers, 2 * std::int64_t{dims});
+        for (int d = 0; d < dims; ++d) {
+            deltas = checkedProduct(deltas, static_cast<std::int64_t>(space.movementMap.size()));
+            actions = checkedProduct(actions, space.gridSize);
+            system = checkedProduct(system, checkedProduct(static_cast<std::int64_t>(space.movementMap.size()),
+                                                           space.gridSize));
+        }
+        for (const ActionPoint& point : space.points)
+            for (std::int32_t c : point.coordinates) checkedSum(c, space.gridSize / 2);
+    }
+
+    memorySize = memory;
+    evaluateText("new space Memory (integer " + num(memory) + ")", true);
+
+    std::string systemText = "new system QDM (integer " + num(registers) + ") Memory ";
+    for (std::size_t s = 0; s < actionSpaces.size(); ++s)
+        for (int d = 0; d < actionSpaces[s].dimensions(); ++d)
+            systemText += "Delta." + num(s) + "." + num(d) + " ";
+    for (std::size_t s = 0; s < actionSpaces.size(); ++s) {
+        const int dims = actionSpaces[s].dimensions();
+        for (int d = 0; d < dims; ++d) {
+            systemText += "Action." + num(s) + "." + num(d);
+            if (d != dims - 1) systemText += " ";
+        }
+        if (s + 1 != actionSpaces.size()) systemText += " ";
+    }
+    deltaSize = deltas;
+    actionSize = actions;
+    std::cout << "Delta Size = " << deltaSize << "\nAction Size = " << actionSize << "\n";
+    evaluateText(systemText, true);
+
+    std::string sizes = "begin ";
+    sizes += "(new integer Delta.size) ";
+    sizes += "(set Delta.size (integer " + num(deltaSize) + ") ) ";
+    sizes += "(new integer action-size) ";
+    sizes += "(set action-size (integer " + num(static_cast<std::int64_t>(actionSpaces.size())) + ") ) ";
+    sizes += "(new integer action-space-size) ";
+    sizes += "(set action-space-size (integer " + num(actionSize) + ") ) ";
+    for (std::size_t s = 0; s < actionSpaces.size(); ++s) {
+        ActionSpace& space = actionSpaces[s];
+        const std::int32_t center = space.gridSize / 2;
+        sizes += "(new integer Action." + num(s) + ".center) ";
+        sizes += "(set Action." + num(s) + ".center (integer " + num(center) + ") ) ";
+        for (std::size_t a = 0; a < space.points.size(); ++a) {
+            Coordinates& coordinates = space.points[a].coordinates;
+            for (std::size_t c = 0; c < coordinates.size(); ++c) {
+                const std::string direction = "Action." + num(s) + "." + num(a) + ".direction." + num(c);
+                sizes += "(new integer " + direction + ") ";
+                sizes += "(set " + direction + " (integer " + num(sign(coordinates[c])) + ") ) ";
+                // From here on points are grid positions centred on the middle cell.
+                coordinates[c] += center;
+            }
+        }
+    }
+    sizes += "(new integer system-size) ";
+    sizes += "(set system-size (integer " + num(system) + ") )";
+    evaluateText(sizes, true);
+
+    const std::string w = num(system);
+    for (std::size_t s = 0; s < actionSpaces.size(); ++s)
+        for (int d = 0; d < actionSpaces[s].dimensions(); ++d) {
+            const std::string tops = "Tops." + num(s) + "." + num(d);
+            evaluateText("begin (new matrix " + tops + " (integer " + w + ") (integer " + w + ") ) (set " +
+                             tops + " (matrix (integer " + w + ") (integer " + w + ") zero) )",
+                         true);
+        }
+
+    std::string history = "begin ";
+    for (std::size_t s = 0; s < actionSpaces.size(); ++s) {
+        const std::string name = "ActionOpHistory." + num(s);
+        history += "(new matrix " + name + " (integer " + w + ") (integer " + w + ") ) ";
+        history += "(set " + name + " (matrix (integer " + w + ") (integer " + w + ") ident) ) ";
+    }
+    evaluateText(history, true);
+
+    evaluateText("begin (new matrix Tops (integer " + w + ") (integer " + w +
+                     ") ) (set Tops (matrix (integer " + w + ") (integer " + w + ") ident) )",
+                 true);
+    evaluateText("file QDM_Scripts/SetupTops.txt", false);
+    evaluateText("begin (new matrix psi.0 (integer " + w + ") (integer 1) ) (new matrix psi.init (integer " +
+                     w + ") (integer 1) ) (set psi.0 (matrix (integer " + w + ") (integer 1) ident) )",
+                 true);
+    evaluateText("file QDM_Scripts/prepare.txt", true);
+    std::cout << "System Size = " << system << "\n";
+    return true;
+}
+
+void QDM::prepare() { evaluateText("set psi.0 (get psi.init)", false); }
+
+bool QDM::findAction(const std::string& name, int& spaceIndex, int& actionIndex) const {
+    for (std::size_t s = 0; s < actionSpaces.size(); ++s)
+        for (std::size_t a = 0; a < actionSpaces[s].points.size(); ++a)
+            if (actionSpaces[s].points[a].name == name) {
+                spaceIndex = static_cast<int>(s);
+                actionIndex = static_cast<int>(a);
+                return true;
+            }
+    return false;
+}
+
+void QDM::randomizeSensor(Sensor& sensor, int dimension) {
+    dimension = std::max(dimension, 0);
+    const std::size_t angles = static_cast<std::size_t>(dimension) * dimension / 2;
+    sensor.rotation.resize(angles, 0.0);
+    sensor.phase.resize(angles, 0.0);
+    sensor.offPhase.resize(static_cast<std::size_t>(dimension), 0.0);
+    for (std::size_t i = 0; i < angles; ++i) {
+        sensor.rotation[i] = randomAngle();
+        sensor.phase[i] = randomAngle();
+        if (i < static_cast<std::size_t>(dimension)) sensor.offPhase[i] = randomAngle();
+    }
+    sensor.unitary.resize(dimension, dimension);
+    linalg::buildUnitary(sensor.rotation, sensor.phase, sensor.offPhase, sensor.unitary);
+}
+
+}  // namespace vex

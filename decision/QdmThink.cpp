@@ -1,0 +1,239 @@
+// Thinking and deciding: sensor operators and thinking steps evolve psi.0, and a
+// decision measures the Action registers of one space, picks the nearest action
+// point and puts the registers back to their centre.
+
+#include <iostream>
+#include <limits>
+#include <string>
+
+#include "decision/QDM.h"
+#include "decision/SizeArithmetic.h"
+#include "linalg/Failure.h"
+#include "linalg/Kernels.h"
+
+namespace vex {
+
+namespace {
+
+constexpr const char* kAssignFailure = "Error 1 in operator=\n";
+
+std::string num(std::int64_t value) { return std::to_string(value); }
+
+linalg::Matrix identity(std::int64_t size) {
+    linalg::Matrix unit(static_cast<int>(size), static_cast<int>(size));
+    unit.setIdentity();
+    return unit;
+}
+
+// a (x) b; empty when either factor has no entries, like the product it stands for.
+linalg::Matrix tensor(const linalg::Matrix& a, const linalg::Matrix& b) {
+    linalg::Matrix product;
+    if (a.hasStorage() && b.hasStorage()) linalg::kronecker(a, &b, &product);
+    return product;
+}
+
+// ket x bra: the operator taking basis state p to basis state c of one register.
+linalg::Matrix outerProduct(const linalg::Matrix& ket, const linalg::Matrix& bra) {
+    linalg::Matrix product;
+    if (ket.hasStorage() && bra.hasStorage()) linalg::multiply(ket, product, bra);
+    return product;
+}
+
+linalg::Matrix column(const linalg::Matrix& m, int c) {
+    linalg::Matrix one(m.rows(), 1);
+    for (int r = 0; r < m.rows(); ++r) one.data()[r] = m.data()[r + static_cast<std::size_t>(c) * m.rows()];
+    return one;
+}
+
+}  // namespace
+
+void QDM::applyOnRegisters(linalg::Matrix& psi, std::int64_t left, const linalg::Matrix& op,
+                           std::int64_t right) {
+    const bool fits = op.hasStorage() && op.rows() == op.cols() && psi.hasStorage() && psi.cols() >= 1 &&
+                      left >= 1 && right >= 1 && left * op.cols() * right == psi.rows();
+    // A failed application leaves the state as it was; the caller sees the failure.
+    if (!fits) throw tala::Failure(kAssignFailure);
+
+    if (operatorRoute == OperatorRoute::Dense) {
+        const linalg::Matrix full = tensor(tensor(identity(left), op), identity(right));
+        linalg::Matrix product;
+        if (!linalg::multiply(full, product, psi)) throw tala::Failure(kAssignFailure);
+        psi = product;
+        return;
+    }
+    if (psi.cols() == 1) {
+        linalg::applyOnFactorInPlace(op, static_cast<int>(left), static_cast<int>(right), psi);
+        return;
+    }
+    // A state of several columns (a script may put one there): each column on its own.
+    for (int c = 0; c < psi.cols(); ++c) {
+        linalg::Matrix one = column(psi, c);
+        linalg::applyOnFactorInPlace(op, static_cast<int>(left), static_cast<int>(right), one);
+        for (int r = 0; r < psi.rows(); ++r) psi.data()[r + static_cast<std::size_t>(c) * psi.rows()] = one.data()[r];
+    }
+}
+
+void QDM::applySensorOperator(const linalg::Matrix& op) {
+    linalg::Matrix& psi = readMatrix("psi.0");
+    // A sensor for the Memory and Delta registers leaves the Action registers alone.
+    if (op.rows() < systemSize())
+        applyOnRegisters(psi, 1, op, actionSize);
+    else
+        applyOnRegisters(psi, 1, op, 1);
+}
+
+void QDM::applyOp(const std::string& name) {
+    for (const Sensor& sensor : sensors)
+        if (sensor.name == name) {
+            applySensorOperator(sensor.unitary);
+            return;
+        }
+}
+
+void QDM::think() { evaluateText("set psi.0 (mult (get Tops) (get psi.0) )", true); }
+
+std::vector<std::int32_t> QDM::measureActions(int space) {
+    std::vector<std::int32_t> position;
+    if (space < 0 || space >= static_cast<int>(actionSpaces.size())) return position;
+    int first = 1;
+    for (const ActionSpace& each : actionSpaces) first += each.dimensions();
+    for (int t = 0; t < space; ++t) first += actionSpaces[t].dimensions();
+
+    const int dims = actionSpaces[space].dimensions();
+    for (int i = 0; i < dims; ++i) {
+        const std::string result = "Action." + num(space) + "." + num(i) + ".result";
+        evaluateText("set psi.0 (measure (get psi.0) (get QDM) (integer " + num(first + i) + ") " + result + ")",
+                     false);
+        position.push_back(readInteger(result));
+    }
+    recenter(space, position);
+    return position;
+}
+
+void QDM::recenter(int space, const std::vector<std::int32_t>& position) {
+    const ActionSpace& target = actionSpaces[space];
+    const int dims = target.dimensions();
+    const std::string prefix = "Action." + num(space) + ".";
+    linalg::Matrix& psi = readMatrix("psi.0");
+
+    linalg::Matrix toCenter = identity(1);
+    for (int i = 0; i < dims; ++i) {
+        const linalg::Matrix& ket = readMatrix(prefix + num(i) + ".ket." + num(target.gridSize / 2));
+        const linalg::Matrix& bra = readMatrix(prefix + num(i) + ".bra." + num(position[i]));
+        toCenter = tensor(toCenter, outerProduct(ket, bra));
+    }
+    std::int32_t left = checkedProduct(memorySize, deltaSize), right = 1;
+    for (int t = 0; t < static_cast<int>(actionSpaces.size()); ++t) {
+        const std::int32_t cells = checkedPower(actionSpaces[t].gridSize, actionSpaces[t].dimensions());
+        if (t < space) left = checkedProduct(left, cells);
+        if (t > space) right = checkedProduct(right, cells);
+    }
+    applyOnRegisters(psi, left, toCenter, right);
+    if (!target.resetDelta) return;
+
+    int first = 1;
+    for (int t = 0; t < space; ++t) first += actionSpaces[t].dimensions();
+    std::vector<std::int32_t> steps;
+    for (int i = 0; i < dims; ++i) {
+        const std::string result = prefix + num(i) + ".result";
+        evaluateText("set psi.0 (measure (get psi.0) (get QDM) (integer " + num(first + i) + ") " + result + ")",
+                     false);
+        steps.push_back(readInteger(result));
+    }
+    const std::string deltaPrefix = "Delta." + num(space) + ".";
+    linalg::Matrix toRest = identity(1);
+    for (int i = 0; i < dims; ++i) {
+        const linalg::Matrix& ket = readMatrix(deltaPrefix + num(i) + ".ket.1");
+        const linalg::Matrix& bra = readMatrix(deltaPrefix + num(i) + ".bra." + num(steps[i]));
+        toRest = tensor(toRest, outerProduct(ket, bra));
+    }
+    left = memorySize;
+    right = actionSize;
+    for (int t = 0; t < static_cast<int>(actionSpaces.size()); ++t) {
+        const std::int32_t moves = checkedPower(static_cast<std::int64_t>(actionSpaces[t].movementMap.size()),
+                                                actionSpaces[t].dimensions());
+        if (t < space) left = checkedProduct(left, moves);
+        if (t > space) right = checkedProduct(right, moves);
+    }
+    std::cout << left << ", " << toRest.rows() << ", " << right << "     \r";
+    applyOnRegisters(readMatrix("psi.0"), left, toRest, right);
+}
+
+int QDM::nearestAction(int space, const std::vector<std::int32_t>& position, ActionPoint* chosen) const {
+    if (space < 0 || space >= static_cast<int>(actionSpaces.size())) return 0;
+    const std::vector<ActionPoint>& points = actionSpaces[space].points;
+    // A space without points has nothing to choose; answer like a mismatch.
+    if (points.empty() || points.front().coordinates.size() != position.size()) return 0;
+
+    int best = 0;
+    double bestDistance = std::numeric_limits<double>::infinity();
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        double distance = 0.0;
+        if (points[i].coordinates.size() == position.size())
+            for (std::size_t c = 0; c < position.size(); ++c) {
+                const double step = static_cast<double>(points[i].coordinates[c]) - position[c];
+                distance += step * step;
+            }
+        if (distance < bestDistance) {
+            bestDistance = distance;
+            best = static_cast<int>(i);
+        }
+    }
+    if (chosen != nullptr) *chosen = points[best];
+    return best;
+}
+
+int QDM::decide(int space) { return nearestAction(space, measureActions(space)); }
+
+std::string QDM::decideName(int space) {
+    ActionPoint chosen;
+    nearestAction(space, measureActions(space), &chosen);
+    return chosen.name;
+}
+
+int QDM::getMaxMeasureTime(int space) const {
+    if (space < 0 || space >= static_cast<int>(actionSpaces.size())) return 0;
+    return actionSpaces[space].gridSize / 2;
+}
+
+double QDM::actionProbability(int space, int action) {
+    if (space < 0 || space >= static_cast<int>(actionSpaces.size()) || action < 0 ||
+        action > static_cast<int>(actionSpaces[space].points.size()))
+        return 0.0;
+    std::int32_t left = checkedProduct(memorySize, deltaSize), middle = 1, right = 1;
+    for (int t = 0; t < static_cast<int>(actionSpaces.size()); ++t) {
+        const std::int32_t cells = checkedPower(actionSpaces[t].gridSize, actionSpaces[t].dimensions());
+        if (t < space) left = checkedProduct(left, cells);
+        if (t == space) middle = cells;
+        if (t > space) right = checkedProduct(right, cells);
+    }
+    const std::string text =
+        "begin (new integer QDM-temp-Space.0.size) (new integer QDM-temp-Space.1.size) "
+        "(new integer QDM-temp-Space.2.size) (set QDM-temp-Space.0.size (integer " + num(left) + ") ) "
+        "(set QDM-temp-Space.1.size (integer " + num(middle) + ") ) "
+        "(set QDM-temp-Space.2.size (integer " + num(right) + ") ) "
+        "(new system QDM-temp-Space.0 (integer 3) QDM-temp-Space.0 QDM-temp-Space.1 QDM-temp-Space.2) "
+        "(new array QDM-temp-result double (integer " + num(middle) + ") ) "
+        "(measure_distribution (get psi.0) (get QDM-temp-Space.0) (integer 1) QDM-temp-result)";
+    tala::interp::Variable result;
+    evaluateText(text, false, result);
+    if (result.typeName != "vector" || !result.hasValue())
+        throw tala::Failure("getComplex error - type is NULL or not vector");
+    const std::vector<double>& distribution = result.getVector();
+
+    // Positions in the order of the Action registers' basis index, last coordinate fastest.
+    const ActionSpace& target = actionSpaces[space];
+    std::vector<std::int32_t> position(static_cast<std::size_t>(target.dimensions()), 0);
+    double sum = 0.0;
+    for (std::int32_t j = 0; j < middle; ++j) {
+        if (nearestAction(space, position) == action && static_cast<std::size_t>(j) < distribution.size())
+            sum += distribution[j];
+        for (int c = static_cast<int>(position.size()) - 1; c >= 0; --c) {
+            if (++position[c] < target.gridSize) break;
+            position[c] = 0;
+        }
+    }
+    return sum;
+}
+
+}  // namespace vex

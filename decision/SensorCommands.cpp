@@ -1,0 +1,89 @@
+// Commands that train, add, save and load a decision maker's sensors.
+
+#include <iostream>
+
+#include "decision/CommandCall.h"
+#include "decision/QDM.h"
+#include "decision/ValueTypes.h"
+
+namespace vex {
+
+namespace {
+
+using tala::interp::Object;
+
+// vex::train QDM set generations repetitions population limit.
+bool word_train(CommandCall& call) {
+    Object holder;
+    QDMType* value = call.qdmArg(1, holder);
+    const Object setArgument = value ? call.evaluate(2) : Object();
+    TrainingSetType* set = nullptr;
+    if (value != nullptr && setArgument.getUserObject().typeName() == kTrainingSetTypeName)
+        set = dynamic_cast<TrainingSetType*>(&setArgument.getUserObject());
+    if (set == nullptr) {
+        std::cout << "vex::train syntax error.\n";
+        return false;
+    }
+    QDM* decisionMaker = decisionMakerOf(*value);
+    if (decisionMaker == nullptr) return false;
+    const std::int32_t generations = call.integerArg(3);
+    const std::int32_t repetitions = call.integerArg(4);
+    const std::int32_t population = call.integerArg(5);
+    const std::int32_t limit = call.integerArg(6);
+    decisionMaker->train(set->rules, generations, repetitions, population, limit);
+    return true;
+}
+
+bool word_add_sensor(CommandCall& call) {
+    Object holder;
+    QDMType* value = call.qdmArg(1, holder);
+    if (value == nullptr) {
+        std::cout << "vex::add_sensor syntax error: first agument must be of type 'vex::QDM'\n";
+        return false;
+    }
+    if (QDM* decisionMaker = decisionMakerOf(*value)) decisionMaker->addSensor(call.stringArg(2));
+    return true;
+}
+
+bool word_save(CommandCall& call) {
+    Object holder;
+    QDMType* value = call.qdmArg(1, holder);
+    if (value == nullptr) {
+        printNotDecisionMakerPlain(call);
+        return false;
+    }
+    if (const QDM* decisionMaker = decisionMakerOf(*value)) {
+        const std::string fileName = call.stringArg(2);
+        std::cout << "Saving sensors to file '" << fileName << "'\n";
+        decisionMaker->saveSensors(fileName);
+    }
+    return true;
+}
+
+bool word_load(CommandCall& call) {
+    Object holder;
+    QDMType* value = call.qdmArg(1, holder);
+    if (value == nullptr) {
+        printNotDecisionMakerPlain(call);
+        return false;
+    }
+    if (QDM* decisionMaker = decisionMakerOf(*value)) {
+        const std::string fileName = call.stringArg(2);
+        std::cout << "Loading sensors from file '" << fileName << "'\n";
+        decisionMaker->loadSensors(fileName);
+    }
+    return true;
+}
+
+constexpr CommandEntry kSensorCommands[] = {
+    {"vex::train", word_train},
+    {"vex::add_sensor", word_add_sensor},
+    {"vex::save", word_save},
+    {"vex::load", word_load},
+};
+
+}  // namespace
+
+void addSensorCommands(CommandTable& table) { table.add(kSensorCommands); }
+
+}  // namespace vex

@@ -1,0 +1,32 @@
+#pragma once
+// Register sizes come from script integers and multiply quickly; every product
+// is checked so that an oversized system is refused instead of wrapping around.
+
+#include <cstdint>
+#include <cstdlib>
+#include <limits>
+
+#include "linalg/Failure.h"
+
+namespace vex {
+
+inline constexpr const char* kSizeFailure = "Error: decision system too large.\n";
+
+inline std::int32_t checkedInt(std::int64_t value) {
+    if (value > std::numeric_limits<std::int32_t>::max() ||
+        value < std::numeric_limits<std::int32_t>::min())
+        throw tala::Failure(kSizeFailure);
+    return static_cast<std::int32_t>(value);
+}
+
+inline std::int32_t checkedProduct(std::int64_t a, std::int64_t b) { return checkedInt(a * b); }
+
+inline std::int32_t checkedSum(std::int64_t a, std::int64_t b) { return checkedInt(a + b); }
+
+inline std::int32_t checkedPower(std::int64_t base, int exponent) {
+    std::int32_t value = 1;
+    for (int i = 0; i < exponent; ++i) value = checkedProduct(value, base);
+    return value;
+}
+
+}  // namespace vex

@@ -1,0 +1,22 @@
+#pragma once
+// The decision library as a command library: the "vex::" commands and the nine
+// decision value types.
+
+#include <cstdint>
+#include <string>
+
+#include "interp/CommandLibrary.h"
+
+namespace vex {
+
+class VEXCommands : public tala::interp::CommandLibrary {
+public:
+    bool execute(const tala::interp::CommandTokenizer& tokens, tala::interp::ObjectList& scope,
+                 tala::interp::Object& result, tala::interp::Interpreter& interpreter,
+                 const tala::interp::LibraryList& libraries, bool global) override;
+    bool createType(const std::string& typeName, const std::string& variableName,
+                    tala::interp::ObjectList& scope) override;
+    std::int32_t interfaceLevel() override { return 1; }
+};
+
+}  // namespace vex

@@ -1,0 +1,128 @@
+// Commands that build distributions, sensor lists, states and training sets.
+
+#include <iostream>
+#include <memory>
+
+#include "decision/CommandCall.h"
+#include "decision/QDM.h"
+#include "decision/ValueTypes.h"
+
+namespace vex {
+
+namespace {
+
+using tala::interp::Object;
+using tala::interp::ObjectType;
+
+// vex::dist weight space action ... : one entry per complete triple.
+bool word_dist(CommandCall& call) {
+    auto distribution = std::make_unique<DistributionType>();
+    // A single argument is never evaluated.
+    if (call.argumentCount() != 1)
+        for (int n = 1; n + 2 <= call.argumentCount(); n += 3) {
+            DistributionEntry entry;
+            entry.weight = call.weightArg(n);
+            entry.spaceIndex = call.integerArg(n + 1);
+            entry.actionIndex = call.integerArg(n + 2);
+            distribution->entries.push_back(entry);
+        }
+    call.result.setUserObject(std::move(distribution));
+    return true;
+}
+
+// vex::dist_str QDM weight name ... : actions given by name.
+bool word_dist_str(CommandCall& call) {
+    auto distribution = std::make_unique<DistributionType>();
+    if (call.argumentCount() == 1) {
+        call.result.setUserObject(std::move(distribution));
+        return true;
+    }
+    Object holder;
+    QDMType* value = call.qdmArg(1, holder);
+    if (value == nullptr) {
+        std::cout << "vex::dist_str syntax error (first argument must be of type vex::QDM).\n";
+        return false;
+    }
+    const QDM* decisionMaker = decisionMakerOf(*value);
+    if (decisionMaker == nullptr) return false;
+    for (int n = 2; n + 1 <= call.argumentCount(); n += 2) {
+        DistributionEntry entry;
+        entry.weight = call.weightArg(n);
+        const std::string name = call.stringArg(n + 1);
+        int space = 0, action = 0;
+        if (!decisionMaker->findAction(name, space, action)) {
+            std::cout << "Error: action '" << name << "' not defined.\n";
+            break;
+        }
+        entry.spaceIndex = space;
+        entry.actionIndex = action;
+        distribution->entries.push_back(entry);
+    }
+    call.result.setUserObject(std::move(distribution));
+    return true;
+}
+
+bool word_SensorList(CommandCall& call) {
+    auto list = std::make_unique<SensorListType>();
+    for (int n = 1; n <= call.argumentCount(); ++n) list->sensors.push_back(call.stringArg(n));
+    call.result.setUserObject(std::move(list));
+    return true;
+}
+
+// vex::State repeat|single list ... : a stimulus sequence.
+bool word_State(CommandCall& call) {
+    if (call.argumentCount() == 0) {
+        std::cout << "Error: Arguments for vex::State are MODE:STRING {vex::SensorList}^*\n";
+        return false;
+    }
+    const Object mode = call.evaluate(1);
+    if (!mode.holds(ObjectType::String)) return false;
+    auto state = std::make_unique<StateType>();
+    if (mode.getString() == "repeat") state->mode = 0;
+    else if (mode.getString() == "single") state->mode = 1;
+    else return false;
+    for (int n = 2; n <= call.argumentCount(); ++n) {
+        const Object argument = call.evaluate(n);
+        tala::interp::UserObject& value = argument.getUserObject();
+        const auto* list = value.typeName() == kSensorListTypeName ? dynamic_cast<SensorListType*>(&value) : nullptr;
+        if (list == nullptr) return false;
+        state->sensorLists.push_back(list->sensors);
+    }
+    call.result.setUserObject(std::move(state));
+    return true;
+}
+
+// vex::add_rule set state distribution : a new set with one more rule.
+bool word_add_rule(CommandCall& call) {
+    const Object setArgument = call.evaluate(1);
+    auto* set = dynamic_cast<TrainingSetType*>(&setArgument.getUserObject());
+    const Object stateArgument = set ? call.evaluate(2) : Object();
+    auto* state = set ? dynamic_cast<StateType*>(&stateArgument.getUserObject()) : nullptr;
+    const Object distributionArgument = state ? call.evaluate(3) : Object();
+    auto* distribution = state ? dynamic_cast<DistributionType*>(&distributionArgument.getUserObject()) : nullptr;
+    if (set == nullptr || state == nullptr || distribution == nullptr ||
+        set->typeName() != kTrainingSetTypeName || state->typeName() != kStateTypeName ||
+        distribution->typeName() != kDistributionTypeName) {
+        std::cout << "vex::add_rule syntax error.\n";
+        return false;
+    }
+    auto extended = std::make_unique<TrainingSetType>();
+    extended->rules = set->rules;
+    extended->rules.push_back(Rule{state->sensorLists, state->mode, distribution->entries});
+    call.result.setUserObject(std::move(extended));
+    return true;
+}
+
+constexpr CommandEntry kValueCommands[] = {
+    {"vex::dist", word_dist},
+    {"vex::dist_str", word_dist_str},
+    {"vex::SensorList", word_SensorList},
+    {"vex::State", word_State},
+    {"vex::add_rule", word_add_rule},
+};
+
+}  // namespace
+
+void addValueCommands(CommandTable& table) { table.add(kValueCommands); }
+
+}  // namespace vex

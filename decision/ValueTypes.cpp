@@ -1,0 +1,160 @@
+// Copy and text form of the decision values, and the factory behind "new".
+
+#include "decision/ValueTypes.h"
+
+#include <ostream>
+
+namespace vex {
+
+namespace {
+
+// Copies only between values of the same type name; anything else is ignored.
+template <class T>
+const T* sameType(const tala::interp::UserObject& self, const tala::interp::UserObject& source) {
+    if (source.typeName() != self.typeName()) return nullptr;
+    return dynamic_cast<const T*>(&source);
+}
+
+void printEach(std::ostream& out, const Coordinates& values) {
+    for (std::int32_t value : values) out << value << ", ";
+}
+
+void printEach(std::ostream& out, const SensorNames& names) {
+    for (const std::string& name : names) out << name << ", ";
+}
+
+}  // namespace
+
+void DistributionType::copy(const UserObject& source) {
+    if (const auto* other = sameType<DistributionType>(*this, source)) entries = other->entries;
+}
+
+void DistributionType::print(std::ostream& out) const {
+    if (entries.empty()) {
+        out << "EMPTY";
+        return;
+    }
+    out << "\n";
+    // The space index is shown first although it is stored second.
+    for (const DistributionEntry& entry : entries)
+        out << "(" << entry.spaceIndex << ", " << entry.actionIndex << ") = " << entry.weight << "\n";
+}
+
+void SensorListType::copy(const UserObject& source) {
+    if (const auto* other = sameType<SensorListType>(*this, source)) sensors = other->sensors;
+}
+
+void SensorListType::print(std::ostream& out) const {
+    if (sensors.empty()) {
+        out << "EMPTY";
+        return;
+    }
+    printEach(out, sensors);
+}
+
+void StateType::copy(const UserObject& source) {
+    if (const auto* other = sameType<StateType>(*this, source)) {
+        sensorLists = other->sensorLists;
+        mode = other->mode;
+    }
+}
+
+void StateType::print(std::ostream& out) const {
+    out << "\nMode = " << mode << "\n";
+    for (std::size_t i = 0; i < sensorLists.size(); ++i) {
+        out << i << ": ";
+        printEach(out, sensorLists[i]);
+        out << "\n";
+    }
+}
+
+void TrainingSetType::copy(const UserObject& source) {
+    if (const auto* other = sameType<TrainingSetType>(*this, source)) rules = other->rules;
+}
+
+void TrainingSetType::print(std::ostream& out) const {
+    if (rules.empty()) {
+        out << "EMPTY";
+        return;
+    }
+    out << "Number of Rules = " << rules.size() << "\n";
+}
+
+void QDMType::copy(const UserObject& source) {
+    // Both values then refer to the same decision maker.
+    if (const auto* other = sameType<QDMType>(*this, source)) decisionMaker = other->decisionMaker;
+}
+
+void PointType::copy(const UserObject& source) {
+    if (const auto* other = sameType<PointType>(*this, source)) coordinates = other->coordinates;
+}
+
+void PointType::print(std::ostream& out) const {
+    out << "Point = (";
+    printEach(out, coordinates);
+    out << ")";
+}
+
+void ActionType::copy(const UserObject& source) {
+    if (const auto* other = sameType<ActionType>(*this, source)) action = other->action;
+}
+
+void ActionType::print(std::ostream& out) const {
+    out << "Action = (" << action.name;
+    printEach(out, action.coordinates);
+    out << ")";
+}
+
+void ActionListType::copy(const UserObject& source) {
+    if (const auto* other = sameType<ActionListType>(*this, source)) actions = other->actions;
+}
+
+void ActionListType::print(std::ostream& out) const {
+    for (std::size_t j = 0; j < actions.size(); ++j) {
+        out << "Action Point " << j << " = (" << actions[j].name << ", ";
+        printEach(out, actions[j].coordinates);
+        out << ")\n";
+    }
+}
+
+void ActionSpaceType::copy(const UserObject& source) {
+    if (const auto* other = sameType<ActionSpaceType>(*this, source)) space = other->space;
+}
+
+void ActionSpaceType::print(std::ostream& out) const {
+    out << "\nA.gridSize = " << space.gridSize << "\n";
+    out << "A.movementMap = [\n";
+    for (const Coordinates& movement : space.movementMap) {
+        out << "(";
+        printEach(out, movement);
+        out << ")\n";
+    }
+    out << "]\n";
+    out << "A.points = ";
+    if (space.points.empty()) {
+        out << "EMPTY\n";
+        return;
+    }
+    out << "\n";
+    for (const ActionPoint& point : space.points) {
+        out << "\t(" << point.name << ", ";
+        printEach(out, point.coordinates);
+        out << ")\n";
+    }
+}
+
+std::unique_ptr<tala::interp::UserObject> createValue(const std::string& name) {
+    // A distribution is made under the command's short name, not its type name.
+    if (name == "vex::dist") return std::make_unique<DistributionType>();
+    if (name == kSensorListTypeName) return std::make_unique<SensorListType>();
+    if (name == kStateTypeName) return std::make_unique<StateType>();
+    if (name == kTrainingSetTypeName) return std::make_unique<TrainingSetType>();
+    if (name == kQDMTypeName) return std::make_unique<QDMType>();
+    if (name == kPointTypeName) return std::make_unique<PointType>();
+    if (name == kActionTypeName) return std::make_unique<ActionType>();
+    if (name == kActionListTypeName) return std::make_unique<ActionListType>();
+    if (name == kActionSpaceTypeName) return std::make_unique<ActionSpaceType>();
+    return nullptr;
+}
+
+}  // namespace vex
