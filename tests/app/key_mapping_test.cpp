@@ -16,9 +16,7 @@ TEST(KeyMapping, FlockKeysGetTheirVirtualKeyCodes) {
     EXPECT_EQ(virtualKeyFromGlfw(GLFW_KEY_Z), VirtualKey::Z);
     EXPECT_EQ(virtualKeyFromGlfw(GLFW_KEY_A), 'A');
     EXPECT_EQ(virtualKeyFromGlfw(GLFW_KEY_7), '7');
-}
-
-TEST(KeyMapping, KeysWithoutAVirtualCodeAreDropped) {
+    // Keys the flock has no code for are dropped.
     EXPECT_EQ(virtualKeyFromGlfw(GLFW_KEY_UNKNOWN), -1);
     EXPECT_EQ(virtualKeyFromGlfw(GLFW_KEY_F12), -1);
     EXPECT_EQ(virtualKeyFromGlfw(GLFW_KEY_LAST), -1);

@@ -60,13 +60,5 @@ TEST(Timer, KeepsWorkingAfterTwentyFiveDaysOfRunning) {
     EXPECT_TRUE(timer.expired(clock));
 }
 
-TEST(SteadyClock, StartsNearZeroAndNeverGoesBack) {
-    SteadyClock clock;
-    Milliseconds first = clock.now();
-    EXPECT_GE(first, 0);
-    EXPECT_LT(first, 1000);
-    EXPECT_GE(clock.now(), first);
-}
-
 }  // namespace
 }  // namespace flock

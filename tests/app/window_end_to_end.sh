@@ -3,7 +3,7 @@
 # as a user would: the window's place and size, grey points on black, a held key
 # moving the camera, quick taps, and Escape ending the program with status 0.
 # Usage: window_end_to_end.sh FLOCK-PROGRAM DATA-DIR
-set -u
+set -u -o pipefail
 flock=$1
 data=$2
 here=$(cd "$(dirname "$0")" && pwd)
@@ -77,9 +77,10 @@ screen_counts() {
 sleep 1
 seen=""
 for _ in $(seq 12); do
-  read -r black grey other < <(screen_counts)
-  [ "${other:-1}" -eq 0 ] || fail "pixels that are neither black nor grey: $other"
-  [ "${black:-0}" -ge 456000 ] || fail "the background is not black ($black of 480000 pixels)"
+  counts=$(screen_counts) || fail "no screenshot"
+  read -r black grey other <<<"$counts"
+  [ "$other" -eq 0 ] || fail "pixels that are neither black nor grey: $other"
+  [ "$black" -ge 456000 ] || fail "the background is not black ($black of 480000 pixels)"
   if [ "$grey" -gt 0 ]; then seen=yes; break; fi
   sleep 1
 done
@@ -93,8 +94,9 @@ timeout 10 xdotool keydown z
 emptied=""
 for _ in $(seq 40); do
   sleep 0.5
-  read -r black grey other < <(screen_counts)
-  if [ "${grey:-1}" -eq 0 ]; then emptied=yes; break; fi
+  counts=$(screen_counts) || fail "no screenshot"
+  read -r black grey other <<<"$counts"
+  if [ "$grey" -eq 0 ]; then emptied=yes; break; fi
 done
 timeout 10 xdotool keyup z
 [ -n "$emptied" ] || fail "holding Z did not move the scene out of view"
