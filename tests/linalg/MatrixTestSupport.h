@@ -9,6 +9,7 @@
 #include <sstream>
 #include <string>
 
+#include "linalg/Failure.h"
 #include "linalg/Matrix.h"
 
 namespace linalg::testing {
@@ -82,6 +83,16 @@ private:
     std::ostringstream buffer_;
     std::streambuf* saved_;
 };
+
+// The text of the tala::Failure the action raises, or "(no failure)".
+inline std::string failureOf(auto&& action) {
+    try {
+        action();
+    } catch (const tala::Failure& failure) {
+        return failure.what();
+    }
+    return "(no failure)";
+}
 
 inline std::string pointerText(const void* p) {
     std::ostringstream out;

@@ -8,7 +8,6 @@
 #include <string>
 #include <utility>
 
-#include "linalg/Failure.h"
 #include "tests/linalg/MatrixTestSupport.h"
 
 using linalg::Complex;
@@ -17,20 +16,11 @@ using namespace linalg::testing;
 
 namespace {
 
-Matrix numbered(int rows, int cols) {
+Matrix numbered(int rows, int cols) {  // entry (r, c) is (r + 10c) - ri
     Matrix m(rows, cols);
     for (int c = 0; c < cols; ++c)
         for (int r = 0; r < rows; ++r) m(r, c) = {double(r + 10 * c), double(-r)};
     return m;
-}
-
-std::string failureOf(auto&& action) {
-    try {
-        action();
-    } catch (const tala::Failure& failure) {
-        return failure.what();
-    }
-    return "(no failure)";
 }
 
 std::string printed(const Matrix& m, bool all) {
@@ -41,25 +31,17 @@ std::string printed(const Matrix& m, bool all) {
 
 }  // namespace
 
-TEST(MatrixShape, ConstructionAndColumnMajorStorage) {
-    const Matrix empty;
-    EXPECT_FALSE(empty.hasStorage());
-    EXPECT_EQ(0, empty.rows() + empty.cols() + empty.entryCount());
+TEST(MatrixShape, ConstructionResizeAndColumnMajorStorage) {
+    EXPECT_FALSE(Matrix().hasStorage());
     EXPECT_FALSE(Matrix(0, 3).hasStorage());
     EXPECT_FALSE(Matrix(-2, 3).hasStorage());
-
     Matrix m(2, 3);
-    EXPECT_EQ(6, m.entryCount());
-    for (int n = 0; n < 6; ++n) EXPECT_EQ(Complex{}, m.data()[n]);
     m.setEntry(1, 2, {7.0, 1.0});
     EXPECT_EQ((Complex{7.0, 1.0}), m.data()[1 + 2 * 2]);
-}
 
-TEST(MatrixShape, ResizeKeepsOrReplaces) {
-    Matrix m = numbered(2, 2);
+    m = numbered(2, 2);
     m.resize(0, 5);
     m.resize(3, -1);
-    expectSame(numbered(2, 2), m);
     m.resize(2, 2);
     expectSame(numbered(2, 2), m);
     m.resize(3, 1);
@@ -73,51 +55,35 @@ TEST(MatrixShape, OversizedRequestsFailWithoutChangingTheMatrix) {
     EXPECT_EQ("Matrix too large: 65536 x 65536 entries", failureOf([&] { m.resize(65536, 65536); }));
     EXPECT_EQ("Matrix too large: 46341 x 46341 entries", failureOf([&] { m.resize(46341, 46341); }));
     expectSame(numbered(2, 2), m);
-    EXPECT_EQ("Matrix too large: 2 x 1073741824 entries", failureOf([] { Matrix(2, 1 << 30); }));
 }
 
-TEST(MatrixShape, IdentityFillAndScale) {
+TEST(MatrixShape, IdentityScaleAndAdjoint) {
     Matrix column(3, 1);
     column.fill({4.0, 4.0});
     column.setIdentity();
     EXPECT_EQ((Complex{1.0, 0.0}), column(0, 0));
     EXPECT_EQ(Complex{}, column(1, 0));
     EXPECT_EQ(Complex{}, column(2, 0));
-
     Matrix wide(2, 3);
     wide.setIdentity();
     for (int c = 0; c < 3; ++c)
-        for (int r = 0; r < 2; ++r) EXPECT_EQ(r == c ? 1.0 : 0.0, wide(r, c).re);
+        for (int r = 0; r < 2; ++r) EXPECT_EQ((Complex{r == c ? 1.0 : 0.0, 0.0}), wide(r, c));
 
     Matrix m = numbered(2, 2);
     m.scale({0.0, 1.0});
     EXPECT_EQ((Complex{1.0, 11.0}), m(1, 1));  // i * (11 - i)
-    m.setZero();
-    expectSame(Matrix(2, 2), m);
 
-    Matrix empty;  // all of these leave a matrix without storage alone
-    empty.fill({1.0, 1.0});
-    empty.scale({2.0, 0.0});
-    empty.setIdentity();
-    empty.setZero();
-    EXPECT_FALSE(empty.hasStorage());
-}
-
-TEST(MatrixShape, AdjointConjugatesAndTransposes) {
-    const Matrix m = numbered(2, 3);
+    const Matrix source = numbered(2, 3);
     Matrix a(5, 5);
-    a.setAdjointOf(m);
+    a.setAdjointOf(source);
     ASSERT_EQ(3, a.rows());
-    ASSERT_EQ(2, a.cols());
     for (int c = 0; c < 3; ++c)
-        for (int r = 0; r < 2; ++r) EXPECT_EQ(linalg::conj(m(r, c)), a(c, r));
-
+        for (int r = 0; r < 2; ++r) EXPECT_EQ(linalg::conj(source(r, c)), a(c, r));
+    a.setAdjointOf(Matrix());
+    EXPECT_EQ(3, a.rows());
     Matrix square = numbered(3, 3);
     square.setAdjointOf(square);
     expectSame(adjoint(numbered(3, 3)), square);
-
-    a.setAdjointOf(Matrix());
-    EXPECT_EQ(3, a.rows());
 }
 
 TEST(MatrixAccess, OutOfRangeWritesTheErrorLineAndFails) {
@@ -134,36 +100,28 @@ TEST(MatrixAccess, OutOfRangeWritesTheErrorLineAndFails) {
               capture.text());
 }
 
-TEST(MatrixCopy, CopiesOwnTheirStorage) {
+TEST(MatrixCopy, CopiesOwnTheirStorageAndEmptySourcesFail) {
     const Matrix original = numbered(3, 2);
     Matrix copy(original);
-    EXPECT_NE(original.data(), copy.data());
     copy(0, 0) = {99.0, 0.0};
     EXPECT_EQ(Complex{}, original(0, 0));
     EXPECT_FALSE(Matrix(Matrix()).hasStorage());
 
-    Matrix sameShape = numbered(3, 2);
-    sameShape.fill({5.0, 5.0});
+    Matrix sameShape(3, 2), otherShape(1, 1);
     sameShape = original;
-    expectSame(original, sameShape);
-
-    Matrix otherShape(1, 1);
     otherShape = original;
-    expectSame(original, otherShape);
     otherShape = otherShape;
+    expectSame(original, sameShape);
     expectSame(original, otherShape);
-}
 
-TEST(MatrixCopy, AssigningAMatrixWithoutStorageFails) {
     const Matrix empty;
-    Matrix target = numbered(2, 2);
-    EXPECT_EQ("Error 1 in operator=\n", failureOf([&] { target = empty; }));
-    EXPECT_FALSE(target.hasStorage());
+    EXPECT_EQ("Error 1 in operator=\n", failureOf([&] { otherShape = empty; }));
+    EXPECT_FALSE(otherShape.hasStorage());
     CoutCapture capture;
-    EXPECT_EQ("Error 1 in operator()", failureOf([&] { target(0, 0); }));
+    EXPECT_EQ("Error 1 in operator()", failureOf([&] { otherShape(0, 0); }));
 }
 
-TEST(MatrixPrint, EntriesWithSixSignificantDigits) {
+TEST(MatrixPrint, SixSignificantDigitsAndTheTenByTenCut) {
     Matrix m(2, 2);
     m(0, 0) = {1.0, -0.5};
     m(0, 1) = {M_PI, 1e-7};
@@ -171,23 +129,20 @@ TEST(MatrixPrint, EntriesWithSixSignificantDigits) {
     m(1, 1) = {123456789.0, 0.25};
     EXPECT_EQ("1 + -0.5i\t3.14159 + 1e-07i\t\n-2 + 0i\t1.23457e+08 + 0.25i\t\n\n", printed(m, false));
     EXPECT_EQ("", printed(Matrix(), true));
-}
 
-TEST(MatrixPrint, CutAtTenRowsAndColumnsUnlessAll) {
-    const Matrix m = numbered(12, 12);
+    const Matrix big = numbered(12, 12);
     std::string row0;
     for (int c = 0; c < 10; ++c) row0 += std::to_string(10 * c) + " + 0i\t";
-    const std::string cut = printed(m, false);
+    const std::string cut = printed(big, false);
     EXPECT_EQ(row0 + "\n", cut.substr(0, row0.size() + 1));
     EXPECT_EQ(11, std::count(cut.begin(), cut.end(), '\n'));
     EXPECT_EQ(100, std::count(cut.begin(), cut.end(), '\t'));
+    EXPECT_EQ("9 + -9i\t19 + -9i\t", cut.substr(cut.rfind("\n9 + ") + 1, 17));
     EXPECT_EQ("\n\n", cut.substr(cut.size() - 2));
-    EXPECT_EQ(std::string::npos, cut.find("100 + "));  // column 10 is cut
 
-    const std::string all = printed(m, true);
-    EXPECT_EQ(13, std::count(all.begin(), all.end(), '\n'));
+    const std::string all = printed(big, true);
     EXPECT_EQ(144, std::count(all.begin(), all.end(), '\t'));
-    EXPECT_NE(std::string::npos, all.find("111 + -11i\t121 + -11i\t\n\n"));
+    EXPECT_EQ("111 + -11i\t121 + -11i\t\n\n", all.substr(all.size() - 24));
 }
 
 TEST(MatrixUnitary, WithinTheToleranceOfTheIdentity) {
@@ -205,21 +160,15 @@ TEST(MatrixUnitary, WithinTheToleranceOfTheIdentity) {
     scaled = identity(2);
     scaled.scale({1.0001, 0.0});  // 1.0001^2 - 1 is just over the tolerance
     EXPECT_FALSE(scaled.isUnitary());
+    scaled = identity(2);
+    scaled(1, 0) = {0.0, 0.01};
+    EXPECT_FALSE(scaled.isUnitary());
+    scaled(1, 0) = {NAN, 0.0};
+    EXPECT_FALSE(scaled.isUnitary());
 
-    Matrix phase = identity(3);
-    phase(2, 2) = linalg::fromAngle(1.2);
-    EXPECT_TRUE(phase.isUnitary());
-    phase(1, 0) = {0.0, 0.01};
-    EXPECT_FALSE(phase.isUnitary());
-
-    Matrix rows(2, 3);  // orthonormal rows, not square
+    Matrix rows(2, 3), columns(3, 2);  // only the rows need to be orthonormal
     rows.setIdentity();
-    EXPECT_TRUE(rows.isUnitary());
-    Matrix columns(3, 2);
     columns.setIdentity();
+    EXPECT_TRUE(rows.isUnitary());
     EXPECT_FALSE(columns.isUnitary());
-
-    Matrix broken = identity(2);
-    broken(0, 0) = {NAN, 0.0};
-    EXPECT_FALSE(broken.isUnitary());
 }
