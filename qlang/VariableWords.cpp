@@ -53,7 +53,7 @@ void declareArray(WordCall& call, const std::string& name) {
     Variable countArg;
     call.evaluateArg(4, countArg);
     const std::int32_t count = countArg.getInteger();
-    if (count > kMaxArrayElements) throw tala::Failure("Error: array larger than 1000000 elements");
+    if (count > kMaxArrayElements) throw tala::Failure("Array larger than 1000000 elements");
 
     Variable size;
     size.setInteger(count);
