@@ -1,0 +1,34 @@
+#pragma once
+// A finished decision maker like an agent's: one action space of 2-coordinate
+// points left, forward and right, moves -1, 0, 1, a 5 x 5 grid, memory size 2,
+// so W = 2 x 9 x 25 = 450. Its Tops is the Fourier matrix (QDM_Scripts beside
+// this file), so one thinking step spreads the state over every register.
+
+#include <filesystem>
+#include <memory>
+
+#include "decision/QDM.h"
+
+namespace fixture {
+
+// finalize reads QDM_Scripts/ from the working directory.
+inline void enterScriptFolder() { std::filesystem::current_path(std::filesystem::path(__FILE__).parent_path()); }
+
+inline vex::ActionSpace flockSpace() {
+    vex::ActionSpace space;
+    space.points = {{"left", {1, 0}}, {"forward", {0, 1}}, {"right", {-1, 0}}};
+    space.movementMap = {{-1}, {0}, {1}};
+    space.gridSize = 5;
+    return space;
+}
+
+inline std::unique_ptr<vex::QDM> finishedDecisionMaker() {
+    enterScriptFolder();
+    auto qdm = std::make_unique<vex::QDM>();
+    qdm->addActionSpace(flockSpace());
+    qdm->finalize(2);
+    qdm->prepare();
+    return qdm;
+}
+
+}  // namespace fixture
