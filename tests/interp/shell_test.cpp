@@ -1,0 +1,70 @@
+#include "interp/Shell.h"
+
+#include <gtest/gtest.h>
+
+#include <iostream>
+#include <new>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "linalg/Failure.h"
+
+using namespace tala::interp;
+
+namespace {
+
+const std::string kBanner = "Morrow Scripter (Morrow) v.0.80.1.13\n\n";
+
+// Runs the shell on `input` with the given evaluator and returns what it printed.
+std::string runShell(const std::string& input, const ShellEvaluator& evaluator, VariableTable& table) {
+    std::istringstream in(input);
+    std::ostringstream out;
+    auto* oldIn = std::cin.rdbuf(in.rdbuf());
+    auto* oldOut = std::cout.rdbuf(out.rdbuf());
+    shell(table, evaluator);
+    std::cin.rdbuf(oldIn);
+    std::cout.rdbuf(oldOut);
+    return out.str();
+}
+
+}  // namespace
+
+TEST(Shell, LinesReachTheEvaluatorNormalisedAndCut) {
+    VariableTable table;
+    std::vector<std::string> seen;
+    auto record = [&](VariableTable&, const std::string& line, Variable&) { seen.push_back(line); };
+    const std::string longLine(5000, 'x');
+    runShell("  f(a  b)  \n\n" + longLine + "\nlast", record, table);
+    ASSERT_EQ(seen.size(), 4u);
+    EXPECT_EQ(seen[0], "f (a b)");
+    EXPECT_EQ(seen[1], "");
+    EXPECT_EQ(seen[2], std::string(kShellLineLimit, 'x'));
+    EXPECT_EQ(seen[3], "last");  // the rest of the long line was skipped, not run
+}
+
+TEST(Shell, EveryKindOfFailureIsPrintedAndTheSessionGoesOn) {
+    VariableTable table;
+    int calls = 0;
+    auto failing = [&](VariableTable&, const std::string& line, Variable& result) {
+        ++calls;
+        if (line == "text") throw tala::Failure("bad thing");
+        if (line == "memory") throw std::bad_alloc();
+        result.setInteger(calls);
+    };
+    const std::string out = runShell("text\nmemory\nok\nexit\nnever\n", failing, table);
+    EXPECT_EQ(calls, 3);
+    EXPECT_EQ(out, kBanner + "Morrow > Error: bad thing\nNULL\n\n" + "Morrow > Error: std::bad_alloc\nNULL\n\n" +
+                       "Morrow > integer temp = 3\n\n" + "Morrow > ");
+}
+
+TEST(Shell, ResultIsReleasedAtTheNextPrompt) {
+    VariableTable table;
+    Variable kept;
+    auto remember = [&](VariableTable&, const std::string&, Variable& result) {
+        if (!result.hasValue()) result.setInteger(1);
+        else kept.setInteger(2);  // never reached: the result is empty at every line
+    };
+    runShell("a\nb\n", remember, table);
+    EXPECT_FALSE(kept.hasValue());
+}

@@ -1,0 +1,188 @@
+#include "qlang/Evaluate.h"
+
+#include <gtest/gtest.h>
+
+#include <iostream>
+#include <memory>
+#include <sstream>
+#include <string>
+
+#include "linalg/Failure.h"
+
+using namespace tala::interp;
+
+namespace {
+
+// Captures standard output for the lifetime of the object.
+class CapturedOutput {
+public:
+    CapturedOutput() : old_(std::cout.rdbuf(buffer_.rdbuf())) {}
+    ~CapturedOutput() { std::cout.rdbuf(old_); }
+    std::string text() const { return buffer_.str(); }
+
+private:
+    std::ostringstream buffer_;
+    std::streambuf* old_;
+};
+
+// An extension word that records how it was called.
+class RecordingHandler : public CommandHandler {
+public:
+    explicit RecordingHandler(std::string word) : word_(std::move(word)) {}
+    void execute(const CommandTokenizer& tokens, VariableList& localScope, Variable& result, bool global,
+                 bool fresh, VariableTable&) override {
+        ++calls;
+        lastArgument = tokens.token(1);
+        scopeSize = localScope.size();
+        sawGlobal = global;
+        sawFresh = fresh;
+        result.setInteger(99);
+    }
+    void help() override { std::cout << "help of " << word_ << "\n"; }
+    std::string name() override { return word_; }
+
+    int calls = 0;
+    std::string lastArgument;
+    size_t scopeSize = 0;
+    bool sawGlobal = false;
+    bool sawFresh = false;
+
+private:
+    std::string word_;
+};
+
+// An extension word that evaluates itself again: recursion without brackets.
+class RecursiveHandler : public CommandHandler {
+public:
+    void execute(const CommandTokenizer&, VariableList& localScope, Variable& result, bool global, bool,
+                 VariableTable& table) override {
+        qlang::evaluate(table, "recurse 1", localScope, result, global, true);
+    }
+    void help() override {}
+    std::string name() override { return "recurse"; }
+};
+
+std::string failureOf(auto&& action) {
+    try {
+        action();
+    } catch (const tala::Failure& failure) {
+        return failure.what();
+    }
+    return "(no failure)";
+}
+
+struct Evaluator {
+    VariableTable table;
+    Variable result;
+
+    void run(const std::string& text, bool global = false) {
+        qlang::evaluate(table, text, table.variables, result, global, true);
+    }
+    int integer(const std::string& name) {
+        Variable found;
+        lookup(table.variables, name, found);
+        return found.getInteger();
+    }
+};
+
+}  // namespace
+
+TEST(Evaluate, UnknownWordsGoToTheFirstHandlerOfThatName) {
+    Evaluator e;
+    e.run("global (new integer x)");
+    auto first = std::make_unique<RecordingHandler>("ext");
+    auto second = std::make_unique<RecordingHandler>("ext");
+    RecordingHandler* firstPtr = first.get();
+    RecordingHandler* secondPtr = second.get();
+    e.table.handlers.push_back(std::move(first));
+    e.table.handlers.push_back(std::move(second));
+
+    e.run("ext (a b)", true);
+    EXPECT_EQ(firstPtr->calls, 1);
+    EXPECT_EQ(secondPtr->calls, 0);
+    EXPECT_EQ(firstPtr->lastArgument, "a b");
+    EXPECT_EQ(firstPtr->scopeSize, 1u);  // the local copy of the caller's scope
+    EXPECT_TRUE(firstPtr->sawGlobal);
+    EXPECT_TRUE(firstPtr->sawFresh);
+    EXPECT_EQ(e.result.getInteger(), 99);
+}
+
+TEST(Evaluate, BuiltinWordsCannotBeTakenOver) {
+    Evaluator e;
+    auto handler = std::make_unique<RecordingHandler>("get");
+    RecordingHandler* handlerPtr = handler.get();
+    e.table.handlers.push_back(std::move(handler));
+    e.run("get x");
+    EXPECT_EQ(handlerPtr->calls, 0);
+    EXPECT_FALSE(e.result.hasValue());
+}
+
+TEST(Evaluate, HelpRunsTheHandlersHelpText) {
+    Evaluator e;
+    e.table.handlers.push_back(std::make_unique<RecordingHandler>("ext"));
+    CapturedOutput out;
+    e.run("help ext");
+    e.run("help other");
+    EXPECT_EQ(out.text(), "help of ext\n");
+}
+
+TEST(Evaluate, GlobalFlagDecidesWhetherGlobalDeclarationsAreSeenInTheSameBegin) {
+    // As the shell runs it: the begin copied its scope before x existed.
+    Evaluator shell;
+    shell.run("begin (global (new integer x)) (set x 5)");
+    EXPECT_EQ(shell.integer("x"), 0);
+    // As the decision maker runs its texts: everything works on the global list.
+    Evaluator maker;
+    maker.run("begin (global (new integer x)) (set x 5)", true);
+    EXPECT_EQ(maker.integer("x"), 5);
+}
+
+TEST(Evaluate, TextsWithoutGlobalLeaveNothingBehind) {
+    Evaluator e;
+    e.run("begin (new integer a) (new array b double 3) (set a 4) (get a)");
+    EXPECT_TRUE(e.table.variables.empty());
+    EXPECT_EQ(e.result.getInteger(), 4);  // the value outlives its scope
+}
+
+TEST(Evaluate, AFailureUnwindsAndLeavesTheTableUsable) {
+    Evaluator e;
+    e.run("global (new integer keep)");
+    CapturedOutput out;
+    EXPECT_EQ(failureOf([&] { e.run("begin (new integer a) (global (new integer b)) (new string s)"); }), "Error.");
+    ASSERT_EQ(e.table.variables.size(), 2u);  // keep, and b which was already global
+    e.run("set keep 3");
+    EXPECT_EQ(e.integer("keep"), 3);
+}
+
+TEST(Evaluate, WordsWithoutValueLeaveTheResultAlone) {
+    Evaluator e;
+    e.result.setDouble(1.5);
+    e.run("nop 1");
+    e.run("get missing");
+    e.run("set missing 2");
+    EXPECT_EQ(e.result.getDouble(), 1.5);
+}
+
+TEST(Evaluate, DeepBracketsFailCleanly) {
+    Evaluator e;
+    const std::string deep = "begin " + std::string(100000, '(') + "5 6" + std::string(100000, ')');
+    EXPECT_EQ(failureOf([&] { e.run(deep); }), "Nesting deeper than 1000 levels");
+    e.run("begin 1 2");  // the depth count is back to zero
+    EXPECT_EQ(e.result.getInteger(), 2);
+}
+
+TEST(Evaluate, RecursionWithoutBracketsFailsCleanly) {
+    Evaluator e;
+    e.table.handlers.push_back(std::make_unique<RecursiveHandler>());
+    EXPECT_EQ(failureOf([&] { e.run("recurse 1"); }), "Nesting deeper than 1000 levels");
+    e.run("begin 1 2");
+    EXPECT_EQ(e.result.getInteger(), 2);
+}
+
+TEST(Evaluate, NestingJustBelowTheLimitWorks) {
+    Evaluator e;
+    std::string text = "begin 5 6";
+    for (int i = 0; i < 990; ++i) text = "begin (" + text + ")";
+    e.run(text);
+    EXPECT_EQ(e.result.getInteger(), 6);
+}
