@@ -7,10 +7,7 @@
 #include "decision/Lifetime.h"
 #include "decision/QDM.h"
 #include "decision/ValueTypes.h"
-#if __has_include("qlang/Shell.h")
-#include "qlang/Shell.h"
-#define DECISION_HAS_SHELL 1
-#endif
+#include "qlang/RunShell.h"
 
 namespace vex {
 
@@ -140,9 +137,7 @@ bool word_qdm_shell(CommandCall& call) {
         printNoDecisionMaker();
         return true;
     }
-#ifdef DECISION_HAS_SHELL
-    qlang::shell(*decisionMaker);
-#endif
+    qlang::runShell(*decisionMaker);
     return true;
 }
 
