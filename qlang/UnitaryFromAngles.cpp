@@ -45,7 +45,8 @@ void unitaryFromAngleVariables(const VariableList& scope, const AngleNames& name
     for (int j = 1; j < n; ++j) {
         try {
             for (int b = j; b >= 1; --b, ++k) {
-                const std::string suffix = "." + std::to_string(k);
+                std::string suffix = ".";
+                suffix += std::to_string(k);
                 angles.phase.push_back(readAngle(scope, names.phase + suffix));
                 angles.rotation.push_back(readAngle(scope, names.rotation + suffix));
                 if (b == 1) angles.offPhase[0] = readAngle(scope, names.offPhase + ".0");
