@@ -120,6 +120,17 @@ private:
     int& depth_;
 };
 
+// Each bracket level costs a nested evaluation that re-reads the rest of the text, so
+// a text nested past the limit is refused before any of that work is done.
+bool nestedTooDeep(std::string_view text) {
+    int depth = 0;
+    for (char ch : text) {
+        if (ch == '(' && ++depth > kMaxCommandDepth) return true;
+        if (ch == ')' && depth > 0) --depth;
+    }
+    return false;
+}
+
 bool isNumericLiteral(std::string_view t) {
     if (t.empty()) return false;
     if (t[0] >= '0' && t[0] <= '9') return true;
@@ -157,6 +168,7 @@ Interpreter::~Interpreter() {
 
 void Interpreter::execute(std::string_view text, ObjectList& scope, Object& result,
                           const LibraryList& libraries, bool global, bool fresh) {
+    if (depth_ == 0) checkNesting(text);
     DepthGuard guard(depth_);
     result.release();
 
@@ -178,6 +190,10 @@ void Interpreter::execute(std::string_view text, ObjectList& scope, Object& resu
     for (CommandLibrary* library : consultedLibraries(libraries))
         if (library->execute(tokens, local, result, *this, libraries, global)) return;
     command.report("'\n");
+}
+
+void Interpreter::checkNesting(std::string_view text) const {
+    if (nestedTooDeep(text)) throw Failure(kNestingTooDeep);
 }
 
 LibraryList Interpreter::consultedLibraries(const LibraryList& callerLibraries) const {

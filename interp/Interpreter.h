@@ -42,6 +42,10 @@ public:
 
     // Loads a module by name (the load_module word), printing any problem.
     void loadModule(const std::string& name);
+    // Raises the nesting failure for a text whose brackets nest past the limit. Run on
+    // every text that enters from outside (a top-level command, a script file).
+    void checkNesting(std::string_view text) const;
+
     // Names of the loaded modules, in load order.
     std::vector<std::string> moduleNames() const;
 

@@ -46,6 +46,7 @@ void word_file(Command& c) {
         return;
     }
     if (!text->empty()) *text = normalizeCommandText(*text);
+    c.interpreter.checkNesting(*text);
     c.interpreter.execute(*text, c.local, c.result, c.libraries, c.global, false);
 }
 

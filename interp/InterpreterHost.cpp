@@ -11,6 +11,7 @@ InterpreterHost::InterpreterHost(std::vector<std::unique_ptr<CommandLibrary>> li
 InterpreterHost::~InterpreterHost() {
     // The libraries first, then the interpreter (a member, destroyed after this body).
     libraries_.clear();
+    for (auto& library : owned_) library.reset();
     owned_.clear();
 }
 
