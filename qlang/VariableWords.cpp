@@ -110,11 +110,15 @@ void word_index(WordCall& call) {
         Variable part;
         call.evaluateArg(i, part);
         if (part.typeName == "integer") {
-            path += "." + std::to_string(part.getInteger());
+            path += '.';
+            path += std::to_string(part.getInteger());
         } else if (part.typeName == "string") {
             const std::string& text = part.getString();
             // Empty texts and texts that begin with a blank add nothing.
-            if (!text.empty() && text[0] != ' ') path += "." + text;
+            if (!text.empty() && text[0] != ' ') {
+                path += '.';
+                path += text;
+            }
         } else {
             call.report("'; index not integer or string.\n");
             return;
