@@ -1,0 +1,93 @@
+// The decision maker's hot operations on the W = 450 system of an agent, each
+// beside the literal dense route: full Kronecker products multiplied out, basis
+// states built as whole columns.
+
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <iostream>
+#include <memory>
+#include <streambuf>
+
+#include "tests/decision/DecisionFixture.h"
+#include "tests/decision/LiteralRoutes.h"
+
+namespace {
+
+// Deciding prints a progress line; the benchmarks keep it off the report.
+class QuietOutput {
+public:
+    QuietOutput() : saved_(std::cout.rdbuf(&discard_)) {}
+    ~QuietOutput() { std::cout.rdbuf(saved_); }
+
+private:
+    struct Discard : std::streambuf {
+        int overflow(int c) override { return c; }
+    } discard_;
+    std::streambuf* saved_;
+};
+
+std::unique_ptr<vex::QDM> spreadDecisionMaker(vex::OperatorRoute route) {
+    QuietOutput quiet;
+    std::srand(1);
+    auto qdm = fixture::finishedDecisionMaker();
+    qdm->operatorRoute = route;
+    qdm->addSensor("left");
+    qdm->applyOp("left");
+    qdm->think();
+    return qdm;
+}
+
+void applyOp(benchmark::State& state, vex::OperatorRoute route) {
+    auto qdm = spreadDecisionMaker(route);
+    for (auto _ : state) qdm->applyOp("left");
+}
+void BM_ApplyOp(benchmark::State& state) { applyOp(state, vex::OperatorRoute::Factored); }
+void BM_ApplyOp_Baseline(benchmark::State& state) { applyOp(state, vex::OperatorRoute::Dense); }
+
+void BM_Think(benchmark::State& state) {
+    auto qdm = spreadDecisionMaker(vex::OperatorRoute::Factored);
+    for (auto _ : state) qdm->think();
+}
+// Thinking has no cheaper route: Tops is a dense W x W operator. The baseline is
+// the bare product without the evaluator, to show what the generated text costs.
+void BM_Think_Baseline(benchmark::State& state) {
+    auto qdm = spreadDecisionMaker(vex::OperatorRoute::Factored);
+    const linalg::Matrix& tops = literal::variableMatrix(*qdm, "Tops");
+    linalg::Matrix& psi = literal::variableMatrix(*qdm, "psi.0");
+    for (auto _ : state) {
+        linalg::Matrix product;
+        linalg::multiply(tops, product, psi);
+        psi = product;
+    }
+}
+
+void decide(benchmark::State& state, vex::OperatorRoute route) {
+    auto qdm = spreadDecisionMaker(route);
+    QuietOutput quiet;
+    for (auto _ : state) benchmark::DoNotOptimize(qdm->decide(0));
+}
+void BM_Decide(benchmark::State& state) { decide(state, vex::OperatorRoute::Factored); }
+void BM_Decide_Baseline(benchmark::State& state) { decide(state, vex::OperatorRoute::Dense); }
+
+void BM_ActionProbability(benchmark::State& state) {
+    auto qdm = spreadDecisionMaker(vex::OperatorRoute::Factored);
+    for (auto _ : state) benchmark::DoNotOptimize(qdm->actionProbability(0, 1));
+}
+void BM_ActionProbability_Baseline(benchmark::State& state) {
+    auto qdm = spreadDecisionMaker(vex::OperatorRoute::Factored);
+    for (auto _ : state) benchmark::DoNotOptimize(literal::actionProbability(*qdm, 0, 1));
+}
+
+BENCHMARK(BM_ApplyOp)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ApplyOp_Baseline)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Think)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Think_Baseline)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Decide)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Decide_Baseline)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ActionProbability)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ActionProbability_Baseline)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
