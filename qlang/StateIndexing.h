@@ -50,7 +50,7 @@ public:
     void next();
 
 private:
-    const SystemDims& dims_;
+    SystemDims dims_;
     int subsystem_;
     std::vector<std::int64_t> strides_;
     std::vector<int> digits_;
