@@ -1,0 +1,504 @@
+// Sensor training: how rules are replayed and scored, the variation operators,
+// one generation's bookkeeping, the console key poll, and the flock's own data.
+
+#include <gtest/gtest.h>
+#include <pty.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+#include <limits>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "decision/QDM.h"
+#include "decision/Training.h"
+#include "decision/VEXCommands.h"
+#include "decision/ValueTypes.h"
+#include "interp/ConsoleKeys.h"
+#include "interp/InterpreterHost.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using vex::Individual;
+using vex::QDM;
+using vex::Rule;
+using vex::Sensor;
+
+fs::path dataFolder() { return fs::path(__FILE__).parent_path().parent_path().parent_path() / "data"; }
+
+// Keeps what the code under test prints out of the test log, and lets a test read it.
+class CapturedOutput {
+public:
+    CapturedOutput() : saved_(std::cout.rdbuf(text_.rdbuf())) {}
+    ~CapturedOutput() { std::cout.rdbuf(saved_); }
+    CapturedOutput(const CapturedOutput&) = delete;
+    CapturedOutput& operator=(const CapturedOutput&) = delete;
+    std::string text() const { return text_.str(); }
+
+private:
+    std::ostringstream text_;
+    std::streambuf* saved_;
+};
+
+// One action point per grid cell, so action index = cell. The flock's scripts make
+// Tops move the Action register by the Delta register's direction (-1, 0, 1) and
+// start every episode at Delta "no move", Action in cell 4.
+std::unique_ptr<QDM> cellDecisionMaker() {
+    fs::current_path(dataFolder());
+    auto qdm = std::make_unique<QDM>();
+    vex::ActionSpace space;
+    space.movementMap = {{-1}, {0}, {1}};
+    space.gridSize = 9;
+    for (int x = -4; x <= 4; ++x) space.points.push_back({"cell" + std::to_string(x + 4), {x}});
+    CapturedOutput quiet;
+    qdm->addActionSpace(space);
+    qdm->finalize(1);
+    qdm->prepare();
+    return qdm;
+}
+
+// A permutation of the three Delta states as a sensor; `to[j]` is where state j goes.
+Sensor permutationSensor(const std::string& name, const std::vector<int>& to) {
+    Sensor sensor;
+    sensor.name = name;
+    sensor.unitary.resize(3, 3);
+    for (int j = 0; j < 3; ++j) sensor.unitary(to[static_cast<std::size_t>(j)], j) = {1.0, 0.0};
+    return sensor;
+}
+
+// Delta 1 (stay) -> 2 (+1) -> 0 (-1) -> 1, and the reverse cycle.
+Sensor forwardCycle(const std::string& name) { return permutationSensor(name, {1, 2, 0}); }
+Sensor backwardCycle(const std::string& name) { return permutationSensor(name, {2, 0, 1}); }
+
+// A rule whose only target is certainty of ending in `cell`.
+Rule endsIn(std::vector<vex::SensorNames> lists, int mode, int cell) {
+    return Rule{std::move(lists), mode, {{cell, 0, 1.0}}};
+}
+
+TEST(TrainingFitness, RepeatModeCyclesTheListsAndSingleModeThinksOnAfterTheLast) {
+    auto qdm = cellDecisionMaker();
+    Individual individual;
+    individual.sensors = {forwardCycle("A"), backwardCycle("B")};
+    // Repeat plays A, B, A, B, A: moves +1, 0, +1, 0, +1 from cell 4.
+    // Single plays A, B and then only thinks: +1, 0, 0, 0, 0.
+    const std::vector<Rule> rules = {endsIn({{"A"}, {"B"}}, 0, 7), endsIn({{"A"}, {"B"}}, 1, 5)};
+
+    vex::evaluateFitness(*qdm, individual, rules, 5);
+
+    ASSERT_EQ(individual.ruleFitness.size(), 2u);
+    EXPECT_NEAR(individual.ruleFitness[0], 10.0, 1e-9);
+    EXPECT_NEAR(individual.ruleFitness[1], 10.0, 1e-9);
+    EXPECT_NEAR(individual.fitness, 10.0, 1e-9);
+}
+
+TEST(TrainingFitness, EverySensorOfANameIsAppliedAndUnknownNamesArePassedOver) {
+    auto qdm = cellDecisionMaker();
+    Individual individual;
+    individual.sensors = {forwardCycle("A"), backwardCycle("other"), forwardCycle("A")};
+    // Both sensors named A: Delta 1 -> 2 -> 0, one step to the left of cell 4.
+    const std::vector<Rule> rules = {endsIn({{"nobody", "A"}}, 0, 3)};
+
+    vex::evaluateFitness(*qdm, individual, rules, 1);
+    EXPECT_NEAR(individual.fitness, 10.0, 1e-9);
+
+    // Applying only the first would end in cell 5; a certain miss scores 1 / (1 + 0.1).
+    const std::vector<Rule> firstOnly = {endsIn({{"A"}}, 0, 5)};
+    vex::evaluateFitness(*qdm, individual, firstOnly, 1);
+    EXPECT_NEAR(individual.fitness, 1.0 / 1.1, 1e-9);
+}
+
+TEST(TrainingFitness, EachRuleStartsFromThePreparedState) {
+    auto qdm = cellDecisionMaker();
+    Individual individual;
+    individual.sensors = {forwardCycle("A")};
+    // Were the second rule to go on from the first one's state, it would not end in 5.
+    const std::vector<Rule> rules = {endsIn({{"A"}}, 1, 5), endsIn({{"A"}}, 1, 5)};
+    vex::evaluateFitness(*qdm, individual, rules, 1);
+    EXPECT_NEAR(individual.ruleFitness[1], 10.0, 1e-9);
+}
+
+TEST(TrainingFitness, WithoutRulesFitnessIsZeroAndRuleFitnessIsKept) {
+    auto qdm = cellDecisionMaker();
+    Individual individual;
+    individual.ruleFitness = {3.5};
+    individual.fitness = 7.0;
+    vex::evaluateFitness(*qdm, individual, {}, 4);
+    EXPECT_EQ(individual.fitness, 0.0);
+    EXPECT_EQ(individual.ruleFitness, std::vector<double>{3.5});
+}
+
+// A sensor of dimension n whose angles all hold the given values.
+Sensor uniformSensor(int n, double rotation, double phase, double offPhase) {
+    Sensor sensor;
+    sensor.name = "s";
+    const std::size_t angles = static_cast<std::size_t>(n) * n / 2;
+    sensor.rotation.assign(angles, rotation);
+    sensor.phase.assign(angles, phase);
+    sensor.offPhase.assign(static_cast<std::size_t>(n), offPhase);
+    sensor.unitary.resize(n, n);
+    linalg::buildUnitary(sensor.rotation, sensor.phase, sensor.offPhase, sensor.unitary);
+    return sensor;
+}
+
+void expectUnitaryMatchesAngles(const Sensor& sensor) {
+    linalg::Matrix rebuilt(sensor.unitary.rows(), sensor.unitary.cols());
+    linalg::buildUnitary(sensor.rotation, sensor.phase, sensor.offPhase, rebuilt);
+    for (int r = 0; r < rebuilt.rows(); ++r)
+        for (int c = 0; c < rebuilt.cols(); ++c) {
+            EXPECT_EQ(sensor.unitary(r, c).re, rebuilt(r, c).re);
+            EXPECT_EQ(sensor.unitary(r, c).im, rebuilt(r, c).im);
+        }
+}
+
+// The value of the next draw after skipping `draws` draws from `seed`.
+int drawAfter(unsigned seed, int draws) {
+    std::srand(seed);
+    for (int i = 0; i < draws; ++i) std::rand();
+    return std::rand();
+}
+
+TEST(TrainingVariation, CrossoverTakesTheHeadFromTheFirstParentAndTheTailFromTheSecond) {
+    Individual a, b, child;
+    a.sensors = {uniformSensor(4, 0.25, 0.5, 0.75), uniformSensor(4, 0.25, 0.5, 0.75)};
+    b.sensors = {uniformSensor(4, 1.25, 1.5, 1.75), uniformSensor(4, 1.25, 1.5, 1.75)};
+    a.ruleFitness = {4.0};
+    a.fitness = 4.0;
+
+    // Draw order: one discarded; per sensor the rotation cut, one discarded, the offPhase cut.
+    const unsigned seed = 11;
+    std::srand(seed);
+    std::rand();
+    std::vector<int> cuts, offCuts;
+    for (int k = 0; k < 2; ++k) {
+        cuts.push_back(std::rand() % 8);
+        std::rand();
+        offCuts.push_back(std::rand() % 4);
+    }
+
+    std::srand(seed);
+    vex::crossover(child, a, b);
+    const int next = std::rand();
+    EXPECT_EQ(next, drawAfter(seed, 7));
+
+    EXPECT_EQ(child.fitness, 4.0);
+    EXPECT_EQ(child.ruleFitness, a.ruleFitness);
+    for (std::size_t k = 0; k < 2; ++k) {
+        const Sensor& s = child.sensors[k];
+        ASSERT_EQ(s.rotation.size(), 8u);
+        ASSERT_EQ(s.offPhase.size(), 4u);
+        for (int t = 0; t < 8; ++t) {
+            const bool head = t < cuts[k];
+            EXPECT_EQ(s.rotation[static_cast<std::size_t>(t)], head ? 0.25 : 1.25) << "sensor " << k << " entry " << t;
+            EXPECT_EQ(s.phase[static_cast<std::size_t>(t)], head ? 0.5 : 1.5) << "sensor " << k << " entry " << t;
+        }
+        for (int t = 0; t < 4; ++t)
+            EXPECT_EQ(s.offPhase[static_cast<std::size_t>(t)], t < offCuts[k] ? 0.75 : 1.75);
+        expectUnitaryMatchesAngles(s);
+    }
+    EXPECT_EQ(a.sensors[0].rotation.back(), 0.25);
+    EXPECT_EQ(b.sensors[0].rotation.front(), 1.25);
+}
+
+TEST(TrainingVariation, CrossoverOfDimensionOneSensorsDrawsNoRotationCutAndKeepsTheSizes) {
+    Individual a, b, child;
+    a.sensors = {uniformSensor(1, 0, 0, 0.5)};
+    b.sensors = {uniformSensor(1, 0, 0, 1.5)};
+    std::srand(5);
+    vex::crossover(child, a, b);
+    // The discarded draw and the offPhase cut, nothing else.
+    const int next = std::rand();
+    EXPECT_EQ(next, drawAfter(5, 2));
+    const Sensor& s = child.sensors[0];
+    EXPECT_TRUE(s.rotation.empty());
+    EXPECT_TRUE(s.phase.empty());
+    ASSERT_EQ(s.offPhase.size(), 1u);
+    EXPECT_EQ(s.offPhase[0], 1.5);  // a cut of 0 takes the whole array from the second parent
+    EXPECT_EQ(s.unitary.rows(), 1);
+    EXPECT_EQ(s.unitary.cols(), 1);
+}
+
+TEST(TrainingVariation, CrossoverWithAShorterSecondParentKeepsTheFirstParentsGenes) {
+    Individual a, b, child;
+    a.sensors = {uniformSensor(3, 0.25, 0.5, 0.75), uniformSensor(3, 0.25, 0.5, 0.75)};
+    b.sensors = {uniformSensor(2, 1.25, 1.5, 1.75)};
+    vex::crossover(child, a, b);
+    ASSERT_EQ(child.sensors.size(), 2u);
+    EXPECT_EQ(child.sensors[0].rotation.size(), 4u);
+    EXPECT_EQ(child.sensors[1].rotation, a.sensors[1].rotation);
+    for (const Sensor& s : child.sensors) expectUnitaryMatchesAngles(s);
+}
+
+// Angles outside [0, 3.1415) mark the ones no draw has replaced.
+Individual markedIndividual() {
+    Individual individual;
+    for (int k = 0; k < 20; ++k) individual.sensors.push_back(uniformSensor(8, -1.0, -1.0, -1.0));
+    individual.sensors.push_back(uniformSensor(1, -1.0, -1.0, -1.0));
+    return individual;
+}
+
+double redrawnShare(const Individual& individual) {
+    int redrawn = 0, total = 0;
+    for (const Sensor& s : individual.sensors)
+        for (const std::vector<double>* angles : {&s.rotation, &s.phase, &s.offPhase})
+            for (double angle : *angles) {
+                ++total;
+                if (angle == -1.0) continue;
+                ++redrawn;
+                EXPECT_GE(angle, 0.0);
+                EXPECT_LT(angle, 3.1415);
+            }
+    return static_cast<double>(redrawn) / total;
+}
+
+TEST(TrainingVariation, MutationRedrawsAboutOneAngleInFiveAndRebuildsEveryUnitary) {
+    Individual individual = markedIndividual();
+    std::srand(3);
+    vex::mutate(individual);
+    const double share = redrawnShare(individual);
+    EXPECT_GT(share, 0.16);
+    EXPECT_LT(share, 0.24);
+    for (const Sensor& s : individual.sensors) {
+        expectUnitaryMatchesAngles(s);
+        EXPECT_TRUE(s.unitary.isUnitary());
+    }
+    // A sensor without rotations is passed over, its offPhase included.
+    EXPECT_EQ(individual.sensors.back().offPhase[0], -1.0);
+}
+
+TEST(TrainingVariation, AMutatedCopyRedrawsAboutOneAngleInTenAndLeavesTheParent) {
+    const Individual parent = markedIndividual();
+    Individual child;
+    std::srand(4);
+    vex::mutatedCopy(child, parent);
+    const double share = redrawnShare(child);
+    EXPECT_GT(share, 0.07);
+    EXPECT_LT(share, 0.13);
+    EXPECT_EQ(redrawnShare(parent), 0.0);
+    for (const Sensor& s : child.sensors) expectUnitaryMatchesAngles(s);
+}
+
+TEST(TrainingGeneration, FitterIndividualsComeFirstAndUndefinedFitnessLast) {
+    std::vector<Individual> population(5);
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double fitness[] = {1.0, nan, 3.0, 2.0, nan};
+    for (std::size_t i = 0; i < population.size(); ++i) population[i].fitness = fitness[i];
+    std::stable_sort(population.begin(), population.end(), vex::fitterThan);
+    EXPECT_EQ(population[0].fitness, 3.0);
+    EXPECT_EQ(population[1].fitness, 2.0);
+    EXPECT_EQ(population[2].fitness, 1.0);
+    EXPECT_TRUE(std::isnan(population[3].fitness));
+    EXPECT_TRUE(std::isnan(population[4].fitness));
+}
+
+// n individuals with fresh random sensors named center and left.
+void seedPopulation(QDM& qdm, int n) {
+    qdm.population.clear();
+    for (int i = 0; i < n; ++i) {
+        Individual individual;
+        individual.sensors.resize(2);
+        individual.sensors[0].name = "center";
+        individual.sensors[1].name = "left";
+        for (Sensor& s : individual.sensors) QDM::randomizeSensor(s, qdm.memorySize * qdm.deltaSize);
+        qdm.population.push_back(std::move(individual));
+    }
+}
+
+TEST(TrainingGeneration, TheBestIsNeverMutatedAndHandsItsSensorsOver) {
+    auto qdm = cellDecisionMaker();
+    seedPopulation(*qdm, 6);
+    const std::vector<double> bestAngles = qdm->population.front().sensors[0].rotation;
+    qdm->populationLimit = 7;
+    {
+        CapturedOutput quiet;
+        // Without rules every fitness is 0, so the stable sorts keep the first one first.
+        vex::runGeneration(*qdm, {}, 4, true);
+    }
+    EXPECT_EQ(qdm->population.size(), 7u);
+    EXPECT_EQ(qdm->population.front().sensors[0].rotation, bestAngles);
+    ASSERT_EQ(qdm->sensors.size(), 2u);
+    EXPECT_EQ(qdm->sensors[0].rotation, bestAngles);
+}
+
+TEST(TrainingGeneration, APopulationLimitBelowOneStillKeepsTheBest) {
+    auto qdm = cellDecisionMaker();
+    seedPopulation(*qdm, 3);
+    qdm->populationLimit = 0;
+    std::string printed;
+    {
+        CapturedOutput output;
+        vex::runGeneration(*qdm, {endsIn({{"left"}}, 0, 5)}, 4, true);
+        printed = output.text();
+    }
+    ASSERT_EQ(qdm->population.size(), 1u);
+    EXPECT_EQ(qdm->sensors[1].rotation, qdm->population.front().sensors[1].rotation);
+    EXPECT_NE(printed.find("DEBUG: final max fitness = "), std::string::npos);
+}
+
+// Standard input becomes a pseudo-terminal that the test types into.
+class TypedKeys : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (openpty(&master_, &terminal_, nullptr, nullptr, nullptr) != 0) GTEST_SKIP() << "no pseudo-terminal";
+        savedInput_ = dup(STDIN_FILENO);
+        dup2(terminal_, STDIN_FILENO);
+        std::cin.clear();
+        clearerr(stdin);
+    }
+    void TearDown() override {
+        if (savedInput_ < 0) return;
+        dup2(savedInput_, STDIN_FILENO);
+        close(savedInput_);
+        close(terminal_);
+        close(master_);
+        std::cin.clear();
+        clearerr(stdin);
+    }
+    void type(const std::string& keys) const {
+        ASSERT_EQ(write(master_, keys.data(), keys.size()), static_cast<ssize_t>(keys.size()));
+    }
+
+private:
+    int master_ = -1;
+    int terminal_ = -1;
+    int savedInput_ = -1;
+};
+
+TEST_F(TypedKeys, AWaitingKeyCutsTheGenerationShortAndIsLeftWaiting) {
+    auto qdm = cellDecisionMaker();
+    seedPopulation(*qdm, 5);
+    type("x");
+    std::string printed;
+    {
+        CapturedOutput output;
+        vex::runGeneration(*qdm, {}, 4, true);
+        printed = output.text();
+    }
+    // No crossover child, no elite copy; the generation still closes.
+    EXPECT_EQ(printed.find("0/2"), std::string::npos) << printed;
+    EXPECT_NE(printed.find("mutation...\nDEBUG: final max fitness = 0\n"), std::string::npos) << printed;
+    EXPECT_EQ(qdm->population.size(), 5u);
+    EXPECT_TRUE(tala::interp::keyWaiting());
+    EXPECT_EQ(tala::interp::readKey(), 'x');
+}
+
+TEST_F(TypedKeys, QStopsTrainingBeforeAGenerationAndOtherKeysAreDropped) {
+    auto qdm = cellDecisionMaker();
+    qdm->addSensor("center");
+    const std::vector<Rule> rules = {endsIn({{"center"}}, 0, 4)};
+
+    type("x");
+    std::string printed;
+    {
+        CapturedOutput output;
+        qdm->train(rules, 2, 4, 3, 3);
+        printed = output.text();
+    }
+    EXPECT_FALSE(tala::interp::keyWaiting());
+    std::size_t generations = 0;
+    for (std::size_t at = printed.find("final max"); at != std::string::npos; at = printed.find("final max", at + 1))
+        ++generations;
+    EXPECT_EQ(generations, 2u);
+
+    type("q");
+    {
+        CapturedOutput output;
+        qdm->train(rules, 2, 4, 3, 3);
+        printed = output.text();
+    }
+    EXPECT_EQ(printed, "");
+    EXPECT_EQ(qdm->population.size(), 3u);
+    EXPECT_FALSE(tala::interp::keyWaiting());
+}
+
+// The flock's decision maker as an agent builds it, with the shipped sensors.
+class ShippedFlock : public ::testing::Test {
+protected:
+    void SetUp() override {
+        fs::current_path(dataFolder());
+        host_.addLibrary(std::make_unique<vex::VEXCommands>());
+        CapturedOutput quiet;
+        host_.runCommand("global (new vex::QDM QDM)");
+        host_.runCommand("vex::qdm::new (get QDM)");
+        host_.runCommand("file vex_flock_setup.txt");
+        host_.runCommand("vex::qdm::prepare (get QDM)");
+        tala::interp::Object value;
+        host_.runCommand("get QDM", value);
+        qdm_ = dynamic_cast<vex::QDMType&>(value.getUserObject()).decisionMaker;
+    }
+    void TearDown() override { host_.runCommand("vex::qdm::free (get QDM)"); }
+
+    // Four stimuli and thinking steps, as an agent does between decisions.
+    void episode(const std::string& stimulus) {
+        for (int i = 0; i < 4; ++i) {
+            qdm_->applyOp(stimulus);
+            qdm_->think();
+        }
+    }
+    int action(const std::string& name) const {
+        int space = -1, index = -1;
+        EXPECT_TRUE(qdm_->findAction(name, space, index)) << name;
+        return index;
+    }
+    linalg::Matrix state(const std::string& name) const {
+        tala::interp::Variable found;
+        tala::interp::lookup(qdm_->variables, name, found);
+        return found.getMatrix();
+    }
+
+    tala::interp::InterpreterHost host_;
+    QDM* qdm_ = nullptr;
+};
+
+const std::pair<const char*, const char*> kStimulusAction[] = {
+    {"center", "forward"}, {"left", "left"}, {"right", "right"}};
+
+TEST_F(ShippedFlock, EachStimulusLeadsToItsAction) {
+    ASSERT_NE(qdm_, nullptr);
+    ASSERT_EQ(qdm_->sensors.size(), 3u);
+    for (const auto& [stimulus, intended] : kStimulusAction) {
+        qdm_->prepare();
+        episode(stimulus);
+        EXPECT_GT(qdm_->actionProbability(0, action(intended)), 0.9) << stimulus;
+    }
+}
+
+TEST_F(ShippedFlock, ADecisionLeavesThePreparedStartState) {
+    ASSERT_NE(qdm_, nullptr);
+    CapturedOutput quiet;
+    episode("left");
+    qdm_->decide(0);
+    // Training starts every episode from psi.init; an agent in flight starts from here.
+    const linalg::Matrix start = state("psi.init");
+    const linalg::Matrix now = state("psi.0");
+    linalg::Complex overlap{};
+    for (int r = 0; r < start.rows(); ++r) {
+        const linalg::Complex a = start(r, 0), b = now(r, 0);
+        overlap.re += a.re * b.re + a.im * b.im;
+        overlap.im += a.re * b.im - a.im * b.re;
+    }
+    EXPECT_NEAR(overlap.re * overlap.re + overlap.im * overlap.im, 1.0, 1e-9);
+}
+
+TEST_F(ShippedFlock, DecisionsInARowWithoutPreparingFollowTheStimulus) {
+    ASSERT_NE(qdm_, nullptr);
+    CapturedOutput quiet;
+    const char* order[] = {"left", "left", "center", "right", "center", "right", "left", "center"};
+    int hits = 0, decisions = 0;
+    for (int round = 0; round < 10; ++round)
+        for (const char* stimulus : order) {
+            episode(stimulus);
+            const std::string intended = std::string(stimulus) == "center" ? "forward" : stimulus;
+            hits += qdm_->decideName(0) == intended;
+            ++decisions;
+        }
+    EXPECT_GE(hits, decisions - 4);
+}
+
+}  // namespace
