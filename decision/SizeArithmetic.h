@@ -10,7 +10,7 @@
 
 namespace vex {
 
-inline constexpr const char* kSizeFailure = "Error: decision system too large.\n";
+inline constexpr const char* kSizeFailure = "Decision system too large: its register sizes do not fit 32-bit integers.";
 
 inline std::int32_t checkedInt(std::int64_t value) {
     if (value > std::numeric_limits<std::int32_t>::max() ||
