@@ -8,21 +8,14 @@ bool contains(const std::string& set, char c) {
     return set.find(c) != std::string::npos;
 }
 
-}  // namespace
-
-void CommandTokenizer::addSeparator(char c) { separators_.push_back(c); }
-void CommandTokenizer::addDropped(char c) { dropped_.push_back(c); }
-void CommandTokenizer::addQuote(char c) { quotes_.push_back(c); }
-void CommandTokenizer::addBracketPair(char open, char close) { brackets_.emplace_back(open, close); }
-
 // Returns the pair whose opening character is c, or nullptr.
-static const std::pair<char, char>* openingPair(const std::vector<std::pair<char, char>>& pairs, char c) {
+const std::pair<char, char>* openingPair(const std::vector<std::pair<char, char>>& pairs, char c) {
     for (const auto& pair : pairs)
         if (pair.first == c) return &pair;
     return nullptr;
 }
 
-static bool isBracketCharacter(const std::vector<std::pair<char, char>>& pairs, char c) {
+bool isBracketCharacter(const std::vector<std::pair<char, char>>& pairs, char c) {
     for (const auto& pair : pairs)
         if (pair.first == c || pair.second == c) return true;
     return false;
@@ -36,7 +29,7 @@ struct GroupEnd {
     size_t next;
 };
 
-static GroupEnd findGroupEnd(std::string_view text, size_t open, std::pair<char, char> pair) {
+GroupEnd findGroupEnd(std::string_view text, size_t open, std::pair<char, char> pair) {
     int depth = 0;
     for (size_t i = open + 1; i < text.size(); ++i) {
         if (text[i] == pair.first) {
@@ -50,69 +43,93 @@ static GroupEnd findGroupEnd(std::string_view text, size_t open, std::pair<char,
 }
 
 // Index just past the quote character that closes the section opened at `open`.
-static size_t skipQuoted(std::string_view text, size_t open, const std::string& quotes) {
+size_t skipQuoted(std::string_view text, size_t open, const std::string& quotes) {
     for (size_t i = open + 1; i < text.size(); ++i)
         if (contains(quotes, text[i])) return i + 1;
     return text.size();
 }
 
-void CommandTokenizer::setText(std::string_view text) {
-    text_.assign(text);
-    count_ = 1;
-    size_t i = 0;
-    while (i < text_.size()) {
-        char c = text_[i];
-        if (contains(separators_, c)) {
-            ++count_;
-            ++i;
-        } else if (contains(quotes_, c)) {
-            i = skipQuoted(text_, i, quotes_);
-        } else if (const auto* pair = openingPair(brackets_, c)) {
-            i = findGroupEnd(text_, i, *pair).next;
-        } else {
-            ++i;
-        }
-    }
-}
+// The character sets of one tokenizer applied to one text.
+struct Scanner {
+    std::string_view text;
+    const std::string& separators;
+    const std::string& dropped;
+    const std::string& quotes;
+    const std::vector<std::pair<char, char>>& brackets;
 
-std::string CommandTokenizer::token(int n) const {
-    std::string result;
-    if (n < 0 || n >= count_) return result;
-    const std::string_view text = text_;
-    int index = 0;
-    size_t i = 0;
-    while (i < text.size()) {
-        char c = text[i];
-        if (contains(separators_, c)) {
-            if (++index > n) break;
-            ++i;
-            continue;
-        }
-        if (index < n) {
-            if (contains(quotes_, c))
-                i = skipQuoted(text, i, quotes_);
-            else if (const auto* pair = openingPair(brackets_, c))
+    // Where the token that starts at `i` ends: the index of the separator after it,
+    // or the end of the text. Quoted sections and groups are passed over whole.
+    size_t skipToken(size_t i) const {
+        while (i < text.size()) {
+            const char c = text[i];
+            if (contains(separators, c)) return i;
+            if (contains(quotes, c))
+                i = skipQuoted(text, i, quotes);
+            else if (const auto* pair = openingPair(brackets, c))
                 i = findGroupEnd(text, i, *pair).next;
             else
                 ++i;
-            continue;
         }
-        if (contains(quotes_, c)) {
-            // While extracting, a quoted section also ends at any bracket character.
-            ++i;
-            while (i < text.size() && !contains(quotes_, text[i]) && !isBracketCharacter(brackets_, text[i]))
-                result.push_back(text[i++]);
-            if (i < text.size()) ++i;
-        } else if (const auto* pair = openingPair(brackets_, c)) {
-            const GroupEnd end = findGroupEnd(text, i, *pair);
-            result.append(text.substr(i + 1, end.innerEnd - (i + 1)));
-            i = end.next;
-        } else {
-            if (!contains(dropped_, c)) result.push_back(c);
-            ++i;
-        }
+        return text.size();
     }
-    return result;
+
+    // The text of the token that starts at `i`.
+    std::string extract(size_t i) const {
+        std::string result;
+        while (i < text.size()) {
+            const char c = text[i];
+            if (contains(separators, c)) break;
+            if (contains(quotes, c)) {
+                // While extracting, a quoted section also ends at any bracket character.
+                ++i;
+                while (i < text.size() && !contains(quotes, text[i]) && !isBracketCharacter(brackets, text[i]))
+                    result.push_back(text[i++]);
+                if (i < text.size()) ++i;
+            } else if (const auto* pair = openingPair(brackets, c)) {
+                const GroupEnd end = findGroupEnd(text, i, *pair);
+                result.append(text.substr(i + 1, end.innerEnd - (i + 1)));
+                i = end.next;
+            } else {
+                if (!contains(dropped, c)) result.push_back(c);
+                ++i;
+            }
+        }
+        return result;
+    }
+};
+
+}  // namespace
+
+void CommandTokenizer::addSeparator(char c) { separators_.push_back(c); }
+void CommandTokenizer::addDropped(char c) { dropped_.push_back(c); }
+void CommandTokenizer::addQuote(char c) { quotes_.push_back(c); }
+void CommandTokenizer::addBracketPair(char open, char close) { brackets_.emplace_back(open, close); }
+
+void CommandTokenizer::setText(std::string_view text) {
+    text_.assign(text);
+    const Scanner scan{text_, separators_, dropped_, quotes_, brackets_};
+    count_ = 1;
+    for (size_t i = scan.skipToken(0); i < text_.size(); i = scan.skipToken(i + 1)) ++count_;
+}
+
+std::string CommandTokenizer::token(int n) const {
+    if (n < 0 || n >= count_) return {};
+    const Scanner scan{text_, separators_, dropped_, quotes_, brackets_};
+    size_t start = 0;
+    for (int k = 0; k < n; ++k) start = scan.skipToken(start) + 1;
+    return scan.extract(start);
+}
+
+std::vector<std::string> CommandTokenizer::tokens() const {
+    const Scanner scan{text_, separators_, dropped_, quotes_, brackets_};
+    std::vector<std::string> all;
+    all.reserve(static_cast<size_t>(count_));
+    size_t start = 0;
+    for (int k = 0; k < count_; ++k) {
+        all.push_back(scan.extract(start));
+        start = scan.skipToken(start) + 1;
+    }
+    return all;
 }
 
 CommandTokenizer CommandTokenizer::forScripts() {

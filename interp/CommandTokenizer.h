@@ -24,6 +24,8 @@ public:
     int count() const { return count_; }
     // Text of token n; empty at or beyond count().
     std::string token(int n) const;
+    // Every token, in one pass over the text (same texts as token(0) ... token(count() - 1)).
+    std::vector<std::string> tokens() const;
 
     // The configuration of both evaluators: separators blank and comma, tab dropped,
     // "(" ")" brackets, the double quote.

@@ -1,5 +1,6 @@
 // Sequencing, loops, conditions and the global switch.
 
+#include <algorithm>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -21,14 +22,15 @@ void word_global(WordCall& call) { evaluate(call.table, call.arg(1), call.local,
 // Fresh off: a declaration in one statement lands in the begin's own scope and is
 // seen by the statements after it.
 void word_begin(WordCall& call) {
-    for (int i = 1; i < call.count(); ++i)
-        evaluate(call.table, call.arg(i), call.local, call.result, call.global, false);
+    const std::vector<std::string> statements = call.tokens.tokens();
+    for (size_t i = 1; i < statements.size(); ++i)
+        evaluate(call.table, statements[i], call.local, call.result, call.global, false);
 }
 
 void word_while(WordCall& call) {
-    const std::string condition = call.arg(1);
-    std::vector<std::string> body;
-    for (int i = 2; i < call.count(); ++i) body.push_back(call.arg(i));
+    std::vector<std::string> body = call.tokens.tokens();
+    const std::string condition = body.size() > 1 ? body[1] : std::string();
+    body.erase(body.begin(), body.begin() + std::min<size_t>(body.size(), 2));
     for (;;) {
         if (tala::interp::keyWaiting()) throw tala::Failure("Error: User break.");
         Variable value;

@@ -88,6 +88,16 @@ TEST(Tokenizer, ShellCommandConfigurationSplitsOnBlanksOnly) {
     EXPECT_EQ(tokensOf(shell, "!state (a,b)\t\"c"), (Tokens{"!state", "(a,b)\t\"c"}));
 }
 
+TEST(Tokenizer, AllTokensAtOnceMatchTokensOneByOne) {
+    const char* texts[] = {"", "a", " a ", "a,b, c", "set x (+ x 1)", "f (a (b c)) d", "x \"p(q\" r",
+                           "\"(\" y", "f (a b", "pr\tint (a\tb)", "a) b", "\"a b", "((x)) \"\" ,"};
+    for (const char* text : texts) {
+        CommandTokenizer tokenizer = CommandTokenizer::forScripts();
+        tokenizer.setText(text);
+        EXPECT_EQ(tokenizer.tokens(), tokensOf(tokenizer, text)) << text;
+    }
+}
+
 TEST(Tokenizer, DeepNestingIsHandledWithoutRecursion) {
     std::string text = "f " + std::string(200000, '(') + "x" + std::string(200000, ')') + " y";
     Tokens tokens = scriptTokens(text);
