@@ -9,10 +9,32 @@
 
 #include "decision/Training.h"
 #include "interp/ConsoleKeys.h"
+#include "linalg/Failure.h"
 
 namespace vex {
 
 namespace {
+
+constexpr const char* kPopulationFailure = "Training population too large: it would not fit in memory.";
+
+// Storage of one individual in matrix entries: each sensor's unitary and angles,
+// and the individual's own bookkeeping counted as 8.
+std::int64_t storageOf(const std::vector<std::int64_t>& sensorDimensions) {
+    std::int64_t entries = 8;
+    for (std::int64_t n : sensorDimensions) entries += n * n + 2 * (n * n / 2) + n;
+    return entries;
+}
+
+std::vector<std::int64_t> dimensionsOf(const Individual& individual) {
+    std::vector<std::int64_t> dimensions;
+    for (const Sensor& sensor : individual.sensors) dimensions.push_back(sensor.unitary.rows());
+    return dimensions;
+}
+
+// A population that would outgrow the process is refused before it is made.
+void requireRoom(std::int64_t individuals, const std::vector<std::int64_t>& sensorDimensions) {
+    if (individuals > linalg::kMaxEntries / storageOf(sensorDimensions)) throw tala::Failure(kPopulationFailure);
+}
 
 void sortByFitness(std::vector<Individual>& population) {
     std::stable_sort(population.begin(), population.end(), fitterThan);
@@ -31,7 +53,9 @@ void evaluateInitialPopulation(QDM& qdm, const std::vector<Rule>& rules, int rep
 }
 
 void breedChildren(QDM& qdm, const std::vector<Rule>& rules, int repetitions, int parents, int everyone) {
+    const std::vector<std::int64_t> dimensions = dimensionsOf(qdm.population.front());
     for (int c = 0; c < parents && !interrupted(); ++c) {
+        requireRoom(static_cast<std::int64_t>(qdm.population.size()) + 1, dimensions);
         std::cout << c << "/" << parents << "\n";
         const int first = std::rand() % parents;
         const int second = std::rand() % everyone;
@@ -53,7 +77,9 @@ void mutatePopulation(QDM& qdm, const std::vector<Rule>& rules, int repetitions)
 }
 
 void addEliteCopies(QDM& qdm, const std::vector<Rule>& rules, int repetitions, int copies) {
+    const std::vector<std::int64_t> dimensions = dimensionsOf(qdm.population.front());
     for (int c = 0; c < copies && !interrupted(); ++c) {
+        requireRoom(static_cast<std::int64_t>(qdm.population.size()) + 1, dimensions);
         std::cout << c << "/" << copies << ": " << qdm.population.front().fitness << " -> ";
         Individual child;
         mutatedCopy(child, qdm.population.front());
@@ -98,15 +124,19 @@ void runGeneration(QDM& qdm, const std::vector<Rule>& rules, int repetitions, bo
 
 void QDM::train(const std::vector<Rule>& rules, int generations, int repetitions, int initialPopulation,
                 int limit) {
+    const std::int64_t dimension = std::int64_t{memorySize} * deltaSize;
+    requireRoom(initialPopulation, std::vector<std::int64_t>(sensors.size(), dimension));
     populationLimit = limit;
     population.clear();
     for (int i = 0; i < initialPopulation; ++i) {
         Individual candidate;
         candidate.sensors = sensors;
-        for (Sensor& sensor : candidate.sensors) randomizeSensor(sensor, memorySize * deltaSize);
+        for (Sensor& sensor : candidate.sensors) randomizeSensor(sensor, static_cast<int>(dimension));
         population.push_back(std::move(candidate));
     }
     prepare();
+    // Nothing can happen to an empty population; do not poll for generations that do nothing.
+    if (population.empty()) return;
     for (int g = 0; g < generations; ++g) {
         if (tala::interp::keyWaiting() && tala::interp::readKey() == 'q') break;
         runGeneration(*this, rules, repetitions, g == 0);

@@ -224,17 +224,6 @@ TEST(TrainingVariation, CrossoverOfDimensionOneSensorsDrawsNoRotationCutAndKeeps
     EXPECT_EQ(s.unitary.cols(), 1);
 }
 
-TEST(TrainingVariation, CrossoverWithAShorterSecondParentKeepsTheFirstParentsGenes) {
-    Individual a, b, child;
-    a.sensors = {uniformSensor(3, 0.25, 0.5, 0.75), uniformSensor(3, 0.25, 0.5, 0.75)};
-    b.sensors = {uniformSensor(2, 1.25, 1.5, 1.75)};
-    vex::crossover(child, a, b);
-    ASSERT_EQ(child.sensors.size(), 2u);
-    EXPECT_EQ(child.sensors[0].rotation.size(), 4u);
-    EXPECT_EQ(child.sensors[1].rotation, a.sensors[1].rotation);
-    for (const Sensor& s : child.sensors) expectUnitaryMatchesAngles(s);
-}
-
 // Angles outside [0, 3.1415) mark the ones no draw has replaced.
 Individual markedIndividual() {
     Individual individual;
