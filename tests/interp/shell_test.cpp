@@ -57,14 +57,3 @@ TEST(Shell, EveryKindOfFailureIsPrintedAndTheSessionGoesOn) {
     EXPECT_EQ(out, kBanner + "Morrow > Error: bad thing\nNULL\n\n" + "Morrow > Error: std::bad_alloc\nNULL\n\n" +
                        "Morrow > integer temp = 3\n\n" + "Morrow > ");
 }
-
-TEST(Shell, ResultIsReleasedAtTheNextPrompt) {
-    VariableTable table;
-    Variable kept;
-    auto remember = [&](VariableTable&, const std::string&, Variable& result) {
-        if (!result.hasValue()) result.setInteger(1);
-        else kept.setInteger(2);  // never reached: the result is empty at every line
-    };
-    runShell("a\nb\n", remember, table);
-    EXPECT_FALSE(kept.hasValue());
-}
