@@ -1,8 +1,10 @@
-#include "app/AgentGroup.h"
+#include "app/AgentInterpreter.h"
+#include "app/Flock.h"
 
 namespace flock {
 
-// The flock has no agents yet: the window shows only the background particles.
-std::unique_ptr<AgentGroup> createAgents(AppState&) { return std::make_unique<NoAgents>(); }
+std::unique_ptr<AgentGroup> createAgents(AppState&) {
+    return createFlock([] { return std::make_unique<AgentInterpreter>(); });
+}
 
 }  // namespace flock

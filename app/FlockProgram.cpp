@@ -7,6 +7,7 @@
 
 #include "app/AppState.h"
 #include "app/FrameLoop.h"
+#include "app/FramePacer.h"
 #include "app/GlCanvas.h"
 #include "app/GlfwWindow.h"
 
@@ -16,10 +17,12 @@ namespace {
 
 // Events first, always: a frame is drawn only once the queue is empty.
 void runMainLoop(AppState& app, GlfwWindow& window, Canvas& canvas) {
+    FramePacer pacer;
     while (true) {
         window.pollEvents();
         if (window.closeRequested()) return;
         if (!runLoopPass(app, canvas)) return;
+        pacer.pace();
     }
 }
 

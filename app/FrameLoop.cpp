@@ -32,9 +32,11 @@ void measureFrameRate(AppState& app) {
 
 }  // namespace
 
-void startApp(AppState& app) {
+void startApp(AppState& app) { startApp(app, createAgents); }
+
+void startApp(AppState& app, const AgentFactory& makeAgents) {
     app.cameraZ = kStartCameraZ;
-    app.agents = createAgents(app);
+    app.agents = makeAgents(app);
     for (int i = 0; i < kBackgroundParticleCount; ++i) createBackgroundParticle(app);
     app.rateTimer.period = kRatePeriodMs;
     app.rateTimer.start(app.clock);

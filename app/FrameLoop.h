@@ -1,13 +1,21 @@
 #pragma once
 // The frame loop's work once the window's events are drained: keys, then one frame.
 
+#include <functional>
+#include <memory>
+
 namespace flock {
 
+class AgentGroup;
 class Canvas;
 struct AppState;
 
+using AgentFactory = std::function<std::unique_ptr<AgentGroup>(AppState&)>;
+
 // Camera distance, agents, background particles and the frame-rate timer.
 void startApp(AppState& app);
+// The same with agents made by `makeAgents` instead of the program's own.
+void startApp(AppState& app, const AgentFactory& makeAgents);
 // One pass of the main loop: P, the frame, Escape or R, then Z and X.
 // Answers false when the loop should end (Escape).
 bool runLoopPass(AppState& app, Canvas& canvas);

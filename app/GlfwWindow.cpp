@@ -45,6 +45,8 @@ bool GlfwWindow::open(const std::string& title) {
 
     glfwMakeContextCurrent(window_);
     if (glfwGetCurrentContext() != window_) return fail("Can't Activate The GL Rendering Context.");
+    // Frames in step with the display where it can; FramePacer caps the rest.
+    glfwSwapInterval(1);
     GLint depthBits = 0;
     glGetIntegerv(GL_DEPTH_BITS, &depthBits);
     if (depthBits < 16) return fail("Can't Find A Suitable PixelFormat.");

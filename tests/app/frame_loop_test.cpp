@@ -42,7 +42,9 @@ public:
 
 class FrameLoopTest : public ::testing::Test {
 protected:
-    FrameLoopTest() : app(clock) { startApp(app); }
+    FrameLoopTest() : app(clock) {
+        startApp(app, [](AppState&) { return std::make_unique<NoAgents>(); });
+    }
 
     ScriptedAgents& useAgents(std::vector<AgentPosition> start) {
         auto agents = std::make_unique<ScriptedAgents>(std::move(start));

@@ -1,0 +1,21 @@
+#pragma once
+// What an agent talks to its decision maker through: command texts of the
+// object-level language. The program uses an AgentInterpreter; tests put a
+// recorder here to see the commands and feed decisions.
+
+#include <string>
+
+#include "interp/Object.h"
+
+namespace flock {
+
+class AgentMind {
+public:
+    virtual ~AgentMind() = default;
+    // Runs a command for its effect; its value is discarded.
+    virtual void runCommand(std::string text) = 0;
+    // Runs a command into the caller's result.
+    virtual void runCommand(std::string text, tala::interp::Object& result) = 0;
+};
+
+}  // namespace flock

@@ -1,0 +1,45 @@
+#pragma once
+// The program's agents: made with their minds at start-up, steered and drawn by
+// the frame loop, reset by R, released at shutdown.
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/Agent.h"
+#include "app/AgentGroup.h"
+
+namespace flock {
+
+inline constexpr const char* kSetupScript = "vex_flock_setup.txt";
+
+using MindFactory = std::function<std::unique_ptr<AgentMind>()>;
+
+class Flock : public AgentGroup {
+public:
+    explicit Flock(std::vector<Agent> agents) : agents_(std::move(agents)) {}
+    // Releases whatever has not been released, so no decision maker is left behind.
+    ~Flock() override;
+
+    std::size_t agentCount() const override { return agents_.size(); }
+    void steerAgent(std::size_t index, AppState& app) override;
+    void drawAgent(std::size_t index, AppState& app, Canvas& canvas) override;
+    AgentPosition agentPosition(std::size_t index) const override;
+    // Every agent to the origin with a random whole-degree heading; minds untouched.
+    void resetAgents() override;
+    // Each mind frees its decision maker, then is destroyed.
+    void releaseAgents() override;
+
+    std::vector<Agent>& agents() { return agents_; }
+
+private:
+    std::vector<Agent> agents_;
+};
+
+// Eight agents at random places near the origin, each with a new mind that has run
+// the start-up commands: a global QDM, a new decision maker, the setup script
+// `setupScript` from the working directory, and the preparation.
+std::unique_ptr<Flock> createFlock(const MindFactory& makeMind, const std::string& setupScript = kSetupScript);
+
+}  // namespace flock
