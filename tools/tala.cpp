@@ -1,6 +1,8 @@
 // tala: runs object-level scripts the way an agent's interpreter host does.
 //   tala FILE...   runs "file FILE" for each FILE in turn
-//   tala           runs each non-empty line of standard input as one command
+//   tala           runs each non-empty line of standard input as one command,
+//                  normalised the way script files are (so indentation and blank
+//                  lines are harmless)
 // A failure raised by a command is printed as "Error: <text>" and the run goes on;
 // the exit status is 1 when any command failed, else 0.
 
@@ -11,6 +13,7 @@
 #include <vector>
 
 #include "interp/CommandLibrary.h"
+#include "interp/CommandTokenizer.h"
 #include "interp/InterpreterHost.h"
 #include "linalg/Failure.h"
 
@@ -78,8 +81,9 @@ int main(int argc, char** argv) {
         std::string line;
         while (std::getline(std::cin, line)) {
             if (!line.empty() && line.back() == '\r') line.pop_back();
-            if (line.empty()) continue;
-            runner.run(line);
+            std::string command = tala::interp::normalizeCommandText(line);
+            if (command.empty()) continue;
+            runner.run(command);
         }
     }
     std::cout << std::flush;
