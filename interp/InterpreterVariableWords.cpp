@@ -38,10 +38,14 @@ void word_index(Command& c) {
         Object part;
         c.evaluate(k, part);
         if (part.holds(ObjectType::Integer)) {
-            name += "." + std::to_string(part.getInteger());
+            name += '.';
+            name += std::to_string(part.getInteger());
         } else if (part.holds(ObjectType::String)) {
             const std::string& text = part.getString();
-            if (!text.empty() && text[0] != ' ') name += "." + text;
+            if (!text.empty() && text[0] != ' ') {
+                name += '.';
+                name += text;
+            }
         } else {
             name += part.name;
         }

@@ -83,9 +83,14 @@ std::string shown(const Object& o) {
     return out.str();
 }
 
+// "+ 1 (+ 1 (... 1 ...))", built in one pass: growing it level by level would
+// copy the text depth times.
 std::string nested(int depth) {
-    std::string text = "1";
-    for (int i = 0; i < depth; ++i) text = "+ 1 (" + text + ")";
+    std::string text;
+    text.reserve(static_cast<std::size_t>(depth) * 6 + 1);
+    for (int i = 0; i < depth; ++i) text += "+ 1 (";
+    text += "1";
+    text.append(static_cast<std::size_t>(depth), ')');
     return text;
 }
 
