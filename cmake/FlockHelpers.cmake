@@ -26,11 +26,26 @@ endfunction()
 function(flock_golden_tests program dir)
   file(GLOB inputs CONFIGURE_DEPENDS ${dir}/*.in)
   get_filename_component(group ${dir} NAME)
+  get_filename_component(suite ${CMAKE_CURRENT_SOURCE_DIR} NAME)
   foreach(input ${inputs})
     get_filename_component(stem ${input} NAME_WE)
-    add_test(NAME golden.${program}.${group}.${stem}
+    add_test(NAME golden.${suite}.${group}.${stem}
              COMMAND bash ${CMAKE_SOURCE_DIR}/tests/run_golden.sh
                      $<TARGET_FILE:${program}> ${input} ${dir}/${stem}.out
              WORKING_DIRECTORY ${dir})
+  endforeach()
+endfunction()
+
+# flock_golden_folders(PROGRAM): every folder under golden/ of the calling test folder is
+# one topic of golden scripts run through PROGRAM (skipped until PROGRAM is built).
+function(flock_golden_folders program)
+  if(NOT TARGET ${program})
+    return()
+  endif()
+  file(GLOB groups LIST_DIRECTORIES true CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/golden/*)
+  foreach(group ${groups})
+    if(IS_DIRECTORY ${group})
+      flock_golden_tests(${program} ${group})
+    endif()
   endforeach()
 endfunction()
