@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "OutputCapture.h"
+#include "tests/support/StreamCapture.h"
 #include "interp/Interpreter.h"
 #include "interp/InterpreterHost.h"
 #include "linalg/Failure.h"

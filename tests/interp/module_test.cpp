@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "OutputCapture.h"
+#include "tests/support/StreamCapture.h"
 #include "interp/Interpreter.h"
 #include "linalg/Failure.h"
 

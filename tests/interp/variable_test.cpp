@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "linalg/Failure.h"
+#include "tests/support/StreamCapture.h"
 
 using namespace tala::interp;
 
@@ -25,14 +26,6 @@ std::string printed(const Variable& v, bool header = true, int mode = 0) {
     return out.str();
 }
 
-std::string failureOf(auto&& action) {
-    try {
-        action();
-    } catch (const tala::Failure& failure) {
-        return failure.what();
-    }
-    return "(no failure)";
-}
 
 }  // namespace
 

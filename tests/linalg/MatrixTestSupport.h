@@ -11,6 +11,7 @@
 
 #include "linalg/Failure.h"
 #include "linalg/Matrix.h"
+#include "tests/support/StreamCapture.h"
 
 namespace linalg::testing {
 
@@ -72,27 +73,7 @@ inline void expectNear(const Matrix& expected, const Matrix& actual, double tole
         }
 }
 
-// Collects what std::cout receives while it lives.
-class CoutCapture {
-public:
-    CoutCapture() : saved_(std::cout.rdbuf(buffer_.rdbuf())) {}
-    ~CoutCapture() { std::cout.rdbuf(saved_); }
-    std::string text() const { return buffer_.str(); }
 
-private:
-    std::ostringstream buffer_;
-    std::streambuf* saved_;
-};
-
-// The text of the tala::Failure the action raises, or "(no failure)".
-inline std::string failureOf(auto&& action) {
-    try {
-        action();
-    } catch (const tala::Failure& failure) {
-        return failure.what();
-    }
-    return "(no failure)";
-}
 
 inline std::string pointerText(const void* p) {
     std::ostringstream out;

@@ -153,7 +153,7 @@ TEST(MatrixKronecker, FailuresLeaveTheResultAlone) {
     EXPECT_EQ("Matrix too large: 268435456 x 1 entries",
               failureOf([&] { linalg::kronecker(tall, &tall, &result); }));
     const Matrix empty;
-    CoutCapture capture;
+    OutputCapture capture;
     EXPECT_EQ("Error 1 in operator()", failureOf([&] { linalg::kronecker(tall, &empty, &result); }));
     EXPECT_EQ("Error 1 in operator()", failureOf([&] { linalg::kronecker(empty, &tall, &result); }));
     expectSame(filled(2, 2, {1, 1}), result);

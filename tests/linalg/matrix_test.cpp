@@ -88,7 +88,7 @@ TEST(MatrixShape, IdentityScaleAndAdjoint) {
 
 TEST(MatrixAccess, OutOfRangeWritesTheErrorLineAndFails) {
     Matrix m(2, 2);
-    CoutCapture capture;
+    OutputCapture capture;
     EXPECT_EQ("Error 1 in operator()", failureOf([&] { m(2, 0); }));
     EXPECT_EQ("Error 1 in operator()", failureOf([&] { std::as_const(m)(0, -1); }));
     EXPECT_EQ("Error 1 in operator()", failureOf([&] { m.setEntry(1, 2, {}); }));
@@ -117,7 +117,7 @@ TEST(MatrixCopy, CopiesOwnTheirStorageAndEmptySourcesFail) {
     const Matrix empty;
     EXPECT_EQ("Error 1 in operator=\n", failureOf([&] { otherShape = empty; }));
     EXPECT_FALSE(otherShape.hasStorage());
-    CoutCapture capture;
+    OutputCapture capture;
     EXPECT_EQ("Error 1 in operator()", failureOf([&] { otherShape(0, 0); }));
 }
 

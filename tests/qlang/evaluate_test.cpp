@@ -8,22 +8,12 @@
 #include <string>
 
 #include "linalg/Failure.h"
+#include "tests/support/StreamCapture.h"
 
 using namespace tala::interp;
 
 namespace {
 
-// Captures standard output for the lifetime of the object.
-class CapturedOutput {
-public:
-    CapturedOutput() : old_(std::cout.rdbuf(buffer_.rdbuf())) {}
-    ~CapturedOutput() { std::cout.rdbuf(old_); }
-    std::string text() const { return buffer_.str(); }
-
-private:
-    std::ostringstream buffer_;
-    std::streambuf* old_;
-};
 
 // An extension word that records how it was called.
 class RecordingHandler : public CommandHandler {
@@ -62,14 +52,6 @@ public:
     std::string name() override { return "recurse"; }
 };
 
-std::string failureOf(auto&& action) {
-    try {
-        action();
-    } catch (const tala::Failure& failure) {
-        return failure.what();
-    }
-    return "(no failure)";
-}
 
 struct Evaluator {
     VariableTable table;
@@ -120,7 +102,7 @@ TEST(Evaluate, BuiltinWordsCannotBeTakenOver) {
 TEST(Evaluate, HelpRunsTheHandlersHelpText) {
     Evaluator e;
     e.table.handlers.push_back(std::make_unique<RecordingHandler>("ext"));
-    CapturedOutput out;
+    OutputCapture out;
     e.run("help ext");
     e.run("help other");
     EXPECT_EQ(out.text(), "help of ext\n");
@@ -147,7 +129,7 @@ TEST(Evaluate, TextsWithoutGlobalLeaveNothingBehind) {
 TEST(Evaluate, AFailureUnwindsAndLeavesTheTableUsable) {
     Evaluator e;
     e.run("global (new integer keep)");
-    CapturedOutput out;
+    OutputCapture out;
     EXPECT_EQ(failureOf([&] { e.run("begin (new integer a) (global (new integer b)) (new string s)"); }), "Error.");
     ASSERT_EQ(e.table.variables.size(), 2u);  // keep, and b which was already global
     e.run("set keep 3");

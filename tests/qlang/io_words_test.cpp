@@ -16,22 +16,13 @@
 #include "interp/VariableTable.h"
 #include "linalg/Failure.h"
 #include "qlang/Evaluate.h"
+#include "tests/support/StreamCapture.h"
 
 namespace {
 
 using tala::interp::Variable;
 using tala::interp::VariableTable;
 
-class CoutCapture {
-public:
-    CoutCapture() : saved_(std::cout.rdbuf(buffer_.rdbuf())) {}
-    ~CoutCapture() { std::cout.rdbuf(saved_); }
-    std::string text() const { return buffer_.str(); }
-
-private:
-    std::ostringstream buffer_;
-    std::streambuf* saved_;
-};
 
 class TempDir {
 public:
@@ -59,7 +50,7 @@ class IoWords : public ::testing::Test {
 protected:
     // Runs one command as the shell does and returns what it printed.
     std::string run(const std::string& text) {
-        CoutCapture capture;
+        OutputCapture capture;
         result.release();
         qlang::evaluate(table, text, table.variables, result, false, true);
         return capture.text();

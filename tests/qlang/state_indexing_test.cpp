@@ -13,6 +13,7 @@
 #include "linalg/Failure.h"
 #include "linalg/Matrix.h"
 #include "qlang/StateIndexing.h"
+#include "tests/support/StreamCapture.h"
 
 namespace {
 
@@ -122,14 +123,6 @@ Matrix liftedOperator(const Matrix& op, const SystemDims& dims, int index) {
     return lifted;
 }
 
-std::string failureOf(auto action) {
-    try {
-        action();
-    } catch (const tala::Failure& failure) {
-        return failure.what();
-    }
-    return "no failure";
-}
 
 void expectIdentical(const Matrix& expected, const Matrix& actual) {
     ASSERT_EQ(expected.rows(), actual.rows());

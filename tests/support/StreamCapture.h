@@ -1,11 +1,14 @@
 #pragma once
-// Redirects std::cout (and optionally std::cin) for the lifetime of the object, so a
-// test can read what the interpreter printed and feed what it reads.
+// Helpers shared by the unit tests: redirect std::cout and std::cin for the lifetime of
+// an object, and read the text of the failure an action raises.
 
 #include <iostream>
 #include <sstream>
 #include <string>
 
+#include "linalg/Failure.h"
+
+// Collects what std::cout receives while it lives.
 class OutputCapture {
 public:
     OutputCapture() : saved_(std::cout.rdbuf(out_.rdbuf())) {}
@@ -13,11 +16,12 @@ public:
     OutputCapture(const OutputCapture&) = delete;
     OutputCapture& operator=(const OutputCapture&) = delete;
 
+    std::string text() const { return out_.str(); }
     // Everything printed so far; the capture starts afresh.
     std::string take() {
-        std::string text = out_.str();
+        std::string printed = out_.str();
         out_.str("");
-        return text;
+        return printed;
     }
 
 private:
@@ -25,6 +29,7 @@ private:
     std::streambuf* saved_;
 };
 
+// Feeds std::cin from a text while it lives.
 class InputFeed {
 public:
     explicit InputFeed(const std::string& text) : in_(text), saved_(std::cin.rdbuf(in_.rdbuf())) {}
@@ -46,3 +51,13 @@ private:
     std::istringstream in_;
     std::streambuf* saved_;
 };
+
+// The text of the failure the action raises, or "(no failure)".
+inline std::string failureOf(auto&& action) {
+    try {
+        action();
+    } catch (const tala::Failure& failure) {
+        return failure.what();
+    }
+    return "(no failure)";
+}
