@@ -49,15 +49,24 @@ if ! timeout 30 xdotool search --sync --name '^Open GL$' >/dev/null; then
   echo "The flock window did not open." >&2
   exit 1
 fi
-# Start the flock (P), let it fly, take the picture, then quit with Escape.
-sleep 1
+# The agents are made once the window is open; then P starts them. Let them fly,
+# take the picture, then quit with Escape.
+sleep 2
 timeout 10 xdotool keydown p && sleep 0.1 && timeout 10 xdotool keyup p
-sleep 3
+sleep 4
 timeout 20 xwd -root -silent > "$work/shot.xwd"
 timeout 20 convert "$work/shot.xwd" -crop 800x600+0+0 +repage "$shot"
 timeout 10 xdotool keydown Escape && sleep 0.1 && timeout 10 xdotool keyup Escape
-for _ in $(seq 100); do
+for _ in $(seq 300); do
   kill -0 "$flock_pid" 2>/dev/null || break
   sleep 0.1
 done
+if kill -0 "$flock_pid" 2>/dev/null; then
+  echo "flock did not end after Escape." >&2
+else
+  status=0
+  wait "$flock_pid" || status=$?
+  flock_pid=""
+  echo "flock ended with status $status."
+fi
 echo "Screenshot of the flock window saved to $shot"

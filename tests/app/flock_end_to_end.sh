@@ -137,5 +137,5 @@ status=$?
 flock_pid=""
 [ "$status" -eq 0 ] || fail "flock ended with status $status after Escape"
 grep -q "Sanitizer" "$work/err.log" && fail "sanitizer report"
-grep -q "^Error: " "$work/out.log" && fail "a command failed: $(grep -m1 '^Error: ' "$work/out.log")"
+grep -q "Error: " "$work/out.log" && fail "a command failed: $(tr '\r' '\n' <"$work/out.log" | grep -m1 "Error: ")"
 echo "flock end-to-end: passed"
