@@ -176,6 +176,15 @@ TEST_F(FlockTest, AfterResetEveryOtherAgentIsACloseNeighbour) {
     EXPECT_FALSE(wish.right);
 }
 
+TEST_F(FlockTest, DroppingTheFlockReleasesWhatIsLeft) {
+    makeFlock();
+    flock.reset();
+    for (const auto& record : records) {
+        EXPECT_EQ(record->commands.back(), "vex::qdm::free (get QDM)");
+        EXPECT_TRUE(record->destroyed);
+    }
+}
+
 TEST_F(FlockTest, ReleaseFreesEachDecisionMakerThenDestroysTheMindOnce) {
     makeFlock();
     flock->releaseAgents();
@@ -188,15 +197,6 @@ TEST_F(FlockTest, ReleaseFreesEachDecisionMakerThenDestroysTheMindOnce) {
     flock->releaseAgents();
     flock.reset();
     EXPECT_EQ(records[0]->commands.size(), commands);
-}
-
-TEST_F(FlockTest, DroppingTheFlockReleasesWhatIsLeft) {
-    makeFlock();
-    flock.reset();
-    for (const auto& record : records) {
-        EXPECT_EQ(record->commands.back(), "vex::qdm::free (get QDM)");
-        EXPECT_TRUE(record->destroyed);
-    }
 }
 
 }  // namespace

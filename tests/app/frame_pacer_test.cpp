@@ -25,10 +25,5 @@ TEST(FramePacer, LateFramesDoNotHurryTheOnesAfter) {
     EXPECT_EQ(pacer.waitAfterFrame(start + 51ms), 3ms);
 }
 
-TEST(FramePacer, CeilingKeepsEveryTurnAboveOneDegree) {
-    // 576 degrees a second spread over the most frames allowed.
-    EXPECT_GT(576.0 / kMaxFramesPerSecond, 1.0);
-}
-
 }  // namespace
 }  // namespace flock

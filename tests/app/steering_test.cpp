@@ -303,15 +303,6 @@ TEST(Turning, TurnsAcrossZeroBothWays) {
     EXPECT_NEAR(agent.heading, 346.4, 1e-3);
 }
 
-TEST(Turning, NoRateNoStep) {
-    Agent agent = agentAt(1, 2, 45.5f);
-    agent.targetHeading = 90;
-    turnAndMove(agent, 0);
-    EXPECT_FLOAT_EQ(agent.x, 1);
-    EXPECT_FLOAT_EQ(agent.y, 2);
-    EXPECT_FLOAT_EQ(agent.heading, 45);
-}
-
 TEST(CommandFailures, ArePrintedOnceAndTheAgentGoesOn) {
     std::vector<Agent> agents = flockOf({{0, 0, 0}, {30, 0, 0}});
     auto mind = giveMind(agents[0]);
@@ -345,13 +336,6 @@ TEST(CommandFailures, DistinctTextsStopAtTheLimit) {
     for (std::size_t i = 0; i < FailureLog::kLimit; ++i) EXPECT_TRUE(log.firstTime("text " + std::to_string(i)));
     EXPECT_FALSE(log.firstTime("text 0"));
     EXPECT_FALSE(log.firstTime("one more"));
-}
-
-TEST(CommandFailures, AnAgentWithoutAMindStillFlies) {
-    std::vector<Agent> agents = flockOf({{0, 0, 0}, {30, 0, 0}});
-    for (int step = 0; step < 12; ++step) steerAgent(agents, 0, 60);
-    EXPECT_NEAR(agents[0].x, 12 * 0.12, 1e-3);
-    EXPECT_EQ(agents[0].thinkCount, 0);
 }
 
 }  // namespace
