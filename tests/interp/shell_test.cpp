@@ -2,13 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include <iostream>
 #include <new>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "linalg/Failure.h"
+#include "tests/support/StreamCapture.h"
 
 using namespace tala::interp;
 
@@ -17,25 +16,21 @@ namespace {
 const std::string kBanner = "Morrow Scripter (Morrow) v.0.80.1.13\n\n";
 
 // Runs the shell on `input` with the given evaluator and returns what it printed.
-std::string runShell(const std::string& input, const ShellEvaluator& evaluator, VariableTable& table) {
-    std::istringstream in(input);
-    std::ostringstream out;
-    auto* oldIn = std::cin.rdbuf(in.rdbuf());
-    auto* oldOut = std::cout.rdbuf(out.rdbuf());
+std::string runShell(const std::string& input, const ShellEvaluator& evaluator) {
+    VariableTable table;
+    InputFeed in(input);
+    OutputCapture out;
     shell(table, evaluator);
-    std::cin.rdbuf(oldIn);
-    std::cout.rdbuf(oldOut);
-    return out.str();
+    return out.text();
 }
 
 }  // namespace
 
 TEST(Shell, LinesReachTheEvaluatorNormalisedAndCut) {
-    VariableTable table;
     std::vector<std::string> seen;
     auto record = [&](VariableTable&, const std::string& line, Variable&) { seen.push_back(line); };
     const std::string longLine(5000, 'x');
-    runShell("  f(a  b)  \n\n" + longLine + "\nlast", record, table);
+    runShell("  f(a  b)  \n\n" + longLine + "\nlast", record);
     ASSERT_EQ(seen.size(), 4u);
     EXPECT_EQ(seen[0], "f (a b)");
     EXPECT_EQ(seen[1], "");
@@ -44,7 +39,6 @@ TEST(Shell, LinesReachTheEvaluatorNormalisedAndCut) {
 }
 
 TEST(Shell, EveryKindOfFailureIsPrintedAndTheSessionGoesOn) {
-    VariableTable table;
     int calls = 0;
     auto failing = [&](VariableTable&, const std::string& line, Variable& result) {
         ++calls;
@@ -52,7 +46,7 @@ TEST(Shell, EveryKindOfFailureIsPrintedAndTheSessionGoesOn) {
         if (line == "memory") throw std::bad_alloc();
         result.setInteger(calls);
     };
-    const std::string out = runShell("text\nmemory\nok\nexit\nnever\n", failing, table);
+    const std::string out = runShell("text\nmemory\nok\nexit\nnever\n", failing);
     EXPECT_EQ(calls, 3);
     EXPECT_EQ(out, kBanner + "Morrow > Error: bad thing\nNULL\n\n" + "Morrow > Error: std::bad_alloc\nNULL\n\n" +
                        "Morrow > integer temp = 3\n\n" + "Morrow > ");
