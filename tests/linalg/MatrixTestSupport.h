@@ -1,15 +1,10 @@
 #pragma once
-// Helpers shared by the linear-algebra tests: random matrices, a reference
-// product written straight from the formula, comparisons and output capture.
+// Helpers shared by the linear-algebra tests.
 
 #include <gtest/gtest.h>
 
-#include <iostream>
 #include <random>
-#include <sstream>
-#include <string>
 
-#include "linalg/Failure.h"
 #include "linalg/Matrix.h"
 #include "tests/support/StreamCapture.h"
 
@@ -29,7 +24,7 @@ inline Matrix identity(int n) {
     return m;
 }
 
-// result(i, k) = sum over j of a(i, j) * b(j, k), entry by entry through operator().
+// result(i, k) = sum over ascending j of a(i, j) * b(j, k), through operator().
 inline Matrix referenceProduct(const Matrix& a, const Matrix& b) {
     Matrix result(a.rows(), b.cols());
     for (int i = 0; i < a.rows(); ++i)
@@ -41,29 +36,8 @@ inline Matrix referenceProduct(const Matrix& a, const Matrix& b) {
     return result;
 }
 
-inline Matrix product(const Matrix& a, const Matrix& b) {
-    Matrix result;
-    EXPECT_TRUE(multiply(a, result, b));
-    return result;
-}
-
-inline Matrix adjoint(const Matrix& m) {
-    Matrix result;
-    result.setAdjointOf(m);
-    return result;
-}
-
-inline void expectSame(const Matrix& expected, const Matrix& actual) {
-    ASSERT_EQ(expected.rows(), actual.rows());
-    ASSERT_EQ(expected.cols(), actual.cols());
-    for (int c = 0; c < expected.cols(); ++c)
-        for (int r = 0; r < expected.rows(); ++r) {
-            EXPECT_EQ(expected(r, c).re, actual(r, c).re) << "at " << r << ", " << c;
-            EXPECT_EQ(expected(r, c).im, actual(r, c).im) << "at " << r << ", " << c;
-        }
-}
-
-inline void expectNear(const Matrix& expected, const Matrix& actual, double tolerance) {
+// A tolerance of 0 asks for the same numbers bit for bit.
+inline void expectSame(const Matrix& expected, const Matrix& actual, double tolerance = 0.0) {
     ASSERT_EQ(expected.rows(), actual.rows());
     ASSERT_EQ(expected.cols(), actual.cols());
     for (int c = 0; c < expected.cols(); ++c)
@@ -71,14 +45,6 @@ inline void expectNear(const Matrix& expected, const Matrix& actual, double tole
             EXPECT_NEAR(expected(r, c).re, actual(r, c).re, tolerance) << "at " << r << ", " << c;
             EXPECT_NEAR(expected(r, c).im, actual(r, c).im, tolerance) << "at " << r << ", " << c;
         }
-}
-
-
-
-inline std::string pointerText(const void* p) {
-    std::ostringstream out;
-    out << p;
-    return out.str();
 }
 
 }  // namespace linalg::testing
