@@ -25,13 +25,6 @@ TEST(ActionProbability, MatchesTheLiteralDistributionAndSumsToOne) {
     EXPECT_NEAR(1.0, total, 1e-9);
 }
 
-TEST(ActionProbability, OfTheStartingStateIsCertain) {
-    // Row 0 puts both Action registers at grid cell 0, nearest to right (1, 2).
-    auto qdm = fixture::finishedDecisionMaker();
-    EXPECT_NEAR(0.0, qdm->actionProbability(0, 0), 1e-15);
-    EXPECT_NEAR(1.0, qdm->actionProbability(0, 2), 1e-15);
-}
-
 TEST(ActionProbability, IsZeroOutsideTheSpacesAndActions) {
     auto qdm = fixture::finishedDecisionMaker();
     EXPECT_EQ(0.0, qdm->actionProbability(-1, 0));
@@ -39,13 +32,6 @@ TEST(ActionProbability, IsZeroOutsideTheSpacesAndActions) {
     EXPECT_EQ(0.0, qdm->actionProbability(0, -1));
     EXPECT_EQ(0.0, qdm->actionProbability(0, 3));  // one past the last point: no cell maps to it
     EXPECT_EQ(0.0, qdm->actionProbability(0, 4));
-}
-
-TEST(ActionProbability, LeavesNoVariablesBehind) {
-    auto qdm = fixture::finishedDecisionMaker();
-    const std::size_t before = qdm->variables.size();
-    qdm->actionProbability(0, 1);
-    EXPECT_EQ(before, qdm->variables.size());
 }
 
 }  // namespace

@@ -3,73 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <string>
 
 #include "DecisionFixture.h"
-#include "LiteralRoutes.h"
-#include "linalg/Failure.h"
 
 namespace {
 
-std::int32_t integerVariable(vex::QDM& qdm, const std::string& name) {
-    tala::interp::Variable found;
-    tala::interp::lookup(qdm.variables, name, found);
-    return found.getInteger();
-}
-
-TEST(Finalize, SizesRegistersAndStartingState) {
-    auto qdm = fixture::finishedDecisionMaker();
-    EXPECT_EQ(2, qdm->memorySize);
-    EXPECT_EQ(9, qdm->deltaSize);
-    EXPECT_EQ(25, qdm->actionSize);
-    EXPECT_EQ(450, integerVariable(*qdm, "system-size"));
-    EXPECT_EQ(2, integerVariable(*qdm, "Action.0.center"));
-    EXPECT_EQ(-1, integerVariable(*qdm, "Delta.0.1.dir.0"));
-    const linalg::Matrix& psi = literal::variableMatrix(*qdm, "psi.0");
-    ASSERT_EQ(450, psi.rows());
-    ASSERT_EQ(1, psi.cols());
-    EXPECT_EQ(1.0, psi(0, 0).re);
-    for (int r = 1; r < 450; ++r) EXPECT_EQ(0.0, psi(r, 0).re);
-}
-
-TEST(Finalize, ShiftsPointsToGridPositionsAndRecordsDirections) {
+TEST(Finalize, ShiftsPointsToGridPositions) {
     auto qdm = fixture::finishedDecisionMaker();
     EXPECT_EQ(vex::Coordinates({3, 2}), qdm->actionSpaces[0].points[0].coordinates);
     EXPECT_EQ(vex::Coordinates({1, 2}), qdm->actionSpaces[0].points[2].coordinates);
-    EXPECT_EQ(1, integerVariable(*qdm, "Action.0.0.direction.0"));
-    EXPECT_EQ(0, integerVariable(*qdm, "Action.0.0.direction.1"));
-    EXPECT_EQ(-1, integerVariable(*qdm, "Action.0.2.direction.0"));
-}
-
-TEST(Finalize, RefusesASystemTooLargeToAddressBeforeChangingAnything) {
-    vex::QDM qdm;
-    vex::ActionSpace huge = fixture::flockSpace();
-    huge.gridSize = 70000;  // 70000^2 cells do not fit a 32-bit size
-    EXPECT_THROW(qdm.addActionSpace(huge), tala::Failure);
-    EXPECT_TRUE(qdm.actionSpaces.empty());
-    EXPECT_TRUE(qdm.variables.empty());
-
-    huge.gridSize = 5;
-    fixture::enterScriptFolder();
-    qdm.addActionSpace(huge);
-    EXPECT_THROW(qdm.finalize(100000000), tala::Failure);
-    EXPECT_EQ(1, qdm.memorySize);
-    EXPECT_EQ(vex::Coordinates({1, 0}), qdm.actionSpaces[0].points[0].coordinates);
-}
-
-TEST(RandomizeSensor, GivesAnglesInRangeAndAUnitaryOfTheDimension) {
-    vex::Sensor sensor;
-    vex::QDM::randomizeSensor(sensor, 3);
-    EXPECT_EQ(4u, sensor.rotation.size());
-    EXPECT_EQ(4u, sensor.phase.size());
-    EXPECT_EQ(3u, sensor.offPhase.size());
-    for (const auto* angles : {&sensor.rotation, &sensor.phase, &sensor.offPhase})
-        for (double angle : *angles) {
-            EXPECT_GE(angle, 0.0);
-            EXPECT_LT(angle, 3.1415);
-        }
-    ASSERT_EQ(3, sensor.unitary.rows());
-    EXPECT_TRUE(sensor.unitary.isUnitary());
 }
 
 TEST(RandomizeSensor, OfDimensionOneDrawsNothing) {
@@ -126,18 +68,6 @@ TEST(NearestAction, AnswersZeroWithoutFillingForMismatchesAndEmptySpaces) {
     EXPECT_EQ("untouched", chosen.name);
     // A point with another coordinate count counts as distance 0.
     EXPECT_EQ(1, qdm.nearestAction(0, {4, 4}));
-}
-
-TEST(Decide, InASpaceWithoutPointsAnswersZeroAndNoName) {
-    fixture::enterScriptFolder();
-    vex::QDM qdm;
-    vex::ActionSpace empty;
-    empty.movementMap = {{0}};
-    qdm.addActionSpace(empty);
-    qdm.finalize(1);
-    qdm.prepare();
-    EXPECT_EQ(0, qdm.decide(0));
-    EXPECT_EQ("", qdm.decideName(0));
 }
 
 }  // namespace

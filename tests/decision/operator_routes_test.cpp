@@ -7,7 +7,6 @@
 
 #include "DecisionFixture.h"
 #include "LiteralRoutes.h"
-#include "linalg/Failure.h"
 
 namespace {
 
@@ -32,64 +31,18 @@ std::unique_ptr<vex::QDM> spreadDecisionMaker() {
     return qdm;
 }
 
-TEST(SensorOperator, ActsOnMemoryAndDeltaLikeTheFullProduct) {
-    std::srand(7);
-    auto qdm = spreadDecisionMaker();
-    qdm->addSensor("right");
-    const linalg::Matrix& sensor = qdm->sensors.back().unitary;
-    ASSERT_EQ(sensor.rows(), 18);
-    const linalg::Matrix expected = literal::apply(1, sensor, 25, psi(*qdm));
-
-    qdm->applyOp("right");
-    expectSameMatrix(expected, psi(*qdm));
-}
-
-TEST(SensorOperator, OfSystemSizeMultipliesTheStateDirectly) {
-    auto qdm = spreadDecisionMaker();
-    const linalg::Matrix tops = literal::variableMatrix(*qdm, "Tops");
-    linalg::Matrix expected;
-    ASSERT_TRUE(linalg::multiply(tops, expected, psi(*qdm)));
-
-    qdm->applySensorOperator(tops);
-    expectSameMatrix(expected, psi(*qdm));
-}
-
-TEST(SensorOperator, ThatDoesNotFitFailsAndKeepsTheState) {
-    auto qdm = spreadDecisionMaker();
-    const linalg::Matrix before = psi(*qdm);
-    for (const linalg::Matrix& misfit : {literal::identity(3), linalg::Matrix()}) {
-        try {
-            qdm->applySensorOperator(misfit);
-            ADD_FAILURE() << "a " << misfit.rows() << " x " << misfit.rows() << " sensor was applied";
-        } catch (const tala::Failure& failure) {
-            EXPECT_STREQ("Error 1 in operator=\n", failure.what());
-        }
-        expectSameMatrix(before, psi(*qdm));
+TEST(SensorOperator, ActsOnMemoryAndDeltaLikeTheFullProductOnBothRoutes) {
+    for (const vex::OperatorRoute route : {vex::OperatorRoute::Factored, vex::OperatorRoute::Dense}) {
+        std::srand(7);
+        auto qdm = spreadDecisionMaker();
+        qdm->operatorRoute = route;
+        qdm->addSensor("right");
+        const linalg::Matrix& sensor = qdm->sensors.back().unitary;
+        ASSERT_EQ(sensor.rows(), 18);
+        const linalg::Matrix expected = literal::apply(1, sensor, 25, psi(*qdm));
+        qdm->applyOp("right");
+        expectSameMatrix(expected, psi(*qdm));
     }
-}
-
-TEST(SensorOperator, DenseRouteGivesTheSameState) {
-    std::srand(3);
-    auto factored = spreadDecisionMaker();
-    std::srand(3);
-    auto dense = spreadDecisionMaker();
-    dense->operatorRoute = vex::OperatorRoute::Dense;
-    factored->applyOp("left");
-    dense->applyOp("left");
-    expectSameMatrix(psi(*dense), psi(*factored));
-}
-
-TEST(SensorOperator, StateOfSeveralColumnsIsTreatedColumnByColumn) {
-    auto qdm = spreadDecisionMaker();
-    linalg::Matrix wide(450, 2);
-    for (int r = 0; r < 450; ++r) {
-        wide(r, 0) = psi(*qdm)(r, 0);
-        wide(r, 1) = {0.001 * r, -0.002 * r};
-    }
-    psi(*qdm) = wide;
-    const linalg::Matrix expected = literal::apply(1, qdm->sensors.front().unitary, 25, wide);
-    qdm->applyOp("left");
-    expectSameMatrix(expected, psi(*qdm));
 }
 
 TEST(Recenter, MovesTheActionRegistersLikeTheFullProduct) {
@@ -126,14 +79,6 @@ TEST(Decide, FactoredAndDenseRoutesAgreeStepByStep) {
         factored->think();
         dense->think();
     }
-}
-
-TEST(Decide, LeavesTheActionRegistersAtTheirCentre) {
-    auto qdm = spreadDecisionMaker();
-    qdm->decide(0);
-    // Measuring again at once finds every Action register at G / 2.
-    EXPECT_EQ(std::vector<std::int32_t>({2, 2}), qdm->measureActions(0));
-    EXPECT_EQ("left", qdm->decideName(0));  // (2,2) is as near to left as to forward
 }
 
 }  // namespace

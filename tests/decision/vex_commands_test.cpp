@@ -1,11 +1,10 @@
-// What scripts cannot reach of the library: a command word alone, the type
-// factory's answers, and the first-sensor rule of apply_op.
+// What scripts cannot reach of the library: a command word alone, declined
+// words, and the first-sensor rule of apply_op.
 
 #include <gtest/gtest.h>
 
 #include "DecisionFixture.h"
 #include "LiteralRoutes.h"
-#include "decision/ValueTypes.h"
 #include "decision/VEXCommands.h"
 #include "interp/Interpreter.h"
 
@@ -41,31 +40,6 @@ TEST_F(Commands, WordsOfOtherLibrariesAreDeclinedUnevaluated) {
     EXPECT_FALSE(run("vex::qdm::unknown (print_new_line)"));
     EXPECT_FALSE(run("print (print_new_line)"));
     EXPECT_EQ("", ::testing::internal::GetCapturedStdout());
-}
-
-TEST_F(Commands, FactoryMakesTheNineTypesUnderTheirNewNames) {
-    const std::pair<const char*, const char*> names[] = {
-        {"vex::dist", "vex::Distribution"},
-        {"vex::SensorList", "vex::SensorList"},
-        {"vex::State", "vex::State"},
-        {"vex::TrainingSet", "vex::TrainingSet"},
-        {"vex::QDM", "vex::QDM"},
-        {"vex::qdm::Point", "vex::qdm::Point"},
-        {"vex::qdm::Action", "vex::qdm::Action"},
-        {"vex::qdm::ActionList", "vex::qdm::ActionList"},
-        {"vex::qdm::ActionSpace", "vex::qdm::ActionSpace"},
-    };
-    tala::interp::ObjectList scope;
-    for (const auto& [newName, typeName] : names) {
-        ASSERT_TRUE(library_.createType(newName, std::string("v") + newName, scope)) << newName;
-        const Object& created = scope[scope.size() - 1];
-        EXPECT_EQ(std::string("v") + newName, created.name);
-        EXPECT_EQ(typeName, created.getUserObject().typeName());
-    }
-    EXPECT_FALSE(library_.createType("vex::Distribution", "x", scope));
-    EXPECT_FALSE(library_.createType("integer", "x", scope));
-    EXPECT_EQ(9u, scope.size());
-    EXPECT_EQ(1, library_.interfaceLevel());
 }
 
 TEST(ApplyOp, UsesOnlyTheFirstSensorOfAName) {
