@@ -1,4 +1,4 @@
-// Building a decision maker, its sensors, and choosing the nearest action.
+// Building a decision maker, its sensors, and the nearest action for odd points.
 
 #include <gtest/gtest.h>
 
@@ -25,35 +25,6 @@ TEST(RandomizeSensor, OfDimensionOneDrawsNothing) {
     EXPECT_EQ(std::vector<double>({0.0}), sensor.offPhase);
     ASSERT_EQ(1, sensor.unitary.rows());
     EXPECT_EQ(1.0, sensor.unitary(0, 0).re);
-}
-
-TEST(FindAction, TakesTheFirstSpaceThenTheFirstPoint) {
-    vex::QDM qdm;
-    vex::ActionSpace first, second;
-    first.points = {{"up", {0}}, {"both", {1}}};
-    second.points = {{"both", {0}}, {"twice", {1}}, {"twice", {2}}};
-    qdm.actionSpaces = {first, second};
-    int space = -1, action = -1;
-    ASSERT_TRUE(qdm.findAction("both", space, action));
-    EXPECT_EQ(0, space);
-    EXPECT_EQ(1, action);
-    ASSERT_TRUE(qdm.findAction("twice", space, action));
-    EXPECT_EQ(1, space);
-    EXPECT_EQ(1, action);
-    EXPECT_FALSE(qdm.findAction("Twice", space, action));
-    EXPECT_EQ(1, action);
-}
-
-TEST(NearestAction, PrefersTheLowerIndexOnEqualDistance) {
-    vex::QDM qdm;
-    vex::ActionSpace space;
-    space.points = {{"left", {3, 2}}, {"forward", {2, 3}}, {"right", {1, 2}}};
-    qdm.actionSpaces = {space};
-    vex::ActionPoint chosen;
-    EXPECT_EQ(0, qdm.nearestAction(0, {3, 3}, &chosen));
-    EXPECT_EQ("left", chosen.name);
-    EXPECT_EQ(1, qdm.nearestAction(0, {2, 4}));
-    EXPECT_EQ(2, qdm.nearestAction(0, {0, 2}));
 }
 
 TEST(NearestAction, AnswersZeroWithoutFillingForMismatchesAndEmptySpaces) {

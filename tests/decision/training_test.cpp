@@ -1,5 +1,5 @@
-// Sensor training: how rules are replayed and scored, the variation operators,
-// one generation's bookkeeping, the console key poll, and the flock's own data.
+// Sensor training: how rules are replayed and scored, one generation's
+// bookkeeping, the console key poll, and the flock's own data.
 
 #include <gtest/gtest.h>
 #include <pty.h>
@@ -94,76 +94,6 @@ TEST(TrainingFitness, EverySensorOfANameIsAppliedAndUnknownNamesArePassedOver) {
     const std::vector<Rule> firstOnly = {endsIn({{"A"}}, 0, 5)};
     vex::evaluateFitness(*qdm, individual, firstOnly, 1);
     EXPECT_NEAR(individual.fitness, 1.0 / 1.1, 1e-9);
-}
-
-// A sensor of dimension n whose angles all hold the given values.
-Sensor uniformSensor(int n, double rotation, double phase, double offPhase) {
-    Sensor sensor;
-    sensor.name = "s";
-    const std::size_t angles = static_cast<std::size_t>(n) * n / 2;
-    sensor.rotation.assign(angles, rotation);
-    sensor.phase.assign(angles, phase);
-    sensor.offPhase.assign(static_cast<std::size_t>(n), offPhase);
-    sensor.unitary.resize(n, n);
-    linalg::buildUnitary(sensor.rotation, sensor.phase, sensor.offPhase, sensor.unitary);
-    return sensor;
-}
-
-void expectUnitaryMatchesAngles(const Sensor& sensor) {
-    linalg::Matrix rebuilt(sensor.unitary.rows(), sensor.unitary.cols());
-    linalg::buildUnitary(sensor.rotation, sensor.phase, sensor.offPhase, rebuilt);
-    for (int r = 0; r < rebuilt.rows(); ++r)
-        for (int c = 0; c < rebuilt.cols(); ++c) {
-            EXPECT_EQ(sensor.unitary(r, c).re, rebuilt(r, c).re);
-            EXPECT_EQ(sensor.unitary(r, c).im, rebuilt(r, c).im);
-        }
-}
-
-// The value of the next draw after skipping `draws` draws from `seed`.
-int drawAfter(unsigned seed, int draws) {
-    std::srand(seed);
-    for (int i = 0; i < draws; ++i) std::rand();
-    return std::rand();
-}
-
-TEST(TrainingVariation, CrossoverTakesTheHeadFromTheFirstParentAndTheTailFromTheSecond) {
-    Individual a, b, child;
-    a.sensors = {uniformSensor(4, 0.25, 0.5, 0.75), uniformSensor(4, 0.25, 0.5, 0.75)};
-    b.sensors = {uniformSensor(4, 1.25, 1.5, 1.75), uniformSensor(4, 1.25, 1.5, 1.75)};
-    a.ruleFitness = {4.0};
-    a.fitness = 4.0;
-
-    // Draw order: one discarded; per sensor the rotation cut, one discarded, the offPhase cut.
-    const unsigned seed = 11;
-    std::srand(seed);
-    std::rand();
-    std::vector<int> cuts, offCuts;
-    for (int k = 0; k < 2; ++k) {
-        cuts.push_back(std::rand() % 8);
-        std::rand();
-        offCuts.push_back(std::rand() % 4);
-    }
-
-    std::srand(seed);
-    vex::crossover(child, a, b);
-    const int next = std::rand();
-    EXPECT_EQ(next, drawAfter(seed, 7));
-
-    EXPECT_EQ(child.fitness, 4.0);
-    EXPECT_EQ(child.ruleFitness, a.ruleFitness);
-    for (std::size_t k = 0; k < 2; ++k) {
-        const Sensor& s = child.sensors[k];
-        ASSERT_EQ(s.rotation.size(), 8u);
-        ASSERT_EQ(s.offPhase.size(), 4u);
-        for (int t = 0; t < 8; ++t) {
-            const bool head = t < cuts[k];
-            EXPECT_EQ(s.rotation[static_cast<std::size_t>(t)], head ? 0.25 : 1.25) << k << ", " << t;
-            EXPECT_EQ(s.phase[static_cast<std::size_t>(t)], head ? 0.5 : 1.5) << k << ", " << t;
-        }
-        for (int t = 0; t < 4; ++t)
-            EXPECT_EQ(s.offPhase[static_cast<std::size_t>(t)], t < offCuts[k] ? 0.75 : 1.75);
-        expectUnitaryMatchesAngles(s);
-    }
 }
 
 TEST(TrainingGeneration, FitterIndividualsComeFirstAndUndefinedFitnessLast) {
