@@ -1,10 +1,8 @@
-// What scripts cannot reach of the library: a command word alone, declined
-// words, and the first-sensor rule of apply_op.
+// What scripts cannot reach of the library: a command word alone and words
+// it declines.
 
 #include <gtest/gtest.h>
 
-#include "DecisionFixture.h"
-#include "LiteralRoutes.h"
 #include "decision/VEXCommands.h"
 #include "interp/Interpreter.h"
 
@@ -40,23 +38,6 @@ TEST_F(Commands, WordsOfOtherLibrariesAreDeclinedUnevaluated) {
     EXPECT_FALSE(run("vex::qdm::unknown (print_new_line)"));
     EXPECT_FALSE(run("print (print_new_line)"));
     EXPECT_EQ("", ::testing::internal::GetCapturedStdout());
-}
-
-TEST(ApplyOp, UsesOnlyTheFirstSensorOfAName) {
-    auto qdm = fixture::finishedDecisionMaker();
-    qdm->addSensor("twin");
-    qdm->addSensor("twin");
-    qdm->think();
-    const linalg::Matrix expected = literal::apply(1, qdm->sensors[0].unitary, 25, literal::variableMatrix(*qdm, "psi.0"));
-    qdm->applyOp("twin");
-    const linalg::Matrix& psi = literal::variableMatrix(*qdm, "psi.0");
-    for (int r = 0; r < 450; ++r) {
-        EXPECT_NEAR(expected(r, 0).re, psi(r, 0).re, 1e-12);
-        EXPECT_NEAR(expected(r, 0).im, psi(r, 0).im, 1e-12);
-    }
-    const linalg::Matrix before = psi;
-    qdm->applyOp("nobody");
-    for (int r = 0; r < 450; ++r) EXPECT_EQ(before(r, 0).re, psi(r, 0).re);
 }
 
 }  // namespace
