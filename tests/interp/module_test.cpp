@@ -65,15 +65,7 @@ TEST(ModuleLoading, LoadedModuleAnswersAfterTheCallersLibrariesAndLoadsOnce) {
               "test::Counter c = Counter(0)\ncounter released\n");
 }
 
-TEST(ModuleLoading, FoundUnderASearchDirectoryAndRecordedByItsName) {
-    Interpreter interpreter;
-    run(interpreter, "path /nonexistent/directory");
-    run(interpreter, "path " + kModuleDir);
-    EXPECT_EQ(run(interpreter, "load_module greeting_module.so"), "");
-    EXPECT_EQ(interpreter.moduleNames(), Names{"greeting_module.so"});
-}
-
-TEST(ModuleLoading, FailuresPrintTheirLinesAndLeaveNoRecord) {
+TEST(ModuleLoading, FailuresLeaveNoRecordAndSearchDirectoriesAreTried) {
     Interpreter interpreter;
     Object result;
     EXPECT_EQ(run(interpreter, "load_module no_such_module.so", result),
@@ -87,6 +79,11 @@ TEST(ModuleLoading, FailuresPrintTheirLinesAndLeaveNoRecord) {
               "'LoadCommandLibrary()' returned NULL.\n");
     EXPECT_TRUE(interpreter.moduleNames().empty());
     EXPECT_FALSE(result.hasData());
+
+    run(interpreter, "path /nonexistent/directory");
+    run(interpreter, "path " + kModuleDir);
+    EXPECT_EQ(run(interpreter, "load_module greeting_module.so"), "");
+    EXPECT_EQ(interpreter.moduleNames(), Names{"greeting_module.so"});
 }
 
 TEST(ModuleLoading, TeardownReleasesLibrariesThenValuesWhileTheCodeIsLoaded) {

@@ -23,7 +23,7 @@ Tokens scriptTokens(const std::string& text) { return tokensOf(CommandTokenizer:
 
 }  // namespace
 
-TEST(Tokenizer, GroupsSeparatorsAndTabs) {
+TEST(Tokenizer, GroupsSeparatorsTabsAndQuotes) {
     EXPECT_EQ(scriptTokens("f (a (b c)) d"), (Tokens{"f", "a (b c)", "d"}));
     EXPECT_EQ(scriptTokens("f (a b"), (Tokens{"f", "a b"}));
     // Glued groups stay in one token; only the outer brackets of each group go.
@@ -35,10 +35,6 @@ TEST(Tokenizer, GroupsSeparatorsAndTabs) {
     EXPECT_EQ(scriptTokens(" a "), (Tokens{"", "a", ""}));
     // Tabs are dropped outside groups only.
     EXPECT_EQ(scriptTokens("pr\tint (a\tb)"), (Tokens{"print", "a\tb"}));
-}
-
-TEST(Tokenizer, QuotedSections) {
-    EXPECT_EQ(scriptTokens("print \"a b\""), (Tokens{"print", "a b"}));
     // Counting skips to the next quote, extracting stops at a bracket too.
     EXPECT_EQ(scriptTokens("x \"p(q\" r"), (Tokens{"x", "pq r", "r"}));
     EXPECT_EQ(scriptTokens("\"(\" y"), (Tokens{" y", "y"}));
@@ -46,7 +42,7 @@ TEST(Tokenizer, QuotedSections) {
 
 TEST(Tokenizer, ReuseAndIndicesOutsideTheCount) {
     CommandTokenizer tokenizer = CommandTokenizer::forScripts();
-    tokenizer.setText("a much longer text with many tokens in it");
+    tokenizer.setText("a longer text with more tokens");
     tokenizer.setText("x y");
     EXPECT_EQ(tokenizer.count(), 2);
     EXPECT_EQ(tokenizer.token(2), "");

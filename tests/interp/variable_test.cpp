@@ -1,5 +1,4 @@
 #include "interp/Variable.h"
-#include "interp/VariableTable.h"
 
 #include <gtest/gtest.h>
 
@@ -19,7 +18,7 @@ Variable integer(const std::string& name, int number) {
 
 }  // namespace
 
-TEST(Variable, SetterNamesTheResultTempAndNeverWritesThroughAnAlias) {
+TEST(Variable, SetterNeverWritesThroughAnAliasAndGettersCheckTheStoredValue) {
     VariableList list;
     append(list, integer("x", 1));
     Variable result;
@@ -28,19 +27,7 @@ TEST(Variable, SetterNamesTheResultTempAndNeverWritesThroughAnAlias) {
     EXPECT_EQ(result.name, "temp");
     EXPECT_EQ(result.typeName, "double");
     EXPECT_EQ(list[0].getInteger(), 1);
-}
-
-TEST(Variable, GettersRefuseOtherTypesWithTheirTexts) {
-    Variable empty;
-    Variable text;
-    text.setString("1");
-    EXPECT_EQ(failureOf([&] { empty.getString(); }), "getString error - type is NULL or not string");
-    EXPECT_EQ(failureOf([&] { text.getInteger(); }), "getInteger error - type is NULL or not int");
-    EXPECT_EQ(failureOf([&] { text.getDouble(); }), "getInteger error - type is NULL or not double");
-    EXPECT_EQ(failureOf([&] { text.getComplex(); }), "getComplex error - type is NULL or not complex");
-    EXPECT_EQ(failureOf([&] { text.getMatrix(); }), "getMatrix error - type is NULL or not matrix");
-    EXPECT_EQ(failureOf([&] { text.getSystem(); }), "getInteger error - type is NULL or not System");
-    // A type name that does not agree with what is stored is refused too.
+    // A type name that disagrees with the stored value is refused, not misread.
     Variable forged("x", "integer", std::make_shared<Value>(std::string("no")));
     EXPECT_EQ(failureOf([&] { forged.getInteger(); }), "getInteger error - type is NULL or not int");
 }
@@ -96,15 +83,4 @@ TEST(VariableList, BorrowedCopiesShareValuesAndCannotBeRemoved) {
     EXPECT_EQ(failureOf([&] { remove(local, "x"); }), "Cannot delete variable");
     clear(local);
     EXPECT_EQ(global[0].getInteger(), 3);
-}
-
-TEST(VariableTable, PrintStateAndClear) {
-    VariableTable table;
-    OutputCapture out;
-    table.printState();
-    append(table.variables, integer("x", 1));
-    table.printState();
-    EXPECT_EQ(out.take(), "State List:\nState List:\n<integer, x>\n");
-    table.clear();
-    EXPECT_TRUE(table.variables.empty());
 }
