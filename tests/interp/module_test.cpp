@@ -48,21 +48,27 @@ public:
 
 }  // namespace
 
-TEST(ModuleLoading, LoadedModuleAnswersAfterTheCallersLibrariesAndLoadsOnce) {
-    Interpreter interpreter;
-    const std::string path = modulePath("greeting_module");
-    EXPECT_EQ(run(interpreter, "load_module " + path), "");
-    EXPECT_EQ(run(interpreter, "load_module " + path), "Module alreadly loaded.\n");
-    EXPECT_EQ(interpreter.moduleNames(), Names{path});
+TEST(ModuleLoading, LoadedModuleAnswersAfterTheCallersLibrariesAndIsReleasedLast) {
+    OutputCapture teardown;
+    {
+        Interpreter interpreter;
+        const std::string path = modulePath("greeting_module");
+        EXPECT_EQ(run(interpreter, "load_module " + path), "");
+        EXPECT_EQ(run(interpreter, "load_module " + path), "Module alreadly loaded.\n");
+        EXPECT_EQ(interpreter.moduleNames(), Names{path});
 
-    Object result;
-    Greeter greeter;
-    run(interpreter, "greet x", result, {&greeter});
-    EXPECT_EQ(result.getString(), "caller's greeting");
-    run(interpreter, "greet world", result);
-    EXPECT_EQ(result.getString(), "hello world");
-    EXPECT_EQ(run(interpreter, "begin (new test::counter c) (print c)"),
-              "test::Counter c = Counter(0)\ncounter released\n");
+        Object result;
+        Greeter greeter;
+        run(interpreter, "greet x", result, {&greeter});
+        EXPECT_EQ(result.getString(), "caller's greeting");
+        run(interpreter, "greet world", result);
+        EXPECT_EQ(result.getString(), "hello world");
+        EXPECT_EQ(run(interpreter, "begin (new test::counter c) (print c)"),
+                  "test::Counter c = Counter(0)\ncounter released\n");
+        run(interpreter, "global (new test::counter kept)");
+    }
+    // Libraries go first, then the values, while the module's code is still loaded.
+    EXPECT_EQ(teardown.take(), "greeting library released\ncounter released\n");
 }
 
 TEST(ModuleLoading, FailuresLeaveNoRecordAndSearchDirectoriesAreTried) {
@@ -84,17 +90,4 @@ TEST(ModuleLoading, FailuresLeaveNoRecordAndSearchDirectoriesAreTried) {
     run(interpreter, "path " + kModuleDir);
     EXPECT_EQ(run(interpreter, "load_module greeting_module.so"), "");
     EXPECT_EQ(interpreter.moduleNames(), Names{"greeting_module.so"});
-}
-
-TEST(ModuleLoading, TeardownReleasesLibrariesThenValuesWhileTheCodeIsLoaded) {
-    OutputCapture out;
-    {
-        Interpreter interpreter;
-        Object result;
-        interpreter.execute("load_module " + modulePath("greeting_module"), interpreter.globals(), result,
-                            {}, false, true);
-        interpreter.execute("global (new test::counter kept)", interpreter.globals(), result, {}, false, true);
-        EXPECT_EQ(out.take(), "");
-    }
-    EXPECT_EQ(out.take(), "greeting library released\ncounter released\n");
 }

@@ -47,8 +47,6 @@ TEST(Tokenizer, ReuseAndIndicesOutsideTheCount) {
     EXPECT_EQ(tokenizer.count(), 2);
     EXPECT_EQ(tokenizer.token(2), "");
     EXPECT_EQ(tokenizer.token(-1), "");
-    EXPECT_EQ(tokensOf(CommandTokenizer::forShellCommands(), "!state (a,b)\t\"c"),
-              (Tokens{"!state", "(a,b)\t\"c"}));
 }
 
 TEST(Tokenizer, AllTokensAtOnceMatchTokensOneByOne) {
