@@ -3,51 +3,40 @@
 
 #include <vector>
 
+#include "app/AgentDrawing.h"
 #include "app/Canvas.h"
 
 namespace flock::testing {
 
 struct DrawnPoint {
-    float x, y, z;
-    float grey;  // the red channel of the colour it was drawn in
+    float x, grey;  // grey: the red channel of the colour it was drawn in
 };
 
 struct DrawnLine {
-    float x1, y1, z1, x2, y2, z2;
-    float red, green, blue, alpha;  // the colour it was drawn in
+    float x1, y1, x2, y2;
+    Color color;
 };
 
 class RecordingCanvas : public Canvas {
 public:
-    void beginFrame(float x, float y, float z) override {
-        ++frames;
+    void beginFrame(float x, float, float z) override {
         points.clear();
-        lines = 0;
-        lineList.clear();
+        lines.clear();
         cameraX = x;
-        cameraY = y;
         cameraZ = z;
     }
-    void setColor(float red, float green, float blue, float alpha) override {
-        colorRed = red;
-        colorGreen = green;
-        colorBlue = blue;
-        colorAlpha = alpha;
-    }
-    void drawPoint(float x, float y, float z) override { points.push_back({x, y, z, colorRed}); }
-    void drawLine(float x1, float y1, float z1, float x2, float y2, float z2) override {
-        ++lines;
-        lineList.push_back({x1, y1, z1, x2, y2, z2, colorRed, colorGreen, colorBlue, colorAlpha});
+    void setColor(float r, float g, float b, float a) override { color = {r, g, b, a}; }
+    void drawPoint(float x, float, float) override { points.push_back({x, color.red}); }
+    void drawLine(float x1, float y1, float, float x2, float y2, float) override {
+        lines.push_back({x1, y1, x2, y2, color});
     }
     void present() override { ++presented; }
 
-    int frames = 0;
     int presented = 0;
-    int lines = 0;
-    float cameraX = 0, cameraY = 0, cameraZ = 0;
-    float colorRed = 1, colorGreen = 1, colorBlue = 1, colorAlpha = 1;
-    std::vector<DrawnPoint> points;   // of the current frame
-    std::vector<DrawnLine> lineList;  // of the current frame
+    float cameraX = 0, cameraZ = 0;
+    Color color{1, 1, 1, 1};
+    std::vector<DrawnPoint> points;  // of the current frame
+    std::vector<DrawnLine> lines;    // of the current frame
 };
 
 }  // namespace flock::testing

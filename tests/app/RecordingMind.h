@@ -16,7 +16,6 @@ struct MindRecord {
     std::vector<std::string> commands;
     std::deque<std::string> decisions;  // answered in turn; empty: no value at all
     std::string failOn;                 // commands starting with this raise failure
-    std::string failure = "Error 1 in operator=\n";
     bool destroyed = false;
 };
 
@@ -36,7 +35,8 @@ public:
 private:
     void record(const std::string& text) {
         record_->commands.push_back(text);
-        if (!record_->failOn.empty() && text.rfind(record_->failOn, 0) == 0) throw tala::Failure(record_->failure);
+        bool fails = !record_->failOn.empty() && text.rfind(record_->failOn, 0) == 0;
+        if (fails) throw tala::Failure("Error 1 in operator=\n");
     }
 
     std::shared_ptr<MindRecord> record_;
