@@ -1,10 +1,12 @@
 // Scalar words checked against independent computations: stepwise remainders,
-// repeated multiplication, and identities of complex numbers.
+// repeated multiplication, and draws of the C library generator replayed by
+// seeding it again.
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
 #include <random>
 #include <string>
 
@@ -30,6 +32,14 @@ protected:
     Variable result;
     std::mt19937 numbers{2024};
     int between(int low, int high) { return std::uniform_int_distribution<int>(low, high)(numbers); }
+    // The next raw draw after seeding, with the generator seeded again so that
+    // the word under test sees the same draw.
+    static int replayedDraw(unsigned seed) {
+        std::srand(seed);
+        const int draw = std::rand();
+        std::srand(seed);
+        return draw;
+    }
 };
 
 TEST_F(ScalarWords, PowmAgreesWithStepwiseRemainders) {
@@ -73,22 +83,29 @@ TEST_F(ScalarWords, ComplexPowerMatchesRepeatedMultiplication) {
     }
 }
 
-TEST_F(ScalarWords, RootsOfUnityAndPhasesHaveUnitNorm) {
-    for (int n = 1; n <= 9; ++n) {
-        const linalg::Complex one = run("pow (rootOfUnity " + std::to_string(n) + ") " + std::to_string(n)).getComplex();
-        EXPECT_NEAR(one.re, 1.0, 1e-12);
-        EXPECT_NEAR(one.im, 0.0, 1e-12);
-        const linalg::Complex norm = run("cnorm (exp (complex 0 " + std::to_string(0.7 * n) + "))").getComplex();
-        EXPECT_NEAR(norm.re, 1.0, 1e-12);
-        EXPECT_EQ(norm.im, 0.0);
+TEST_F(ScalarWords, RandAndRandfTakeOneDrawEach) {
+    for (unsigned seed = 1; seed < 20; ++seed) {
+        const int draw = replayedDraw(seed);
+        EXPECT_EQ(run("rand 7").getInteger(), draw % 7);
+        std::srand(seed);
+        EXPECT_DOUBLE_EQ(run("randf 1.0 3.0").getDouble(), 1.0 + (draw % 10000 / 10000.0) * 2.0);
     }
 }
 
-TEST_F(ScalarWords, NegationIsItsOwnInverse) {
-    EXPECT_EQ(run("neg (neg 123)").getInteger(), 123);
-    EXPECT_EQ(run("neg (neg -2147483648)").getInteger(), INT32_MIN);
-    EXPECT_DOUBLE_EQ(run("neg (neg 0.375)").getDouble(), 0.375);
-    EXPECT_EQ(run("neg (neg (complex 1.5 -2))").getComplex(), (linalg::Complex{1.5, -2.0}));
+TEST_F(ScalarWords, RandomIntTruncatesOneScaledSumTowardZero) {
+    struct Range {
+        std::int64_t small, large;
+    };
+    // Negative bounds show the truncation: -5 .. -5 can give -4.
+    for (Range range : {Range{3, 7}, Range{-5, -5}, Range{-7, 2}, Range{0, 99},
+                        Range{INT32_MIN, INT32_MAX}}) {
+        for (unsigned seed = 1; seed < 30; ++seed) {
+            const std::int64_t draw = replayedDraw(seed) % 100;
+            const std::int64_t expected = (range.small * 100 + draw * (range.large - range.small + 1)) / 100;
+            const std::string text = "random_int " + std::to_string(range.small) + " " + std::to_string(range.large);
+            EXPECT_EQ(run(text).getInteger(), expected) << text << " seed " << seed;
+        }
+    }
 }
 
 }  // namespace

@@ -123,7 +123,6 @@ Matrix liftedOperator(const Matrix& op, const SystemDims& dims, int index) {
     return lifted;
 }
 
-
 void expectIdentical(const Matrix& expected, const Matrix& actual) {
     ASSERT_EQ(expected.rows(), actual.rows());
     ASSERT_EQ(expected.cols(), actual.cols());
@@ -151,30 +150,6 @@ TEST(StateIndexing, ProbabilitiesAndCollapseEqualTheDotProductRoute) {
             }
         }
     }
-}
-
-TEST(StateIndexing, BasisAmplitudeIsTheDotWithTheBasisColumn) {
-    std::mt19937 generator(11);
-    const SystemDims dims = {2, 3, 3, 5, 5};
-    const Matrix state = randomMatrix(length(dims), 1, generator);
-    const std::vector<std::vector<int>> samples = {{0, 0, 0, 0, 0}, {1, 2, 2, 4, 4}, {1, 0, 2, 3, 1}};
-    for (const auto& digits : samples) {
-        const Complex expected = linalg::dot(basisColumn(dims, digits), &state);
-        const Complex actual = qlang::basisAmplitude(state, dims, digits);
-        EXPECT_EQ(expected.re, actual.re);
-        EXPECT_EQ(expected.im, actual.im);
-    }
-}
-
-TEST(StateIndexing, SubsystemZeroIsTheMostSignificantDigit) {
-    const SystemDims dims = {2, 3, 2};
-    EXPECT_EQ(qlang::basisIndex(dims, {1, 0, 0}), 6);
-    EXPECT_EQ(qlang::basisIndex(dims, {0, 1, 0}), 2);
-    EXPECT_EQ(qlang::basisIndex(dims, {0, 0, 1}), 1);
-    // Digit 1 held at 2; digit 0 counts fastest: (0,2,0), (1,2,0), (0,2,1), (1,2,1).
-    std::vector<std::int64_t> rows;
-    for (qlang::OutcomeRows walk(dims, 1, 2); !walk.done(); walk.next()) rows.push_back(walk.row());
-    EXPECT_EQ(rows, (std::vector<std::int64_t>{4, 10, 5, 11}));
 }
 
 TEST(StateIndexing, WrongStatesFailAsTheDotProductDoes) {
@@ -240,60 +215,6 @@ TEST(StateIndexing, ApplyEqualsTheLiftedProduct) {
             expectIdentical(expected, actual);
         }
     }
-}
-
-TEST(StateIndexing, ApplyTakesRectangularOperatorsAndSeveralColumns) {
-    std::mt19937 generator(5);
-    const SystemDims dims = {2, 3, 2};
-    const Matrix op = randomMatrix(2, 3, generator);  // maps subsystem 1 from 3 levels to 2
-    const Matrix state = randomMatrix(12, 3, generator);
-    Matrix expected;
-    ASSERT_TRUE(linalg::multiply(liftedOperator(op, dims, 1), expected, state));
-    Matrix actual;
-    ASSERT_TRUE(qlang::applyOnSubsystem(op, dims, 1, state, actual));
-    expectIdentical(expected, actual);
-
-    const Matrix square = randomMatrix(2, 2, generator);
-    ASSERT_TRUE(linalg::multiply(liftedOperator(square, dims, 2), expected, state));
-    ASSERT_TRUE(qlang::applyOnSubsystem(square, dims, 2, state, actual));
-    expectIdentical(expected, actual);
-}
-
-TEST(StateIndexing, ApplyRefusesStatesThatDoNotFit) {
-    std::mt19937 generator(9);
-    const SystemDims dims = {2, 3};
-    Matrix out = identity(1);
-    // OP is not checked against its subsystem: a 2 x 2 at subsystem 1 lifts to 4 columns.
-    EXPECT_FALSE(qlang::applyOnSubsystem(identity(2), dims, 1, randomMatrix(6, 1, generator), out));
-    EXPECT_TRUE(qlang::applyOnSubsystem(identity(2), dims, 1, randomMatrix(4, 1, generator), out));
-    EXPECT_FALSE(qlang::applyOnSubsystem(identity(3), dims, 1, randomMatrix(5, 1, generator), out));
-    // An operator without entries fails like the Kronecker product reading it.
-    EXPECT_EQ("Error 1 in operator()", failureOf([&] {
-                  testing::internal::CaptureStdout();
-                  try {
-                      qlang::applyOnSubsystem(Matrix(), dims, 0, randomMatrix(6, 1, generator), out);
-                  } catch (...) {
-                      testing::internal::GetCapturedStdout();
-                      throw;
-                  }
-                  testing::internal::GetCapturedStdout();
-              }));
-}
-
-TEST(StateIndexing, ApplyWorksWhereTheLiftedOperatorWouldNotFit) {
-    // The lifted operator would hold 40000^2 entries, far past the largest matrix.
-    const SystemDims dims = {2, 20000};
-    Matrix state(40000, 1);
-    state(3, 0) = {1.0, 0.0};          // digits (0, 3)
-    state(20005, 0) = {0.0, 2.0};      // digits (1, 5)
-    Matrix flip(2, 2);
-    flip(0, 1) = {1.0, 0.0};
-    flip(1, 0) = {1.0, 0.0};
-    Matrix out;
-    ASSERT_TRUE(qlang::applyOnSubsystem(flip, dims, 0, state, out));
-    EXPECT_EQ(out(20003, 0).re, 1.0);
-    EXPECT_EQ(out(5, 0).im, 2.0);
-    EXPECT_EQ(out(3, 0).re, 0.0);
 }
 
 }  // namespace
