@@ -4,7 +4,6 @@
 
 #include <iostream>
 #include <memory>
-#include <sstream>
 #include <string>
 
 #include "linalg/Failure.h"
