@@ -51,13 +51,4 @@ bool isTrailingString(const CommandCall& call, int n, const Object& value) {
     return call.isLast(n) && value.holds(ObjectType::String);
 }
 
-void CommandTable::add(std::span<const CommandEntry> entries) {
-    for (const CommandEntry& entry : entries) handlers_[entry.word] = entry.handler;
-}
-
-CommandHandler CommandTable::find(std::string_view word) const {
-    const auto found = handlers_.find(word);
-    return found == handlers_.end() ? nullptr : found->second;
-}
-
 }  // namespace vex

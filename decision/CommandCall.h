@@ -8,8 +8,8 @@
 #include <span>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 
+#include "interp/DispatchTable.h"
 #include "interp/CommandLibrary.h"
 #include "interp/CommandTokenizer.h"
 #include "interp/Interpreter.h"
@@ -62,19 +62,8 @@ bool isTrailingString(const CommandCall& call, int n, const tala::interp::Object
 
 using CommandHandler = bool (*)(CommandCall& call);
 
-struct CommandEntry {
-    std::string_view word;
-    CommandHandler handler;
-};
-
-class CommandTable {
-public:
-    void add(std::span<const CommandEntry> entries);
-    CommandHandler find(std::string_view word) const;
-
-private:
-    std::unordered_map<std::string_view, CommandHandler> handlers_;
-};
+using CommandEntry = tala::interp::DispatchEntry<CommandHandler>;
+using CommandTable = tala::interp::DispatchTable<CommandHandler>;
 
 void addValueCommands(CommandTable& table);          // vex::dist, vex::dist_str, vex::SensorList, vex::State, vex::add_rule
 void addActionCommands(CommandTable& table);         // vex::qdm::Point, Action, ActionList, set_action_space

@@ -26,15 +26,6 @@ void Command::report(std::string_view suffix) const {
     std::cout << "Syntax error '" << text << suffix;
 }
 
-void WordTable::add(std::span<const WordEntry> entries) {
-    for (const WordEntry& entry : entries) handlers_.emplace(entry.word, entry.handler);
-}
-
-WordHandler WordTable::find(std::string_view word) const {
-    auto it = handlers_.find(word);
-    return it == handlers_.end() ? nullptr : it->second;
-}
-
 const WordTable& WordTable::builtins() {
     static const WordTable table = [] {
         WordTable t;

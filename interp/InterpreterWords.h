@@ -7,10 +7,10 @@
 #include <span>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 
 #include "interp/CommandLibrary.h"
 #include "interp/CommandTokenizer.h"
+#include "interp/DispatchTable.h"
 #include "interp/Interpreter.h"
 #include "interp/Object.h"
 
@@ -39,22 +39,12 @@ struct Command {
 
 using WordHandler = void (*)(Command& command);
 
-struct WordEntry {
-    std::string_view word;
-    WordHandler handler;
-};
+using WordEntry = DispatchEntry<WordHandler>;
 
-class WordTable {
+class WordTable : public DispatchTable<WordHandler> {
 public:
-    void add(std::span<const WordEntry> entries);
-    // The handler of `word`, or null.
-    WordHandler find(std::string_view word) const;
-
     // Every group registered, built on first use.
     static const WordTable& builtins();
-
-private:
-    std::unordered_map<std::string_view, WordHandler> handlers_;
 };
 
 void addControlWords(WordTable& table);   // global, begin, while, if, case, cond, nop, NOP

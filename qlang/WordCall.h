@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "interp/CommandTokenizer.h"
+#include "interp/DispatchTable.h"
 #include "interp/Variable.h"
 #include "interp/VariableTable.h"
 
@@ -38,9 +39,6 @@ struct WordCall {
 
 using WordHandler = void (*)(WordCall& call);
 
-struct WordEntry {
-    std::string_view word;
-    WordHandler handler;
-};
+using WordEntry = tala::interp::DispatchEntry<WordHandler>;
 
 }  // namespace qlang
