@@ -57,21 +57,6 @@ TEST_F(ScalarWords, PowmAgreesWithStepwiseRemainders) {
     }
 }
 
-TEST_F(ScalarWords, IntegerPowersWrapLikeRepeatedMultiplication) {
-    for (int n = 0; n < 300; ++n) {
-        const int base = between(-60, 60);
-        const int exponent = between(-2, 45);
-        std::uint32_t product = 1;
-        for (int e = 0; e < exponent; ++e) product *= static_cast<std::uint32_t>(base);
-        const auto expected = static_cast<std::int32_t>(product);
-        const std::string text = "pow " + std::to_string(base) + " " + std::to_string(exponent);
-        EXPECT_EQ(run(text).getInteger(), expected) << text;
-        if (base == 2) {
-            EXPECT_EQ(run("pow2 " + std::to_string(exponent)).getInteger(), expected);
-        }
-    }
-}
-
 TEST_F(ScalarWords, ComplexPowerMatchesRepeatedMultiplication) {
     const linalg::Complex z{0.8, -1.3};
     linalg::Complex product{1.0, 0.0};
