@@ -6,9 +6,11 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
 #include <memory>
 #include <streambuf>
+#include <string>
 
 #include "app/AgentInterpreter.h"
 #include "app/AppState.h"
@@ -90,9 +92,38 @@ void BM_FlockStartup(benchmark::State& state) {
     }
 }
 
+// How the flock flies over 60 simulated seconds at 60 frames per second, with the
+// shipped trained sensors (argument 0) or with untrained random ones (argument 1):
+// mean distance from the centre, polarisation (length of the mean unit heading) and
+// the share of decisions that followed the stimulus before them.
+void BM_FlightFigures(benchmark::State& state) {
+    enterDataDirectory();
+    const bool randomSensors = state.range(0) == 1;
+    std::string setup = flock::kSetupScript;
+    if (randomSensors) {
+        setup = (std::filesystem::temp_directory_path() / "flock_random_sensors_setup.txt").string();
+        std::ofstream(setup) << "begin (file flock_decision_maker.txt) (vex::add_sensor (get QDM) center)"
+                                " (vex::add_sensor (get QDM) left) (vex::add_sensor (get QDM) right)\n";
+    }
+    flock::FlightReport report;
+    for (auto _ : state) {
+        QuietOutput quiet;
+        std::srand(1);
+        flock::FlightSettings settings;
+        settings.setupScript = setup;
+        report = flock::flyHeadless(settings);
+    }
+    if (randomSensors) std::filesystem::remove(setup);
+    state.counters["distance"] = report.meanDistanceFromCentre;
+    state.counters["polarisation"] = report.meanPolarisation;
+    state.counters["following"] =
+        report.decisions > 0 ? static_cast<double>(report.matches) / static_cast<double>(report.decisions) : 0;
+}
+
 BENCHMARK(BM_FlockFrame)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_FlockFrame_Baseline)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_FlockStartup)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FlightFigures)->Arg(0)->Arg(1)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 
@@ -10,6 +11,32 @@ namespace flock {
 namespace {
 
 namespace fs = std::filesystem;
+
+// The shipped flock for three simulated seconds at 60 frames per second: everyone
+// flies, nothing fails, and each agent decides on every twelfth frame.
+TEST(HeadlessFlight, EightAgentsWithTheShippedDataDecideEveryTwelfthFrame) {
+    fs::path before = fs::current_path();
+    fs::current_path(FLOCK_DATA_DIR);
+    std::srand(3);
+    FlightSettings settings;
+    settings.seconds = 3;
+    ::testing::internal::CaptureStdout();
+    FlightReport report = flyHeadless(settings);
+    std::string printed = ::testing::internal::GetCapturedStdout();
+    fs::current_path(before);
+
+    EXPECT_EQ(printed.find("Error: "), std::string::npos) << printed.substr(0, 2000);
+    EXPECT_EQ(printed.find("Syntax error"), std::string::npos) << printed.substr(0, 2000);
+    EXPECT_EQ(report.frames, 180);
+    EXPECT_TRUE(report.allFinite);
+    ASSERT_EQ(report.minds.size(), 8u);
+    for (const MindLog& mind : report.minds) {
+        ASSERT_GE(mind.decisionFrames.size(), 14u);
+        for (std::size_t i = 1; i < mind.decisionFrames.size(); ++i) {
+            EXPECT_EQ(mind.decisionFrames[i] - mind.decisionFrames[i - 1], 12);
+        }
+    }
+}
 
 TEST(HeadlessFlight, WithoutItsDataTheFlockSaysSoAndStillFlies) {
     fs::path empty = fs::temp_directory_path() / "flock_headless_without_data";
