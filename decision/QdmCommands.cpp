@@ -28,6 +28,15 @@ QDM* presentDecisionMaker(CommandCall& call, Object& holder) {
     return value == nullptr ? nullptr : decisionMakerOf(*value);
 }
 
+// As presentDecisionMaker, but a value without a decision maker gets the NULL text.
+QDM* requiredDecisionMaker(CommandCall& call, Object& holder) {
+    QDMType* value = decisionMakerValue(call, holder);
+    if (value == nullptr) return nullptr;
+    QDM* decisionMaker = decisionMakerOf(*value);
+    if (decisionMaker == nullptr) printNoDecisionMaker();
+    return decisionMaker;
+}
+
 bool word_qdm_new(CommandCall& call) {
     Object holder;
     if (QDMType* value = decisionMakerValue(call, holder)) value->decisionMaker = createDecisionMaker();
@@ -105,13 +114,8 @@ bool word_qdm_finalize(CommandCall& call) {
 
 bool word_qdm_add_action_space(CommandCall& call) {
     Object holder;
-    QDMType* value = decisionMakerValue(call, holder);
-    if (value == nullptr) return true;
-    QDM* decisionMaker = decisionMakerOf(*value);
-    if (decisionMaker == nullptr) {
-        printNoDecisionMaker();
-        return true;
-    }
+    QDM* decisionMaker = requiredDecisionMaker(call, holder);
+    if (decisionMaker == nullptr) return true;
     for (int n = 2; n <= call.argumentCount(); ++n) {
         const Object argument = call.evaluate(n);
         if (isTrailingString(call, n, argument)) break;
@@ -130,13 +134,8 @@ bool word_qdm_add_action_space(CommandCall& call) {
 
 bool word_qdm_shell(CommandCall& call) {
     Object holder;
-    QDMType* value = decisionMakerValue(call, holder);
-    if (value == nullptr) return true;
-    QDM* decisionMaker = decisionMakerOf(*value);
-    if (decisionMaker == nullptr) {
-        printNoDecisionMaker();
-        return true;
-    }
+    QDM* decisionMaker = requiredDecisionMaker(call, holder);
+    if (decisionMaker == nullptr) return true;
     qlang::runShell(*decisionMaker);
     return true;
 }
