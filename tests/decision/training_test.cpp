@@ -2,7 +2,6 @@
 // bookkeeping, the console key poll, and the flock's own data.
 
 #include <gtest/gtest.h>
-#include <pty.h>
 #include <unistd.h>
 
 #include <cmath>
@@ -17,6 +16,7 @@
 #include "interp/ConsoleKeys.h"
 #include "interp/InterpreterHost.h"
 #include "tests/support/StreamCapture.h"
+#include "tests/support/TypedKeys.h"
 
 namespace {
 
@@ -135,35 +135,6 @@ TEST(TrainingGeneration, TheBestSurvivesUnmutatedEvenBelowAPopulationLimitOfOne)
     EXPECT_EQ(qdm->sensors[0].rotation, bestAngles);
     EXPECT_NE(output.text().find("DEBUG: final max fitness = 0\n"), std::string::npos);
 }
-
-// Standard input becomes a pseudo-terminal that the test types into.
-class TypedKeys : public ::testing::Test {
-protected:
-    void SetUp() override {
-        if (openpty(&master_, &terminal_, nullptr, nullptr, nullptr) != 0) GTEST_SKIP() << "no pseudo-terminal";
-        savedInput_ = dup(STDIN_FILENO);
-        dup2(terminal_, STDIN_FILENO);
-        std::cin.clear();
-        clearerr(stdin);
-    }
-    void TearDown() override {
-        if (savedInput_ < 0) return;
-        dup2(savedInput_, STDIN_FILENO);
-        close(savedInput_);
-        close(terminal_);
-        close(master_);
-        std::cin.clear();
-        clearerr(stdin);
-    }
-    void type(const std::string& keys) const {
-        ASSERT_EQ(write(master_, keys.data(), keys.size()), static_cast<ssize_t>(keys.size()));
-    }
-
-private:
-    int master_ = -1;
-    int terminal_ = -1;
-    int savedInput_ = -1;
-};
 
 TEST_F(TypedKeys, QStopsTrainingBeforeAGenerationAndOtherKeysAreDropped) {
     auto qdm = cellDecisionMaker();

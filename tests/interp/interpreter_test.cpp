@@ -12,6 +12,8 @@
 #include "interp/Interpreter.h"
 #include "interp/InterpreterHost.h"
 #include "linalg/Failure.h"
+#include "interp/ConsoleKeys.h"
+#include "tests/support/TypedKeys.h"
 
 using namespace tala::interp;
 
@@ -147,4 +149,18 @@ TEST(InterpreterHostTest, LibrariesGoBeforeTheInterpreterAndItsValues) {
         releases.clear();
     }
     EXPECT_EQ(releases, (std::vector<std::string>{"first released", "second released", "thing released"}));
+}
+
+// A key pressed at the console ends an endless loop with the user-break failure; the
+// key is taken, and the interpreter goes on.
+using InterpreterWhile = TypedKeys;
+
+TEST_F(InterpreterWhile, AKeyPressBreaksTheLoop) {
+    Interpreter interpreter;
+    Object result;
+    type("k");
+    EXPECT_EQ(failureOf([&] { run(interpreter, "while 1 (nop)", result); }), "Error: User break.");
+    EXPECT_FALSE(tala::interp::keyWaiting());
+    run(interpreter, "+ 1 1", result);
+    EXPECT_EQ(result.getInteger(), 2);
 }

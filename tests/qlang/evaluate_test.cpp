@@ -8,6 +8,8 @@
 
 #include "linalg/Failure.h"
 #include "tests/support/StreamCapture.h"
+#include "interp/ConsoleKeys.h"
+#include "tests/support/TypedKeys.h"
 
 using namespace tala::interp;
 
@@ -121,4 +123,17 @@ TEST(Evaluate, RunawayNestingFailsCleanlyAndTheCountRecovers) {
     EXPECT_EQ(failureOf([&] { e.run("recurse 1"); }), "Nesting deeper than 1000 levels");
     e.run("begin 1 2");
     EXPECT_EQ(e.result.getInteger(), 2);
+}
+
+// A key pressed at the console ends an endless loop with the user-break failure; the
+// loop's statements ran until then and the key stays waiting.
+using WhileLoop = TypedKeys;
+
+TEST_F(WhileLoop, AKeyPressBreaksTheLoop) {
+    Evaluator e;
+    e.run("global (new integer n)");
+    type("k");
+    EXPECT_EQ(failureOf([&] { e.run("while 1 (set n (+ (get n) 1))", true); }), "Error: User break.");
+    EXPECT_TRUE(tala::interp::keyWaiting());
+    EXPECT_EQ(e.integer("n"), 0);
 }
