@@ -11,21 +11,12 @@
 
 #include "tests/decision/DecisionFixture.h"
 #include "tests/decision/LiteralRoutes.h"
+#include "bench/BenchSupport.h"
 
 namespace {
 
-// Deciding prints a progress line; the benchmarks keep it off the report.
-class QuietOutput {
-public:
-    QuietOutput() : saved_(std::cout.rdbuf(&discard_)) {}
-    ~QuietOutput() { std::cout.rdbuf(saved_); }
+using bench::QuietOutput;
 
-private:
-    struct Discard : std::streambuf {
-        int overflow(int c) override { return c; }
-    } discard_;
-    std::streambuf* saved_;
-};
 
 std::unique_ptr<vex::QDM> spreadDecisionMaker(vex::OperatorRoute route) {
     QuietOutput quiet;

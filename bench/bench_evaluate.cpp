@@ -10,8 +10,11 @@
 #include "interp/VariableTable.h"
 #include "linalg/Matrix.h"
 #include "qlang/Evaluate.h"
+#include "bench/BenchSupport.h"
 
 namespace {
+
+using bench::randomMatrix;
 
 using linalg::Matrix;
 using tala::interp::Variable;
@@ -19,14 +22,6 @@ using tala::interp::VariableTable;
 
 constexpr int kStateLength = 450;
 
-Matrix randomMatrix(int rows, int cols, unsigned seed) {
-    std::mt19937 generator(seed);
-    std::uniform_real_distribution<double> value(-1.0, 1.0);
-    Matrix m(rows, cols);
-    for (int c = 0; c < cols; ++c)
-        for (int r = 0; r < rows; ++r) m(r, c) = {value(generator), value(generator)};
-    return m;
-}
 
 void addVariable(VariableTable& table, const std::string& name, Matrix value) {
     Variable v;

@@ -16,21 +16,12 @@
 #include "app/AppState.h"
 #include "app/Flock.h"
 #include "app/HeadlessFlight.h"
+#include "bench/BenchSupport.h"
 
 namespace {
 
-// Finalising and deciding print progress lines; keep them off the report.
-class QuietOutput {
-public:
-    QuietOutput() : saved_(std::cout.rdbuf(&discard_)) {}
-    ~QuietOutput() { std::cout.rdbuf(saved_); }
+using bench::QuietOutput;
 
-private:
-    struct Discard : std::streambuf {
-        int overflow(int c) override { return c; }
-    } discard_;
-    std::streambuf* saved_;
-};
 
 // The setup script and the files it reads are found from the working directory.
 void enterDataDirectory() {

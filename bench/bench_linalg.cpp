@@ -9,18 +9,14 @@
 
 #include "linalg/Kernels.h"
 #include "linalg/Matrix.h"
+#include "bench/BenchSupport.h"
 
 namespace {
 
+using bench::randomMatrix;
+
 using Plain = std::vector<std::complex<double>>;  // column-major, like Matrix
 
-linalg::Matrix randomMatrix(int rows, int cols, unsigned seed) {
-    std::mt19937 generator(seed);
-    std::uniform_real_distribution<double> value(-1.0, 1.0);
-    linalg::Matrix m(rows, cols);
-    for (int n = 0; n < m.entryCount(); ++n) m.data()[n] = {value(generator), value(generator)};
-    return m;
-}
 
 Plain toPlain(const linalg::Matrix& m) {
     Plain p(m.entryCount());

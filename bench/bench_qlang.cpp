@@ -10,8 +10,11 @@
 
 #include "linalg/Matrix.h"
 #include "qlang/StateIndexing.h"
+#include "bench/BenchSupport.h"
 
 namespace {
+
+using bench::randomMatrix;
 
 using linalg::Complex;
 using linalg::Matrix;
@@ -22,14 +25,6 @@ constexpr int kLength = 450;
 constexpr int kMeasured = 3;  // a five-level subsystem
 constexpr int kActedOn = 3;
 
-Matrix randomMatrix(int rows, int cols, unsigned seed) {
-    std::mt19937 generator(seed);
-    std::uniform_real_distribution<double> value(-1.0, 1.0);
-    Matrix m(rows, cols);
-    for (int c = 0; c < cols; ++c)
-        for (int r = 0; r < rows; ++r) m(r, c) = {value(generator), value(generator)};
-    return m;
-}
 
 Matrix identity(int n) {
     Matrix m(n, n);

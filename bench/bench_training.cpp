@@ -9,7 +9,6 @@
 #include <filesystem>
 #include <iostream>
 #include <memory>
-#include <sstream>
 #include <vector>
 
 #include "decision/QDM.h"
@@ -17,23 +16,14 @@
 #include "decision/VEXCommands.h"
 #include "decision/ValueTypes.h"
 #include "interp/InterpreterHost.h"
+#include "bench/BenchSupport.h"
 
 namespace {
 
+using bench::QuietOutput;
+
 namespace fs = std::filesystem;
 
-// Training prints its progress; the measurement keeps it off the console.
-class Silence {
-public:
-    Silence() : saved_(std::cout.rdbuf(sink_.rdbuf())) {}
-    ~Silence() { std::cout.rdbuf(saved_); }
-    Silence(const Silence&) = delete;
-    Silence& operator=(const Silence&) = delete;
-
-private:
-    std::ostringstream sink_;
-    std::streambuf* saved_;
-};
 
 // The decision maker as the training script builds it, before training.
 struct FlockTraining {
@@ -45,7 +35,7 @@ struct FlockTraining {
     explicit FlockTraining(vex::OperatorRoute route) {
         fs::current_path(fs::path(__FILE__).parent_path().parent_path() / "data");
         host.addLibrary(std::make_unique<vex::VEXCommands>());
-        Silence quiet;
+        QuietOutput quiet;
         host.runCommand("global (new vex::QDM QDM)");
         host.runCommand("vex::qdm::new (get QDM)");
         host.runCommand("file flock_decision_maker.txt");
@@ -87,7 +77,7 @@ void evaluateOne(benchmark::State& state, vex::OperatorRoute route) {
 // A generation after the first, from the same population and random sequence each time.
 void oneGeneration(benchmark::State& state, vex::OperatorRoute route) {
     FlockTraining training(route);
-    Silence quiet;
+    QuietOutput quiet;
     for (auto _ : state) {
         state.PauseTiming();
         training.qdm->population = training.initial;
