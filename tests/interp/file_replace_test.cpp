@@ -1,0 +1,73 @@
+#include "interp/FileReplace.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "linalg/Failure.h"
+
+namespace fs = std::filesystem;
+using tala::interp::replaceFile;
+
+namespace {
+
+class FileReplace : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder_ = fs::temp_directory_path() /
+                  ("file_replace_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        fs::remove_all(folder_);
+        fs::create_directories(folder_);
+    }
+    void TearDown() override { fs::remove_all(folder_); }
+
+    std::string path(const std::string& name) const { return (folder_ / name).string(); }
+
+    static std::string read(const std::string& name) {
+        std::ifstream in(name, std::ios::binary);
+        std::ostringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+
+    // The names in the folder, so that a left-over temporary shows.
+    std::string listing() const {
+        std::string names;
+        for (const auto& entry : fs::directory_iterator(folder_)) names += entry.path().filename().string() + ";";
+        return names;
+    }
+
+    fs::path folder_;
+};
+
+TEST_F(FileReplace, WritesANewFileAndReplacesAnEarlierOneWhole) {
+    replaceFile(path("a.bin"), std::string("one\0two", 7));
+    EXPECT_EQ(read(path("a.bin")), std::string("one\0two", 7));
+    replaceFile(path("a.bin"), "x");
+    EXPECT_EQ(read(path("a.bin")), "x");
+    EXPECT_EQ(listing(), "a.bin;");
+}
+
+TEST_F(FileReplace, AFailureNamesItsReasonLeavesTheEarlierFileAndNoTemporary) {
+    // A missing folder.
+    try {
+        replaceFile(path("missing/a.bin"), "x");
+        FAIL() << "no failure";
+    } catch (const tala::Failure& failure) {
+        EXPECT_STREQ(failure.what(), "No such file or directory");
+    }
+    // A target that cannot be replaced: a folder of that name with a file in it.
+    fs::create_directories(folder_ / "taken");
+    std::ofstream(path("taken/keep.txt")) << "kept";
+    EXPECT_THROW(replaceFile(path("taken"), "x"), tala::Failure);
+    EXPECT_EQ(read(path("taken/keep.txt")), "kept");
+    EXPECT_EQ(listing(), "taken;");
+    // A name with a NUL byte is refused before anything is opened.
+    EXPECT_THROW(replaceFile(path(std::string("a\0b", 3)), "x"), tala::Failure);
+    EXPECT_EQ(listing(), "taken;");
+}
+
+}  // namespace

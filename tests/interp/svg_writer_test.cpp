@@ -1,0 +1,73 @@
+#include "interp/SvgWriter.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using namespace tala::interp;
+
+namespace {
+
+int occurrences(const std::string& text, const std::string& part) {
+    int count = 0;
+    for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+    return count;
+}
+
+TEST(SvgWriter, ShapesAreWrittenWithTwoDecimalsAndEscapedText) {
+    SvgDocument doc(200, 100, "#000");
+    doc.line(0, 0.126, 10, 20, "red");
+    doc.polyline(std::vector<SvgPoint>{{1, 2}, {3.333, -4}}, "blue", 2, 0.5);
+    doc.text(5, 6, "a < b & \"c\"\x01", 10, "middle", "#fff", -90);
+    const std::string svg = doc.str();
+    EXPECT_EQ(svg.rfind("<?xml", 0), 0u);
+    EXPECT_NE(svg.find("width=\"200\" height=\"100\" viewBox=\"0 0 200 100\""), std::string::npos);
+    EXPECT_NE(svg.find("y1=\"0.13\""), std::string::npos);
+    EXPECT_NE(svg.find("points=\"1,2 3.33,-4\""), std::string::npos);
+    EXPECT_NE(svg.find("stroke-opacity=\"0.5\""), std::string::npos);
+    EXPECT_NE(svg.find(">a &lt; b &amp; &quot;c&quot; </text>"), std::string::npos);
+    EXPECT_NE(svg.find("transform=\"rotate(-90 5 6)\""), std::string::npos);
+    EXPECT_EQ(svg.substr(svg.size() - 7), "</svg>\n");
+}
+
+TEST(SvgWriter, ThinningKeepsTheEndsAndTheLimit) {
+    std::vector<SvgPoint> points;
+    for (int i = 0; i < 1001; ++i) points.push_back({double(i), double(i * i)});
+    const auto kept = thinned(points, 11);
+    ASSERT_EQ(kept.size(), 11u);
+    EXPECT_EQ(kept.front().x, 0);
+    EXPECT_EQ(kept[5].x, 500);
+    EXPECT_EQ(kept.back().x, 1000);
+    EXPECT_EQ(thinned(points, 5000).size(), 1001u);
+    EXPECT_EQ(thinned(points, 0).size(), 2u);
+}
+
+TEST(SvgWriter, AChartDrawsEachSeriesThinnedToItsWidthWithItsMarksAndLabels) {
+    LineChart chart;
+    chart.title = "fitness";
+    chart.xLabel = "generation";
+    chart.yLabel = "value";
+    std::vector<SvgPoint> many;
+    for (int i = 0; i < 5000; ++i) many.push_back({double(i), 5.0 + (i % 7)});
+    chart.series = {{"best", "#1f77b4", many}, {"worst", "#d62728", {{0, 1}, {4999, 2}}}};
+    chart.marks = {{10, "ceiling 10"}, {99, "off the chart"}};
+    chart.yMin = 0;
+    chart.yMax = 12;
+    SvgDocument doc(472, 300);
+    drawLineChart(doc, chart, 0, 0, 472, 300);
+    const std::string svg = doc.str();
+    EXPECT_EQ(occurrences(svg, "<polyline"), 2);
+    // 472 units less the margins leave 400 for the plot: at most 400 points a curve.
+    const auto first = svg.find("points=\"");
+    const auto end = svg.find('"', first + 8);
+    EXPECT_EQ(occurrences(svg.substr(first, end - first), " ") + 1, 400);
+    EXPECT_EQ(occurrences(svg, ">ceiling 10</text>"), 1);
+    EXPECT_EQ(occurrences(svg, "off the chart"), 0);
+    EXPECT_EQ(occurrences(svg, ">generation</text>"), 1);
+    EXPECT_EQ(occurrences(svg, ">fitness</text>"), 1);
+    EXPECT_EQ(occurrences(svg, ">5</text>"), 1);  // ticks of the fixed range: 0, 5, 10
+    EXPECT_EQ(occurrences(svg, ">10</text>"), 1);
+}
+
+}  // namespace
