@@ -126,7 +126,9 @@ void SvgDocument::text(double x, double y, std::string_view content, double size
              number(size) + "\" text-anchor=\"" + escapeXml(anchor) + "\" fill=\"" + escapeXml(fill) + "\"";
     if (rotation != 0.0)
         body_ += " transform=\"rotate(" + number(rotation) + " " + number(x) + " " + number(y) + ")\"";
-    body_ += ">" + escapeXml(content) + "</text>\n";
+    body_ += '>';
+    body_ += escapeXml(content);
+    body_ += "</text>\n";
 }
 
 std::string SvgDocument::str() const {
