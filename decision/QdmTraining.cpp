@@ -138,7 +138,11 @@ void QDM::train(const std::vector<Rule>& rules, int generations, int repetitions
     // Nothing can happen to an empty population; do not poll for generations that do nothing.
     if (population.empty()) return;
     for (int g = 0; g < generations; ++g) {
-        if (tala::interp::keyWaiting() && tala::interp::readKey() == 'q') break;
+        // q, or Ctrl-C caught at an interactive prompt, stops training.
+        if (tala::interp::keyWaiting()) {
+            const int key = tala::interp::readKey();
+            if (key == 'q' || key == tala::interp::kInterruptKey) break;
+        }
         runGeneration(*this, rules, repetitions, g == 0);
     }
 }
