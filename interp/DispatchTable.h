@@ -2,9 +2,12 @@
 // Word -> handler tables, shared by every group of script words: each group's source
 // file ends with a constant array of entries and one function that adds it here.
 
+#include <algorithm>
 #include <span>
+#include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 namespace tala::interp {
 
@@ -27,6 +30,14 @@ public:
     Handler find(std::string_view word) const {
         auto it = handlers_.find(word);
         return it == handlers_.end() ? nullptr : it->second;
+    }
+
+    // Every word of the table, sorted.
+    std::vector<std::string> words() const {
+        std::vector<std::string> all;
+        for (const auto& [word, handler] : handlers_) all.emplace_back(word);
+        std::sort(all.begin(), all.end());
+        return all;
     }
 
 private:

@@ -2,8 +2,12 @@
 
 #include <exception>
 #include <iostream>
+#include <optional>
+#include <sstream>
 
 #include "interp/CommandTokenizer.h"
+#include "interp/ConsoleKeys.h"
+#include "interp/LineEditor.h"
 
 namespace tala::interp {
 
@@ -48,17 +52,34 @@ bool runShellCommand(VariableTable& table, const std::string& line) {
     return true;
 }
 
+constexpr const char* kPrompt = "Morrow > ";
+
+// Reads the next line after the prompt: from the editor at a terminal, else from
+// standard input. An edited line is cut to the limit as a piped one is.
+bool nextLine(std::optional<LineEditor>& editor, Variable& result, std::string& line) {
+    if (!editor) std::cout << kPrompt << std::flush;
+    // The previous line's value lives until the next prompt.
+    result.release();
+    if (!editor) return readLine(std::cin, line);
+    discardStoppingKeys();
+    const std::optional<std::string> typed = editor->readLine(kPrompt);
+    if (!typed) return false;
+    editor->remember(*typed);
+    std::istringstream in(*typed);
+    readLine(in, line);
+    return true;
+}
+
 }  // namespace
 
-void shell(VariableTable& table, const ShellEvaluator& evaluator) {
+void shell(VariableTable& table, const ShellEvaluator& evaluator, const std::vector<std::string>& words) {
     std::cout << "Morrow Scripter (Morrow) v." << "0.80.1.13" << "\n" << "\n";
+    std::optional<LineEditor> editor;
+    if (TerminalSession::isOpen()) editor.emplace("morrow", ".morrow_history", words);
     Variable result;
     std::string line;
     for (;;) {
-        std::cout << "Morrow > " << std::flush;
-        // The previous line's value lives until the next prompt.
-        result.release();
-        if (!readLine(std::cin, line)) break;
+        if (!nextLine(editor, result, line)) break;
         if (line == "exit") break;
         if (line.empty() || line[0] != '!') {
             evaluateLine(table, evaluator, line, result);

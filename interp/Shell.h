@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "interp/Variable.h"
 #include "interp/VariableTable.h"
@@ -19,7 +20,9 @@ using ShellEvaluator = std::function<void(VariableTable& table, const std::strin
 // Longest part of an input line that is taken; the rest of a longer line is skipped.
 inline constexpr std::size_t kShellLineLimit = 2045;
 
-// Runs until "exit", "!exit" or the end of standard input.
-void shell(VariableTable& table, const ShellEvaluator& evaluator);
+// Runs until "exit", "!exit" or the end of standard input. Inside a terminal session the
+// lines are edited, kept in ~/.morrow_history and completed from `words`, and Ctrl-D
+// on an empty line ends the shell.
+void shell(VariableTable& table, const ShellEvaluator& evaluator, const std::vector<std::string>& words = {});
 
 }  // namespace tala::interp

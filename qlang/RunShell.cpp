@@ -2,6 +2,7 @@
 
 #include "interp/Shell.h"
 #include "qlang/Evaluate.h"
+#include "qlang/WordTable.h"
 
 namespace qlang {
 
@@ -9,7 +10,7 @@ void runShell(tala::interp::VariableTable& table) {
     tala::interp::shell(table, [](tala::interp::VariableTable& t, const std::string& line,
                                   tala::interp::Variable& result) {
         evaluate(t, line, t.variables, result, false, true);
-    });
+    }, WordTable::builtins().words());
 }
 
 }  // namespace qlang

@@ -1,0 +1,75 @@
+#include "interp/LineEditor.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+using namespace tala::interp;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::vector<std::string> kWords = {"measure", "measure_distribution", "measure_qbit", "matrix",
+                                         "vex::qdm::new", "vex::qdm::think", "vex::train"};
+
+class HistoryFile : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder_ = fs::temp_directory_path() / ("history-" + std::to_string(::getpid()));
+        fs::create_directories(folder_);
+    }
+    void TearDown() override { fs::remove_all(folder_); }
+
+    std::string write(const std::string& bytes) const {
+        const fs::path path = folder_ / "history";
+        std::ofstream(path, std::ios::binary) << bytes;
+        return path.string();
+    }
+    fs::path folder_;
+};
+
+}  // namespace
+
+TEST(Completion, CompletesTheWordBeforeTheCursorAsFarAsTheWordsAgree) {
+    // One match: the word and a blank.
+    EXPECT_EQ(completeWord("print (measure_d", kWords).insert, "istribution ");
+    EXPECT_EQ(completeWord("set x,mat", kWords).insert, "rix ");
+    // Several: their common part, without listing them.
+    const Completion library = completeWord("vex::q", kWords);
+    EXPECT_EQ(library.insert, "dm::");
+    EXPECT_TRUE(library.choices.empty());
+    // Nothing more in common: the choices are listed.
+    const Completion open = completeWord("x \"measure", kWords);
+    EXPECT_EQ(open.insert, "");
+    EXPECT_EQ(open.choices, (std::vector<std::string>{"measure", "measure_distribution", "measure_qbit"}));
+    // No match, and an empty word offers every word.
+    EXPECT_EQ(completeWord("zz", kWords).insert, "");
+    EXPECT_TRUE(completeWord("zz", kWords).choices.empty());
+    EXPECT_EQ(completeWord("print ", kWords).choices.size(), kWords.size());
+}
+
+TEST_F(HistoryFile, KeepsTheLastLinesWorthRecalling) {
+    std::string bytes;
+    for (int i = 0; i < 5; ++i) bytes += "line " + std::to_string(i) + "\n";
+    bytes += "   \n\nbell\a here\nnul" + std::string(1, '\0') + "byte\nlast\r\n";
+    const std::string path = write(bytes);
+    EXPECT_EQ(loadHistory(path, 3), (std::deque<std::string>{"line 3", "line 4", "last"}));
+
+    saveHistory(path, {"one", "two"});
+    EXPECT_EQ(loadHistory(path, 100), (std::deque<std::string>{"one", "two"}));
+}
+
+TEST_F(HistoryFile, AHugeFileIsReadFromItsTailAndUnusableFilesGiveNoLines) {
+    std::string bytes = "first\n" + std::string(5 << 20, 'x') + "\n";
+    for (int i = 0; i < 3; ++i) bytes += "recent " + std::to_string(i) + "\n";
+    EXPECT_EQ(loadHistory(write(bytes), 1'000'000), (std::deque<std::string>{"recent 0", "recent 1", "recent 2"}));
+
+    EXPECT_TRUE(loadHistory((folder_ / "missing").string(), 10).empty());
+    EXPECT_TRUE(loadHistory(folder_.string(), 10).empty());
+    // A history that cannot be written is dropped without a word.
+    EXPECT_NO_THROW(saveHistory((folder_ / "no" / "such" / "folder").string(), {"line"}));
+}
