@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "interp/CommandLibrary.h"
 
@@ -18,5 +19,8 @@ public:
                     tala::interp::ObjectList& scope) override;
     std::int32_t interfaceLevel() override { return 1; }
 };
+
+// Every command word of the library, sorted.
+std::vector<std::string> commandWords();
 
 }  // namespace vex

@@ -1,9 +1,69 @@
-// The interactive shell of the typed language on a fresh, empty variable table.
+// morrow: the typed quantum language.
+//   morrow FILE...   runs each FILE with the language's file word and exits
+//   morrow           the interactive shell on a fresh, empty variable table
+// Failures raised by a file are printed as "Error: <text>"; the exit status is 1 when
+// a file could not be opened or a failure was raised, else 0.
 
+#include <exception>
+#include <iostream>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "interp/LineEditor.h"
+#include "interp/ProgramOptions.h"
 #include "interp/VariableTable.h"
+#include "qlang/Evaluate.h"
 #include "qlang/RunShell.h"
 
-int main() {
+namespace {
+
+constexpr tala::interp::ProgramInfo kProgram{
+    "morrow",
+    "Usage: morrow [OPTION]... [FILE]...\n"
+    "The typed quantum language. Runs each FILE with the language's file word and exits;\n"
+    "with no FILE, opens the interactive shell on standard input (line editing, history\n"
+    "in ~/.morrow_history and Tab completion at a terminal).\n"
+    "\n"
+    "Options:\n"
+    "  --help     print this help and exit\n"
+    "  --version  print the version and exit\n"
+    "\n"
+    "Exit status: 0; 1 when a file could not be opened or a failure was raised;\n"
+    "2 for an unknown option.\n"
+    "The language and its words: docs/morrow.md.\n",
+};
+
+// Runs the files in one table, as the shell runs lines: only global declarations
+// outlive a file. Answers whether every file ran without a failure.
+bool runFiles(const std::vector<std::string>& commands) {
+    tala::interp::VariableTable table;
+    bool allRan = true;
+    for (const std::string& command : commands) {
+        tala::interp::Variable result;
+        try {
+            qlang::evaluate(table, command, table.variables, result, false, true);
+        } catch (const std::exception& failure) {
+            std::cout << "Error: " << failure.what() << "\n";
+            allRan = false;
+        }
+    }
+    std::cout.flush();
+    return allRan;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> files;
+    if (const std::optional<int> status = tala::interp::readCommandLine(argc, argv, kProgram, files)) return *status;
+    if (!files.empty()) {
+        const auto commands = tala::interp::scriptFileCommands(kProgram.name, files);
+        if (!commands) return 1;
+        return runFiles(*commands) ? 0 : 1;
+    }
+    std::optional<tala::interp::TerminalSession> terminal;
+    if (tala::interp::TerminalSession::possible()) terminal.emplace();
     tala::interp::VariableTable table;
     qlang::runShell(table);
     return 0;

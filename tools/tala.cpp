@@ -1,20 +1,27 @@
 // tala: runs object-level scripts the way an agent's interpreter host does.
 //   tala FILE...   runs "file FILE" for each FILE in turn
-//   tala           runs each non-empty line of standard input as one command,
-//                  normalised the way script files are (so indentation and blank
-//                  lines are harmless)
+//   tala           at a terminal, an interactive session with a prompt; otherwise runs
+//                  each non-empty line of standard input as one command, normalised
+//                  the way script files are (so indentation and blank lines are harmless)
 // A failure raised by a command is printed as "Error: <text>" and the run goes on;
 // the exit status is 1 when any command failed, else 0.
+
+#include <unistd.h>
 
 #include <exception>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "ProjectVersion.h"
 #include "interp/CommandLibrary.h"
 #include "interp/CommandTokenizer.h"
 #include "interp/InterpreterHost.h"
+#include "interp/InterpreterWords.h"
+#include "interp/LineEditor.h"
+#include "interp/ProgramOptions.h"
 #include "linalg/Failure.h"
 
 #if __has_include("decision/VEXCommands.h")
@@ -26,6 +33,23 @@ namespace {
 
 using tala::interp::CommandLibrary;
 
+constexpr tala::interp::ProgramInfo kProgram{
+    "tala",
+    "Usage: tala [OPTION]... [FILE]...\n"
+    "The object-level script language with the decision library. Runs each FILE with the\n"
+    "language's file word; with no FILE, runs each line of standard input as a command, or,\n"
+    "at a terminal, opens an interactive session (line editing, history in ~/.tala_history,\n"
+    "Tab completion).\n"
+    "\n"
+    "Options:\n"
+    "  --help     print this help and exit\n"
+    "  --version  print the version and exit\n"
+    "\n"
+    "Exit status: 0; 1 when a file could not be opened or a command raised a failure;\n"
+    "2 for an unknown option.\n"
+    "The language and its words: docs/tala.md.\n",
+};
+
 // The libraries plugged into tala's host: the one place to add a library.
 std::vector<std::unique_ptr<CommandLibrary>> talaLibraries() {
     std::vector<std::unique_ptr<CommandLibrary>> libraries;
@@ -35,10 +59,13 @@ std::vector<std::unique_ptr<CommandLibrary>> talaLibraries() {
     return libraries;
 }
 
-// Quotes a file name that the tokenizer would otherwise split.
-std::string fileCommand(const std::string& name) {
-    if (name.find_first_of(" ,\t") == std::string::npos) return "file " + name;
-    return "file \"" + name + "\"";
+// The words Tab completes at tala's prompt: the interpreter's and its libraries'.
+std::vector<std::string> talaWords() {
+    std::vector<std::string> words = tala::interp::words::WordTable::builtins().words();
+#ifdef TALA_HAS_DECISION_LIBRARY
+    for (const std::string& word : vex::commandWords()) words.push_back(word);
+#endif
+    return words;
 }
 
 class Runner {
@@ -69,22 +96,65 @@ private:
     bool anyFailed_ = false;
 };
 
+// Each non-empty line of standard input is one command. std::cin is shared with
+// commands that read input themselves (a shell opened by a command reads the lines
+// after it); reading resumes where they stopped.
+void runPiped(Runner& runner) {
+    std::string line;
+    while (std::getline(std::cin, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        std::string command = tala::interp::normalizeCommandText(line);
+        if (command.empty()) continue;
+        runner.run(command);
+    }
+}
+
+// A "!" line at the prompt; answers false when it ends the session.
+bool runSessionCommand(const std::string& line) {
+    tala::interp::CommandTokenizer tokens = tala::interp::CommandTokenizer::forShellCommands();
+    tokens.setText(line);
+    if (tokens.token(0) == "!exit") return false;
+    std::cout << "Unknown '" << tokens.token(0) << "': the session knows !help and !exit.\n";
+    return true;
+}
+
+// At a terminal: a banner, the prompt, and line editing when standard output is a
+// terminal too. "exit", "!exit" or Ctrl-D on an empty line leaves.
+void runInteractive(Runner& runner) {
+    std::optional<tala::interp::TerminalSession> terminal;
+    if (tala::interp::TerminalSession::possible()) terminal.emplace();
+    std::cout << "tala " << flock::kProjectVersion << ": type !help for the words, !exit or Ctrl-D to leave.\n";
+    tala::interp::LineEditor editor("tala", ".tala_history", talaWords());
+    for (;;) {
+        tala::interp::discardStoppingKeys();
+        const std::optional<std::string> typed = editor.readLine("tala> ");
+        if (!typed) break;
+        editor.remember(*typed);
+        const std::string command = tala::interp::normalizeCommandText(*typed);
+        if (command.empty()) continue;
+        if (command == "exit") break;
+        if (command[0] != '!') runner.run(command);
+        else if (!runSessionCommand(command)) break;
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    std::vector<std::string> files;
+    if (const std::optional<int> status = tala::interp::readCommandLine(argc, argv, kProgram, files)) return *status;
+    std::optional<std::vector<std::string>> commands;
+    if (!files.empty()) {
+        commands = tala::interp::scriptFileCommands(kProgram.name, files);
+        if (!commands) return 1;
+    }
     Runner runner;
-    if (argc > 1) {
-        for (int i = 1; i < argc; ++i) runner.run(fileCommand(argv[i]));
+    if (commands) {
+        for (const std::string& command : *commands) runner.run(command);
+    } else if (isatty(STDIN_FILENO) == 1) {
+        runInteractive(runner);
     } else {
-        // std::cin is shared with commands that read input themselves (a shell opened
-        // by a command reads the lines after it); reading resumes where they stopped.
-        std::string line;
-        while (std::getline(std::cin, line)) {
-            if (!line.empty() && line.back() == '\r') line.pop_back();
-            std::string command = tala::interp::normalizeCommandText(line);
-            if (command.empty()) continue;
-            runner.run(command);
-        }
+        runPiped(runner);
     }
     std::cout << std::flush;
     return runner.anyFailed() ? 1 : 0;

@@ -1,0 +1,86 @@
+#include "interp/ProgramOptions.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <iostream>
+
+#include "ProjectVersion.h"
+#include "interp/CommandTokenizer.h"
+
+namespace tala::interp {
+
+namespace {
+
+// Why a script file cannot be read, or nothing. The file words read regular files only.
+std::optional<std::string> unreadable(const std::string& path) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) return std::string(std::strerror(errno));
+    struct stat status {};
+    const bool statusKnown = ::fstat(fileno(file), &status) == 0;
+    const int error = errno;
+    std::fclose(file);
+    if (!statusKnown) return std::string(std::strerror(error));
+    if (S_ISDIR(status.st_mode)) return std::string(std::strerror(EISDIR));
+    if (!S_ISREG(status.st_mode)) return std::string("not a regular file");
+    return std::nullopt;
+}
+
+// "file NAME", quoted when the name holds separators; nothing when the tokenizer would
+// not give the name back (quotes and brackets cannot be written inside a name).
+std::optional<std::string> fileCommand(const std::string& name) {
+    const bool plain = !name.empty() && name.find_first_of(" ,\t") == std::string::npos;
+    std::string command = plain ? "file " + name : "file \"" + name + "\"";
+    CommandTokenizer tokens = CommandTokenizer::forScripts();
+    tokens.setText(command);
+    if (tokens.count() != 2 || tokens.token(1) != name) return std::nullopt;
+    return command;
+}
+
+}  // namespace
+
+std::optional<int> readCommandLine(int argc, char** argv, const ProgramInfo& program,
+                                   std::vector<std::string>& operands) {
+    bool optionsEnded = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string argument = argv[i];
+        if (optionsEnded || argument.size() < 2 || argument[0] != '-') {
+            operands.push_back(argument);
+        } else if (argument == "--") {
+            optionsEnded = true;
+        } else if (argument == "--help") {
+            std::cout << program.usage << std::flush;
+            return 0;
+        } else if (argument == "--version") {
+            std::cout << program.name << " " << flock::kProjectVersion << "\n" << std::flush;
+            return 0;
+        } else {
+            std::cerr << program.name << ": unknown option '" << argument << "'\n" << program.usage << std::flush;
+            return 2;
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<std::vector<std::string>> scriptFileCommands(std::string_view program,
+                                                          const std::vector<std::string>& files) {
+    std::vector<std::string> commands;
+    bool allReadable = true;
+    for (const std::string& file : files) {
+        std::optional<std::string> problem = unreadable(file);
+        std::optional<std::string> command = fileCommand(file);
+        if (!problem && !command) problem = "a name holding quotes or brackets cannot be run as a script";
+        if (problem) {
+            std::cerr << program << ": cannot open '" << file << "': " << *problem << "\n";
+            allReadable = false;
+        } else {
+            commands.push_back(*command);
+        }
+    }
+    if (!allReadable) return std::nullopt;
+    return commands;
+}
+
+}  // namespace tala::interp
