@@ -1,0 +1,189 @@
+#!/usr/bin/env bash
+# Drives morrow and tala at a real terminal through tmux: the test types keys into a
+# pane (send-keys) and reads the screen (capture-pane) as a user would.
+# Usage: terminal.sh BIN_DIR DATA_DIR CASE   (CASE is one of the functions below)
+set -u
+bin=$1 data=$2 case=$3
+
+work=$(mktemp -d)
+socket=$work/tmux.sock
+export HOME=$work/home
+mkdir -p "$HOME"
+tm() { tmux -S "$socket" -f /dev/null "$@"; }
+trap 'tm kill-server 2>/dev/null; rm -rf "$work"' EXIT
+
+fail() {
+  echo "FAIL ($case): $*"
+  echo "---- screen:"
+  screen
+  exit 1
+}
+
+# Runs COMMAND in a fresh pane of a detached session; once it ends, the pane shows
+# "[exit N]" with its exit status.
+start() {
+  tm kill-server 2>/dev/null
+  tm new-session -d -s t -x 150 -y 50 "$1; echo \"[exit \$?]\"; sleep 600"
+}
+
+screen() { tm capture-pane -p -J -t t -S - -E - 2>/dev/null; }
+
+# Waits until the screen holds TEXT (COUNT times when given); fails after 30 seconds.
+wait_for() {
+  local text=$1 count=${2:-1} tries=0
+  until [ "$(screen | grep -cF -- "$text")" -ge "$count" ]; do
+    tries=$((tries + 1))
+    [ $tries -gt 600 ] && fail "waited in vain for '$text' (x$count)"
+    sleep 0.05
+  done
+}
+
+# Waits until the last non-empty line of the screen is exactly LINE.
+wait_for_last_line() {
+  local line=$1 tries=0
+  until [ "$(screen | sed 's/ *$//' | grep -v '^$' | tail -n 1)" = "$line" ]; do
+    tries=$((tries + 1))
+    [ $tries -gt 600 ] && fail "waited in vain for the last line to be '$line'"
+    sleep 0.05
+  done
+}
+
+type_line() { tm send-keys -t t -l -- "$1"; tm send-keys -t t Enter; }
+# Types a line and waits for the next PROMPT: keys typed while a command runs would
+# count as a key press that stops a loop.
+run_line() {
+  local prompts
+  prompts=$(screen | grep -cF -- "$2")
+  type_line "$1"
+  wait_for "$2" $((prompts + 1))
+}
+keys() { tm send-keys -t t "$@"; }
+refute() { screen | grep -qF -- "$1" && fail "the screen shows '$1'"; return 0; }
+
+morrow() {
+  start "$bin/morrow"
+  wait_for "Morrow > "
+}
+
+# Up recalls the previous line, also from the history file of an earlier session.
+history_recall() {
+  morrow
+  type_line "print 42"
+  wait_for "integer temp = 42"
+  keys Up Enter
+  wait_for "integer temp = 42" 2
+  keys C-d
+  wait_for "[exit 0]"
+  grep -qxF "print 42" "$HOME/.morrow_history" || fail "history file lacks the line"
+  morrow
+  keys Up
+  wait_for_last_line "Morrow > print 42"
+}
+
+# Ctrl-C stops a running loop with the user break, and the next prompt is empty; Ctrl-C
+# at the prompt discards the line being typed.
+interrupt() {
+  morrow
+  type_line "while 1 (nop 0)"
+  sleep 0.2
+  keys C-c
+  wait_for "User break."
+  wait_for_last_line "Morrow >"
+  # The Ctrl-C was used up: the next loop runs to its end.
+  run_line "global (new integer n)" "Morrow > "
+  run_line "while (comp.lt (get n) 3) (set n (+ (get n) 1))" "Morrow > "
+  type_line "print (get n)"
+  wait_for "integer n = 3"
+  keys -l "print 1"
+  keys C-c
+  type_line "print 2"
+  wait_for "integer temp = 2"
+  refute "integer temp = 1"
+  refute "Syntax error"
+}
+
+# A key that breaks a loop does not turn up in the next line.
+breaking_key() {
+  morrow
+  type_line "while 1 (nop 0)"
+  sleep 0.2
+  keys -l "x"
+  wait_for "User break."
+  wait_for_last_line "Morrow >"
+  type_line "print 3"
+  wait_for "integer temp = 3"
+  refute "Syntax error"
+}
+
+# Tab completes a word of the tables.
+completion() {
+  morrow
+  keys -l "measure_d"
+  keys Tab
+  wait_for_last_line "Morrow > measure_distribution"
+}
+
+# A line over the shell's limit is cut as piped input is, and the session goes on.
+long_line() {
+  morrow
+  type_line "begin 1$(printf '%*s' 2100 '')2"
+  wait_for "integer temp = 1"
+  type_line "print 4"
+  wait_for "integer temp = 4"
+}
+
+# Neither a missing HOME nor a history file that cannot be used stops the shell.
+unusable_history() {
+  start "env -u HOME $bin/morrow"
+  wait_for "Morrow > "
+  type_line "print 5"
+  wait_for "integer temp = 5"
+  keys C-d
+  wait_for "[exit 0]"
+  mkdir "$HOME/.morrow_history"
+  morrow
+  type_line "print 6"
+  wait_for "integer temp = 6"
+  keys C-d
+  wait_for "[exit 0]"
+}
+
+tala() {
+  start "cd '$data' && $bin/tala"
+  wait_for "type !help"
+  wait_for "tala> "
+}
+
+# tala's prompt runs commands, a decision maker's shell shares the terminal, Ctrl-C
+# stops training, and Ctrl-D leaves.
+tala_session() {
+  tala
+  type_line 'print "hello"'
+  wait_for "temp = hello"
+  run_line "global (new vex::QDM QDM)" "tala> "
+  run_line "vex::qdm::new (get QDM)" "tala> "
+  type_line "vex::qdm::shell (get QDM)"
+  wait_for "Morrow > "
+  type_line "print 7"
+  wait_for "integer temp = 7"
+  keys C-d
+  wait_for_last_line "tala>"
+  cat > "$work/train.txt" <<'EOF'
+begin
+(file flock_decision_maker.txt)
+(vex::add_sensor (get QDM) center)
+(new vex::TrainingSet rules)
+(set rules (vex::add_rule (get rules) (vex::State repeat (vex::SensorList center)) (vex::dist_str (get QDM) 1.0 forward)))
+(vex::train (get QDM) (get rules) 1000000 4 20 20)
+EOF
+  type_line "file $work/train.txt"
+  sleep 0.5
+  keys C-c
+  wait_for_last_line "tala>"
+  type_line 'print "after"'
+  wait_for "temp = after"
+  keys C-d
+  wait_for "[exit 0]"
+}
+
+"$case"
