@@ -213,25 +213,12 @@ unsigned char discardLine(EditLine* editLine, int) {
     return CC_REFRESH;
 }
 
-// Prints the words in columns below the line, in the order of a listing read down.
+// Lists the choices below the line being edited.
 void listChoices(EditLine* editLine, const std::vector<std::string>& choices) {
     int width = 0;
     if (el_get(editLine, EL_GETTC, "co", &width) != 0 || width <= 0) width = 80;
-    std::size_t cell = 0;
-    for (const std::string& choice : choices) cell = std::max(cell, choice.size() + 2);
-    const std::size_t columns = std::max<std::size_t>(1, static_cast<std::size_t>(width) / cell);
-    const std::size_t rows = (choices.size() + columns - 1) / columns;
-    std::string text = "\n";
-    for (std::size_t row = 0; row < rows; ++row) {
-        for (std::size_t column = 0; column < columns; ++column) {
-            const std::size_t index = column * rows + row;
-            if (index >= choices.size()) break;
-            text += choices[index];
-            if (column + 1 < columns && index + rows < choices.size()) text.append(cell - choices[index].size(), ' ');
-        }
-        text += "\n";
-    }
-    std::fputs(text.c_str(), stdout);
+    std::fputs("\n", stdout);
+    std::fputs(formatColumns(choices, static_cast<std::size_t>(width)).c_str(), stdout);
     std::fflush(stdout);
 }
 
@@ -269,6 +256,22 @@ Completion completeWord(std::string_view beforeCursor, const std::vector<std::st
     completion.insert = completion.choices.front().substr(prefix.size(), commonPrefixLength(completion.choices) - prefix.size());
     if (!completion.insert.empty()) completion.choices.clear();
     return completion;
+}
+
+std::string formatColumns(const std::vector<std::string>& words, std::size_t width) {
+    std::size_t cell = 1;
+    for (const std::string& word : words) cell = std::max(cell, word.size() + 2);
+    const std::size_t columns = std::max<std::size_t>(1, width / cell);
+    const std::size_t rows = (words.size() + columns - 1) / columns;
+    std::string text;
+    for (std::size_t row = 0; row < rows; ++row) {
+        for (std::size_t index = row; index < words.size(); index += rows) {
+            text += words[index];
+            if (index + rows < words.size()) text.append(cell - words[index].size(), ' ');
+        }
+        text += "\n";
+    }
+    return text;
 }
 
 std::deque<std::string> loadHistory(const std::string& path, std::size_t limit) {

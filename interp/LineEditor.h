@@ -77,6 +77,10 @@ struct Completion {
 // that adds nothing.
 Completion completeWord(std::string_view beforeCursor, const std::vector<std::string>& words);
 
+// The words laid out in columns read downwards, each line at most `width` characters
+// wide where the words allow, every line ending in a line end.
+std::string formatColumns(const std::vector<std::string>& words, std::size_t width);
+
 // The last `limit` lines of a history file worth recalling: blank lines, lines holding a
 // NUL byte and lines that are not text in the current locale are skipped. A huge file
 // is read from its tail only; a file that cannot be read gives no lines.

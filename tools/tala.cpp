@@ -109,12 +109,24 @@ void runPiped(Runner& runner) {
     }
 }
 
+// "!help [PREFIX*]": the words, or those starting with PREFIX, in columns.
+void printWords(const std::vector<std::string>& words, std::string prefix) {
+    if (!prefix.empty() && prefix.back() == '*') prefix.pop_back();
+    std::vector<std::string> matching;
+    for (const std::string& word : words)
+        if (word.starts_with(prefix)) matching.push_back(word);
+    if (matching.empty()) std::cout << "No word starts with '" << prefix << "'.\n";
+    else std::cout << tala::interp::formatColumns(matching, 80);
+}
+
 // A "!" line at the prompt; answers false when it ends the session.
-bool runSessionCommand(const std::string& line) {
+bool runSessionCommand(const std::string& line, const std::vector<std::string>& words) {
     tala::interp::CommandTokenizer tokens = tala::interp::CommandTokenizer::forShellCommands();
     tokens.setText(line);
-    if (tokens.token(0) == "!exit") return false;
-    std::cout << "Unknown '" << tokens.token(0) << "': the session knows !help and !exit.\n";
+    const std::string command = tokens.token(0);
+    if (command == "!exit") return false;
+    if (command == "!help") printWords(words, tokens.token(1));
+    else std::cout << "Unknown '" << command << "': the session knows !help [PREFIX*] and !exit.\n";
     return true;
 }
 
@@ -124,7 +136,8 @@ void runInteractive(Runner& runner) {
     std::optional<tala::interp::TerminalSession> terminal;
     if (tala::interp::TerminalSession::possible()) terminal.emplace();
     std::cout << "tala " << flock::kProjectVersion << ": type !help for the words, !exit or Ctrl-D to leave.\n";
-    tala::interp::LineEditor editor("tala", ".tala_history", talaWords());
+    const std::vector<std::string> words = talaWords();
+    tala::interp::LineEditor editor("tala", ".tala_history", words);
     for (;;) {
         tala::interp::discardStoppingKeys();
         const std::optional<std::string> typed = editor.readLine("tala> ");
@@ -134,7 +147,7 @@ void runInteractive(Runner& runner) {
         if (command.empty()) continue;
         if (command == "exit") break;
         if (command[0] != '!') runner.run(command);
-        else if (!runSessionCommand(command)) break;
+        else if (!runSessionCommand(command, words)) break;
     }
 }
 

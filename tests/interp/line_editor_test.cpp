@@ -52,6 +52,12 @@ TEST(Completion, CompletesTheWordBeforeTheCursorAsFarAsTheWordsAgree) {
     EXPECT_EQ(completeWord("print ", kWords).choices.size(), kWords.size());
 }
 
+TEST(Completion, ChoicesAreListedInColumnsReadDownwards) {
+    EXPECT_EQ(formatColumns({"a", "bb", "ccc", "d", "e"}, 12), "a    d\nbb   e\nccc\n");
+    // A word wider than the line gets a line of its own.
+    EXPECT_EQ(formatColumns({"abcdef", "g"}, 4), "abcdef\ng\n");
+}
+
 TEST_F(HistoryFile, KeepsTheLastLinesWorthRecalling) {
     std::string bytes;
     for (int i = 0; i < 5; ++i) bytes += "line " + std::to_string(i) + "\n";

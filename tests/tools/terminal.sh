@@ -160,6 +160,8 @@ tala_session() {
   tala
   type_line 'print "hello"'
   wait_for "temp = hello"
+  type_line '!help vex::qdm::de*'
+  wait_for "vex::qdm::decide_str"
   run_line "global (new vex::QDM QDM)" "tala> "
   run_line "vex::qdm::new (get QDM)" "tala> "
   type_line "vex::qdm::shell (get QDM)"
