@@ -31,7 +31,7 @@ constexpr tala::interp::ProgramInfo kProgram{
     "\n"
     "Exit status: 0; 1 when a file could not be opened or a failure was raised;\n"
     "2 for an unknown option.\n"
-    "The language and its words: docs/morrow.md.\n",
+    "More: README.md (Programs); in the shell, Tab lists the words.\n",
 };
 
 // Runs the files in one table, as the shell runs lines: only global declarations

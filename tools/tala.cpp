@@ -47,7 +47,7 @@ constexpr tala::interp::ProgramInfo kProgram{
     "\n"
     "Exit status: 0; 1 when a file could not be opened or a command raised a failure;\n"
     "2 for an unknown option.\n"
-    "The language and its words: docs/tala.md.\n",
+    "More: README.md (Programs); at the prompt, !help lists the words.\n",
 };
 
 // The libraries plugged into tala's host: the one place to add a library.

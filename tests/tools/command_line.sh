@@ -32,7 +32,7 @@ expect() {
 version=$(sed -n 's/^project([^)]*VERSION \([0-9.]*\).*/\1/p' "$(dirname "$0")/../../CMakeLists.txt")
 
 for program in morrow tala; do
-  expect 0 "^Usage: $program \[OPTION\]\.\.\. \[FILE\]\.\.\..*--help.*--version.*docs/$program\.md" "^$" \
+  expect 0 "^Usage: $program \[OPTION\]\.\.\. \[FILE\]\.\.\..*--help.*--version.*README\.md" "^$" \
     "$bin/$program" --help
   expect 0 "^$program $version
 $" "^$" "$bin/$program" --version
