@@ -128,9 +128,10 @@ LineEditor::LineEditor(const std::string& program, const std::string& historyNam
     el_set(el, EL_EDITOR, "emacs");
     // At the prompt Ctrl-C is a key bound below, not a signal.
     el_set(el, EL_SETTY, "-d", "-isig", static_cast<const char*>(nullptr));
-    el_set(el, EL_ADDFN, "discard-line", "Discard the line being typed", discardLine);
+    // Wide texts: the editor keeps them as given (it would copy narrow ones and never free them).
+    el_wset(el, EL_ADDFN, L"discard-line", L"Discard the line being typed", discardLine);
     el_set(el, EL_BIND, "^C", "discard-line", static_cast<const char*>(nullptr));
-    el_set(el, EL_ADDFN, "complete-word", "Complete the word before the cursor", completeAtCursor);
+    el_wset(el, EL_ADDFN, L"complete-word", L"Complete the word before the cursor", completeAtCursor);
     el_set(el, EL_BIND, "^I", "complete-word", static_cast<const char*>(nullptr));
     for (const auto& [keys, action] : kExtraKeys) el_set(el, EL_BIND, keys, action, static_cast<const char*>(nullptr));
     // The user's own settings come last and win.

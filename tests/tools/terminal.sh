@@ -6,11 +6,16 @@ set -u
 bin=$1 data=$2 case=$3
 
 work=$(mktemp -d)
-socket=$work/tmux.sock
 export HOME=$work/home
 mkdir -p "$HOME"
+sessions=0
+socket=$work/tmux-0.sock
 tm() { tmux -S "$socket" -f /dev/null "$@"; }
-trap 'tm kill-server 2>/dev/null; rm -rf "$work"' EXIT
+cleanup() {
+  for socket in "$work"/tmux-*.sock; do tm kill-server 2>/dev/null; done
+  rm -rf "$work"
+}
+trap cleanup EXIT
 
 fail() {
   echo "FAIL ($case): $*"
@@ -20,9 +25,12 @@ fail() {
 }
 
 # Runs COMMAND in a fresh pane of a detached session; once it ends, the pane shows
-# "[exit N]" with its exit status.
+# "[exit N]" with its exit status. Each session has a server of its own: a server that
+# is still going away cannot take the next one.
 start() {
   tm kill-server 2>/dev/null
+  sessions=$((sessions + 1))
+  socket=$work/tmux-$sessions.sock
   tm new-session -d -s t -x 150 -y 50 "$1; echo \"[exit \$?]\"; sleep 600"
 }
 
