@@ -25,7 +25,7 @@ T* userValue(const Object& argument, const char* typeName) {
 bool word_Point(CommandCall& call) {
     auto point = std::make_unique<PointType>();
     for (int n = 1; n <= call.argumentCount(); ++n) {
-        const Object coordinate = call.evaluate(n);
+        const Object coordinate = call.valueArg(n);
         if (isTrailingString(call, n, coordinate)) break;
         point->coordinates.push_back(coordinate.getInteger());
     }
@@ -36,7 +36,7 @@ bool word_Point(CommandCall& call) {
 // vex::qdm::Action point name, or vex::qdm::Action n c1 ... cn.
 bool word_Action(CommandCall& call) {
     auto action = std::make_unique<ActionType>();
-    const Object first = call.evaluate(1);
+    const Object first = call.valueArg(1);
     if (const auto* point = userValue<PointType>(first, kPointTypeName)) {
         action->action.coordinates = point->coordinates;
         action->action.name = call.stringArg(2);
@@ -52,7 +52,7 @@ bool word_Action(CommandCall& call) {
 bool word_ActionList(CommandCall& call) {
     auto list = std::make_unique<ActionListType>();
     for (int n = 1; n <= call.argumentCount(); ++n) {
-        const Object argument = call.evaluate(n);
+        const Object argument = call.valueArg(n);
         if (isTrailingString(call, n, argument)) break;
         argument.getUserObject();  // a non-user value fails here
         const auto* action = userValue<ActionType>(argument, kActionTypeName);
@@ -67,7 +67,7 @@ bool word_ActionList(CommandCall& call) {
 }
 
 void setPoints(CommandCall& call, ActionSpace& space) {
-    const Object argument = call.evaluate(3);
+    const Object argument = call.valueArg(3);
     const auto* list = userValue<ActionListType>(argument, kActionListTypeName);
     if (list == nullptr) {
         std::cout << "Syntax error.\n";
@@ -79,7 +79,7 @@ void setPoints(CommandCall& call, ActionSpace& space) {
 void setMovementMap(CommandCall& call, ActionSpace& space) {
     space.movementMap.clear();
     for (int n = 3; n <= call.argumentCount(); ++n) {
-        const Object argument = call.evaluate(n);
+        const Object argument = call.valueArg(n);
         if (argument.holds(ObjectType::Integer)) {
             space.movementMap.push_back({argument.getInteger()});
         } else if (const auto* point = userValue<PointType>(argument, kPointTypeName)) {
@@ -98,7 +98,7 @@ bool word_set_action_space(CommandCall& call) {
     const bool known = keyword == "points" || keyword == "actions" || keyword == "degreeOfFreedom" ||
                        keyword == "movementMap" || keyword == "gridSize" || keyword == "resetDelta";
     if (!known) return true;
-    const Object argument = call.evaluate(2);
+    const Object argument = call.valueArg(2);
     auto* target = userValue<ActionSpaceType>(argument, kActionSpaceTypeName);
     if (target == nullptr) {
         std::cout << "Syntax error.\n";
@@ -112,15 +112,23 @@ bool word_set_action_space(CommandCall& call) {
     return true;
 }
 
-constexpr CommandEntry kActionCommands[] = {
-    {"vex::qdm::Point", word_Point},
-    {"vex::qdm::Action", word_Action},
-    {"vex::qdm::ActionList", word_ActionList},
-    {"vex::qdm::set_action_space", word_set_action_space},
+constexpr CommandEntry kActionWords[] = {
+    {"vex::qdm::Point", word_Point, "COORDINATE...", "A point of integer coordinates.",
+     "print (vex::qdm::Point 3 4)"},
+    {"vex::qdm::Action", word_Action, "POINT NAME | COUNT COORDINATE...",
+     "An action: a point with a name, or COUNT coordinates without one.",
+     "vex::qdm::Action (vex::qdm::Point 0 1) forward"},
+    {"vex::qdm::ActionList", word_ActionList, "ACTION...", "A list of copies of the actions, in order.",
+     "vex::qdm::ActionList (vex::qdm::Action (vex::qdm::Point 0) forward) (vex::qdm::Action (vex::qdm::Point 1) "
+     "left)"},
+    {"vex::qdm::set_action_space", word_set_action_space, "KEYWORD SPACE VALUE...",
+     "Changes one part of an action space: points, actions, degreeOfFreedom, movementMap, gridSize or "
+     "resetDelta.",
+     "vex::qdm::set_action_space gridSize space 9"},
 };
 
 }  // namespace
 
-void addActionCommands(CommandTable& table) { table.add(kActionCommands); }
+CommandGroup actionWords() { return {"actions", kActionWords}; }
 
 }  // namespace vex

@@ -10,24 +10,14 @@ namespace vex {
 using tala::interp::Object;
 using tala::interp::ObjectType;
 
-Object CommandCall::evaluate(int n) const {
-    Object value;
-    interpreter.execute(tokens.token(n), scope, value, libraries, global, true);
-    return value;
-}
-
-std::int32_t CommandCall::integerArg(int n) const { return evaluate(n).getInteger(); }
-
-std::string CommandCall::stringArg(int n) const { return evaluate(n).getString(); }
-
 double CommandCall::weightArg(int n) const {
-    const Object value = evaluate(n);
+    const Object value = valueArg(n);
     if (value.holds(ObjectType::Double)) return value.getDouble();
     return value.getInteger();
 }
 
 QDMType* CommandCall::qdmArg(int n, Object& holder) const {
-    holder = evaluate(n);
+    holder = valueArg(n);
     tala::interp::UserObject& value = holder.getUserObject();
     if (value.typeName() != kQDMTypeName) return nullptr;
     return dynamic_cast<QDMType*>(&value);

@@ -98,7 +98,7 @@ bool word_qdm_decide_str(CommandCall& call) {
 // vex::qdm::finalize QDM [memory size]: the memory size is read before the decision maker.
 bool word_qdm_finalize(CommandCall& call) {
     std::int32_t memory = 1;
-    const Object size = call.evaluate(2);
+    const Object size = call.valueArg(2);
     if (size.holds(tala::interp::ObjectType::Integer)) {
         memory = size.getInteger();
         if (memory < 1) {
@@ -117,7 +117,7 @@ bool word_qdm_add_action_space(CommandCall& call) {
     QDM* decisionMaker = requiredDecisionMaker(call, holder);
     if (decisionMaker == nullptr) return true;
     for (int n = 2; n <= call.argumentCount(); ++n) {
-        const Object argument = call.evaluate(n);
+        const Object argument = call.valueArg(n);
         if (isTrailingString(call, n, argument)) break;
         tala::interp::UserObject& space = argument.getUserObject();
         const auto* spaceValue =
@@ -140,22 +140,38 @@ bool word_qdm_shell(CommandCall& call) {
     return true;
 }
 
-constexpr CommandEntry kDecisionMakerCommands[] = {
-    {"vex::qdm::new", word_qdm_new},
-    {"vex::qdm::free", word_qdm_free},
-    {"vex::qdm::apply_op", word_qdm_apply_op},
-    {"vex::qdm::think", word_qdm_think},
-    {"vex::qdm::prepare", word_qdm_prepare},
-    {"vex::qdm::get_max_measure_time", word_qdm_get_max_measure_time},
-    {"vex::qdm::decide", word_qdm_decide},
-    {"vex::qdm::decide_str", word_qdm_decide_str},
-    {"vex::qdm::finalize", word_qdm_finalize},
-    {"vex::qdm::add_action_space", word_qdm_add_action_space},
-    {"vex::qdm::shell", word_qdm_shell},
+constexpr CommandEntry kDecisionMakerWords[] = {
+    {"vex::qdm::new", word_qdm_new, "QDM", "Creates a new, empty decision maker for the value QDM.",
+     "vex::qdm::new (get QDM)"},
+    {"vex::qdm::free", word_qdm_free, "QDM", "Tears down and releases the decision maker of QDM.",
+     "vex::qdm::free (get QDM)"},
+    {"vex::qdm::apply_op", word_qdm_apply_op, "QDM SENSOR", "Applies the decision maker's sensor SENSOR to its state.",
+     "vex::qdm::apply_op (get QDM) center"},
+    {"vex::qdm::think", word_qdm_think, "QDM", "One thinking step of the decision maker.",
+     "vex::qdm::think (get QDM)"},
+    {"vex::qdm::prepare", word_qdm_prepare, "QDM", "Prepares the decision maker's state and operators.",
+     "vex::qdm::prepare (get QDM)"},
+    {"vex::qdm::get_max_measure_time", word_qdm_get_max_measure_time, "QDM SPACE",
+     "The longest measurement time of action space SPACE: half its grid size; 0 for no such space.",
+     "print (vex::qdm::get_max_measure_time (get QDM) 0)"},
+    {"vex::qdm::decide", word_qdm_decide, "QDM SPACE",
+     "Measures action space SPACE and answers the index of the nearest action.",
+     "print (vex::qdm::decide (get QDM) 0)"},
+    {"vex::qdm::decide_str", word_qdm_decide_str, "QDM SPACE",
+     "Measures action space SPACE and answers the name of the nearest action.",
+     "print (vex::qdm::decide_str (get QDM) 0)"},
+    {"vex::qdm::finalize", word_qdm_finalize, "QDM [MEMORY]",
+     "Finalises the decision maker with a memory size (1 by default); 1 on success, else 0.",
+     "vex::qdm::finalize (get QDM) 1"},
+    {"vex::qdm::add_action_space", word_qdm_add_action_space, "QDM SPACE...",
+     "Adds copies of the action spaces to the decision maker.", "vex::qdm::add_action_space (get QDM) space"},
+    {"vex::qdm::shell", word_qdm_shell, "QDM",
+     "Opens the typed language's shell on the decision maker's own variables, until exit.",
+     "vex::qdm::shell (get QDM)"},
 };
 
 }  // namespace
 
-void addDecisionMakerCommands(CommandTable& table) { table.add(kDecisionMakerCommands); }
+CommandGroup decisionMakerWords() { return {"decision maker", kDecisionMakerWords}; }
 
 }  // namespace vex

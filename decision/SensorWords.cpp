@@ -16,7 +16,7 @@ using tala::interp::Object;
 bool word_train(CommandCall& call) {
     Object holder;
     QDMType* value = call.qdmArg(1, holder);
-    const Object setArgument = value ? call.evaluate(2) : Object();
+    const Object setArgument = value ? call.valueArg(2) : Object();
     TrainingSetType* set = nullptr;
     if (value != nullptr && setArgument.getUserObject().typeName() == kTrainingSetTypeName)
         set = dynamic_cast<TrainingSetType*>(&setArgument.getUserObject());
@@ -75,15 +75,20 @@ bool word_load(CommandCall& call) {
     return true;
 }
 
-constexpr CommandEntry kSensorCommands[] = {
-    {"vex::train", word_train},
-    {"vex::add_sensor", word_add_sensor},
-    {"vex::save", word_save},
-    {"vex::load", word_load},
+constexpr CommandEntry kSensorWords[] = {
+    {"vex::train", word_train, "QDM TRAINING-SET GENERATIONS REPETITIONS POPULATION LIMIT",
+     "Trains the decision maker's sensors over the set's rules by the genetic algorithm; q stops it.",
+     "vex::train (get QDM) (get rules) 300 4 20 20"},
+    {"vex::add_sensor", word_add_sensor, "QDM NAME", "Adds a sensor of that name with random angles.",
+     "vex::add_sensor (get QDM) center"},
+    {"vex::save", word_save, "QDM FILE", "Writes the decision maker's sensors to the sensor file FILE.",
+     "vex::save (get QDM) flock_sensors.bin"},
+    {"vex::load", word_load, "QDM FILE", "Appends the sensors read from the sensor file FILE.",
+     "vex::load (get QDM) flock_sensors.bin"},
 };
 
 }  // namespace
 
-void addSensorCommands(CommandTable& table) { table.add(kSensorCommands); }
+CommandGroup sensorWords() { return {"sensors", kSensorWords}; }
 
 }  // namespace vex

@@ -7,19 +7,16 @@ namespace vex {
 
 namespace {
 
+// Every group of the library's commands, in order.
 const CommandTable& commandTable() {
-    static const CommandTable table = [] {
-        CommandTable built;
-        addValueCommands(built);
-        addActionCommands(built);
-        addDecisionMakerCommands(built);
-        addSensorCommands(built);
-        return built;
-    }();
+    static const CommandGroup groups[] = {valueWords(), actionWords(), decisionMakerWords(), sensorWords()};
+    static const CommandTable table(groups);
     return table;
 }
 
 }  // namespace
+
+const std::vector<tala::interp::GroupDoc>& wordGroups() { return commandTable().groups(); }
 
 bool VEXCommands::execute(const tala::interp::CommandTokenizer& tokens, tala::interp::ObjectList& scope,
                           tala::interp::Object& result, tala::interp::Interpreter& interpreter,
@@ -27,7 +24,7 @@ bool VEXCommands::execute(const tala::interp::CommandTokenizer& tokens, tala::in
     // Words of other libraries are declined before anything is evaluated.
     const CommandHandler handler = commandTable().find(tokens.token(0));
     if (handler == nullptr) return false;
-    CommandCall call{tokens, scope, result, interpreter, libraries, global};
+    CommandCall call{{interpreter, tokens, scope, result, libraries, global}};
     return handler(call);
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "interp/CommandLibrary.h"
+#include "interp/DispatchTable.h"
 
 namespace vex {
 
@@ -22,5 +23,7 @@ public:
 
 // Every command word of the library, sorted.
 std::vector<std::string> commandWords();
+// The library's commands, group by group in table order, for help and completion.
+const std::vector<tala::interp::GroupDoc>& wordGroups();
 
 }  // namespace vex

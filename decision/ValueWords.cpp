@@ -75,14 +75,14 @@ bool word_State(CommandCall& call) {
         std::cout << "Error: Arguments for vex::State are MODE:STRING {vex::SensorList}^*\n";
         return false;
     }
-    const Object mode = call.evaluate(1);
+    const Object mode = call.valueArg(1);
     if (!mode.holds(ObjectType::String)) return false;
     auto state = std::make_unique<StateType>();
     if (mode.getString() == "repeat") state->mode = 0;
     else if (mode.getString() == "single") state->mode = 1;
     else return false;
     for (int n = 2; n <= call.argumentCount(); ++n) {
-        const Object argument = call.evaluate(n);
+        const Object argument = call.valueArg(n);
         tala::interp::UserObject& value = argument.getUserObject();
         const auto* list = value.typeName() == kSensorListTypeName ? dynamic_cast<SensorListType*>(&value) : nullptr;
         if (list == nullptr) return false;
@@ -94,11 +94,11 @@ bool word_State(CommandCall& call) {
 
 // vex::add_rule set state distribution : a new set with one more rule.
 bool word_add_rule(CommandCall& call) {
-    const Object setArgument = call.evaluate(1);
+    const Object setArgument = call.valueArg(1);
     auto* set = dynamic_cast<TrainingSetType*>(&setArgument.getUserObject());
-    const Object stateArgument = set ? call.evaluate(2) : Object();
+    const Object stateArgument = set ? call.valueArg(2) : Object();
     auto* state = set ? dynamic_cast<StateType*>(&stateArgument.getUserObject()) : nullptr;
-    const Object distributionArgument = state ? call.evaluate(3) : Object();
+    const Object distributionArgument = state ? call.valueArg(3) : Object();
     auto* distribution = state ? dynamic_cast<DistributionType*>(&distributionArgument.getUserObject()) : nullptr;
     if (set == nullptr || state == nullptr || distribution == nullptr ||
         set->typeName() != kTrainingSetTypeName || state->typeName() != kStateTypeName ||
@@ -113,16 +113,26 @@ bool word_add_rule(CommandCall& call) {
     return true;
 }
 
-constexpr CommandEntry kValueCommands[] = {
-    {"vex::dist", word_dist},
-    {"vex::dist_str", word_dist_str},
-    {"vex::SensorList", word_SensorList},
-    {"vex::State", word_State},
-    {"vex::add_rule", word_add_rule},
+constexpr CommandEntry kValueWords[] = {
+    {"vex::dist", word_dist, "WEIGHT SPACE ACTION...",
+     "A distribution with one entry per complete triple of weight, space index and action index.",
+     "print (vex::dist 0.5 0 1 0.25 1 2)"},
+    {"vex::dist_str", word_dist_str, "QDM WEIGHT ACTION-NAME...",
+     "A distribution whose actions are named, looked up in the decision maker's action spaces.",
+     "vex::dist_str (get QDM) 1.0 forward"},
+    {"vex::SensorList", word_SensorList, "SENSOR...", "A list of sensor names.",
+     "vex::SensorList center left"},
+    {"vex::State", word_State, "repeat|single SENSOR-LIST...",
+     "A stimulus sequence of sensor lists, repeated or applied once.",
+     "vex::State repeat (vex::SensorList center)"},
+    {"vex::add_rule", word_add_rule, "TRAINING-SET STATE DISTRIBUTION",
+     "A new training set: the given set's rules and one more rule of the state and the distribution.",
+     "set rules (vex::add_rule (get rules) (vex::State repeat (vex::SensorList left)) (vex::dist_str "
+     "(get QDM) 1.0 left))"},
 };
 
 }  // namespace
 
-void addValueCommands(CommandTable& table) { table.add(kValueCommands); }
+CommandGroup valueWords() { return {"values", kValueWords}; }
 
 }  // namespace vex

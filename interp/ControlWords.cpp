@@ -1,6 +1,5 @@
 // Control words: global, begin, while, if, case, cond, nop, NOP.
 
-#include <array>
 #include <iostream>
 
 #include "interp/ConsoleKeys.h"
@@ -48,18 +47,12 @@ void word_while(Command& c) {
     }
 }
 
-void word_if(Command& c) {
-    Object condition;
-    c.evaluate(1, condition);
-    c.run(condition.getInteger() != 0 ? 2 : 3, c.result, true);
-}
+void word_if(Command& c) { c.run(c.integerArg(1) != 0 ? 2 : 3, c.result, true); }
 
 void word_case(Command& c) {
-    Object selector;
-    c.evaluate(1, selector);
+    const Object selector = c.valueArg(1);
     for (int k = 2; k < c.count(); k += 2) {
-        Object label;
-        c.evaluate(k, label);
+        const Object label = c.valueArg(k);
         if (k == c.count() - 1) return;  // a label without a value runs nothing
         if (resultIs(label, "default") || equals(selector, label)) {
             c.run(k + 1, c.result, true);
@@ -70,8 +63,7 @@ void word_case(Command& c) {
 
 void word_cond(Command& c) {
     for (int k = 1; k < c.count(); k += 2) {
-        Object condition;
-        c.evaluate(k, condition);
+        const Object condition = c.valueArg(k);
         if (k == c.count() - 1) return;
         if (condition.getInteger() != 0) {
             c.run(k + 1, c.result, true);
@@ -82,14 +74,29 @@ void word_cond(Command& c) {
 
 void word_nop(Command&) {}
 
-constexpr std::array kControlWords{
-    WordEntry{"global", word_global}, WordEntry{"begin", word_begin}, WordEntry{"while", word_while},
-    WordEntry{"if", word_if},         WordEntry{"case", word_case},   WordEntry{"cond", word_cond},
-    WordEntry{"nop", word_nop},       WordEntry{"NOP", word_nop},
+constexpr WordEntry kControlWords[] = {
+    {"global", word_global, "COMMAND", "Runs COMMAND with new variables going to the globals.",
+     "global (new integer n)"},
+    {"begin", word_begin, "STATEMENT...",
+     "Runs the statements in order in one shared scope; the value is the last one's.",
+     "begin (new integer i) (set i 5) (print i)"},
+    {"while", word_while, "CONDITION STATEMENT...",
+     "Runs the statements while CONDITION is a non-zero integer; a statement leaving break or continue "
+     "ends the loop or the round.",
+     "begin (new integer i) (while (< i 3) (set i (+ i 1))) (print i)"},
+    {"if", word_if, "CONDITION THEN [ELSE]", "Runs THEN when the integer CONDITION is non-zero, else ELSE.",
+     "print (if (< 1 2) yes no)"},
+    {"case", word_case, "SELECTOR LABEL VALUE...",
+     "Runs the VALUE after the first LABEL equal to SELECTOR, or after the label default.",
+     "print (case 2 1 one 2 two default other)"},
+    {"cond", word_cond, "CONDITION VALUE...", "Runs the VALUE after the first non-zero integer CONDITION.",
+     "print (cond 0 a 1 b)"},
+    {"nop", word_nop, "", "Does nothing.", "if (< 1 2) (nop 0) (print no)"},
+    {"NOP", word_nop, "", "Does nothing (the same as nop).", "if (< 1 2) (NOP 0) (print no)"},
 };
 
 }  // namespace
 
-void addControlWords(WordTable& table) { table.add(kControlWords); }
+WordGroup controlWords() { return {"control", kControlWords}; }
 
 }  // namespace tala::interp::words

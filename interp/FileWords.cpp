@@ -1,6 +1,5 @@
 // Script files and modules: path, file, load_module.
 
-#include <array>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -27,11 +26,7 @@ std::optional<std::string> readScript(const std::string& fileName) {
     return text;
 }
 
-void word_path(Command& c) {
-    Object directory;
-    c.evaluate(1, directory);
-    c.interpreter.addSearchDirectory(directory.getString());
-}
+void word_path(Command& c) { c.interpreter.addSearchDirectory(c.stringArg(1)); }
 
 // The whole file is one command, run in this command's local copy with fresh off.
 void word_file(Command& c) {
@@ -46,24 +41,22 @@ void word_file(Command& c) {
         return;
     }
     if (!text->empty()) *text = normalizeCommandText(*text);
-    c.interpreter.checkNesting(*text);
+    checkBracketDepth(*text, kNesting);
     c.interpreter.execute(*text, c.local, c.result, c.libraries, c.global, false);
 }
 
-void word_load_module(Command& c) {
-    Object name;
-    c.evaluate(1, name);
-    c.interpreter.loadModule(name.getString());
-}
+void word_load_module(Command& c) { c.interpreter.loadModule(c.stringArg(1)); }
 
-constexpr std::array kFileWords{
-    WordEntry{"path", word_path},
-    WordEntry{"file", word_file},
-    WordEntry{"load_module", word_load_module},
+constexpr WordEntry kFileWords[] = {
+    {"path", word_path, "DIRECTORY", "Adds DIRECTORY to the places file and load_module look in.", "path scripts"},
+    {"file", word_file, "FILE",
+     "Runs the script FILE (raw text, looked for here, then along the path) as one command.", "file setup.txt"},
+    {"load_module", word_load_module, "MODULE", "Loads the command library of the module file MODULE.",
+     "load_module libexample.so"},
 };
 
 }  // namespace
 
-void addFileWords(WordTable& table) { table.add(kFileWords); }
+WordGroup fileWords() { return {"files", kFileWords}; }
 
 }  // namespace tala::interp::words

@@ -1,146 +1,54 @@
 #include "interp/Interpreter.h"
 
-#include <algorithm>
-#include <cctype>
-#include <charconv>
-#include <cstdlib>
 #include <iostream>
-#include <limits>
 
 #include "interp/InterpreterWords.h"
 #include "linalg/Failure.h"
 
 namespace tala::interp {
 
-namespace words {
+namespace {
 
-void Command::evaluate(int k, Object& into) const {
-    interpreter.execute(tokens.token(k), local, into, libraries, global, true);
+// The commands being evaluated on this thread, for the nesting limit.
+thread_local NestingDepth nesting;
+
+Object evaluated(const ObjectCall& call, int n) {
+    Object value;
+    call.interpreter.execute(call.tokens.token(n), call.local, value, call.libraries, call.global, true);
+    return value;
 }
+
+// A single token: a number, a variable reference, or its own text.
+void applyLiteral(const std::string& token, const ObjectList& scope, Object& result) {
+    if (readLiteral<ObjectNumbers>(token, result)) return;
+    if (!scope.lookup(token, result)) result.setString(token);
+}
+
+}  // namespace
+
+Object ObjectCall::valueArg(int n) const { return evaluated(*this, n); }
+
+std::int32_t ObjectCall::integerArg(int n) const { return evaluated(*this, n).getInteger(); }
+
+double ObjectCall::doubleArg(int n) const { return evaluated(*this, n).getDouble(); }
+
+std::string ObjectCall::stringArg(int n) const { return evaluated(*this, n).getString(); }
+
+namespace words {
 
 void Command::run(int k, Object& into, bool freshFlag) const {
     interpreter.execute(tokens.token(k), local, into, libraries, global, freshFlag);
 }
 
-void Command::report(std::string_view suffix) const {
-    std::cout << "Syntax error '" << text << suffix;
-}
-
 const WordTable& WordTable::builtins() {
-    static const WordTable table = [] {
-        WordTable t;
-        addControlWords(t);
-        addValueWords(t);
-        addVariableWords(t);
-        addIoWords(t);
-        addFileWords(t);
-        return t;
-    }();
+    static const WordGroup groups[] = {controlWords(), valueWords(), variableWords(), ioWords(), fileWords()};
+    static const WordTable table(groups);
     return table;
-}
-
-std::string_view skipBlanks(std::string_view text) {
-    std::size_t i = 0;
-    while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i]))) ++i;
-    return text.substr(i);
-}
-
-namespace {
-
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
-
-std::size_t digitsFrom(std::string_view text, std::size_t i) {
-    while (i < text.size() && isDigit(text[i])) ++i;
-    return i;
-}
-
-}  // namespace
-
-std::int32_t leadingInteger(std::string_view text) {
-    std::size_t i = 0;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
-    std::int64_t value = 0;
-    constexpr std::int64_t limit = std::int64_t{std::numeric_limits<std::int32_t>::max()} + 1;
-    for (; i < text.size() && isDigit(text[i]); ++i) value = std::min(limit, value * 10 + (text[i] - '0'));
-    if (negative) value = -value;
-    return static_cast<std::int32_t>(
-        std::clamp<std::int64_t>(value, std::numeric_limits<std::int32_t>::min(),
-                                 std::numeric_limits<std::int32_t>::max()));
-}
-
-double leadingDouble(std::string_view text) {
-    // Only the decimal form is taken: the C library would also read hex, inf and nan.
-    std::size_t i = 0;
-    if (i < text.size() && (text[i] == '-' || text[i] == '+')) ++i;
-    const std::size_t intEnd = digitsFrom(text, i);
-    std::size_t end = intEnd;
-    bool anyDigit = intEnd > i;
-    if (end < text.size() && text[end] == '.') {
-        const std::size_t fracEnd = digitsFrom(text, end + 1);
-        anyDigit = anyDigit || fracEnd > end + 1;
-        end = fracEnd;
-    }
-    if (!anyDigit) return 0.0;
-    if (end < text.size() && (text[end] == 'e' || text[end] == 'E')) {
-        std::size_t e = end + 1;
-        if (e < text.size() && (text[e] == '-' || text[e] == '+')) ++e;
-        const std::size_t expEnd = digitsFrom(text, e);
-        if (expEnd > e) end = expEnd;
-    }
-    return std::strtod(std::string(text.substr(0, end)).c_str(), nullptr);
 }
 
 }  // namespace words
 
-namespace {
-
-// Counts the commands being evaluated; past the limit a command fails instead of
-// recursing further.
-class DepthGuard {
-public:
-    explicit DepthGuard(int& depth) : depth_(depth) {
-        if (depth_ >= kMaxCommandDepth) throw Failure(kNestingTooDeep);
-        ++depth_;
-    }
-    DepthGuard(const DepthGuard&) = delete;
-    DepthGuard& operator=(const DepthGuard&) = delete;
-    ~DepthGuard() { --depth_; }
-
-private:
-    int& depth_;
-};
-
-// Each bracket level costs a nested evaluation that re-reads the rest of the text, so
-// a text nested past the limit is refused before any of that work is done.
-bool nestedTooDeep(std::string_view text) {
-    int depth = 0;
-    for (char ch : text) {
-        if (ch == '(' && ++depth > kMaxCommandDepth) return true;
-        if (ch == ')' && depth > 0) --depth;
-    }
-    return false;
-}
-
-bool isNumericLiteral(std::string_view t) {
-    if (t.empty()) return false;
-    if (t[0] >= '0' && t[0] <= '9') return true;
-    return (t[0] == '-' || t[0] == '.') && t.size() >= 2;
-}
-
-// A single token: a number, a variable reference, or its own text.
-void applyLiteral(const std::string& t, const ObjectList& scope, Object& result) {
-    if (isNumericLiteral(t)) {
-        const auto dots = std::count(t.begin(), t.end(), '.');
-        if (dots == 0) result.setInteger(words::leadingInteger(t));
-        else if (dots == 1) result.setDouble(words::leadingDouble(t));
-        else result.setString(t);
-        return;
-    }
-    if (!scope.lookup(t, result)) result.setString(t);
-}
-
-}  // namespace
+const std::vector<GroupDoc>& wordGroups() { return words::WordTable::builtins().groups(); }
 
 Interpreter::~Interpreter() {
     for (ModuleRecord& module : modules_) module.library.reset();
@@ -159,8 +67,8 @@ Interpreter::~Interpreter() {
 
 void Interpreter::execute(std::string_view text, ObjectList& scope, Object& result,
                           const LibraryList& libraries, bool global, bool fresh) {
-    if (depth_ == 0) checkNesting(text);
-    DepthGuard guard(depth_);
+    if (nesting.depth == 0) checkBracketDepth(text, words::kNesting);
+    const NestingGuard guard(nesting, words::kNesting);
     result.release();
 
     CommandTokenizer tokens = CommandTokenizer::forScripts();
@@ -172,7 +80,7 @@ void Interpreter::execute(std::string_view text, ObjectList& scope, Object& resu
 
     ObjectList local = scope.borrowedCopy();
     ObjectList& target = global ? globals_ : (fresh ? local : scope);
-    words::Command command{*this, text, tokens, local, target, result, libraries, global, fresh};
+    words::Command command{{*this, tokens, local, result, libraries, global}, text, target, fresh};
 
     if (words::WordHandler handler = words::WordTable::builtins().find(tokens.token(0))) {
         handler(command);
@@ -181,10 +89,6 @@ void Interpreter::execute(std::string_view text, ObjectList& scope, Object& resu
     for (CommandLibrary* library : consultedLibraries(libraries))
         if (library->execute(tokens, local, result, *this, libraries, global)) return;
     command.report("'\n");
-}
-
-void Interpreter::checkNesting(std::string_view text) const {
-    if (nestedTooDeep(text)) throw Failure(kNestingTooDeep);
 }
 
 LibraryList Interpreter::consultedLibraries(const LibraryList& callerLibraries) const {
@@ -204,13 +108,19 @@ void Interpreter::loadModule(const std::string& name) {
             return;
         }
     }
-    ModuleHandle handle = openModule(name, searchPath_);
+    std::vector<LoadFailure> failures;
+    ModuleHandle handle = openModule(name, searchPath_, failures);
     if (!handle) {
+        for (const LoadFailure& failure : failures)
+            std::cerr << "load_module: cannot load '" << failure.path << "': " << failure.error << "\n";
         std::cout << "Cannot load module '" << name << "'\n";
         return;
     }
-    LoadCommandLibraryFunction entry = handle.entryPoint();
+    std::string error;
+    LoadCommandLibraryFunction entry = handle.entryPoint(error);
     if (!entry) {
+        std::cerr << "load_module: '" << handle.path() << "' has no " << kLoadCommandLibraryName << ": " << error
+                  << "\n";
         std::cout << "Error " << kEntryPointMissingCode << "\n";
         handle.close();
         std::cout << "Cannot run command '" << kLoadCommandLibraryName << "'\n";
@@ -218,6 +128,7 @@ void Interpreter::loadModule(const std::string& name) {
     }
     std::unique_ptr<CommandLibrary> library(entry());
     if (!library) {
+        std::cerr << "load_module: " << kLoadCommandLibraryName << "() of '" << handle.path() << "' returned NULL\n";
         handle.close();
         std::cout << "'" << kLoadCommandLibraryName << "()' returned NULL.\n";
         return;

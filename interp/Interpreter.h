@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "interp/CommandLibrary.h"
+#include "interp/DispatchTable.h"
 #include "interp/ModuleLoader.h"
 #include "interp/Object.h"
 
@@ -40,11 +41,9 @@ public:
     const std::vector<std::string>& searchPath() const { return searchPath_; }
     void addSearchDirectory(std::string directory) { searchPath_.push_back(std::move(directory)); }
 
-    // Loads a module by name (the load_module word), printing any problem.
+    // Loads a module by name (the load_module word), printing any problem; what the
+    // loader said about each path tried goes to standard error.
     void loadModule(const std::string& name);
-    // Raises the nesting failure for a text whose brackets nest past the limit. Run on
-    // every text that enters from outside (a top-level command, a script file).
-    void checkNesting(std::string_view text) const;
 
     // Names of the loaded modules, in load order.
     std::vector<std::string> moduleNames() const;
@@ -63,7 +62,9 @@ private:
     std::vector<ModuleRecord> modules_;
     std::vector<std::string> searchPath_;
     std::vector<ModuleHandle> moduleHandles_;
-    int depth_ = 0;  // commands currently being evaluated, for the nesting limit
 };
+
+// The Interpreter's own words, group by group in table order, for help and completion.
+const std::vector<GroupDoc>& wordGroups();
 
 }  // namespace tala::interp

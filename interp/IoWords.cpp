@@ -1,6 +1,5 @@
 // Console words: print, print_new_line, print_one_line, user.input.
 
-#include <array>
 #include <iostream>
 #include <string>
 
@@ -15,8 +14,7 @@ namespace {
 constexpr std::size_t kInputLineLimit = 99;
 
 void printValue(Command& c, bool header) {
-    Object value;
-    c.evaluate(1, value);
+    const Object value = c.valueArg(1);
     if (value.hasData()) value.print(std::cout, header);
     else std::cout << "NULL";
 }
@@ -40,12 +38,10 @@ std::string readInputLine() {
 }
 
 void word_user_input(Command& c) {
-    Object kind;
-    c.evaluate(1, kind);
-    const std::string& what = kind.getString();
+    const std::string what = c.stringArg(1);
     if (what == "integer") {
         std::cout << "\nPlease enter an integer: " << std::flush;
-        c.result.setInteger(leadingInteger(skipBlanks(readInputLine())));
+        c.result.setInteger(ObjectNumbers::integer(readInputLine()));
     } else if (what == "char") {
         std::cout << "\nPlease press a key: " << std::flush;
         const int key = readKeyEcho();
@@ -61,15 +57,18 @@ void word_user_input(Command& c) {
     }
 }
 
-constexpr std::array kIoWords{
-    WordEntry{"print", word_print},
-    WordEntry{"print_new_line", word_print_new_line},
-    WordEntry{"print_one_line", word_print_one_line},
-    WordEntry{"user.input", word_user_input},
+constexpr WordEntry kIoWords[] = {
+    {"print", word_print, "VALUE", "Prints VALUE with its type and name, or NULL, and a line end.",
+     "print (+ 1 2)"},
+    {"print_new_line", word_print_new_line, "", "Prints a line end.", "print_new_line 0"},
+    {"print_one_line", word_print_one_line, "VALUE", "Prints VALUE alone, or NULL, without a line end.",
+     "print_one_line (+ 1 2)"},
+    {"user.input", word_user_input, "integer|char|string|kbhit",
+     "Asks for an integer, a key or a line, or answers the key waiting (0 if none).", "print (user.input integer)"},
 };
 
 }  // namespace
 
-void addIoWords(WordTable& table) { table.add(kIoWords); }
+WordGroup ioWords() { return {"input/output", kIoWords}; }
 
 }  // namespace tala::interp::words

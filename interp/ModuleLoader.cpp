@@ -4,12 +4,19 @@
 
 #include <filesystem>
 #include <system_error>
+#include <utility>
 
 namespace tala::interp {
 
 namespace {
 
-ModuleHandle tryOpen(const std::string& path) {
+// The loader's text about its last failure; empty when it has none.
+std::string loaderError() {
+    const char* text = dlerror();
+    return text ? text : "";
+}
+
+ModuleHandle tryOpen(const std::string& path, std::vector<LoadFailure>& failures) {
     if (path.empty()) return {};
     // A bare name would only be searched in the system's library directories; a module
     // file of that name in the working directory comes first.
@@ -17,16 +24,21 @@ ModuleHandle tryOpen(const std::string& path) {
     std::error_code error;
     if (path.find('/') == std::string::npos && std::filesystem::is_regular_file(path, error))
         file = "./" + path;
-    return ModuleHandle(dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL));
+    void* native = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!native) failures.push_back({file, loaderError()});
+    return native ? ModuleHandle(native, file) : ModuleHandle();
 }
 
 }  // namespace
 
+ModuleHandle::ModuleHandle(ModuleHandle&& other) noexcept
+    : native_(std::exchange(other.native_, nullptr)), path_(std::move(other.path_)) {}
+
 ModuleHandle& ModuleHandle::operator=(ModuleHandle&& other) noexcept {
     if (this != &other) {
         close();
-        native_ = other.native_;
-        other.native_ = nullptr;
+        native_ = std::exchange(other.native_, nullptr);
+        path_ = std::move(other.path_);
     }
     return *this;
 }
@@ -36,17 +48,19 @@ void ModuleHandle::close() {
     native_ = nullptr;
 }
 
-LoadCommandLibraryFunction ModuleHandle::entryPoint() const {
+LoadCommandLibraryFunction ModuleHandle::entryPoint(std::string& error) const {
     if (!native_) return nullptr;
     dlerror();
     void* symbol = dlsym(native_, kLoadCommandLibraryName);
+    if (!symbol) error = loaderError();
     return reinterpret_cast<LoadCommandLibraryFunction>(symbol);
 }
 
-ModuleHandle openModule(const std::string& name, const std::vector<std::string>& searchPath) {
-    if (ModuleHandle handle = tryOpen(name)) return handle;
+ModuleHandle openModule(const std::string& name, const std::vector<std::string>& searchPath,
+                        std::vector<LoadFailure>& failures) {
+    if (ModuleHandle handle = tryOpen(name, failures)) return handle;
     for (const std::string& directory : searchPath)
-        if (ModuleHandle handle = tryOpen(directory + "/" + name)) return handle;
+        if (ModuleHandle handle = tryOpen(directory + "/" + name, failures)) return handle;
     return {};
 }
 

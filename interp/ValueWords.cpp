@@ -1,7 +1,6 @@
 // Value words: integer, double, string, the arithmetic words, %, the comparisons,
 // not, and, or.
 
-#include <array>
 #include <cstdint>
 
 #include "interp/InterpreterWords.h"
@@ -11,19 +10,17 @@ namespace tala::interp::words {
 namespace {
 
 // The conversion words read the raw token: it is not evaluated.
-void word_integer(Command& c) { c.result.setInteger(leadingInteger(skipBlanks(c.arg(1)))); }
+void word_integer(Command& c) { c.result.setInteger(ObjectNumbers::integer(c.arg(1))); }
 
-void word_double(Command& c) { c.result.setDouble(leadingDouble(skipBlanks(c.arg(1)))); }
+void word_double(Command& c) { c.result.setDouble(ObjectNumbers::real(c.arg(1))); }
 
 void word_string(Command& c) { c.result.setString(c.arg(1)); }
 
 using Arithmetic = void (*)(const Object&, const Object&, Object&);
 
 void arithmetic(Command& c, Arithmetic operation) {
-    Object left;
-    Object right;
-    c.evaluate(1, left);
-    c.evaluate(2, right);
+    const Object left = c.valueArg(1);
+    const Object right = c.valueArg(2);
     operation(left, right, c.result);
 }
 
@@ -33,10 +30,8 @@ void word_multiply(Command& c) { arithmetic(c, multiply); }
 
 // Integer division by zero has no value; say so rather than give nothing silently.
 void word_divide(Command& c) {
-    Object left;
-    Object right;
-    c.evaluate(1, left);
-    c.evaluate(2, right);
+    const Object left = c.valueArg(1);
+    const Object right = c.valueArg(2);
     if (left.holds(ObjectType::Integer) && right.holds(ObjectType::Integer) && right.getInteger() == 0) {
         c.report("'; division by zero.\n");
         return;
@@ -45,10 +40,8 @@ void word_divide(Command& c) {
 }
 
 void word_remainder(Command& c) {
-    Object first;
-    Object second;
-    c.evaluate(1, first);
-    c.evaluate(2, second);
+    const Object first = c.valueArg(1);
+    const Object second = c.valueArg(2);
     const std::int64_t a = first.getInteger();
     const std::int64_t b = second.getInteger();
     if (b == 0) {
@@ -62,10 +55,8 @@ void word_remainder(Command& c) {
 using Comparison = bool (*)(const Object&, const Object&);
 
 void comparison(Command& c, Comparison compare) {
-    Object first;
-    Object second;
-    c.evaluate(1, first);
-    c.evaluate(2, second);
+    const Object first = c.valueArg(1);
+    const Object second = c.valueArg(2);
     c.result.setInteger(compare(first, second) ? 1 : 0);
 }
 
@@ -74,8 +65,7 @@ void word_less(Command& c) { comparison(c, lessThan); }
 void word_greater(Command& c) { comparison(c, greaterThan); }
 
 void word_not(Command& c) {
-    Object value;
-    c.evaluate(1, value);
+    const Object value = c.valueArg(1);
     if (!value.holds(ObjectType::Integer)) {
         c.report("'; 'not' argument not integer.\n");
         return;
@@ -88,8 +78,7 @@ void word_not(Command& c) {
 void bitwise(Command& c, bool conjunction, std::string_view word) {
     std::int32_t accumulator = conjunction ? 1 : 0;
     for (int k = 1; k < c.count(); ++k) {
-        Object value;
-        c.evaluate(k, value);
+        const Object value = c.valueArg(k);
         if (value.holds(ObjectType::Integer)) {
             const std::int32_t v = value.getInteger();
             if (k == 1) accumulator = v;
@@ -106,20 +95,31 @@ void bitwise(Command& c, bool conjunction, std::string_view word) {
 void word_and(Command& c) { bitwise(c, true, "and"); }
 void word_or(Command& c) { bitwise(c, false, "or"); }
 
-constexpr std::array kValueWords{
-    WordEntry{"integer", word_integer}, WordEntry{"double", word_double},
-    WordEntry{"string", word_string},   WordEntry{"+", word_add},
-    WordEntry{"-", word_subtract},      WordEntry{"*", word_multiply},
-    WordEntry{"/", word_divide},        WordEntry{"%", word_remainder},
-    WordEntry{"comp.eq", word_equals},  WordEntry{"==", word_equals},
-    WordEntry{"comp.lt", word_less},    WordEntry{"<", word_less},
-    WordEntry{"comp.gt", word_greater}, WordEntry{">", word_greater},
-    WordEntry{"not", word_not},         WordEntry{"and", word_and},
-    WordEntry{"or", word_or},
+constexpr WordEntry kValueWords[] = {
+    {"integer", word_integer, "TEXT", "The leading integer of the raw text TEXT (not evaluated); 0 if none.",
+     "print (integer 42)"},
+    {"double", word_double, "TEXT", "The leading decimal number of the raw text TEXT (not evaluated); 0 if none.",
+     "print (double 2.5)"},
+    {"string", word_string, "TEXT", "The raw text TEXT as a String, not evaluated.", "print (string hello)"},
+    {"+", word_add, "A B", "The sum of A and B; an Integer and a Double give a Double.", "print (+ 1 2.5)"},
+    {"-", word_subtract, "A B", "The difference A - B.", "print (- 7 2)"},
+    {"*", word_multiply, "A B", "The product of A and B.", "print (* 6 7)"},
+    {"/", word_divide, "A B", "The quotient A / B; Integers give the truncated Integer quotient.",
+     "print (/ 7 2)"},
+    {"%", word_remainder, "A B", "The remainder of the Integers A and B, with the sign of A.", "print (% 7 3)"},
+    {"comp.eq", word_equals, "A B", "1 when A equals B, else 0.", "print (comp.eq 3 3)"},
+    {"==", word_equals, "A B", "1 when A equals B, else 0 (the same as comp.eq).", "print (== 3 3)"},
+    {"comp.lt", word_less, "A B", "1 when A is less than B, else 0.", "print (comp.lt 1 2)"},
+    {"<", word_less, "A B", "1 when A is less than B, else 0 (the same as comp.lt).", "print (< 1 2)"},
+    {"comp.gt", word_greater, "A B", "1 when A is greater than B, else 0.", "print (comp.gt 2 1)"},
+    {">", word_greater, "A B", "1 when A is greater than B, else 0 (the same as comp.gt).", "print (> 2 1)"},
+    {"not", word_not, "A", "1 when the Integer A is 0, else 0.", "print (not 0)"},
+    {"and", word_and, "A...", "The bitwise AND of the Integer arguments.", "print (and 6 3)"},
+    {"or", word_or, "A...", "The bitwise OR of the Integer arguments.", "print (or 4 1)"},
 };
 
 }  // namespace
 
-void addValueWords(WordTable& table) { table.add(kValueWords); }
+WordGroup valueWords() { return {"values", kValueWords}; }
 
 }  // namespace tala::interp::words

@@ -1,6 +1,5 @@
 // Variable words: get, set, index, new.
 
-#include <array>
 #include <iostream>
 #include <memory>
 #include <string>
@@ -15,28 +14,20 @@ namespace {
 constexpr std::int32_t kMaxArraySize = 1'000'000;
 
 // The argument must be a variable reference: its name is looked up.
-void word_get(Command& c) {
-    Object reference;
-    c.evaluate(1, reference);
-    c.target.lookup(reference.name, c.result);
-}
+void word_get(Command& c) { c.target.lookup(c.valueArg(1).name, c.result); }
 
 void word_set(Command& c) {
-    Object target;
-    Object value;
-    c.evaluate(1, target);
-    c.evaluate(2, value);
+    const Object target = c.valueArg(1);
+    const Object value = c.valueArg(2);
     c.target.assign(target, value);
 }
 
 // Builds base.part.part... and looks it up; arrays are named name.0, name.1, ...
 void word_index(Command& c) {
-    Object base;
-    c.evaluate(1, base);
+    const Object base = c.valueArg(1);
     std::string name = base.holds(ObjectType::String) ? base.getString() : base.name;
     for (int k = 2; k < c.count(); ++k) {
-        Object part;
-        c.evaluate(k, part);
+        const Object part = c.valueArg(k);
         if (part.holds(ObjectType::Integer)) {
             name += '.';
             name += std::to_string(part.getInteger());
@@ -69,10 +60,8 @@ void declare(Command& c, const std::string& typeName, const std::string& name) {
 
 // new TYPE NAME, or new array NAME ELEMENT-TYPE SIZE.
 void word_new(Command& c) {
-    Object typeArg;
-    Object nameArg;
-    c.evaluate(1, typeArg);
-    c.evaluate(2, nameArg);
+    const Object typeArg = c.valueArg(1);
+    const Object nameArg = c.valueArg(2);
     const std::string name = nameArg.getString();
     if (name == kObjectTempName) {
         std::cout << "Illegal name of variable; on line '" << c.text << "'\n";
@@ -83,10 +72,8 @@ void word_new(Command& c) {
         declare(c, typeName, name);
         return;
     }
-    Object elementType;
-    Object size;
-    c.evaluate(3, elementType);
-    c.evaluate(4, size);
+    const Object elementType = c.valueArg(3);
+    const Object size = c.valueArg(4);
     const std::int32_t n = size.getInteger();
     typeName = elementType.getString();
     if (n > kMaxArraySize) {
@@ -97,15 +84,21 @@ void word_new(Command& c) {
     for (std::int32_t i = 0; i < n; ++i) declare(c, typeName, name + "." + std::to_string(i));
 }
 
-constexpr std::array kVariableWords{
-    WordEntry{"get", word_get},
-    WordEntry{"set", word_set},
-    WordEntry{"index", word_index},
-    WordEntry{"new", word_new},
+constexpr WordEntry kVariableWords[] = {
+    {"get", word_get, "VARIABLE", "The variable named like the reference VARIABLE; no data when there is none.",
+     "begin (new integer n) (print (get n))"},
+    {"set", word_set, "VARIABLE VALUE", "Stores VALUE into every variable named like VARIABLE, when the types match.",
+     "begin (new integer n) (set n 4) (print n)"},
+    {"index", word_index, "BASE PART...",
+     "The variable named BASE.PART... (Integers in decimal, texts as they are), as arrays are named.",
+     "begin (new array a integer 3) (print (index a 1))"},
+    {"new", word_new, "TYPE NAME | array NAME TYPE SIZE",
+     "Declares NAME of TYPE (integer, double, string or a library's type), or an array of SIZE such variables.",
+     "global (new integer n)"},
 };
 
 }  // namespace
 
-void addVariableWords(WordTable& table) { table.add(kVariableWords); }
+WordGroup variableWords() { return {"variables", kVariableWords}; }
 
 }  // namespace tala::interp::words

@@ -2,12 +2,9 @@
 
 #include <cstdint>
 #include <iostream>
-#include <span>
 
 #include "interp/Variable.h"
-#include "qlang/ScalarGroups.h"
-#include "qlang/WordCall.h"
-#include "qlang/WordTable.h"
+#include "qlang/Words.h"
 
 namespace qlang {
 namespace {
@@ -30,10 +27,7 @@ bool holds(Relation relation, T a, T b) {
 }
 
 void compare(WordCall& call, Relation relation) {
-    Variable a;
-    call.evaluateArg(1, a);
-    Variable b;
-    call.evaluateArg(2, b);
+    const auto [a, b] = call.valueArgs<2>(1);
     if (a.typeName != b.typeName) {
         std::cout << "Cannot compare different types; '" << call.text << "'\n";
         return;
@@ -58,21 +52,27 @@ void word_comp_ne(WordCall& call) { compare(call, Relation::NotEqual); }
 void word_comp_eq(WordCall& call) { compare(call, Relation::Equal); }
 
 constexpr WordEntry kComparisonWords[] = {
-    {"comp.less", word_comp_lt},
-    {"comp.lt", word_comp_lt},
-    {"<", word_comp_lt},
-    {"comp.lte", word_comp_lte},
-    {"comp.gt", word_comp_gt},
-    {">", word_comp_gt},
-    {"comp.gte", word_comp_gte},
-    {"comp.ne", word_comp_ne},
-    {"!=", word_comp_ne},
-    {"comp.eq", word_comp_eq},
-    {"==", word_comp_eq},
+    {"comp.less", word_comp_lt, "A B", "1 when A < B, else 0, for two integers or two doubles.",
+     "print (comp.less 1 2)"},
+    {"comp.lt", word_comp_lt, "A B", "1 when A < B, else 0 (the same as comp.less).", "print (comp.lt 1 2)"},
+    {"<", word_comp_lt, "A B", "1 when A < B, else 0 (the same as comp.less).", "print (< 1 2)"},
+    {"comp.lte", word_comp_lte, "A B", "1 when A <= B, else 0, for two integers or two doubles.",
+     "print (comp.lte 2 2)"},
+    {"comp.gt", word_comp_gt, "A B", "1 when A > B, else 0, for two integers or two doubles.",
+     "print (comp.gt 2 1)"},
+    {">", word_comp_gt, "A B", "1 when A > B, else 0 (the same as comp.gt).", "print (> 2 1)"},
+    {"comp.gte", word_comp_gte, "A B", "1 when A >= B, else 0, for two integers or two doubles.",
+     "print (comp.gte 2 2)"},
+    {"comp.ne", word_comp_ne, "A B", "1 when A differs from B, else 0, for two integers or two doubles.",
+     "print (comp.ne 1 2)"},
+    {"!=", word_comp_ne, "A B", "1 when A differs from B, else 0 (the same as comp.ne).", "print (!= 1 2)"},
+    {"comp.eq", word_comp_eq, "A B", "1 when A equals B, else 0, for two integers or two doubles.",
+     "print (comp.eq 3 3)"},
+    {"==", word_comp_eq, "A B", "1 when A equals B, else 0 (the same as comp.eq).", "print (== 3 3)"},
 };
 
 }  // namespace
 
-void addComparisonWords(WordTable& table) { table.add(kComparisonWords); }
+WordGroup comparisonWords() { return {"comparison", kComparisonWords}; }
 
 }  // namespace qlang

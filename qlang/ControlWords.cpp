@@ -8,7 +8,6 @@
 #include "interp/ConsoleKeys.h"
 #include "linalg/Failure.h"
 #include "qlang/Evaluate.h"
-#include "qlang/WordTable.h"
 #include "qlang/Words.h"
 
 namespace qlang {
@@ -49,21 +48,17 @@ void word_while(WordCall& call) {
 // fail into a report and the script goes on.
 void word_if(WordCall& call) {
     try {
-        Variable condition;
-        call.evaluateArg(1, condition);
-        const int branch = condition.getInteger() != 0 ? 2 : 3;
-        call.evaluateArg(branch, call.result);
+        const int branch = call.integerArg(1) != 0 ? 2 : 3;
+        call.run(branch, call.result);
     } catch (const tala::Failure& failure) {
-        std::cout << "Syntax error '" << call.text << "': " << failure.what() << "\n";
+        call.report(std::string("': ") + failure.what() + "\n");
     }
 }
 
 void word_nop(WordCall&) {}
 
 void word_help(WordCall& call) {
-    Variable name;
-    call.evaluateArg(1, name);
-    const std::string& word = name.getString();
+    const std::string word = call.stringArg(1);
     for (const auto& handler : call.table.handlers) {
         if (handler->name() != word) continue;
         handler->help();
@@ -72,12 +67,26 @@ void word_help(WordCall& call) {
 }
 
 constexpr WordEntry kControlWords[] = {
-    {"global", word_global}, {"begin", word_begin}, {"while", word_while}, {"if", word_if},
-    {"nop", word_nop},       {"NOP", word_nop},     {"help", word_help},
+    {"global", word_global, "COMMAND",
+     "Runs COMMAND with new variables going to the global list, where the variable words look too.",
+     "global (new integer x)"},
+    {"begin", word_begin, "STATEMENT...",
+     "Runs the statements in order in one shared scope; the value is the last one's.",
+     "begin (new integer x) (set x 7) (print (get x))"},
+    {"while", word_while, "CONDITION STATEMENT...",
+     "Runs the statements while the integer CONDITION is non-zero; a key press breaks the loop.",
+     "begin (new integer i) (while (< (get i) 3) (set i (+ (get i) 1))) (print (get i))"},
+    {"if", word_if, "CONDITION THEN [ELSE]",
+     "Evaluates THEN when the integer CONDITION is non-zero, else ELSE; a failure inside is reported, "
+     "not raised.",
+     "print (if (< 1 2) 10 20)"},
+    {"nop", word_nop, "", "Does nothing.", "if 0 (print no) (nop 0)"},
+    {"NOP", word_nop, "", "Does nothing (the same as nop).", "if 0 (print no) (NOP 0)"},
+    {"help", word_help, "NAME", "Runs the help of the extension handler NAME, if there is one.", "help gate"},
 };
 
 }  // namespace
 
-void addControlWords(WordTable& table) { table.add(kControlWords); }
+WordGroup controlWords() { return {"control", kControlWords}; }
 
 }  // namespace qlang

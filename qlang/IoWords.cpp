@@ -16,9 +16,8 @@
 #include "interp/ConsoleKeys.h"
 #include "interp/Variable.h"
 #include "qlang/Evaluate.h"
-#include "qlang/NumberText.h"
+#include "interp/InterpreterCore.h"
 #include "qlang/WordCall.h"
-#include "qlang/WordTable.h"
 #include "qlang/Words.h"
 
 namespace qlang {
@@ -40,29 +39,17 @@ thread_local int scriptDepth = 0;
 
 void reportUnopenable(const std::string& name) { std::cout << "Cannot open file '" << name << "'\n"; }
 
-std::string fileNameArgument(const WordCall& call) {
-    Variable name;
-    call.evaluateArg(1, name);
-    return name.getString();
-}
-
 void word_print(WordCall& call) {
-    Variable x;
-    call.evaluateArg(1, x);
-    x.print(std::cout, true, kConsoleMatrixMode);
+    call.valueArg(1).print(std::cout, true, kConsoleMatrixMode);
     std::cout << "\n";
 }
 
-void word_print_one_line(WordCall& call) {
-    Variable x;
-    call.evaluateArg(1, x);
-    x.print(std::cout, false, kConsoleMatrixMode);
-}
+void word_print_one_line(WordCall& call) { call.valueArg(1).print(std::cout, false, kConsoleMatrixMode); }
 
 void word_print_new_line(WordCall&) { std::cout << "\n"; }
 
 void word_new_file(WordCall& call) {
-    const std::string name = fileNameArgument(call);
+    const std::string name = call.stringArg(1);
     std::ofstream file(name, std::ios::out | std::ios::trunc);
     if (!file) reportUnopenable(name);
 }
@@ -70,16 +57,14 @@ void word_new_file(WordCall& call) {
 // One line per call: every value bare and followed by ",", then the line end. A
 // failure in a value leaves the values before it in the file, without the line end.
 void word_print_file(WordCall& call) {
-    const std::string name = fileNameArgument(call);
+    const std::string name = call.stringArg(1);
     std::ofstream file(name, std::ios::out | std::ios::app);
     if (!file) {
         reportUnopenable(name);
         return;
     }
     for (int n = 2; n < call.count(); ++n) {
-        Variable x;
-        call.evaluateArg(n, x);
-        x.print(file, false, kFileMatrixMode);
+        call.valueArg(n).print(file, false, kFileMatrixMode);
         file << ",";
     }
     file << "\n";
@@ -107,11 +92,9 @@ std::string readInputLine() {
 }
 
 void word_user_input(WordCall& call) {
-    Variable type;
-    call.evaluateArg(1, type);
-    if (type.getString() == "integer") {
+    if (call.stringArg(1) == "integer") {
         std::cout << "Please enter an integer: ";
-        call.result.setInteger(textToInteger(readInputLine()));
+        call.result.setInteger(tala::interp::TypedNumbers::integer(readInputLine()));
     } else {
         std::cout << "user.input: ";
         readInputLine();
@@ -161,17 +144,24 @@ void word_file(WordCall& call) {
 }
 
 constexpr WordEntry kIoWords[] = {
-    {"print", word_print},
-    {"print_one_line", word_print_one_line},
-    {"print_new_line", word_print_new_line},
-    {"new_file", word_new_file},
-    {"print_file", word_print_file},
-    {"user.input", word_user_input},
-    {"file", word_file},
+    {"print", word_print, "X", "Prints X with its type and name, matrices cut to 10 x 10, and a line end.",
+     "print (add 2 3)"},
+    {"print_one_line", word_print_one_line, "X", "Prints the value of X alone, without a line end.",
+     "print_one_line 2.5"},
+    {"print_new_line", word_print_new_line, "", "Prints a line end.", "print_new_line 0"},
+    {"new_file", word_new_file, "NAME", "Creates the file NAME, or empties it.", "new_file out.txt"},
+    {"print_file", word_print_file, "NAME X...",
+     "Appends one line to the file NAME: each value in full, followed by a comma.", "print_file out.txt 1 2.5"},
+    {"user.input", word_user_input, "integer|TYPE",
+     "Asks for an integer and answers it; with any other TYPE reads a line and discards it.",
+     "print (user.input integer)"},
+    {"file", word_file, "PATH",
+     "Runs the script file PATH (raw text) as one command, its declarations local to this word.",
+     "file QDM_Scripts/prepare.txt"},
 };
 
 }  // namespace
 
-void addIoWords(WordTable& table) { table.add(kIoWords); }
+WordGroup ioWords() { return {"input/output", kIoWords}; }
 
 }  // namespace qlang

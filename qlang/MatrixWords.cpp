@@ -13,7 +13,6 @@
 #include "linalg/Failure.h"
 #include "linalg/Matrix.h"
 #include "qlang/UnitaryFromAngles.h"
-#include "qlang/WordTable.h"
 #include "qlang/Words.h"
 
 namespace qlang {
@@ -44,9 +43,7 @@ Matrix unitVector(int n, int k, bool column) {
 bool spaceTooLarge(std::int64_t n) { return 2 * n * n > linalg::kMaxEntries; }
 
 void declareSpace(WordCall& call, const std::string& name) {
-    Variable dimension;
-    call.evaluateArg(3, dimension);
-    const int n = dimension.getInteger();
+    const int n = call.integerArg(3);
     if (n < 1) {
         std::cout << "Syntax error - dim <= 0\n";
         return;
@@ -63,17 +60,13 @@ void declareSpace(WordCall& call, const std::string& name) {
 }
 
 void declareSystem(WordCall& call, const std::string& name) {
-    Variable countArg;
-    call.evaluateArg(3, countArg);
-    const int count = countArg.getInteger();
+    const int count = call.integerArg(3);
     SystemDims dims;
     // A count beyond the tokens fails at the first missing one (an empty name has
     // no .size), so the loop never outruns the command.
     for (int i = 0; i < count; ++i) {
-        Variable subsystem;
-        call.evaluateArg(4 + i, subsystem);
         Variable size;
-        tala::interp::lookup(call.target, subsystem.getString() + ".size", size);
+        tala::interp::lookup(call.target, call.stringArg(4 + i) + ".size", size);
         dims.push_back(size.getInteger());
     }
     appendNew(call.target, name, "system", std::move(dims));
@@ -81,10 +74,7 @@ void declareSystem(WordCall& call, const std::string& name) {
 }
 
 void declareMatrix(WordCall& call, const std::string& name) {
-    Variable rowsArg;
-    Variable colsArg;
-    call.evaluateArg(3, rowsArg);
-    call.evaluateArg(4, colsArg);
+    const auto [rowsArg, colsArg] = call.valueArgs<2>(3);
     const int rows = rowsArg.getInteger();
     const int cols = colsArg.getInteger();
     if (rows < 1 || cols < 1) {
@@ -122,12 +112,7 @@ void fillRandomUnitary(WordCall& call, Matrix& m, int rows, int cols) {
         call.report("'; u_random needs as many columns as rows\n");
         return;
     }
-    Variable rotation;
-    Variable phase;
-    Variable offPhase;
-    call.evaluateArg(4, rotation);
-    call.evaluateArg(5, phase);
-    call.evaluateArg(6, offPhase);
+    const auto [rotation, phase, offPhase] = call.valueArgs<3>(4);
     const AngleNames names{rotation.getString(), phase.getString(), offPhase.getString()};
     unitaryFromAngleVariables(call.target, names, m);
 }
@@ -151,25 +136,20 @@ bool fillByKeyword(WordCall& call, const Variable& first, Matrix& m, int rows, i
 }
 
 void word_matrix(WordCall& call) {
-    Variable rowsArg;
-    Variable colsArg;
-    call.evaluateArg(1, rowsArg);
-    call.evaluateArg(2, colsArg);
+    const auto [rowsArg, colsArg] = call.valueArgs<2>(1);
     const int rows = rowsArg.getInteger();
     const int cols = colsArg.getInteger();
     const bool sized = rows >= 1 && cols >= 1;
     Matrix& m = call.result.setMatrix(sized ? rows : 0, sized ? cols : 0);
 
-    Variable first;
-    call.evaluateArg(3, first);
+    const Variable first = call.valueArg(3);
     if (fillByKeyword(call, first, m, rows, cols)) return;
 
     // Entries in row-major order. Evaluating an entry may fail outright; a bad
     // entry value ends the list with a message and keeps what was read so far.
     const std::int64_t count = sized ? std::int64_t{rows} * cols : 0;
     for (std::int64_t n = 0; n < count; ++n) {
-        Variable entry;
-        if (n > 0) call.evaluateArg(static_cast<int>(3 + n), entry);
+        const Variable entry = n > 0 ? call.valueArg(static_cast<int>(3 + n)) : Variable();
         const Variable& value = n > 0 ? entry : first;
         try {
             m.setEntry(static_cast<int>(n / cols), static_cast<int>(n % cols), value.getComplex());
@@ -184,31 +164,16 @@ void word_vector(WordCall& call) {
     std::cout << "create vector of size " << call.count() - 1 << "\n";
 }
 
-void word_rowSize(WordCall& call) {
-    Variable m;
-    call.evaluateArg(1, m);
-    call.result.setInteger(m.getMatrix().rows());
-}
+void word_rowSize(WordCall& call) { call.result.setInteger(call.matrixArg(1)->rows()); }
 
-void word_colSize(WordCall& call) {
-    Variable m;
-    call.evaluateArg(1, m);
-    call.result.setInteger(m.getMatrix().cols());
-}
+void word_colSize(WordCall& call) { call.result.setInteger(call.matrixArg(1)->cols()); }
 
 void reportCaught(WordCall& call, const tala::Failure& failure) {
     call.report(std::string("': ") + failure.what() + "\n");
 }
 
 void word_set_element(WordCall& call) {
-    Variable m;
-    Variable row;
-    Variable col;
-    Variable value;
-    call.evaluateArg(1, m);
-    call.evaluateArg(2, row);
-    call.evaluateArg(3, col);
-    call.evaluateArg(4, value);
+    const auto [m, row, col, value] = call.valueArgs<4>(1);
     try {
         Matrix copy = m.getMatrix();
         const Complex entry =
@@ -221,12 +186,7 @@ void word_set_element(WordCall& call) {
 }
 
 void word_get_element(WordCall& call) {
-    Variable m;
-    Variable row;
-    Variable col;
-    call.evaluateArg(1, m);
-    call.evaluateArg(2, row);
-    call.evaluateArg(3, col);
+    const auto [m, row, col] = call.valueArgs<3>(1);
     try {
         const Matrix& matrix = m.getMatrix();
         const int r = row.getInteger();
@@ -238,12 +198,17 @@ void word_get_element(WordCall& call) {
 }
 
 constexpr WordEntry kMatrixWords[] = {
-    {"matrix", word_matrix},
-    {"vector", word_vector},
-    {"rowSize", word_rowSize},
-    {"colSize", word_colSize},
-    {"set_element", word_set_element},
-    {"get_element", word_get_element},
+    {"matrix", word_matrix, "ROWS COLS ident|zero|UFT|QFT|u_random ... | ENTRY...",
+     "A ROWS x COLS matrix: by keyword, or from complex entries in row-major order.",
+     "print (matrix 1 2 (complex 1 0) (complex 0 1))"},
+    {"vector", word_vector, "ANYTHING...", "Prints how many arguments it was given; no value.", "vector 1 2 3"},
+    {"rowSize", word_rowSize, "M", "The number of rows of the matrix M.", "print (rowSize (matrix 2 3 zero))"},
+    {"colSize", word_colSize, "M", "The number of columns of the matrix M.", "print (colSize (matrix 2 3 zero))"},
+    {"set_element", word_set_element, "M I J VALUE",
+     "A copy of M with entry (I, J) set to the complex or double VALUE; M is unchanged.",
+     "print (set_element (matrix 2 2 zero) 0 1 2.5)"},
+    {"get_element", word_get_element, "M I J", "The complex entry (I, J) of M.",
+     "print (get_element (matrix 2 2 ident) 1 1)"},
 };
 
 }  // namespace
@@ -253,6 +218,6 @@ void declareStructured(WordCall& call, const std::string& type, const std::strin
         if (entry.type == type) entry.declare(call, name);
 }
 
-void addMatrixWords(WordTable& table) { table.add(kMatrixWords); }
+WordGroup matrixWords() { return {"matrices", kMatrixWords}; }
 
 }  // namespace qlang

@@ -12,7 +12,6 @@
 #include "linalg/Failure.h"
 #include "linalg/Matrix.h"
 #include "qlang/StateIndexing.h"
-#include "qlang/WordTable.h"
 #include "qlang/Words.h"
 
 namespace qlang {
@@ -55,11 +54,7 @@ int drawOrFail(const std::vector<double>& percents, double draw) {
 }
 
 void word_measure_distribution(WordCall& call) {
-    Variable psi, system, index, name;
-    call.evaluateArg(1, psi);
-    call.evaluateArg(2, system);
-    call.evaluateArg(3, index);
-    call.evaluateArg(4, name);
+    const auto [psi, system, index, name] = call.valueArgs<4>(1);
     const SubsystemMeasurement m = readSubsystemArgs(call, psi, system, index);
     std::vector<double> probabilities = outcomeProbabilities(m.state, m.dims, m.subsystem);
     call.result.setVector(probabilities);
@@ -73,11 +68,7 @@ void word_measure_distribution(WordCall& call) {
 }
 
 void word_measure(WordCall& call) {
-    Variable psi, system, index, name;
-    call.evaluateArg(1, psi);
-    call.evaluateArg(2, system);
-    call.evaluateArg(3, index);
-    call.evaluateArg(4, name);
+    const auto [psi, system, index, name] = call.valueArgs<4>(1);
     const SubsystemMeasurement m = readSubsystemArgs(call, psi, system, index);
     const std::vector<double> probabilities = outcomeProbabilities(m.state, m.dims, m.subsystem);
     const std::vector<double> percents = cumulativePercents(probabilities);
@@ -91,13 +82,8 @@ void word_measure(WordCall& call) {
 // As "measure", with whole-percent draws, its working on the console and no
 // outcome variable. Tokens 4 and 5 are evaluated and not used.
 void word_partial_measure(WordCall& call) {
-    Variable psi, system, index, unusedX, unusedY;
-    call.evaluateArg(1, psi);
-    call.evaluateArg(2, system);
-    call.evaluateArg(3, index);
-    call.evaluateArg(4, unusedX);
-    call.evaluateArg(5, unusedY);
-    const SubsystemMeasurement m = readSubsystemArgs(call, psi, system, index);
+    const auto args = call.valueArgs<5>(1);
+    const SubsystemMeasurement m = readSubsystemArgs(call, args[0], args[1], args[2]);
     const std::vector<double> probabilities = outcomeProbabilities(m.state, m.dims, m.subsystem);
     const std::vector<double> percents = cumulativePercents(probabilities);
     for (std::size_t v = 0; v < percents.size(); ++v)
@@ -115,9 +101,7 @@ void word_partial_measure(WordCall& call) {
 bool rowHasBit(int row, std::int32_t qubit) { return qubit < 31 && ((row >> qubit) & 1) != 0; }
 
 void word_measure_qbit(WordCall& call) {
-    Variable psi, qubitArg;
-    call.evaluateArg(1, psi);
-    call.evaluateArg(2, qubitArg);
+    const auto [psi, qubitArg] = call.valueArgs<2>(1);
     if (psi.typeName != "matrix") {
         call.report("'; type not matrix.\n");
         return;
@@ -126,8 +110,7 @@ void word_measure_qbit(WordCall& call) {
         call.report("'; type not integer.\n");
         return;
     }
-    Variable name;
-    call.evaluateArg(3, name);
+    const Variable name = call.valueArg(3);
     const Matrix& state = psi.getMatrix();
     const std::int32_t qubit = qubitArg.getInteger() < 0 ? 0 : qubitArg.getInteger();
 
@@ -156,14 +139,22 @@ void word_measure_qbit(WordCall& call) {
 }
 
 constexpr WordEntry kMeasurementWords[] = {
-    {"partial_measure", word_partial_measure},
-    {"measure_distribution", word_measure_distribution},
-    {"measure", word_measure},
-    {"measure_qbit", word_measure_qbit},
+    {"partial_measure", word_partial_measure, "PSI SYSTEM I X Y",
+     "As measure, drawing whole percents, printing its working and setting no outcome variable.",
+     "begin (new space Q 2) (new system S 1 Q) (print (partial_measure (get Q.ket.1) (get S) 0 0 0))"},
+    {"measure_distribution", word_measure_distribution, "PSI SYSTEM I NAME",
+     "The outcome probabilities of subsystem I of the state PSI, also stored into the doubles NAME.0, NAME.1, ...",
+     "begin (new space Q 2) (new system S 1 Q) (print (measure_distribution (matrix 2 1 QFT) (get S) 0 p))"},
+    {"measure", word_measure, "PSI SYSTEM I NAME",
+     "Measures subsystem I of PSI: the collapsed state, with the outcome stored into the integer NAME.",
+     "begin (new space Q 2) (new system S 1 Q) (new integer o) (print (measure (matrix 2 1 QFT) (get S) 0 o))"},
+    {"measure_qbit", word_measure_qbit, "PSI Q NAME",
+     "Measures qubit Q (bit Q of the row index) of PSI: the collapsed state, with the outcome into NAME.",
+     "begin (new integer o) (print (measure_qbit (matrix 2 1 QFT) 0 o)) (print (get o))"},
 };
 
 }  // namespace
 
-void addMeasurementWords(WordTable& table) { table.add(kMeasurementWords); }
+WordGroup measurementWords() { return {"measurement", kMeasurementWords}; }
 
 }  // namespace qlang

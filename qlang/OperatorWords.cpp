@@ -12,7 +12,6 @@
 #include "linalg/Failure.h"
 #include "linalg/Matrix.h"
 #include "qlang/StateIndexing.h"
-#include "qlang/WordTable.h"
 #include "qlang/Words.h"
 
 namespace qlang {
@@ -35,12 +34,7 @@ struct Operands {
 };
 
 // Both operands, A first, each evaluated into its own temporary.
-Operands evaluateOperands(WordCall& call) {
-    Operands operands;
-    call.evaluateArg(1, operands.a);
-    call.evaluateArg(2, operands.b);
-    return operands;
-}
+Operands evaluateOperands(WordCall& call) { return Operands{call.valueArg(1), call.valueArg(2)}; }
 
 void reportTypesDontMatch(WordCall& call) { call.report("'; types don't match\n"); }
 
@@ -223,8 +217,7 @@ const Matrix& readReportedMatrix(WordCall& call, const Variable& m, const char* 
 }
 
 void word_transpose(WordCall& call) {
-    Variable m;
-    call.evaluateArg(1, m);
+    const Variable m = call.valueArg(1);
     const Matrix& source = readReportedMatrix(call, m, "transpose");
     Matrix adjoint;
     adjoint.setAdjointOf(source);
@@ -232,8 +225,7 @@ void word_transpose(WordCall& call) {
 }
 
 void word_is_unitary(WordCall& call) {
-    Variable m;
-    call.evaluateArg(1, m);
+    const Variable m = call.valueArg(1);
     const Matrix& source = readReportedMatrix(call, m, "isUnitary");
     call.result.setInteger(source.isUnitary() ? 1 : 0);
 }
@@ -256,10 +248,7 @@ Matrix& gateMatrix(WordCall& call, std::int32_t qubits) {
 }
 
 void fillControlledNot(WordCall& call, Matrix& gate) {
-    Variable controlArg;
-    Variable targetArg;
-    call.evaluateArg(3, controlArg);
-    call.evaluateArg(4, targetArg);
+    const auto [controlArg, targetArg] = call.valueArgs<2>(3);
     const std::int32_t control = gateQubit(controlArg.getInteger());
     const std::int32_t target = gateQubit(targetArg.getInteger());
     if (control == target) {
@@ -276,10 +265,7 @@ void fillControlledNot(WordCall& call, Matrix& gate) {
 }
 
 void word_gate(WordCall& call) {
-    Variable nameArg;
-    Variable qubitsArg;
-    call.evaluateArg(1, nameArg);
-    call.evaluateArg(2, qubitsArg);
+    const auto [nameArg, qubitsArg] = call.valueArgs<2>(1);
     const std::string& name = nameArg.getString();
     const std::int32_t qubits = qubitsArg.getInteger();
     if (qubits <= 0) {
@@ -291,14 +277,7 @@ void word_gate(WordCall& call) {
 }
 
 void word_apply_op(WordCall& call) {
-    Variable systemArg;
-    Variable indexArg;
-    Variable opArg;
-    Variable stateArg;
-    call.evaluateArg(1, systemArg);
-    call.evaluateArg(2, indexArg);
-    call.evaluateArg(3, opArg);
-    call.evaluateArg(4, stateArg);
+    const auto [systemArg, indexArg, opArg, stateArg] = call.valueArgs<4>(1);
     const tala::interp::SystemDims& dims = systemArg.getSystem();
     const int index = indexArg.getInteger();
     const Matrix& op = opArg.getMatrix();
@@ -312,26 +291,41 @@ void word_apply_op(WordCall& call) {
 }
 
 constexpr WordEntry kOperatorWords[] = {
-    {"add", word_add},
-    {"+", word_add},
-    {"subtract", word_subtract},
-    {"-", word_subtract},
-    {"mult", word_mult},
-    {"*", word_mult},
-    {"div", word_div},
-    {"/", word_div},
-    {"div_d", word_div_d},
-    {"mod", word_mod},
-    {"and", word_and},
-    {"tensor", word_tensor},
-    {"transpose", word_transpose},
-    {"is_unitary", word_is_unitary},
-    {"gate", word_gate},
-    {"apply_op", word_apply_op},
+    {"add", word_add, "A B", "The sum of two integers, doubles, complex numbers or equal-sized matrices.",
+     "print (add 2 3)"},
+    {"+", word_add, "A B", "The sum of A and B (the same as add).", "print (+ 2 3)"},
+    {"subtract", word_subtract, "A B", "The difference A - B of two values of one type.",
+     "print (subtract (complex 1 1) (complex 0 1))"},
+    {"-", word_subtract, "A B", "The difference A - B (the same as subtract).", "print (- 7 2)"},
+    {"mult", word_mult, "A B",
+     "The product A B: of two values of one type, a matrix scaled by a complex or double, or a double by an "
+     "integer.",
+     "print (mult 2.0 3)"},
+    {"*", word_mult, "A B", "The product A B (the same as mult).", "print (* 6 7)"},
+    {"div", word_div, "A B", "The quotient A / B of two doubles, or of two integers truncated toward zero.",
+     "print (div 7 2)"},
+    {"/", word_div, "A B", "The quotient A / B (the same as div).", "print (/ 7.0 2.0)"},
+    {"div_d", word_div_d, "A B", "The quotient A / B as a double, of integers or doubles.", "print (div_d 7 2)"},
+    {"mod", word_mod, "A B", "The integer remainder of A by B, never negative for a positive B.",
+     "print (mod -7 3)"},
+    {"and", word_and, "A B", "The bitwise AND of two integers.", "print (and 6 3)"},
+    {"tensor", word_tensor, "A B", "The tensor (Kronecker) product of the matrices A and B, A the leftmost factor.",
+     "print (tensor (matrix 2 1 ident) (matrix 2 1 (complex 0 0) (complex 1 0)))"},
+    {"transpose", word_transpose, "M", "The conjugate transpose of the matrix M.",
+     "print (transpose (matrix 1 2 (complex 1 0) (complex 0 1)))"},
+    {"is_unitary", word_is_unitary, "M", "1 when M times its conjugate transpose is the identity, else 0.",
+     "print (is_unitary (matrix 2 2 QFT))"},
+    {"gate", word_gate, "NAME QUBITS [CONTROL TARGET]",
+     "The 2^QUBITS square gate: cnot flips qubit TARGET where qubit CONTROL is set; other names give zeros.",
+     "print (gate cnot 2 1 0)"},
+    {"apply_op", word_apply_op, "SYSTEM INDEX OP STATE",
+     "STATE with the operator OP applied to subsystem INDEX of SYSTEM and the identity to the others.",
+     "begin (new space Q 2) (new system S 2 Q Q) "
+     "(print (apply_op (get S) 1 (matrix 2 2 QFT) (tensor (get Q.ket.0) (get Q.ket.0))))"},
 };
 
 }  // namespace
 
-void addOperatorWords(WordTable& table) { table.add(kOperatorWords); }
+WordGroup operatorWords() { return {"operators", kOperatorWords}; }
 
 }  // namespace qlang

@@ -3,28 +3,18 @@
 
 #include <cstdint>
 #include <cstdlib>
-#include <span>
 
 #include "interp/Variable.h"
 #include "linalg/Failure.h"
-#include "qlang/ScalarGroups.h"
-#include "qlang/WordCall.h"
-#include "qlang/WordTable.h"
+#include "qlang/Words.h"
 
 namespace qlang {
 namespace {
 
 using tala::interp::Variable;
 
-Variable argument(const WordCall& call, int n) {
-    Variable value;
-    call.evaluateArg(n, value);
-    return value;
-}
-
 void word_rand(WordCall& call) {
-    const Variable range = argument(call, 1);
-    const std::int32_t maxRange = range.getInteger();
+    const std::int32_t maxRange = call.integerArg(1);
     if (maxRange < 1) {
         call.capitalReport("'; maxRange <= 0\n");
         return;
@@ -33,8 +23,7 @@ void word_rand(WordCall& call) {
 }
 
 void word_randf(WordCall& call) {
-    const Variable low = argument(call, 1);
-    const Variable high = argument(call, 2);
+    const auto [low, high] = call.valueArgs<2>(1);
     const double a = low.getDouble();
     const double b = high.getDouble();
     const int draw = std::rand() % 10000;
@@ -44,8 +33,7 @@ void word_randf(WordCall& call) {
 // (S * 100 + d * (L - S + 1)) / 100 for a draw d in 0 .. 99, truncating toward zero.
 // Worked in 64 bits so wide ranges cannot overflow; the value always fits 32 bits.
 void word_random_int(WordCall& call) {
-    const Variable smallArg = argument(call, 1);
-    const Variable largeArg = argument(call, 2);
+    const auto [smallArg, largeArg] = call.valueArgs<2>(1);
     const std::int64_t small = smallArg.getInteger();
     const std::int64_t large = largeArg.getInteger();
     if (large - small < 0) {
@@ -57,13 +45,14 @@ void word_random_int(WordCall& call) {
 }
 
 constexpr WordEntry kRandomWords[] = {
-    {"rand", word_rand},
-    {"randf", word_randf},
-    {"random_int", word_random_int},
+    {"rand", word_rand, "N", "A random integer from 0 to N - 1.", "print (rand 6)"},
+    {"randf", word_randf, "A B", "A random double from A towards B, in steps of 1/10000 of the way.",
+     "print (randf 0.0 1.0)"},
+    {"random_int", word_random_int, "S L", "A random integer from S to L.", "print (random_int 1 6)"},
 };
 
 }  // namespace
 
-void addRandomWords(WordTable& table) { table.add(kRandomWords); }
+WordGroup randomWords() { return {"random", kRandomWords}; }
 
 }  // namespace qlang

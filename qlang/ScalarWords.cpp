@@ -6,30 +6,21 @@
 #include <cmath>
 #include <cstdint>
 #include <iostream>
-#include <span>
 #include <string>
 
 #include "interp/Variable.h"
 #include "linalg/Complex.h"
 #include "linalg/Matrix.h"
-#include "qlang/NumberText.h"
-#include "qlang/ScalarGroups.h"
-#include "qlang/WordCall.h"
-#include "qlang/WordTable.h"
+#include "interp/InterpreterCore.h"
 #include "qlang/Words.h"
 
 namespace qlang {
 namespace {
 
+using tala::interp::TypedNumbers;
 using tala::interp::Variable;
 
 constexpr double kTwoPi = 6.283185307179586;
-
-Variable argument(const WordCall& call, int n) {
-    Variable value;
-    call.evaluateArg(n, value);
-    return value;
-}
 
 // An integer argument widened to double; anything else must be a double.
 double readNumber(const Variable& value) {
@@ -54,32 +45,29 @@ std::int32_t wrappingPower(std::int32_t base, std::int32_t exponent) {
 }
 
 void word_integer(WordCall& call) {
-    const Variable x = argument(call, 1);
+    const Variable x = call.valueArg(1);
     if (x.typeName == "integer") {
         call.result.setInteger(x.getInteger());
         return;
     }
-    call.result.setInteger(textToInteger(x.getString()));
+    call.result.setInteger(TypedNumbers::integer(x.getString()));
 }
 
 void word_double(WordCall& call) {
-    const Variable x = argument(call, 1);
+    const Variable x = call.valueArg(1);
     if (x.typeName == "double") {
         call.result.setDouble(x.getDouble());
         return;
     }
-    call.result.setDouble(textToDouble(x.getString()));
+    call.result.setDouble(TypedNumbers::real(x.getString()));
 }
 
-void word_real(WordCall& call) {
-    const Variable z = argument(call, 1);
-    call.result.setDouble(z.getComplex().re);
-}
+void word_real(WordCall& call) { call.result.setDouble(call.complexArg(1).re); }
 
 // One part of "complex": a string, double or integer, as a double.
 bool readComplexPart(const Variable& value, double& part) {
     if (value.typeName == "string") {
-        part = textToDouble(value.getString());
+        part = TypedNumbers::real(value.getString());
     } else if (value.typeName == "double") {
         part = value.getDouble();
     } else if (value.typeName == "integer") {
@@ -91,8 +79,7 @@ bool readComplexPart(const Variable& value, double& part) {
 }
 
 void word_complex(WordCall& call) {
-    const Variable a = argument(call, 1);
-    const Variable b = argument(call, 2);
+    const auto [a, b] = call.valueArgs<2>(1);
     double re = 0.0;
     double im = 0.0;
     if (!readComplexPart(a, re) || !readComplexPart(b, im)) {
@@ -103,8 +90,7 @@ void word_complex(WordCall& call) {
 }
 
 void word_cast(WordCall& call) {
-    const Variable type = argument(call, 1);
-    const Variable x = argument(call, 2);
+    const auto [type, x] = call.valueArgs<2>(1);
     if (type.getString() != "complex") return;
     if (x.typeName != "double") {
         call.report("'; cast argument type not recognized.\n");
@@ -114,7 +100,7 @@ void word_cast(WordCall& call) {
 }
 
 void word_neg(WordCall& call) {
-    const Variable x = argument(call, 1);
+    const Variable x = call.valueArg(1);
     if (x.typeName == "integer") {
         call.result.setInteger(wrappingProduct(x.getInteger(), -1));
     } else if (x.typeName == "double") {
@@ -125,24 +111,14 @@ void word_neg(WordCall& call) {
     }
 }
 
-void word_inv(WordCall& call) {
-    const Variable x = argument(call, 1);
-    call.result.setDouble(1.0 / readNumber(x));
-}
+void word_inv(WordCall& call) { call.result.setDouble(1.0 / readNumber(call.valueArg(1))); }
 
-void word_sqrt(WordCall& call) {
-    const Variable x = argument(call, 1);
-    call.result.setDouble(std::sqrt(readNumber(x)));
-}
+void word_sqrt(WordCall& call) { call.result.setDouble(std::sqrt(readNumber(call.valueArg(1)))); }
 
-void word_pow2(WordCall& call) {
-    const Variable n = argument(call, 1);
-    call.result.setInteger(wrappingPower(2, n.getInteger()));
-}
+void word_pow2(WordCall& call) { call.result.setInteger(wrappingPower(2, call.integerArg(1))); }
 
 void word_pow(WordCall& call) {
-    const Variable a = argument(call, 1);
-    const Variable b = argument(call, 2);
+    const auto [a, b] = call.valueArgs<2>(1);
     if (a.typeName == "matrix") return;
     if (a.typeName == "complex") {
         call.result.setComplex(linalg::power(a.getComplex(), b.getInteger()));
@@ -172,9 +148,7 @@ std::int32_t powerRemainder(std::int32_t base, std::int32_t exponent, std::int32
 }
 
 void word_powm(WordCall& call) {
-    const Variable base = argument(call, 1);
-    const Variable exponent = argument(call, 2);
-    const Variable modulus = argument(call, 3);
+    const auto [base, exponent, modulus] = call.valueArgs<3>(1);
     const std::int32_t b = base.getInteger();
     const std::int32_t e = exponent.getInteger();
     const std::int32_t m = modulus.getInteger();
@@ -186,30 +160,23 @@ void word_powm(WordCall& call) {
 }
 
 void word_exp(WordCall& call) {
-    const Variable z = argument(call, 1);
+    const Variable z = call.valueArg(1);
     if (z.typeName != "complex") return;
     const linalg::Complex value = z.getComplex();
     const double scale = std::exp(value.re);
     call.result.setComplex(scale * std::cos(value.im), scale * std::sin(value.im));
 }
 
-void word_sin(WordCall& call) {
-    const Variable x = argument(call, 1);
-    call.result.setDouble(std::sin(x.getDouble()));
-}
+void word_sin(WordCall& call) { call.result.setDouble(std::sin(call.doubleArg(1))); }
 
-void word_cos(WordCall& call) {
-    const Variable x = argument(call, 1);
-    call.result.setDouble(std::cos(x.getDouble()));
-}
+void word_cos(WordCall& call) { call.result.setDouble(std::cos(call.doubleArg(1))); }
 
 void word_rootOfUnity(WordCall& call) {
-    const Variable n = argument(call, 1);
-    call.result.setComplex(linalg::fromAngle(kTwoPi / static_cast<double>(n.getInteger())));
+    call.result.setComplex(linalg::fromAngle(kTwoPi / static_cast<double>(call.integerArg(1))));
 }
 
 void word_cnorm(WordCall& call) {
-    const Variable z = argument(call, 1);
+    const Variable z = call.valueArg(1);
     linalg::Complex value;
     if (z.typeName == "matrix") {
         const linalg::Matrix& m = z.getMatrix();
@@ -225,31 +192,33 @@ void word_cnorm(WordCall& call) {
     call.result.setComplex(value);
 }
 
-constexpr WordEntry kValueWords[] = {
-    {"integer", word_integer},
-    {"double", word_double},
-    {"real", word_real},
-    {"complex", word_complex},
-    {"cast", word_cast},
-    {"neg", word_neg},
-    {"inv", word_inv},
-    {"sqrt", word_sqrt},
-    {"pow2", word_pow2},
-    {"pow", word_pow},
-    {"powm", word_powm},
-    {"exp", word_exp},
-    {"sin", word_sin},
-    {"cos", word_cos},
-    {"rootOfUnity", word_rootOfUnity},
-    {"cnorm", word_cnorm},
+constexpr WordEntry kScalarWords[] = {
+    {"integer", word_integer, "X", "X as an integer: an integer as it is, a string by its leading number (0 if none).",
+     "print (integer 7)"},
+    {"double", word_double, "X", "X as a double: a double as it is, a string by its leading number (0 if none).",
+     "print (double 1.0)"},
+    {"real", word_real, "Z", "The real part of the complex Z.", "print (real (complex 1 2))"},
+    {"complex", word_complex, "A B", "The complex A + B i, each part a string, double or integer.",
+     "print (complex 1 2)"},
+    {"cast", word_cast, "complex X", "The double X as a complex number.", "print (cast complex 2.5)"},
+    {"neg", word_neg, "X", "-X, for an integer, double or complex X.", "print (neg 5)"},
+    {"inv", word_inv, "X", "1 / X as a double.", "print (inv 4)"},
+    {"sqrt", word_sqrt, "X", "The square root of X as a double.", "print (sqrt 2)"},
+    {"pow2", word_pow2, "N", "2 to the power N as an integer (1 for N <= 0).", "print (pow2 10)"},
+    {"pow", word_pow, "A B",
+     "A to the power B: an integer for integers, a complex for a complex A, else a double.", "print (pow 2 10)"},
+    {"powm", word_powm, "B E M", "B to the power E, remainder M, as integers.", "print (powm 3 4 5)"},
+    {"exp", word_exp, "Z", "e to the power of the complex Z.", "print (exp (complex 0 1))"},
+    {"sin", word_sin, "X", "The sine of the double X, in radians.", "print (sin 1.0)"},
+    {"cos", word_cos, "X", "The cosine of the double X, in radians.", "print (cos 1.0)"},
+    {"rootOfUnity", word_rootOfUnity, "N", "The complex N-th root of unity cos(2 pi/N) + i sin(2 pi/N).",
+     "print (rootOfUnity 4)"},
+    {"cnorm", word_cnorm, "Z", "The squared magnitude of Z (a complex or a 1 x 1 matrix), as a complex.",
+     "print (cnorm (complex 3 4))"},
 };
 
 }  // namespace
 
-void addScalarWords(WordTable& table) {
-    table.add(kValueWords);
-    addRandomWords(table);
-    addComparisonWords(table);
-}
+WordGroup scalarWords() { return {"scalars", kScalarWords}; }
 
 }  // namespace qlang

@@ -5,7 +5,6 @@
 #include <string>
 
 #include "linalg/Failure.h"
-#include "qlang/WordTable.h"
 #include "qlang/Words.h"
 
 namespace qlang {
@@ -16,12 +15,6 @@ using tala::interp::Variable;
 
 // One "new array" may not ask for more elements than memory can sensibly hold.
 constexpr std::int32_t kMaxArrayElements = 1000000;
-
-std::string stringArg(const WordCall& call, int n) {
-    Variable value;
-    call.evaluateArg(n, value);
-    return value.getString();
-}
 
 // The zero value of a declarable type; false when the type cannot be declared here.
 bool setZero(Variable& variable, const std::string& type, bool inArray) {
@@ -49,10 +42,8 @@ void declare(WordCall& call, const std::string& type, const std::string& name, b
 }
 
 void declareArray(WordCall& call, const std::string& name) {
-    const std::string element = stringArg(call, 3);
-    Variable countArg;
-    call.evaluateArg(4, countArg);
-    const std::int32_t count = countArg.getInteger();
+    const std::string element = call.stringArg(3);
+    const std::int32_t count = call.integerArg(4);
     if (count > kMaxArrayElements) throw tala::Failure("Array larger than 1000000 elements");
 
     Variable size;
@@ -67,10 +58,7 @@ void declareArray(WordCall& call, const std::string& name) {
 }
 
 void word_new(WordCall& call) {
-    Variable typeArg;
-    call.evaluateArg(1, typeArg);
-    Variable nameArg;
-    call.evaluateArg(2, nameArg);
+    const auto [typeArg, nameArg] = call.valueArgs<2>(1);
     const std::string type = typeArg.getString();
     const std::string name = nameArg.getString();
     if (name == tala::interp::kTempName) {
@@ -88,15 +76,12 @@ void word_new(WordCall& call) {
     declare(call, type, name, false);
 }
 
-void word_get(WordCall& call) { tala::interp::lookup(call.target, stringArg(call, 1), call.result); }
+void word_get(WordCall& call) { tala::interp::lookup(call.target, call.stringArg(1), call.result); }
 
-void word_size(WordCall& call) { tala::interp::lookup(call.target, stringArg(call, 1) + ".size", call.result); }
+void word_size(WordCall& call) { tala::interp::lookup(call.target, call.stringArg(1) + ".size", call.result); }
 
 void word_get_index(WordCall& call) {
-    Variable name;
-    call.evaluateArg(1, name);
-    Variable index;
-    call.evaluateArg(2, index);
+    const auto [name, index] = call.valueArgs<2>(1);
     if (name.typeName != "string" || index.typeName != "integer") {
         call.report("'\n");
         return;
@@ -105,10 +90,9 @@ void word_get_index(WordCall& call) {
 }
 
 void word_index(WordCall& call) {
-    std::string path = stringArg(call, 1);
+    std::string path = call.stringArg(1);
     for (int i = 2; i < call.count(); ++i) {
-        Variable part;
-        call.evaluateArg(i, part);
+        const Variable part = call.valueArg(i);
         if (part.typeName == "integer") {
             path += '.';
             path += std::to_string(part.getInteger());
@@ -128,23 +112,35 @@ void word_index(WordCall& call) {
 }
 
 void word_set(WordCall& call) {
-    const std::string name = stringArg(call, 1);
-    Variable value;
-    call.evaluateArg(2, value);
+    const std::string name = call.stringArg(1);
+    const Variable value = call.valueArg(2);
     tala::interp::assign(call.target, name, value);
 }
 
 // Works on the caller's scope: from inside any word the entry is a borrowed copy,
 // which refuses to be deleted.
-void word_delete(WordCall& call) { tala::interp::remove(call.scope, stringArg(call, 1)); }
+void word_delete(WordCall& call) { tala::interp::remove(call.scope, call.stringArg(1)); }
 
 constexpr WordEntry kVariableWords[] = {
-    {"new", word_new},     {"get", word_get}, {"size", word_size},     {"get_index", word_get_index},
-    {"index", word_index}, {"set", word_set}, {"delete", word_delete},
+    {"new", word_new, "TYPE NAME ...",
+     "Declares NAME: integer, double or complex with a zero value, an array, a space, a system or a matrix.",
+     "global (new integer x)"},
+    {"get", word_get, "NAME", "The variable NAME itself; the result is untouched when there is none.",
+     "begin (new integer x) (print (get x))"},
+    {"size", word_size, "NAME", "The variable NAME.size, as arrays, spaces and systems keep it.",
+     "begin (new array a double 3) (print (size a))"},
+    {"get_index", word_get_index, "NAME I", "The variable NAME.I, for a string NAME and an integer I.",
+     "begin (new array a double 3) (print (get_index a 1))"},
+    {"index", word_index, "BASE PART...",
+     "The name BASE.PART..., integers in decimal; texts that are empty or start with a blank add nothing.",
+     "print (index psi 0)"},
+    {"set", word_set, "NAME VALUE", "Stores VALUE into every variable NAME of the same type.",
+     "begin (new integer x) (set x 4) (print (get x))"},
+    {"delete", word_delete, "NAME", "Removes the variable NAME from the caller's scope.", "delete x"},
 };
 
 }  // namespace
 
-void addVariableWords(WordTable& table) { table.add(kVariableWords); }
+WordGroup variableWords() { return {"variables", kVariableWords}; }
 
 }  // namespace qlang

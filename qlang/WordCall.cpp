@@ -1,19 +1,42 @@
 #include "qlang/WordCall.h"
 
-#include <iostream>
+#include <utility>
 
+#include "interp/InterpreterCore.h"
 #include "qlang/Evaluate.h"
 
 namespace qlang {
 
-void WordCall::evaluateArg(int n, tala::interp::Variable& into) const { evaluateArg(n, into, true); }
+using tala::interp::Variable;
 
-void WordCall::evaluateArg(int n, tala::interp::Variable& into, bool freshFlag) const {
+MatrixArg::MatrixArg(Variable value) : value_(std::move(value)), matrix_(&value_.getMatrix()) {}
+
+Variable WordCall::valueArg(int n) const {
+    Variable value;
+    run(n, value);
+    return value;
+}
+
+std::int32_t WordCall::integerArg(int n) const { return valueArg(n).getInteger(); }
+
+double WordCall::doubleArg(int n) const { return valueArg(n).getDouble(); }
+
+std::string WordCall::stringArg(int n) const { return valueArg(n).getString(); }
+
+linalg::Complex WordCall::complexArg(int n) const { return valueArg(n).getComplex(); }
+
+MatrixArg WordCall::matrixArg(int n) const { return MatrixArg(valueArg(n)); }
+
+void WordCall::run(int n, Variable& into, bool freshFlag) const {
     evaluate(table, tokens.token(n), local, into, global, freshFlag);
 }
 
-void WordCall::report(std::string_view suffix) const { std::cout << "Syntax error '" << text << suffix; }
+void WordCall::report(std::string_view suffix) const {
+    tala::interp::writeReport(tala::interp::ReportForm::Plain, text, suffix);
+}
 
-void WordCall::capitalReport(std::string_view suffix) const { std::cout << "Syntax Error '" << text << suffix; }
+void WordCall::capitalReport(std::string_view suffix) const {
+    tala::interp::writeReport(tala::interp::ReportForm::Capital, text, suffix);
+}
 
 }  // namespace qlang

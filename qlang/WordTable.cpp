@@ -5,18 +5,14 @@
 namespace qlang {
 
 const WordTable& WordTable::builtins() {
-    static const WordTable table = [] {
-        WordTable words;
-        addControlWords(words);
-        addVariableWords(words);
-        addMatrixWords(words);
-        addOperatorWords(words);
-        addMeasurementWords(words);
-        addIoWords(words);
-        addScalarWords(words);
-        return words;
-    }();
+    static const WordGroup groups[] = {
+        controlWords(), variableWords(), matrixWords(), operatorWords(),   measurementWords(),
+        ioWords(),      scalarWords(),   randomWords(), comparisonWords(),
+    };
+    static const WordTable table(groups);
     return table;
 }
+
+const std::vector<tala::interp::GroupDoc>& wordGroups() { return WordTable::builtins().groups(); }
 
 }  // namespace qlang

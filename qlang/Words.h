@@ -1,22 +1,22 @@
 #pragma once
-// The groups of built-in words. Each add* function registers one group's table.
+// The groups of built-in words, each answered by its own source file <Group>Words.cpp;
+// qlang/WordTable.cpp lists them all.
 
-#include <span>
 #include <string>
 
 #include "qlang/WordCall.h"
 
 namespace qlang {
 
-class WordTable;
-
-void addControlWords(WordTable& table);      // global, begin, while, if, nop, NOP, help
-void addVariableWords(WordTable& table);     // new, get, size, get_index, index, set, delete
-void addMatrixWords(WordTable& table);       // matrix, vector, rowSize, colSize, set_element, get_element
-void addOperatorWords(WordTable& table);     // add, +, subtract, -, mult, *, div, /, ..., apply_op
-void addMeasurementWords(WordTable& table);  // partial_measure, measure_distribution, measure, measure_qbit
-void addIoWords(WordTable& table);           // print, print_new_line, ..., user.input, file
-void addScalarWords(WordTable& table);       // integer, double, ..., comparisons
+WordGroup controlWords();      // global, begin, while, if, nop, NOP, help
+WordGroup variableWords();     // new, get, size, get_index, index, set, delete
+WordGroup matrixWords();       // matrix, vector, rowSize, colSize, set_element, get_element
+WordGroup operatorWords();     // add, +, subtract, -, mult, *, div, /, ..., apply_op
+WordGroup measurementWords();  // partial_measure, measure_distribution, measure, measure_qbit
+WordGroup ioWords();           // print, print_new_line, ..., user.input, file
+WordGroup scalarWords();       // integer, double, real, complex, ..., rootOfUnity, cnorm
+WordGroup randomWords();       // rand, randf, random_int
+WordGroup comparisonWords();   // comp.*, <, >, ==, !=
 
 // "new" with TYPE "space", "system" or "matrix": declares NAME (already read as a
 // string) of that structured type. The variable word "new" hands these three over.

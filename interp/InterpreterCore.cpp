@@ -1,0 +1,131 @@
+#include "interp/InterpreterCore.h"
+
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <iostream>
+#include <limits>
+
+#include "linalg/Failure.h"
+
+namespace tala::interp {
+
+namespace {
+
+// Half the stack limit, at most 4 MiB: frames are larger in instrumented builds, so
+// a depth count alone is not enough.
+std::uintptr_t stackBudget() {
+    static const std::uintptr_t budget = [] {
+        std::uintptr_t limit = 8u << 20;
+        rlimit rl{};
+        if (getrlimit(RLIMIT_STACK, &rl) == 0 && rl.rlim_cur != RLIM_INFINITY)
+            limit = static_cast<std::uintptr_t>(rl.rlim_cur);
+        return std::min<std::uintptr_t>(limit / 2, 4u << 20);
+    }();
+    return budget;
+}
+
+std::uintptr_t stackUsed(std::uintptr_t base, std::uintptr_t here) { return base > here ? base - here : here - base; }
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+std::size_t digitsFrom(std::string_view text, std::size_t i) {
+    while (i < text.size() && isDigit(text[i])) ++i;
+    return i;
+}
+
+std::size_t blanksFrom(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i]))) ++i;
+    return i;
+}
+
+// The end of the decimal number that starts at `i` (after its sign), or `i` itself
+// when there are no digits.
+std::size_t decimalEnd(std::string_view text, std::size_t i) {
+    const std::size_t intEnd = digitsFrom(text, i);
+    std::size_t end = intEnd;
+    bool anyDigit = intEnd > i;
+    if (end < text.size() && text[end] == '.') {
+        const std::size_t fracEnd = digitsFrom(text, end + 1);
+        anyDigit = anyDigit || fracEnd > end + 1;
+        end = fracEnd;
+    }
+    if (!anyDigit) return i;
+    if (end < text.size() && (text[end] == 'e' || text[end] == 'E')) {
+        std::size_t e = end + 1;
+        if (e < text.size() && (text[e] == '-' || text[e] == '+')) ++e;
+        const std::size_t expEnd = digitsFrom(text, e);
+        if (expEnd > e) end = expEnd;
+    }
+    return end;
+}
+
+std::int32_t saturated(long long value) {
+    return static_cast<std::int32_t>(std::clamp<long long>(value, std::numeric_limits<std::int32_t>::min(),
+                                                           std::numeric_limits<std::int32_t>::max()));
+}
+
+}  // namespace
+
+NestingGuard::NestingGuard(NestingDepth& depth, const NestingRule& rule) : depth_(depth) {
+    char marker = 0;
+    const auto here = reinterpret_cast<std::uintptr_t>(&marker);
+    if (depth_.depth == 0) {
+        depth_.stackBase = here;
+    } else {
+        const bool stackSpent = rule.watchesStack && stackUsed(depth_.stackBase, here) > stackBudget();
+        if (depth_.depth >= rule.maxDepth || stackSpent) throw Failure(rule.tooDeep);
+    }
+    ++depth_.depth;
+}
+
+void checkBracketDepth(std::string_view text, const NestingRule& rule) {
+    // A text cannot open more brackets than it has characters.
+    if (text.size() <= static_cast<std::size_t>(rule.maxDepth)) return;
+    int depth = 0;
+    for (char c : text) {
+        if (c == '(' && ++depth > rule.maxDepth) throw Failure(rule.tooDeep);
+        if (c == ')' && depth > 0) --depth;
+    }
+}
+
+void writeReport(ReportForm form, std::string_view commandText, std::string_view suffix) {
+    std::cout << (form == ReportForm::Plain ? "Syntax error '" : "Syntax Error '") << commandText << suffix;
+}
+
+std::int32_t TypedNumbers::integer(const std::string& text) { return saturated(std::strtoll(text.c_str(), nullptr, 10)); }
+
+double TypedNumbers::real(const std::string& text) { return std::strtod(text.c_str(), nullptr); }
+
+std::int32_t ObjectNumbers::integer(std::string_view text) {
+    std::size_t i = blanksFrom(text);
+    bool negative = false;
+    if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
+    constexpr long long limit = static_cast<long long>(std::numeric_limits<std::int32_t>::max()) + 1;
+    long long value = 0;
+    for (; i < text.size() && isDigit(text[i]); ++i) value = std::min(limit, value * 10 + (text[i] - '0'));
+    return saturated(negative ? -value : value);
+}
+
+double ObjectNumbers::real(std::string_view text) {
+    const std::size_t start = blanksFrom(text);
+    std::size_t i = start;
+    if (i < text.size() && (text[i] == '-' || text[i] == '+')) ++i;
+    const std::size_t end = decimalEnd(text, i);
+    if (end == i) return 0.0;
+    return std::strtod(std::string(text.substr(start, end - start)).c_str(), nullptr);
+}
+
+LiteralKind literalKind(std::string_view token) {
+    if (token.empty()) return LiteralKind::Word;
+    const bool numeric = isDigit(token[0]) || ((token[0] == '-' || token[0] == '.') && token.size() >= 2);
+    if (!numeric) return LiteralKind::Word;
+    const auto dots = std::count(token.begin(), token.end(), '.');
+    if (dots == 0) return LiteralKind::Integer;
+    return dots == 1 ? LiteralKind::Double : LiteralKind::Text;
+}
+
+}  // namespace tala::interp

@@ -1,0 +1,102 @@
+#pragma once
+// What both script languages' evaluators share: the guard against runaway nesting, the
+// bracket-depth check, the syntax-error reports and the reading of single-token
+// literals. Each language keeps its own words, scopes and values; the pieces here take
+// the language's rule or value type as a parameter.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace tala::interp {
+
+// ---- Nesting --------------------------------------------------------------------
+
+// A language's nesting limit: how many evaluations may be open at once, and the
+// failure text past it. `watchesStack` also refuses an evaluation once the nesting has
+// used half the thread's stack (at most 4 MiB), for frames larger than the count allows.
+struct NestingRule {
+    int maxDepth;
+    const char* tooDeep;
+    bool watchesStack;
+};
+
+// One language's open evaluations on one thread, and where on the stack the outermost
+// of them began.
+//
+// Each evaluator keeps this in a thread_local, not in the interpreter object: what the
+// limit protects is the thread's stack, which every interpreter or variable table
+// running on the thread shares. A member count starts again at 0 for a second
+// interpreter reached from inside a command (a library or module running its own, a
+// script-run shell), letting each take the full allowance of the same stack; a
+// thread-local count sees the nesting the way the stack does.
+struct NestingDepth {
+    int depth = 0;
+    std::uintptr_t stackBase = 0;
+};
+
+// Counts one open evaluation for its lifetime; raises the rule's failure instead when
+// the limit is reached.
+class NestingGuard {
+public:
+    NestingGuard(NestingDepth& depth, const NestingRule& rule);
+    ~NestingGuard() { --depth_.depth; }
+    NestingGuard(const NestingGuard&) = delete;
+    NestingGuard& operator=(const NestingGuard&) = delete;
+
+private:
+    NestingDepth& depth_;
+};
+
+// Raises the rule's failure when the brackets of `text` nest deeper than its limit.
+// Each bracket level costs one nested evaluation that first re-reads the rest of the
+// text, so a text nested past the limit is refused before any of that work is done.
+void checkBracketDepth(std::string_view text, const NestingRule& rule);
+
+// ---- Reports --------------------------------------------------------------------
+
+// "Syntax error '" (Plain) or "Syntax Error '" (Capital), the whole command text and
+// the suffix, to standard output. The suffix closes the quote and ends the line.
+enum class ReportForm { Plain, Capital };
+void writeReport(ReportForm form, std::string_view commandText, std::string_view suffix);
+
+// ---- Literals -------------------------------------------------------------------
+
+// Both languages read the leading number of a text the same way on decimal input:
+// white space skipped, an optional sign, digits and, for a double, a fraction and an
+// exponent, up to the first character that does not fit. No number reads as 0, and
+// integers saturate at the 32-bit range. They differ only in what else a double may be.
+
+// The typed language: C's atoi and atof, so a double may also be a hex float, "inf" or "nan".
+struct TypedNumbers {
+    static std::int32_t integer(const std::string& text);
+    static double real(const std::string& text);
+};
+
+// The object language: its own decimal-only reader; hex floats, "inf" and "nan" read as 0.
+struct ObjectNumbers {
+    static std::int32_t integer(std::string_view text);
+    static double real(std::string_view text);
+};
+
+// What a single-token command is, alike in both languages: numeric when it starts with
+// a digit, or with "-" or "." and has two characters or more; a numeric token is an
+// integer without ".", a double with one and text with more. Anything else is a word.
+enum class LiteralKind { Integer, Double, Text, Word };
+LiteralKind literalKind(std::string_view token);
+
+// Stores a single-token command into `into` by the language's number rule and answers
+// true; answers false, storing nothing, for a word, which the typed language takes as
+// its text and the object language first looks up as a variable name.
+template <typename Numbers, typename Value>
+bool readLiteral(const std::string& token, Value& into) {
+    switch (literalKind(token)) {
+        case LiteralKind::Integer: into.setInteger(Numbers::integer(token)); return true;
+        case LiteralKind::Double: into.setDouble(Numbers::real(token)); return true;
+        case LiteralKind::Text: into.setString(token); return true;
+        case LiteralKind::Word: break;
+    }
+    return false;
+}
+
+}  // namespace tala::interp
