@@ -1,13 +1,36 @@
 #include <algorithm>
 #include <exception>
 #include <iostream>
+#include <iterator>
 #include <utility>
 
-#include "app/Agent.h"
+#include "app/AgentCommands.h"
 
 namespace flock {
 
 namespace {
+
+constexpr AgentCommandRow kAgentCommands[] = {
+    {AgentCommand::Declare, "declare", "", "Declares the global decision-maker value QDM.",
+     "global (new vex::QDM QDM)"},
+    {AgentCommand::Create, "create", "", "Creates the decision maker QDM refers to.", "vex::qdm::new (get QDM)"},
+    {AgentCommand::Setup, "setup", "SCRIPT", "Runs the setup script that builds the decision maker.", "file "},
+    {AgentCommand::Prepare, "prepare", "", "Prepares the decision maker's state and operators.",
+     "vex::qdm::prepare (get QDM)"},
+    {AgentCommand::Stimulus, "stimulus", "center|left|right", "Applies what the agent senses of the others.",
+     "vex::qdm::apply_op (get QDM) "},
+    {AgentCommand::Think, "think", "", "One thinking step.", "vex::qdm::think (get QDM)"},
+    {AgentCommand::Decide, "decide", "", "Asks for a decision: forward, left or right.",
+     "vex::qdm::decide_str QDM 0"},
+    {AgentCommand::Release, "release", "", "Releases the decision maker.", "vex::qdm::free (get QDM)"},
+};
+
+constexpr bool rowsInEnumOrder() {
+    for (std::size_t i = 0; i < std::size(kAgentCommands); ++i)
+        if (static_cast<std::size_t>(kAgentCommands[i].command) != i) return false;
+    return true;
+}
+static_assert(rowsInEnumOrder(), "one row per command, in the order of AgentCommand");
 
 void report(Agent& agent, const std::string& message) {
     if (!agent.failures.firstTime(message)) return;
@@ -48,6 +71,22 @@ bool askAgentMind(Agent& agent, std::string text, std::string& answer) {
         mind.runCommand(std::move(text), result);
         answer = result.getString();
     });
+}
+
+std::span<const AgentCommandRow> agentCommands() { return kAgentCommands; }
+
+std::string agentCommandText(AgentCommand command, std::string_view argument) {
+    std::string text(kAgentCommands[static_cast<std::size_t>(command)].text);
+    text += argument;
+    return text;
+}
+
+bool runAgentCommand(Agent& agent, AgentCommand command, std::string_view argument) {
+    return runAgentCommand(agent, agentCommandText(command, argument));
+}
+
+bool askAgentMind(Agent& agent, AgentCommand command, std::string& answer) {
+    return askAgentMind(agent, agentCommandText(command), answer);
 }
 
 }  // namespace flock

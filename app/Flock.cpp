@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "app/AgentCommands.h"
 #include "app/AgentDrawing.h"
 #include "app/AppState.h"
 #include "app/Steering.h"
@@ -14,10 +15,10 @@ namespace {
 float randomUnit() { return static_cast<float>(std::rand() % 1000) / 1000.0f; }
 
 void startMind(Agent& agent, const std::string& setupScript) {
-    runAgentCommand(agent, "global (new vex::QDM QDM)");
-    runAgentCommand(agent, "vex::qdm::new (get QDM)");
-    runAgentCommand(agent, "file " + setupScript);
-    runAgentCommand(agent, "vex::qdm::prepare (get QDM)");
+    runAgentCommand(agent, AgentCommand::Declare);
+    runAgentCommand(agent, AgentCommand::Create);
+    runAgentCommand(agent, AgentCommand::Setup, setupScript);
+    runAgentCommand(agent, AgentCommand::Prepare);
 }
 
 }  // namespace
@@ -48,7 +49,7 @@ void Flock::resetAgents() {
 void Flock::releaseAgents() {
     for (Agent& agent : agents_) {
         if (!agent.mind) continue;
-        runAgentCommand(agent, "vex::qdm::free (get QDM)");
+        runAgentCommand(agent, AgentCommand::Release);
         agent.mind.reset();
     }
 }

@@ -93,14 +93,14 @@ void steerAgent(std::vector<Agent>& agents, std::size_t index, float framesPerSe
 
 void thinkAgent(Agent& agent, bool left, bool right) {
     const char* stimulus = left == right ? "center" : (left ? "left" : "right");
-    runAgentCommand(agent, kStimulusCommandPrefix + stimulus);
-    runAgentCommand(agent, kThinkCommand);
+    runAgentCommand(agent, AgentCommand::Stimulus, stimulus);
+    runAgentCommand(agent, AgentCommand::Think);
 
     agent.thinkCount += 1;
     if (agent.thinkCount < kThinksPerDecision) return;
     agent.thinkCount = 0;
     std::string decision;
-    if (!askAgentMind(agent, kDecideCommand, decision)) return;
+    if (!askAgentMind(agent, AgentCommand::Decide, decision)) return;
     if (decision == "forward") agent.targetHeading = agent.heading;
     else if (decision == "left") agent.targetHeading = agent.heading + kDecisionTurn;
     else if (decision == "right") agent.targetHeading = agent.heading - kDecisionTurn;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/Agent.h"
+#include "app/AgentCommands.h"
 
 namespace flock {
 
@@ -21,9 +22,9 @@ inline constexpr int kAlignmentThreshold = 10;
 inline constexpr int kCohesionThreshold = 20;
 inline constexpr float kDecisionTurn = 20.0f;
 
-inline const std::string kDecideCommand = "vex::qdm::decide_str QDM 0";
-inline const std::string kThinkCommand = "vex::qdm::think (get QDM)";
-inline const std::string kStimulusCommandPrefix = "vex::qdm::apply_op (get QDM) ";
+inline const std::string kDecideCommand = agentCommandText(AgentCommand::Decide);
+inline const std::string kThinkCommand = agentCommandText(AgentCommand::Think);
+inline const std::string kStimulusCommandPrefix = agentCommandText(AgentCommand::Stimulus);
 
 // Which way the agent wants to turn; both set means "keep on".
 struct TurnWish {
