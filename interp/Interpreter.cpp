@@ -1,5 +1,6 @@
 #include "interp/Interpreter.h"
 
+#include <algorithm>
 #include <iostream>
 
 #include "interp/InterpreterWords.h"
@@ -22,6 +23,28 @@ Object evaluated(const ObjectCall& call, int n) {
 void applyLiteral(const std::string& token, const ObjectList& scope, Object& result) {
     if (readLiteral<ObjectNumbers>(token, result)) return;
     if (!scope.lookup(token, result)) result.setString(token);
+}
+
+// The library a module's entry point makes. Without one the module is closed, the
+// failure printed, and the loader's details go to standard error.
+std::unique_ptr<CommandLibrary> libraryOf(ModuleHandle& handle) {
+    std::string error;
+    LoadCommandLibraryFunction entry = handle.entryPoint(error);
+    if (!entry) {
+        std::cerr << "load_module: '" << handle.path() << "' has no " << kLoadCommandLibraryName << ": " << error
+                  << "\n";
+        std::cout << "Error " << kEntryPointMissingCode << "\n";
+        handle.close();
+        std::cout << "Cannot run command '" << kLoadCommandLibraryName << "'\n";
+        return nullptr;
+    }
+    std::unique_ptr<CommandLibrary> library(entry());
+    if (!library) {
+        std::cerr << "load_module: " << kLoadCommandLibraryName << "() of '" << handle.path() << "' returned NULL\n";
+        handle.close();
+        std::cout << "'" << kLoadCommandLibraryName << "()' returned NULL.\n";
+    }
+    return library;
 }
 
 }  // namespace
@@ -102,11 +125,10 @@ LibraryList Interpreter::consultedLibraries(const LibraryList& callerLibraries) 
 }
 
 void Interpreter::loadModule(const std::string& name) {
-    for (const ModuleRecord& module : modules_) {
-        if (module.name == name) {
-            std::cout << "Module alreadly loaded.\n";
-            return;
-        }
+    const auto sameName = [&](const ModuleRecord& module) { return module.name == name; };
+    if (std::any_of(modules_.begin(), modules_.end(), sameName)) {
+        std::cout << "Module alreadly loaded.\n";
+        return;
     }
     std::vector<LoadFailure> failures;
     ModuleHandle handle = openModule(name, searchPath_, failures);
@@ -116,23 +138,8 @@ void Interpreter::loadModule(const std::string& name) {
         std::cout << "Cannot load module '" << name << "'\n";
         return;
     }
-    std::string error;
-    LoadCommandLibraryFunction entry = handle.entryPoint(error);
-    if (!entry) {
-        std::cerr << "load_module: '" << handle.path() << "' has no " << kLoadCommandLibraryName << ": " << error
-                  << "\n";
-        std::cout << "Error " << kEntryPointMissingCode << "\n";
-        handle.close();
-        std::cout << "Cannot run command '" << kLoadCommandLibraryName << "'\n";
-        return;
-    }
-    std::unique_ptr<CommandLibrary> library(entry());
-    if (!library) {
-        std::cerr << "load_module: " << kLoadCommandLibraryName << "() of '" << handle.path() << "' returned NULL\n";
-        handle.close();
-        std::cout << "'" << kLoadCommandLibraryName << "()' returned NULL.\n";
-        return;
-    }
+    std::unique_ptr<CommandLibrary> library = libraryOf(handle);
+    if (!library) return;
     moduleHandles_.push_back(std::move(handle));
     modules_.push_back(ModuleRecord{std::move(library), name});
 }

@@ -8,11 +8,11 @@
 
 #include "linalg/Failure.h"
 
-// Collects what std::cout receives while it lives.
+// Collects what std::cout (or the given stream) receives while it lives.
 class OutputCapture {
 public:
-    OutputCapture() : saved_(std::cout.rdbuf(out_.rdbuf())) {}
-    ~OutputCapture() { std::cout.rdbuf(saved_); }
+    explicit OutputCapture(std::ostream& stream = std::cout) : stream_(stream), saved_(stream.rdbuf(out_.rdbuf())) {}
+    ~OutputCapture() { stream_.rdbuf(saved_); }
     OutputCapture(const OutputCapture&) = delete;
     OutputCapture& operator=(const OutputCapture&) = delete;
 
@@ -26,6 +26,7 @@ public:
 
 private:
     std::ostringstream out_;
+    std::ostream& stream_;
     std::streambuf* saved_;
 };
 
