@@ -1,10 +1,13 @@
-// What scripts cannot reach of the library: a command word alone and words
-// it declines.
+// What scripts cannot reach of the library: a command word alone, words it
+// declines, and its table.
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "decision/VEXCommands.h"
 #include "interp/Interpreter.h"
+#include "interp/CommandTokenizer.h"
 
 namespace {
 
@@ -38,6 +41,22 @@ TEST_F(Commands, WordsOfOtherLibrariesAreDeclinedUnevaluated) {
     EXPECT_FALSE(run("vex::qdm::unknown (print_new_line)"));
     EXPECT_FALSE(run("print (print_new_line)"));
     EXPECT_EQ("", ::testing::internal::GetCapturedStdout());
+}
+
+// Every command described, with an example that runs it.
+TEST_F(Commands, EveryGroupIsListedAndEveryCommandDescribed) {
+    std::string names;
+    for (const auto& group : vex::wordGroups()) names += std::string(group.name) + ";";
+    EXPECT_EQ(names, "values;actions;decision maker;sensors;");
+    for (const auto& group : vex::wordGroups())
+        for (const auto& word : group.words) {
+            EXPECT_FALSE(word.summary.empty()) << word.word;
+            tala::interp::CommandTokenizer example = tala::interp::CommandTokenizer::forScripts();
+            example.setText(word.example);
+            const std::string first = example.token(0);
+            EXPECT_TRUE(first == word.word || example.text().find(std::string(word.word) + " ") != std::string::npos)
+                << word.word;
+        }
 }
 
 }  // namespace

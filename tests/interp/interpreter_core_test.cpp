@@ -1,0 +1,94 @@
+// The pieces both evaluators share, where the scripts cannot reach them: the nesting
+// guard on its own and with the stack watch, the bracket check at its limit, and
+// where the two languages' number readers part.
+
+#include "interp/InterpreterCore.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <string>
+
+#include "interp/Object.h"
+#include "interp/Variable.h"
+#include "tests/support/StreamCapture.h"
+
+using namespace tala::interp;
+
+namespace {
+
+constexpr NestingRule kThreeDeep{3, "too deep", false};
+
+// Recursion with frames far larger than any evaluator's: only the stack watch stops it.
+int recurse(NestingDepth& depth, const NestingRule& rule, int level) {
+    const NestingGuard guard(depth, rule);
+    volatile char frame[64 * 1024];
+    frame[level % sizeof frame] = 1;
+    if (level > 100000) return 0;
+    return recurse(depth, rule, level + 1) + frame[0];
+}
+
+}  // namespace
+
+TEST(NestingGuard, CountsOpenEvaluationsRefusesPastTheLimitAndRecovers) {
+    NestingDepth depth;
+    {
+        const NestingGuard a(depth, kThreeDeep), b(depth, kThreeDeep), c(depth, kThreeDeep);
+        EXPECT_EQ(depth.depth, 3);
+        EXPECT_EQ(failureOf([&] { const NestingGuard d(depth, kThreeDeep); }), "too deep");
+        EXPECT_EQ(depth.depth, 3);
+    }
+    EXPECT_EQ(depth.depth, 0);
+}
+
+TEST(NestingGuard, TheStackWatchStopsLargeFramesBeforeTheStackRunsOut) {
+    NestingDepth depth;
+    EXPECT_EQ(failureOf([&] { recurse(depth, {1000000, "stack spent", true}, 0); }), "stack spent");
+    EXPECT_EQ(depth.depth, 0);
+}
+
+TEST(BracketDepth, TextsNestedToTheLimitPassAndOneLevelMoreFails) {
+    EXPECT_EQ(failureOf([] { checkBracketDepth("a (b (c (d)))", kThreeDeep); }), "(no failure)");
+    EXPECT_EQ(failureOf([] { checkBracketDepth("a (b (c (d (e))))", kThreeDeep); }), "too deep");
+    // Closing brackets without an opening one give no credit.
+    EXPECT_EQ(failureOf([] { checkBracketDepth(")))) ((((x))))", kThreeDeep); }), "too deep");
+}
+
+TEST(Literals, BothLanguagesSortTokensAlike) {
+    EXPECT_EQ(literalKind("12ab"), LiteralKind::Integer);
+    EXPECT_EQ(literalKind("-x"), LiteralKind::Integer);
+    EXPECT_EQ(literalKind(".5"), LiteralKind::Double);
+    EXPECT_EQ(literalKind("1.2.3"), LiteralKind::Text);
+    for (const char* word : {"", "-", ".", "+5", "abc", "x1.5"}) EXPECT_EQ(literalKind(word), LiteralKind::Word) << word;
+}
+
+TEST(Literals, TheNumberReadersAgreeOnDecimalTextAndPartOnTheRest) {
+    for (const char* text : {"12", "-7", "+3", "  42x", "3.25", "-0.5e2", "1e3x", "-.5", "99999999999",
+                             "-99999999999", "abc", "", "--5"}) {
+        EXPECT_EQ(TypedNumbers::integer(text), ObjectNumbers::integer(text)) << text;
+        EXPECT_EQ(TypedNumbers::real(text), ObjectNumbers::real(text)) << text;
+    }
+    EXPECT_EQ(ObjectNumbers::integer("99999999999"), std::numeric_limits<std::int32_t>::max());
+    EXPECT_EQ(ObjectNumbers::integer("-99999999999"), std::numeric_limits<std::int32_t>::min());
+    // Only C's reader takes hex floats, infinities and NaN.
+    EXPECT_EQ(TypedNumbers::real("0x1.8p1"), 3.0);
+    EXPECT_EQ(ObjectNumbers::real("0x1.8p1"), 0.0);
+    EXPECT_TRUE(std::isinf(TypedNumbers::real("-inf")));
+    EXPECT_EQ(ObjectNumbers::real("-inf"), 0.0);
+}
+
+TEST(Literals, EachLanguageReadsItsLiteralsWithItsOwnReader) {
+    Variable typed;
+    ASSERT_TRUE(readLiteral<TypedNumbers>("0x1.8", typed));
+    EXPECT_EQ(typed.getDouble(), 1.5);
+    Object object;
+    ASSERT_TRUE(readLiteral<ObjectNumbers>("0x1.8", object));
+    EXPECT_EQ(object.getDouble(), 0.0);
+    ASSERT_TRUE(readLiteral<ObjectNumbers>("1.2.3", object));
+    EXPECT_EQ(object.getString(), "1.2.3");
+    // A word is left to the language: nothing is stored.
+    EXPECT_FALSE(readLiteral<TypedNumbers>("abc", typed));
+    EXPECT_EQ(typed.getDouble(), 1.5);
+}
