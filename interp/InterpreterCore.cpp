@@ -27,8 +27,6 @@ std::uintptr_t stackBudget() {
     return budget;
 }
 
-std::uintptr_t stackUsed(std::uintptr_t base, std::uintptr_t here) { return base > here ? base - here : here - base; }
-
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
 std::size_t digitsFrom(std::string_view text, std::size_t i) {
@@ -70,17 +68,12 @@ std::int32_t saturated(long long value) {
 
 }  // namespace
 
-NestingGuard::NestingGuard(NestingDepth& depth, const NestingRule& rule) : depth_(depth) {
-    char marker = 0;
-    const auto here = reinterpret_cast<std::uintptr_t>(&marker);
-    if (depth_.depth == 0) {
-        depth_.stackBase = here;
-    } else {
-        const bool stackSpent = rule.watchesStack && stackUsed(depth_.stackBase, here) > stackBudget();
-        if (depth_.depth >= rule.maxDepth || stackSpent) throw Failure(rule.tooDeep);
-    }
-    ++depth_.depth;
+bool NestingGuard::stackSpent(std::uintptr_t base, std::uintptr_t here) {
+    const std::uintptr_t used = base > here ? base - here : here - base;
+    return used > stackBudget();
 }
+
+void NestingGuard::refuse(const NestingRule& rule) { throw Failure(rule.tooDeep); }
 
 void checkBracketDepth(std::string_view text, const NestingRule& rule) {
     // A text cannot open more brackets than it has characters.
@@ -117,15 +110,6 @@ double ObjectNumbers::real(std::string_view text) {
     const std::size_t end = decimalEnd(text, i);
     if (end == i) return 0.0;
     return std::strtod(std::string(text.substr(start, end - start)).c_str(), nullptr);
-}
-
-LiteralKind literalKind(std::string_view token) {
-    if (token.empty()) return LiteralKind::Word;
-    const bool numeric = isDigit(token[0]) || ((token[0] == '-' || token[0] == '.') && token.size() >= 2);
-    if (!numeric) return LiteralKind::Word;
-    const auto dots = std::count(token.begin(), token.end(), '.');
-    if (dots == 0) return LiteralKind::Integer;
-    return dots == 1 ? LiteralKind::Double : LiteralKind::Text;
 }
 
 }  // namespace tala::interp

@@ -4,6 +4,7 @@
 // literals. Each language keeps its own words, scopes and values; the pieces here take
 // the language's rule or value type as a parameter.
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -36,15 +37,25 @@ struct NestingDepth {
 };
 
 // Counts one open evaluation for its lifetime; raises the rule's failure instead when
-// the limit is reached.
+// the limit is reached. Inline: every evaluation of either language passes here.
 class NestingGuard {
 public:
-    NestingGuard(NestingDepth& depth, const NestingRule& rule);
+    NestingGuard(NestingDepth& depth, const NestingRule& rule) : depth_(depth) {
+        const char marker = 0;
+        const auto here = reinterpret_cast<std::uintptr_t>(&marker);
+        if (depth.depth == 0) depth.stackBase = here;
+        else if (depth.depth >= rule.maxDepth || (rule.watchesStack && stackSpent(depth.stackBase, here)))
+            refuse(rule);
+        ++depth.depth;
+    }
     ~NestingGuard() { --depth_.depth; }
     NestingGuard(const NestingGuard&) = delete;
     NestingGuard& operator=(const NestingGuard&) = delete;
 
 private:
+    static bool stackSpent(std::uintptr_t base, std::uintptr_t here);
+    [[noreturn]] static void refuse(const NestingRule& rule);
+
     NestingDepth& depth_;
 };
 
@@ -83,7 +94,15 @@ struct ObjectNumbers {
 // a digit, or with "-" or "." and has two characters or more; a numeric token is an
 // integer without ".", a double with one and text with more. Anything else is a word.
 enum class LiteralKind { Integer, Double, Text, Word };
-LiteralKind literalKind(std::string_view token);
+inline LiteralKind literalKind(std::string_view token) {
+    if (token.empty()) return LiteralKind::Word;
+    const char first = token[0];
+    const bool numeric = (first >= '0' && first <= '9') || ((first == '-' || first == '.') && token.size() >= 2);
+    if (!numeric) return LiteralKind::Word;
+    const auto dots = std::count(token.begin(), token.end(), '.');
+    if (dots == 0) return LiteralKind::Integer;
+    return dots == 1 ? LiteralKind::Double : LiteralKind::Text;
+}
 
 // Stores a single-token command into `into` by the language's number rule and answers
 // true; answers false, storing nothing, for a word, which the typed language takes as
