@@ -3,13 +3,10 @@
 #include <cstdint>
 #include <iostream>
 
-#include "interp/Variable.h"
 #include "qlang/Words.h"
 
 namespace qlang {
 namespace {
-
-using tala::interp::Variable;
 
 enum class Relation { Less, LessOrEqual, Greater, GreaterOrEqual, NotEqual, Equal };
 

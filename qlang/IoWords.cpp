@@ -8,22 +8,18 @@
 #include <fstream>
 #include <iostream>
 #include <iterator>
-#include <span>
 #include <string>
 #include <system_error>
 
 #include "interp/CommandTokenizer.h"
 #include "interp/ConsoleKeys.h"
-#include "interp/Variable.h"
-#include "qlang/Evaluate.h"
 #include "interp/InterpreterCore.h"
+#include "qlang/Evaluate.h"
 #include "qlang/WordCall.h"
 #include "qlang/Words.h"
 
 namespace qlang {
 namespace {
-
-using tala::interp::Variable;
 
 // The console prints cut matrices to their first 10 rows and columns; files get every entry.
 constexpr int kConsoleMatrixMode = 0;
@@ -33,9 +29,10 @@ constexpr int kFileMatrixMode = 1;
 constexpr std::size_t kInputLineLimit = 99;
 
 // Scripts may run scripts; a file that runs itself would otherwise recurse until
-// the stack gives out.
-constexpr int kScriptNestingLimit = 64;
-thread_local int scriptDepth = 0;
+// the stack gives out. "file" checks the limit itself and reports, so its guard
+// never refuses.
+constexpr tala::interp::NestingRule kScriptNesting{64, "Script files nested too deeply", false};
+thread_local tala::interp::NestingDepth scriptNesting;
 
 void reportUnopenable(const std::string& name) { std::cout << "Cannot open file '" << name << "'\n"; }
 
@@ -113,14 +110,6 @@ bool readScript(const std::string& path, std::string& text) {
     return true;
 }
 
-class ScriptDepthGuard {
-public:
-    ScriptDepthGuard() { ++scriptDepth; }
-    ~ScriptDepthGuard() { --scriptDepth; }
-    ScriptDepthGuard(const ScriptDepthGuard&) = delete;
-    ScriptDepthGuard& operator=(const ScriptDepthGuard&) = delete;
-};
-
 // The whole file is one command: line ends become blanks. The path is taken
 // literally, and the script runs in this word's local scope with fresh off, so its
 // declarations vanish with this word unless made global.
@@ -131,7 +120,7 @@ void word_file(WordCall& call) {
         reportUnopenable(path);
         return;
     }
-    if (scriptDepth >= kScriptNestingLimit) {
+    if (scriptNesting.depth >= kScriptNesting.maxDepth) {
         call.report("'; script files nested too deeply\n");
         return;
     }
@@ -139,7 +128,7 @@ void word_file(WordCall& call) {
         if (c == '\n' || c == '\r') c = ' ';
     }
     if (text.empty()) return;
-    const ScriptDepthGuard depth;
+    const tala::interp::NestingGuard depth(scriptNesting, kScriptNesting);
     evaluate(call.table, tala::interp::normalizeCommandText(text), call.local, call.result, call.global, false);
 }
 

@@ -4,14 +4,11 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "interp/Variable.h"
 #include "linalg/Failure.h"
 #include "qlang/Words.h"
 
 namespace qlang {
 namespace {
-
-using tala::interp::Variable;
 
 void word_rand(WordCall& call) {
     const std::int32_t maxRange = call.integerArg(1);
