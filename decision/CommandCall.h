@@ -50,9 +50,9 @@ using CommandEntry = tala::interp::DispatchEntry<CommandHandler>;
 using CommandGroup = tala::interp::WordGroup<CommandHandler>;
 using CommandTable = tala::interp::DispatchTable<CommandHandler>;
 
-CommandGroup valueWords();          // vex::dist, vex::dist_str, vex::SensorList, vex::State, vex::add_rule
-CommandGroup actionWords();         // vex::qdm::Point, Action, ActionList, set_action_space
-CommandGroup decisionMakerWords();  // vex::qdm::new, free, think, decide, finalize, shell, ...
-CommandGroup sensorWords();         // vex::train, vex::add_sensor, vex::save, vex::load
+CommandGroup valueWords();          // distributions, sensor lists, states, training sets
+CommandGroup actionWords();         // points, actions, action lists, action spaces
+CommandGroup decisionMakerWords();  // creating, building, running and releasing decision makers
+CommandGroup sensorWords();         // training, adding, saving and loading sensors
 
 }  // namespace vex

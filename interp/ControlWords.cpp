@@ -1,4 +1,4 @@
-// Control words: global, begin, while, if, case, cond, nop, NOP.
+// Control words: sequencing, loops, conditions, selection and the global switch.
 
 #include <iostream>
 

@@ -1,4 +1,4 @@
-// Script files and modules: path, file, load_module.
+// Script files, their search path, and command modules.
 
 #include <filesystem>
 #include <fstream>

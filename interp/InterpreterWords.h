@@ -37,11 +37,11 @@ public:
     static const WordTable& builtins();
 };
 
-WordGroup controlWords();   // global, begin, while, if, case, cond, nop, NOP
-WordGroup valueWords();     // integer, double, string, arithmetic, comparisons, not, and, or
-WordGroup variableWords();  // get, set, index, new
-WordGroup ioWords();        // print, print_new_line, print_one_line, user.input
-WordGroup fileWords();      // path, file, load_module
+WordGroup controlWords();   // sequencing, loops, conditions, the global switch
+WordGroup valueWords();     // conversions, arithmetic, comparisons, bitwise logic
+WordGroup variableWords();  // declaring, reading and writing variables
+WordGroup ioWords();        // printing and console input
+WordGroup fileWords();      // script files, the search path, modules
 
 // The nesting limit of the object language.
 inline constexpr NestingRule kNesting{kMaxCommandDepth, kNestingTooDeep, false};

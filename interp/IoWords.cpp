@@ -1,4 +1,4 @@
-// Console words: print, print_new_line, print_one_line, user.input.
+// Console words: printing values and reading what the user types.
 
 #include <iostream>
 #include <string>

@@ -1,5 +1,4 @@
-// Value words: integer, double, string, the arithmetic words, %, the comparisons,
-// not, and, or.
+// Value words: literal conversions, arithmetic, comparisons and the bitwise logic.
 
 #include <cstdint>
 

@@ -1,4 +1,4 @@
-// Variable words: get, set, index, new.
+// Variable words: declaring, reading and writing variables, and indexed names.
 
 #include <iostream>
 #include <memory>

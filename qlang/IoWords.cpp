@@ -1,6 +1,5 @@
 // Words that print values, write them to text files, read a number from the user
-// and run a script file: print, print_one_line, print_new_line, new_file,
-// print_file, user.input, file.
+// and run a script file.
 
 #include <unistd.h>
 

@@ -1,4 +1,4 @@
-// Random draws: rand, randf, random_int. Every draw comes from the C library's
+// Random draws of integers and doubles. Every draw comes from the C library's
 // rand(), the one generator the whole process shares.
 
 #include <cstdint>

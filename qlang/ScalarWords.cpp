@@ -1,5 +1,5 @@
-// Words that build, convert and compute single values: integer, double, real,
-// complex, cast, neg, inv, sqrt, pow2, pow, powm, exp, sin, cos, rootOfUnity, cnorm.
+// Words that build, convert and compute single values: conversions, complex
+// numbers, powers, roots and the elementary functions.
 // Integer words compute in 32-bit two's complement arithmetic: results that leave
 // the range wrap around instead of overflowing.
 

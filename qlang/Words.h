@@ -8,15 +8,15 @@
 
 namespace qlang {
 
-WordGroup controlWords();      // global, begin, while, if, nop, NOP, help
-WordGroup variableWords();     // new, get, size, get_index, index, set, delete
-WordGroup matrixWords();       // matrix, vector, rowSize, colSize, set_element, get_element
-WordGroup operatorWords();     // add, +, subtract, -, mult, *, div, /, ..., apply_op
-WordGroup measurementWords();  // partial_measure, measure_distribution, measure, measure_qbit
-WordGroup ioWords();           // print, print_new_line, ..., user.input, file
-WordGroup scalarWords();       // integer, double, real, complex, ..., rootOfUnity, cnorm
-WordGroup randomWords();       // rand, randf, random_int
-WordGroup comparisonWords();   // comp.*, <, >, ==, !=
+WordGroup controlWords();      // sequencing, loops, conditions, the global switch, help
+WordGroup variableWords();     // declaring, reading, writing and deleting variables
+WordGroup matrixWords();       // building matrices, reading and replacing entries
+WordGroup operatorWords();     // arithmetic, tensor products, gates, operators on subsystems
+WordGroup measurementWords();  // outcome distributions and sampled measurements
+WordGroup ioWords();           // printing, text files, user input, script files
+WordGroup scalarWords();       // conversions and functions of single values
+WordGroup randomWords();       // random draws
+WordGroup comparisonWords();   // comparisons of two integers or two doubles
 
 // "new" with TYPE "space", "system" or "matrix": declares NAME (already read as a
 // string) of that structured type. The variable word "new" hands these three over.
