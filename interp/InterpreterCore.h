@@ -28,9 +28,10 @@ struct NestingRule {
 // Each evaluator keeps this in a thread_local, not in the interpreter object: what the
 // limit protects is the thread's stack, which every interpreter or variable table
 // running on the thread shares. A member count starts again at 0 for a second
-// interpreter reached from inside a command (a library or module running its own, a
-// script-run shell), letting each take the full allowance of the same stack; a
-// thread-local count sees the nesting the way the stack does.
+// interpreter or table reached from inside a command (a module's library running an
+// interpreter of its own, an extension word evaluating on another table), letting
+// each take the full allowance of the same stack; a thread-local count sees the
+// nesting the way the stack does, and costs no more.
 struct NestingDepth {
     int depth = 0;
     std::uintptr_t stackBase = 0;
