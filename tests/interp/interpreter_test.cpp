@@ -62,6 +62,21 @@ public:
     bool sawGlobal = false;
 };
 
+// Hands "relay" to an interpreter of its own, which asks this library again: nesting
+// that passes through a new interpreter at every level, on one stack.
+class RelayLibrary : public CommandLibrary {
+public:
+    bool execute(const CommandTokenizer& tokens, ObjectList&, Object& result, Interpreter&,
+                 const LibraryList& libraries, bool global) override {
+        if (tokens.token(0) != "relay") return false;
+        Interpreter inner;
+        inner.execute("relay 1", inner.globals(), result, libraries, global, true);
+        return true;
+    }
+    bool createType(const std::string&, const std::string&, ObjectList&) override { return false; }
+    std::int32_t interfaceLevel() override { return 1; }
+};
+
 // Runs a command the way the host does: in the globals, global off, fresh on.
 void run(Interpreter& interpreter, const std::string& text, Object& result, const LibraryList& libraries = {}) {
     interpreter.execute(text, interpreter.globals(), result, libraries, false, true);
@@ -123,6 +138,15 @@ TEST(InterpreterNesting, DeepTextFailsCleanlyAndTheLimitStillAllowsDeepCommands)
     EXPECT_EQ(failureOf([&] { run(interpreter, nested(100000), result); }), kNestingTooDeep);
     run(interpreter, nested(kMaxCommandDepth - 10), result);
     EXPECT_EQ(result.getInteger(), kMaxCommandDepth - 9);
+}
+
+TEST(InterpreterNesting, NestingThroughNewInterpretersCountsAgainstTheSameLimit) {
+    RelayLibrary relay;
+    Interpreter interpreter;
+    Object result;
+    EXPECT_EQ(failureOf([&] { run(interpreter, "relay 1", result, {&relay}); }), kNestingTooDeep);
+    run(interpreter, "+ 1 2", result);
+    EXPECT_EQ(result.getInteger(), 3);
 }
 
 TEST(InterpreterNesting, SelfRunningScriptStopsAtTheLimit) {
