@@ -1,6 +1,7 @@
 #pragma once
 // One flock member: where it is, where it heads, and the mind it asks for decisions.
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -10,7 +11,8 @@
 
 namespace flock {
 
-inline constexpr int kAgentCount = 8;
+inline constexpr int kAgentCount = 8;  // unless the command line asks for another number
+inline constexpr int kMaxAgentCount = 256;
 inline constexpr std::int32_t kThinkPeriod = 3;      // steering steps per thinking step
 inline constexpr std::int32_t kThinksPerDecision = 4;
 inline constexpr std::int32_t kDrawsPerTrailDot = 11;
@@ -27,6 +29,13 @@ private:
     std::vector<std::string> seen_;
 };
 
+// What the agent's decision maker gave as the probabilities of its decision, in the
+// order forward, left, right; read just before it decides, while the odds are shown.
+struct DecisionOdds {
+    std::array<float, 3> probability{};
+    bool known = false;
+};
+
 struct Agent {
     float x = 0;
     float y = 0;
@@ -38,6 +47,8 @@ struct Agent {
     std::int32_t trailCounter = 0;  // draws since the last trail dot
     std::int32_t stepCounter = 0;   // steering steps
     std::int32_t thinkPeriod = kThinkPeriod;
+    bool watchOdds = false;  // read the odds before every decision
+    DecisionOdds odds;
     FailureLog failures;
 };
 

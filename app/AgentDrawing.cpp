@@ -1,5 +1,6 @@
 #include "app/AgentDrawing.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "app/Agent.h"
@@ -51,6 +52,24 @@ void drawAgent(Agent& agent, std::size_t index, AppState& app, Canvas& canvas) {
     line(canvas, leftWing, rightWing);
     line(canvas, rightWing, nose);
     line(canvas, nose, leftWing);
+    canvas.setColor(1, 1, 1, 1);
+}
+
+void drawDecisionOdds(const Agent& agent, Canvas& canvas) {
+    canvas.setColor(kOddsColor.red, kOddsColor.green, kOddsColor.blue, kOddsColor.alpha);
+    const float bottom = agent.y + kOddsBottom;
+    const float top = bottom + kOddsFullHeight;
+    for (std::size_t i = 0; i < agent.odds.probability.size(); ++i) {
+        const float left = agent.x + kOddsLeft + static_cast<float>(i) * (kOddsBarWidth + kOddsBarGap);
+        const float right = left + kOddsBarWidth;
+        line(canvas, {left, bottom}, {right, bottom});
+        line(canvas, {right, bottom}, {right, top});
+        line(canvas, {right, top}, {left, top});
+        line(canvas, {left, top}, {left, bottom});
+        if (!agent.odds.known) continue;
+        const float share = std::clamp(agent.odds.probability[i], 0.0f, 1.0f);
+        if (share > 0) canvas.fillRect(left, bottom, right, bottom + share * kOddsFullHeight);
+    }
     canvas.setColor(1, 1, 1, 1);
 }
 

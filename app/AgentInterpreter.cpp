@@ -3,7 +3,9 @@
 #include <memory>
 #include <utility>
 
+#include "decision/Lifetime.h"
 #include "decision/VEXCommands.h"
+#include "decision/ValueTypes.h"
 
 namespace flock {
 
@@ -13,6 +15,16 @@ void AgentInterpreter::runCommand(std::string text) { host_.runCommand(std::move
 
 void AgentInterpreter::runCommand(std::string text, tala::interp::Object& result) {
     host_.runCommand(std::move(text), result);
+}
+
+vex::QDM* AgentInterpreter::decisionMaker() {
+    tala::interp::Object found;
+    if (!host_.interpreter().globals().lookup("QDM", found) || !found.holds(tala::interp::ObjectType::UserType))
+        return nullptr;
+    auto* value = dynamic_cast<vex::QDMType*>(&found.getUserObject());
+    // A value may still refer to a decision maker that a script has freed.
+    if (!value || !vex::isLiveDecisionMaker(value->decisionMaker)) return nullptr;
+    return value->decisionMaker;
 }
 
 }  // namespace flock

@@ -15,6 +15,7 @@ public:
 
     void runCommand(std::string text) override;
     void runCommand(std::string text, tala::interp::Object& result) override;
+    vex::QDM* decisionMaker() override;
 
     tala::interp::InterpreterHost& host() { return host_; }
 

@@ -28,6 +28,7 @@ struct AppState {
     float cameraY = 0;
     float cameraZ = 0;
     bool paused = true;  // the program starts paused
+    bool showMinds = false;  // key D: each agent's decision odds beside it
     // Starts at 1, so the first measured rate counts one frame more than were drawn.
     std::int32_t framesCounted = 1;
     float framesPerSecond = 1.0f;

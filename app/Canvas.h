@@ -14,6 +14,8 @@ public:
     virtual void drawPoint(float x, float y, float z) = 0;
     // One line segment.
     virtual void drawLine(float x1, float y1, float z1, float x2, float y2, float z2) = 0;
+    // A filled rectangle at z = 0 between two corners.
+    virtual void fillRect(float x1, float y1, float x2, float y2) = 0;
     // Shows the finished frame.
     virtual void present() = 0;
 };

@@ -1,5 +1,6 @@
 #include "app/Flock.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "app/AgentCommands.h"
@@ -26,11 +27,16 @@ void startMind(Agent& agent, const std::string& setupScript) {
 Flock::~Flock() { releaseAgents(); }
 
 void Flock::steerAgent(std::size_t index, AppState& app) {
+    Agent& agent = agents_[index];
+    agent.watchOdds = app.showMinds;
+    // Odds from before the overlay was last hidden would be stale.
+    if (!app.showMinds) agent.odds.known = false;
     flock::steerAgent(agents_, index, app.framesPerSecond);
 }
 
 void Flock::drawAgent(std::size_t index, AppState& app, Canvas& canvas) {
     flock::drawAgent(agents_[index], index, app, canvas);
+    if (app.showMinds) drawDecisionOdds(agents_[index], canvas);
 }
 
 AgentPosition Flock::agentPosition(std::size_t index) const {
@@ -54,11 +60,14 @@ void Flock::releaseAgents() {
     }
 }
 
-std::unique_ptr<Flock> createFlock(const MindFactory& makeMind, const std::string& setupScript) {
-    std::vector<Agent> agents;
-    agents.reserve(kAgentCount);
-    for (int i = 0; i < kAgentCount; ++i) {
-        Agent agent;
+std::unique_ptr<Flock> createFlock(const MindFactory& makeMind, const FlockStart& start) {
+    // Each agent joins the flock before its start-up, so that a failure part way
+    // through releases every decision maker made so far.
+    auto flock = std::make_unique<Flock>(std::vector<Agent>{});
+    std::vector<Agent>& agents = flock->agents();
+    agents.reserve(static_cast<std::size_t>(std::max(start.agentCount, 0)));
+    for (int i = 0; i < start.agentCount; ++i) {
+        Agent& agent = agents.emplace_back();
         float rx = randomUnit();
         float ry = randomUnit();
         float rh = randomUnit();
@@ -68,15 +77,15 @@ std::unique_ptr<Flock> createFlock(const MindFactory& makeMind, const std::strin
         agent.targetHeading = agent.heading;
         agent.speed = 1;
         agent.mind = makeMind();
-        startMind(agent, setupScript);
+        startMind(agent, start.setupScript);
+        if (start.afterStart) start.afterStart(agent, agents.size() - 1);
         agent.thinkCount = 0;
         // Random counters stagger the agents' thinking and trail dots over frames.
         agent.trailCounter = std::rand() % 10;
         agent.stepCounter = std::rand() % 100;
         agent.thinkPeriod = kThinkPeriod;
-        agents.push_back(std::move(agent));
     }
-    return std::make_unique<Flock>(std::move(agents));
+    return flock;
 }
 
 }  // namespace flock

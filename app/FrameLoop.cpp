@@ -44,6 +44,7 @@ void startApp(AppState& app, const AgentFactory& makeAgents) {
 
 bool runLoopPass(AppState& app, Canvas& canvas) {
     if (app.keys.takePress(VirtualKey::P)) app.paused = !app.paused;
+    if (app.keys.takePress(VirtualKey::D)) app.showMinds = !app.showMinds;
 
     renderFrame(app, canvas);
 
@@ -60,6 +61,11 @@ bool runLoopPass(AppState& app, Canvas& canvas) {
 void renderFrame(AppState& app, Canvas& canvas) {
     measureFrameRate(app);
     canvas.beginFrame(app.cameraX, app.cameraY, app.cameraZ);
+    advanceScene(app, canvas);
+    canvas.present();
+}
+
+void advanceScene(AppState& app, Canvas& canvas) {
     updateParticles(app, canvas);
 
     AgentGroup& agents = *app.agents;
@@ -81,7 +87,6 @@ void renderFrame(AppState& app, Canvas& canvas) {
         app.cameraX = 0;
         app.cameraY = 0;
     }
-    canvas.present();
 }
 
 }  // namespace flock

@@ -16,11 +16,13 @@ using AgentFactory = std::function<std::unique_ptr<AgentGroup>(AppState&)>;
 void startApp(AppState& app);
 // The same with agents made by `makeAgents` instead of the program's own.
 void startApp(AppState& app, const AgentFactory& makeAgents);
-// One pass of the main loop: P, the frame, Escape or R, then Z and X.
+// One pass of the main loop: P and D, the frame, Escape or R, then Z and X.
 // Answers false when the loop should end (Escape).
 bool runLoopPass(AppState& app, Canvas& canvas);
-// Measures the frame rate, draws the particles, steers and draws the agents unless
-// paused, centres the camera on them and presents the frame.
+// Measures the frame rate, begins the frame, advances the scene and presents it.
 void renderFrame(AppState& app, Canvas& canvas);
+// The scene's part of a frame, also flown without a window: draws the particles,
+// steers and draws the agents unless paused, and centres the camera on them.
+void advanceScene(AppState& app, Canvas& canvas);
 
 }  // namespace flock

@@ -29,6 +29,15 @@ void GlCanvas::drawLine(float x1, float y1, float z1, float x2, float y2, float 
     glEnd();
 }
 
+void GlCanvas::fillRect(float x1, float y1, float x2, float y2) {
+    glBegin(GL_QUADS);
+    glVertex3f(x1, y1, 0);
+    glVertex3f(x2, y1, 0);
+    glVertex3f(x2, y2, 0);
+    glVertex3f(x1, y2, 0);
+    glEnd();
+}
+
 void GlCanvas::present() { window_.swapBuffers(); }
 
 }  // namespace flock

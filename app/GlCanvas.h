@@ -15,6 +15,7 @@ public:
     void setColor(float red, float green, float blue, float alpha) override;
     void drawPoint(float x, float y, float z) override;
     void drawLine(float x1, float y1, float z1, float x2, float y2, float z2) override;
+    void fillRect(float x1, float y1, float x2, float y2) override;
     void present() override;
 
 private:

@@ -78,7 +78,7 @@ FlightReport flyHeadless(const FlightSettings& settings) {
             MindLog& log = report.minds[made++ % report.minds.size()];
             return std::make_unique<ObservedMind>(std::make_unique<AgentInterpreter>(), log, frame);
         },
-        settings.setupScript);
+        FlockStart{kAgentCount, settings.setupScript, {}});
     for (int i = 0; i < kBackgroundParticleCount; ++i) createBackgroundParticle(app);
 
     NullCanvas canvas;

@@ -21,6 +21,7 @@ public:
     void setColor(float, float, float, float) override {}
     void drawPoint(float, float, float) override {}
     void drawLine(float, float, float, float, float, float) override {}
+    void fillRect(float, float, float, float) override {}
     void present() override {}
 };
 

@@ -9,6 +9,7 @@ namespace flock {
 
 namespace VirtualKey {
 inline constexpr int Escape = 27;
+inline constexpr int D = 68;
 inline constexpr int P = 80;
 inline constexpr int R = 82;
 inline constexpr int X = 88;

@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "app/DecisionOdds.h"
+
 namespace flock {
 
 namespace {
@@ -99,6 +101,7 @@ void thinkAgent(Agent& agent, bool left, bool right) {
     agent.thinkCount += 1;
     if (agent.thinkCount < kThinksPerDecision) return;
     agent.thinkCount = 0;
+    if (agent.watchOdds) readDecisionOdds(agent);
     std::string decision;
     if (!askAgentMind(agent, AgentCommand::Decide, decision)) return;
     if (decision == "forward") agent.targetHeading = agent.heading;

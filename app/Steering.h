@@ -44,7 +44,7 @@ TurnWish senseOthers(const std::vector<Agent>& agents, std::size_t index);
 // turn towards the target heading and fly, scaled by the frame rate.
 void steerAgent(std::vector<Agent>& agents, std::size_t index, float framesPerSecond);
 // Sends the stimulus, lets the mind think, and every fourth time asks for a
-// decision that sets the target heading.
+// decision that sets the target heading (reading the odds first when watched).
 void thinkAgent(Agent& agent, bool left, bool right);
 // Turns the heading towards the target and moves one frame's distance along it.
 void turnAndMove(Agent& agent, float framesPerSecond);

@@ -17,11 +17,14 @@ struct DrawnLine {
     Color color;
 };
 
+using DrawnRect = DrawnLine;  // two corners
+
 class RecordingCanvas : public Canvas {
 public:
     void beginFrame(float x, float, float z) override {
         points.clear();
         lines.clear();
+        rects.clear();
         cameraX = x;
         cameraZ = z;
     }
@@ -30,6 +33,7 @@ public:
     void drawLine(float x1, float y1, float, float x2, float y2, float) override {
         lines.push_back({x1, y1, x2, y2, color});
     }
+    void fillRect(float x1, float y1, float x2, float y2) override { rects.push_back({x1, y1, x2, y2, color}); }
     void present() override { ++presented; }
 
     int presented = 0;
@@ -37,6 +41,7 @@ public:
     Color color{1, 1, 1, 1};
     std::vector<DrawnPoint> points;  // of the current frame
     std::vector<DrawnLine> lines;    // of the current frame
+    std::vector<DrawnRect> rects;    // of the current frame
 };
 
 }  // namespace flock::testing

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <memory>
@@ -8,6 +9,7 @@
 
 #include "app/AppState.h"
 #include "app/Flock.h"
+#include "linalg/Failure.h"
 #include "RecordingCanvas.h"
 #include "RecordingMind.h"
 
@@ -20,13 +22,15 @@ class FlockTest : public ::testing::Test {
 protected:
     FlockTest() : app(clock) {}
 
-    void makeFlock(unsigned seed, std::string failOn = "") {
+    void makeFlock(unsigned seed, std::string failOn = "", FlockStart start = {}) {
         std::srand(seed);
-        flock = createFlock([this, failOn] {
-            records.push_back(std::make_shared<MindRecord>());
-            records.back()->failOn = failOn;
-            return std::make_unique<testing::RecordingMind>(records.back());
-        });
+        flock = createFlock(
+            [this, failOn] {
+                records.push_back(std::make_shared<MindRecord>());
+                records.back()->failOn = failOn;
+                return std::make_unique<testing::RecordingMind>(records.back());
+            },
+            start);
     }
 
     ManualClock clock;
@@ -112,6 +116,82 @@ TEST_F(FlockTest, ReleaseFreesEachDecisionMakerThenDestroysTheMindOnlyOnce) {
     flock.reset();
     EXPECT_EQ(records.back()->commands.back(), "vex::qdm::free (get QDM)");
     EXPECT_TRUE(records.back()->destroyed);
+}
+
+TEST_F(FlockTest, AnyNumberOfAgentsAndAFailedStartReleasesThoseAlreadyMade) {
+    FlockStart start;
+    start.agentCount = 13;
+    std::vector<std::size_t> started;
+    start.afterStart = [&](Agent& agent, std::size_t index) {
+        EXPECT_TRUE(agent.mind != nullptr);
+        started.push_back(index);
+    };
+    makeFlock(3, "", start);
+    EXPECT_EQ(flock->agentCount(), 13u);
+    EXPECT_EQ(started.size(), 13u);
+    EXPECT_EQ(started.back(), 12u);
+    flock.reset();
+
+    records.clear();
+    start.afterStart = [](Agent&, std::size_t index) {
+        if (index == 2) throw tala::Failure("no sensor named 'left'");
+    };
+    EXPECT_THROW(makeFlock(3, "", start), tala::Failure);
+    ASSERT_EQ(records.size(), 3u);
+    for (const auto& record : records) {
+        EXPECT_EQ(record->commands.back(), "vex::qdm::free (get QDM)");
+        EXPECT_TRUE(record->destroyed);
+    }
+}
+
+TEST_F(FlockTest, WithTheMindsShownEachAgentHasThreeYellowBarsOfItsOddsAndNothingElseChanges) {
+    makeFlock(7);
+    Agent& agent = flock->agents()[2];
+    agent.x = 1;
+    agent.y = 2;
+    agent.odds.probability = {0.5f, 0.25f, 0.0f};
+    agent.odds.known = true;
+    canvas.beginFrame(0, 0, 0);
+    flock->drawAgent(2, app, canvas);
+    EXPECT_EQ(canvas.lines.size(), 3u);  // hidden: the triangle alone
+    EXPECT_TRUE(canvas.rects.empty());
+
+    app.showMinds = true;
+    canvas.beginFrame(0, 0, 0);
+    flock->drawAgent(2, app, canvas);
+    ASSERT_EQ(canvas.lines.size(), 3u + 3 * 4);  // and an outline of four lines per bar
+    for (std::size_t i = 3; i < canvas.lines.size(); ++i) {
+        const Color c = canvas.lines[i].color;
+        EXPECT_TRUE(c.red == 1 && c.green == 1 && c.blue == 0) << i;
+        EXPECT_GT(std::min(canvas.lines[i].x1, canvas.lines[i].x2), agent.x);  // beside the agent
+    }
+    ASSERT_EQ(canvas.rects.size(), 2u);  // a probability of 0 has no bar
+    const float foot = canvas.rects[0].y1;
+    EXPECT_NEAR(canvas.rects[0].y2 - foot, 0.5f * kOddsFullHeight, 1e-5f);
+    EXPECT_NEAR(canvas.rects[1].y2 - foot, 0.25f * kOddsFullHeight, 1e-5f);
+    EXPECT_LT(canvas.rects[0].x2, canvas.rects[1].x1);  // forward, then left
+    EXPECT_EQ(canvas.color.red + canvas.color.green + canvas.color.blue, 3.0f);
+
+    agent.odds.known = false;  // not decided yet: the outlines alone
+    canvas.beginFrame(0, 0, 0);
+    flock->drawAgent(2, app, canvas);
+    EXPECT_EQ(canvas.lines.size(), 15u);
+    EXPECT_TRUE(canvas.rects.empty());
+}
+
+TEST_F(FlockTest, AgentsWatchTheirOddsOnlyWhileTheMindsAreShown) {
+    makeFlock(7);
+    Agent& agent = flock->agents()[0];
+    agent.odds.known = true;
+    app.framesPerSecond = 60;
+    app.showMinds = true;
+    flock->steerAgent(0, app);
+    EXPECT_TRUE(agent.watchOdds);
+    EXPECT_TRUE(agent.odds.known);
+    app.showMinds = false;
+    flock->steerAgent(0, app);
+    EXPECT_FALSE(agent.watchOdds);
+    EXPECT_FALSE(agent.odds.known);  // shown again later, stale odds would mislead
 }
 
 }  // namespace

@@ -75,6 +75,17 @@ TEST_F(FrameLoopTest, PTogglesOncePerKeyDownAndATapReleasedBeforeTheLoopLooksSti
     EXPECT_FALSE(app.keys.takePress(KeyState::kCount));
 }
 
+TEST_F(FrameLoopTest, DShowsAndHidesTheMindsOncePerPressAndTheyStartHidden) {
+    EXPECT_FALSE(app.showMinds);
+    tap(VirtualKey::D);
+    pass();
+    pass();
+    EXPECT_TRUE(app.showMinds);
+    tap(VirtualKey::D);
+    pass();
+    EXPECT_FALSE(app.showMinds);
+}
+
 TEST_F(FrameLoopTest, RResetsOncePerPressWhilePausedAndEscapeEndsAfterItsFrameIgnoringR) {
     tap(VirtualKey::R);
     pass();
