@@ -1,31 +1,80 @@
 #include "app/HeadlessFlight.h"
 
 #include <cmath>
+#include <cstdlib>
+#include <memory>
+#include <utility>
 
-#include "app/AgentInterpreter.h"
 #include "app/AppState.h"
+#include "app/FrameLoop.h"
 #include "app/Steering.h"
 
 namespace flock {
 
 namespace {
 
-bool startsWith(const std::string& text, const std::string& prefix) {
-    return text.compare(0, prefix.size(), prefix) == 0;
-}
+// What one agent's mind was told and answered since the loop last looked.
+struct MindLog {
+    std::string lastStimulus;  // center, left or right
+    bool decided = false;
+    std::string stimulus;  // the last stimulus before the decision
+    std::string decision;
+    std::int64_t failures = 0;
+};
 
-struct FrameFigures {
+// Passes every command on to the real mind and logs stimuli, decisions and failures.
+class ObservedMind : public AgentMind {
+public:
+    ObservedMind(std::unique_ptr<AgentMind> inner, MindLog& log) : inner_(std::move(inner)), log_(log) {}
+
+    void runCommand(std::string text) override {
+        if (text.rfind(kStimulusCommandPrefix, 0) == 0) log_.lastStimulus = text.substr(kStimulusCommandPrefix.size());
+        counted([&] { inner_->runCommand(std::move(text)); });
+    }
+
+    void runCommand(std::string text, tala::interp::Object& result) override {
+        const bool deciding = text == kDecideCommand;
+        if (deciding) {
+            log_.decided = true;
+            log_.stimulus = log_.lastStimulus;
+            log_.decision.clear();
+        }
+        counted([&] { inner_->runCommand(std::move(text), result); });
+        if (!deciding) return;
+        // An answer that is not a string fails the agent's reading of it.
+        if (result.holds(tala::interp::ObjectType::String)) log_.decision = result.getString();
+        else log_.failures += 1;
+    }
+
+    vex::QDM* decisionMaker() override { return inner_->decisionMaker(); }
+
+private:
+    template <typename Action>
+    void counted(Action action) {
+        try {
+            action();
+        } catch (...) {
+            log_.failures += 1;
+            throw;
+        }
+    }
+
+    std::unique_ptr<AgentMind> inner_;
+    MindLog& log_;
+};
+
+struct FrameShape {
     double distanceFromCentre = 0;
     double polarisation = 0;
     bool finite = true;
 };
 
-FrameFigures measure(const std::vector<Agent>& agents) {
-    FrameFigures figures;
+FrameShape measure(const std::vector<Agent>& agents) {
+    FrameShape shape;
     double cx = 0, cy = 0, hx = 0, hy = 0;
     for (const Agent& agent : agents) {
-        figures.finite = figures.finite && std::isfinite(agent.x) && std::isfinite(agent.y) &&
-                         std::isfinite(agent.heading) && std::isfinite(agent.targetHeading);
+        shape.finite = shape.finite && std::isfinite(agent.x) && std::isfinite(agent.y) &&
+                       std::isfinite(agent.heading) && std::isfinite(agent.targetHeading);
         cx += agent.x;
         cy += agent.y;
         double r = agent.heading * kRadiansPerDegree;
@@ -35,83 +84,115 @@ FrameFigures measure(const std::vector<Agent>& agents) {
     double n = static_cast<double>(agents.size());
     cx /= n;
     cy /= n;
-    for (const Agent& agent : agents) figures.distanceFromCentre += std::hypot(agent.x - cx, agent.y - cy);
-    figures.distanceFromCentre /= n;
-    figures.polarisation = std::hypot(hx / n, hy / n);
-    return figures;
+    for (const Agent& agent : agents) shape.distanceFromCentre += std::hypot(agent.x - cx, agent.y - cy);
+    shape.distanceFromCentre /= n;
+    shape.polarisation = std::hypot(hx / n, hy / n);
+    return shape;
 }
+
+double share(double part, double whole) { return whole > 0 ? part / whole : 0.0; }
 
 }  // namespace
-
-void ObservedMind::runCommand(std::string text) {
-    if (startsWith(text, kStimulusCommandPrefix)) log_.lastStimulus = text.substr(kStimulusCommandPrefix.size());
-    inner_->runCommand(std::move(text));
-}
-
-void ObservedMind::runCommand(std::string text, tala::interp::Object& result) {
-    bool deciding = text == kDecideCommand;
-    inner_->runCommand(std::move(text), result);
-    if (!deciding) return;
-    log_.decisionFrames.push_back(frame_);
-    if (result.holds(tala::interp::ObjectType::String) && decisionFollows(log_.lastStimulus, result.getString())) {
-        log_.matches += 1;
-    }
-}
 
 bool decisionFollows(const std::string& stimulus, const std::string& decision) {
     if (stimulus == "center") return decision == "forward";
     return (stimulus == "left" || stimulus == "right") && decision == stimulus;
 }
 
-FlightReport flyHeadless(const FlightSettings& settings) {
+double FlightFigures::meanDistance() const { return share(distanceSum, static_cast<double>(frames)); }
+double FlightFigures::meanPolarisation() const { return share(polarisationSum, static_cast<double>(frames)); }
+double FlightFigures::followingShare() const {
+    return share(static_cast<double>(following), static_cast<double>(decisions));
+}
+
+void FlightFigures::add(const FlightFigures& other) {
+    endSeconds = other.endSeconds;
+    frames += other.frames;
+    distanceSum += other.distanceSum;
+    polarisationSum += other.polarisationSum;
+    decisions += other.decisions;
+    following += other.following;
+    failures += other.failures;
+}
+
+std::int64_t flightFrames(double seconds, int framesPerSecond) {
+    // A hair below a whole frame still counts as that frame, not one more.
+    const double frames = std::ceil(seconds * framesPerSecond - 1e-9);
+    return frames < 1 ? 1 : static_cast<std::int64_t>(frames);
+}
+
+FlightRecord flyHeadless(const FlightSettings& settings) {
+    std::srand(settings.seed);
     ManualClock clock;
     AppState app(clock);
     app.paused = false;
-    app.framesPerSecond = settings.framesPerSecond;
+    app.framesPerSecond = static_cast<float>(settings.framesPerSecond);
+    app.showMinds = settings.watchOdds;
 
-    FlightReport report;
-    report.minds.resize(kAgentCount);
-    std::int64_t frame = 0;
+    const auto agentCount = static_cast<std::size_t>(settings.flock.agentCount);
+    std::vector<MindLog> logs(agentCount);
     std::size_t made = 0;
-    auto flock = createFlock(
-        [&]() -> std::unique_ptr<AgentMind> {
-            MindLog& log = report.minds[made++ % report.minds.size()];
-            return std::make_unique<ObservedMind>(std::make_unique<AgentInterpreter>(), log, frame);
-        },
-        FlockStart{kAgentCount, settings.setupScript, {}});
-    for (int i = 0; i < kBackgroundParticleCount; ++i) createBackgroundParticle(app);
+    Flock* flock = nullptr;
+    startApp(app, [&](AppState&) {
+        auto created = createProgramFlock(settings.flock, [&](std::unique_ptr<AgentMind> inner) {
+            return std::make_unique<ObservedMind>(std::move(inner), logs[made++]);
+        });
+        flock = created.get();
+        return created;
+    });
+    std::vector<Agent>& agents = flock->agents();
 
+    FlightRecord record;
+    const std::int64_t frames = flightFrames(settings.seconds, settings.framesPerSecond);
+    const double fps = settings.framesPerSecond;
+    record.distance.reserve(static_cast<std::size_t>(frames));
+    record.polarisation.reserve(static_cast<std::size_t>(frames));
+    if (settings.keepPaths) record.paths.assign(agentCount, {});
+    std::vector<DecisionRow> before(agentCount);
+    FlightFigures period;
     NullCanvas canvas;
-    auto frames = static_cast<std::int64_t>(settings.seconds * settings.framesPerSecond);
-    double frameMs = 1000.0 / settings.framesPerSecond;
-    double sumDistance = 0, sumPolarisation = 0;
-    for (frame = 0; frame < frames; ++frame) {
-        updateParticles(app, canvas);
-        for (std::size_t i = 0; i < flock->agentCount(); ++i) {
-            flock->steerAgent(i, app);
-            flock->drawAgent(i, app, canvas);
+    for (std::int64_t frame = 0; frame < frames; ++frame) {
+        for (std::size_t i = 0; i < agentCount; ++i) {
+            before[i].frame = frame;
+            before[i].agent = i;
+            before[i].x = agents[i].x;
+            before[i].y = agents[i].y;
+            before[i].heading = agents[i].heading;
         }
-        FrameFigures figures = measure(flock->agents());
-        report.allFinite = report.allFinite && figures.finite;
-        sumDistance += figures.distanceFromCentre;
-        sumPolarisation += figures.polarisation;
-        report.finalDistanceFromCentre = figures.distanceFromCentre;
-        report.finalPolarisation = figures.polarisation;
-        // Whole milliseconds on the program clock, without drift.
-        clock.set(static_cast<Milliseconds>(std::llround((frame + 1) * frameMs)));
-    }
-    flock->releaseAgents();
 
-    report.frames = frames;
-    if (frames > 0) {
-        report.meanDistanceFromCentre = sumDistance / static_cast<double>(frames);
-        report.meanPolarisation = sumPolarisation / static_cast<double>(frames);
+        advanceScene(app, canvas);
+
+        const FrameShape shape = measure(agents);
+        record.allFinite = record.allFinite && shape.finite;
+        record.distance.push_back(shape.distanceFromCentre);
+        record.polarisation.push_back(shape.polarisation);
+        FlightFigures figures;
+        figures.endSeconds = static_cast<double>(frame + 1) / fps;
+        figures.frames = 1;
+        figures.distanceSum = shape.distanceFromCentre;
+        figures.polarisationSum = shape.polarisation;
+        for (std::size_t i = 0; i < agentCount; ++i) {
+            MindLog& log = logs[i];
+            figures.failures += std::exchange(log.failures, 0);
+            if (settings.keepPaths) record.paths[i].push_back({agents[i].x, agents[i].y});
+            if (!std::exchange(log.decided, false)) continue;
+            figures.decisions += 1;
+            if (decisionFollows(log.stimulus, log.decision)) figures.following += 1;
+            DecisionRow& row = record.decisions.emplace_back(before[i]);
+            row.stimulus = log.stimulus;
+            row.decision = log.decision;
+        }
+        record.whole.add(figures);
+        period.add(figures);
+        if (settings.periodFrames > 0 && (period.frames == settings.periodFrames || frame + 1 == frames)) {
+            if (settings.onPeriod) settings.onPeriod(period);
+            period = {};
+        }
+        // Whole milliseconds on the program clock, without drift.
+        clock.set(static_cast<Milliseconds>(std::llround(static_cast<double>(frame + 1) * 1000.0 / fps)));
     }
-    for (const MindLog& log : report.minds) {
-        report.decisions += static_cast<std::int64_t>(log.decisionFrames.size());
-        report.matches += log.matches;
-    }
-    return report;
+    app.agents->releaseAgents();
+    return record;
 }
 
 }  // namespace flock

@@ -1,16 +1,16 @@
 #pragma once
-// The flock flown without a window at a fixed frame rate, with what it takes to
-// judge it: how close and how aligned the agents fly, and how often a decision
-// follows the stimulus before it.
+// The flock flown without a window, GL or display: the window's simulation on a
+// simulated clock, with what it takes to judge it: how close and how aligned the
+// agents fly, how often a decision follows the stimulus before it, and every decision
+// with where it was made.
 
 #include <cstdint>
-#include <memory>
+#include <functional>
 #include <string>
 #include <vector>
 
-#include "app/AgentMind.h"
 #include "app/Canvas.h"
-#include "app/Flock.h"
+#include "app/FlockSetup.h"
 
 namespace flock {
 
@@ -25,51 +25,66 @@ public:
     void present() override {}
 };
 
-// What one agent's mind was told and answered.
-struct MindLog {
-    std::string lastStimulus;               // center, left or right
-    std::vector<std::int64_t> decisionFrames;  // frame numbers of the decisions
-    std::int64_t matches = 0;               // decisions that followed the stimulus
-};
-
-// Passes every command on to the real mind and logs stimuli and decisions.
-class ObservedMind : public AgentMind {
-public:
-    ObservedMind(std::unique_ptr<AgentMind> inner, MindLog& log, const std::int64_t& frame)
-        : inner_(std::move(inner)), log_(log), frame_(frame) {}
-
-    void runCommand(std::string text) override;
-    void runCommand(std::string text, tala::interp::Object& result) override;
-
-private:
-    std::unique_ptr<AgentMind> inner_;
-    MindLog& log_;
-    const std::int64_t& frame_;
-};
-
 // Forward after center, left after left, right after right.
 bool decisionFollows(const std::string& stimulus, const std::string& decision);
 
-struct FlightSettings {
-    float framesPerSecond = 60;
-    double seconds = 60;
-    std::string setupScript = kSetupScript;
-};
-
-struct FlightReport {
+// Figures over a stretch of frames.
+struct FlightFigures {
+    double endSeconds = 0;  // simulated time at the end of the stretch
     std::int64_t frames = 0;
-    double meanDistanceFromCentre = 0;  // averaged over the frames
-    double finalDistanceFromCentre = 0;
-    double meanPolarisation = 0;        // length of the mean unit heading, averaged
-    double finalPolarisation = 0;
+    double distanceSum = 0;      // per frame: mean distance of the agents from their centroid
+    double polarisationSum = 0;  // per frame: length of the agents' mean unit heading
     std::int64_t decisions = 0;
-    std::int64_t matches = 0;
-    bool allFinite = true;              // every position and heading of every frame
-    std::vector<MindLog> minds;
+    std::int64_t following = 0;  // decisions that followed their stimulus
+    std::int64_t failures = 0;   // commands to the minds that raised a failure, decisions not a string
+
+    double meanDistance() const;
+    double meanPolarisation() const;
+    double followingShare() const;  // 0 without decisions
+    void add(const FlightFigures& other);
 };
 
-// Agents made with real interpreters in the working directory, unpaused from the
-// first frame, flown for the given simulated time, then released.
-FlightReport flyHeadless(const FlightSettings& settings);
+// One decision: the agent's place and heading when it decided, the stimulus before
+// it and its answer (empty when deciding failed).
+struct DecisionRow {
+    std::int64_t frame = 0;
+    std::size_t agent = 0;
+    float x = 0, y = 0, heading = 0;
+    std::string stimulus;
+    std::string decision;
+};
+
+struct PathPoint {
+    float x = 0, y = 0;
+};
+
+struct FlightSettings {
+    FlockChoice flock;
+    unsigned seed = 1;
+    double seconds = 60;
+    int framesPerSecond = 60;
+    bool watchOdds = false;        // read each agent's odds before it decides, as the window's D does
+    std::int64_t periodFrames = 0;  // above 0: onPeriod gets the figures of every stretch this long
+    std::function<void(const FlightFigures&)> onPeriod;
+    bool keepPaths = false;  // every agent's position at the end of every frame
+};
+
+struct FlightRecord {
+    FlightFigures whole;
+    std::vector<double> distance;      // per frame
+    std::vector<double> polarisation;  // per frame
+    std::vector<DecisionRow> decisions;
+    std::vector<std::vector<PathPoint>> paths;  // per agent, when kept
+    bool allFinite = true;                      // every position and heading of every frame
+};
+
+// Whole frames for so many seconds: at least one.
+std::int64_t flightFrames(double seconds, int framesPerSecond);
+
+// Seeds the C generator, makes the agents and the background particles as the window
+// does, then flies them unpaused for the given simulated time with the clock moving
+// 1000 / framesPerSecond milliseconds a frame, and releases them. Script messages go
+// to standard output as in the window. Raises SetupFailure as createProgramFlock does.
+FlightRecord flyHeadless(const FlightSettings& settings);
 
 }  // namespace flock

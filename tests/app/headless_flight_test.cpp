@@ -1,60 +1,197 @@
-// The flock with real interpreters, flown without a window.
+// The flock with real interpreters and the shipped data, flown without a window.
 #include "app/HeadlessFlight.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <map>
 #include <string>
+
+#include "app/DecisionOdds.h"
+#include "app/Steering.h"
+#include "decision/QDM.h"
 
 namespace flock {
 namespace {
 
 namespace fs = std::filesystem;
 
-// The shipped flock for three simulated seconds at 60 frames per second: everyone
-// flies, nothing fails, and each agent decides on every twelfth frame.
-TEST(HeadlessFlight, EightAgentsWithTheShippedDataDecideEveryTwelfthFrame) {
-    fs::path before = fs::current_path();
-    fs::current_path(FLOCK_DATA_DIR);
-    std::srand(3);
+class HeadlessFlightTest : public ::testing::Test {
+protected:
+    HeadlessFlightTest() : before_(fs::current_path()) { fs::current_path(FLOCK_DATA_DIR); }
+    ~HeadlessFlightTest() override {
+        fs::current_path(before_);
+        if (!scratch_.empty()) fs::remove_all(scratch_);
+    }
+
+    // Flies quietly; what the minds printed is kept in `printed`.
+    FlightRecord fly(FlightSettings settings) {
+        ::testing::internal::CaptureStdout();
+        FlightRecord record = flyHeadless(settings);
+        printed = ::testing::internal::GetCapturedStdout();
+        return record;
+    }
+
+    fs::path scratch() {
+        if (scratch_.empty()) {
+            scratch_ = fs::temp_directory_path() / ("flock_headless_" + std::to_string(::getpid()));
+            fs::create_directories(scratch_);
+        }
+        return scratch_;
+    }
+
+    std::string printed;
+
+private:
+    fs::path before_;
+    fs::path scratch_;
+};
+
+TEST_F(HeadlessFlightTest, ShippedFlockDecidesEveryTwelfthFrameWithoutAFailure) {
     FlightSettings settings;
     settings.seconds = 3;
-    ::testing::internal::CaptureStdout();
-    FlightReport report = flyHeadless(settings);
-    std::string printed = ::testing::internal::GetCapturedStdout();
-    fs::current_path(before);
+    FlightRecord record = fly(settings);
 
-    EXPECT_EQ(printed.find("Error: "), std::string::npos) << printed.substr(0, 2000);
-    EXPECT_EQ(printed.find("Syntax error"), std::string::npos) << printed.substr(0, 2000);
-    EXPECT_EQ(report.frames, 180);
-    EXPECT_TRUE(report.allFinite);
-    ASSERT_EQ(report.minds.size(), 8u);
-    for (const MindLog& mind : report.minds) {
-        ASSERT_GE(mind.decisionFrames.size(), 14u);
-        for (std::size_t i = 1; i < mind.decisionFrames.size(); ++i) {
-            EXPECT_EQ(mind.decisionFrames[i] - mind.decisionFrames[i - 1], 12);
-        }
+    EXPECT_EQ(printed.find("Error"), std::string::npos) << printed.substr(0, 2000);
+    EXPECT_EQ(record.whole.frames, 180);
+    EXPECT_EQ(record.distance.size(), 180u);
+    EXPECT_TRUE(record.allFinite);
+    EXPECT_EQ(record.whole.failures, 0);
+    std::map<std::size_t, std::vector<std::int64_t>> frames;
+    for (const DecisionRow& row : record.decisions) frames[row.agent].push_back(row.frame);
+    ASSERT_EQ(frames.size(), 8u);
+    for (const auto& [agent, decided] : frames) {
+        ASSERT_GE(decided.size(), 14u) << agent;
+        for (std::size_t i = 1; i < decided.size(); ++i) EXPECT_EQ(decided[i] - decided[i - 1], 12) << agent;
+    }
+    EXPECT_EQ(record.whole.decisions, static_cast<std::int64_t>(record.decisions.size()));
+}
+
+// A decide that answers the same whatever the stimulus would fail the stimuli it
+// does not follow; a flock that does not gather would fail the other figures.
+TEST_F(HeadlessFlightTest, TrainedSensorsFollowEachStimulusAndBeatRandomOnesOnEveryFigure) {
+    FlightSettings settings;
+    settings.seconds = 20;
+    const FlightRecord trained = fly(settings);
+    settings.flock.sensors = SensorSource::Random;
+    const FlightRecord random = fly(settings);
+
+    std::map<std::string, std::pair<int, int>> byStimulus;  // decisions, following
+    for (const DecisionRow& row : trained.decisions) {
+        auto& [made, followed] = byStimulus[row.stimulus];
+        made += 1;
+        followed += decisionFollows(row.stimulus, row.decision) ? 1 : 0;
+    }
+    for (const char* stimulus : {"center", "left", "right"}) {
+        const auto [made, followed] = byStimulus[stimulus];
+        ASSERT_GE(made, 50) << stimulus;
+        EXPECT_GE(static_cast<double>(followed) / made, 0.8) << stimulus;
+    }
+    EXPECT_GE(trained.whole.followingShare(), 0.85);
+
+    EXPECT_LT(trained.whole.meanDistance() * 3, random.whole.meanDistance());
+    EXPECT_GT(trained.whole.meanPolarisation(), random.whole.meanPolarisation() + 0.3);
+    EXPECT_GT(trained.whole.followingShare(), random.whole.followingShare() + 0.3);
+}
+
+TEST_F(HeadlessFlightTest, ReadingTheOddsLeavesTheFlightAsItWasAndTheyAddUpToOne) {
+    FlightSettings settings;
+    settings.seconds = 4;
+    settings.keepPaths = true;
+    const FlightRecord plain = fly(settings);
+    settings.watchOdds = true;
+    const FlightRecord watched = fly(settings);
+    ASSERT_EQ(plain.decisions.size(), watched.decisions.size());
+    for (std::size_t i = 0; i < plain.decisions.size(); ++i) {
+        EXPECT_EQ(plain.decisions[i].decision, watched.decisions[i].decision) << i;
+        EXPECT_EQ(plain.decisions[i].x, watched.decisions[i].x) << i;
+    }
+    EXPECT_EQ(plain.paths[7].back().y, watched.paths[7].back().y);
+
+    std::srand(5);
+    FlockChoice one;
+    one.agentCount = 1;
+    ::testing::internal::CaptureStdout();
+    auto flock = createProgramFlock(one);
+    Agent& agent = flock->agents()[0];
+    agent.watchOdds = true;
+    const std::size_t variables = agent.mind->decisionMaker()->variables.size();
+    for (int thought = 0; thought < 8; ++thought) thinkAgent(agent, thought % 3 == 0, false);
+    EXPECT_EQ(agent.mind->decisionMaker()->variables.size(), variables);  // nothing left behind
+    const DecisionOdds odds = agent.odds;
+    flock.reset();
+    ::testing::internal::GetCapturedStdout();
+    ASSERT_TRUE(odds.known);
+    float sum = 0;
+    for (float p : odds.probability) {
+        EXPECT_GE(p, 0.0f);
+        sum += p;
+    }
+    EXPECT_NEAR(sum, 1.0f, 1e-5f);
+}
+
+TEST_F(HeadlessFlightTest, SensorsComeFromTheSetupAFileOrAtRandom) {
+    FlockChoice choice;
+    choice.agentCount = 2;
+    ::testing::internal::CaptureStdout();
+    auto shipped = createProgramFlock(choice);
+    choice.sensors = SensorSource::Random;
+    auto random = createProgramFlock(choice);
+    choice.sensors = SensorSource::File;
+    choice.sensorFile = "flock_sensors.bin";
+    auto fromFile = createProgramFlock(choice);
+    ::testing::internal::GetCapturedStdout();
+
+    auto sensors = [](Flock& flock, std::size_t agent) -> std::vector<vex::Sensor>& {
+        return flock.agents()[agent].mind->decisionMaker()->sensors;
+    };
+    auto entry = [](const vex::Sensor& sensor) { return sensor.unitary.data()[4].re; };
+    ASSERT_EQ(sensors(*random, 0).size(), 3u);
+    for (std::size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(sensors(*random, 0)[i].name, sensors(*shipped, 0)[i].name);
+        EXPECT_NE(entry(sensors(*random, 0)[i]), entry(sensors(*shipped, 0)[i]));
+        EXPECT_NE(entry(sensors(*random, 0)[i]), entry(sensors(*random, 1)[i]));  // each agent its own
+        EXPECT_EQ(entry(sensors(*fromFile, 1)[i]), entry(sensors(*shipped, 1)[i]));
     }
 }
 
-TEST(HeadlessFlight, WithoutItsDataTheFlockSaysSoAndStillFlies) {
-    fs::path empty = fs::temp_directory_path() / "flock_headless_without_data";
-    fs::create_directories(empty);
-    fs::path before = fs::current_path();
-    fs::current_path(empty);
-    FlightSettings settings;
-    settings.seconds = 0.5;
-    ::testing::internal::CaptureStdout();
-    FlightReport report = flyHeadless(settings);
-    std::string printed = ::testing::internal::GetCapturedStdout();
-    fs::current_path(before);
-    fs::remove_all(empty);
+TEST_F(HeadlessFlightTest, DataThatCannotFlyIsRefusedWithOneReasonBeforeAnyFlight) {
+    auto failure = [&](const FlockChoice& choice) {
+        ::testing::internal::CaptureStdout();
+        std::string message;
+        try {
+            createProgramFlock(choice);
+        } catch (const SetupFailure& refused) {
+            message = refused.what();
+        }
+        printed = ::testing::internal::GetCapturedStdout();
+        return message;
+    };
+    FlockChoice choice;
+    choice.sensors = SensorSource::File;
+    choice.sensorFile = (scratch() / "missing.bin").string();
+    EXPECT_EQ(failure(choice), "cannot read the sensor file '" + choice.sensorFile + "': no such file");
 
-    EXPECT_NE(printed.find("Cannot open file 'vex_flock_setup.txt'"), std::string::npos);
-    EXPECT_TRUE(report.allFinite);
-    EXPECT_EQ(report.frames, 30);
-    EXPECT_EQ(report.matches, 0);
+    choice.sensorFile = (scratch() / "cut.bin").string();
+    std::ofstream(choice.sensorFile, std::ios::binary) << std::ifstream("flock_sensors.bin", std::ios::binary).rdbuf();
+    fs::resize_file(choice.sensorFile, 40);
+    EXPECT_EQ(failure(choice), "'" + choice.sensorFile + "' is not a sensor file, or it is damaged");
+
+    vex::QDM small;  // sensors for a decision maker of one state
+    for (const char* name : {"center", "left", "right"}) small.addSensor(name);
+    choice.sensorFile = (scratch() / "small.bin").string();
+    ASSERT_TRUE(small.saveSensors(choice.sensorFile));
+    EXPECT_NE(failure(choice).find("sensor 'center' is 1 x 1, the decision maker needs 3 x 3"), std::string::npos);
+
+    fs::current_path(scratch());  // no setup script: the first agent says so once, then it stops
+    EXPECT_NE(failure({}).find("action space 0 has no action 'forward'"), std::string::npos);
+    const std::string notFound = "Cannot open file 'vex_flock_setup.txt'";
+    ASSERT_NE(printed.find(notFound), std::string::npos);
+    EXPECT_EQ(printed.find(notFound, printed.find(notFound) + 1), std::string::npos);
 }
 
 }  // namespace

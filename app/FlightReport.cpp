@@ -1,0 +1,169 @@
+#include "app/FlightReport.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+#include <vector>
+
+#include "app/AgentDrawing.h"
+#include "interp/SvgWriter.h"
+
+namespace flock {
+
+namespace {
+
+using tala::interp::ChartMark;
+using tala::interp::ChartSeries;
+using tala::interp::LineChart;
+using tala::interp::SvgDocument;
+using tala::interp::SvgPoint;
+
+template <typename... Values>
+std::string format(const char* pattern, Values... values) {
+    char buffer[256];
+    std::snprintf(buffer, sizeof buffer, pattern, values...);
+    return buffer;
+}
+
+std::string hexColour(const Color& color) {
+    auto channel = [](float value) { return static_cast<unsigned>(std::lround(std::clamp(value, 0.0f, 1.0f) * 255)); };
+    return format("#%02x%02x%02x", channel(color.red), channel(color.green), channel(color.blue));
+}
+
+// Paths of coloured agents on top: the white ones first, then 3, 2, 1.
+std::vector<std::size_t> drawingOrder(std::size_t agents) {
+    std::vector<std::size_t> order;
+    for (std::size_t i = 0; i < agents; ++i)
+        if (i == 0 || i > 3) order.push_back(i);
+    for (std::size_t i = std::min<std::size_t>(agents, 4); i-- > 1;) order.push_back(i);
+    return order;
+}
+
+// 1, 2 or 5 times a power of ten, about a fifth of `span`.
+double scaleLength(double span) {
+    const double raw = span / 5;
+    const double power = std::pow(10.0, std::floor(std::log10(raw)));
+    for (double factor : {5.0, 2.0, 1.0})
+        if (factor * power <= raw) return factor * power;
+    return power;
+}
+
+void drawPaths(SvgDocument& doc, const FlightRecord& record, double x, double y, double width, double height) {
+    doc.rect(x, y, width, height, "#000000");
+    double lowX = std::numeric_limits<double>::infinity(), highX = -lowX, lowY = lowX, highY = -lowX;
+    for (const auto& path : record.paths)
+        for (const PathPoint& p : path) {
+            if (!std::isfinite(p.x) || !std::isfinite(p.y)) continue;
+            lowX = std::min<double>(lowX, p.x);
+            highX = std::max<double>(highX, p.x);
+            lowY = std::min<double>(lowY, p.y);
+            highY = std::max<double>(highY, p.y);
+        }
+    if (!(highX >= lowX)) return;  // nothing finite to draw
+    const double margin = 16;
+    const double span = std::max({highX - lowX, highY - lowY, 1.0});
+    // One scale for both axes, so the flight keeps its shape; y grows upwards as in the window.
+    const double scale = std::min((width - 2 * margin) / std::max(highX - lowX, span * 1e-3),
+                                  (height - 2 * margin) / std::max(highY - lowY, span * 1e-3));
+    const double centreX = (lowX + highX) / 2, centreY = (lowY + highY) / 2;
+    auto toX = [&](double v) { return x + width / 2 + (v - centreX) * scale; };
+    auto toY = [&](double v) { return y + height / 2 - (v - centreY) * scale; };
+
+    for (std::size_t agent : drawingOrder(record.paths.size())) {
+        std::vector<SvgPoint> drawn;
+        for (const PathPoint& p : record.paths[agent])
+            if (std::isfinite(p.x) && std::isfinite(p.y)) drawn.push_back({toX(p.x), toY(p.y)});
+        if (drawn.empty()) continue;
+        const std::string colour = hexColour(agentColor(agent));
+        drawn = tala::interp::thinned(drawn, 600);
+        doc.polyline(drawn, colour, 1.2, 0.85);
+        doc.circle(drawn.front().x, drawn.front().y, 2.5, "#808080");
+        doc.circle(drawn.back().x, drawn.back().y, 3.5, colour);
+    }
+    const double bar = scaleLength(width / scale);
+    const double barLeft = x + margin, barY = y + height - margin;
+    doc.line(barLeft, barY, barLeft + bar * scale, barY, "#c0c0c0", 2);
+    doc.text(barLeft, barY - 6, format("%g units", bar), 11, "start", "#c0c0c0");
+    doc.text(x + width - margin, barY - 6, "grey dot: start, coloured dot: end", 11, "end", "#c0c0c0");
+}
+
+std::vector<SvgPoint> overTime(const std::vector<double>& values, int framesPerSecond) {
+    std::vector<SvgPoint> points;
+    points.reserve(values.size());
+    for (std::size_t i = 0; i < values.size(); ++i)
+        points.push_back({static_cast<double>(i + 1) / framesPerSecond, values[i]});
+    return points;
+}
+
+LineChart chartOverTime(const std::string& title, const std::string& yLabel, const std::vector<double>& values,
+                        double mean, int framesPerSecond, double seconds) {
+    LineChart chart;
+    chart.title = title;
+    chart.xLabel = "simulated seconds";
+    chart.yLabel = yLabel;
+    chart.series.push_back({yLabel, "#1f5fbf", overTime(values, framesPerSecond), 1.5});
+    chart.marks.push_back({mean, format("mean %.3g", mean)});
+    chart.xMin = 0;
+    chart.xMax = seconds;
+    chart.yMin = 0;
+    double highest = mean;
+    for (double v : values)
+        if (std::isfinite(v)) highest = std::max(highest, v);
+    chart.yMax = highest > 0 ? highest * 1.05 : 1;
+    return chart;
+}
+
+}  // namespace
+
+std::string figuresHeader() {
+    return format("%8s %10s %13s %10s %10s %9s\n", "seconds", "distance", "polarisation", "following", "decisions",
+                  "failures");
+}
+
+std::string figuresRow(const std::string& label, const FlightFigures& figures) {
+    return format("%8s %10.3f %13.3f %9.1f%% %10lld %9lld\n", label.c_str(), figures.meanDistance(),
+                  figures.meanPolarisation(), 100 * figures.followingShare(),
+                  static_cast<long long>(figures.decisions), static_cast<long long>(figures.failures));
+}
+
+std::string stretchLabel(double seconds) { return format("%.2f", seconds); }
+
+std::string decisionsCsv(const FlightRecord& record, int framesPerSecond) {
+    std::string csv = "time,agent,x,y,heading,stimulus,decision\n";
+    for (const DecisionRow& row : record.decisions) {
+        csv += format("%.3f,%zu,%.4f,%.4f,%.2f,", static_cast<double>(row.frame) / framesPerSecond, row.agent,
+                      static_cast<double>(row.x), static_cast<double>(row.y), static_cast<double>(row.heading));
+        csv += row.stimulus + "," + row.decision + "\n";
+    }
+    return csv;
+}
+
+std::string flightPicture(const FlightRecord& record, int framesPerSecond, const std::string& title) {
+    const double width = 760, margin = 10, pathsHeight = 480, chartHeight = 200;
+    SvgDocument doc(width, 80 + pathsHeight + 2 * chartHeight + 2 * margin);
+    doc.text(width / 2, 24, title, 16, "middle");
+    const FlightFigures& whole = record.whole;
+    doc.text(width / 2, 46,
+             format("distance from centroid %.2f, polarisation %.2f, decisions following their stimulus %.1f%%",
+                    whole.meanDistance(), whole.meanPolarisation(), 100 * whole.followingShare()),
+             12, "middle", "#333333");
+    doc.text(width / 2, 64,
+             format("%lld decisions, %lld command failures, %.2f simulated seconds", static_cast<long long>(whole.decisions),
+                    static_cast<long long>(whole.failures), whole.endSeconds),
+             12, "middle", "#333333");
+    drawPaths(doc, record, margin, 76, width - 2 * margin, pathsHeight);
+    const double chartsTop = 76 + pathsHeight + margin;
+    drawLineChart(doc,
+                  chartOverTime("Mean distance from the centroid", "distance", record.distance, whole.meanDistance(),
+                                framesPerSecond, whole.endSeconds),
+                  margin, chartsTop, width - 2 * margin, chartHeight);
+    LineChart polarisation = chartOverTime("Polarisation (length of the mean heading)", "polarisation",
+                                           record.polarisation, whole.meanPolarisation(), framesPerSecond,
+                                           whole.endSeconds);
+    polarisation.yMax = 1;
+    drawLineChart(doc, polarisation, margin, chartsTop + chartHeight, width - 2 * margin, chartHeight);
+    return doc.str();
+}
+
+}  // namespace flock
