@@ -3,15 +3,20 @@
 #include <cstdlib>
 #include <ctime>
 #include <exception>
+#include <filesystem>
 #include <iostream>
 
+#include "ProjectVersion.h"
 #include "app/AppState.h"
+#include "app/DataFolder.h"
 #include "app/FrameLoop.h"
 #include "app/FramePacer.h"
 #include "app/GlCanvas.h"
 #include "app/GlfwWindow.h"
 
 namespace flock {
+
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -26,19 +31,66 @@ void runMainLoop(AppState& app, GlfwWindow& window, Canvas& canvas) {
     }
 }
 
+// Names given on the command line mean what they meant where flock was started.
+void anchorPath(std::string& path) {
+    if (!path.empty()) path = fs::absolute(path).string();
+}
+
 }  // namespace
 
-int runFlockProgram() {
+int runFlockProgram(const std::vector<std::string>& arguments) {
+    FlockOptions options;
+    try {
+        options = parseFlockOptions(arguments);
+    } catch (const UsageError& error) {
+        std::cerr << "flock: " << error.what() << '\n' << flockUsage();
+        return 2;
+    }
+    if (options.help) {
+        std::cout << flockHelp();
+        return EXIT_SUCCESS;
+    }
+    if (options.version) {
+        std::cout << "flock " << kProjectVersion << '\n';
+        return EXIT_SUCCESS;
+    }
+
+    const DataFolder data = findDataFolder(programDataSearch(options.dataFolder));
+    if (data.folder.empty()) {
+        std::cerr << "flock: " << data.problem << '\n';
+        return EXIT_FAILURE;
+    }
+    anchorPath(options.flock.sensorFile);
+    anchorPath(options.csvFile);
+    anchorPath(options.svgFile);
+    std::error_code error;
+    fs::current_path(data.folder, error);
+    if (error) {
+        std::cerr << "flock: cannot enter '" << data.folder.string() << "': " << error.message() << '\n';
+        return EXIT_FAILURE;
+    }
+    return options.headless ? runHeadlessFlight(options) : runFlockWindow(options);
+}
+
+int runFlockWindow(const FlockOptions& options) {
     SteadyClock clock;
-    std::srand(static_cast<unsigned>(std::time(nullptr)));
+    std::srand(options.seed ? *options.seed : static_cast<unsigned>(std::time(nullptr)));
     AppState app(clock);
+    // The agents before the window: no window opens for data that cannot fly.
+    std::unique_ptr<Flock> agents;
+    try {
+        agents = createProgramFlock(options.flock);
+    } catch (const std::exception& failure) {
+        std::cerr << "flock: " << failure.what() << '\n';
+        return EXIT_FAILURE;
+    }
     GlfwWindow window(app.keys);
     if (!window.open("Open GL")) return EXIT_FAILURE;
     GlCanvas canvas(window);
 
     int status = EXIT_SUCCESS;
     try {
-        startApp(app);
+        startApp(app, [&](AppState&) { return std::move(agents); });
         runMainLoop(app, window, canvas);
     } catch (const std::exception& failure) {
         std::cerr << failure.what() << '\n';

@@ -1,10 +1,24 @@
 #pragma once
-// The whole flock program: window, start-up, main loop, shutdown.
+// The whole flock program: command line, data folder, then the window or a
+// headless flight.
+
+#include <string>
+#include <vector>
+
+#include "app/FlockOptions.h"
 
 namespace flock {
 
-// Answers the process exit status: 0 after Escape or a close request, non-zero
-// when the window cannot be opened or start-up fails.
-int runFlockProgram();
+// Answers the process exit status: 0 when done (Escape or a close request in the
+// window), 1 when the data, the window or an output file fails, 2 for a bad
+// command line.
+int runFlockProgram(const std::vector<std::string>& arguments);
+
+// The window, once the working folder holds the data: the agents are made and
+// checked before it opens.
+int runFlockWindow(const FlockOptions& options);
+// The flight without a window; the table goes to standard output, the minds' own
+// messages to standard error.
+int runHeadlessFlight(const FlockOptions& options);
 
 }  // namespace flock

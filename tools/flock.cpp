@@ -1,5 +1,10 @@
-// The flock window: background particles and the agents, driven by the keyboard
-// (P pause, R reset, Z and X camera, Escape quit). Run it in data/.
+// The flock: a window of agents driven by the keyboard (P pause, R reset, Z and X
+// camera, D decision odds, Escape quit), or a headless flight; see flock --help.
+#include <string>
+#include <vector>
+
 #include "app/FlockProgram.h"
 
-int main() { return flock::runFlockProgram(); }
+int main(int argc, char** argv) {
+    return flock::runFlockProgram(std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc));
+}

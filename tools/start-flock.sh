@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the flock program and opens its window (the
-# program runs in data/). Without a display it runs the program under a private X
-# server for a few seconds and saves a screenshot instead.
-# Usage: bash tools/start-flock.sh
+# program finds the project's data/ itself). Without a display it runs the program
+# under a private X server for a few seconds and saves a screenshot instead.
+# Options are passed on to flock (see flock --help).
+# Usage: bash tools/start-flock.sh [FLOCK-OPTION...]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -14,8 +15,7 @@ cmake --build "$build" -j "$(nproc)" --target flock
 flock="$root/$build/bin/flock"
 
 if [ -n "${DISPLAY:-}" ]; then
-  cd data
-  exec "$flock"
+  exec "$flock" "$@"
 fi
 
 shot="$root/$build/flock-screenshot.png"
@@ -43,14 +43,21 @@ if [ ! -s "$work/display" ]; then
 fi
 export DISPLAY=":$(head -n 1 "$work/display")"
 
-(cd data && exec "$flock") </dev/null &
+"$flock" "$@" </dev/null &
 flock_pid=$!
-if ! timeout 30 xdotool search --sync --name '^Open GL$' >/dev/null; then
+# A flock that cannot start (bad options, data that cannot fly) ends at once with its reason.
+opened=""
+for _ in $(seq 300); do
+  if xdotool search --name '^Open GL$' >/dev/null 2>&1; then opened=yes; break; fi
+  kill -0 "$flock_pid" 2>/dev/null || break
+  sleep 0.1
+done
+if [ -z "$opened" ]; then
   echo "The flock window did not open." >&2
   exit 1
 fi
-# The agents are made once the window is open; then P starts them. Let them fly,
-# take the picture, then quit with Escape.
+# The agents are made before the window opens; P starts them. Let them fly, take
+# the picture, then quit with Escape.
 sleep 2
 timeout 10 xdotool keydown p && sleep 0.1 && timeout 10 xdotool keyup p
 sleep 4

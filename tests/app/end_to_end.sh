@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs flock as a user would: without a display, then under a private X server with
-# software GL, with the shipped data. Usage: end_to_end.sh FLOCK-PROGRAM DATA-DIR
+# software GL, from an empty folder with the shipped data named by --data.
+# Usage: end_to_end.sh FLOCK-PROGRAM DATA-DIR
 set -u -o pipefail
 flock=$(realpath "$1")
 data=$(realpath "$2")
@@ -35,15 +36,16 @@ libasan=$(ldd "$flock" | awk '/libasan/ { print $3; exit }')
 driver=$(ls /usr/lib/*/dri/swrast_dri.so 2>/dev/null | head -n 1)
 [ -n "$libasan" ] && [ -n "$driver" ] && preload="$libasan $driver"
 
-(cd "$data" && LD_PRELOAD="$preload" exec "$flock") </dev/null >"$work/out.log" 2>"$work/err.log" &
+mkdir "$work/elsewhere"
+(cd "$work/elsewhere" && LD_PRELOAD="$preload" exec "$flock" --data "$data") </dev/null >"$work/out.log" 2>"$work/err.log" &
 flock_pid=$!
 window=$(timeout 60 xdotool search --sync --name '^Open GL$' | head -n 1)
 [ -n "$window" ] || fail "no window titled 'Open GL' appeared"
 geometry=$(timeout 10 xdotool getwindowgeometry "$window" | tr -d '\n')
 [[ $geometry == *"Position: 0,0"*"Geometry: 800x600"* ]] || fail "window at $geometry"
 
-# Counts the window's lit pixels: white grey blue green red other, then the largest
-# distance of a blue, green or red pixel from the window's centre.
+# Counts the window's lit pixels: white grey blue green red other yellow, then the
+# largest distance of a blue, green or red pixel from the window's centre.
 shot() {
   timeout 20 xwd -root -silent >"$work/shot.xwd" || return 1
   timeout 30 convert "$work/shot.xwd" -crop 800x600+0+0 +repage -depth 8 txt:- |
@@ -55,17 +57,18 @@ shot() {
         else if (r == 0 && g == 0 && b == 255) blue++
         else if (r == 0 && g == 255 && b == 0) green++
         else if (r == 255 && g == 0 && b == 0) red++
+        else if (r == 255 && g == 255 && b == 0) { yellow++; coloured = 0 }
         else other++
         if (coloured) { d = sqrt(($1 - 400) ^ 2 + ($2 - 300) ^ 2); if (d > far) far = d }
       }
-      END { printf "%d %d %d %d %d %d %d\n", white, grey, blue, green, red, other, far }'
+      END { printf "%d %d %d %d %d %d %d %d\n", white, grey, blue, green, red, other, yellow, far }'
 }
 tap() { timeout 10 xdotool keydown "$1"; sleep 0.05; timeout 10 xdotool keyup "$1"; }
 
 # Only part of the particle field is in view, so a moment may show none.
 baseline=""
 for _ in $(seq 60); do
-  read -r white grey blue green red other far <<<"$(shot)"
+  read -r white grey blue green red other yellow far <<<"$(shot)"
   [ $((blue + green + red + other)) -eq 0 ] || fail "colours before P: $blue $green $red $other"
   [ $((white + grey)) -lt 24000 ] || fail "the background is not black"
   if [ $((white + grey)) -gt 0 ]; then baseline=$((white + grey)); break; fi
@@ -80,15 +83,28 @@ tap p
 sleep 1.5
 tap p
 sleep 0.3
-read -r white grey blue green red other far <<<"$(shot)"
+read -r white grey blue green red other yellow far <<<"$(shot)"
 [ $((blue + green + red)) -eq 0 ] || fail "agents drawn while paused"
 [ $((white + grey)) -ge $((baseline + 20)) ] || fail "no trail dots: $((white + grey)) points against $baseline"
 
 tap p
 sleep 0.5
-read -r white grey blue green red other far <<<"$(shot)"
+read -r white grey blue green red other yellow far <<<"$(shot)"
 [ "$blue" -gt 0 ] && [ "$green" -gt 0 ] && [ "$red" -gt 0 ] && [ "$white" -gt 0 ] || fail "an agent colour is missing"
 [ "$other" -eq 0 ] || fail "$other pixels of colours the flock does not use"
+[ "$yellow" -eq 0 ] || fail "yellow before D"
+
+# D shows each agent's decision odds as yellow bars; a second D hides them.
+tap d
+sleep 0.6
+read -r white grey blue green red other yellow far <<<"$(shot)"
+[ "$yellow" -gt 40 ] || fail "no odds bars after D: $yellow yellow pixels"
+[ $((blue + green + red)) -gt 0 ] || fail "agents not drawn with the odds shown"
+tap d
+sleep 0.3
+read -r white grey blue green red other yellow far <<<"$(shot)"
+[ "$yellow" -eq 0 ] || fail "$yellow yellow pixels after a second D"
+[ $((blue + green + red)) -gt 0 ] || fail "agents not drawn after the odds were hidden"
 
 # R while paused, then P: all agents start from the origin, on top of each other.
 tap p
@@ -96,7 +112,7 @@ tap r
 sleep 0.3
 tap p
 sleep 0.1
-read -r white grey blue green red other far <<<"$(shot)"
+read -r white grey blue green red other yellow far <<<"$(shot)"
 [ $((blue + green + red)) -gt 0 ] || fail "agents not drawn after R and P"
 [ "$far" -le 160 ] || fail "agents not together after R: a coloured pixel $far from the centre"
 

@@ -1,0 +1,45 @@
+#pragma once
+// The flock program's command line.
+
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "app/FlockSetup.h"
+
+namespace flock {
+
+inline constexpr double kMaxFlightSeconds = 3600;
+// A headless flight's agents times its seconds: 8 agents for an hour at most, so that
+// no flight runs for hours or fills the memory with its records.
+inline constexpr double kMaxAgentSeconds = 8 * 3600;
+
+struct FlockOptions {
+    bool help = false;
+    bool version = false;
+    bool headless = false;
+    std::string dataFolder;         // --data; empty: searched
+    FlockChoice flock;              // --agents, --sensors, --random-sensors
+    std::optional<unsigned> seed;   // --seed; the window otherwise seeds with the time
+    double seconds = 60;            // headless only, from here on
+    double every = 0;               // 0: no rows but the last
+    std::string csvFile;
+    std::string svgFile;
+};
+
+// A command line that cannot be followed; the text says what is wrong, in one line.
+class UsageError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Reads the arguments after the program name, "--name value" or "--name=value".
+FlockOptions parseFlockOptions(const std::vector<std::string>& arguments);
+
+// The synopsis lines, for usage errors.
+std::string flockUsage();
+// The synopsis, every option and key, and where to read more, for --help.
+std::string flockHelp();
+
+}  // namespace flock

@@ -1,0 +1,143 @@
+// flock --headless: the flight, its table on standard output, and the files asked for.
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <exception>
+#include <filesystem>
+#include <iostream>
+#include <ostream>
+#include <set>
+#include <sstream>
+#include <utility>
+
+#include "app/FlightReport.h"
+#include "app/FlockProgram.h"
+#include "interp/FileReplace.h"
+
+namespace flock {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+inline constexpr int kFramesPerSecond = 60;
+
+// While it lives, what the minds print goes to standard error, each distinct line
+// once, so that standard output holds the table alone and a message every agent
+// repeats every frame, or a progress line ending in a carriage return, shows once.
+class MindsToStandardError : private std::streambuf {
+public:
+    MindsToStandardError() : target_(std::cerr.rdbuf()), saved_(std::cout.rdbuf(this)) {}
+    ~MindsToStandardError() override {
+        endLine();
+        std::cout.rdbuf(saved_);
+    }
+    MindsToStandardError(const MindsToStandardError&) = delete;
+    MindsToStandardError& operator=(const MindsToStandardError&) = delete;
+
+private:
+    static constexpr std::size_t kMaxLines = 1000;  // remembered; later new lines are dropped
+
+    int overflow(int c) override {
+        if (c == traits_type::eof()) return traits_type::not_eof(c);
+        if (c == '\n' || c == '\r') endLine();
+        else line_ += static_cast<char>(c);
+        return c;
+    }
+
+    void endLine() {
+        while (!line_.empty() && line_.back() == ' ') line_.pop_back();
+        if (!line_.empty() && seen_.size() < kMaxLines && seen_.insert(line_).second) {
+            line_ += '\n';
+            target_->sputn(line_.data(), static_cast<std::streamsize>(line_.size()));
+        }
+        line_.clear();
+    }
+
+    std::streambuf* target_;
+    std::streambuf* saved_;
+    std::string line_;
+    std::set<std::string> seen_;
+};
+
+// Why `file` cannot be written, or empty: checked before the flight, so that a long
+// flight is not lost to a mistyped folder.
+std::string unwritable(const std::string& file) {
+    std::error_code error;
+    if (fs::is_directory(file, error)) return "it is a folder";
+    const fs::path folder = fs::path(file).parent_path();
+    if (!fs::is_directory(folder, error)) return "no folder '" + folder.string() + "'";
+    if (::access(folder.c_str(), W_OK) != 0) return std::strerror(errno);
+    return {};
+}
+
+std::string sensorsText(const FlockChoice& choice) {
+    switch (choice.sensors) {
+        case SensorSource::File: return "sensors from " + fs::path(choice.sensorFile).filename().string();
+        case SensorSource::Random: return "random sensors";
+        default: return "the setup's sensors";
+    }
+}
+
+bool writeOutput(const std::string& file, const std::string& text) {
+    try {
+        tala::interp::replaceFile(file, text);
+        return true;
+    } catch (const std::exception& failure) {
+        std::cerr << "flock: cannot write '" << file << "': " << failure.what() << '\n';
+        return false;
+    }
+}
+
+}  // namespace
+
+int runHeadlessFlight(const FlockOptions& options) {
+    for (const std::string* file : {&options.csvFile, &options.svgFile}) {
+        if (file->empty()) continue;
+        const std::string problem = unwritable(*file);
+        if (problem.empty()) continue;
+        std::cerr << "flock: cannot write '" << *file << "': " << problem << '\n';
+        return EXIT_FAILURE;
+    }
+
+    FlightSettings settings;
+    settings.flock = options.flock;
+    settings.seed = options.seed.value_or(1);
+    settings.seconds = options.seconds;
+    settings.framesPerSecond = kFramesPerSecond;
+    settings.keepPaths = !options.svgFile.empty();
+    // The table goes to standard output itself, the header with its first row.
+    std::ostream table(std::cout.rdbuf());
+    bool headed = false;
+    auto printRow = [&](const std::string& label, const FlightFigures& figures) {
+        if (!std::exchange(headed, true)) table << figuresHeader();
+        table << figuresRow(label, figures) << std::flush;
+    };
+    if (options.every > 0) {
+        settings.periodFrames = flightFrames(options.every, kFramesPerSecond);
+        settings.onPeriod = [&](const FlightFigures& stretch) { printRow(stretchLabel(stretch.endSeconds), stretch); };
+    }
+
+    FlightRecord record;
+    try {
+        MindsToStandardError minds;
+        record = flyHeadless(settings);
+    } catch (const std::exception& failure) {
+        std::cerr << "flock: " << failure.what() << '\n';
+        return EXIT_FAILURE;
+    }
+    printRow("all", record.whole);
+
+    bool written = true;
+    if (!options.csvFile.empty()) written = writeOutput(options.csvFile, decisionsCsv(record, kFramesPerSecond)) && written;
+    if (!options.svgFile.empty()) {
+        std::ostringstream title;
+        title << options.flock.agentCount << " agents, " << options.seconds << " s, seed " << settings.seed << ", "
+              << sensorsText(options.flock);
+        written = writeOutput(options.svgFile, flightPicture(record, kFramesPerSecond, title.str())) && written;
+    }
+    return written ? EXIT_SUCCESS : EXIT_FAILURE;
+}
+
+}  // namespace flock

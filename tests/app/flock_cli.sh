@@ -1,0 +1,105 @@
+#!/usr/bin/env bash
+# The flock's command line without a window: help and version, usage errors, data
+# that cannot be found or cannot fly, and headless flights with their files.
+# Usage: flock_cli.sh FLOCK-PROGRAM DATA-DIR
+set -u -o pipefail
+flock=$(realpath "$1")
+data=$(realpath "$2")
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+fail() { echo "FAIL: $*"; exit 1; }
+mkdir "$work/empty" "$work/out"
+# No display anywhere here: nothing below may need one.
+unset DISPLAY WAYLAND_DISPLAY
+
+# run ARGS...: runs flock in $work/out; status in $status, output in out.txt, err.txt.
+run() {
+  (cd "$work/out" && exec timeout 120 "$flock" "$@") </dev/null >"$work/out.txt" 2>"$work/err.txt"
+  status=$?
+}
+lines() { wc -l <"$1" | tr -d ' '; }
+
+run --help
+[ "$status" -eq 0 ] && grep -q "^Usage: flock" "$work/out.txt" && grep -q -- "--headless" "$work/out.txt" ||
+  fail "--help: status $status"
+[ -s "$work/err.txt" ] && fail "--help wrote to stderr"
+run --version
+[ "$status" -eq 0 ] && grep -qE "^flock [0-9]+\.[0-9]+\.[0-9]+$" "$work/out.txt" || fail "--version: $(cat "$work/out.txt")"
+
+for bad in "--agents 0" "--headless --seconds -3" "--headless --seconds 1e12" "--frob" "--csv x.csv"; do
+  # shellcheck disable=SC2086
+  run $bad
+  [ "$status" -eq 2 ] || fail "'$bad' ended with status $status, not 2"
+  head -n 1 "$work/err.txt" | grep -q "^flock: " || fail "'$bad': no reason first on stderr"
+  grep -q "^Usage: flock" "$work/err.txt" || fail "'$bad': no usage on stderr"
+  [ -s "$work/out.txt" ] && fail "'$bad' wrote to stdout"
+done
+
+# A copy of the program far from the build tree and any install finds nothing.
+mkdir "$work/bin"
+cp "$flock" "$work/bin/flock"
+(cd "$work/empty" && exec "$work/bin/flock") </dev/null >"$work/out.txt" 2>"$work/err.txt"
+status=$?
+[ "$status" -eq 1 ] || fail "nothing to find: status $status"
+[ "$(lines "$work/err.txt")" -eq 1 ] || fail "nothing to find: $(cat "$work/err.txt")"
+grep -q -- "--data DIR" "$work/err.txt" || fail "nothing to find: no hint"
+[ -s "$work/out.txt" ] && fail "nothing to find wrote to stdout"
+
+run --data "$work/empty"
+[ "$status" -eq 1 ] && [ "$(lines "$work/err.txt")" -eq 1 ] || fail "--data without a setup script: $status"
+
+# A damaged sensor file: one reason and exit 1, in the window before it opens and
+# headless alike, and no flood of messages from the minds.
+cp -r "$data" "$work/damaged"
+head -c 40 "$data/flock_sensors.bin" >"$work/damaged/flock_sensors.bin"
+for mode in "" "--headless"; do
+  # shellcheck disable=SC2086
+  run $mode --data "$work/damaged"
+  [ "$status" -eq 1 ] || fail "damaged sensors $mode: status $status"
+  tail -n 1 "$work/err.txt" | grep -q "^flock: cannot fly with the data in '.*': no sensor named 'center'$" ||
+    fail "damaged sensors $mode: $(tail -n 1 "$work/err.txt")"
+  grep -q "Window" "$work/err.txt" && fail "damaged sensors $mode: a window was tried"
+  [ $(($(lines "$work/out.txt") + $(lines "$work/err.txt"))) -le 12 ] || fail "damaged sensors $mode: a flood"
+done
+
+# The same flight twice, byte for byte; the files land where flock was started.
+flight=(--headless --data "$data" --seconds 5 --every 1 --csv flight.csv --svg flight.svg)
+run "${flight[@]}"
+[ "$status" -eq 0 ] || fail "headless: status $status: $(cat "$work/err.txt")"
+mv "$work/out.txt" "$work/first.txt"
+mv "$work/err.txt" "$work/first-err.txt"
+mv "$work/out/flight.csv" "$work/first.csv"
+mv "$work/out/flight.svg" "$work/first.svg"
+run "${flight[@]}"
+for pair in "out.txt first.txt" "err.txt first-err.txt" "out/flight.csv first.csv" "out/flight.svg first.svg"; do
+  read -r now before <<<"$pair"
+  cmp -s "$work/$now" "$work/$before" || fail "$now differs between two runs"
+done
+[ "$(lines "$work/out.txt")" -eq 7 ] || fail "not a header, five rows and the whole: $(cat "$work/out.txt")"
+[ "$(head -n 1 "$work/out.txt" | tr -s ' ' | sed 's/^ //')" = "seconds distance polarisation following decisions failures" ] ||
+  fail "table header: $(head -n 1 "$work/out.txt")"
+decisions=$(awk '$1 == "all" { print $5 }' "$work/out.txt")
+[ "$(head -n 1 "$work/out/flight.csv")" = "time,agent,x,y,heading,stimulus,decision" ] || fail "CSV header"
+awk -F, -v decisions="$decisions" '
+  NR > 1 {
+    rows++
+    if (NF != 7) bad = "fields: " $0
+    else if ($2 !~ /^[0-7]$/) bad = "agent: " $0
+    else if ($6 !~ /^(center|left|right)$/) bad = "stimulus: " $0
+    else if ($7 !~ /^(forward|left|right)$/) bad = "decision: " $0
+    else if ($1 + 0 < last) bad = "time went back: " $0
+    last = $1 + 0
+  }
+  END { if (bad == "" && rows != decisions) bad = rows " rows for " decisions " decisions"; if (bad != "") { print bad; exit 1 } }
+' "$work/out/flight.csv" || fail "CSV rows"
+xmllint --noout "$work/out/flight.svg" || fail "the SVG does not parse"
+[ "$(grep -c "<polyline" "$work/out/flight.svg")" -ge 10 ] || fail "the SVG lacks the paths and charts"
+
+# Outputs that cannot be written stop the run before it flies, and leave no file.
+run --headless --data "$data" --csv "$work/missing/flight.csv"
+[ "$status" -eq 1 ] && [ "$(lines "$work/err.txt")" -eq 1 ] && grep -q "^flock: cannot write" "$work/err.txt" ||
+  fail "unwritable CSV: status $status: $(cat "$work/err.txt")"
+[ -s "$work/out.txt" ] && fail "unwritable CSV: it flew"
+run --headless --data "$data" --svg "$work/out"
+[ "$status" -eq 1 ] || fail "SVG onto a folder: status $status"
+echo "flock command line: passed"

@@ -1,0 +1,133 @@
+// The flock's command line and where it finds its data.
+#include "app/FlockOptions.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "app/DataFolder.h"
+
+namespace flock {
+namespace {
+
+namespace fs = std::filesystem;
+
+FlockOptions parse(std::vector<std::string> arguments) { return parseFlockOptions(arguments); }
+
+std::string refusal(std::vector<std::string> arguments) {
+    try {
+        parseFlockOptions(arguments);
+    } catch (const UsageError& error) {
+        return error.what();
+    }
+    return "accepted";
+}
+
+TEST(FlockOptions, DefaultsAndEveryOptionInBothSpellings) {
+    FlockOptions options = parse({});
+    EXPECT_FALSE(options.headless || options.help || options.version);
+    EXPECT_EQ(options.flock.agentCount, 8);
+    EXPECT_EQ(options.flock.sensors, SensorSource::Setup);
+    EXPECT_FALSE(options.seed.has_value());
+    EXPECT_EQ(options.seconds, 60);
+    EXPECT_EQ(options.every, 0);
+
+    options = parse({"--headless", "--data", "d", "--agents=256", "--seed", "4294967295", "--seconds", "112.5",
+                     "--every=0.5", "--csv", "a.csv", "--svg=b.svg", "--sensors", "s.bin"});
+    EXPECT_TRUE(options.headless);
+    EXPECT_EQ(options.dataFolder, "d");
+    EXPECT_EQ(options.flock.agentCount, 256);
+    EXPECT_EQ(*options.seed, 4294967295u);
+    EXPECT_EQ(options.seconds, 112.5);
+    EXPECT_EQ(options.every, 0.5);
+    EXPECT_EQ(options.csvFile, "a.csv");
+    EXPECT_EQ(options.svgFile, "b.svg");
+    EXPECT_EQ(options.flock.sensors, SensorSource::File);
+    EXPECT_EQ(options.flock.sensorFile, "s.bin");
+
+    options = parse({"--agents", "1", "--random-sensors", "--seed=0"});  // the window takes these too
+    EXPECT_EQ(options.flock.agentCount, 1);
+    EXPECT_EQ(options.flock.sensors, SensorSource::Random);
+    EXPECT_EQ(*options.seed, 0u);
+}
+
+TEST(FlockOptions, HelpAndVersionWinOverTheRestButNotOverUnknownOptions) {
+    EXPECT_TRUE(parse({"--seconds", "5", "--help"}).help);  // no --headless needed to ask
+    EXPECT_TRUE(parse({"--version"}).version);
+    EXPECT_EQ(refusal({"--version", "--frames"}), "unknown option '--frames'");
+    EXPECT_EQ(refusal({"--help=yes"}), "--help takes no value");
+}
+
+TEST(FlockOptions, BadValuesAndCombinationsAreRefusedWithTheReason) {
+    EXPECT_EQ(refusal({"--agents", "0"}), "--agents needs a whole number from 1 to 256, not '0'");
+    EXPECT_EQ(refusal({"--agents", "257"}), "--agents needs a whole number from 1 to 256, not '257'");
+    EXPECT_EQ(refusal({"--agents", "8x"}), "--agents needs a whole number from 1 to 256, not '8x'");
+    EXPECT_EQ(refusal({"--seed", "-1"}), "--seed needs a whole number from 0 to 4294967295, not '-1'");
+    EXPECT_EQ(refusal({"--headless", "--seconds", "-5"}),
+              "--seconds needs a number of seconds above 0 and at most 3600, not '-5'");
+    for (const char* bad : {"0", "1e12", "3600.5", "nan", "inf", "", "1,5"})
+        EXPECT_NE(refusal({"--headless", "--seconds", bad}), "accepted") << bad;
+    EXPECT_EQ(refusal({"--headless", "--every", "0"}),
+              "--every needs a number of seconds above 0 and at most 3600, not '0'");
+    EXPECT_EQ(refusal({"--headless", "--seconds"}), "--seconds needs a value");
+    EXPECT_EQ(refusal({"--csv", "a.csv"}), "--csv needs --headless");
+    EXPECT_EQ(refusal({"--sensors", "a", "--random-sensors"}), "--sensors and --random-sensors: choose one, once");
+    EXPECT_EQ(refusal({"--headless", "--agents", "16", "--seconds", "1801"}),
+              "a flight of 16 agents can last at most 1800 seconds");
+    EXPECT_EQ(refusal({"flight.csv"}), "unexpected argument 'flight.csv'");
+    EXPECT_EQ(refusal({"-x"}), "unknown option '-x'");
+    EXPECT_EQ(parse({"--headless", "--agents", "16", "--seconds", "1800"}).seconds, 1800);
+}
+
+class DataFolderTest : public ::testing::Test {
+protected:
+    DataFolderTest() : root(fs::temp_directory_path() / ("flock_data_" + std::to_string(::getpid()))) {
+        for (const char* name : {"work", "build", "installed", "given"}) fs::create_directories(root / name);
+    }
+    ~DataFolderTest() override { fs::remove_all(root); }
+
+    void setUp(const char* folder) { std::ofstream(root / folder / "vex_flock_setup.txt") << "begin\n"; }
+    DataSearch search() { return {{}, root / "work", root / "build", root / "installed"}; }
+
+    fs::path root;
+};
+
+TEST_F(DataFolderTest, TheWorkingFolderComesFirstThenTheBuildTreeThenTheInstall) {
+    setUp("installed");
+    EXPECT_EQ(findDataFolder(search()).folder, root / "installed");
+    setUp("build");
+    EXPECT_EQ(findDataFolder(search()).folder, root / "build");
+    setUp("work");
+    EXPECT_EQ(findDataFolder(search()).folder, root / "work");
+    DataSearch onlyInstalled = search();
+    onlyInstalled.workingFolder.clear();
+    onlyInstalled.buildTreeData.clear();
+    EXPECT_EQ(findDataFolder(onlyInstalled).folder, root / "installed");
+}
+
+TEST_F(DataFolderTest, AGivenFolderIsTheOnlyOneLookedAtAndAFailureSaysWhereItLooked) {
+    setUp("work");
+    DataSearch given = search();
+    given.given = root / "given";
+    DataFolder found = findDataFolder(given);
+    EXPECT_TRUE(found.folder.empty());
+    EXPECT_EQ(found.problem, "no vex_flock_setup.txt in '" + (root / "given").string() + "' (given with --data)");
+    setUp("given");
+    EXPECT_EQ(findDataFolder(given).folder, root / "given");
+
+    fs::remove(root / "work" / "vex_flock_setup.txt");
+    fs::create_directories(root / "work" / "vex_flock_setup.txt");  // a folder of that name is no script
+    found = findDataFolder(search());
+    EXPECT_TRUE(found.folder.empty());
+    EXPECT_EQ(found.problem, "cannot find vex_flock_setup.txt in '" + (root / "work").string() + "', '" +
+                                 (root / "build").string() + "' or '" + (root / "installed").string() +
+                                 "'; run flock in its data folder or name it with --data DIR");
+    EXPECT_EQ(found.problem.find('\n'), std::string::npos);
+}
+
+}  // namespace
+}  // namespace flock
