@@ -1,0 +1,8 @@
+# cmake --install BUILD --prefix P: the three programs to P/bin, the flock's data to
+# P/share/<project>/data, where the installed flock looks for it.
+foreach(program flock morrow tala)
+  if(TARGET ${program})
+    install(TARGETS ${program} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  endif()
+endforeach()
+install(DIRECTORY ${CMAKE_SOURCE_DIR}/data/ DESTINATION ${FLOCK_DATA_INSTALL_DIR})
