@@ -140,7 +140,7 @@ FlockOptions parseFlockOptions(const std::vector<std::string>& arguments) {
 
 std::string flockUsage() {
     return "Usage: flock [--data DIR] [--agents K] [--seed N] [--sensors FILE | --random-sensors]\n"
-           "       flock --headless [--seconds S] [--every T] [--csv FILE] [--svg FILE] [those options]\n"
+           "       flock --headless [--seconds S] [--every T] [--csv FILE] [--svg FILE] ...\n"
            "       flock --help | --version\n";
 }
 
@@ -149,7 +149,7 @@ std::string flockHelp() {
            "\n"
            "A flock of agents, each steered by its own quantum decision maker, in a window\n"
            "(keys: P start/stop, R reset, Z/X camera, D each agent's decision odds, Escape quit)\n"
-           "or flown without one for experiments.\n"
+           "or flown without one for experiments; the first line's options serve both.\n"
            "\n"
            "Options:\n"
            "  --data DIR          the folder holding vex_flock_setup.txt; without it flock looks in\n"
@@ -161,7 +161,8 @@ std::string flockHelp() {
            "  --headless          fly without a window on a clock of 60 frames a second and print\n"
            "                      the figures: mean distance from the centroid, polarisation,\n"
            "                      decisions following their stimulus, decisions, command failures\n"
-           "  --seconds S         simulated seconds to fly, at most 3600 (default 60)\n"
+           "  --seconds S         simulated seconds to fly (default 60), at most 3600, and at\n"
+           "                      most 28800 / K with K agents\n"
            "  --every T           also a row of figures for every T simulated seconds\n"
            "  --csv FILE          one row per decision: time,agent,x,y,heading,stimulus,decision\n"
            "  --svg FILE          a picture of the paths and of the figures over time\n"
