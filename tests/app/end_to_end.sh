@@ -94,16 +94,21 @@ read -r white grey blue green red other yellow far <<<"$(shot)"
 [ "$other" -eq 0 ] || fail "$other pixels of colours the flock does not use"
 [ "$yellow" -eq 0 ] || fail "yellow before D"
 
-# D shows each agent's decision odds as yellow bars; a second D hides them.
+# D shows each agent's decision odds as yellow bars; a second D hides them. A loaded
+# machine may take a while to draw the next frame, so each is awaited.
+await() {  # await CONDITION: shots until the condition on the counts holds, up to 6 s
+  for _ in $(seq 20); do
+    sleep 0.3
+    read -r white grey blue green red other yellow far <<<"$(shot)"
+    eval "$1" && return 0
+  done
+  return 1
+}
 tap d
-sleep 0.6
-read -r white grey blue green red other yellow far <<<"$(shot)"
-[ "$yellow" -gt 40 ] || fail "no odds bars after D: $yellow yellow pixels"
+await '[ "$yellow" -gt 40 ]' || fail "no odds bars after D: $yellow yellow pixels"
 [ $((blue + green + red)) -gt 0 ] || fail "agents not drawn with the odds shown"
 tap d
-sleep 0.3
-read -r white grey blue green red other yellow far <<<"$(shot)"
-[ "$yellow" -eq 0 ] || fail "$yellow yellow pixels after a second D"
+await '[ "$yellow" -eq 0 ]' || fail "$yellow yellow pixels after a second D"
 [ $((blue + green + red)) -gt 0 ] || fail "agents not drawn after the odds were hidden"
 
 # R while paused, then P: all agents start from the origin, on top of each other.
