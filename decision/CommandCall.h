@@ -53,6 +53,6 @@ using CommandTable = tala::interp::DispatchTable<CommandHandler>;
 CommandGroup valueWords();          // distributions, sensor lists, states, training sets
 CommandGroup actionWords();         // points, actions, action lists, action spaces
 CommandGroup decisionMakerWords();  // creating, building, running and releasing decision makers
-CommandGroup sensorWords();         // training, adding, saving and loading sensors
+CommandGroup sensorWords();         // training, adding, saving and loading sensors; training histories
 
 }  // namespace vex

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "decision/Records.h"
+#include "decision/TrainingHistory.h"
 #include "interp/VariableTable.h"
 #include "linalg/Matrix.h"
 
@@ -44,6 +45,7 @@ public:
     std::int32_t deltaSize = 1;
     std::int32_t actionSize = 1;
     std::int32_t populationLimit = 100;
+    TrainingHistory trainingHistory;     // of the last vex::train
     OperatorRoute operatorRoute = OperatorRoute::Factored;
 
     // Building the system.
@@ -72,7 +74,7 @@ public:
     bool saveSensors(const std::string& fileName) const;
     bool loadSensors(const std::string& fileName);
 
-    // Genetic training of the sensors against rules.
+    // Genetic training of the sensors against rules; records trainingHistory.
     void train(const std::vector<Rule>& rules, int generations, int repetitions,
                int initialPopulation, int limit);
 

@@ -1,10 +1,13 @@
-// Commands that train, add, save and load a decision maker's sensors.
+// Commands that train, add, save and load a decision maker's sensors, and save
+// the fitness history of its last training.
 
 #include <iostream>
 
 #include "decision/CommandCall.h"
 #include "decision/QDM.h"
+#include "decision/TrainingHistory.h"
 #include "decision/ValueTypes.h"
+#include "linalg/Failure.h"
 
 namespace vex {
 
@@ -75,6 +78,22 @@ bool word_load(CommandCall& call) {
     return true;
 }
 
+// vex::save_training_history QDM file: a .csv table or an .svg plot of the last
+// training's fitness per generation. Every failure is raised, so a script run by
+// tala ends with status 1; a missing decision maker too, since nothing was saved.
+bool word_save_training_history(CommandCall& call) {
+    Object holder;
+    QDMType* value = call.qdmArg(1, holder);
+    if (value == nullptr) {
+        printNotDecisionMakerPlain(call);
+        return false;
+    }
+    const QDM* decisionMaker = decisionMakerOf(*value);
+    if (decisionMaker == nullptr) throw tala::Failure("vex::QDM = NULL; make sure to vex::qdm::new first.");
+    saveTrainingHistory(decisionMaker->trainingHistory, call.stringArg(2));
+    return true;
+}
+
 constexpr CommandEntry kSensorWords[] = {
     {"vex::train", word_train, "QDM TRAINING-SET GENERATIONS REPETITIONS POPULATION LIMIT",
      "Trains the decision maker's sensors over the set's rules by the genetic algorithm; q stops it.",
@@ -85,6 +104,9 @@ constexpr CommandEntry kSensorWords[] = {
      "vex::save (get QDM) flock_sensors.bin"},
     {"vex::load", word_load, "QDM FILE", "Appends the sensors read from the sensor file FILE.",
      "vex::load (get QDM) flock_sensors.bin"},
+    {"vex::save_training_history", word_save_training_history, "QDM FILE",
+     "Writes the last training's fitness per generation: a table for FILE.csv, a plot for FILE.svg.",
+     "vex::save_training_history (get QDM) training_history.svg"},
 };
 
 }  // namespace

@@ -14,10 +14,14 @@ namespace vex {
 // rules fitness is 0 and ruleFitness is left as it was.
 void evaluateFitness(QDM& qdm, Individual& individual, const std::vector<Rule>& rules, int repetitions);
 
+class TrainingProgress;
+
 // One generation: crossover children, mutation, elite copies, trimming to the
 // population limit; the decision maker ends with the best individual's sensors.
 // The first generation evaluates the initial population before anything else.
-void runGeneration(QDM& qdm, const std::vector<Rule>& rules, int repetitions, bool first);
+// Between evaluations the progress line, if any, is given the chance to update.
+void runGeneration(QDM& qdm, const std::vector<Rule>& rules, int repetitions, bool first,
+                   TrainingProgress* progress = nullptr);
 
 // child = parentA with the tail of each angle array, from a random cut, taken from parentB.
 void crossover(Individual& child, const Individual& parentA, const Individual& parentB);

@@ -1,0 +1,309 @@
+// What a training records and shows: the fitness history, its table and plot, the
+// progress line and the lines that say how training ended.
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "decision/QDM.h"
+#include "decision/TrainingHistory.h"
+#include "decision/TrainingProgress.h"
+#include "tests/support/StreamCapture.h"
+#include "tests/support/TypedKeys.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using vex::GenerationFitness;
+using vex::QDM;
+using vex::Rule;
+using vex::TrainingHistory;
+
+// Collects what std::cerr receives while it lives.
+class ErrorCapture {
+public:
+    ErrorCapture() : saved_(std::cerr.rdbuf(out_.rdbuf())) {}
+    ~ErrorCapture() { std::cerr.rdbuf(saved_); }
+    ErrorCapture(const ErrorCapture&) = delete;
+    ErrorCapture& operator=(const ErrorCapture&) = delete;
+    std::string text() const { return out_.str(); }
+
+private:
+    std::ostringstream out_;
+    std::streambuf* saved_;
+};
+
+// The last line of a text (a progress line drawn before it, at a terminal, is not part of it).
+std::string lastLine(const std::string& text) {
+    const auto start = text.rfind('\n', text.size() >= 2 ? text.size() - 2 : 0);
+    return start == std::string::npos ? text : text.substr(start + 1);
+}
+
+std::vector<std::string> lines(const std::string& text) {
+    std::vector<std::string> result;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) result.push_back(line);
+    return result;
+}
+
+std::vector<std::string> fields(const std::string& row) {
+    std::vector<std::string> result;
+    std::istringstream in(row);
+    for (std::string field; std::getline(in, field, ',');) result.push_back(field);
+    return result;
+}
+
+std::string read(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// The flock's system (moves -1, 0, 1 on a grid of 9, memory 1) with two sensors and
+// their rules, built from the shipped QDM_Scripts.
+struct SmallTraining {
+    std::unique_ptr<QDM> qdm = std::make_unique<QDM>();
+    std::vector<Rule> rules;
+
+    SmallTraining() {
+        fs::current_path(fs::path(__FILE__).parent_path().parent_path().parent_path() / "data");
+        vex::ActionSpace space;
+        space.movementMap = {{-1}, {0}, {1}};
+        space.gridSize = 9;
+        space.points = {{"forward", {0}}, {"left", {-1}}, {"right", {1}}};
+        OutputCapture quiet;
+        qdm->addActionSpace(space);
+        qdm->finalize(1);
+        qdm->addSensor("center");
+        qdm->addSensor("left");
+        rules = {Rule{{{"center"}}, 0, {{0, 0, 1.0}}}, Rule{{{"left"}}, 0, {{1, 0, 1.0}}}};
+    }
+
+    void train(int generations, int population) {
+        OutputCapture quiet;
+        qdm->train(rules, generations, 4, population, population);
+    }
+};
+
+TEST(TrainingHistory, EveryGenerationIsRecordedAndTheBestNeverFalls) {
+    SmallTraining training;
+    training.train(12, 6);
+    const TrainingHistory& history = training.qdm->trainingHistory;
+    ASSERT_EQ(history.generations.size(), 12u);
+    EXPECT_EQ(history.plannedGenerations, 12);
+    for (std::size_t g = 0; g < history.generations.size(); ++g) {
+        const GenerationFitness& fitness = history.generations[g];
+        EXPECT_LE(fitness.worst, fitness.mean);
+        EXPECT_LE(fitness.mean, fitness.best);
+        ASSERT_EQ(fitness.bestRules.size(), 2u);
+        EXPECT_NEAR((fitness.bestRules[0] + fitness.bestRules[1]) / 2, fitness.best, 1e-12);
+        if (g > 0) {
+            EXPECT_GE(fitness.best, history.generations[g - 1].best);
+        }
+    }
+    // The last row is the population the training left.
+    const auto& population = training.qdm->population;
+    double sum = 0;
+    for (const vex::Individual& individual : population) sum += individual.fitness;
+    EXPECT_EQ(history.generations.back().best, population.front().fitness);
+    EXPECT_EQ(history.generations.back().worst, population.back().fitness);
+    EXPECT_DOUBLE_EQ(history.generations.back().mean, sum / static_cast<double>(population.size()));
+
+    // The table: a header and one row per generation, numbers that read back exactly.
+    const auto rows = lines(vex::historyCsv(history));
+    ASSERT_EQ(rows.size(), 13u);
+    EXPECT_EQ(rows[0], "generation,best,mean,worst,rule 0,rule 1");
+    for (std::size_t g = 0; g < 12; ++g) {
+        const auto row = fields(rows[g + 1]);
+        ASSERT_EQ(row.size(), 6u) << rows[g + 1];
+        EXPECT_EQ(row[0], std::to_string(g + 1));
+        EXPECT_EQ(std::stod(row[1]), history.generations[g].best);
+        EXPECT_EQ(std::stod(row[3]), history.generations[g].worst);
+        EXPECT_EQ(std::stod(row[5]), history.generations[g].bestRules[1]);
+    }
+
+    // A new training starts a new history; one that runs no generation leaves none.
+    training.train(3, 2);
+    EXPECT_EQ(training.qdm->trainingHistory.generations.size(), 3u);
+    training.train(0, 2);
+    EXPECT_TRUE(training.qdm->trainingHistory.generations.empty());
+}
+
+TEST(TrainingHistory, TheFailureThatEndsTrainingNamesItsGeneration) {
+    QDM unfinished;
+    unfinished.addSensor("center");
+    ErrorCapture errors;
+    OutputCapture quiet;
+    EXPECT_EQ(failureOf([&] { unfinished.train({Rule{{{"center"}}, 0, {{0, 0, 1.0}}}}, 5, 4, 2, 2); }),
+              "getMatrix error - type is NULL or not matrix");
+    EXPECT_EQ(lastLine(errors.text()),
+              "Training ended by a failure in generation 1 of 5: getMatrix error - type is NULL or not matrix\n");
+    EXPECT_TRUE(unfinished.trainingHistory.generations.empty());
+}
+
+TEST_F(TypedKeys, QBeforeTheFirstGenerationSaysTheSensorsAreKept) {
+    SmallTraining training;
+    const auto sensorsBefore = training.qdm->sensors[0].rotation;
+    ErrorCapture errors;
+    type("q");
+    training.train(5, 3);
+    EXPECT_EQ(lastLine(errors.text()),
+              "Training stopped by key before its first generation; the decision maker keeps its sensors.\n");
+    EXPECT_EQ(training.qdm->sensors[0].rotation, sensorsBefore);
+    EXPECT_TRUE(training.qdm->trainingHistory.generations.empty());
+}
+
+class HistoryFiles : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder_ = fs::temp_directory_path() /
+                  ("training_history_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        fs::remove_all(folder_);
+        fs::create_directories(folder_);
+    }
+    void TearDown() override { fs::remove_all(folder_); }
+
+    fs::path folder_;
+};
+
+// A synthetic history of `count` generations rising towards the ceiling.
+TrainingHistory risingHistory(int count, int rules) {
+    TrainingHistory history;
+    history.plannedGenerations = count;
+    for (int g = 0; g < count; ++g) {
+        const double best = 10.0 - 5.0 / (g + 1);
+        history.generations.push_back({best, best - 1, best - 2, std::vector<double>(rules, best)});
+    }
+    return history;
+}
+
+TEST_F(HistoryFiles, ThePlotIsXmlWithLabelledAxesTheCeilingAndEveryCurve) {
+    SmallTraining training;
+    training.train(4, 3);
+    const fs::path plot = folder_ / "history.SVG";
+    vex::saveTrainingHistory(training.qdm->trainingHistory, plot.string());
+    const std::string svg = read(plot);
+    for (const char* part : {">generation</text>", ">fitness</text>", ">ceiling 10</text>", ">best</text>",
+                             ">mean</text>", ">worst</text>", ">rule 0</text>", ">rule 1</text>"})
+        EXPECT_NE(svg.find(part), std::string::npos) << part;
+    EXPECT_EQ(std::system(("xmllint --noout " + plot.string()).c_str()), 0);
+
+    // Stopped early, the title says so.
+    training.qdm->trainingHistory.plannedGenerations = 300;
+    EXPECT_NE(vex::historySvg(training.qdm->trainingHistory).find("(ended after 4 of 300)"), std::string::npos);
+}
+
+TEST_F(HistoryFiles, ALongHistoryIsThinnedForThePlotButNotForTheTable) {
+    const TrainingHistory history = risingHistory(5000, 1);
+    const fs::path table = folder_ / "history.csv";
+    vex::saveTrainingHistory(history, table.string());
+    const auto rows = lines(read(table));
+    ASSERT_EQ(rows.size(), 5001u);
+    EXPECT_EQ(fields(rows.back())[0], "5000");
+
+    const std::string svg = vex::historySvg(history);
+    int polylines = 0;
+    for (auto at = svg.find("points=\""); at != std::string::npos; at = svg.find("points=\"", at + 1)) {
+        const auto end = svg.find('"', at + 8);
+        const auto points = std::count(svg.begin() + static_cast<std::ptrdiff_t>(at),
+                                       svg.begin() + static_cast<std::ptrdiff_t>(end), ',');
+        EXPECT_GT(points, 100);
+        EXPECT_LE(points, 720);
+        ++polylines;
+    }
+    EXPECT_EQ(polylines, 4);  // the rule, worst, mean and best
+}
+
+TEST_F(HistoryFiles, NothingIsWrittenWithoutHistoryOrUnderAnUnknownEnding) {
+    const fs::path table = folder_ / "history.csv";
+    EXPECT_EQ(failureOf([&] { vex::saveTrainingHistory(TrainingHistory{}, table.string()); }),
+              "No training history to save: the decision maker has not trained a generation yet (vex::train).");
+    const fs::path text = folder_ / "history.txt";
+    EXPECT_EQ(failureOf([&] { vex::saveTrainingHistory(risingHistory(3, 1), text.string()); }),
+              "Training history file '" + text.string() + "' must end in .csv (a table) or .svg (a plot).");
+    EXPECT_TRUE(fs::is_empty(folder_));
+}
+
+// The progress line drawn into one stream with standard output, as on one screen.
+class ProgressScreen : public ::testing::Test {
+protected:
+    ProgressScreen() : saved_(std::cout.rdbuf(screen_.rdbuf())) {}
+    ~ProgressScreen() override { std::cout.rdbuf(saved_); }
+
+    std::unique_ptr<vex::TrainingProgress> progress(bool shared, int columns = 200) {
+        return std::make_unique<vex::TrainingProgress>(300, screen_, columns, shared, [this] { return now_; });
+    }
+    std::string take() {
+        std::string text = screen_.str();
+        screen_.str("");
+        return text;
+    }
+
+    std::ostringstream screen_;
+    std::streambuf* saved_;
+    double now_ = 100.0;
+};
+
+TEST_F(ProgressScreen, TheLineSaysWhereTrainingIsAndHowLongItWillTake) {
+    GenerationFitness fitness{9.8249, 9.0, 8.0, {9.91, 9.8, 9.754}};
+    vex::ProgressFigures figures{37, 300, 36, &fitness, 1.2, false};
+    EXPECT_EQ(vex::progressText(figures),
+              "generation 37/300  best 9.82 of 10  (rules 9.91 9.80 9.75)  1.2 s, about 9 s left");
+    figures = {1, 300, 0, nullptr, 0.04, false};
+    EXPECT_EQ(vex::progressText(figures), "generation 1/300  0.0 s");
+    fitness.bestRules.clear();
+    figures = {100, 300, 100, &fitness, 125.7, false};
+    EXPECT_EQ(vex::progressText(figures), "generation 100/300  best 9.82 of 10  2 min 05 s, about 4 min left");
+    figures = {299, 300, 299, &fitness, 29.9, false};
+    EXPECT_EQ(vex::progressText(figures), "generation 299/300  best 9.82 of 10  29.9 s, under a second left");
+    figures.over = true;
+    EXPECT_EQ(vex::progressText(figures), "generation 299/300  best 9.82 of 10  29.9 s");
+}
+
+TEST_F(ProgressScreen, UpdatesComeAtMostTenTimesASecondAndTheLastStateStays) {
+    auto line = progress(false, 30);
+    line->startGeneration(0);
+    EXPECT_EQ(take(), "\rgeneration 1/300  0.0 s\033[K");
+    GenerationFitness fitness{5, 4, 3, {}};
+    now_ += 0.05;
+    line->finishGeneration(fitness);
+    line->startGeneration(1);
+    line->tick();
+    EXPECT_EQ(take(), "");
+    now_ += 0.06;
+    line->tick();
+    // Cut to the terminal's width less one, so that the line never wraps.
+    EXPECT_EQ(take(), "\rgeneration 2/300  best 5.00 o\033[K");
+    now_ += 0.01;
+    line->finishGeneration(fitness);
+    line->close();
+    EXPECT_EQ(take(), "\rgeneration 2/300  best 5.00 o\033[K\n");
+    line->tick();
+    EXPECT_EQ(take(), "");
+}
+
+TEST_F(ProgressScreen, OutputOnTheSameScreenTakesTheLineAwayAndPutsItBackUnderIt) {
+    auto line = progress(true);
+    line->startGeneration(0);
+    std::cout << "DEBUG: max fitness = 5\n";
+    std::cout << "0/3: 5 -> " << std::flush;
+    now_ += 1;
+    line->tick();  // not under a finished line: nothing is drawn
+    std::cout << "6\n";
+    EXPECT_EQ(take(),
+              "\rgeneration 1/300  0.0 s\033[K"
+              "\r\033[KDEBUG: max fitness = 5\n\rgeneration 1/300  0.0 s\033[K"
+              "\r\033[K0/3: 5 -> 6\n\rgeneration 1/300  1.0 s\033[K");
+    line->close();
+    EXPECT_EQ(take(), "\rgeneration 0/300  1.0 s\033[K\n");
+    std::cout << "after\n";
+    EXPECT_EQ(take(), "after\n");
+}
+
+}  // namespace

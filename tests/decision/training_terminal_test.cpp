@@ -1,0 +1,158 @@
+// Training at a real terminal: tala runs a small training on a pseudo-terminal, the
+// test reads what the screen receives and presses q as a user would.
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <pty.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <string>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+fs::path dataFolder() { return fs::path(__FILE__).parent_path().parent_path().parent_path() / "data"; }
+
+// The flock's system with two sensors and their rules, trained for `generations`; the
+// history is saved to `history` afterwards.
+std::string trainingScript(int generations, const fs::path& history) {
+    return "begin\n"
+           "(new vex::QDM QDM)\n"
+           "(vex::qdm::new (get QDM))\n"
+           "(file flock_decision_maker.txt)\n"
+           "(vex::add_sensor (get QDM) center)\n"
+           "(vex::add_sensor (get QDM) left)\n"
+           "(new vex::TrainingSet rules)\n"
+           "(set rules (vex::add_rule (get rules) (vex::State repeat (vex::SensorList center)) "
+           "(vex::dist_str (get QDM) 1.0 forward)))\n"
+           "(set rules (vex::add_rule (get rules) (vex::State repeat (vex::SensorList left)) "
+           "(vex::dist_str (get QDM) 1.0 left)))\n"
+           "(vex::train (get QDM) (get rules) " +
+           std::to_string(generations) +
+           " 4 6 6)\n"
+           "(vex::save_training_history (get QDM) " +
+           history.string() +
+           ")\n"
+           "(vex::qdm::free (get QDM))\n";
+}
+
+class TrainingAtATerminal : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder_ = fs::temp_directory_path() /
+                  ("training_terminal_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        fs::remove_all(folder_);
+        fs::create_directories(folder_);
+    }
+    void TearDown() override {
+        if (child_ > 0) {
+            kill(child_, SIGKILL);
+            waitpid(child_, nullptr, 0);
+        }
+        if (master_ >= 0) close(master_);
+        fs::remove_all(folder_);
+    }
+
+    // Runs tala on `script` in data/ on a new pseudo-terminal (standard error to
+    // `errorFile` instead, when one is given).
+    void start(const std::string& script, const fs::path& errorFile = {}) {
+        const fs::path scriptFile = folder_ / "train.txt";
+        std::ofstream(scriptFile) << script;
+        winsize size{24, 200, 0, 0};
+        child_ = forkpty(&master_, nullptr, nullptr, &size);
+        if (child_ < 0) GTEST_SKIP() << "no pseudo-terminal";
+        if (child_ == 0) {
+            if (!errorFile.empty()) {
+                const int fd = open(errorFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+                dup2(fd, STDERR_FILENO);
+            }
+            if (chdir(dataFolder().c_str()) == 0) execl(TALA_PROGRAM, "tala", scriptFile.c_str(), nullptr);
+            _exit(127);
+        }
+    }
+
+    // Reads the screen until `wanted` matches what has arrived, or the program ends
+    // (wanted empty), or 60 seconds pass. True when it came.
+    bool readUntil(const std::regex& wanted, bool toTheEnd = false) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (std::chrono::steady_clock::now() < deadline) {
+            if (!toTheEnd && std::regex_search(screen_, wanted)) return true;
+            pollfd fd{master_, POLLIN, 0};
+            if (poll(&fd, 1, 100) <= 0) continue;
+            char buffer[4096];
+            const ssize_t got = read(master_, buffer, sizeof buffer);
+            if (got <= 0) return toTheEnd;  // the program has ended and closed the terminal
+            screen_.append(buffer, static_cast<std::size_t>(got));
+        }
+        return false;
+    }
+
+    int exitStatus() {
+        int status = -1;
+        waitpid(child_, &status, 0);
+        child_ = -1;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+    void press(const std::string& keys) const {
+        ASSERT_EQ(write(master_, keys.data(), keys.size()), static_cast<ssize_t>(keys.size()));
+    }
+
+    static int lineCount(const fs::path& file) {
+        std::ifstream in(file);
+        int count = 0;
+        for (std::string line; std::getline(in, line);) ++count;
+        return count;
+    }
+
+    fs::path folder_;
+    pid_t child_ = -1;
+    int master_ = -1;
+    std::string screen_;
+};
+
+TEST_F(TrainingAtATerminal, TheProgressLineIsUpdatedInPlaceAndQSaysWhereTrainingStopped) {
+    const fs::path history = folder_ / "history.csv";
+    start(trainingScript(1000000, history));
+    // Drawn in place: a carriage return, the line, and the rest of the line erased.
+    ASSERT_TRUE(readUntil(std::regex(
+        "\rgeneration [0-9]+/1000000  best [0-9]+\\.[0-9][0-9] of 10  \\(rules [0-9.]+ [0-9.]+\\)  [0-9.]+ s, "
+        "about [0-9]+ (s|min) left\033\\[K")))
+        << screen_;
+    press("q");
+    ASSERT_TRUE(readUntil({}, true)) << screen_;
+    EXPECT_EQ(exitStatus(), 0) << screen_;
+
+    std::smatch stop;
+    ASSERT_TRUE(std::regex_search(screen_, stop,
+                                  std::regex("Training stopped by key after ([0-9]+) of 1000000 generations; "
+                                             "the decision maker keeps the best sensors found\\.")))
+        << screen_;
+    // The history holds the generations that ran, one row each under its header.
+    const int finished = std::stoi(stop[1]);
+    EXPECT_GT(finished, 0);
+    EXPECT_EQ(lineCount(history), finished + 1);
+}
+
+TEST_F(TrainingAtATerminal, NothingIsAddedWhenStandardErrorIsNotATerminal) {
+    const fs::path errors = folder_ / "errors.txt";
+    start(trainingScript(3, folder_ / "history.csv"), errors);
+    ASSERT_TRUE(readUntil({}, true)) << screen_;
+    EXPECT_EQ(exitStatus(), 0) << screen_;
+    EXPECT_NE(screen_.find("DEBUG: final max fitness"), std::string::npos) << screen_;
+    EXPECT_EQ(screen_.find("generation"), std::string::npos) << screen_;
+    std::ifstream in(errors);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "");
+    EXPECT_EQ(lineCount(folder_ / "history.csv"), 4);
+}
+
+}  // namespace
