@@ -14,6 +14,7 @@
 #include "decision/TrainingHistory.h"
 #include "decision/TrainingProgress.h"
 #include "tests/support/StreamCapture.h"
+#include "tests/support/TempFolder.h"
 #include "tests/support/TypedKeys.h"
 
 namespace {
@@ -23,20 +24,6 @@ using vex::GenerationFitness;
 using vex::QDM;
 using vex::Rule;
 using vex::TrainingHistory;
-
-// Collects what std::cerr receives while it lives.
-class ErrorCapture {
-public:
-    ErrorCapture() : saved_(std::cerr.rdbuf(out_.rdbuf())) {}
-    ~ErrorCapture() { std::cerr.rdbuf(saved_); }
-    ErrorCapture(const ErrorCapture&) = delete;
-    ErrorCapture& operator=(const ErrorCapture&) = delete;
-    std::string text() const { return out_.str(); }
-
-private:
-    std::ostringstream out_;
-    std::streambuf* saved_;
-};
 
 // The last line of a text (a progress line drawn before it, at a terminal, is not part of it).
 std::string lastLine(const std::string& text) {
@@ -138,7 +125,7 @@ TEST(TrainingHistory, EveryGenerationIsRecordedAndTheBestNeverFalls) {
 TEST(TrainingHistory, TheFailureThatEndsTrainingNamesItsGeneration) {
     QDM unfinished;
     unfinished.addSensor("center");
-    ErrorCapture errors;
+    OutputCapture errors(std::cerr);
     OutputCapture quiet;
     EXPECT_EQ(failureOf([&] { unfinished.train({Rule{{{"center"}}, 0, {{0, 0, 1.0}}}}, 5, 4, 2, 2); }),
               "getMatrix error - type is NULL or not matrix");
@@ -150,7 +137,7 @@ TEST(TrainingHistory, TheFailureThatEndsTrainingNamesItsGeneration) {
 TEST_F(TypedKeys, QBeforeTheFirstGenerationSaysTheSensorsAreKept) {
     SmallTraining training;
     const auto sensorsBefore = training.qdm->sensors[0].rotation;
-    ErrorCapture errors;
+    OutputCapture errors(std::cerr);
     type("q");
     training.train(5, 3);
     EXPECT_EQ(lastLine(errors.text()),
@@ -159,18 +146,7 @@ TEST_F(TypedKeys, QBeforeTheFirstGenerationSaysTheSensorsAreKept) {
     EXPECT_TRUE(training.qdm->trainingHistory.generations.empty());
 }
 
-class HistoryFiles : public ::testing::Test {
-protected:
-    void SetUp() override {
-        folder_ = fs::temp_directory_path() /
-                  ("training_history_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(folder_);
-        fs::create_directories(folder_);
-    }
-    void TearDown() override { fs::remove_all(folder_); }
-
-    fs::path folder_;
-};
+using HistoryFiles = TempFolder;
 
 // A synthetic history of `count` generations rising towards the ceiling.
 TrainingHistory risingHistory(int count, int rules) {

@@ -16,6 +16,8 @@
 #include <sstream>
 #include <string>
 
+#include "tests/support/TempFolder.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -45,31 +47,25 @@ std::string trainingScript(int generations, const fs::path& history) {
            "(vex::qdm::free (get QDM))\n";
 }
 
-class TrainingAtATerminal : public ::testing::Test {
+class TrainingAtATerminal : public TempFolder {
 protected:
-    void SetUp() override {
-        folder_ = fs::temp_directory_path() /
-                  ("training_terminal_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(folder_);
-        fs::create_directories(folder_);
-    }
     void TearDown() override {
         if (child_ > 0) {
             kill(child_, SIGKILL);
             waitpid(child_, nullptr, 0);
         }
         if (master_ >= 0) close(master_);
-        fs::remove_all(folder_);
+        TempFolder::TearDown();
     }
 
     // Runs tala on `script` in data/ on a new pseudo-terminal (standard error to
-    // `errorFile` instead, when one is given).
-    void start(const std::string& script, const fs::path& errorFile = {}) {
+    // `errorFile` instead, when one is given). False when no terminal could be made.
+    bool start(const std::string& script, const fs::path& errorFile = {}) {
         const fs::path scriptFile = folder_ / "train.txt";
         std::ofstream(scriptFile) << script;
         winsize size{24, 200, 0, 0};
         child_ = forkpty(&master_, nullptr, nullptr, &size);
-        if (child_ < 0) GTEST_SKIP() << "no pseudo-terminal";
+        if (child_ < 0) return false;
         if (child_ == 0) {
             if (!errorFile.empty()) {
                 const int fd = open(errorFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
@@ -78,6 +74,7 @@ protected:
             if (chdir(dataFolder().c_str()) == 0) execl(TALA_PROGRAM, "tala", scriptFile.c_str(), nullptr);
             _exit(127);
         }
+        return true;
     }
 
     // Reads the screen until `wanted` matches what has arrived, or the program ends
@@ -114,7 +111,6 @@ protected:
         return count;
     }
 
-    fs::path folder_;
     pid_t child_ = -1;
     int master_ = -1;
     std::string screen_;
@@ -122,7 +118,7 @@ protected:
 
 TEST_F(TrainingAtATerminal, TheProgressLineIsUpdatedInPlaceAndQSaysWhereTrainingStopped) {
     const fs::path history = folder_ / "history.csv";
-    start(trainingScript(1000000, history));
+    ASSERT_TRUE(start(trainingScript(1000000, history))) << "no pseudo-terminal";
     // Drawn in place: a carriage return, the line, and the rest of the line erased.
     ASSERT_TRUE(readUntil(std::regex(
         "\rgeneration [0-9]+/1000000  best [0-9]+\\.[0-9][0-9] of 10  \\(rules [0-9.]+ [0-9.]+\\)  [0-9.]+ s, "
@@ -145,7 +141,7 @@ TEST_F(TrainingAtATerminal, TheProgressLineIsUpdatedInPlaceAndQSaysWhereTraining
 
 TEST_F(TrainingAtATerminal, NothingIsAddedWhenStandardErrorIsNotATerminal) {
     const fs::path errors = folder_ / "errors.txt";
-    start(trainingScript(3, folder_ / "history.csv"), errors);
+    ASSERT_TRUE(start(trainingScript(3, folder_ / "history.csv"), errors)) << "no pseudo-terminal";
     ASSERT_TRUE(readUntil({}, true)) << screen_;
     EXPECT_EQ(exitStatus(), 0) << screen_;
     EXPECT_NE(screen_.find("DEBUG: final max fitness"), std::string::npos) << screen_;
