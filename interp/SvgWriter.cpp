@@ -191,15 +191,21 @@ void drawLineChart(SvgDocument& doc, const LineChart& chart, double x, double y,
     }
 
     const auto limit = static_cast<std::size_t>(std::max(2.0, plotWidth));
-    double legendX = left + 8;
+    // The legend runs along the top of the plot and wraps onto further rows.
+    double legendX = left + 8, legendY = top + 12;
     for (const ChartSeries& series : chart.series) {
         std::vector<SvgPoint> drawn;
         for (const SvgPoint& p : thinned(series.points, limit))
             if (std::isfinite(p.x) && std::isfinite(p.y)) drawn.push_back({toX(p.x), toY(p.y)});
         doc.polyline(drawn, series.colour, series.width);
-        doc.line(legendX, top + 12, legendX + 16, top + 12, series.colour, 2.0);
-        doc.text(legendX + 20, top + 16, series.name, 10);
-        legendX += 28 + 6.0 * static_cast<double>(series.name.size());
+        const double entryWidth = 28 + 6.0 * static_cast<double>(series.name.size());
+        if (legendX > left + 8 && legendX + entryWidth > right) {
+            legendX = left + 8;
+            legendY += 14;
+        }
+        doc.line(legendX, legendY, legendX + 16, legendY, series.colour, 2.0);
+        doc.text(legendX + 20, legendY + 4, series.name, 10);
+        legendX += entryWidth;
     }
 }
 

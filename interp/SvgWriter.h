@@ -70,8 +70,9 @@ struct LineChart {
 };
 
 // Draws `chart` into the rectangle (x, y, width, height) of `doc`: frame, ticks with
-// their values, axis labels, title, legend, marks and one polyline per series. A series
-// with more points than the plot is wide in units is thinned for the drawing.
+// their values, axis labels, title, legend (in rows across the top of the plot), marks
+// and one polyline per series. A series with more points than the plot is wide in units
+// is thinned for the drawing.
 void drawLineChart(SvgDocument& doc, const LineChart& chart, double x, double y, double width, double height);
 
 // At most `limit` (at least 2) of `points`, evenly spread, the first and last kept.

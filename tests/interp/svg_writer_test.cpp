@@ -70,4 +70,18 @@ TEST(SvgWriter, AChartDrawsEachSeriesThinnedToItsWidthWithItsMarksAndLabels) {
     EXPECT_EQ(occurrences(svg, ">10</text>"), 1);
 }
 
+TEST(SvgWriter, ALegendWiderThanThePlotWrapsOntoAnotherRow) {
+    LineChart chart;
+    for (int i = 0; i < 12; ++i) chart.series.push_back({"series " + std::to_string(i), "#000", {{0, 0}, {1, 1}}});
+    SvgDocument doc(472, 300);
+    drawLineChart(doc, chart, 0, 0, 472, 300);
+    const std::string svg = doc.str();
+    // Entries take 76 units each: five fit in the plot's 400 after the first 8, the sixth
+    // and the eleventh open new rows, 14 units further down.
+    EXPECT_EQ(occurrences(svg, "y=\"44\" font-family"), 5);
+    EXPECT_EQ(occurrences(svg, "x=\"84\" y=\"58\" font-family"), 1);
+    EXPECT_EQ(occurrences(svg, "y=\"58\" font-family"), 5);
+    EXPECT_EQ(occurrences(svg, "y=\"72\" font-family"), 2);
+}
+
 }  // namespace
