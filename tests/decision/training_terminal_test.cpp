@@ -60,8 +60,16 @@ protected:
     // Runs tala on `script` in data/ on a new pseudo-terminal (standard error to
     // `errorFile` instead, when one is given). False when no terminal could be made.
     bool start(const std::string& script, const fs::path& errorFile = {}) {
-        const fs::path scriptFile = folder_ / "train.txt";
-        std::ofstream(scriptFile) << script;
+        std::ofstream(scriptFile()) << script;
+        return startTala(errorFile, scriptFile().c_str());
+    }
+
+    // Opens an interactive tala session in data/.
+    bool startSession() { return startTala({}, nullptr); }
+
+    fs::path scriptFile() const { return folder_ / "train.txt"; }
+
+    bool startTala(const fs::path& errorFile, const char* argument) {
         winsize size{24, 200, 0, 0};
         child_ = forkpty(&master_, nullptr, nullptr, &size);
         if (child_ < 0) return false;
@@ -70,7 +78,9 @@ protected:
                 const int fd = open(errorFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
                 dup2(fd, STDERR_FILENO);
             }
-            if (chdir(dataFolder().c_str()) == 0) execl(TALA_PROGRAM, "tala", scriptFile.c_str(), nullptr);
+            // A session's line history goes to the test's folder.
+            setenv("HOME", folder_.c_str(), 1);
+            if (chdir(dataFolder().c_str()) == 0) execl(TALA_PROGRAM, "tala", argument, nullptr);
             _exit(127);
         }
         return true;
@@ -141,6 +151,20 @@ TEST_F(TrainingAtATerminal, TheProgressLineIsUpdatedInPlaceAndQSaysWhereTraining
     // The history holds the generations that ran, one row each under its header.
     EXPECT_GT(finished, 0);
     EXPECT_EQ(lineCount(history), finished + 1);
+}
+
+TEST_F(TrainingAtATerminal, CtrlCInASessionStopsTrainingAsQDoes) {
+    std::ofstream(scriptFile()) << trainingScript(1000000, folder_ / "history.csv");
+    ASSERT_TRUE(startSession()) << "no pseudo-terminal";
+    ASSERT_TRUE(readUntil("tala> ")) << screen_;
+    press("file " + scriptFile().string() + "\n");
+    ASSERT_TRUE(readUntil(" left\033[K")) << screen_;
+    press("\x03");
+    ASSERT_TRUE(readUntil(" generations; the decision maker keeps the best sensors found.")) << screen_;
+    EXPECT_NE(screen_.find("Training stopped by key after "), std::string::npos) << screen_;
+    press("exit\n");
+    ASSERT_TRUE(readUntil("")) << screen_;
+    EXPECT_EQ(exitStatus(), 0) << screen_;
 }
 
 TEST_F(TrainingAtATerminal, NothingIsAddedWhenStandardErrorIsNotATerminal) {
