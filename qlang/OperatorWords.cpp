@@ -273,7 +273,9 @@ void word_gate(WordCall& call) {
         return;
     }
     Matrix& gate = gateMatrix(call, qubits);
+    // Another name keeps the zero matrix as its result, but never silently.
     if (name == "cnot") fillControlledNot(call, gate);
+    else call.capitalReport("'; unknown gate '" + name + "' (known: cnot)\n");
 }
 
 void word_apply_op(WordCall& call) {
@@ -316,7 +318,8 @@ constexpr WordEntry kOperatorWords[] = {
     {"is_unitary", word_is_unitary, "M", "1 when M times its conjugate transpose is the identity, else 0.",
      "print (is_unitary (matrix 2 2 QFT))"},
     {"gate", word_gate, "NAME QUBITS [CONTROL TARGET]",
-     "The 2^QUBITS square gate: cnot flips qubit TARGET where qubit CONTROL is set; other names give zeros.",
+     "The 2^QUBITS square gate: cnot flips qubit TARGET where qubit CONTROL is set; another name is reported and "
+     "gives zeros.",
      "print (gate cnot 2 1 0)"},
     {"apply_op", word_apply_op, "SYSTEM INDEX OP STATE",
      "STATE with the operator OP applied to subsystem INDEX of SYSTEM and the identity to the others.",
