@@ -36,6 +36,4 @@ bool VEXCommands::createType(const std::string& typeName, const std::string& var
     return true;
 }
 
-std::vector<std::string> commandWords() { return commandTable().words(); }
-
 }  // namespace vex

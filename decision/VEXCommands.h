@@ -21,8 +21,6 @@ public:
     std::int32_t interfaceLevel() override { return 1; }
 };
 
-// Every command word of the library, sorted.
-std::vector<std::string> commandWords();
 // The library's commands, group by group in table order, for help and completion.
 const std::vector<tala::interp::GroupDoc>& wordGroups();
 

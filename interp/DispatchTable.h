@@ -6,7 +6,6 @@
 // are the only place a word is defined: dispatch, help, completion and the reference
 // pages all read them.
 
-#include <algorithm>
 #include <span>
 #include <string>
 #include <string_view>
@@ -72,13 +71,6 @@ public:
         return it == handlers_.end() ? nullptr : it->second;
     }
 
-    // Every word of the table, sorted.
-    std::vector<std::string> words() const {
-        std::vector<std::string> all;
-        for (const auto& [word, handler] : handlers_) all.emplace_back(word);
-        std::sort(all.begin(), all.end());
-        return all;
-    }
     // The groups and their words, in table order.
     const std::vector<GroupDoc>& groups() const { return groups_; }
 

@@ -53,6 +53,9 @@ std::optional<int> readCommandLine(int argc, char** argv, const ProgramInfo& pro
         } else if (argument == "--help") {
             std::cout << program.usage << std::flush;
             return 0;
+        } else if (argument == "--reference" && program.reference != nullptr) {
+            std::cout << program.reference() << std::flush;
+            return 0;
         } else if (argument == "--version") {
             std::cout << program.name << " " << flock::kProjectVersion << "\n" << std::flush;
             return 0;

@@ -8,6 +8,7 @@
 #include "interp/CommandTokenizer.h"
 #include "interp/ConsoleKeys.h"
 #include "interp/LineEditor.h"
+#include "interp/WordHelp.h"
 
 namespace tala::interp {
 
@@ -42,13 +43,14 @@ void evaluateLine(VariableTable& table, const ShellEvaluator& evaluator, std::st
 }
 
 // A "!" line; answers false when it ends the session.
-bool runShellCommand(VariableTable& table, const std::string& line) {
+bool runShellCommand(VariableTable& table, const std::vector<GroupDoc>& groups, const std::string& line) {
     CommandTokenizer tokens = CommandTokenizer::forShellCommands();
     tokens.setText(line);
     const std::string command = tokens.token(0);
     if (command == "!exit") return false;
     if (command == "!state") table.printState();
     if (command == "!clear") table.clear();
+    if (command == "!help") std::cout << helpText(groups, tokens.token(1));
     return true;
 }
 
@@ -72,10 +74,10 @@ bool nextLine(std::optional<LineEditor>& editor, Variable& result, std::string& 
 
 }  // namespace
 
-void shell(VariableTable& table, const ShellEvaluator& evaluator, const std::vector<std::string>& words) {
+void shell(VariableTable& table, const ShellEvaluator& evaluator, const std::vector<GroupDoc>& groups) {
     std::cout << "Morrow Scripter (Morrow) v." << "0.80.1.13" << "\n" << "\n";
     std::optional<LineEditor> editor;
-    if (TerminalSession::isOpen()) editor.emplace("morrow", ".morrow_history", words);
+    if (TerminalSession::isOpen()) editor.emplace("morrow", ".morrow_history", wordList(groups));
     Variable result;
     std::string line;
     for (;;) {
@@ -83,7 +85,7 @@ void shell(VariableTable& table, const ShellEvaluator& evaluator, const std::vec
         if (line == "exit") break;
         if (line.empty() || line[0] != '!') {
             evaluateLine(table, evaluator, line, result);
-        } else if (!runShellCommand(table, line)) {
+        } else if (!runShellCommand(table, groups, line)) {
             break;
         }
         std::cout << "\n\n";

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "interp/DispatchTable.h"
 #include "interp/Variable.h"
 #include "interp/VariableTable.h"
 
@@ -20,9 +21,10 @@ using ShellEvaluator = std::function<void(VariableTable& table, const std::strin
 // Longest part of an input line that is taken; the rest of a longer line is skipped.
 inline constexpr std::size_t kShellLineLimit = 2045;
 
-// Runs until "exit", "!exit" or the end of standard input. Inside a terminal session the
-// lines are edited, kept in ~/.morrow_history and completed from `words`, and Ctrl-D
-// on an empty line ends the shell.
-void shell(VariableTable& table, const ShellEvaluator& evaluator, const std::vector<std::string>& words = {});
+// Runs until "exit", "!exit" or the end of standard input. "!help [WORD | PREFIX*]" shows
+// help on the words of `groups`. Inside a terminal session the lines are edited, kept in
+// ~/.morrow_history and completed from the groups' words, and Ctrl-D on an empty line
+// ends the shell.
+void shell(VariableTable& table, const ShellEvaluator& evaluator, const std::vector<GroupDoc>& groups = {});
 
 }  // namespace tala::interp

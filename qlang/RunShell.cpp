@@ -10,7 +10,7 @@ void runShell(tala::interp::VariableTable& table) {
     tala::interp::shell(table, [](tala::interp::VariableTable& t, const std::string& line,
                                   tala::interp::Variable& result) {
         evaluate(t, line, t.variables, result, false, true);
-    }, WordTable::builtins().words());
+    }, wordGroups());
 }
 
 }  // namespace qlang

@@ -13,8 +13,10 @@
 #include "interp/LineEditor.h"
 #include "interp/ProgramOptions.h"
 #include "interp/VariableTable.h"
+#include "interp/WordHelp.h"
 #include "qlang/Evaluate.h"
 #include "qlang/RunShell.h"
+#include "qlang/WordTable.h"
 
 namespace {
 
@@ -23,15 +25,18 @@ constexpr tala::interp::ProgramInfo kProgram{
     "Usage: morrow [OPTION]... [FILE]...\n"
     "The typed quantum language. Runs each FILE with the language's file word and exits;\n"
     "with no FILE, opens the interactive shell on standard input (line editing, history\n"
-    "in ~/.morrow_history and Tab completion at a terminal).\n"
+    "in ~/.morrow_history and Tab completion at a terminal). In the shell, !help lists\n"
+    "the words and !help WORD describes one.\n"
     "\n"
     "Options:\n"
-    "  --help     print this help and exit\n"
-    "  --version  print the version and exit\n"
+    "  --help       print this help and exit\n"
+    "  --version    print the version and exit\n"
+    "  --reference  print the reference of every word (Markdown) and exit\n"
     "\n"
     "Exit status: 0; 1 when a file could not be opened or a failure was raised;\n"
     "2 for an unknown option.\n"
-    "More: README.md (Programs); in the shell, Tab lists the words.\n",
+    "The language and all its words: docs/morrow.md.\n",
+    [] { return tala::interp::referenceText(qlang::wordGroups()); },
 };
 
 // Runs the files in one table, as the shell runs lines: only global declarations

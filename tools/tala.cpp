@@ -8,6 +8,7 @@
 
 #include <unistd.h>
 
+#include <deque>
 #include <exception>
 #include <iostream>
 #include <memory>
@@ -19,9 +20,10 @@
 #include "interp/CommandLibrary.h"
 #include "interp/CommandTokenizer.h"
 #include "interp/InterpreterHost.h"
-#include "interp/InterpreterWords.h"
+#include "interp/Interpreter.h"
 #include "interp/LineEditor.h"
 #include "interp/ProgramOptions.h"
+#include "interp/WordHelp.h"
 #include "linalg/Failure.h"
 
 #if __has_include("decision/VEXCommands.h")
@@ -32,6 +34,24 @@
 namespace {
 
 using tala::interp::CommandLibrary;
+using tala::interp::GroupDoc;
+
+// tala's words: the interpreter's groups, then each library's, named after the library.
+const std::vector<GroupDoc>& talaGroups() {
+    static const std::vector<GroupDoc> groups = [] {
+        std::vector<GroupDoc> all = tala::interp::wordGroups();
+#ifdef TALA_HAS_DECISION_LIBRARY
+        // Group names are views: the library's names live here as long as the groups do.
+        static std::deque<std::string> names;
+        for (const GroupDoc& group : vex::wordGroups()) {
+            names.push_back("vex " + std::string(group.name));
+            all.push_back(GroupDoc{names.back(), group.words});
+        }
+#endif
+        return all;
+    }();
+    return groups;
+}
 
 constexpr tala::interp::ProgramInfo kProgram{
     "tala",
@@ -39,15 +59,17 @@ constexpr tala::interp::ProgramInfo kProgram{
     "The object-level script language with the decision library. Runs each FILE with the\n"
     "language's file word; with no FILE, runs each line of standard input as a command, or,\n"
     "at a terminal, opens an interactive session (line editing, history in ~/.tala_history,\n"
-    "Tab completion).\n"
+    "Tab completion; !help lists the words and !help WORD describes one).\n"
     "\n"
     "Options:\n"
-    "  --help     print this help and exit\n"
-    "  --version  print the version and exit\n"
+    "  --help       print this help and exit\n"
+    "  --version    print the version and exit\n"
+    "  --reference  print the reference of every word and command (Markdown) and exit\n"
     "\n"
     "Exit status: 0; 1 when a file could not be opened or a command raised a failure;\n"
     "2 for an unknown option.\n"
-    "More: README.md (Programs); at the prompt, !help lists the words.\n",
+    "The language and all its words: docs/tala.md.\n",
+    [] { return tala::interp::referenceText(talaGroups()); },
 };
 
 // The libraries plugged into tala's host: the one place to add a library.
@@ -57,15 +79,6 @@ std::vector<std::unique_ptr<CommandLibrary>> talaLibraries() {
     libraries.push_back(std::make_unique<vex::VEXCommands>());
 #endif
     return libraries;
-}
-
-// The words Tab completes at tala's prompt: the interpreter's and its libraries'.
-std::vector<std::string> talaWords() {
-    std::vector<std::string> words = tala::interp::words::WordTable::builtins().words();
-#ifdef TALA_HAS_DECISION_LIBRARY
-    for (const std::string& word : vex::commandWords()) words.push_back(word);
-#endif
-    return words;
 }
 
 class Runner {
@@ -109,24 +122,14 @@ void runPiped(Runner& runner) {
     }
 }
 
-// "!help [PREFIX*]": the words, or those starting with PREFIX, in columns.
-void printWords(const std::vector<std::string>& words, std::string prefix) {
-    if (!prefix.empty() && prefix.back() == '*') prefix.pop_back();
-    std::vector<std::string> matching;
-    for (const std::string& word : words)
-        if (word.starts_with(prefix)) matching.push_back(word);
-    if (matching.empty()) std::cout << "No word starts with '" << prefix << "'.\n";
-    else std::cout << tala::interp::formatColumns(matching, 80);
-}
-
 // A "!" line at the prompt; answers false when it ends the session.
-bool runSessionCommand(const std::string& line, const std::vector<std::string>& words) {
+bool runSessionCommand(const std::string& line) {
     tala::interp::CommandTokenizer tokens = tala::interp::CommandTokenizer::forShellCommands();
     tokens.setText(line);
     const std::string command = tokens.token(0);
     if (command == "!exit") return false;
-    if (command == "!help") printWords(words, tokens.token(1));
-    else std::cout << "Unknown '" << command << "': the session knows !help [PREFIX*] and !exit.\n";
+    if (command == "!help") std::cout << tala::interp::helpText(talaGroups(), tokens.token(1));
+    else std::cout << "Unknown '" << command << "': the session knows !help [WORD | PREFIX*] and !exit.\n";
     return true;
 }
 
@@ -136,8 +139,7 @@ void runInteractive(Runner& runner) {
     std::optional<tala::interp::TerminalSession> terminal;
     if (tala::interp::TerminalSession::possible()) terminal.emplace();
     std::cout << "tala " << flock::kProjectVersion << ": type !help for the words, !exit or Ctrl-D to leave.\n";
-    const std::vector<std::string> words = talaWords();
-    tala::interp::LineEditor editor("tala", ".tala_history", words);
+    tala::interp::LineEditor editor("tala", ".tala_history", tala::interp::wordList(talaGroups()));
     for (;;) {
         tala::interp::discardStoppingKeys();
         const std::optional<std::string> typed = editor.readLine("tala> ");
@@ -147,7 +149,7 @@ void runInteractive(Runner& runner) {
         if (command.empty()) continue;
         if (command == "exit") break;
         if (command[0] != '!') runner.run(command);
-        else if (!runSessionCommand(command, words)) break;
+        else if (!runSessionCommand(command)) break;
     }
 }
 

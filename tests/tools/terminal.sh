@@ -24,17 +24,19 @@ fail() {
   exit 1
 }
 
-# Runs COMMAND in a fresh pane of a detached session; once it ends, the pane shows
-# "[exit N]" with its exit status. Each session has a server of its own: a server that
-# is still going away cannot take the next one.
+# Runs COMMAND in a fresh pane of a detached session, 150x50 unless COLUMNS and LINES
+# are given; once it ends, the pane shows "[exit N]" with its exit status. Each session
+# has a server of its own: a server that is still going away cannot take the next one.
 start() {
   tm kill-server 2>/dev/null
   sessions=$((sessions + 1))
   socket=$work/tmux-$sessions.sock
-  tm new-session -d -s t -x 150 -y 50 "$1; echo \"[exit \$?]\"; sleep 600"
+  tm new-session -d -s t -x "${2:-150}" -y "${3:-50}" "$1; echo \"[exit \$?]\"; sleep 600"
 }
 
 screen() { tm capture-pane -p -J -t t -S - -E - 2>/dev/null; }
+# Only what the pane shows now, without the lines scrolled out of it.
+visible() { tm capture-pane -p -t t 2>/dev/null; }
 
 # Waits until the screen holds TEXT (COUNT times when given); fails after 30 seconds.
 wait_for() {
@@ -69,7 +71,7 @@ keys() { tm send-keys -t t "$@"; }
 refute() { screen | grep -qF -- "$1" && fail "the screen shows '$1'"; return 0; }
 
 morrow() {
-  start "$bin/morrow"
+  start "$bin/morrow" "$@"
   wait_for "Morrow > "
 }
 
@@ -157,9 +159,25 @@ unusable_history() {
 }
 
 tala() {
-  start "cd '$data' && $bin/tala"
+  start "cd '$data' && $bin/tala" "$@"
   wait_for "type !help"
   wait_for "tala> "
+}
+
+# !help WORD shows the word's synopsis, and !help alone fits an 80x24 screen: the line
+# that asked for it is still in view above the next prompt.
+help_screen() {
+  morrow
+  run_line "!help apply_op" "Morrow > "
+  wait_for "apply_op SYSTEM INDEX OP STATE"
+  morrow 80 24
+  run_line "!help" "Morrow > "
+  visible | grep -qxF "Morrow > !help" || fail "!help scrolled out of an 80x24 screen"
+  visible | grep -q "^comparison " || fail "the last group is not in view"
+  tala 80 24
+  run_line "!help" "tala> "
+  visible | grep -qxF "tala> !help" || fail "tala's !help scrolled out of an 80x24 screen"
+  visible | grep -q "^vex sensors " || fail "the library's last group is not in view"
 }
 
 # tala's prompt runs commands, a decision maker's shell shares the terminal, Ctrl-C
@@ -168,8 +186,16 @@ tala_session() {
   tala
   type_line 'print "hello"'
   wait_for "temp = hello"
+  type_line '!help vex::qdm::decide'
+  wait_for "vex::qdm::decide QDM SPACE"
+  wait_for "Measures action space SPACE and answers the index of the nearest action."
   type_line '!help vex::qdm::de*'
-  wait_for "vex::qdm::decide_str"
+  wait_for "vex::qdm::decide_str QDM SPACE"
+  keys -l "vex::qdm::fin"
+  keys Tab
+  wait_for_last_line "tala> vex::qdm::finalize"
+  keys C-c
+  wait_for_last_line "tala>"
   run_line "global (new vex::QDM QDM)" "tala> "
   run_line "vex::qdm::new (get QDM)" "tala> "
   type_line "vex::qdm::shell (get QDM)"
