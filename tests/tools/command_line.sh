@@ -34,14 +34,23 @@ expect() {
 version=$(sed -n 's/^project([^)]*VERSION \([0-9.]*\).*/\1/p' "$(dirname "$0")/../../CMakeLists.txt")
 
 for program in morrow tala; do
-  expect 0 "^Usage: $program \[OPTION\]\.\.\. \[FILE\]\.\.\..*--help.*--version.*README\.md" "^$" \
+  expect 0 "^Usage: $program \[OPTION\]\.\.\. \[FILE\]\.\.\..*--help.*--version.*--reference.*docs/$program\.md" "^$" \
     "$bin/$program" --help
+  # The word reference: one heading per group, an item per word, nothing run.
+  expect 0 "^### control
+
+- \`global [^\n]*\n.*### " "^$" "$bin/$program" --reference no-such-file.txt
   expect 0 "^$program $version
 $" "^$" "$bin/$program" --version
   expect 2 "^$" "^$program: unknown option '--bogus'
 Usage: $program " "$bin/$program" --bogus
   expect 2 "^$" "unknown option '-x'" "$bin/$program" ok.txt -x
 done
+
+expect 0 "- \`gate NAME QUBITS \[CONTROL TARGET\]\`: " "^$" "$bin/morrow" --reference
+expect 0 "### vex decision maker
+
+- \`vex::qdm::new QDM\`: " "^$" "$bin/tala" --reference
 
 # morrow FILE... runs each file in one table, then exits.
 printf 'begin\n(global (new integer n))\n(global (set n 41))\n' > first.txt
