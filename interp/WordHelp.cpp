@@ -58,8 +58,11 @@ std::string heading(const WordDoc& word) {
     return text;
 }
 
+// The summary in lines indented by two blanks.
+std::string summaryLines(const WordDoc& word) { return wrapped(wordsOfText(word.summary), "  ", 2, kHelpWidth); }
+
 // A word with its synopsis on one line, its summary indented below.
-std::string described(const WordDoc& word) { return heading(word) + "\n" + wrapped(wordsOfText(word.summary), "  ", 2, kHelpWidth); }
+std::string described(const WordDoc& word) { return heading(word) + "\n" + summaryLines(word); }
 
 std::string overview(const std::vector<GroupDoc>& groups) {
     std::size_t column = 0;
@@ -97,7 +100,7 @@ std::string oneWord(const std::vector<GroupDoc>& groups, std::string_view typed)
         for (const WordDoc& word : group.words) {
             if (word.word != typed) continue;
             std::string text = heading(word) + "   (" + std::string(group.name) + ")\n";
-            text += wrapped(wordsOfText(word.summary), "  ", 2, kHelpWidth);
+            text += summaryLines(word);
             if (!word.example.empty()) text += "  Example: " + std::string(word.example) + "\n";
             return text;
         }
