@@ -1,8 +1,10 @@
 #pragma once
 // A finished decision maker like an agent's: one action space of 2-coordinate
 // points left, forward and right, moves -1, 0, 1, a 5 x 5 grid, memory size 2,
-// so W = 2 x 9 x 25 = 450. Its Tops is the Fourier matrix (QDM_Scripts beside
-// this file), so one thinking step spreads the state over every register.
+// so W = 2 x 9 x 25 = 450. The decision tests share one QDM_Scripts folder (beside
+// this file; the golden folders link to it), whose Tops is the identity; this one
+// gets the Fourier matrix, so that one thinking step spreads the state over every
+// register.
 
 #include <filesystem>
 #include <memory>
@@ -27,6 +29,7 @@ inline std::unique_ptr<vex::QDM> finishedDecisionMaker() {
     auto qdm = std::make_unique<vex::QDM>();
     qdm->addActionSpace(flockSpace());
     qdm->finalize(2);
+    qdm->evaluateText("set Tops (matrix (get system-size) (get system-size) QFT)", true);
     qdm->prepare();
     return qdm;
 }
