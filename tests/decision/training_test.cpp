@@ -1,13 +1,17 @@
-// Sensor training: how rules are replayed and scored, one generation's
-// bookkeeping, the console key poll, and the flock's own data.
+// Sensor training: how rules are replayed and scored, the genetic search's draws
+// replayed against a model of its documented order, one generation's bookkeeping,
+// the console key poll, and the flock's own data.
 
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <limits>
+#include <sstream>
 
 #include "decision/QDM.h"
 #include "decision/Training.h"
@@ -95,17 +99,259 @@ TEST(TrainingFitness, EverySensorOfANameIsAppliedAndUnknownNamesArePassedOver) {
     EXPECT_NEAR(individual.fitness, 1.0 / 1.1, 1e-9);
 }
 
-TEST(TrainingGeneration, FitterIndividualsComeFirstAndUndefinedFitnessLast) {
-    std::vector<Individual> population(5);
+// The values rand() gives after srand(seed), recorded before the code under test
+// draws them, so that a model can replay them in the documented order.
+class RecordedDraws {
+public:
+    explicit RecordedDraws(unsigned seed) : seed_(seed) {
+        std::srand(seed);
+        for (int i = 0; i < 20000; ++i) values_.push_back(std::rand());
+    }
+    int next() { return values_.at(used_++); }
+    std::size_t used() const { return used_; }
+    int value(std::size_t i) const { return values_.at(i); }
+    // Starts the generator again for the code under test.
+    void rewind() const { std::srand(seed_); }
+
+private:
+    unsigned seed_;
+    std::vector<int> values_;
+    std::size_t used_ = 0;
+};
+
+// Training as documented, written from its description: a fresh population of
+// random sensors; then per generation crossover children of a parent from the top
+// group and a parent from anywhere, a 40 percent chance of mutation for everyone but
+// the first, elite copies of the first, and the cut to the population limit. Every
+// random number comes from the recorded draws, in the documented order. Fitness is
+// the library's own evaluation, which draws nothing.
+class DocumentedTraining {
+public:
+    DocumentedTraining(QDM& qdm, std::vector<Rule> rules, int repetitions, int limit, RecordedDraws& draws)
+        : qdm_(qdm), rules_(std::move(rules)), repetitions_(repetitions), limit_(limit), draws_(draws) {}
+
+    void start(int size) {
+        const int dimension = qdm_.memorySize * qdm_.deltaSize;
+        for (int i = 0; i < size; ++i) {
+            Individual individual;
+            individual.sensors = qdm_.sensors;
+            for (Sensor& sensor : individual.sensors) randomize(sensor, dimension);
+            population.push_back(std::move(individual));
+        }
+    }
+
+    void generation(bool first) {
+        const int everyone = static_cast<int>(population.size());
+        if (first) {
+            for (Individual& individual : population) evaluate(individual);
+            sort();
+        }
+        bestAtStart = population.front();
+        const int parents = everyone / 4 + 1;
+        for (int c = 0; c < parents; ++c) {
+            const int a = draws_.next() % parents;
+            const int b = draws_.next() % everyone;
+            log << "parents " << a << " and " << b << ":";
+            Individual child = crossover(population[a], population[b]);
+            evaluate(child);
+            population.push_back(std::move(child));
+            log << "\n";
+        }
+        log << "mutated:";
+        for (std::size_t i = 1; i < population.size(); ++i) {
+            if (!chance(40)) continue;
+            log << " " << i;
+            redraw(population[i], 20);
+            evaluate(population[i]);
+        }
+        log << "\n";
+        sort();
+        for (int c = 0; c < parents; ++c) {
+            Individual copy = population.front();
+            redraw(copy, 10);
+            evaluate(copy);
+            population.push_back(std::move(copy));
+        }
+        sort();
+        beforeCut = population;
+        if (population.size() > static_cast<std::size_t>(limit_)) population.resize(static_cast<std::size_t>(limit_));
+    }
+
+    std::vector<Individual> population;
+    std::vector<Individual> beforeCut;  // the last generation's population before the limit applied
+    Individual bestAtStart;             // the first individual when the last generation began breeding
+    std::ostringstream log;             // parents, cuts and mutated positions, shown when a check fails
+
+private:
+    double angle() { return (draws_.next() % 10000) * 3.1415 / 10000; }
+    bool chance(int percent) { return draws_.next() % 100 < percent; }
+
+    static void rebuild(Sensor& sensor) {
+        const int n = static_cast<int>(sensor.offPhase.size());
+        sensor.unitary.resize(n, n);
+        linalg::buildUnitary(sensor.rotation, sensor.phase, sensor.offPhase, sensor.unitary);
+    }
+
+    void randomize(Sensor& sensor, int n) {
+        const std::size_t angles = static_cast<std::size_t>(n * n / 2);
+        sensor.rotation.assign(angles, 0.0);
+        sensor.phase.assign(angles, 0.0);
+        sensor.offPhase.assign(static_cast<std::size_t>(n), 0.0);
+        for (std::size_t i = 0; i < angles; ++i) {
+            sensor.rotation[i] = angle();
+            sensor.phase[i] = angle();
+            if (i < sensor.offPhase.size()) sensor.offPhase[i] = angle();
+        }
+        rebuild(sensor);
+    }
+
+    Individual crossover(const Individual& a, const Individual& b) {
+        Individual child = a;
+        draws_.next();  // drawn and discarded
+        for (std::size_t k = 0; k < child.sensors.size(); ++k) {
+            Sensor& sensor = child.sensors[k];
+            const Sensor& other = b.sensors[k];
+            const std::size_t cut = static_cast<std::size_t>(draws_.next()) % sensor.rotation.size();
+            draws_.next();  // drawn and discarded
+            for (std::size_t t = cut; t < sensor.rotation.size(); ++t) {
+                sensor.rotation[t] = other.rotation[t];
+                sensor.phase[t] = other.phase[t];
+            }
+            const std::size_t offCut = static_cast<std::size_t>(draws_.next()) % sensor.offPhase.size();
+            for (std::size_t t = offCut; t < sensor.offPhase.size(); ++t) sensor.offPhase[t] = other.offPhase[t];
+            log << " cuts " << cut << ", " << offCut;
+            rebuild(sensor);
+        }
+        return child;
+    }
+
+    void redraw(Individual& individual, int percent) {
+        for (Sensor& sensor : individual.sensors) {
+            for (std::size_t t = 0; t < sensor.rotation.size(); ++t) {
+                if (chance(percent)) sensor.rotation[t] = angle();
+                if (chance(percent)) sensor.phase[t] = angle();
+                if (t < sensor.offPhase.size() && chance(percent)) sensor.offPhase[t] = angle();
+            }
+        }
+        for (Sensor& sensor : individual.sensors) rebuild(sensor);
+    }
+
+    void evaluate(Individual& individual) { vex::evaluateFitness(qdm_, individual, rules_, repetitions_); }
+
+    void sort() {
+        std::stable_sort(population.begin(), population.end(),
+                         [](const Individual& x, const Individual& y) { return x.fitness > y.fitness; });
+    }
+
+    QDM& qdm_;
+    std::vector<Rule> rules_;
+    int repetitions_;
+    int limit_;
+    RecordedDraws& draws_;
+};
+
+bool sameAngles(const Individual& a, const Individual& b) {
+    if (a.sensors.size() != b.sensors.size()) return false;
+    for (std::size_t k = 0; k < a.sensors.size(); ++k)
+        if (a.sensors[k].rotation != b.sensors[k].rotation || a.sensors[k].phase != b.sensors[k].phase ||
+            a.sensors[k].offPhase != b.sensors[k].offPhase)
+            return false;
+    return true;
+}
+
+void expectSamePopulation(const std::vector<Individual>& expected, const std::vector<Individual>& actual) {
+    ASSERT_EQ(expected.size(), actual.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(expected[i].fitness, actual[i].fitness) << "individual " << i;
+        ASSERT_EQ(expected[i].sensors.size(), actual[i].sensors.size()) << "individual " << i;
+        for (std::size_t k = 0; k < expected[i].sensors.size(); ++k) {
+            const Sensor& want = expected[i].sensors[k];
+            const Sensor& got = actual[i].sensors[k];
+            EXPECT_EQ(want.name, got.name) << "individual " << i << ", sensor " << k;
+            EXPECT_EQ(want.rotation, got.rotation) << "individual " << i << ", sensor " << k;
+            EXPECT_EQ(want.phase, got.phase) << "individual " << i << ", sensor " << k;
+            EXPECT_EQ(want.offPhase, got.offPhase) << "individual " << i << ", sensor " << k;
+        }
+    }
+}
+
+// Two sensors of dimension 3 (4 rotations, 4 phases, 3 off-phases each) and two rules
+// whose targets no sensor set meets exactly, so that fitness tells individuals apart.
+std::unique_ptr<QDM> twoSensorDecisionMaker() {
+    auto qdm = cellDecisionMaker();
+    qdm->addSensor("center");
+    qdm->addSensor("left");
+    return qdm;
+}
+
+std::vector<Rule> twoRules() {
+    return {Rule{{{"center"}}, 0, {{4, 0, 0.6}, {5, 0, 0.4}}}, Rule{{{"left"}, {"center"}}, 1, {{3, 0, 1.0}}}};
+}
+
+// Runs the model and then the library's training on the same draws; answers the model.
+std::unique_ptr<DocumentedTraining> trainBoth(QDM& qdm, RecordedDraws& draws, int size, int generations, int limit) {
+    auto model = std::make_unique<DocumentedTraining>(qdm, twoRules(), 3, limit, draws);
+    model->start(size);
+    for (int g = 0; g < generations; ++g) model->generation(g == 0);
+    draws.rewind();
+    OutputCapture quiet;
+    qdm.train(twoRules(), generations, 3, size, limit);
+    return model;
+}
+
+bool holdsUnchanged(const std::vector<Individual>& population, const Individual& individual) {
+    return std::any_of(population.begin(), population.end(),
+                       [&](const Individual& i) { return sameAngles(i, individual); });
+}
+
+TEST(GeneticSearch, OneGenerationPicksTheDocumentedParentsCutsAndMutations) {
+    auto qdm = twoSensorDecisionMaker();
+    // Eight individuals breed three crossover children and three elite copies; the
+    // limit of 10 cuts the 14 back.
+    RecordedDraws draws(2024);
+    const auto model = trainBoth(*qdm, draws, 8, 1, 10);
+    SCOPED_TRACE(model->log.str());
+
+    expectSamePopulation(model->population, qdm->population);
+    // No draw more and none fewer than documented.
+    EXPECT_EQ(draws.value(draws.used()), std::rand());
+    EXPECT_TRUE(holdsUnchanged(qdm->population, model->bestAtStart)) << "the best was mutated";
+    // The limit kept the fittest, and the decision maker carries the best one's sensors.
+    ASSERT_EQ(10u, qdm->population.size());
+    ASSERT_EQ(14u, model->beforeCut.size());
+    for (std::size_t dropped = 10; dropped < 14; ++dropped)
+        EXPECT_LE(model->beforeCut[dropped].fitness, qdm->population.back().fitness);
+    ASSERT_EQ(2u, qdm->sensors.size());
+    EXPECT_EQ(qdm->population.front().sensors[0].rotation, qdm->sensors[0].rotation);
+    EXPECT_EQ(qdm->population.front().sensors[1].offPhase, qdm->sensors[1].offPhase);
+}
+
+TEST(GeneticSearch, ThreeGenerationsFollowTheDocumentedOrder) {
+    auto qdm = twoSensorDecisionMaker();
+    RecordedDraws draws(77);
+    const auto model = trainBoth(*qdm, draws, 6, 3, 7);
+    SCOPED_TRACE(model->log.str());
+
+    expectSamePopulation(model->population, qdm->population);
+    EXPECT_EQ(draws.value(draws.used()), std::rand());
+    EXPECT_TRUE(holdsUnchanged(qdm->population, model->bestAtStart)) << "the best was mutated";
+}
+
+TEST(TrainingGeneration, FitterIndividualsComeFirstAndUndefinedFitnessLastInListOrder) {
+    std::vector<Individual> population(6);
     const double nan = std::numeric_limits<double>::quiet_NaN();
-    const double fitness[] = {1.0, nan, 3.0, 2.0, nan};
-    for (std::size_t i = 0; i < population.size(); ++i) population[i].fitness = fitness[i];
+    const double fitness[] = {1.0, nan, 3.0, 2.0, nan, nan};
+    for (std::size_t i = 0; i < population.size(); ++i) {
+        population[i].fitness = fitness[i];
+        population[i].ruleFitness = {static_cast<double>(i)};  // tells equal fitness apart
+    }
     std::stable_sort(population.begin(), population.end(), vex::fitterThan);
-    EXPECT_EQ(population[0].fitness, 3.0);
-    EXPECT_EQ(population[1].fitness, 2.0);
-    EXPECT_EQ(population[2].fitness, 1.0);
-    EXPECT_TRUE(std::isnan(population[3].fitness));
-    EXPECT_TRUE(std::isnan(population[4].fitness));
+    std::vector<double> order;
+    for (const Individual& individual : population) order.push_back(individual.ruleFitness[0]);
+    EXPECT_EQ(order, (std::vector<double>{2, 3, 0, 1, 4, 5}));
+    // NaN is not fitter than itself: the order must be strict for the sort to be defined.
+    EXPECT_FALSE(vex::fitterThan(population[3], population[3]));
+    EXPECT_FALSE(vex::fitterThan(population[3], population[0]));
 }
 
 // n individuals with fresh random sensors named center and left.
