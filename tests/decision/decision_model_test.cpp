@@ -1,13 +1,19 @@
-// The decision maker's operators and probabilities against the full Kronecker
-// products and basis columns, and its answers for odd points and sensors.
+// The decision maker's operators, decisions and probabilities against the full
+// Kronecker products, basis columns and projections, and its answers for odd points
+// and sensors.
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <random>
+#include <set>
 #include <string>
+#include <vector>
 
 #include "DecisionFixture.h"
 #include "LiteralRoutes.h"
+#include "tests/linalg/MatrixTestSupport.h"
+#include "tests/support/StreamCapture.h"
 
 namespace {
 
@@ -46,6 +52,15 @@ TEST(SensorOperator, ActsOnMemoryAndDeltaLikeTheFullProductOnBothRoutes) {
     }
 }
 
+TEST(SensorOperator, AsLargeAsTheWholeSystemActsOnTheWholeState) {
+    std::mt19937 generator(3);
+    auto qdm = spreadDecisionMaker();
+    const linalg::Matrix op = linalg::testing::randomMatrix(450, 450, generator);
+    const linalg::Matrix expected = literal::apply(1, op, 1, psi(*qdm));
+    qdm->applySensorOperator(op);
+    expectSameMatrix(expected, psi(*qdm));
+}
+
 TEST(SensorOperator, IsTheFirstSensorOfTheNameAndUnknownNamesChangeNothing) {
     auto qdm = spreadDecisionMaker();
     qdm->addSensor("twin");
@@ -74,23 +89,29 @@ TEST(Recenter, MovesTheActionRegistersLikeTheFullProduct) {
     expectSameMatrix(expected, psi(*qdm));
 }
 
-TEST(Decide, FactoredAndDenseRoutesAgreeStepByStep) {
+TEST(Decide, MeasuresRecentresAndChoosesLikeTheLongWay) {
     std::srand(21);
-    auto factored = spreadDecisionMaker();
-    std::srand(21);
-    auto dense = spreadDecisionMaker();
-    dense->operatorRoute = vex::OperatorRoute::Dense;
-    for (int step = 0; step < 3; ++step) {
-        const unsigned seed = 100 + step;
-        std::srand(seed);
-        const int chosenFactored = factored->decide(0);
-        std::srand(seed);
-        const int chosenDense = dense->decide(0);
-        EXPECT_EQ(chosenDense, chosenFactored);
-        expectSameMatrix(psi(*dense), psi(*factored));
-        factored->think();
-        dense->think();
+    auto qdm = spreadDecisionMaker();
+    OutputCapture quiet;  // resetting the Delta registers reports their sizes
+    std::set<int> chosen;
+    for (int step = 0; step < 8; ++step) {
+        // Four draws: the two Action registers, then the two Delta registers.
+        std::srand(300 + step);
+        std::vector<int> draws;
+        for (int i = 0; i < 5; ++i) draws.push_back(std::rand());
+        linalg::Matrix expected = psi(*qdm);
+        const int expectedAction = literal::decide(*qdm, draws, expected);
+
+        std::srand(300 + step);
+        EXPECT_EQ(expectedAction, qdm->decide(0)) << "step " << step;
+        EXPECT_EQ(draws[4], std::rand()) << "step " << step;
+        expectSameMatrix(expected, psi(*qdm));
+        chosen.insert(expectedAction);
+        qdm->applyOp("left");
+        qdm->think();
     }
+    // A decision maker that always gave the same answer could not pass.
+    EXPECT_EQ(3u, chosen.size());
 }
 
 TEST(ActionProbability, MatchesTheLiteralDistributionAndSumsToOne) {
