@@ -52,6 +52,11 @@ TEST(BuildUnitary, ShortAngleArraysAreRefused) {
     EXPECT_THROW(linalg::buildUnitary({0.1, 0.2}, {0.1, 0.2, 0.3}, {0.0}, u), tala::Failure);
     EXPECT_THROW(linalg::buildUnitary({0.1, 0.2, 0.3}, {0.1, 0.2, 0.3}, {}, u), tala::Failure);
     expectSame(Matrix(3, 3), u);
+    Matrix two(2, 2);  // the smallest size that needs angles
+    EXPECT_THROW(linalg::buildUnitary({}, {0.1}, {0.0, 0.0}, two), tala::Failure);
+    EXPECT_THROW(linalg::buildUnitary({0.1}, {}, {0.0, 0.0}, two), tala::Failure);
+    EXPECT_THROW(linalg::buildUnitary({0.1}, {0.1}, {}, two), tala::Failure);
+    expectSame(Matrix(2, 2), two);
 
     Matrix one(1, 1);  // n = 1 needs no angles at all
     linalg::buildUnitary({}, {}, {}, one);

@@ -132,3 +132,23 @@ TEST(ApplyOnFactor, ShapesThatDoNotFitAreRefused) {
     EXPECT_THROW(linalg::applyOnFactor(op, 1 << 20, 1 << 20, state, out), tala::Failure);
     expectSame(state, out);
 }
+
+TEST(ApplyOnFactor, RefusalsNameTheirReasonAndLeaveEverythingAsItWas) {
+    std::mt19937 generator(10);
+    const Matrix op = randomMatrix(3, 3, generator), state = randomMatrix(12, 1, generator);
+    Matrix out = state;
+    EXPECT_EQ("applyOnFactor: identity sizes must be at least 1, not 0 and 4",
+              failureOf([&] { linalg::applyOnFactor(op, 0, 4, state, out); }));
+    EXPECT_EQ("applyOnFactor: identity sizes must be at least 1, not 4 and 0",
+              failureOf([&] { linalg::applyOnFactor(op, 4, 0, state, out); }));
+
+    // An operator that is also the state or the result would be overwritten while it is read.
+    Matrix both = randomMatrix(1, 1, generator), operand = op;
+    const Matrix bothBefore = both;
+    EXPECT_THROW(linalg::applyOnFactorInPlace(both, 1, 1, both), tala::Failure);
+    EXPECT_THROW(linalg::applyOnFactor(both, 1, 1, both, both), tala::Failure);
+    EXPECT_THROW(linalg::applyOnFactor(operand, 1, 4, state, operand), tala::Failure);
+    expectSame(bothBefore, both);
+    expectSame(op, operand);
+    expectSame(state, out);
+}
