@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "decision/QDM.h"
+#include "tests/support/StreamCapture.h"
 
 namespace {
 
@@ -99,6 +100,33 @@ TEST_F(SensorFile, CutShortAnywhereIsRejectedWhole) {
         EXPECT_FALSE(qdm.loadSensors(path_)) << "length " << length;
         ASSERT_EQ(1u, qdm.sensors.size()) << "length " << length;
         EXPECT_EQ("kept", qdm.sensors[0].name);
+    }
+}
+
+// Angle arrays that cannot make a unitary of the record's dimension mark a damaged
+// file: refused with the damaged-file report, not a failure from building the unitary.
+TEST_F(SensorFile, TooFewPhasesOrRotationsAreRejectedAsDamaged) {
+    for (const bool shortPhase : {true, false}) {
+        Bytes bytes;
+        putInt(bytes, 10);
+        putInt(bytes, 1);
+        putInt(bytes, 1);
+        bytes.push_back('s');
+        putDoubles(bytes, {0.5, 0.25});
+        if (shortPhase) {
+            putDoubles(bytes, {1.0});
+            putDoubles(bytes, {});
+        } else {
+            putDoubles(bytes, {});
+            putDoubles(bytes, {1.0});
+        }
+        write(bytes);
+        vex::QDM qdm;
+        OutputCapture output;
+        const std::string failure = failureOf([&] { qdm.loadSensors(path_); });
+        const std::string report = output.text() + failure;
+        EXPECT_NE(report.find("is truncated or corrupted"), std::string::npos) << report;
+        EXPECT_TRUE(qdm.sensors.empty());
     }
 }
 

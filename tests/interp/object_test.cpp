@@ -102,6 +102,22 @@ TEST(ObjectArithmetic, UserValueReceivesOperandsInScriptOrderButComparesFromItsO
     EXPECT_EQ(log, (std::vector<std::string>{"add with left n", "lessThan own=p other=n"}));
 }
 
+TEST(ObjectArithmetic, IntegerDivisionByZeroGivesNoValueAndTheResultMayBeAnOperand) {
+    Object quotient = integer(5);
+    divide(integer(7), integer(0), quotient);
+    EXPECT_FALSE(quotient.hasData());
+    divide(integer(-7), integer(2), quotient);
+    EXPECT_EQ(quotient.getInteger(), -3);
+
+    // Both operands are read before the result is cleared.
+    Object x = integer(3);
+    const Object y = integer(4);
+    add(x, y, x);
+    EXPECT_EQ(x.getInteger(), 7);
+    subtract(y, x, x);
+    EXPECT_EQ(x.getInteger(), -3);
+}
+
 TEST(ObjectListTest, OwnedValuesAreReleasedOnceAndForeignTagsAreReported) {
     std::vector<std::string> log;
     ObjectList list;
