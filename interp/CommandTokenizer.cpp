@@ -108,11 +108,20 @@ void CommandTokenizer::addBracketPair(char open, char close) { brackets_.emplace
 void CommandTokenizer::setText(std::string_view text) {
     text_.assign(text);
     const Scanner scan{text_, separators_, dropped_, quotes_, brackets_};
-    count_ = 1;
-    for (size_t i = scan.skipToken(0); i < text_.size(); i = scan.skipToken(i + 1)) ++count_;
+    // One scan finds where every token starts, so reading token n later costs
+    // only its own length.
+    starts_.assign(1, 0);
+    for (size_t i = scan.skipToken(0); i < text_.size(); i = scan.skipToken(i + 1)) starts_.push_back(i + 1);
+    count_ = static_cast<int>(starts_.size());
 }
 
 std::string CommandTokenizer::token(int n) const {
+    if (n < 0 || n >= count_) return {};
+    const Scanner scan{text_, separators_, dropped_, quotes_, brackets_};
+    return scan.extract(starts_[static_cast<size_t>(n)]);
+}
+
+std::string CommandTokenizer::tokenByRescanning(int n) const {
     if (n < 0 || n >= count_) return {};
     const Scanner scan{text_, separators_, dropped_, quotes_, brackets_};
     size_t start = 0;
@@ -123,12 +132,8 @@ std::string CommandTokenizer::token(int n) const {
 std::vector<std::string> CommandTokenizer::tokens() const {
     const Scanner scan{text_, separators_, dropped_, quotes_, brackets_};
     std::vector<std::string> all;
-    all.reserve(static_cast<size_t>(count_));
-    size_t start = 0;
-    for (int k = 0; k < count_; ++k) {
-        all.push_back(scan.extract(start));
-        start = scan.skipToken(start) + 1;
-    }
+    all.reserve(starts_.size());
+    for (size_t start : starts_) all.push_back(scan.extract(start));
     return all;
 }
 

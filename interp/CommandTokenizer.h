@@ -2,6 +2,7 @@
 // Splits a prefix-form command text into tokens. A bracketed group comes back as
 // one token without its outer brackets; the evaluators recurse on that text.
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -22,9 +23,14 @@ public:
 
     // Number of tokens of the current text; at least 1.
     int count() const { return count_; }
-    // Text of token n; empty at or beyond count().
+    // Text of token n; empty at or beyond count(). Costs the token's own length:
+    // where each token starts is found once, by setText.
     std::string token(int n) const;
-    // Every token, in one pass over the text (same texts as token(0) ... token(count() - 1)).
+    // The same text found the slow way, by scanning from the start of the command
+    // past the n tokens before it; kept as the reference the positions are checked
+    // and measured against.
+    std::string tokenByRescanning(int n) const;
+    // Every token (same texts as token(0) ... token(count() - 1)).
     std::vector<std::string> tokens() const;
 
     // The configuration of both evaluators: separators blank and comma, tab dropped,
@@ -39,6 +45,7 @@ private:
     std::string dropped_;
     std::string quotes_;
     std::vector<std::pair<char, char>> brackets_;
+    std::vector<std::size_t> starts_{0};  // where each token begins in text_
     int count_ = 1;
 };
 

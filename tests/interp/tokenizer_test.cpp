@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
@@ -56,6 +57,22 @@ TEST(Tokenizer, AllTokensAtOnceMatchTokensOneByOne) {
         CommandTokenizer tokenizer = CommandTokenizer::forScripts();
         tokenizer.setText(text);
         EXPECT_EQ(tokenizer.tokens(), tokensOf(tokenizer, text)) << text;
+    }
+}
+
+TEST(Tokenizer, KeptPositionsGiveTheTokensOfAFullRescan) {
+    // Texts drawn from the characters that steer the scan, so that quotes inside
+    // groups, unclosed sections and stray closing brackets all come up.
+    const std::string alphabet = "ab (),\t\"";
+    std::mt19937 generator(17);
+    for (int round = 0; round < 2000; ++round) {
+        std::string text;
+        const int length = static_cast<int>(generator() % 24);
+        for (int i = 0; i < length; ++i) text.push_back(alphabet[generator() % alphabet.size()]);
+        CommandTokenizer tokenizer = CommandTokenizer::forScripts();
+        tokenizer.setText(text);
+        for (int n = -1; n <= tokenizer.count(); ++n)
+            ASSERT_EQ(tokenizer.token(n), tokenizer.tokenByRescanning(n)) << "text [" << text << "] token " << n;
     }
 }
 
