@@ -8,6 +8,7 @@
 #include <string>
 
 #include "interp/InterpreterWords.h"
+#include "interp/OutputFile.h"
 
 namespace tala::interp::words {
 
@@ -17,7 +18,7 @@ namespace {
 // name is not a readable regular file.
 std::optional<std::string> readScript(const std::string& fileName) {
     std::error_code error;
-    if (!std::filesystem::is_regular_file(fileName, error)) return std::nullopt;
+    if (holdsNulByte(fileName) || !std::filesystem::is_regular_file(fileName, error)) return std::nullopt;
     std::ifstream in(fileName, std::ios::binary);
     if (!in) return std::nullopt;
     std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
@@ -37,7 +38,7 @@ void word_file(Command& c) {
         text = readScript(directory + "/" + fileName);
     }
     if (!text) {
-        std::cout << "Cannot open file '" << fileName << "'\n";
+        std::cout << cannotOpenFileText(fileName) << "\n";
         return;
     }
     if (!text->empty()) *text = normalizeCommandText(*text);

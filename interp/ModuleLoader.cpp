@@ -6,6 +6,8 @@
 #include <system_error>
 #include <utility>
 
+#include "interp/OutputFile.h"
+
 namespace tala::interp {
 
 namespace {
@@ -18,6 +20,11 @@ std::string loaderError() {
 
 ModuleHandle tryOpen(const std::string& path, std::vector<LoadFailure>& failures) {
     if (path.empty()) return {};
+    // dlopen would read a name holding a NUL byte only up to it: another file.
+    if (holdsNulByte(path)) {
+        failures.push_back({shownFileName(path), kNulInFileName});
+        return {};
+    }
     // A bare name would only be searched in the system's library directories; a module
     // file of that name in the working directory comes first.
     std::string file = path;

@@ -13,6 +13,7 @@
 #include "interp/CommandTokenizer.h"
 #include "interp/ConsoleKeys.h"
 #include "interp/InterpreterCore.h"
+#include "interp/OutputFile.h"
 #include "qlang/Evaluate.h"
 #include "qlang/WordCall.h"
 #include "qlang/Words.h"
@@ -33,7 +34,13 @@ constexpr std::size_t kInputLineLimit = 99;
 constexpr tala::interp::NestingRule kScriptNesting{64, "Script files nested too deeply", false};
 thread_local tala::interp::NestingDepth scriptNesting;
 
-void reportUnopenable(const std::string& name) { std::cout << "Cannot open file '" << name << "'\n"; }
+void reportUnopenable(const std::string& name) { std::cout << tala::interp::cannotOpenFileText(name) << "\n"; }
+
+// A write or close that failed after the file was opened: the disk is full, say.
+void reportFinished(const std::string& name, tala::interp::OutputFile& file) {
+    const std::string reason = file.finish();
+    if (!reason.empty()) std::cout << tala::interp::cannotWriteFileText(name, reason) << "\n";
+}
 
 void word_print(WordCall& call) {
     call.valueArg(1).print(std::cout, true, kConsoleMatrixMode);
@@ -46,16 +53,17 @@ void word_print_new_line(WordCall&) { std::cout << "\n"; }
 
 void word_new_file(WordCall& call) {
     const std::string name = call.stringArg(1);
-    std::ofstream file(name, std::ios::out | std::ios::trunc);
-    if (!file) reportUnopenable(name);
+    tala::interp::OutputFile file(name, tala::interp::OutputFile::Mode::Replace);
+    if (!file.isOpen()) reportUnopenable(name);
+    else reportFinished(name, file);
 }
 
 // One line per call: every value bare and followed by ",", then the line end. A
 // failure in a value leaves the values before it in the file, without the line end.
 void word_print_file(WordCall& call) {
     const std::string name = call.stringArg(1);
-    std::ofstream file(name, std::ios::out | std::ios::app);
-    if (!file) {
+    tala::interp::OutputFile file(name, tala::interp::OutputFile::Mode::Append);
+    if (!file.isOpen()) {
         reportUnopenable(name);
         return;
     }
@@ -64,6 +72,7 @@ void word_print_file(WordCall& call) {
         file << ",";
     }
     file << "\n";
+    reportFinished(name, file);
 }
 
 // Reads keys up to the end of the line (or of input), keeping the first 99
@@ -102,7 +111,7 @@ void word_user_input(WordCall& call) {
 // like a missing file rather than read without end.
 bool readScript(const std::string& path, std::string& text) {
     std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error)) return false;
+    if (tala::interp::holdsNulByte(path) || !std::filesystem::is_regular_file(path, error)) return false;
     std::ifstream file(path, std::ios::in | std::ios::binary);
     if (!file) return false;
     text.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());

@@ -90,6 +90,21 @@ TEST_F(IoWords, FailingValueLeavesEarlierValuesWithoutLineEnd) {
     EXPECT_EQ(contents(out), "1,");
 }
 
+TEST_F(IoWords, NamesHoldingANulByteAreRefusedAndFailedWritesReported) {
+    // The system would take the name only up to the NUL byte: another file.
+    const std::string cut = dir.file("out");
+    const std::string name = cut + std::string(1, '\0') + "put.txt";
+    const std::string refused = "Cannot open file '" + cut + "\\0put.txt': file name holds a NUL byte\n";
+    EXPECT_EQ(run("new_file " + name), refused);
+    EXPECT_EQ(run("print_file " + name + " (print 1)"), refused);
+    EXPECT_FALSE(std::filesystem::exists(cut));
+    std::ofstream(cut) << "print 1";
+    EXPECT_EQ(run("file " + name), refused);
+
+    EXPECT_EQ(run("print_file /dev/full 1 2 3"), "Cannot write file '/dev/full': No space left on device\n");
+    EXPECT_EQ(run("new_file /dev/full"), "");
+}
+
 TEST_F(IoWords, DevicesAreNotReadAsScripts) {
     // Reading /dev/zero as a script would never end.
     EXPECT_EQ(run("file /dev/zero"), "Cannot open file '/dev/zero'\n");
