@@ -1,19 +1,31 @@
 // Sensors and the binary sensor file: format number 10, then the sensors, each as
 // its name and its offPhase, rotation and phase angles. Little-endian fields are
 // written and read byte by byte, so the layout does not depend on the host.
+//
+// Saving replaces the file whole (a temporary beside it, renamed over it), and a
+// file that cannot be written, opened or read is a failure the script hears of: a
+// trained decision maker must never lose its sensors, or fly on untrained ones,
+// without a word.
 
+#include "decision/SensorFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <optional>
 #include <string>
-#include <system_error>
 #include <vector>
 
-#include "decision/QDM.h"
 #include "decision/SizeArithmetic.h"
+#include "interp/FileReplace.h"
+#include "interp/OutputFile.h"
+#include "linalg/Failure.h"
 
 namespace vex {
 
@@ -21,27 +33,27 @@ namespace {
 
 constexpr std::int32_t kFormatNumber = 10;
 
-void writeInt(std::ostream& out, std::int32_t value) {
+void writeInt(std::string& out, std::int32_t value) {
     const auto bits = static_cast<std::uint32_t>(value);
-    for (int shift = 0; shift < 32; shift += 8) out.put(static_cast<char>((bits >> shift) & 0xFF));
+    for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<char>((bits >> shift) & 0xFF));
 }
 
-void writeDouble(std::ostream& out, double value) {
+void writeDouble(std::string& out, double value) {
     std::uint64_t bits = 0;
     std::memcpy(&bits, &value, sizeof bits);
-    for (int shift = 0; shift < 64; shift += 8) out.put(static_cast<char>((bits >> shift) & 0xFF));
+    for (int shift = 0; shift < 64; shift += 8) out.push_back(static_cast<char>((bits >> shift) & 0xFF));
 }
 
-void writeAngles(std::ostream& out, const std::vector<double>& angles) {
+void writeAngles(std::string& out, const std::vector<double>& angles) {
     writeInt(out, static_cast<std::int32_t>(angles.size()));
     for (double angle : angles) writeDouble(out, angle);
 }
 
-// Reads a file whose length is known, refusing any count that asks for more
-// bytes than are left. Every read answers nothing once the data is exhausted.
+// Reads the bytes of a file, refusing any count that asks for more bytes than are
+// left. Every read answers nothing once the data is exhausted.
 class SensorReader {
 public:
-    SensorReader(std::istream& in, std::uintmax_t size) : in_(in), left_(size) {}
+    explicit SensorReader(std::string_view bytes) : left_(bytes) {}
 
     std::optional<std::int32_t> readInt() {
         std::uint32_t bits = 0;
@@ -54,24 +66,23 @@ public:
     }
 
     // A count of items of `itemSize` bytes each, all of which must still be there.
-    std::optional<std::int32_t> readCount(std::uintmax_t itemSize) {
+    std::optional<std::int32_t> readCount(std::size_t itemSize) {
         const auto count = readInt();
-        if (!count || *count < 0 || static_cast<std::uintmax_t>(*count) * itemSize > left_) return std::nullopt;
+        if (!count || *count < 0 || static_cast<std::size_t>(*count) * itemSize > left_.size()) return std::nullopt;
         return count;
     }
 
+    // The angles of one array; nothing when one of them is not a finite number,
+    // which no unitary can be built from.
     std::optional<std::vector<double>> readAngles() {
         const auto count = readCount(8);
         if (!count) return std::nullopt;
         std::vector<double> angles(static_cast<std::size_t>(*count));
         for (double& angle : angles) {
             std::uint64_t bits = 0;
-            for (int shift = 0; shift < 64; shift += 8) {
-                const auto byte = nextByte();
-                if (!byte) return std::nullopt;
-                bits |= static_cast<std::uint64_t>(*byte) << shift;
-            }
+            for (int shift = 0; shift < 64; shift += 8) bits |= static_cast<std::uint64_t>(*nextByte()) << shift;
             std::memcpy(&angle, &bits, sizeof angle);
+            if (!std::isfinite(angle)) return std::nullopt;
         }
         return angles;
     }
@@ -79,26 +90,20 @@ public:
     std::optional<std::string> readName() {
         const auto length = readCount(1);
         if (!length) return std::nullopt;
-        std::string name(static_cast<std::size_t>(*length), '\0');
-        for (char& c : name) {
-            const auto byte = nextByte();
-            if (!byte) return std::nullopt;
-            c = static_cast<char>(*byte);
-        }
+        std::string name(left_.substr(0, static_cast<std::size_t>(*length)));
+        left_.remove_prefix(name.size());
         return name;
     }
 
 private:
     std::optional<unsigned char> nextByte() {
-        if (left_ == 0) return std::nullopt;
-        const int c = in_.get();
-        if (c == std::char_traits<char>::eof()) return std::nullopt;
-        --left_;
-        return static_cast<unsigned char>(c);
+        if (left_.empty()) return std::nullopt;
+        const auto byte = static_cast<unsigned char>(left_.front());
+        left_.remove_prefix(1);
+        return byte;
     }
 
-    std::istream& in_;
-    std::uintmax_t left_;
+    std::string_view left_;
 };
 
 // One record; nothing when the record is cut short or its arrays cannot make
@@ -127,11 +132,79 @@ std::optional<Sensor> readSensor(SensorReader& reader) {
     return sensor;
 }
 
-void reportDamaged(const std::string& fileName) {
-    std::cout << "Error: sensor file '" << fileName << "' is truncated or corrupted; no sensors loaded.\n";
+std::string quoted(const std::string& fileName) { return "'" + tala::interp::shownFileName(fileName) + "'"; }
+
+[[noreturn]] void refuseDamaged(const std::string& fileName) {
+    throw tala::Failure("sensor file " + quoted(fileName) + " is truncated or corrupted; no sensors loaded.");
+}
+
+[[noreturn]] void refuseUnopenable(const std::string& fileName, const std::string& reason) {
+    throw tala::Failure("Cannot open sensor file " + quoted(fileName) + ": " + reason);
+}
+
+// The whole content of a plain file: a device or a pipe has no length to check
+// the counts against, and a folder has no content.
+std::string readWholeFile(const std::string& fileName) {
+    if (tala::interp::holdsNulByte(fileName)) refuseUnopenable(fileName, tala::interp::kNulInFileName);
+    // Not blocking: opening a pipe would otherwise wait for a writer.
+    const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) refuseUnopenable(fileName, std::strerror(errno));
+    struct stat status {};
+    int error = ::fstat(fd, &status) != 0 ? errno : 0;
+    if (error == 0 && S_ISDIR(status.st_mode)) error = EISDIR;
+    std::string bytes;
+    if (error == 0 && S_ISREG(status.st_mode)) {
+        bytes.resize(static_cast<std::size_t>(status.st_size));
+        std::size_t done = 0;
+        while (error == 0 && done < bytes.size()) {
+            const ssize_t got = ::read(fd, bytes.data() + done, bytes.size() - done);
+            if (got < 0 && errno != EINTR) error = errno;
+            if (got == 0) bytes.resize(done);  // shrank while being read
+            if (got > 0) done += static_cast<std::size_t>(got);
+        }
+    }
+    const bool plain = S_ISREG(status.st_mode);
+    ::close(fd);
+    if (error != 0) refuseUnopenable(fileName, std::strerror(error));
+    if (!plain) refuseUnopenable(fileName, "not a plain file");
+    return bytes;
 }
 
 }  // namespace
+
+std::string sensorFileBytes(const std::vector<Sensor>& sensors) {
+    std::string bytes;
+    writeInt(bytes, kFormatNumber);
+    writeInt(bytes, static_cast<std::int32_t>(sensors.size()));
+    for (const Sensor& sensor : sensors) {
+        writeInt(bytes, static_cast<std::int32_t>(sensor.name.size()));
+        bytes += sensor.name;
+        writeAngles(bytes, sensor.offPhase);
+        writeAngles(bytes, sensor.rotation);
+        writeAngles(bytes, sensor.phase);
+    }
+    return bytes;
+}
+
+std::vector<Sensor> sensorsFromFileBytes(std::string_view bytes, const std::string& fileName) {
+    SensorReader reader(bytes);
+    const auto format = reader.readInt();
+    if (!format) refuseDamaged(fileName);
+    if (*format != kFormatNumber) {
+        throw tala::Failure("sensor file " + quoted(fileName) + " has format " + std::to_string(*format) +
+                            ", not 10; no sensors loaded.");
+    }
+    // Every record takes at least 16 bytes: four counts.
+    const auto count = reader.readCount(16);
+    if (!count) refuseDamaged(fileName);
+    std::vector<Sensor> loaded;
+    for (std::int32_t i = 0; i < *count; ++i) {
+        auto sensor = readSensor(reader);
+        if (!sensor) refuseDamaged(fileName);
+        loaded.push_back(std::move(*sensor));
+    }
+    return loaded;
+}
 
 void QDM::addSensor(const std::string& name) {
     Sensor sensor;
@@ -141,53 +214,17 @@ void QDM::addSensor(const std::string& name) {
 }
 
 bool QDM::saveSensors(const std::string& fileName) const {
-    std::ofstream out(fileName, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    writeInt(out, kFormatNumber);
-    writeInt(out, static_cast<std::int32_t>(sensors.size()));
-    for (const Sensor& sensor : sensors) {
-        writeInt(out, static_cast<std::int32_t>(sensor.name.size()));
-        out.write(sensor.name.data(), static_cast<std::streamsize>(sensor.name.size()));
-        writeAngles(out, sensor.offPhase);
-        writeAngles(out, sensor.rotation);
-        writeAngles(out, sensor.phase);
+    try {
+        tala::interp::replaceFile(fileName, sensorFileBytes(sensors));
+    } catch (const tala::Failure& failure) {
+        throw tala::Failure("Cannot write sensor file " + quoted(fileName) + ": " + failure.what());
     }
-    out.close();
     return true;
 }
 
 bool QDM::loadSensors(const std::string& fileName) {
-    // Only plain files: a device or a pipe has no length to check counts against.
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(fileName, error)) return false;
-    const std::uintmax_t size = std::filesystem::file_size(fileName, error);
-    if (error) return false;
-    std::ifstream in(fileName, std::ios::binary);
-    if (!in) return false;
-
-    SensorReader reader(in, size);
-    const auto format = reader.readInt();
-    if (!format) {
-        reportDamaged(fileName);
-        return false;
-    }
-    if (*format != kFormatNumber) return false;
-    // Every record takes at least 16 bytes: four counts.
-    const auto count = reader.readCount(16);
-    if (!count) {
-        reportDamaged(fileName);
-        return false;
-    }
-    // Records are collected first so that a damaged file adds nothing at all.
-    std::vector<Sensor> loaded;
-    for (std::int32_t i = 0; i < *count; ++i) {
-        auto sensor = readSensor(reader);
-        if (!sensor) {
-            reportDamaged(fileName);
-            return false;
-        }
-        loaded.push_back(std::move(*sensor));
-    }
+    // Records are all read first so that a refused file adds nothing at all.
+    std::vector<Sensor> loaded = sensorsFromFileBytes(readWholeFile(fileName), fileName);
     for (Sensor& sensor : loaded) sensors.push_back(std::move(sensor));
     std::cout << "Sensor size is " << sensors.size() << "\n";
     return true;

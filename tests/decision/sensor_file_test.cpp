@@ -1,27 +1,45 @@
-// The sensor file: its exact bytes, loading it back, and files cut short.
+// The sensor file: its exact bytes, loading it back, files that are refused, and
+// saves that fail without harming the file they were to replace.
 
 #include <gtest/gtest.h>
+#include <grp.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
 #include <vector>
 
 #include "decision/QDM.h"
+#include "linalg/Failure.h"
 #include "tests/support/StreamCapture.h"
 
 namespace {
 
+namespace fs = std::filesystem;
 using Bytes = std::vector<unsigned char>;
 
-// A scratch file of its own for each test, removed afterwards.
+// A scratch folder of its own for each test, removed afterwards.
 class SensorFile : public ::testing::Test {
 protected:
-    void TearDown() override { std::filesystem::remove(path_); }
+    void SetUp() override {
+        std::string pattern = (fs::temp_directory_path() / "sensor-file-XXXXXX").string();
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        folder_ = pattern;
+        path_ = (folder_ / "sensors.bin").string();
+    }
+    void TearDown() override {
+        fs::permissions(folder_, fs::perms::owner_all);
+        fs::remove_all(folder_);
+    }
 
     Bytes read() const {
         std::ifstream in(path_, std::ios::binary);
@@ -31,11 +49,14 @@ protected:
         std::ofstream(path_, std::ios::binary)
             .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     }
+    std::vector<std::string> folderContent() const {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(folder_)) names.push_back(entry.path().filename().string());
+        return names;
+    }
 
-    const std::string path_ = (std::filesystem::temp_directory_path() /
-                               (std::string("sensor-file-") + std::to_string(::getpid()) + "-" +
-                                ::testing::UnitTest::GetInstance()->current_test_info()->name()))
-                                  .string();
+    fs::path folder_;
+    std::string path_;
 };
 
 void putInt(Bytes& bytes, std::int32_t value) {
@@ -71,14 +92,62 @@ Bytes leftFile() {
     return bytes;
 }
 
+// A decision maker with three sensors, whose file is larger than leftFile().
+std::unique_ptr<vex::QDM> threeSensors() {
+    auto qdm = std::make_unique<vex::QDM>();
+    for (int i = 0; i < 3; ++i) qdm->sensors.push_back(leftSensor());
+    return qdm;
+}
+
+// Runs the action in a child process and answers the failure text it raised, or
+// "(no failure)"; "(skipped)" when the child could not set itself up.
+std::string failureInChild(const std::function<bool()>& setUp, const std::function<void()>& action) {
+    int channel[2];
+    if (::pipe(channel) != 0) return "(no pipe)";
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(channel[0]);
+        std::string text = "(skipped)";
+        if (setUp()) text = failureOf(action);
+        [[maybe_unused]] const ssize_t written = ::write(channel[1], text.data(), text.size());
+        ::_exit(0);
+    }
+    ::close(channel[1]);
+    std::string text;
+    char chunk[256];
+    for (ssize_t got; (got = ::read(channel[0], chunk, sizeof chunk)) > 0;) text.append(chunk, static_cast<std::size_t>(got));
+    ::close(channel[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return text;
+}
+
+// Folder permissions do not bind root: the child gives up root for the unprivileged
+// "nobody" before it tries to write.
+bool withoutRoot() {
+    if (::geteuid() != 0) return true;
+    constexpr uid_t kNobody = 65534;
+    return ::setgroups(0, nullptr) == 0 && ::setgid(kNobody) == 0 && ::setuid(kNobody) == 0;
+}
+
+// A full disk, stood in for by the file-size limit: every write past a few bytes fails.
+bool withFullDisk() {
+    ::signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{16, RLIM_INFINITY};
+    return ::setrlimit(RLIMIT_FSIZE, &limit) == 0;
+}
+
 TEST_F(SensorFile, HoldsNameThenOffPhaseRotationAndPhaseLittleEndianAndLoadsBack) {
     vex::QDM qdm;
     qdm.sensors.push_back(leftSensor());
     ASSERT_TRUE(qdm.saveSensors(path_));
     EXPECT_EQ(leftFile(), read());
+    EXPECT_EQ(std::vector<std::string>{"sensors.bin"}, folderContent());
 
     // Loading appends, with the unitary rebuilt from the angles.
+    OutputCapture out;
     ASSERT_TRUE(qdm.loadSensors(path_));
+    EXPECT_EQ("Sensor size is 2\n", out.text());
     ASSERT_EQ(2u, qdm.sensors.size());
     const vex::Sensor& loaded = qdm.sensors[1];
     EXPECT_EQ("left", loaded.name);
@@ -91,13 +160,15 @@ TEST_F(SensorFile, HoldsNameThenOffPhaseRotationAndPhaseLittleEndianAndLoadsBack
     }
 }
 
-TEST_F(SensorFile, CutShortAnywhereIsRejectedWhole) {
+TEST_F(SensorFile, CutShortAnywhereIsRefusedWhole) {
     const Bytes whole = leftFile();
     for (std::size_t length = 0; length < whole.size(); ++length) {
         write(Bytes(whole.begin(), whole.begin() + static_cast<long>(length)));
         vex::QDM qdm;
         qdm.addSensor("kept");
-        EXPECT_FALSE(qdm.loadSensors(path_)) << "length " << length;
+        EXPECT_EQ("sensor file '" + path_ + "' is truncated or corrupted; no sensors loaded.",
+                  failureOf([&] { qdm.loadSensors(path_); }))
+            << "length " << length;
         ASSERT_EQ(1u, qdm.sensors.size()) << "length " << length;
         EXPECT_EQ("kept", qdm.sensors[0].name);
     }
@@ -128,6 +199,46 @@ TEST_F(SensorFile, TooFewPhasesOrRotationsAreRejectedAsDamaged) {
         EXPECT_NE(report.find("is truncated or corrupted"), std::string::npos) << report;
         EXPECT_TRUE(qdm.sensors.empty());
     }
+}
+
+TEST_F(SensorFile, WhatCannotBeOpenedIsRefusedWithItsReason) {
+    vex::QDM qdm;
+    qdm.addSensor("kept");
+    const std::string missing = (folder_ / "missing.bin").string();
+    EXPECT_EQ("Cannot open sensor file '" + missing + "': No such file or directory",
+              failureOf([&] { qdm.loadSensors(missing); }));
+    EXPECT_EQ("Cannot open sensor file '" + folder_.string() + "': Is a directory",
+              failureOf([&] { qdm.loadSensors(folder_.string()); }));
+    EXPECT_EQ("Cannot open sensor file '/dev/null': not a plain file", failureOf([&] { qdm.loadSensors("/dev/null"); }));
+    // The system would open the file named by the part before the NUL byte.
+    write(leftFile());
+    const std::string cut = path_ + std::string(1, '\0') + "x";
+    EXPECT_EQ("Cannot open sensor file '" + path_ + "\\0x': file name holds a NUL byte",
+              failureOf([&] { qdm.loadSensors(cut); }));
+    EXPECT_EQ(1u, qdm.sensors.size());
+}
+
+TEST_F(SensorFile, FailedSavesLeaveTheEarlierFileAsItWas) {
+    write(leftFile());
+    const auto qdm = threeSensors();
+
+    const std::string inMissingFolder = (folder_ / "no-such-folder" / "sensors.bin").string();
+    EXPECT_EQ("Cannot write sensor file '" + inMissingFolder + "': No such file or directory",
+              failureOf([&] { qdm->saveSensors(inMissingFolder); }));
+
+    EXPECT_EQ("Cannot write sensor file '" + path_ + "': File too large",
+              failureInChild(withFullDisk, [&] { qdm->saveSensors(path_); }));
+    EXPECT_EQ(leftFile(), read());
+    EXPECT_EQ(std::vector<std::string>{"sensors.bin"}, folderContent());
+
+    fs::permissions(folder_, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
+                                 fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec);
+    const std::string readOnly = failureInChild(withoutRoot, [&] { qdm->saveSensors(path_); });
+    fs::permissions(folder_, fs::perms::owner_all);
+    EXPECT_EQ(leftFile(), read());
+    EXPECT_EQ(std::vector<std::string>{"sensors.bin"}, folderContent());
+    if (readOnly == "(skipped)") GTEST_SKIP() << "running as root and cannot become another user";
+    EXPECT_EQ("Cannot write sensor file '" + path_ + "': Permission denied", readOnly);
 }
 
 }  // namespace

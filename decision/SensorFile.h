@@ -1,0 +1,21 @@
+#pragma once
+// The binary sensor file as bytes: format number 10, the number of sensors, then
+// each sensor's name and its offPhase, rotation and phase angles, all little-endian.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "decision/QDM.h"
+
+namespace vex {
+
+// The file's bytes for these sensors, in order.
+std::string sensorFileBytes(const std::vector<Sensor>& sensors);
+
+// The sensors of a file's bytes, each with its unitary rebuilt. A file of another
+// format, cut short, asking for more than it holds, or with angles that are not
+// finite numbers is refused whole: the failure names fileName and nothing is read.
+std::vector<Sensor> sensorsFromFileBytes(std::string_view bytes, const std::string& fileName);
+
+}  // namespace vex
