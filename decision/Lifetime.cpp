@@ -10,31 +10,50 @@ namespace vex {
 
 namespace {
 
-std::vector<std::unique_ptr<QDM>>& liveDecisionMakers() {
-    static std::vector<std::unique_ptr<QDM>> live;
+struct LiveDecisionMaker {
+    std::unique_ptr<QDM> decisionMaker;
+    std::uint64_t generation;
+};
+
+std::vector<LiveDecisionMaker>& liveDecisionMakers() {
+    static std::vector<LiveDecisionMaker> live;
     return live;
+}
+
+std::uint64_t nextGeneration() {
+    static std::uint64_t generation = 0;
+    return ++generation;
+}
+
+auto findLive(DecisionMakerRef ref) {
+    auto& live = liveDecisionMakers();
+    return std::find_if(live.begin(), live.end(), [&](const LiveDecisionMaker& held) {
+        return held.decisionMaker.get() == ref.address() && held.generation == ref.generation();
+    });
 }
 
 }  // namespace
 
-QDM* createDecisionMaker() {
-    liveDecisionMakers().push_back(std::make_unique<QDM>());
-    return liveDecisionMakers().back().get();
+QDM* DecisionMakerRef::get() const { return isLiveDecisionMaker(*this) ? decisionMaker_ : nullptr; }
+
+DecisionMakerRef createDecisionMaker() {
+    auto& live = liveDecisionMakers();
+    live.push_back({std::make_unique<QDM>(), nextGeneration()});
+    return {live.back().decisionMaker.get(), live.back().generation};
 }
 
-void releaseDecisionMaker(QDM* decisionMaker) {
+void releaseDecisionMaker(DecisionMakerRef decisionMaker) {
     auto& live = liveDecisionMakers();
-    auto found = std::find_if(live.begin(), live.end(), [&](const auto& held) { return held.get() == decisionMaker; });
+    auto found = findLive(decisionMaker);
     if (found == live.end()) return;
     // Taken out of the list first: its teardown must not see itself as live.
-    std::unique_ptr<QDM> released = std::move(*found);
+    std::unique_ptr<QDM> released = std::move(found->decisionMaker);
     live.erase(found);
 }
 
-bool isLiveDecisionMaker(const QDM* decisionMaker) {
-    if (decisionMaker == nullptr) return false;
-    const auto& live = liveDecisionMakers();
-    return std::any_of(live.begin(), live.end(), [&](const auto& held) { return held.get() == decisionMaker; });
+bool isLiveDecisionMaker(DecisionMakerRef decisionMaker) {
+    if (decisionMaker.address() == nullptr) return false;
+    return findLive(decisionMaker) != liveDecisionMakers().end();
 }
 
 }  // namespace vex

@@ -8,13 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "decision/Lifetime.h"
 #include "decision/Records.h"
 #include "interp/Object.h"
 #include "interp/UserObject.h"
 
 namespace vex {
-
-class QDM;
 
 inline constexpr const char* kDistributionTypeName = "vex::Distribution";
 inline constexpr const char* kSensorListTypeName = "vex::SensorList";
@@ -64,12 +63,13 @@ public:
 };
 
 // Refers to a decision maker without owning it: only "vex::qdm::free" releases it.
+// Once it is freed, through this value or any copy, the reference answers null.
 class QDMType : public tala::interp::UserObject {
 public:
     QDMType() : UserObject(kQDMTypeName) {}
     void copy(const UserObject& source) override;
 
-    QDM* decisionMaker = nullptr;
+    DecisionMakerRef decisionMaker;
 };
 
 class PointType : public tala::interp::UserObject {

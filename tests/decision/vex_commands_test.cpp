@@ -1,13 +1,19 @@
 // What scripts cannot reach of the library: a command word alone, words it
-// declines, and its table.
+// declines, its table, and a value left behind by a freed decision maker.
 
 #include <gtest/gtest.h>
+#include <stdlib.h>
 
+#include <filesystem>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "decision/VEXCommands.h"
-#include "interp/Interpreter.h"
 #include "interp/CommandTokenizer.h"
+#include "interp/Interpreter.h"
+#include "interp/InterpreterHost.h"
+#include "tests/support/StreamCapture.h"
 
 namespace {
 
@@ -57,6 +63,35 @@ TEST_F(Commands, EveryGroupIsListedAndEveryCommandDescribed) {
             EXPECT_TRUE(first == word.word || example.text().find(std::string(word.word) + " ") != std::string::npos)
                 << word.word;
         }
+}
+
+// A copy of a decision-maker value must not reach a decision maker made after the
+// one it shared was freed, even one that reuses the freed one's address.
+TEST(DecisionMakerValues, ACopyOfAFreedDecisionMakerReachesNoLaterOne) {
+    namespace fs = std::filesystem;
+    std::string folder = (fs::temp_directory_path() / "handles-XXXXXX").string();
+    ASSERT_NE(::mkdtemp(folder.data()), nullptr);
+    const fs::path saved = fs::current_path();
+    fs::current_path(folder);
+
+    std::vector<std::unique_ptr<tala::interp::CommandLibrary>> libraries;
+    libraries.push_back(std::make_unique<vex::VEXCommands>());
+    tala::interp::InterpreterHost host(std::move(libraries));
+    OutputCapture out;
+    for (const char* command : {"global (new vex::QDM a)", "vex::qdm::new (get a)", "global (new vex::QDM b)",
+                                "set b (get a)", "vex::qdm::free (get a)", "global (new vex::QDM c)",
+                                "vex::qdm::new (get c)", "vex::add_sensor (get b) stale", "vex::save (get c) c.bin"})
+        host.runCommand(command);
+    EXPECT_EQ(8u, fs::file_size("c.bin"));  // format number and no sensors
+    out.take();
+    host.runCommand("vex::qdm::shell (get b)");
+    EXPECT_EQ("Error: vex::QDM = NULL; make sure to vex::qdm::new first.\n", out.take());
+    host.runCommand("vex::qdm::free (get b)");
+    host.runCommand("vex::save (get c) c.bin");
+    EXPECT_EQ("Saving sensors to file 'c.bin'\n", out.take());
+
+    fs::current_path(saved);
+    fs::remove_all(folder);
 }
 
 }  // namespace
