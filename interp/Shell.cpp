@@ -22,10 +22,13 @@ bool readLine(std::istream& in, std::string& line) {
     using Traits = std::char_traits<char>;
     int c = buffer->sbumpc();
     if (c == Traits::eof()) return false;
+    bool cut = false;
     while (c != Traits::eof() && c != '\n') {
         if (line.size() < kShellLineLimit) line.push_back(static_cast<char>(c));
+        else cut = cut || c != '\r';
         c = buffer->sbumpc();
     }
+    if (cut) std::cerr << "Line longer than " << kShellLineLimit << " characters: only the first " << kShellLineLimit << " are used.\n";
     // Lines written on other systems end in "\r\n".
     if (!line.empty() && line.back() == '\r') line.pop_back();
     return true;

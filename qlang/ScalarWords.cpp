@@ -172,7 +172,12 @@ void word_sin(WordCall& call) { call.result.setDouble(std::sin(call.doubleArg(1)
 void word_cos(WordCall& call) { call.result.setDouble(std::cos(call.doubleArg(1))); }
 
 void word_rootOfUnity(WordCall& call) {
-    call.result.setComplex(linalg::fromAngle(kTwoPi / static_cast<double>(call.integerArg(1))));
+    const std::int32_t n = call.integerArg(1);
+    if (n == 0) {
+        call.report("'; division by zero\n");
+        return;
+    }
+    call.result.setComplex(linalg::fromAngle(kTwoPi / static_cast<double>(n)));
 }
 
 void word_cnorm(WordCall& call) {

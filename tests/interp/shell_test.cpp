@@ -30,8 +30,13 @@ TEST(Shell, LinesReachTheEvaluatorNormalisedAndCut) {
     std::vector<std::string> seen;
     auto record = [&](VariableTable&, const std::string& line, Variable&) { seen.push_back(line); };
     const std::string longLine(5000, 'x');
-    runShell("  f(a  b)  \n\n" + longLine + "\nlast", record);
-    ASSERT_EQ(seen.size(), 4u);
+    const std::string fullLine(kShellLineLimit, 'y');
+    ::testing::internal::CaptureStderr();
+    runShell("  f(a  b)  \n\n" + longLine + "\nlast\n" + fullLine + "\r\n", record);
+    // The cut is told once for the long line; a line that just fits is not cut.
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              "Line longer than 2045 characters: only the first 2045 are used.\n");
+    ASSERT_EQ(seen.size(), 5u);
     EXPECT_EQ(seen[0], "f (a b)");
     EXPECT_EQ(seen[1], "");
     EXPECT_EQ(seen[2], std::string(kShellLineLimit, 'x'));
