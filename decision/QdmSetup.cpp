@@ -9,6 +9,8 @@
 
 #include "decision/QDM.h"
 #include "decision/SizeArithmetic.h"
+#include "linalg/EntryLimit.h"
+#include "linalg/MemoryBudget.h"
 #include "qlang/Evaluate.h"
 
 namespace vex {
@@ -24,6 +26,16 @@ std::int32_t firstStep(const Coordinates& entry) { return entry.empty() ? 0 : en
 
 // Angles lie in [0, 3.1415); the constant is part of the behaviour, not pi.
 double randomAngle() { return (std::rand() % 10000) * 3.1415 / 10000; }
+
+// The W x W operators finalize makes, with room for two more that the setup
+// script's sums build on the way, and the memory register must fit before the
+// first of them is made: a refused system leaves the decision maker as it was.
+void requireSystemMemory(std::int64_t w, std::int64_t operators, std::int64_t memory) {
+    linalg::requireEntryLimit(w, w);
+    constexpr std::int64_t kEntry = sizeof(linalg::Complex);
+    const std::int64_t bytes = (operators + 2) * w * w * kEntry + 2 * memory * (memory * kEntry + tala::interp::kValueBytes);
+    linalg::requireMemory(bytes, "a decision system of size " + num(w));
+}
 
 }  // namespace
 
@@ -107,6 +119,10 @@ bool QDM::finalize(std::int32_t memory) {
         for (const ActionPoint& point : space.points)
             for (std::int32_t c : point.coordinates) checkedSum(c, space.gridSize / 2);
     }
+
+    std::int64_t operators = 1;  // Tops
+    for (const ActionSpace& space : actionSpaces) operators += space.dimensions() + 1;
+    requireSystemMemory(system, operators, memory);
 
     memorySize = memory;
     evaluateText("new space Memory (integer " + num(memory) + ")", true);

@@ -14,6 +14,7 @@
 #include "decision/TrainingProgress.h"
 #include "interp/ConsoleKeys.h"
 #include "linalg/Failure.h"
+#include "linalg/MemoryBudget.h"
 
 namespace vex {
 
@@ -21,12 +22,16 @@ namespace {
 
 constexpr const char* kPopulationFailure = "Training population too large: it would not fit in memory.";
 
-// Storage of one individual in matrix entries: each sensor's unitary and angles,
-// and the individual's own bookkeeping counted as 8.
+// Storage of one individual in bytes: its record, and each sensor's record,
+// unitary and angles, every block with the allocator's own keeping.
 std::int64_t storageOf(const std::vector<std::int64_t>& sensorDimensions) {
-    std::int64_t entries = 8;
-    for (std::int64_t n : sensorDimensions) entries += n * n + 2 * (n * n / 2) + n;
-    return entries;
+    constexpr std::int64_t kBlock = 16;
+    std::int64_t bytes = sizeof(Individual) + 2 * kBlock;
+    for (std::int64_t n : sensorDimensions) {
+        bytes += sizeof(Sensor) + n * n * std::int64_t{sizeof(linalg::Complex)} +
+                 (2 * (n * n / 2) + n) * std::int64_t{sizeof(double)} + 4 * kBlock;
+    }
+    return bytes;
 }
 
 std::vector<std::int64_t> dimensionsOf(const Individual& individual) {
@@ -35,9 +40,9 @@ std::vector<std::int64_t> dimensionsOf(const Individual& individual) {
     return dimensions;
 }
 
-// A population that would outgrow the process is refused before it is made.
+// A population that would outgrow the memory budget is refused before it is made.
 void requireRoom(std::int64_t individuals, const std::vector<std::int64_t>& sensorDimensions) {
-    if (individuals > linalg::kMaxEntries / storageOf(sensorDimensions)) throw tala::Failure(kPopulationFailure);
+    if (individuals > linalg::memoryBudget() / storageOf(sensorDimensions)) throw tala::Failure(kPopulationFailure);
 }
 
 void sortByFitness(std::vector<Individual>& population) {

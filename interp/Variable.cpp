@@ -4,6 +4,7 @@
 #include <ostream>
 
 #include "linalg/Failure.h"
+#include "linalg/MemoryBudget.h"
 
 namespace tala::interp {
 
@@ -22,7 +23,7 @@ T& typedValue(const Variable& variable, const char* typeName, const char* messag
 template <typename T>
 void store(Variable& variable, const char* typeName, T value) {
     // A new cell every time: an alias of the old value must keep seeing the old value.
-    variable.value = std::make_shared<Value>(std::move(value));
+    variable.value = makeValue(std::move(value));
     variable.name = kTempName;
     variable.typeName = typeName;
 }
@@ -33,6 +34,10 @@ void printList(std::ostream& out, const List& list) {
 }
 
 }  // namespace
+
+std::shared_ptr<Value> makeValue(Value value) {
+    return std::allocate_shared<Value>(linalg::CountingAllocator<Value, kValueEntryBytes>(), std::move(value));
+}
 
 Variable::Variable(std::string name_, std::string typeName_, std::shared_ptr<Value> value_)
     : name(std::move(name_)), typeName(std::move(typeName_)), value(std::move(value_)) {}

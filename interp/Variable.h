@@ -8,6 +8,7 @@
 // "temp", a non-borrowed list entry) decides who may release; releasing only drops
 // this variable's hold.
 
+#include <cstddef>
 #include <cstdint>
 #include <iosfwd>
 #include <memory>
@@ -78,6 +79,29 @@ public:
 void set(Variable& target, const Variable& value);
 
 using VariableList = std::vector<Variable>;
+
+// What one value takes besides a matrix's entries, counted against the memory
+// budget while the value lives: its shared cell, and the list entry that usually
+// holds it. A name longer than a short text adds its own storage.
+inline constexpr std::size_t kValueEntryBytes = sizeof(Variable);
+inline constexpr std::int64_t kValueBytes = sizeof(Value) + 2 * sizeof(void*) + kValueEntryBytes;
+
+// A new value cell, counted against the memory budget (refused with a message
+// when it does not fit).
+std::shared_ptr<Value> makeValue(Value value);
+
+// Runs `build`, which appends to `list`; when it raises, what it appended is taken
+// out again before the failure goes on, so the list is left as it was.
+template <class Build>
+void appendAllOrNothing(VariableList& list, Build build) {
+    const auto before = static_cast<std::ptrdiff_t>(list.size());
+    try {
+        build();
+    } catch (...) {
+        if (static_cast<std::ptrdiff_t>(list.size()) > before) list.erase(list.begin() + before, list.end());
+        throw;
+    }
+}
 
 // Appends a copy sharing name, type name and value; the list now owns it.
 void append(VariableList& list, const Variable& variable);

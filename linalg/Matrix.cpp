@@ -19,12 +19,30 @@ void requireEntryLimit(std::int64_t rows, std::int64_t cols) {
     }
 }
 
+namespace {
+
+// Zero-filled storage for a rows x cols matrix, refused before anything is
+// allocated when it does not fit in the memory budget.
+CountedArray<Complex> storageFor(int rows, int cols) {
+    CountedArray<Complex> storage;
+    const auto shape = [&] { return std::to_string(rows) + " x " + std::to_string(cols) + " matrix"; };
+    try {
+        if (!CountedArray<Complex>::make(static_cast<std::size_t>(rows) * static_cast<std::size_t>(cols), storage))
+            refuseMemory(std::int64_t{rows} * cols * std::int64_t{sizeof(Complex)}, "a " + shape());
+    } catch (const std::bad_alloc&) {
+        throw tala::Failure("Out of memory for a " + shape());
+    }
+    return storage;
+}
+
+}  // namespace
+
 Matrix::Matrix(int rows, int cols) { resize(rows, cols); }
 
 Matrix::Matrix(const Matrix& other)
     : rows_(other.rows_), cols_(other.cols_), entryCount_(other.entryCount_) {
     if (rows_ != 0 && cols_ != 0 && other.hasStorage()) {
-        elements_.reset(new Complex[entryCount_]);
+        elements_ = storageFor(rows_, cols_);
         std::copy_n(other.elements_.get(), entryCount_, elements_.get());
     }
 }
@@ -59,7 +77,7 @@ Matrix& Matrix::operator=(const Matrix& source) {
     if (rows_ == 0 || cols_ == 0 || !source.hasStorage()) {
         throw tala::Failure("Error 1 in operator=\n");
     }
-    elements_.reset(new Complex[entryCount_]);
+    elements_ = storageFor(rows_, cols_);
     std::copy_n(source.elements_.get(), entryCount_, elements_.get());
     return *this;
 }
@@ -86,13 +104,7 @@ void Matrix::allocate(int rows, int cols) {
     // Check before freeing anything: a refused request leaves the matrix as it was.
     requireEntryLimit(rows, cols);
     const int count = rows * cols;
-    std::unique_ptr<Complex[]> fresh;
-    try {
-        fresh.reset(new Complex[count]());
-    } catch (const std::bad_alloc&) {
-        throw tala::Failure("Out of memory for a " + std::to_string(rows) + " x " +
-                            std::to_string(cols) + " matrix");
-    }
+    CountedArray<Complex> fresh = storageFor(rows, cols);
     elements_ = std::move(fresh);
     rows_ = rows;
     cols_ = cols;

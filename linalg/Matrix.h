@@ -1,6 +1,7 @@
 #pragma once
 // Dense column-major complex matrix. Entry (r, c) is element r + c * rows.
-// A matrix exclusively owns its storage; copies never share it.
+// A matrix exclusively owns its storage; copies never share it. Storage counts
+// against the process's memory budget (linalg/MemoryBudget.h).
 
 #include <cstdint>
 #include <iosfwd>
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "linalg/Complex.h"
+#include "linalg/MemoryBudget.h"
 
 namespace linalg {
 
@@ -28,7 +30,7 @@ public:
     int rows() const { return rows_; }
     int cols() const { return cols_; }
     int entryCount() const { return entryCount_; }
-    bool hasStorage() const { return elements_ != nullptr; }
+    bool hasStorage() const { return static_cast<bool>(elements_); }
 
     // Checked access: prints the "Error 5 (" line and raises "Error 1 in operator()".
     Complex& operator()(int r, int c);
@@ -53,7 +55,7 @@ private:
     void allocate(int rows, int cols);
     [[noreturn]] void accessFailure(int r, int c) const;
 
-    std::unique_ptr<Complex[]> elements_;
+    CountedArray<Complex> elements_;
     int rows_ = 0;
     int cols_ = 0;
     int entryCount_ = 0;

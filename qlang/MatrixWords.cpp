@@ -12,6 +12,7 @@
 
 #include "linalg/Failure.h"
 #include "linalg/Matrix.h"
+#include "linalg/MemoryBudget.h"
 #include "qlang/UnitaryFromAngles.h"
 #include "qlang/Words.h"
 
@@ -27,7 +28,7 @@ using tala::interp::Variable;
 using tala::interp::VariableList;
 
 void appendNew(VariableList& scope, std::string name, const char* typeName, Value value) {
-    const Variable variable(std::move(name), typeName, std::make_shared<Value>(std::move(value)));
+    const Variable variable(std::move(name), typeName, tala::interp::makeValue(std::move(value)));
     tala::interp::append(scope, variable);
 }
 
@@ -42,6 +43,13 @@ Matrix unitVector(int n, int k, bool column) {
 // matrix that total would only exhaust memory.
 bool spaceTooLarge(std::int64_t n) { return 2 * n * n > linalg::kMaxEntries; }
 
+// The 2n vectors of a space, each with its value and its list entry, must fit in
+// the memory budget before the first is made.
+void requireSpaceMemory(const std::string& name, std::int64_t n) {
+    const std::int64_t each = n * std::int64_t{sizeof(Complex)} + tala::interp::kValueBytes;
+    linalg::requireMemory(2 * n * each, "space " + name + " of dimension " + std::to_string(n));
+}
+
 void declareSpace(WordCall& call, const std::string& name) {
     const int n = call.integerArg(3);
     if (n < 1) {
@@ -52,11 +60,14 @@ void declareSpace(WordCall& call, const std::string& name) {
         std::cout << "Syntax error - dim too large\n";
         return;
     }
-    for (int k = 0; k < n; ++k) {
-        appendNew(call.target, name + ".ket." + std::to_string(k), "matrix", unitVector(n, k, true));
-        appendNew(call.target, name + ".bra." + std::to_string(k), "matrix", unitVector(n, k, false));
-    }
-    appendNew(call.target, name + ".size", "integer", std::int32_t{n});
+    requireSpaceMemory(name, n);
+    tala::interp::appendAllOrNothing(call.target, [&] {
+        for (int k = 0; k < n; ++k) {
+            appendNew(call.target, name + ".ket." + std::to_string(k), "matrix", unitVector(n, k, true));
+            appendNew(call.target, name + ".bra." + std::to_string(k), "matrix", unitVector(n, k, false));
+        }
+        appendNew(call.target, name + ".size", "integer", std::int32_t{n});
+    });
 }
 
 void declareSystem(WordCall& call, const std::string& name) {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "linalg/Failure.h"
+#include "linalg/MemoryBudget.h"
 #include "qlang/Words.h"
 
 namespace qlang {
@@ -41,10 +42,21 @@ void declare(WordCall& call, const std::string& type, const std::string& name, b
     tala::interp::append(call.target, variable);
 }
 
+// Every element, with its value, its list entry and its name, must fit in the
+// memory budget before the first is made.
+void requireArrayMemory(const std::string& name, const std::string& element, std::int32_t count) {
+    if (count <= 0) return;
+    const std::int64_t each = tala::interp::kValueBytes + static_cast<std::int64_t>(name.size()) + 8 +
+                              (element == "matrix" ? std::int64_t{sizeof(linalg::Complex)} : 0);
+    linalg::requireMemory((std::int64_t{count} + 1) * each,
+                          "array " + name + " of " + std::to_string(count) + " elements");
+}
+
 void declareArray(WordCall& call, const std::string& name) {
     const std::string element = call.stringArg(3);
     const std::int32_t count = call.integerArg(4);
     if (count > kMaxArrayElements) throw tala::Failure("Array larger than 1000000 elements");
+    requireArrayMemory(name, element, count);
 
     Variable size;
     size.setInteger(count);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "linalg/Failure.h"
+#include "linalg/MemoryBudget.h"
 #include "tests/support/StreamCapture.h"
 
 using namespace tala::interp;
@@ -83,4 +84,27 @@ TEST(VariableList, BorrowedCopiesShareValuesAndCannotBeRemoved) {
     EXPECT_EQ(failureOf([&] { remove(local, "x"); }), "Cannot delete variable");
     clear(local);
     EXPECT_EQ(global[0].getInteger(), 3);
+}
+
+TEST(Variable, ValuesCountAgainstTheMemoryBudgetAndARefusedBuildLeavesTheListAsItWas) {
+    const std::int64_t saved = linalg::memoryBudget();
+    VariableList list;
+    append(list, integer("kept", 1));
+    {
+        Variable held = integer("x", 1);
+        linalg::setMemoryBudget(linalg::memoryInUse());
+        EXPECT_EQ(failureOf([&] { held.setInteger(2); }).rfind("Not enough memory for a value: it needs ", 0), 0u);
+        EXPECT_EQ(held.getInteger(), 1);
+    }
+    // Dropping the value gives its memory back: one more fits again.
+    EXPECT_EQ(failureOf([&] {
+                  appendAllOrNothing(list, [&] {
+                      append(list, integer("a", 2));
+                      append(list, integer("b", 3));
+                  });
+              }).rfind("Not enough memory for a value", 0),
+              0u);
+    linalg::setMemoryBudget(saved);
+    ASSERT_EQ(list.size(), 1u);
+    EXPECT_EQ(list[0].name, "kept");
 }

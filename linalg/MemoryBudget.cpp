@@ -1,0 +1,97 @@
+#include "linalg/MemoryBudget.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+
+#include "linalg/Failure.h"
+
+namespace linalg {
+
+namespace {
+
+constexpr std::int64_t kMegabyte = std::int64_t{1} << 20;
+
+// What the kernel reports as available without swapping; the physical memory when
+// that cannot be read.
+std::int64_t availableAtStartUp() {
+    std::ifstream meminfo("/proc/meminfo");
+    std::string line;
+    while (std::getline(meminfo, line)) {
+        std::istringstream fields(line);
+        std::string key;
+        std::int64_t kilobytes = 0;
+        if (fields >> key >> kilobytes && key == "MemAvailable:") return kilobytes * 1024;
+    }
+    const long pages = ::sysconf(_SC_PHYS_PAGES);
+    const long pageSize = ::sysconf(_SC_PAGESIZE);
+    if (pages > 0 && pageSize > 0) return std::int64_t{pages} * pageSize;
+    return std::int64_t{1} << 40;
+}
+
+// The margin leaves room for what is not counted: code, stacks, texts, the
+// allocator's own keeping, and the other programs of the machine.
+std::int64_t defaultBudget() {
+    const std::int64_t available = availableAtStartUp();
+    const std::int64_t margin = std::max<std::int64_t>(256 * kMegabyte, available / 8);
+    std::int64_t budget = std::max<std::int64_t>(available - margin, 64 * kMegabyte);
+    if (const char* limit = std::getenv("FLOCK_MEMORY_LIMIT_MB")) {
+        char* end = nullptr;
+        const long long megabytes = std::strtoll(limit, &end, 10);
+        if (end != limit && *end == '\0' && megabytes > 0)
+            budget = std::min<std::int64_t>(budget, megabytes * kMegabyte);
+        else
+            std::cerr << "FLOCK_MEMORY_LIMIT_MB='" << limit << "' is not a number of megabytes; ignored.\n";
+    }
+    return budget;
+}
+
+std::atomic<std::int64_t>& budgetBytes() {
+    static std::atomic<std::int64_t> budget{defaultBudget()};
+    return budget;
+}
+
+std::atomic<std::int64_t> inUse{0};
+
+std::string sizeText(std::int64_t bytes, bool roundUp) {
+    auto in = [&](std::int64_t unit) { return (bytes + (roundUp ? unit - 1 : 0)) / unit; };
+    if (bytes < 10 * 1024) return std::to_string(bytes) + " bytes";
+    if (bytes < 10 * kMegabyte) return std::to_string(in(1024)) + " KB";
+    return std::to_string(in(kMegabyte)) + " MB";
+}
+
+}  // namespace
+
+std::int64_t memoryBudget() { return budgetBytes().load(); }
+
+void setMemoryBudget(std::int64_t bytes) { budgetBytes().store(bytes); }
+
+std::int64_t memoryInUse() { return inUse.load(); }
+
+bool countMemory(std::int64_t bytes) {
+    const std::int64_t budget = memoryBudget();
+    const std::int64_t after = inUse.fetch_add(bytes) + bytes;
+    if (bytes <= 0 || after <= budget) return true;
+    inUse.fetch_sub(bytes);
+    return false;
+}
+
+void uncountMemory(std::int64_t bytes) { inUse.fetch_sub(bytes); }
+
+void refuseMemory(std::int64_t bytes, std::string_view what) {
+    const std::int64_t free = std::max<std::int64_t>(memoryBudget() - memoryInUse(), 0);
+    // What is needed is rounded up and what is free down, so the two never look alike.
+    throw tala::Failure("Not enough memory for " + std::string(what) + ": it needs " + sizeText(bytes, true) +
+                        ", but only " + sizeText(free, false) + " of the memory budget are free");
+}
+
+void requireMemory(std::int64_t bytes, std::string_view what) {
+    if (bytes > std::max<std::int64_t>(memoryBudget() - memoryInUse(), 0)) refuseMemory(bytes, what);
+}
+
+}  // namespace linalg
