@@ -51,6 +51,14 @@ void releaseDecisionMaker(DecisionMakerRef decisionMaker) {
     live.erase(found);
 }
 
+void releaseAllDecisionMakers() {
+    auto& live = liveDecisionMakers();
+    while (!live.empty()) {
+        std::unique_ptr<QDM> released = std::move(live.back().decisionMaker);
+        live.pop_back();
+    }
+}
+
 bool isLiveDecisionMaker(DecisionMakerRef decisionMaker) {
     if (decisionMaker.address() == nullptr) return false;
     return findLive(decisionMaker) != liveDecisionMakers().end();

@@ -41,5 +41,8 @@ DecisionMakerRef createDecisionMaker();
 // Releases a live decision maker; a reference to anything else is ignored.
 void releaseDecisionMaker(DecisionMakerRef decisionMaker);
 bool isLiveDecisionMaker(DecisionMakerRef decisionMaker);
+// Releases every live decision maker, newest first (a host that runs many scripts
+// in one process, one after another).
+void releaseAllDecisionMakers();
 
 }  // namespace vex

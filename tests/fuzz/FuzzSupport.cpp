@@ -1,0 +1,134 @@
+#include "tests/fuzz/FuzzSupport.h"
+
+#include <signal.h>
+#include <stdlib.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
+#include <filesystem>
+#include <iostream>
+#include <sstream>
+#include <streambuf>
+
+#include "interp/CommandTokenizer.h"
+#include "linalg/MemoryBudget.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kPollsBeforeKey = 1000;
+constexpr std::int64_t kMemoryBudget = std::int64_t{8} << 20;
+constexpr rlim_t kFileSizeLimit = 1 << 20;
+
+int pollsLeft = kPollsBeforeKey;
+bool keyPending = false;
+
+struct Discard : std::streambuf {
+    int overflow(int c) override { return traits_type::not_eof(c); }
+    std::streamsize xsputn(const char*, std::streamsize n) override { return n; }
+};
+
+fs::path& workFolder() {
+    static fs::path folder;
+    return folder;
+}
+
+fs::path& pristineFolder() {
+    static fs::path folder;
+    return folder;
+}
+
+void copyFolder(const fs::path& from, const fs::path& to) {
+    fs::copy(from, to, fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+}
+
+}  // namespace
+
+// The console keys, seen through the linker's --wrap: no input ever waits, and after
+// a fixed number of polls one "q" is pressed, which ends a while loop or a training.
+extern "C" bool __wrap__ZN4tala6interp10keyWaitingEv() {
+    if (pollsLeft > 0 && --pollsLeft > 0) return false;
+    keyPending = true;
+    return true;
+}
+
+extern "C" int __wrap__ZN4tala6interp7readKeyEv() {
+    if (!keyPending) return -1;
+    keyPending = false;
+    return 'q';
+}
+
+extern "C" int __wrap__ZN4tala6interp11readKeyEchoEv() { return __wrap__ZN4tala6interp7readKeyEv(); }
+
+namespace fuzz {
+
+void setUpProcess(std::initializer_list<const char*> dataFiles) {
+    static Discard discard;
+    static std::istringstream noInput;
+    // FLOCK_FUZZ_OUTPUT=1 keeps the output, to see what a reproducer does.
+    if (std::getenv("FLOCK_FUZZ_OUTPUT") == nullptr) std::cout.rdbuf(&discard);
+    std::cin.rdbuf(noInput.rdbuf());
+
+    std::string pattern = (fs::temp_directory_path() / "flock-fuzz-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr) std::abort();
+    const fs::path root = pattern;
+    workFolder() = root / "work";
+    pristineFolder() = root / "pristine";
+    fs::create_directories(workFolder());
+    fs::create_directories(pristineFolder());
+    const fs::path data = fs::path(FLOCK_SOURCE_DIR) / "data";
+    for (const char* file : dataFiles) copyFolder(data / file, pristineFolder() / file);
+    copyFolder(pristineFolder(), workFolder());
+    fs::current_path(workFolder());
+
+    ::signal(SIGXFSZ, SIG_IGN);
+    const rlimit fileSize{kFileSizeLimit, kFileSizeLimit};
+    ::setrlimit(RLIMIT_FSIZE, &fileSize);
+    linalg::setMemoryBudget(kMemoryBudget);
+}
+
+void startInput() {
+    std::srand(1);
+    pollsLeft = kPollsBeforeKey;
+    keyPending = false;
+    std::cin.clear();
+}
+
+bool mayRun(std::string_view input) {
+    if (input.find("load_module") != std::string_view::npos) return false;
+    if (input.find('/') == std::string_view::npos) return true;
+    for (std::string_view writer : {"new_file", "print_file", "vex::save"})
+        if (input.find(writer) != std::string_view::npos) return false;
+    return true;
+}
+
+void restoreFolder(std::string_view input) {
+    bool wrote = false;
+    for (std::string_view writer : {"new_file", "print_file", "vex::save"})
+        wrote = wrote || input.find(writer) != std::string_view::npos;
+    if (!wrote) return;
+    for (const auto& entry : fs::directory_iterator(workFolder())) fs::remove_all(entry.path());
+    copyFolder(pristineFolder(), workFolder());
+}
+
+void runLines(std::string_view input, const std::function<void(const std::string&)>& run) {
+    while (!input.empty()) {
+        const std::size_t end = input.find('\n');
+        std::string line(input.substr(0, end));
+        input.remove_prefix(end == std::string_view::npos ? input.size() : end + 1);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        line = tala::interp::normalizeCommandText(line);
+        if (line.empty()) continue;
+        try {
+            run(line);
+        } catch (const std::exception&) {
+            // Printed as "Error: ..." by the programs, which then go on.
+        }
+    }
+}
+
+}  // namespace fuzz

@@ -1,0 +1,74 @@
+// The sensor-file reader on any bytes, loaded from a file into a decision maker
+// that already has sensors. A refused file must leave those sensors exactly as they
+// were; an accepted one must append sensors whose file form is the bytes read.
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+
+#include "decision/QDM.h"
+#include "decision/SensorFile.h"
+#include "linalg/Failure.h"
+#include "tests/fuzz/FuzzSupport.h"
+
+namespace {
+
+void require(bool holds) {
+    if (!holds) std::abort();
+}
+
+// Two sensors of dimension 3, made once.
+vex::QDM& decisionMaker() {
+    static vex::QDM qdm;
+    if (qdm.sensors.empty()) {
+        qdm.memorySize = 3;
+        qdm.addSensor("left");
+        qdm.addSensor("right");
+    }
+    return qdm;
+}
+
+// The sensors' angles and unitaries, byte for byte.
+std::string fingerprint(const std::vector<vex::Sensor>& sensors) {
+    std::string print = vex::sensorFileBytes(sensors);
+    for (const vex::Sensor& sensor : sensors)
+        print.append(reinterpret_cast<const char*>(sensor.unitary.data()),
+                     sizeof(linalg::Complex) * static_cast<std::size_t>(sensor.unitary.entryCount()));
+    return print;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    fuzz::setUpProcess();
+    decisionMaker();
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string bytes(reinterpret_cast<const char*>(data), size);
+    std::ofstream("input.sensors", std::ios::binary | std::ios::trunc) << bytes;
+    vex::QDM& qdm = decisionMaker();
+    static const std::string before = fingerprint(qdm.sensors);
+    const std::size_t kept = qdm.sensors.size();
+    try {
+        qdm.loadSensors("input.sensors");
+    } catch (const tala::Failure&) {
+        require(fingerprint(qdm.sensors) == before);
+        return 0;
+    }
+    const std::vector<vex::Sensor> loaded(qdm.sensors.begin() + static_cast<long>(kept), qdm.sensors.end());
+    const std::string rewritten = vex::sensorFileBytes(loaded);
+    // Everything read, written again, gives back the bytes that were read.
+    require(rewritten.size() <= bytes.size());
+    require(bytes.compare(0, rewritten.size(), rewritten) == 0);
+    for (const vex::Sensor& sensor : loaded) {
+        const int n = static_cast<int>(sensor.offPhase.size());
+        require(sensor.unitary.rows() == n && sensor.unitary.cols() == n);
+    }
+    qdm.sensors.resize(kept);
+    require(fingerprint(qdm.sensors) == before);
+    return 0;
+}

@@ -1,0 +1,95 @@
+#!/usr/bin/env bash
+# Runs one libFuzzer target (or all of them, one after another) for SECONDS each.
+# Usage: bash tools/fuzz.sh TARGET SECONDS
+#   TARGET: tokenizer, typed_evaluator, object_interpreter, sensor_file or all
+#
+# Builds the targets with clang and the address and undefined-behaviour sanitizers
+# in build-fuzz/ (-DFLOCK_FUZZ=ON), seeds each from the golden scripts, the shipped
+# data and its kept reproducers (tests/fuzz/corpus/TARGET/), and gives it a
+# dictionary made from the word tables. New inputs go to build-fuzz/corpus/TARGET/,
+# findings to build-fuzz/findings/TARGET/. Inputs that run longer than 30 seconds
+# (a training asked for hours, say) are counted as timeouts and the run goes on;
+# a crash, a sanitizer report or running out of memory stops it with exit status 1.
+# A summary line per target gives runs, runs per second and findings.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+
+targets=(tokenizer typed_evaluator object_interpreter sensor_file)
+if [ $# -ne 2 ] || ! [[ $2 =~ ^[0-9]+$ ]]; then
+  echo "usage: bash tools/fuzz.sh {${targets[*]// /|}|all} SECONDS" >&2
+  exit 2
+fi
+if [ "$1" = all ]; then
+  status=0
+  for target in "${targets[@]}"; do bash "$0" "$target" "$2" || status=1; done
+  exit $status
+fi
+target=$1 seconds=$2
+case " ${targets[*]} " in *" $target "*) ;; *) echo "unknown target '$target'" >&2; exit 2 ;; esac
+
+build=$root/build-fuzz
+if [ ! -f "$build/CMakeCache.txt" ]; then
+  CC=clang CXX=clang++ cmake -S . -B "$build" -DFLOCK_FUZZ=ON -DCMAKE_BUILD_TYPE=Release > /dev/null
+fi
+cmake --build "$build" -j "$(nproc)" --target "fuzz_$target" > /dev/null
+
+# Seeds: copies, so that the fuzzer never writes into the project.
+seeds=$build/seeds/$target
+rm -rf "$seeds"
+mkdir -p "$seeds" "$build/corpus/$target" "$build/findings/$target" "$build/dict"
+seed() { for f in "$@"; do [ -f "$f" ] && cp "$f" "$seeds/$(echo "$f" | tr '/' '_')"; done; return 0; }
+shopt -s nullglob
+case $target in
+  tokenizer) seed tests/*/golden/*/*.in data/*.txt data/QDM_Scripts/* ;;
+  typed_evaluator) seed tests/qlang/golden/*/*.in tests/qlang/golden/*/scripts/* data/QDM_Scripts/* ;;
+  object_interpreter) seed tests/interp/golden/*/*.in tests/decision/golden/*/*.in data/*.txt ;;
+  sensor_file) seed data/*.bin tests/decision/golden/sensors/*.sensors ;;
+esac
+seed tests/fuzz/corpus/"$target"/*
+
+# The dictionary: every word of the tables the target reaches, and the words the
+# tables' handlers look for in their arguments.
+dictionary=$build/dict/$target.dict
+table_words() { grep -ohE '\{ *"[^"]+", *(word_|declare)[A-Za-z0-9_]*' "$@" | sed -E 's/^\{ *"([^"]+)".*/"\1"/'; }
+case $target in
+  tokenizer) printf '"("\n")"\n"\\""\n","\n" "\n"\\x09"\n"\\x00"\n' ;;
+  typed_evaluator)
+    table_words qlang/*Words.cpp
+    printf '"%s"\n' space system matrix array integer double complex string ident zero UFT QFT u_random ;;
+  object_interpreter)
+    table_words interp/*Words.cpp decision/*Words.cpp
+    grep -ohE '"vex::[A-Za-z:]+"' decision/ValueTypes.h
+    printf '"%s"\n' vex::dist String Integer Double repeat single points actions degreeOfFreedom movementMap \
+      gridSize resetDelta integer char string kbhit flock_decision_maker.txt vex_flock_setup.txt flock_sensors.bin ;;
+  sensor_file) printf '"\\x0a\\x00\\x00\\x00"\n"\\x00\\x00\\xf8\\x7f"\n"\\xff\\xff\\xff\\x7f"\n' ;;
+esac | sort -u > "$dictionary"
+
+export ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1
+fuzzer=$build/bin/fuzz_$target
+options=(-timeout=30 -rss_limit_mb=2048 -dict="$dictionary" -artifact_prefix="$build/findings/$target/")
+log=$build/findings/$target/fuzz.log
+fail() {
+  tail -60 "$log"
+  echo "fuzz $target failed: reproducers in $build/findings/$target/" >&2
+  exit 1
+}
+
+# Every seed and kept reproducer once: a finding that comes back fails at once.
+echo "== fuzz $target: $(ls "$seeds" | wc -l) seeds, then ${seconds}s of fuzzing"
+"$fuzzer" "${options[@]}" -runs=0 "$seeds" < /dev/null > "$log" 2>&1 || fail
+
+# Fuzzing in a child process that is started again after a timeout, so that one
+# long input does not end the run; a crash, a sanitizer report or an oom does.
+start=$(date +%s)
+status=0
+"$fuzzer" "${options[@]}" -fork=1 -ignore_timeouts=1 -ignore_ooms=0 -ignore_crashes=0 \
+  -max_total_time="$seconds" "$build/corpus/$target" "$seeds" < /dev/null >> "$log" 2>&1 || status=$?
+elapsed=$(( $(date +%s) - start ))
+
+last=$(grep -E '^#[0-9]+' "$log" | tail -1 || true)
+runs=$(echo "$last" | sed -nE 's/^#([0-9]+).*/\1/p')
+findings=$(echo "$last" | sed -nE 's/.*oom\/timeout\/crash: ([0-9\/]+).*/\1/p')
+echo "fuzz $target: ${runs:-0} runs in ${elapsed}s, $(( ${runs:-0} / (elapsed > 0 ? elapsed : 1) )) runs/s," \
+     "oom/timeout/crash ${findings:-0/0/0}"
+[ $status -eq 0 ] || fail
