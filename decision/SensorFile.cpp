@@ -26,6 +26,7 @@
 #include "interp/FileReplace.h"
 #include "interp/OutputFile.h"
 #include "linalg/Failure.h"
+#include "linalg/MemoryBudget.h"
 
 namespace vex {
 
@@ -132,7 +133,12 @@ std::optional<Sensor> readSensor(SensorReader& reader) {
     return sensor;
 }
 
-std::string quoted(const std::string& fileName) { return "'" + tala::interp::shownFileName(fileName) + "'"; }
+std::string quoted(const std::string& fileName) {
+    std::string text(1, '\'');
+    text += tala::interp::shownFileName(fileName);
+    text += '\'';
+    return text;
+}
 
 [[noreturn]] void refuseDamaged(const std::string& fileName) {
     throw tala::Failure("sensor file " + quoted(fileName) + " is truncated or corrupted; no sensors loaded.");
@@ -142,31 +148,35 @@ std::string quoted(const std::string& fileName) { return "'" + tala::interp::sho
     throw tala::Failure("Cannot open sensor file " + quoted(fileName) + ": " + reason);
 }
 
+// Closes the descriptor it holds when it goes.
+struct OpenFile {
+    int fd;
+    ~OpenFile() {
+        if (fd >= 0) ::close(fd);
+    }
+};
+
 // The whole content of a plain file: a device or a pipe has no length to check
 // the counts against, and a folder has no content.
 std::string readWholeFile(const std::string& fileName) {
     if (tala::interp::holdsNulByte(fileName)) refuseUnopenable(fileName, tala::interp::kNulInFileName);
     // Not blocking: opening a pipe would otherwise wait for a writer.
-    const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) refuseUnopenable(fileName, std::strerror(errno));
+    const OpenFile file{::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)};
+    if (file.fd < 0) refuseUnopenable(fileName, std::strerror(errno));
     struct stat status {};
-    int error = ::fstat(fd, &status) != 0 ? errno : 0;
-    if (error == 0 && S_ISDIR(status.st_mode)) error = EISDIR;
-    std::string bytes;
-    if (error == 0 && S_ISREG(status.st_mode)) {
-        bytes.resize(static_cast<std::size_t>(status.st_size));
-        std::size_t done = 0;
-        while (error == 0 && done < bytes.size()) {
-            const ssize_t got = ::read(fd, bytes.data() + done, bytes.size() - done);
-            if (got < 0 && errno != EINTR) error = errno;
-            if (got == 0) bytes.resize(done);  // shrank while being read
-            if (got > 0) done += static_cast<std::size_t>(got);
-        }
+    if (::fstat(file.fd, &status) != 0) refuseUnopenable(fileName, std::strerror(errno));
+    if (S_ISDIR(status.st_mode)) refuseUnopenable(fileName, std::strerror(EISDIR));
+    if (!S_ISREG(status.st_mode)) refuseUnopenable(fileName, "not a plain file");
+    linalg::requireMemory(status.st_size, "sensor file " + quoted(fileName));
+    std::string bytes(static_cast<std::size_t>(status.st_size), '\0');
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t got = ::read(file.fd, bytes.data() + done, bytes.size() - done);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) refuseUnopenable(fileName, std::strerror(errno));
+        if (got == 0) bytes.resize(done);  // shrank while being read
+        done += static_cast<std::size_t>(got);
     }
-    const bool plain = S_ISREG(status.st_mode);
-    ::close(fd);
-    if (error != 0) refuseUnopenable(fileName, std::strerror(error));
-    if (!plain) refuseUnopenable(fileName, "not a plain file");
     return bytes;
 }
 
