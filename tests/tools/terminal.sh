@@ -133,10 +133,12 @@ completion() {
   wait_for_last_line "Morrow > measure_distribution"
 }
 
-# A line over the shell's limit is cut as piped input is, and the session goes on.
+# A line over the shell's limit is cut as piped input is, with a notice, and the
+# session goes on.
 long_line() {
   morrow
   type_line "begin 1$(printf '%*s' 2100 '')2"
+  wait_for "only the first 2045 are used"
   wait_for "integer temp = 1"
   type_line "print 4"
   wait_for "integer temp = 4"
