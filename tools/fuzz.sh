@@ -32,7 +32,7 @@ build=$root/build-fuzz
 if [ ! -f "$build/CMakeCache.txt" ]; then
   CC=clang CXX=clang++ cmake -S . -B "$build" -DFLOCK_FUZZ=ON -DCMAKE_BUILD_TYPE=Release > /dev/null
 fi
-cmake --build "$build" -j "$(nproc)" --target "fuzz_$target" > /dev/null
+cmake --build "$build" -j "$(nproc)" --target "fuzz_$target" fuzz_dictionary > /dev/null
 
 # Seeds: copies, so that the fuzzer never writes into the project.
 seeds=$build/seeds/$target
@@ -48,22 +48,15 @@ case $target in
 esac
 seed tests/fuzz/corpus/"$target"/*
 
-# The dictionary: every word of the tables the target reaches, and the words the
-# tables' handlers look for in their arguments.
+# The dictionary: for the evaluators every word of the tables they reach and the
+# words the handlers look for in their arguments (fuzz_dictionary); for the others
+# the characters and numbers their formats turn on.
 dictionary=$build/dict/$target.dict
-table_words() { grep -ohE '\{ *"[^"]+", *(word_|declare)[A-Za-z0-9_]*' "$@" | sed -E 's/^\{ *"([^"]+)".*/"\1"/'; }
 case $target in
-  tokenizer) printf '"("\n")"\n"\\""\n","\n" "\n"\\x09"\n"\\x00"\n' ;;
-  typed_evaluator)
-    table_words qlang/*Words.cpp
-    printf '"%s"\n' space system matrix array integer double complex string ident zero UFT QFT u_random ;;
-  object_interpreter)
-    table_words interp/*Words.cpp decision/*Words.cpp
-    grep -ohE '"vex::[A-Za-z:]+"' decision/ValueTypes.h
-    printf '"%s"\n' vex::dist String Integer Double repeat single points actions degreeOfFreedom movementMap \
-      gridSize resetDelta integer char string kbhit flock_decision_maker.txt vex_flock_setup.txt flock_sensors.bin ;;
-  sensor_file) printf '"\\x0a\\x00\\x00\\x00"\n"\\x00\\x00\\xf8\\x7f"\n"\\xff\\xff\\xff\\x7f"\n' ;;
-esac | sort -u > "$dictionary"
+  tokenizer) printf '"("\n")"\n"\\""\n","\n" "\n"\\x09"\n"\\x00"\n' > "$dictionary" ;;
+  typed_evaluator|object_interpreter) "$build/bin/fuzz_dictionary" "$target" > "$dictionary" ;;
+  sensor_file) printf '"\\x0a\\x00\\x00\\x00"\n"\\x00\\x00\\xf8\\x7f"\n"\\xff\\xff\\xff\\x7f"\n' > "$dictionary" ;;
+esac
 
 export ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1
 fuzzer=$build/bin/fuzz_$target
