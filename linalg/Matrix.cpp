@@ -1,6 +1,7 @@
 #include "linalg/Matrix.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <iostream>
 #include <new>
@@ -51,10 +52,14 @@ Matrix::Matrix(Matrix&& other) noexcept
     : elements_(std::move(other.elements_)),
       rows_(std::exchange(other.rows_, 0)),
       cols_(std::exchange(other.cols_, 0)),
-      entryCount_(std::exchange(other.entryCount_, 0)) {}
+      entryCount_(std::exchange(other.entryCount_, 0)) {
+    other.changed();
+}
 
 Matrix& Matrix::operator=(Matrix&& other) noexcept {
     if (this != &other) {
+        changed();
+        other.changed();
         elements_ = std::move(other.elements_);
         rows_ = std::exchange(other.rows_, 0);
         cols_ = std::exchange(other.cols_, 0);
@@ -65,6 +70,7 @@ Matrix& Matrix::operator=(Matrix&& other) noexcept {
 
 Matrix& Matrix::operator=(const Matrix& source) {
     if (this == &source) return *this;
+    changed();
     if (hasStorage() && rows_ == source.rows_ && cols_ == source.cols_) {
         if (!source.hasStorage()) throw tala::Failure("Error 2 in operator=\n");
         std::copy_n(source.elements_.get(), entryCount_, elements_.get());
@@ -90,6 +96,7 @@ void Matrix::accessFailure(int r, int c) const {
 
 Complex& Matrix::operator()(int r, int c) {
     if (!elements_ || r < 0 || r >= rows_ || c < 0 || c >= cols_) accessFailure(r, c);
+    changed();
     return elements_[r + static_cast<std::size_t>(c) * rows_];
 }
 
@@ -100,11 +107,18 @@ const Complex& Matrix::operator()(int r, int c) const {
 
 void Matrix::setEntry(int r, int c, Complex value) { (*this)(r, c) = value; }
 
+std::uint64_t Matrix::version() const {
+    static std::atomic<std::uint64_t> lastVersion{0};
+    if (version_ == 0) version_ = ++lastVersion;
+    return version_;
+}
+
 void Matrix::allocate(int rows, int cols) {
     // Check before freeing anything: a refused request leaves the matrix as it was.
     requireEntryLimit(rows, cols);
     const int count = rows * cols;
     CountedArray<Complex> fresh = storageFor(rows, cols);
+    changed();
     elements_ = std::move(fresh);
     rows_ = rows;
     cols_ = cols;
@@ -128,11 +142,13 @@ void Matrix::setIdentity() {
 
 void Matrix::fill(Complex value) {
     if (!hasStorage()) return;
+    changed();
     std::fill_n(elements_.get(), entryCount_, value);
 }
 
 void Matrix::scale(Complex factor) {
     if (!hasStorage()) return;
+    changed();
     Complex* e = elements_.get();
     for (int n = 0; n < entryCount_; ++n) e[n] = multiply(factor, e[n]);
 }
@@ -154,6 +170,7 @@ void Matrix::setAdjointOf(const Matrix& source) {
         return;
     }
     resize(source.cols_, source.rows_);
+    changed();
     std::copy_n(to, entryCount_, elements_.get());
 }
 

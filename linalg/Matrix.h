@@ -36,10 +36,23 @@ public:
     Complex& operator()(int r, int c);
     const Complex& operator()(int r, int c) const;
     void setEntry(int r, int c, Complex value);
+    // Without storage: the failure of reading entry (0, 0), its "Error 5 (" line included.
+    void requireStorage() const {
+        if (!elements_) accessFailure(0, 0);
+    }
 
     // Unchecked storage for kernels (column-major, entryCount() entries; null without storage).
-    Complex* data() { return elements_.get(); }
+    // Writes go through the pointer the mutable data() has just answered.
+    Complex* data() {
+        changed();
+        return elements_.get();
+    }
     const Complex* data() const { return elements_.get(); }
+
+    // A number for the present contents, for keeping things derived from a matrix: it
+    // is never 0, two matrices never share it, and it changes whenever this matrix may
+    // have changed (every mutable access counts). Single-threaded, like the matrix.
+    std::uint64_t version() const;
 
     void resize(int rows, int cols);
     void setZero();
@@ -54,11 +67,13 @@ public:
 private:
     void allocate(int rows, int cols);
     [[noreturn]] void accessFailure(int r, int c) const;
+    void changed() { version_ = 0; }
 
     CountedArray<Complex> elements_;
     int rows_ = 0;
     int cols_ = 0;
     int entryCount_ = 0;
+    mutable std::uint64_t version_ = 0;  // 0: none handed out since the last change
 };
 
 // result = a + b; raises "Error - cannot add matrix\n" on missing storage or shape mismatch.

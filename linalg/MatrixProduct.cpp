@@ -110,10 +110,10 @@ void multiplyInto(const Matrix& a, Matrix& result, const Matrix& b) {
 bool multiply(const Matrix& a, Matrix& result, const Matrix& b) {
     if (a.cols() != b.rows()) return false;
     if (a.rows() > 0 && a.cols() > 0 && b.cols() > 0) {
-        // The first entries the product reads: these raise the access failure
-        // for an operand without storage, before the result is touched.
-        (void)a(0, 0);
-        (void)b(0, 0);
+        // An operand without storage fails as reading its first entry would,
+        // before the result is touched.
+        a.requireStorage();
+        b.requireStorage();
     }
     if (&result == &a || &result == &b) {
         Matrix product;
