@@ -1,11 +1,15 @@
 // The matrix product. The loops run over the raw column-major storage; shapes
-// and storage are checked once up front instead of per entry.
+// and storage are checked once up front instead of per entry. The portable
+// kernel is here; the vector one (linalg/VectorKernels.cpp) runs where the
+// processor has it.
 
 #include <algorithm>
 #include <cstddef>
 #include <utility>
 
+#include "linalg/KernelPath.h"
 #include "linalg/Matrix.h"
+#include "linalg/VectorKernels.h"
 
 namespace linalg {
 namespace {
@@ -96,6 +100,10 @@ void multiplyInto(const Matrix& a, Matrix& result, const Matrix& b) {
     std::fill_n(out, static_cast<std::size_t>(rows) * cols, Complex{});
     const Complex* left = a.data();
     const Complex* right = b.data();
+    if (const KernelPath path = kernelPath(); path != KernelPath::Portable) {
+        vector::multiply(left, rows, inner, right, cols, out, path == KernelPath::Avx512);
+        return;
+    }
     for (int jBegin = 0; jBegin < inner; jBegin += kInnerBlock) {
         const int jEnd = std::min(inner, jBegin + kInnerBlock);
         int k = 0;

@@ -1,0 +1,353 @@
+// The Vector path's kernels. Every function here is compiled for AVX2 whatever the
+// rest of the build targets; the dispatch in the callers runs them only on
+// processors that have it.
+//
+// A complex number is two doubles (re, im); one 256-bit register holds two of them,
+// one 128-bit register one. A term x * y is added to its sum s exactly as the
+// portable kernels add it, lane by lane the same operations on the same operands:
+//   s + ((x.re, x.re) * (y.re, y.im) + (x.im, x.im) * (-y.im, y.re)),
+// the first lane x.re y.re - x.im y.im, the second x.re y.im + x.im y.re. So the two
+// paths give the same numbers bit for bit; the vector one does two terms at a time.
+
+#include "linalg/VectorKernels.h"
+
+#if defined(__x86_64__) && defined(__GNUC__)
+
+// GCC 12's AVX-512 broadcasts start from a deliberately undefined register, which its
+// own maybe-uninitialized check then reports inside the header.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#include <immintrin.h>
+#pragma GCC diagnostic pop
+
+#include <algorithm>
+#include <cstddef>
+#include <vector>
+
+#define FLOCK_VECTOR __attribute__((target("avx2")))
+#define FLOCK_WIDE __attribute__((target("avx512f")))
+
+namespace linalg::vector {
+
+namespace {
+
+const double* raw(const Complex* z) { return reinterpret_cast<const double*>(z); }
+double* raw(Complex* z) { return reinterpret_cast<double*>(z); }
+
+// --- Terms ---------------------------------------------------------------------
+
+// A factor y of streamed terms: (y.re, y.im) and (-y.im, y.re), in every 128-bit half.
+struct Factor2 {
+    __m128d straight, crossed;
+};
+struct Factor4 {
+    __m256d straight, crossed;
+};
+
+FLOCK_VECTOR inline Factor2 factor2(Complex y) { return {_mm_setr_pd(y.re, y.im), _mm_setr_pd(-y.im, y.re)}; }
+FLOCK_VECTOR inline Factor4 factor4(Complex y) {
+    return {_mm256_setr_pd(y.re, y.im, y.re, y.im), _mm256_setr_pd(-y.im, y.re, -y.im, y.re)};
+}
+
+// s + x * y for the entries of x (one or two) and a factor y.
+FLOCK_VECTOR inline __m128d addTerm(__m128d s, __m128d x, const Factor2& y) {
+    const __m128d product = _mm_movedup_pd(x) * y.straight + _mm_permute_pd(x, 3) * y.crossed;
+    return s + product;
+}
+FLOCK_VECTOR inline __m256d addTerm(__m256d s, __m256d x, const Factor4& y) {
+    const __m256d product = _mm256_movedup_pd(x) * y.straight + _mm256_permute_pd(x, 15) * y.crossed;
+    return s + product;
+}
+
+// --- Streaming product: one result column at a time ------------------------------
+
+// out += a * y for a column y of `inner` entries, four columns of a per pass so that
+// each entry of out is loaded and stored once per four terms.
+FLOCK_VECTOR void accumulateColumn(const Complex* a, int rows, int inner, const Complex* y, Complex* out) {
+    double* o = raw(out);
+    const std::size_t stride = 2 * static_cast<std::size_t>(rows);
+    int j = 0;
+    for (; j + 4 <= inner; j += 4) {
+        const Factor4 f0 = factor4(y[j]), f1 = factor4(y[j + 1]), f2 = factor4(y[j + 2]), f3 = factor4(y[j + 3]);
+        const double* c0 = raw(a + static_cast<std::size_t>(j) * rows);
+        int i = 0;
+        for (; i + 2 <= rows; i += 2) {
+            const double* c = c0 + 2 * i;
+            __m256d s = _mm256_loadu_pd(o + 2 * i);
+            s = addTerm(s, _mm256_loadu_pd(c), f0);
+            s = addTerm(s, _mm256_loadu_pd(c + stride), f1);
+            s = addTerm(s, _mm256_loadu_pd(c + 2 * stride), f2);
+            s = addTerm(s, _mm256_loadu_pd(c + 3 * stride), f3);
+            _mm256_storeu_pd(o + 2 * i, s);
+        }
+        if (i < rows) {
+            const double* c = c0 + 2 * i;
+            __m128d s = _mm_loadu_pd(o + 2 * i);
+            s = addTerm(s, _mm_loadu_pd(c), factor2(y[j]));
+            s = addTerm(s, _mm_loadu_pd(c + stride), factor2(y[j + 1]));
+            s = addTerm(s, _mm_loadu_pd(c + 2 * stride), factor2(y[j + 2]));
+            s = addTerm(s, _mm_loadu_pd(c + 3 * stride), factor2(y[j + 3]));
+            _mm_storeu_pd(o + 2 * i, s);
+        }
+    }
+    for (; j < inner; ++j) {
+        const Factor4 f = factor4(y[j]);
+        const double* c = raw(a + static_cast<std::size_t>(j) * rows);
+        int i = 0;
+        for (; i + 2 <= rows; i += 2)
+            _mm256_storeu_pd(o + 2 * i, addTerm(_mm256_loadu_pd(o + 2 * i), _mm256_loadu_pd(c + 2 * i), f));
+        if (i < rows)
+            _mm_storeu_pd(o + 2 * i, addTerm(_mm_loadu_pd(o + 2 * i), _mm_loadu_pd(c + 2 * i), factor2(y[j])));
+    }
+}
+
+// --- Packed product: tiles of rows by up to 4 columns held in registers ---------
+//
+// A tile is two registers of rows: 4 complex rows with 256-bit registers, 8 with
+// 512-bit ones, by up to 4 result columns.
+
+constexpr int kTileColumns = 4;  // result columns of a tile
+constexpr int kDepth = 64;       // terms per pass over a tile
+
+// a(:, j0 .. j0 + depth) per block of `tileRows` rows and per j, as the real parts
+// doubled (re0, re0, re1, re1, ...) and then the imaginary parts doubled, 4 * tileRows
+// doubles; rows past the end are zeros.
+void packRows(const Complex* a, int rows, int j0, int depth, int tileRows, std::vector<double>& packed) {
+    const int blocks = (rows + tileRows - 1) / tileRows;
+    const std::size_t perTerm = 4 * static_cast<std::size_t>(tileRows);
+    packed.assign(static_cast<std::size_t>(blocks) * depth * perTerm, 0.0);
+    for (int j = 0; j < depth; ++j) {
+        const Complex* column = a + static_cast<std::size_t>(j0 + j) * rows;
+        for (int i = 0; i < rows; ++i) {
+            double* to = packed.data() + (static_cast<std::size_t>(i / tileRows) * depth + j) * perTerm +
+                         2 * (i % tileRows);
+            to[0] = to[1] = column[i].re;
+            to[2 * tileRows] = to[2 * tileRows + 1] = column[i].im;
+        }
+    }
+}
+
+// b(j0 .. j0 + depth, k0 .. k0 + count) as factors: per j and column, (y.re, y.im,
+// -y.im, y.re).
+void packFactors(const Complex* b, int inner, int j0, int depth, int k0, int count, std::vector<double>& packed) {
+    packed.assign(static_cast<std::size_t>(depth) * kTileColumns * 4, 0.0);
+    for (int c = 0; c < count; ++c) {
+        const Complex* column = b + static_cast<std::size_t>(k0 + c) * inner + j0;
+        for (int j = 0; j < depth; ++j) {
+            double* to = packed.data() + (static_cast<std::size_t>(j) * kTileColumns + c) * 4;
+            to[0] = column[j].re;
+            to[1] = column[j].im;
+            to[2] = -column[j].im;
+            to[3] = column[j].re;
+        }
+    }
+}
+
+// The tile of K columns at `out` (leading dimension `rows`) += packed rows times
+// packed factors, the sums held in registers term by term.
+template <int K>
+FLOCK_VECTOR void multiplyTile(const double* rowsPacked, const double* factors, int depth, double* out,
+                               std::size_t rows) {
+    __m256d s0[K], s1[K];
+    for (int c = 0; c < K; ++c) {
+        s0[c] = _mm256_loadu_pd(out + 2 * c * rows);
+        s1[c] = _mm256_loadu_pd(out + 2 * c * rows + 4);
+    }
+    for (int j = 0; j < depth; ++j) {
+        const double* x = rowsPacked + static_cast<std::size_t>(j) * 16;
+        const __m256d re0 = _mm256_loadu_pd(x), re1 = _mm256_loadu_pd(x + 4);
+        const __m256d im0 = _mm256_loadu_pd(x + 8), im1 = _mm256_loadu_pd(x + 12);
+        const double* y = factors + static_cast<std::size_t>(j) * kTileColumns * 4;
+        for (int c = 0; c < K; ++c) {
+            const __m256d straight = _mm256_broadcast_pd(reinterpret_cast<const __m128d*>(y + 4 * c));
+            const __m256d crossed = _mm256_broadcast_pd(reinterpret_cast<const __m128d*>(y + 4 * c + 2));
+            s0[c] = s0[c] + (re0 * straight + im0 * crossed);
+            s1[c] = s1[c] + (re1 * straight + im1 * crossed);
+        }
+    }
+    for (int c = 0; c < K; ++c) {
+        _mm256_storeu_pd(out + 2 * c * rows, s0[c]);
+        _mm256_storeu_pd(out + 2 * c * rows + 4, s1[c]);
+    }
+}
+
+FLOCK_WIDE inline __m512d broadcastPair(const double* pair) {
+    return _mm512_castps_pd(_mm512_broadcast_f32x4(_mm_castpd_ps(_mm_loadu_pd(pair))));
+}
+
+// The same with 512-bit registers: 8 rows per tile.
+template <int K>
+FLOCK_WIDE void multiplyWideTile(const double* rowsPacked, const double* factors, int depth, double* out,
+                                 std::size_t rows) {
+    __m512d s0[K], s1[K];
+    for (int c = 0; c < K; ++c) {
+        s0[c] = _mm512_loadu_pd(out + 2 * c * rows);
+        s1[c] = _mm512_loadu_pd(out + 2 * c * rows + 8);
+    }
+    for (int j = 0; j < depth; ++j) {
+        const double* x = rowsPacked + static_cast<std::size_t>(j) * 32;
+        const __m512d re0 = _mm512_loadu_pd(x), re1 = _mm512_loadu_pd(x + 8);
+        const __m512d im0 = _mm512_loadu_pd(x + 16), im1 = _mm512_loadu_pd(x + 24);
+        const double* y = factors + static_cast<std::size_t>(j) * kTileColumns * 4;
+        for (int c = 0; c < K; ++c) {
+            const __m512d straight = broadcastPair(y + 4 * c);
+            const __m512d crossed = broadcastPair(y + 4 * c + 2);
+            s0[c] = s0[c] + (re0 * straight + im0 * crossed);
+            s1[c] = s1[c] + (re1 * straight + im1 * crossed);
+        }
+    }
+    for (int c = 0; c < K; ++c) {
+        _mm512_storeu_pd(out + 2 * c * rows, s0[c]);
+        _mm512_storeu_pd(out + 2 * c * rows + 8, s1[c]);
+    }
+}
+
+using TileKernel = void (*)(const double*, const double*, int, double*, std::size_t);
+
+// The tile at `out` of `tileRows` rows; the last rows of a matrix go through a full
+// tile whose missing rows are zeros.
+void multiplyTileAt(TileKernel kernel, int fullRows, const double* rowsPacked, const double* factors, int depth,
+                    int columns, Complex* out, int rows, int tileRows) {
+    if (tileRows == fullRows) {
+        kernel(rowsPacked, factors, depth, raw(out), static_cast<std::size_t>(rows));
+        return;
+    }
+    double tile[kTileColumns * 2 * 8] = {};
+    const std::size_t stride = 2 * static_cast<std::size_t>(rows);
+    for (int c = 0; c < columns; ++c)
+        std::copy_n(raw(out) + c * stride, 2 * tileRows, tile + c * 2 * fullRows);
+    kernel(rowsPacked, factors, depth, tile, static_cast<std::size_t>(fullRows));
+    for (int c = 0; c < columns; ++c)
+        std::copy_n(tile + c * 2 * fullRows, 2 * tileRows, raw(out) + c * stride);
+}
+
+template <int TileRows, template <int> class Kernels>
+void multiplyPacked(const Complex* a, int rows, int inner, const Complex* b, int cols, Complex* out) {
+    thread_local std::vector<double> rowsPacked, factors;
+    constexpr TileKernel kernels[] = {Kernels<1>::run, Kernels<2>::run, Kernels<3>::run, Kernels<4>::run};
+    const int blocks = (rows + TileRows - 1) / TileRows;
+    for (int j0 = 0; j0 < inner; j0 += kDepth) {
+        const int depth = std::min(kDepth, inner - j0);
+        packRows(a, rows, j0, depth, TileRows, rowsPacked);
+        for (int k0 = 0; k0 < cols; k0 += kTileColumns) {
+            const int count = std::min(kTileColumns, cols - k0);
+            packFactors(b, inner, j0, depth, k0, count, factors);
+            for (int block = 0; block < blocks; ++block) {
+                multiplyTileAt(kernels[count - 1], TileRows,
+                               rowsPacked.data() + static_cast<std::size_t>(block) * depth * 4 * TileRows,
+                               factors.data(), depth, count, out + static_cast<std::size_t>(k0) * rows + block * TileRows,
+                               rows, std::min(TileRows, rows - block * TileRows));
+            }
+        }
+    }
+}
+
+template <int K>
+struct NarrowTiles {
+    static void run(const double* x, const double* y, int depth, double* out, std::size_t rows) {
+        multiplyTile<K>(x, y, depth, out, rows);
+    }
+};
+template <int K>
+struct WideTiles {
+    static void run(const double* x, const double* y, int depth, double* out, std::size_t rows) {
+        multiplyWideTile<K>(x, y, depth, out, rows);
+    }
+};
+
+// --- Factor kernel ---------------------------------------------------------------
+
+// out block (m x right, entry (p, q) at p * right + q) = op * in block (n x right),
+// op m x n column-major. The entries along q share each operator entry, so they fill
+// the registers; `crossed` holds the block's entries as (-y.im, y.re).
+FLOCK_VECTOR void applyOnBlock(const Complex* op, int m, int n, int right, const Complex* in, const double* crossed,
+                               Complex* out) {
+    const double* inRaw = raw(in);
+    double* outRaw = raw(out);
+    for (int p = 0; p < m; ++p) {
+        int q = 0;
+        for (; q + 4 <= right; q += 4) {
+            __m256d s0 = _mm256_setzero_pd(), s1 = _mm256_setzero_pd();
+            for (int source = 0; source < n; ++source) {
+                const Complex& x = op[p + static_cast<std::size_t>(source) * m];
+                const __m256d re = _mm256_broadcast_sd(&x.re), im = _mm256_broadcast_sd(&x.im);
+                const std::size_t at = 2 * (static_cast<std::size_t>(source) * right + q);
+                s0 = s0 + (re * _mm256_loadu_pd(inRaw + at) + im * _mm256_loadu_pd(crossed + at));
+                s1 = s1 + (re * _mm256_loadu_pd(inRaw + at + 4) + im * _mm256_loadu_pd(crossed + at + 4));
+            }
+            double* o = outRaw + 2 * (static_cast<std::size_t>(p) * right + q);
+            _mm256_storeu_pd(o, s0);
+            _mm256_storeu_pd(o + 4, s1);
+        }
+        for (; q < right; ++q) {
+            __m128d s = _mm_setzero_pd();
+            for (int source = 0; source < n; ++source) {
+                const Complex& x = op[p + static_cast<std::size_t>(source) * m];
+                const std::size_t at = 2 * (static_cast<std::size_t>(source) * right + q);
+                s = s + (_mm_set1_pd(x.re) * _mm_loadu_pd(inRaw + at) + _mm_set1_pd(x.im) * _mm_loadu_pd(crossed + at));
+            }
+            _mm_storeu_pd(outRaw + 2 * (static_cast<std::size_t>(p) * right + q), s);
+        }
+    }
+}
+
+}  // namespace
+
+FLOCK_VECTOR void multiply(const Complex* a, int rows, int inner, const Complex* b, int cols, Complex* out,
+                           bool wide) {
+    if (rows <= 0 || inner <= 0 || cols <= 0) return;
+    if (cols < kTileColumns || rows < 4) {
+        for (int k = 0; k < cols; ++k)
+            accumulateColumn(a, rows, inner, b + static_cast<std::size_t>(k) * inner,
+                             out + static_cast<std::size_t>(k) * rows);
+        return;
+    }
+    if (wide)
+        multiplyPacked<8, WideTiles>(a, rows, inner, b, cols, out);
+    else
+        multiplyPacked<4, NarrowTiles>(a, rows, inner, b, cols, out);
+}
+
+FLOCK_VECTOR void applyOnFactor(const Complex* op, int m, int n, int left, int right, const Complex* in,
+                                Complex* out) {
+    const std::size_t inBlock = static_cast<std::size_t>(n) * right;
+    const std::size_t outBlock = static_cast<std::size_t>(m) * right;
+    if (right == 1) {
+        // Each block is op times a column: the streaming product's work.
+        std::fill_n(out, outBlock * left, Complex{});
+        for (int a = 0; a < left; ++a) accumulateColumn(op, m, n, in + a * inBlock, out + a * outBlock);
+        return;
+    }
+    thread_local std::vector<double> crossed;
+    crossed.resize(2 * inBlock * left);
+    for (std::size_t e = 0; e < inBlock * left; ++e) {
+        crossed[2 * e] = -in[e].im;
+        crossed[2 * e + 1] = in[e].re;
+    }
+    for (int a = 0; a < left; ++a)
+        applyOnBlock(op, m, n, right, in + a * inBlock, crossed.data() + 2 * a * inBlock, out + a * outBlock);
+}
+
+FLOCK_VECTOR void multiplyCompressed(int cols, const int* start, const int* rowIndex, const Complex* values,
+                                     const Complex* b, Complex* out) {
+    double* o = raw(out);
+    for (int j = 0; j < cols; ++j) {
+        const Factor2 y = factor2(b[j]);
+        for (int e = start[j]; e < start[j + 1]; ++e) {
+            double* target = o + 2 * static_cast<std::size_t>(rowIndex[e]);
+            _mm_storeu_pd(target, addTerm(_mm_loadu_pd(target), _mm_loadu_pd(raw(values + e)), y));
+        }
+    }
+}
+
+}  // namespace linalg::vector
+
+#else  // no vector build for this processor family: vectorKernelsSupported() is false
+
+namespace linalg::vector {
+void multiply(const Complex*, int, int, const Complex*, int, Complex*, bool) {}
+void applyOnFactor(const Complex*, int, int, int, int, const Complex*, Complex*) {}
+void multiplyCompressed(int, const int*, const int*, const Complex*, const Complex*, Complex*) {}
+}  // namespace linalg::vector
+
+#endif
