@@ -39,12 +39,6 @@ linalg::Matrix outerProduct(const linalg::Matrix& ket, const linalg::Matrix& bra
     return product;
 }
 
-linalg::Matrix column(const linalg::Matrix& m, int c) {
-    linalg::Matrix one(m.rows(), 1);
-    for (int r = 0; r < m.rows(); ++r) one.data()[r] = m.data()[r + static_cast<std::size_t>(c) * m.rows()];
-    return one;
-}
-
 }  // namespace
 
 void QDM::applyOnRegisters(linalg::Matrix& psi, std::int64_t left, const linalg::Matrix& op,
@@ -61,16 +55,10 @@ void QDM::applyOnRegisters(linalg::Matrix& psi, std::int64_t left, const linalg:
         psi = product;
         return;
     }
-    if (psi.cols() == 1) {
+    if (psi.cols() == 1)
         linalg::applyOnFactorInPlace(op, static_cast<int>(left), static_cast<int>(right), psi);
-        return;
-    }
-    // A state of several columns (a script may put one there): each column on its own.
-    for (int c = 0; c < psi.cols(); ++c) {
-        linalg::Matrix one = column(psi, c);
-        linalg::applyOnFactorInPlace(op, static_cast<int>(left), static_cast<int>(right), one);
-        for (int r = 0; r < psi.rows(); ++r) psi.data()[r + static_cast<std::size_t>(c) * psi.rows()] = one.data()[r];
-    }
+    else  // a state of several columns (a script may put one there): each column on its own
+        linalg::applyOnFactorColumns(op, static_cast<int>(left), static_cast<int>(right), psi, psi);
 }
 
 void QDM::applySensorOperator(const linalg::Matrix& op) {

@@ -3,7 +3,6 @@
 #include <cstddef>
 #include <utility>
 
-#include "linalg/EntryLimit.h"
 #include "linalg/Failure.h"
 #include "linalg/Kernels.h"
 
@@ -44,18 +43,6 @@ void checkStateFits(const linalg::Matrix& state, const SystemDims& dims) {
     if (state.cols() != 1) throw tala::Failure("Dot product error 3\n");
     // Only a matrix left behind by a failed assignment has a shape but no entries.
     if (!state.hasStorage()) throw tala::Failure("dot product: B is NULL");
-}
-
-std::int64_t basisIndex(const SystemDims& dims, const std::vector<int>& digits) {
-    std::int64_t index = 0;
-    for (std::size_t k = 0; k < dims.size(); ++k) index = index * dims[k] + digits[k];
-    return index;
-}
-
-linalg::Complex basisAmplitude(const linalg::Matrix& state, const SystemDims& dims,
-                               const std::vector<int>& digits) {
-    checkStateFits(state, dims);
-    return state.data()[basisIndex(dims, digits)];
 }
 
 OutcomeRows::OutcomeRows(const SystemDims& dims, int subsystem, int outcome)
@@ -144,51 +131,17 @@ int pickOutcome(const std::vector<double>& percents, double draw) {
     return -1;
 }
 
-namespace {
-
-// The lifted operator's rows for every column of the state: out row (a, p, q) is
-// the sum over ascending p' of op(p, p') * state((a, p', q), column), started from
-// zero as the full product sums. Serves the shapes the kernel does not take: an
-// operator that is not square, or a state of several columns.
-void applyOnFactorGeneral(const linalg::Matrix& op, std::int64_t left, std::int64_t right,
-                          const linalg::Matrix& state, linalg::Matrix& out) {
-    const std::int64_t opRows = op.rows();
-    const std::int64_t opCols = op.cols();
-    const std::int64_t inRows = state.rows();
-    const std::int64_t outRows = left * opRows * right;
-    linalg::Matrix product(static_cast<int>(outRows), state.cols());
-    const linalg::Complex* opData = op.data();
-    for (int column = 0; column < state.cols(); ++column) {
-        const linalg::Complex* in = state.data() + column * inRows;
-        linalg::Complex* target = product.data() + column * outRows;
-        for (std::int64_t a = 0; a < left; ++a)
-            for (std::int64_t p = 0; p < opRows; ++p)
-                for (std::int64_t q = 0; q < right; ++q) {
-                    linalg::Complex sum{};
-                    for (std::int64_t source = 0; source < opCols; ++source)
-                        sum = sum + linalg::multiply(opData[p + source * opRows],
-                                                     in[(a * opCols + source) * right + q]);
-                    target[(a * opRows + p) * right + q] = sum;
-                }
-    }
-    out = std::move(product);
-}
-
-}  // namespace
-
 bool applyOnSubsystem(const linalg::Matrix& op, const SystemDims& dims, int index,
                       const linalg::Matrix& state, linalg::Matrix& out) {
     const int count = static_cast<int>(dims.size());
     const bool lifts = index >= 0 && index < count;
-    // The factors of the lifted operator, subsystem by subsystem: an empty one
-    // (an operator or identity without entries) fails on its first read, as the
-    // Kronecker product would.
+    // The factors of the lifted operator, subsystem by subsystem: one without entries
+    // (an operator without storage, or the identity of a dimension below 1) fails as
+    // the Kronecker product reading it would.
+    const linalg::Matrix noEntries;
     for (int k = 0; k < count; ++k) {
-        if (k == index) {
-            if (!op.hasStorage()) (void)op(0, 0);
-        } else if (dims[k] < 1) {
-            (void)linalg::Matrix()(0, 0);
-        }
+        if (k == index) op.requireStorage();
+        else if (dims[k] < 1) noEntries.requireStorage();
     }
     // Outside the system the operator is the 1 x 1 identity: nothing is lifted.
     linalg::Matrix one(1, 1);
@@ -200,18 +153,11 @@ bool applyOnSubsystem(const linalg::Matrix& op, const SystemDims& dims, int inde
     const std::int64_t liftedCols =
         saturatingProduct(saturatingProduct(left, factor.cols()), right);
     if (state.rows() != liftedCols) return false;
-    if (!state.hasStorage()) (void)state(0, 0);
-    // Every factor has entries here, so left, right and the state's length are
-    // at least 1 and below 2^31: the row count below fits 64 bits exactly.
-    const std::int64_t liftedRows = left * factor.rows() * right;
-    linalg::requireEntryLimit(liftedRows, state.cols());
-
-    if (factor.rows() != factor.cols() || state.cols() != 1) {
-        applyOnFactorGeneral(factor, left, right, state, out);
-        return true;
-    }
+    state.requireStorage();
+    // Every factor has entries here, so left, right and the state's length are at
+    // least 1 and below 2^31.
     linalg::Matrix product;
-    linalg::applyOnFactor(factor, static_cast<int>(left), static_cast<int>(right), state, product);
+    linalg::applyOnFactorColumns(factor, static_cast<int>(left), static_cast<int>(right), state, product);
     out = std::move(product);
     return true;
 }

@@ -4,15 +4,14 @@
 // A basis state of a system with dimensions m0 ... mK-1 is addressed by its
 // digits (o0, ..., oK-1); subsystem 0 is the most significant digit, so the row
 // of that basis state in a state column is ((o0 * m1 + o1) * m2 + o2) ... .
-// Reading an amplitude is therefore one indexed read, and a measurement pass
-// costs one visit per row instead of a basis column and a dot product per row.
+// A measurement pass therefore costs one visit per row instead of a basis
+// column and a dot product per row.
 // The results are those of the dot-product route, and so are its failures.
 
 #include <cstdint>
 #include <vector>
 
 #include "interp/Variable.h"
-#include "linalg/Complex.h"
 #include "linalg/Matrix.h"
 
 namespace qlang {
@@ -29,13 +28,6 @@ std::int64_t systemLength(const SystemDims& dims);
 // "Dot product error 3\n" for the right count in more than one column. A system
 // without basis states checks nothing, since no amplitude is ever read.
 void checkStateFits(const linalg::Matrix& state, const SystemDims& dims);
-
-// Row of the basis state with the given digits (one per subsystem, in range).
-std::int64_t basisIndex(const SystemDims& dims, const std::vector<int>& digits);
-
-// The amplitude of the basis state with the given digits (checked as above).
-linalg::Complex basisAmplitude(const linalg::Matrix& state, const SystemDims& dims,
-                               const std::vector<int>& digits);
 
 // Walks the rows of the basis states whose digit `subsystem` equals `outcome`,
 // in the order the measurement words visit them: the digits of the other
