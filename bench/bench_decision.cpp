@@ -11,6 +11,7 @@
 
 #include "tests/decision/DecisionFixture.h"
 #include "tests/decision/LiteralRoutes.h"
+#include "tests/decision/ShiftTops.h"
 #include "bench/BenchSupport.h"
 
 namespace {
@@ -40,8 +41,8 @@ void BM_Think(benchmark::State& state) {
     auto qdm = spreadDecisionMaker(vex::OperatorRoute::Factored);
     for (auto _ : state) qdm->think();
 }
-// Thinking has no cheaper route: Tops is a dense W x W operator. The baseline is
-// the bare product without the evaluator, to show what the generated text costs.
+// The fixture's Tops (Fourier) is dense, so thinking is a dense product; the baseline
+// is that bare product, to show what the step adds around it.
 void BM_Think_Baseline(benchmark::State& state) {
     auto qdm = spreadDecisionMaker(vex::OperatorRoute::Factored);
     const linalg::Matrix& tops = literal::variableMatrix(*qdm, "Tops");
@@ -52,6 +53,16 @@ void BM_Think_Baseline(benchmark::State& state) {
         psi = product;
     }
 }
+
+// A Tops like the flock's, a shift with one non-zero per column: the compressed form
+// against the dense product the Dense route keeps to.
+void thinkShift(benchmark::State& state, vex::OperatorRoute route) {
+    auto qdm = spreadDecisionMaker(route);
+    fixture::setShiftTops(*qdm);
+    for (auto _ : state) qdm->think();
+}
+void BM_ThinkShift(benchmark::State& state) { thinkShift(state, vex::OperatorRoute::Factored); }
+void BM_ThinkShift_Baseline(benchmark::State& state) { thinkShift(state, vex::OperatorRoute::Dense); }
 
 void decide(benchmark::State& state, vex::OperatorRoute route) {
     auto qdm = spreadDecisionMaker(route);
@@ -74,6 +85,8 @@ BENCHMARK(BM_ApplyOp)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ApplyOp_Baseline)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Think)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Think_Baseline)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ThinkShift)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ThinkShift_Baseline)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Decide)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Decide_Baseline)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ActionProbability)->Unit(benchmark::kMicrosecond);

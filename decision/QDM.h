@@ -4,6 +4,7 @@
 // command texts that it hands to the typed evaluator; scripts see those variables.
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -11,6 +12,7 @@
 #include "decision/Records.h"
 #include "decision/TrainingHistory.h"
 #include "interp/VariableTable.h"
+#include "linalg/CompressedMatrix.h"
 #include "linalg/Matrix.h"
 
 namespace vex {
@@ -86,6 +88,21 @@ public:
     std::int64_t systemSize() const;
 
 private:
+    // Tops with at most one entry in kSparseShare non-zero is multiplied in compressed form.
+    static constexpr int kSparseShare = 8;
+
+    // The compressed form of the Tops of that version, if it is sparse.
+    struct TopsForm {
+        std::uint64_t version = 0;
+        std::unique_ptr<linalg::CompressedMatrix> compressed;
+    };
+    TopsForm topsForm;
+
+    bool thinkDirectly();
+    // tops x psi: by the compressed form when tops is sparse, else densely; the same numbers.
+    linalg::Matrix multiplyByTops(const linalg::Matrix& tops, const linalg::Matrix& psi);
+    // The probability of the action from the distribution of the space's Action registers.
+    double sumOverAction(int space, int action, std::int32_t middle, const std::vector<double>& distribution) const;
     linalg::Matrix& readMatrix(const std::string& name);
     std::int32_t readInteger(const std::string& name);
     // psi.0 = (I_left (x) op (x) I_right) psi.0, by the configured route.

@@ -200,7 +200,13 @@ bool QDM::finalize(std::int32_t memory) {
     return true;
 }
 
-void QDM::prepare() { evaluateText("set psi.0 (get psi.init)", false); }
+// The text "set psi.0 (get psi.init)", without the evaluator: every entry of psi.0
+// takes the value of the last psi.init if their types agree.
+void QDM::prepare() {
+    tala::interp::Variable start;
+    tala::interp::lookup(variables, "psi.init", start);
+    tala::interp::assign(variables, "psi.0", start);
+}
 
 bool QDM::findAction(const std::string& name, int& spaceIndex, int& actionIndex) const {
     for (std::size_t s = 0; s < actionSpaces.size(); ++s)

@@ -4,12 +4,16 @@
 
 #include <iostream>
 #include <limits>
+#include <memory>
 #include <string>
+#include <string_view>
+#include <utility>
 
 #include "decision/QDM.h"
 #include "decision/SizeArithmetic.h"
 #include "linalg/Failure.h"
 #include "linalg/Kernels.h"
+#include "qlang/StateIndexing.h"
 
 namespace vex {
 
@@ -37,6 +41,24 @@ linalg::Matrix outerProduct(const linalg::Matrix& ket, const linalg::Matrix& bra
     linalg::Matrix product;
     if (ket.hasStorage() && bra.hasStorage()) linalg::multiply(ket, product, bra);
     return product;
+}
+
+// The value of the last variable of that name when it is a matrix with entries.
+const linalg::Matrix* matrixWithEntries(const tala::interp::VariableList& variables, const std::string& name) {
+    tala::interp::Variable found;
+    tala::interp::lookup(variables, name, found);
+    if (found.typeName != "matrix" || !found.hasValue()) return nullptr;
+    const linalg::Matrix& value = found.getMatrix();
+    return value.hasStorage() ? &value : nullptr;
+}
+
+// The measuring text of actionProbability declares its temporaries under this prefix.
+constexpr std::string_view kTemporaryPrefix = "QDM-temp-";
+
+bool anyTemporaryName(const tala::interp::VariableList& variables) {
+    for (const tala::interp::Variable& entry : variables)
+        if (entry.name.starts_with(kTemporaryPrefix)) return true;
+    return false;
 }
 
 }  // namespace
@@ -78,7 +100,42 @@ void QDM::applyOp(const std::string& name) {
         }
 }
 
-void QDM::think() { evaluateText("set psi.0 (mult (get Tops) (get psi.0) )", true); }
+void QDM::think() {
+    if (!thinkDirectly()) evaluateText("set psi.0 (mult (get Tops) (get psi.0) )", true);
+}
+
+// What the thinking text does when Tops and psi.0 are matrices with entries whose
+// shapes fit, which is every step but a script's mistakes: psi.0's every matrix
+// entry is set to Tops x psi.0, with both read as the last of their names. Anything
+// else goes through the text itself, for its reports and failures.
+bool QDM::thinkDirectly() {
+    const linalg::Matrix* tops = matrixWithEntries(variables, "Tops");
+    const linalg::Matrix* psi = matrixWithEntries(variables, "psi.0");
+    if (tops == nullptr || psi == nullptr || tops->cols() != psi->rows()) return false;
+    tala::interp::Variable next;
+    next.setMatrix(multiplyByTops(*tops, *psi));
+    tala::interp::assign(variables, "psi.0", next);
+    return true;
+}
+
+linalg::Matrix QDM::multiplyByTops(const linalg::Matrix& tops, const linalg::Matrix& psi) {
+    linalg::Matrix product;
+    if (operatorRoute == OperatorRoute::Factored) {
+        // Keyed on the matrix's version: any change to Tops, by any route, or another
+        // matrix under the name, makes a new one.
+        if (topsForm.version != tops.version()) {
+            topsForm.version = tops.version();
+            topsForm.compressed.reset();
+            const linalg::CompressedMatrix compressed(tops);
+            const std::int64_t entries = std::int64_t{tops.rows()} * tops.cols();
+            if (std::int64_t{compressed.nonZeroCount()} * kSparseShare <= entries)
+                topsForm.compressed = std::make_unique<linalg::CompressedMatrix>(std::move(compressed));
+        }
+        if (topsForm.compressed && topsForm.compressed->multiply(psi, product)) return product;
+    }
+    linalg::multiply(tops, product, psi);
+    return product;
+}
 
 std::vector<std::int32_t> QDM::measureActions(int space) {
     std::vector<std::int32_t> position;
@@ -195,6 +252,13 @@ double QDM::actionProbability(int space, int action) {
         if (t == space) middle = cells;
         if (t > space) right = checkedProduct(right, cells);
     }
+    // The text below answers the distribution of the middle register; when psi.0 is a
+    // column of that system and no variable could meet its temporaries, so can this.
+    const linalg::Matrix* psi = matrixWithEntries(variables, "psi.0");
+    if (psi != nullptr && psi->cols() == 1 && psi->rows() == std::int64_t{left} * middle * right &&
+        !anyTemporaryName(variables)) {
+        return sumOverAction(space, action, middle, qlang::outcomeProbabilities(*psi, {left, middle, right}, 1));
+    }
     const std::string text =
         "begin (new integer QDM-temp-Space.0.size) (new integer QDM-temp-Space.1.size) "
         "(new integer QDM-temp-Space.2.size) (set QDM-temp-Space.0.size (integer " + num(left) + ") ) "
@@ -207,8 +271,10 @@ double QDM::actionProbability(int space, int action) {
     evaluateText(text, false, result);
     if (result.typeName != "vector" || !result.hasValue())
         throw tala::Failure("getComplex error - type is NULL or not vector");
-    const std::vector<double>& distribution = result.getVector();
+    return sumOverAction(space, action, middle, result.getVector());
+}
 
+double QDM::sumOverAction(int space, int action, std::int32_t middle, const std::vector<double>& distribution) const {
     // Positions in the order of the Action registers' basis index, last coordinate fastest.
     const ActionSpace& target = actionSpaces[space];
     std::vector<std::int32_t> position(static_cast<std::size_t>(target.dimensions()), 0);

@@ -1,0 +1,61 @@
+#include "linalg/CompressedMatrix.h"
+
+#include <cmath>
+#include <cstddef>
+#include <utility>
+
+#include "linalg/KernelPath.h"
+#include "linalg/VectorKernels.h"
+
+namespace linalg {
+
+namespace {
+
+bool isZero(Complex z) { return z.re == 0.0 && z.im == 0.0; }
+
+bool allFinite(const Complex* z, int count) {
+    for (int n = 0; n < count; ++n)
+        if (!std::isfinite(z[n].re) || !std::isfinite(z[n].im)) return false;
+    return true;
+}
+
+}  // namespace
+
+CompressedMatrix::CompressedMatrix(const Matrix& m) : rows_(m.rows()), cols_(m.cols()) {
+    if (!m.hasStorage()) {
+        rows_ = cols_ = 0;
+        start_.assign(1, 0);
+        return;
+    }
+    start_.reserve(static_cast<std::size_t>(cols_) + 1);
+    start_.push_back(0);
+    const Complex* entries = m.data();
+    for (int c = 0; c < cols_; ++c) {
+        const Complex* column = entries + static_cast<std::size_t>(c) * rows_;
+        for (int r = 0; r < rows_; ++r) {
+            if (isZero(column[r])) continue;
+            rowIndex_.push_back(r);
+            values_.push_back(column[r]);
+        }
+        start_.push_back(static_cast<int>(values_.size()));
+    }
+}
+
+bool CompressedMatrix::multiply(const Matrix& column, Matrix& result) const {
+    if (cols_ == 0 || !column.hasStorage() || column.cols() != 1 || column.rows() != cols_) return false;
+    if (!allFinite(column.data(), cols_)) return false;
+    Matrix product(rows_, 1);
+    Complex* out = product.data();
+    const Complex* y = column.data();
+    if (kernelPath() != KernelPath::Portable) {
+        vector::multiplyCompressed(cols_, start_.data(), rowIndex_.data(), values_.data(), y, out);
+    } else {
+        for (int j = 0; j < cols_; ++j)
+            for (int e = start_[j]; e < start_[j + 1]; ++e)
+                out[rowIndex_[e]] = out[rowIndex_[e]] + linalg::multiply(values_[e], y[j]);
+    }
+    result = std::move(product);
+    return true;
+}
+
+}  // namespace linalg

@@ -1,0 +1,97 @@
+// Thinking without the evaluator and with a compressed sparse Tops, and action
+// probabilities without the evaluator: the numbers of the texts they stand for.
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "DecisionFixture.h"
+#include "LiteralRoutes.h"
+#include "ShiftTops.h"
+
+namespace {
+
+using vex::OperatorRoute;
+
+linalg::Matrix& psi(vex::QDM& qdm) { return literal::variableMatrix(qdm, "psi.0"); }
+
+void expectIdentical(const linalg::Matrix& expected, const linalg::Matrix& actual) {
+    ASSERT_EQ(expected.rows(), actual.rows());
+    ASSERT_EQ(expected.cols(), actual.cols());
+    for (int n = 0; n < expected.entryCount(); ++n) {
+        EXPECT_EQ(expected.data()[n].re, actual.data()[n].re) << "entry " << n;
+        EXPECT_EQ(expected.data()[n].im, actual.data()[n].im) << "entry " << n;
+    }
+}
+
+// The fixture's decision maker with a sensor applied, seeded alike every time.
+std::unique_ptr<vex::QDM> stimulated(OperatorRoute route, bool shift) {
+    std::srand(5);
+    auto qdm = fixture::finishedDecisionMaker();
+    qdm->operatorRoute = route;
+    if (shift) fixture::setShiftTops(*qdm);
+    qdm->addSensor("left");
+    qdm->applyOp("left");
+    return qdm;
+}
+
+constexpr const char* kThinkingText = "set psi.0 (mult (get Tops) (get psi.0) )";
+
+}  // namespace
+
+// A shift has one non-zero per column and goes the compressed way; the Fourier Tops
+// is dense. Either way the steps equal the dense product and the text, bit for bit.
+TEST(Thinking, EqualsTheDenseProductAndTheTextForSparseAndDenseTops) {
+    for (const bool shift : {true, false}) {
+        auto fast = stimulated(OperatorRoute::Factored, shift);
+        auto dense = stimulated(OperatorRoute::Dense, shift);
+        auto text = stimulated(OperatorRoute::Factored, shift);
+        for (int step = 0; step < 3; ++step) {
+            fast->think();
+            dense->think();
+            text->evaluateText(kThinkingText, true);
+            fast->applyOp("left");
+            dense->applyOp("left");
+            text->applyOp("left");
+        }
+        expectIdentical(psi(*dense), psi(*fast));
+        expectIdentical(psi(*text), psi(*fast));
+    }
+}
+
+// Writing Tops through its matrix, as code may, is seen at the next step.
+TEST(Thinking, SeesTopsChangedInPlaceBetweenSteps) {
+    auto fast = stimulated(OperatorRoute::Factored, true);
+    auto dense = stimulated(OperatorRoute::Dense, true);
+    fast->think();
+    dense->think();
+    for (vex::QDM* qdm : {fast.get(), dense.get()}) {
+        linalg::Matrix& tops = literal::variableMatrix(*qdm, "Tops");
+        tops(3, 7) = {0.5, -0.5};
+        tops.data()[0] = {0.0, 2.0};
+    }
+    fast->think();
+    dense->think();
+    expectIdentical(psi(*dense), psi(*fast));
+    literal::variableMatrix(*fast, "Tops").fill({0.25, 0.0});  // dense now
+    literal::variableMatrix(*dense, "Tops").fill({0.25, 0.0});
+    fast->think();
+    dense->think();
+    expectIdentical(psi(*dense), psi(*fast));
+}
+
+// The measuring text writes any variable named like its temporaries; with such a
+// variable about, the text itself runs, and the numbers stay the same.
+TEST(ActionProbability, TheTextRunsWhenAVariableSharesItsTemporaryNames) {
+    auto qdm = stimulated(OperatorRoute::Factored, false);
+    qdm->think();
+    const double left = qdm->actionProbability(0, 0), forward = qdm->actionProbability(0, 1);
+    EXPECT_NEAR(literal::actionProbability(*qdm, 0, 0), left, 1e-12);
+    qdm->evaluateText("new integer QDM-temp-Space.1.size", true);
+    EXPECT_EQ(left, qdm->actionProbability(0, 0));
+    EXPECT_EQ(forward, qdm->actionProbability(0, 1));
+    tala::interp::Variable written;
+    tala::interp::lookup(qdm->variables, "QDM-temp-Space.1.size", written);
+    EXPECT_EQ(25, written.getInteger());
+}
