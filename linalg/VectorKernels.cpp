@@ -49,55 +49,85 @@ FLOCK_VECTOR inline Factor4 factor4(Complex y) {
     return {_mm256_setr_pd(y.re, y.im, y.re, y.im), _mm256_setr_pd(-y.im, y.re, -y.im, y.re)};
 }
 
-// s + x * y for the entries of x (one or two) and a factor y.
-FLOCK_VECTOR inline __m128d addTerm(__m128d s, __m128d x, const Factor2& y) {
-    const __m128d product = _mm_movedup_pd(x) * y.straight + _mm_permute_pd(x, 3) * y.crossed;
-    return s + product;
+
+// --- Streaming product: a few result columns, the matrix read once ------------
+
+// Entries of a streamed operand with their real and imaginary parts doubled.
+struct Split2 {
+    __m128d re, im;
+};
+struct Split4 {
+    __m256d re, im;
+};
+
+FLOCK_VECTOR inline Split2 split(__m128d x) { return {_mm_movedup_pd(x), _mm_permute_pd(x, 3)}; }
+FLOCK_VECTOR inline Split4 split(__m256d x) { return {_mm256_movedup_pd(x), _mm256_permute_pd(x, 15)}; }
+
+FLOCK_VECTOR inline __m128d addTerm(__m128d s, const Split2& x, const Factor2& y) {
+    return s + (x.re * y.straight + x.im * y.crossed);
 }
-FLOCK_VECTOR inline __m256d addTerm(__m256d s, __m256d x, const Factor4& y) {
-    const __m256d product = _mm256_movedup_pd(x) * y.straight + _mm256_permute_pd(x, 15) * y.crossed;
-    return s + product;
+FLOCK_VECTOR inline __m256d addTerm(__m256d s, const Split4& x, const Factor4& y) {
+    return s + (x.re * y.straight + x.im * y.crossed);
 }
 
-// --- Streaming product: one result column at a time ------------------------------
-
-// out += a * y for a column y of `inner` entries, four columns of a per pass so that
-// each entry of out is loaded and stored once per four terms.
-FLOCK_VECTOR void accumulateColumn(const Complex* a, int rows, int inner, const Complex* y, Complex* out) {
-    double* o = raw(out);
+// out(:, k) += a * b(:, k) for the K columns of b (`inner` entries each), four columns
+// of a per pass: each entry of a is loaded and split once for all K, and each entry of
+// out is loaded and stored once per four terms.
+template <int K>
+FLOCK_VECTOR void accumulateColumns(const Complex* a, int rows, int inner, const Complex* b, Complex* out) {
     const std::size_t stride = 2 * static_cast<std::size_t>(rows);
+    const Complex* y[K];
+    double* o[K];
+    for (int k = 0; k < K; ++k) {
+        y[k] = b + static_cast<std::size_t>(k) * inner;
+        o[k] = raw(out) + k * stride;
+    }
     int j = 0;
     for (; j + 4 <= inner; j += 4) {
-        const Factor4 f0 = factor4(y[j]), f1 = factor4(y[j + 1]), f2 = factor4(y[j + 2]), f3 = factor4(y[j + 3]);
-        const double* c0 = raw(a + static_cast<std::size_t>(j) * rows);
+        Factor4 f[K][4];
+        for (int k = 0; k < K; ++k)
+            for (int t = 0; t < 4; ++t) f[k][t] = factor4(y[k][j + t]);
+        const double* c = raw(a + static_cast<std::size_t>(j) * rows);
         int i = 0;
         for (; i + 2 <= rows; i += 2) {
-            const double* c = c0 + 2 * i;
-            __m256d s = _mm256_loadu_pd(o + 2 * i);
-            s = addTerm(s, _mm256_loadu_pd(c), f0);
-            s = addTerm(s, _mm256_loadu_pd(c + stride), f1);
-            s = addTerm(s, _mm256_loadu_pd(c + 2 * stride), f2);
-            s = addTerm(s, _mm256_loadu_pd(c + 3 * stride), f3);
-            _mm256_storeu_pd(o + 2 * i, s);
+            const double* at = c + 2 * i;
+            const Split4 x0 = split(_mm256_loadu_pd(at)), x1 = split(_mm256_loadu_pd(at + stride));
+            const Split4 x2 = split(_mm256_loadu_pd(at + 2 * stride)), x3 = split(_mm256_loadu_pd(at + 3 * stride));
+            for (int k = 0; k < K; ++k) {
+                __m256d s = _mm256_loadu_pd(o[k] + 2 * i);
+                s = addTerm(s, x0, f[k][0]);
+                s = addTerm(s, x1, f[k][1]);
+                s = addTerm(s, x2, f[k][2]);
+                s = addTerm(s, x3, f[k][3]);
+                _mm256_storeu_pd(o[k] + 2 * i, s);
+            }
         }
         if (i < rows) {
-            const double* c = c0 + 2 * i;
-            __m128d s = _mm_loadu_pd(o + 2 * i);
-            s = addTerm(s, _mm_loadu_pd(c), factor2(y[j]));
-            s = addTerm(s, _mm_loadu_pd(c + stride), factor2(y[j + 1]));
-            s = addTerm(s, _mm_loadu_pd(c + 2 * stride), factor2(y[j + 2]));
-            s = addTerm(s, _mm_loadu_pd(c + 3 * stride), factor2(y[j + 3]));
-            _mm_storeu_pd(o + 2 * i, s);
+            const double* at = c + 2 * i;
+            const Split2 x0 = split(_mm_loadu_pd(at)), x1 = split(_mm_loadu_pd(at + stride));
+            const Split2 x2 = split(_mm_loadu_pd(at + 2 * stride)), x3 = split(_mm_loadu_pd(at + 3 * stride));
+            for (int k = 0; k < K; ++k) {
+                __m128d s = _mm_loadu_pd(o[k] + 2 * i);
+                s = addTerm(s, x0, factor2(y[k][j]));
+                s = addTerm(s, x1, factor2(y[k][j + 1]));
+                s = addTerm(s, x2, factor2(y[k][j + 2]));
+                s = addTerm(s, x3, factor2(y[k][j + 3]));
+                _mm_storeu_pd(o[k] + 2 * i, s);
+            }
         }
     }
     for (; j < inner; ++j) {
-        const Factor4 f = factor4(y[j]);
         const double* c = raw(a + static_cast<std::size_t>(j) * rows);
-        int i = 0;
-        for (; i + 2 <= rows; i += 2)
-            _mm256_storeu_pd(o + 2 * i, addTerm(_mm256_loadu_pd(o + 2 * i), _mm256_loadu_pd(c + 2 * i), f));
-        if (i < rows)
-            _mm_storeu_pd(o + 2 * i, addTerm(_mm_loadu_pd(o + 2 * i), _mm_loadu_pd(c + 2 * i), factor2(y[j])));
+        for (int k = 0; k < K; ++k) {
+            const Factor4 f = factor4(y[k][j]);
+            int i = 0;
+            for (; i + 2 <= rows; i += 2)
+                _mm256_storeu_pd(o[k] + 2 * i,
+                                 addTerm(_mm256_loadu_pd(o[k] + 2 * i), split(_mm256_loadu_pd(c + 2 * i)), f));
+            if (i < rows)
+                _mm_storeu_pd(o[k] + 2 * i,
+                              addTerm(_mm_loadu_pd(o[k] + 2 * i), split(_mm_loadu_pd(c + 2 * i)), factor2(y[k][j])));
+        }
     }
 }
 
@@ -296,11 +326,17 @@ FLOCK_VECTOR void applyOnBlock(const Complex* op, int m, int n, int right, const
 FLOCK_VECTOR void multiply(const Complex* a, int rows, int inner, const Complex* b, int cols, Complex* out,
                            bool wide) {
     if (rows <= 0 || inner <= 0 || cols <= 0) return;
-    if (cols < kTileColumns || rows < 4) {
+    if (rows < 4) {
         for (int k = 0; k < cols; ++k)
-            accumulateColumn(a, rows, inner, b + static_cast<std::size_t>(k) * inner,
-                             out + static_cast<std::size_t>(k) * rows);
+            accumulateColumns<1>(a, rows, inner, b + static_cast<std::size_t>(k) * inner,
+                                 out + static_cast<std::size_t>(k) * rows);
         return;
+    }
+    switch (cols) {
+        case 1: accumulateColumns<1>(a, rows, inner, b, out); return;
+        case 2: accumulateColumns<2>(a, rows, inner, b, out); return;
+        case 3: accumulateColumns<3>(a, rows, inner, b, out); return;
+        default: break;
     }
     if (wide)
         multiplyPacked<8, WideTiles>(a, rows, inner, b, cols, out);
@@ -315,7 +351,7 @@ FLOCK_VECTOR void applyOnFactor(const Complex* op, int m, int n, int left, int r
     if (right == 1) {
         // Each block is op times a column: the streaming product's work.
         std::fill_n(out, outBlock * left, Complex{});
-        for (int a = 0; a < left; ++a) accumulateColumn(op, m, n, in + a * inBlock, out + a * outBlock);
+        for (int a = 0; a < left; ++a) accumulateColumns<1>(op, m, n, in + a * inBlock, out + a * outBlock);
         return;
     }
     thread_local std::vector<double> crossed;
@@ -335,7 +371,7 @@ FLOCK_VECTOR void multiplyCompressed(int cols, const int* start, const int* rowI
         const Factor2 y = factor2(b[j]);
         for (int e = start[j]; e < start[j + 1]; ++e) {
             double* target = o + 2 * static_cast<std::size_t>(rowIndex[e]);
-            _mm_storeu_pd(target, addTerm(_mm_loadu_pd(target), _mm_loadu_pd(raw(values + e)), y));
+            _mm_storeu_pd(target, addTerm(_mm_loadu_pd(target), split(_mm_loadu_pd(raw(values + e))), y));
         }
     }
 }
