@@ -71,6 +71,20 @@ public:
     int getMaxMeasureTime(int space) const;
     double actionProbability(int space, int action);
 
+    // Episodes replayed side by side apart from psi.0, as training does, with the numbers
+    // the same steps on psi.0 would give and each thinking step reading Tops once for all.
+    // startApart answers false, changing nothing, unless psi.0 (a single variable),
+    // psi.init and Tops are distinct matrices of the system's shape, no variable bears the
+    // measuring text's temporary names, and every given operator fits as a sensor; then
+    // `states` holds `count` copies of psi.init, each a psi.0 to the other operations.
+    bool startApart(const std::vector<const linalg::Matrix*>& operators, std::size_t count,
+                    std::vector<linalg::Matrix>& states);
+    void applySensorOperator(const linalg::Matrix& op, linalg::Matrix& state);
+    void thinkApart(std::vector<linalg::Matrix>& states);
+    double actionProbability(int space, int action, const linalg::Matrix& state);
+    // psi.0 takes the state, as the last of the episodes would have left it.
+    void finishApart(const linalg::Matrix& state);
+
     // Sensors and sensor files.
     void addSensor(const std::string& name);
     bool saveSensors(const std::string& fileName) const;
@@ -99,8 +113,19 @@ private:
     TopsForm topsForm;
 
     bool thinkDirectly();
+    // The compressed form of tops if it is sparse and the route is Factored, else null.
+    const linalg::CompressedMatrix* compressedTops(const linalg::Matrix& tops);
     // tops x psi: by the compressed form when tops is sparse, else densely; the same numbers.
     linalg::Matrix multiplyByTops(const linalg::Matrix& tops, const linalg::Matrix& psi);
+
+    // Rows of the registers before, of and after the Action registers of a space.
+    struct RegisterSplit {
+        std::int32_t left, middle, right;
+    };
+    RegisterSplit splitAt(int space) const;
+    bool isAction(int space, int action) const;
+    // The probability of the action in a state of the system.
+    double probabilityIn(int space, int action, const RegisterSplit& split, const linalg::Matrix& state) const;
     // The probability of the action from the distribution of the space's Action registers.
     double sumOverAction(int space, int action, std::int32_t middle, const std::vector<double>& distribution) const;
     linalg::Matrix& readMatrix(const std::string& name);

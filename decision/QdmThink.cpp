@@ -2,6 +2,7 @@
 // decision measures the Action registers of one space, picks the nearest action
 // point and puts the registers back to their centre.
 
+#include <algorithm>
 #include <iostream>
 #include <limits>
 #include <memory>
@@ -83,13 +84,14 @@ void QDM::applyOnRegisters(linalg::Matrix& psi, std::int64_t left, const linalg:
         linalg::applyOnFactorColumns(op, static_cast<int>(left), static_cast<int>(right), psi, psi);
 }
 
-void QDM::applySensorOperator(const linalg::Matrix& op) {
-    linalg::Matrix& psi = readMatrix("psi.0");
+void QDM::applySensorOperator(const linalg::Matrix& op) { applySensorOperator(op, readMatrix("psi.0")); }
+
+void QDM::applySensorOperator(const linalg::Matrix& op, linalg::Matrix& state) {
     // A sensor for the Memory and Delta registers leaves the Action registers alone.
     if (op.rows() < systemSize())
-        applyOnRegisters(psi, 1, op, actionSize);
+        applyOnRegisters(state, 1, op, actionSize);
     else
-        applyOnRegisters(psi, 1, op, 1);
+        applyOnRegisters(state, 1, op, 1);
 }
 
 void QDM::applyOp(const std::string& name) {
@@ -118,24 +120,71 @@ bool QDM::thinkDirectly() {
     return true;
 }
 
+const linalg::CompressedMatrix* QDM::compressedTops(const linalg::Matrix& tops) {
+    if (operatorRoute != OperatorRoute::Factored) return nullptr;
+    // Keyed on the matrix's version: any change to Tops, by any route, or another matrix
+    // under the name, makes a new one.
+    if (topsForm.version != tops.version()) {
+        topsForm.version = tops.version();
+        topsForm.compressed.reset();
+        linalg::CompressedMatrix compressed(tops);
+        const std::int64_t entries = std::int64_t{tops.rows()} * tops.cols();
+        if (std::int64_t{compressed.nonZeroCount()} * kSparseShare <= entries)
+            topsForm.compressed = std::make_unique<linalg::CompressedMatrix>(std::move(compressed));
+    }
+    return topsForm.compressed.get();
+}
+
 linalg::Matrix QDM::multiplyByTops(const linalg::Matrix& tops, const linalg::Matrix& psi) {
     linalg::Matrix product;
-    if (operatorRoute == OperatorRoute::Factored) {
-        // Keyed on the matrix's version: any change to Tops, by any route, or another
-        // matrix under the name, makes a new one.
-        if (topsForm.version != tops.version()) {
-            topsForm.version = tops.version();
-            topsForm.compressed.reset();
-            const linalg::CompressedMatrix compressed(tops);
-            const std::int64_t entries = std::int64_t{tops.rows()} * tops.cols();
-            if (std::int64_t{compressed.nonZeroCount()} * kSparseShare <= entries)
-                topsForm.compressed = std::make_unique<linalg::CompressedMatrix>(std::move(compressed));
-        }
-        if (topsForm.compressed && topsForm.compressed->multiply(psi, product)) return product;
-    }
-    linalg::multiply(tops, product, psi);
+    const linalg::CompressedMatrix* compressed = compressedTops(tops);
+    if (compressed == nullptr || !compressed->multiply(psi, product)) linalg::multiply(tops, product, psi);
     return product;
 }
+
+bool QDM::startApart(const std::vector<const linalg::Matrix*>& operators, std::size_t count,
+                     std::vector<linalg::Matrix>& states) {
+    if (operatorRoute != OperatorRoute::Factored || anyTemporaryName(variables)) return false;
+    const std::int64_t w = systemSize();
+    int psiCount = 0;
+    for (const tala::interp::Variable& entry : variables) psiCount += entry.name == "psi.0";
+    tala::interp::Variable psi, start, tops;
+    tala::interp::lookup(variables, "psi.0", psi);
+    tala::interp::lookup(variables, "psi.init", start);
+    tala::interp::lookup(variables, "Tops", tops);
+    if (psiCount != 1 || psi.typeName != "matrix" || !psi.hasValue()) return false;
+    const linalg::Matrix* init = matrixWithEntries(variables, "psi.init");
+    const linalg::Matrix* transition = matrixWithEntries(variables, "Tops");
+    if (init == nullptr || init->rows() != w || init->cols() != 1) return false;
+    if (transition == nullptr || transition->rows() != w || transition->cols() != w) return false;
+    if (psi.value == start.value || psi.value == tops.value || start.value == tops.value) return false;
+    for (const linalg::Matrix* op : operators) {
+        const std::int64_t right = op->rows() < w ? actionSize : 1;
+        if (!op->hasStorage() || op->rows() != op->cols() || op->cols() * right != w) return false;
+    }
+    states.assign(count, *init);
+    return true;
+}
+
+void QDM::thinkApart(std::vector<linalg::Matrix>& states) {
+    const linalg::Matrix& tops = *matrixWithEntries(variables, "Tops");
+    if (states.size() <= 1 || compressedTops(tops) != nullptr) {
+        for (linalg::Matrix& state : states) state = multiplyByTops(tops, state);
+        return;
+    }
+    // The states as the columns of one product: each column's numbers are its own
+    // product's, and Tops is read once for them all.
+    const int rows = tops.rows();
+    linalg::Matrix together(rows, static_cast<int>(states.size()));
+    for (std::size_t c = 0; c < states.size(); ++c)
+        std::copy_n(states[c].data(), rows, together.data() + c * rows);
+    linalg::Matrix product;
+    linalg::multiply(tops, product, together);
+    for (std::size_t c = 0; c < states.size(); ++c)
+        std::copy_n(product.data() + c * rows, rows, states[c].data());
+}
+
+void QDM::finishApart(const linalg::Matrix& state) { readMatrix("psi.0") = state; }
 
 std::vector<std::int32_t> QDM::measureActions(int space) {
     std::vector<std::int32_t> position;
@@ -241,24 +290,42 @@ int QDM::getMaxMeasureTime(int space) const {
     return actionSpaces[space].gridSize / 2;
 }
 
-double QDM::actionProbability(int space, int action) {
-    if (space < 0 || space >= static_cast<int>(actionSpaces.size()) || action < 0 ||
-        action > static_cast<int>(actionSpaces[space].points.size()))
-        return 0.0;
-    std::int32_t left = checkedProduct(memorySize, deltaSize), middle = 1, right = 1;
+bool QDM::isAction(int space, int action) const {
+    // An action equal to the number of points passes and then finds no position.
+    return space >= 0 && space < static_cast<int>(actionSpaces.size()) && action >= 0 &&
+           action <= static_cast<int>(actionSpaces[space].points.size());
+}
+
+QDM::RegisterSplit QDM::splitAt(int space) const {
+    RegisterSplit split{checkedProduct(memorySize, deltaSize), 1, 1};
     for (int t = 0; t < static_cast<int>(actionSpaces.size()); ++t) {
         const std::int32_t cells = checkedPower(actionSpaces[t].gridSize, actionSpaces[t].dimensions());
-        if (t < space) left = checkedProduct(left, cells);
-        if (t == space) middle = cells;
-        if (t > space) right = checkedProduct(right, cells);
+        if (t < space) split.left = checkedProduct(split.left, cells);
+        if (t == space) split.middle = cells;
+        if (t > space) split.right = checkedProduct(split.right, cells);
     }
+    return split;
+}
+
+double QDM::probabilityIn(int space, int action, const RegisterSplit& split, const linalg::Matrix& state) const {
+    return sumOverAction(space, action, split.middle,
+                         qlang::outcomeProbabilities(state, {split.left, split.middle, split.right}, 1));
+}
+
+double QDM::actionProbability(int space, int action, const linalg::Matrix& state) {
+    return isAction(space, action) ? probabilityIn(space, action, splitAt(space), state) : 0.0;
+}
+
+double QDM::actionProbability(int space, int action) {
+    if (!isAction(space, action)) return 0.0;
+    const RegisterSplit split = splitAt(space);
+    const std::int32_t left = split.left, middle = split.middle, right = split.right;
     // The text below answers the distribution of the middle register; when psi.0 is a
     // column of that system and no variable could meet its temporaries, so can this.
     const linalg::Matrix* psi = matrixWithEntries(variables, "psi.0");
     if (psi != nullptr && psi->cols() == 1 && psi->rows() == std::int64_t{left} * middle * right &&
-        !anyTemporaryName(variables)) {
-        return sumOverAction(space, action, middle, qlang::outcomeProbabilities(*psi, {left, middle, right}, 1));
-    }
+        !anyTemporaryName(variables))
+        return probabilityIn(space, action, split, *psi);
     const std::string text =
         "begin (new integer QDM-temp-Space.0.size) (new integer QDM-temp-Space.1.size) "
         "(new integer QDM-temp-Space.2.size) (set QDM-temp-Space.0.size (integer " + num(left) + ") ) "

@@ -5,10 +5,12 @@
 
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "DecisionFixture.h"
 #include "LiteralRoutes.h"
 #include "ShiftTops.h"
+#include "decision/Training.h"
 
 namespace {
 
@@ -94,4 +96,33 @@ TEST(ActionProbability, TheTextRunsWhenAVariableSharesItsTemporaryNames) {
     tala::interp::Variable written;
     tala::interp::lookup(qdm->variables, "QDM-temp-Space.1.size", written);
     EXPECT_EQ(25, written.getInteger());
+}
+
+// Training replays its rules side by side; with a variable in the way of the measuring
+// text it replays them in turn on psi.0. Both give the same fitness and leave the same
+// psi.0, for a dense and a compressed Tops, repeating and single rules, several lists.
+TEST(TrainingFitness, RulesSideBySideScoreAsRulesInTurn) {
+    for (const bool shift : {false, true}) {
+        auto together = stimulated(OperatorRoute::Factored, shift);
+        auto inTurn = stimulated(OperatorRoute::Factored, shift);
+        inTurn->evaluateText("new integer QDM-temp-guard", true);
+        for (vex::QDM* qdm : {together.get(), inTurn.get()}) {
+            std::srand(9);
+            qdm->addSensor("right");
+        }
+        vex::Individual individual;
+        individual.sensors = together->sensors;
+        const std::vector<vex::Rule> rules = {
+            {{{"left"}}, 0, {{0, 0, 1.0}}},
+            {{{"right"}, {"left", "right"}}, 1, {{2, 0, 0.5}, {1, 0, 0.25}}},
+            {{}, 0, {{1, 0, 1.0}}},
+            {{{"left"}, {"nobody"}, {"right"}}, 0, {{0, 0, 0.3}}},
+        };
+        vex::Individual first = individual, second = individual;
+        vex::evaluateFitness(*together, first, rules, 5);
+        vex::evaluateFitness(*inTurn, second, rules, 5);
+        EXPECT_EQ(second.fitness, first.fitness);
+        EXPECT_EQ(second.ruleFitness, first.ruleFitness);
+        expectIdentical(psi(*inTurn), psi(*together));
+    }
 }
