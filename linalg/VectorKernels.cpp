@@ -173,64 +173,51 @@ void packFactors(const Complex* b, int inner, int j0, int depth, int k0, int cou
     }
 }
 
-// The tile of K columns at `out` (leading dimension `rows`) += packed rows times
-// packed factors, the sums held in registers term by term.
-template <int K>
-FLOCK_VECTOR void multiplyTile(const double* rowsPacked, const double* factors, int depth, double* out,
-                               std::size_t rows) {
-    __m256d s0[K], s1[K];
-    for (int c = 0; c < K; ++c) {
-        s0[c] = _mm256_loadu_pd(out + 2 * c * rows);
-        s1[c] = _mm256_loadu_pd(out + 2 * c * rows + 4);
-    }
-    for (int j = 0; j < depth; ++j) {
-        const double* x = rowsPacked + static_cast<std::size_t>(j) * 16;
-        const __m256d re0 = _mm256_loadu_pd(x), re1 = _mm256_loadu_pd(x + 4);
-        const __m256d im0 = _mm256_loadu_pd(x + 8), im1 = _mm256_loadu_pd(x + 12);
-        const double* y = factors + static_cast<std::size_t>(j) * kTileColumns * 4;
-        for (int c = 0; c < K; ++c) {
-            const __m256d straight = _mm256_broadcast_pd(reinterpret_cast<const __m128d*>(y + 4 * c));
-            const __m256d crossed = _mm256_broadcast_pd(reinterpret_cast<const __m128d*>(y + 4 * c + 2));
-            s0[c] = s0[c] + (re0 * straight + im0 * crossed);
-            s1[c] = s1[c] + (re1 * straight + im1 * crossed);
-        }
-    }
-    for (int c = 0; c < K; ++c) {
-        _mm256_storeu_pd(out + 2 * c * rows, s0[c]);
-        _mm256_storeu_pd(out + 2 * c * rows + 4, s1[c]);
-    }
+FLOCK_VECTOR inline __m256d broadcastPair(const double* pair) {
+    return _mm256_broadcast_pd(reinterpret_cast<const __m128d*>(pair));
 }
-
-FLOCK_WIDE inline __m512d broadcastPair(const double* pair) {
+FLOCK_WIDE inline __m512d broadcastWidePair(const double* pair) {
     return _mm512_castps_pd(_mm512_broadcast_f32x4(_mm_castpd_ps(_mm_loadu_pd(pair))));
 }
 
-// The same with 512-bit registers: 8 rows per tile.
+// The tile of two registers of rows (W doubles each) by K columns at `out` (leading
+// dimension `rows`) += packed rows times packed factors, the sums held in registers
+// term by term. One body for both register widths, each compiled for its own target.
+#define FLOCK_TILE_BODY(Register, W, loadRegister, storeRegister, broadcast)                       \
+    Register s0[K], s1[K];                                                                          \
+    for (int c = 0; c < K; ++c) {                                                                   \
+        s0[c] = loadRegister(out + 2 * c * rows);                                                   \
+        s1[c] = loadRegister(out + 2 * c * rows + W);                                               \
+    }                                                                                               \
+    for (int j = 0; j < depth; ++j) {                                                               \
+        const double* x = rowsPacked + static_cast<std::size_t>(j) * 4 * W;                         \
+        const Register re0 = loadRegister(x), re1 = loadRegister(x + W);                            \
+        const Register im0 = loadRegister(x + 2 * W), im1 = loadRegister(x + 3 * W);                \
+        const double* y = factors + static_cast<std::size_t>(j) * kTileColumns * 4;                 \
+        for (int c = 0; c < K; ++c) {                                                               \
+            const Register straight = broadcast(y + 4 * c), crossed = broadcast(y + 4 * c + 2);    \
+            s0[c] = s0[c] + (re0 * straight + im0 * crossed);                                       \
+            s1[c] = s1[c] + (re1 * straight + im1 * crossed);                                       \
+        }                                                                                           \
+    }                                                                                               \
+    for (int c = 0; c < K; ++c) {                                                                   \
+        storeRegister(out + 2 * c * rows, s0[c]);                                                   \
+        storeRegister(out + 2 * c * rows + W, s1[c]);                                               \
+    }
+
+template <int K>
+FLOCK_VECTOR void multiplyTile(const double* rowsPacked, const double* factors, int depth, double* out,
+                               std::size_t rows) {
+    FLOCK_TILE_BODY(__m256d, 4, _mm256_loadu_pd, _mm256_storeu_pd, broadcastPair)
+}
+
 template <int K>
 FLOCK_WIDE void multiplyWideTile(const double* rowsPacked, const double* factors, int depth, double* out,
                                  std::size_t rows) {
-    __m512d s0[K], s1[K];
-    for (int c = 0; c < K; ++c) {
-        s0[c] = _mm512_loadu_pd(out + 2 * c * rows);
-        s1[c] = _mm512_loadu_pd(out + 2 * c * rows + 8);
-    }
-    for (int j = 0; j < depth; ++j) {
-        const double* x = rowsPacked + static_cast<std::size_t>(j) * 32;
-        const __m512d re0 = _mm512_loadu_pd(x), re1 = _mm512_loadu_pd(x + 8);
-        const __m512d im0 = _mm512_loadu_pd(x + 16), im1 = _mm512_loadu_pd(x + 24);
-        const double* y = factors + static_cast<std::size_t>(j) * kTileColumns * 4;
-        for (int c = 0; c < K; ++c) {
-            const __m512d straight = broadcastPair(y + 4 * c);
-            const __m512d crossed = broadcastPair(y + 4 * c + 2);
-            s0[c] = s0[c] + (re0 * straight + im0 * crossed);
-            s1[c] = s1[c] + (re1 * straight + im1 * crossed);
-        }
-    }
-    for (int c = 0; c < K; ++c) {
-        _mm512_storeu_pd(out + 2 * c * rows, s0[c]);
-        _mm512_storeu_pd(out + 2 * c * rows + 8, s1[c]);
-    }
+    FLOCK_TILE_BODY(__m512d, 8, _mm512_loadu_pd, _mm512_storeu_pd, broadcastWidePair)
 }
+
+#undef FLOCK_TILE_BODY
 
 using TileKernel = void (*)(const double*, const double*, int, double*, std::size_t);
 
