@@ -33,9 +33,11 @@ struct Individual {
     double fitness = 0.0;
 };
 
-// How operators on some registers reach psi.0. Factored applies them by index
-// arithmetic; Dense multiplies out the full Kronecker product first and is kept
-// as the reference the factored route is checked and measured against.
+// How operators reach psi.0. Factored applies operators on some registers by index
+// arithmetic, a sparse Tops in compressed form and training's episodes side by side;
+// Dense multiplies out the full Kronecker product first, multiplies by Tops as a
+// dense matrix and replays episodes in turn, and is kept as the reference the fast
+// routes are checked and measured against.
 enum class OperatorRoute { Factored, Dense };
 
 class QDM : public tala::interp::VariableTable {
