@@ -1,6 +1,7 @@
-// The Vector path's kernels. Every function here is compiled for AVX2 whatever the
-// rest of the build targets; the dispatch in the callers runs them only on
-// processors that have it.
+// The kernels of the Avx2 and Avx512 paths. Every function here is compiled for
+// AVX2, and the Avx512 path's product tiles for AVX-512, whatever the rest of the
+// build targets; the dispatch in the callers runs them only on processors that have
+// those instructions.
 //
 // A complex number is two doubles (re, im); one 256-bit register holds two of them,
 // one 128-bit register one. A term x * y is added to its sum s exactly as the
@@ -48,7 +49,6 @@ FLOCK_VECTOR inline Factor2 factor2(Complex y) { return {_mm_setr_pd(y.re, y.im)
 FLOCK_VECTOR inline Factor4 factor4(Complex y) {
     return {_mm256_setr_pd(y.re, y.im, y.re, y.im), _mm256_setr_pd(-y.im, y.re, -y.im, y.re)};
 }
-
 
 // --- Streaming product: a few result columns, the matrix read once ------------
 
@@ -365,7 +365,7 @@ FLOCK_VECTOR void multiplyCompressed(int cols, const int* start, const int* rowI
 
 }  // namespace linalg::vector
 
-#else  // no vector build for this processor family: vectorKernelsSupported() is false
+#else  // no vector build for this processor family: bestKernelPath() is Portable
 
 namespace linalg::vector {
 void multiply(const Complex*, int, int, const Complex*, int, Complex*, bool) {}
