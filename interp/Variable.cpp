@@ -155,11 +155,4 @@ void remove(VariableList& list, const std::string& name) {
 
 void clear(VariableList& list) { list.clear(); }
 
-VariableList borrowedCopy(const VariableList& list) {
-    VariableList copy;
-    copy.reserve(list.size());
-    for (const Variable& entry : list) copy.emplace_back(entry, true);
-    return copy;
-}
-
 }  // namespace tala::interp

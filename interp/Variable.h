@@ -112,7 +112,5 @@ void assign(VariableList& list, const std::string& name, const Variable& value);
 // Removes the first entry named `name`; raises "Cannot delete variable" if it is borrowed.
 void remove(VariableList& list, const std::string& name);
 void clear(VariableList& list);
-// A copy in which every entry shares its value and is borrowed.
-VariableList borrowedCopy(const VariableList& list);
 
 }  // namespace tala::interp

@@ -10,6 +10,7 @@
 namespace qlang {
 
 using tala::interp::CommandTokenizer;
+using tala::interp::Scope;
 using tala::interp::Variable;
 using tala::interp::VariableList;
 using tala::interp::VariableTable;
@@ -27,10 +28,13 @@ void applyLiteral(const std::string& token, Variable& result) {
     if (!tala::interp::readLiteral<tala::interp::TypedNumbers>(token, result)) result.setString(token);
 }
 
+// Extension handlers take their local scope as a list: they get the entries the local
+// scope sees, borrowed, as a list of their own that goes when the command ends.
 void runHandler(WordCall& call, const std::string& word) {
     for (const auto& handler : call.table.handlers) {
         if (handler->name() != word) continue;
-        handler->execute(call.tokens, call.local, call.result, call.global, call.fresh, call.table);
+        VariableList local = call.local.borrowedCopy();
+        handler->execute(call.tokens, local, call.result, call.global, call.fresh, call.table);
         return;
     }
     call.report("'\n");
@@ -40,6 +44,11 @@ void runHandler(WordCall& call, const std::string& word) {
 
 void evaluate(VariableTable& table, std::string_view text, VariableList& scope, Variable& result, bool global,
               bool fresh) {
+    Scope caller(scope);
+    evaluate(table, text, caller, result, global, fresh);
+}
+
+void evaluate(VariableTable& table, std::string_view text, Scope& scope, Variable& result, bool global, bool fresh) {
     const tala::interp::NestingGuard guard(nesting, kNesting);
     tala::interp::checkBracketDepth(text, kNesting);
     CommandTokenizer tokens = CommandTokenizer::forScripts();
@@ -48,10 +57,11 @@ void evaluate(VariableTable& table, std::string_view text, VariableList& scope, 
         applyLiteral(tokens.token(0), result);
         return;
     }
-    // This evaluation's own scope: the caller's entries, borrowed. Whatever lands
-    // here with this scope as target is released when the evaluation ends.
-    VariableList local = tala::interp::borrowedCopy(scope);
-    VariableList& target = global ? table.variables : (fresh ? local : scope);
+    // This evaluation's own scope: it sees the caller's entries, borrowed, and holds
+    // whatever lands here with it as target, released when the evaluation ends.
+    Scope local(scope);
+    Scope globals(table.variables);
+    Scope& target = global ? globals : (fresh ? local : scope);
     const std::string word = tokens.token(0);
     WordCall call{table, tokens.text(), tokens, scope, local, target, result, global, fresh};
     if (WordHandler handler = WordTable::builtins().find(word)) {

@@ -4,6 +4,7 @@
 
 #include <string_view>
 
+#include "interp/Scope.h"
 #include "interp/Variable.h"
 #include "interp/VariableTable.h"
 
@@ -16,5 +17,10 @@ namespace qlang {
 void evaluate(tala::interp::VariableTable& table, std::string_view text,
               tala::interp::VariableList& scope, tala::interp::Variable& result, bool global,
               bool fresh);
+
+// The same with the caller's scope a scope of an evaluation under way: the words
+// evaluate their arguments and statements this way, in their local scope.
+void evaluate(tala::interp::VariableTable& table, std::string_view text, tala::interp::Scope& scope,
+              tala::interp::Variable& result, bool global, bool fresh);
 
 }  // namespace qlang

@@ -25,9 +25,8 @@ using linalg::Matrix;
 using tala::interp::SystemDims;
 using tala::interp::Value;
 using tala::interp::Variable;
-using tala::interp::VariableList;
 
-void appendNew(VariableList& scope, std::string name, const char* typeName, Value value) {
+void appendNew(tala::interp::Scope& scope, std::string name, const char* typeName, Value value) {
     const Variable variable(std::move(name), typeName, tala::interp::makeValue(std::move(value)));
     tala::interp::append(scope, variable);
 }

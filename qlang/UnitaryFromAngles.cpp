@@ -9,9 +9,8 @@ namespace {
 
 using linalg::Matrix;
 using tala::interp::Variable;
-using tala::interp::VariableList;
 
-double readAngle(const VariableList& scope, const std::string& name) {
+double readAngle(const tala::interp::Scope& scope, const std::string& name) {
     std::cout << name << "\n";
     Variable angle;
     tala::interp::lookup(scope, name, angle);
@@ -37,7 +36,7 @@ void applyCompletedBlocks(const Angles& angles, int completed, Matrix& m) {
 
 }  // namespace
 
-void unitaryFromAngleVariables(const VariableList& scope, const AngleNames& names, Matrix& m) {
+void unitaryFromAngleVariables(const tala::interp::Scope& scope, const AngleNames& names, Matrix& m) {
     const int n = m.rows();
     m.setIdentity();
     Angles angles;

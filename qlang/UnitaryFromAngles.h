@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "interp/Variable.h"
+#include "interp/Scope.h"
 #include "linalg/Matrix.h"
 
 namespace qlang {
@@ -23,7 +23,6 @@ struct AngleNames {
 // the last rotation of every block. A missing or non-double variable fails
 // with the double-read message, leaving m the identity times the blocks
 // completed before it.
-void unitaryFromAngleVariables(const tala::interp::VariableList& scope, const AngleNames& names,
-                               linalg::Matrix& m);
+void unitaryFromAngleVariables(const tala::interp::Scope& scope, const AngleNames& names, linalg::Matrix& m);
 
 }  // namespace qlang

@@ -12,6 +12,7 @@
 
 #include "interp/CommandTokenizer.h"
 #include "interp/DispatchTable.h"
+#include "interp/Scope.h"
 #include "interp/Variable.h"
 #include "interp/VariableTable.h"
 #include "linalg/Complex.h"
@@ -37,9 +38,9 @@ struct WordCall {
     tala::interp::VariableTable& table;
     const std::string& text;                    // the whole command text, for reports
     const tala::interp::CommandTokenizer& tokens;
-    tala::interp::VariableList& scope;          // the caller's scope
-    tala::interp::VariableList& local;          // this evaluation's local scope
-    tala::interp::VariableList& target;         // where new variables go
+    tala::interp::Scope& scope;                 // the caller's scope
+    tala::interp::Scope& local;                 // this evaluation's local scope
+    tala::interp::Scope& target;                // where new variables go
     tala::interp::Variable& result;
     bool global;
     bool fresh;

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
+#include "interp/Scope.h"
 #include "linalg/Failure.h"
 #include "linalg/MemoryBudget.h"
 #include "tests/support/StreamCapture.h"
@@ -15,6 +18,12 @@ Variable integer(const std::string& name, int number) {
     v.setInteger(number);
     v.name = name;
     return v;
+}
+
+int valueOf(const Scope& scope, const std::string& name) {
+    Variable found;
+    scope.lookup(name, found);
+    return found.hasValue() ? found.getInteger() : -1;
 }
 
 }  // namespace
@@ -76,14 +85,44 @@ TEST(VariableList, DuplicateNamesAliasesAndRemoval) {
     EXPECT_EQ(result.getInteger(), 7);  // an alias outliving its entry stays readable
 }
 
-TEST(VariableList, BorrowedCopiesShareValuesAndCannotBeRemoved) {
-    VariableList global;
-    append(global, integer("x", 1));
-    VariableList local = borrowedCopy(global);
-    assign(local, "x", integer("temp", 3));
-    EXPECT_EQ(failureOf([&] { remove(local, "x"); }), "Cannot delete variable");
-    clear(local);
-    EXPECT_EQ(global[0].getInteger(), 3);
+// A local scope sees its parent's entries as they were when it was made, its own after
+// them, as a copy of the parent's would; writes reach the shared values, and its own
+// entries go with it.
+TEST(Scope, ALocalScopeSeesItsParentAsItWasAndHoldsOnlyItsOwn) {
+    VariableList globals;
+    append(globals, integer("x", 1));
+    Scope root(globals);
+    {
+        Scope outer(root);
+        outer.append(integer("x", 2));
+        Scope inner(outer);
+        root.append(integer("late", 4));  // after both were made: neither sees it
+        outer.append(integer("later", 5));
+        EXPECT_EQ(-1, valueOf(inner, "late"));
+        EXPECT_EQ(-1, valueOf(inner, "later"));
+        EXPECT_EQ(5, valueOf(outer, "later"));
+        EXPECT_EQ(2, valueOf(inner, "x"));  // the last entry of the name
+        inner.assign("x", integer("temp", 3));
+        EXPECT_EQ(3, valueOf(root, "x"));  // every entry of the name, through the shared value
+        inner.append(integer("own", 6));
+        const VariableList copy = inner.borrowedCopy();
+        ASSERT_EQ(3u, copy.size());
+        EXPECT_EQ("x", copy[0].name);
+        EXPECT_EQ("own", copy[2].name);
+        for (const Variable& entry : copy) EXPECT_TRUE(entry.borrowed);
+        // remove takes the first entry of the name: one seen through the parent is borrowed.
+        EXPECT_EQ("Cannot delete variable", failureOf([&] { inner.remove("x"); }));
+        inner.remove("own");
+        inner.remove("nothing");
+        EXPECT_EQ(-1, valueOf(inner, "own"));
+    }
+    EXPECT_EQ(2u, globals.size());  // x and late: nothing of the local scopes is left
+    root.remove("x");               // the global list's own entry
+    EXPECT_EQ(-1, valueOf(root, "x"));
+    VariableList handed;  // a list a caller keeps: its flags hold
+    handed.emplace_back(integer("b", 1), true);
+    Scope overHanded(handed);
+    EXPECT_EQ("Cannot delete variable", failureOf([&] { overHanded.remove("b"); }));
 }
 
 TEST(Variable, ValuesCountAgainstTheMemoryBudgetAndARefusedBuildLeavesTheListAsItWas) {
