@@ -33,7 +33,7 @@ else
 fi
 
 mkdir "$work/w450"
-cp -r "$source/tests/decision/QDM_Scripts" "$work/w450/"
+cp -r "$here/QDM_Scripts" "$work/w450/"
 cp "$here/train_450.txt" "$work/w450/"
 echo "300 generations at W = 450: $(seconds "$work/w450" "$build/bin/tala" train_450.txt)"
 cp "$work/w450/sensors_450.bin" "$work/sensors_450.bin"
