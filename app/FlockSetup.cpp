@@ -7,6 +7,7 @@
 #include "app/AgentInterpreter.h"
 #include "app/DecisionOdds.h"
 #include "decision/QDM.h"
+#include "linalg/Failure.h"
 
 namespace flock {
 
@@ -33,8 +34,11 @@ std::vector<vex::Sensor> readSensorFile(const std::string& fileName) {
     if (!std::filesystem::is_regular_file(fileName, error))
         throw SetupFailure("cannot read the sensor file '" + fileName + "': no such file");
     vex::QDM reader;
-    if (!reader.loadSensors(fileName))
+    try {
+        reader.loadSensors(fileName);
+    } catch (const tala::Failure&) {
         throw SetupFailure("'" + fileName + "' is not a sensor file, or it is damaged");
+    }
     return std::move(reader.sensors);
 }
 
