@@ -13,6 +13,7 @@
 
 #include <cstddef>
 #include <string>
+#include <utility>
 
 #include "interp/Variable.h"
 
@@ -37,6 +38,8 @@ public:
     void remove(const std::string& name);
     // Every entry, in order, as a list of its own whose entries are all borrowed.
     VariableList borrowedCopy() const;
+    // The list this scope's additions go to.
+    VariableList& additions() { return *entries_; }
 
 private:
     // The entries seen through this scope by a child made when it had `visible` of its own.
@@ -56,5 +59,9 @@ inline void append(Scope& scope, const Variable& variable) { scope.append(variab
 inline void lookup(const Scope& scope, const std::string& name, Variable& result) { scope.lookup(name, result); }
 inline void assign(Scope& scope, const std::string& name, const Variable& value) { scope.assign(name, value); }
 inline void remove(Scope& scope, const std::string& name) { scope.remove(name); }
+template <class Build>
+void appendAllOrNothing(Scope& scope, Build build) {
+    appendAllOrNothing(scope.additions(), std::move(build));
+}
 
 }  // namespace tala::interp
