@@ -54,7 +54,10 @@ std::string shown(std::string_view typed) {
 
 std::string heading(const WordDoc& word) {
     std::string text(word.word);
-    if (!word.synopsis.empty()) text += " " + std::string(word.synopsis);
+    if (!word.synopsis.empty()) {
+        text += ' ';
+        text += word.synopsis;
+    }
     return text;
 }
 
@@ -142,8 +145,11 @@ std::size_t distance(const std::string& typed, std::string_view word) {
 
 // Markdown: a code span holding the text, and plain text with its markup characters escaped.
 std::string codeSpan(std::string_view text) {
-    if (text.find('`') == std::string_view::npos) return "`" + std::string(text) + "`";
-    return "`` " + std::string(text) + " ``";
+    const bool holdsTick = text.find('`') != std::string_view::npos;
+    std::string span(holdsTick ? "`` " : "`");
+    span += text;
+    span += holdsTick ? " ``" : "`";
+    return span;
 }
 
 std::string escaped(std::string_view text) {
@@ -187,7 +193,10 @@ std::vector<std::string> nearestWords(const std::vector<GroupDoc>& groups, std::
 std::string referenceText(const std::vector<GroupDoc>& groups) {
     std::string text;
     for (const GroupDoc& group : groups) {
-        text += (text.empty() ? "" : "\n") + std::string("### ") + std::string(group.name) + "\n\n";
+        if (!text.empty()) text += '\n';
+        text += "### ";
+        text += group.name;
+        text += "\n\n";
         for (const WordDoc& word : group.words) {
             text += "- " + codeSpan(heading(word)) + ": " + escaped(word.summary);
             if (!word.example.empty()) text += " Example: " + codeSpan(word.example);
