@@ -35,8 +35,8 @@ void checkTokens(CommandTokenizer tokenizer, const std::string& text) {
 
 // No leading or trailing blank, no double blank, no blank right after "(" but the
 // one put before a "(" that follows it, and before every "(" that is not at the
-// start a blank (perhaps followed by tabs) or another "(" (when blanks between the
-// two were dropped).
+// start a blank or another "(" (when blanks between the two were dropped), perhaps
+// followed by tabs: "( \t(" becomes "(\t(".
 void checkNormalForm(const std::string& text) {
     if (text.empty()) return;
     require(text.front() != ' ' && text.back() != ' ');
@@ -46,7 +46,7 @@ void checkNormalForm(const std::string& text) {
         if (text[i] != '(') continue;
         std::size_t before = i - 1;
         while (before > 0 && text[before] == '\t') --before;
-        require(text[before] == ' ' || (before == i - 1 && text[before] == '('));
+        require(text[before] == ' ' || text[before] == '(');
     }
 }
 
