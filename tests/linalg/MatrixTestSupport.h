@@ -36,6 +36,15 @@ inline Matrix referenceProduct(const Matrix& a, const Matrix& b) {
     return result;
 }
 
+// (I_left (x) op (x) I_right) * state, multiplied out in full.
+inline Matrix fullProduct(const Matrix& op, int left, int right, const Matrix& state) {
+    Matrix partial, full;
+    const Matrix leftIdentity = identity(left), rightIdentity = identity(right);
+    kronecker(leftIdentity, &op, &partial);
+    kronecker(partial, &rightIdentity, &full);
+    return referenceProduct(full, state);
+}
+
 // A tolerance of 0 asks for the same numbers bit for bit.
 inline void expectSame(const Matrix& expected, const Matrix& actual, double tolerance = 0.0) {
     ASSERT_EQ(expected.rows(), actual.rows());

@@ -49,14 +49,6 @@ Matrix product(const Matrix& a, const Matrix& b) {
     return result;
 }
 
-Matrix fullProduct(const Matrix& op, int left, int right, const Matrix& state) {
-    Matrix partial, full;
-    const Matrix leftIdentity = identity(left), rightIdentity = identity(right);
-    linalg::kronecker(leftIdentity, &op, &partial);
-    linalg::kronecker(partial, &rightIdentity, &full);
-    return product(full, state);
-}
-
 // About one entry in `share` non-zero, some of the zeros negative.
 Matrix sparseMatrix(int rows, int cols, int share, std::mt19937& generator) {
     Matrix m = randomMatrix(rows, cols, generator);

@@ -13,21 +13,14 @@
 #include "linalg/Failure.h"
 #include "linalg/Matrix.h"
 #include "qlang/StateIndexing.h"
-#include "tests/support/StreamCapture.h"
+#include "tests/linalg/MatrixTestSupport.h"
 
 namespace {
 
 using linalg::Complex;
 using linalg::Matrix;
 using qlang::SystemDims;
-
-Matrix randomMatrix(int rows, int cols, std::mt19937& generator) {
-    std::uniform_real_distribution<double> value(-1.0, 1.0);
-    Matrix m(rows, cols);
-    for (int c = 0; c < cols; ++c)
-        for (int r = 0; r < rows; ++r) m(r, c) = {value(generator), value(generator)};
-    return m;
-}
+using namespace linalg::testing;
 
 SystemDims randomSystem(std::mt19937& generator) {
     std::uniform_int_distribution<int> count(1, 4);
@@ -41,12 +34,6 @@ int length(const SystemDims& dims) {
     int n = 1;
     for (int d : dims) n *= d;
     return n;
-}
-
-Matrix identity(int n) {
-    Matrix m(n, n);
-    m.setIdentity();
-    return m;
 }
 
 // --- The literal routes -------------------------------------------------------
@@ -123,16 +110,6 @@ Matrix liftedOperator(const Matrix& op, const SystemDims& dims, int index) {
     return lifted;
 }
 
-void expectIdentical(const Matrix& expected, const Matrix& actual) {
-    ASSERT_EQ(expected.rows(), actual.rows());
-    ASSERT_EQ(expected.cols(), actual.cols());
-    for (int c = 0; c < expected.cols(); ++c)
-        for (int r = 0; r < expected.rows(); ++r) {
-            ASSERT_EQ(expected(r, c).re, actual(r, c).re) << "at " << r << ", " << c;
-            ASSERT_EQ(expected(r, c).im, actual(r, c).im) << "at " << r << ", " << c;
-        }
-}
-
 // --- Probabilities and collapse -----------------------------------------------
 
 TEST(StateIndexing, ProbabilitiesAndCollapseEqualTheDotProductRoute) {
@@ -145,7 +122,7 @@ TEST(StateIndexing, ProbabilitiesAndCollapseEqualTheDotProductRoute) {
             ASSERT_EQ(expected, qlang::outcomeProbabilities(state, dims, subsystem));
             for (int v = 0; v < dims[subsystem]; ++v) {
                 const double norm = std::sqrt(expected[v]);
-                expectIdentical(literalCollapse(state, dims, subsystem, v, norm),
+                expectSame(literalCollapse(state, dims, subsystem, v, norm),
                                 qlang::collapse(state, dims, subsystem, v, norm));
             }
         }
@@ -212,7 +189,7 @@ TEST(StateIndexing, ApplyEqualsTheLiftedProduct) {
             ASSERT_TRUE(linalg::multiply(liftedOperator(op, dims, index), expected, state));
             Matrix actual;
             ASSERT_TRUE(qlang::applyOnSubsystem(op, dims, index, state, actual));
-            expectIdentical(expected, actual);
+            expectSame(expected, actual);
         }
     }
 }
