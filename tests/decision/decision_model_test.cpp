@@ -17,15 +17,7 @@
 
 namespace {
 
-void expectSameMatrix(const linalg::Matrix& expected, const linalg::Matrix& actual) {
-    ASSERT_EQ(expected.rows(), actual.rows());
-    ASSERT_EQ(expected.cols(), actual.cols());
-    for (int c = 0; c < expected.cols(); ++c)
-        for (int r = 0; r < expected.rows(); ++r) {
-            EXPECT_NEAR(expected(r, c).re, actual(r, c).re, 1e-12) << "row " << r << " column " << c;
-            EXPECT_NEAR(expected(r, c).im, actual(r, c).im, 1e-12) << "row " << r << " column " << c;
-        }
-}
+using linalg::testing::expectSame;
 
 linalg::Matrix& psi(vex::QDM& qdm) { return literal::variableMatrix(qdm, "psi.0"); }
 
@@ -48,7 +40,7 @@ TEST(SensorOperator, ActsOnMemoryAndDeltaLikeTheFullProductOnBothRoutes) {
         ASSERT_EQ(sensor.rows(), 18);
         const linalg::Matrix expected = literal::apply(1, sensor, 25, psi(*qdm));
         qdm->applyOp("right");
-        expectSameMatrix(expected, psi(*qdm));
+        expectSame(expected, psi(*qdm), 1e-12);
     }
 }
 
@@ -58,7 +50,7 @@ TEST(SensorOperator, AsLargeAsTheWholeSystemActsOnTheWholeState) {
     const linalg::Matrix op = linalg::testing::randomMatrix(450, 450, generator);
     const linalg::Matrix expected = literal::apply(1, op, 1, psi(*qdm));
     qdm->applySensorOperator(op);
-    expectSameMatrix(expected, psi(*qdm));
+    expectSame(expected, psi(*qdm), 1e-12);
 }
 
 TEST(SensorOperator, IsTheFirstSensorOfTheNameAndUnknownNamesChangeNothing) {
@@ -67,9 +59,9 @@ TEST(SensorOperator, IsTheFirstSensorOfTheNameAndUnknownNamesChangeNothing) {
     qdm->addSensor("twin");
     const linalg::Matrix expected = literal::apply(1, qdm->sensors[1].unitary, 25, psi(*qdm));
     qdm->applyOp("twin");
-    expectSameMatrix(expected, psi(*qdm));
+    expectSame(expected, psi(*qdm), 1e-12);
     qdm->applyOp("nobody");
-    expectSameMatrix(expected, psi(*qdm));
+    expectSame(expected, psi(*qdm), 1e-12);
 }
 
 TEST(Recenter, MovesTheActionRegistersLikeTheFullProduct) {
@@ -86,7 +78,7 @@ TEST(Recenter, MovesTheActionRegistersLikeTheFullProduct) {
     const linalg::Matrix expected = literal::apply(18, literal::kron(move(0, 1), move(1, 3)), 1, psi(*qdm));
 
     qdm->recenter(0, {1, 3});
-    expectSameMatrix(expected, psi(*qdm));
+    expectSame(expected, psi(*qdm), 1e-12);
 }
 
 TEST(Decide, MeasuresRecentresAndChoosesLikeTheLongWay) {
@@ -105,7 +97,7 @@ TEST(Decide, MeasuresRecentresAndChoosesLikeTheLongWay) {
         std::srand(300 + step);
         EXPECT_EQ(expectedAction, qdm->decide(0)) << "step " << step;
         EXPECT_EQ(draws[4], std::rand()) << "step " << step;
-        expectSameMatrix(expected, psi(*qdm));
+        expectSame(expected, psi(*qdm), 1e-12);
         chosen.insert(expectedAction);
         qdm->applyOp("left");
         qdm->think();

@@ -11,21 +11,14 @@
 #include "LiteralRoutes.h"
 #include "ShiftTops.h"
 #include "decision/Training.h"
+#include "tests/linalg/MatrixTestSupport.h"
 
 namespace {
 
+using linalg::testing::expectSame;
 using vex::OperatorRoute;
 
 linalg::Matrix& psi(vex::QDM& qdm) { return literal::variableMatrix(qdm, "psi.0"); }
-
-void expectIdentical(const linalg::Matrix& expected, const linalg::Matrix& actual) {
-    ASSERT_EQ(expected.rows(), actual.rows());
-    ASSERT_EQ(expected.cols(), actual.cols());
-    for (int n = 0; n < expected.entryCount(); ++n) {
-        EXPECT_EQ(expected.data()[n].re, actual.data()[n].re) << "entry " << n;
-        EXPECT_EQ(expected.data()[n].im, actual.data()[n].im) << "entry " << n;
-    }
-}
 
 // The fixture's decision maker with a sensor applied, seeded alike every time.
 std::unique_ptr<vex::QDM> stimulated(OperatorRoute route, bool shift) {
@@ -57,8 +50,8 @@ TEST(Thinking, EqualsTheDenseProductAndTheTextForSparseAndDenseTops) {
             dense->applyOp("left");
             text->applyOp("left");
         }
-        expectIdentical(psi(*dense), psi(*fast));
-        expectIdentical(psi(*text), psi(*fast));
+        expectSame(psi(*dense), psi(*fast));
+        expectSame(psi(*text), psi(*fast));
     }
 }
 
@@ -75,12 +68,12 @@ TEST(Thinking, SeesTopsChangedInPlaceBetweenSteps) {
     }
     fast->think();
     dense->think();
-    expectIdentical(psi(*dense), psi(*fast));
+    expectSame(psi(*dense), psi(*fast));
     literal::variableMatrix(*fast, "Tops").fill({0.25, 0.0});  // dense now
     literal::variableMatrix(*dense, "Tops").fill({0.25, 0.0});
     fast->think();
     dense->think();
-    expectIdentical(psi(*dense), psi(*fast));
+    expectSame(psi(*dense), psi(*fast));
 }
 
 // The measuring text writes any variable named like its temporaries; with such a
@@ -123,6 +116,6 @@ TEST(TrainingFitness, RulesSideBySideScoreAsRulesInTurn) {
         vex::evaluateFitness(*inTurn, second, rules, 5);
         EXPECT_EQ(second.fitness, first.fitness);
         EXPECT_EQ(second.ruleFitness, first.ruleFitness);
-        expectIdentical(psi(*inTurn), psi(*together));
+        expectSame(psi(*inTurn), psi(*together));
     }
 }
