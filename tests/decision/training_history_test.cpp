@@ -15,7 +15,6 @@
 #include "decision/TrainingProgress.h"
 #include "tests/support/StreamCapture.h"
 #include "tests/support/TempFolder.h"
-#include "tests/support/TypedKeys.h"
 
 namespace {
 
@@ -132,18 +131,6 @@ TEST(TrainingHistory, TheFailureThatEndsTrainingNamesItsGeneration) {
     EXPECT_EQ(lastLine(errors.text()),
               "Training ended by a failure in generation 1 of 5: getMatrix error - type is NULL or not matrix\n");
     EXPECT_TRUE(unfinished.trainingHistory.generations.empty());
-}
-
-TEST_F(TypedKeys, QBeforeTheFirstGenerationSaysTheSensorsAreKept) {
-    SmallTraining training;
-    const auto sensorsBefore = training.qdm->sensors[0].rotation;
-    OutputCapture errors(std::cerr);
-    type("q");
-    training.train(5, 3);
-    EXPECT_EQ(lastLine(errors.text()),
-              "Training stopped by key before its first generation; the decision maker keeps its sensors.\n");
-    EXPECT_EQ(training.qdm->sensors[0].rotation, sensorsBefore);
-    EXPECT_TRUE(training.qdm->trainingHistory.generations.empty());
 }
 
 using HistoryFiles = TempFolder;

@@ -1,6 +1,6 @@
 // Sensor training: how rules are replayed and scored, the genetic search's draws
-// replayed against a model of its documented order, one generation's bookkeeping,
-// the console key poll, and the flock's own data.
+// replayed against a model of its documented order, one generation's bookkeeping
+// and the console key poll.
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -15,10 +15,7 @@
 
 #include "decision/QDM.h"
 #include "decision/Training.h"
-#include "decision/VEXCommands.h"
-#include "decision/ValueTypes.h"
 #include "interp/ConsoleKeys.h"
-#include "interp/InterpreterHost.h"
 #include "tests/support/StreamCapture.h"
 #include "tests/support/TypedKeys.h"
 
@@ -394,39 +391,17 @@ TEST_F(TypedKeys, QStopsTrainingBeforeAGenerationAndOtherKeysAreDropped) {
     const std::string printed = output.take();  // both generations ran
     EXPECT_NE(printed.find("final max", printed.find("final max") + 1), std::string::npos) << printed;
 
+    const auto sensorsBefore = qdm->sensors[0].rotation;
+    OutputCapture errors(std::cerr);
     type("q");
     qdm->train(rules, 2, 4, 3, 3);
     EXPECT_EQ(output.take(), "");
+    EXPECT_EQ(errors.text(),
+              "Training stopped by key before its first generation; the decision maker keeps its sensors.\n");
+    EXPECT_EQ(qdm->sensors[0].rotation, sensorsBefore);
+    EXPECT_TRUE(qdm->trainingHistory.generations.empty());
     EXPECT_EQ(qdm->population.size(), 3u);
     EXPECT_FALSE(tala::interp::keyWaiting());
-}
-
-// The flock's decision maker as an agent builds it, with the shipped sensors:
-// four stimuli and thinking steps make its action almost certain.
-TEST(ShippedFlock, EachStimulusLeadsToItsAction) {
-    fs::current_path(dataFolder());
-    tala::interp::InterpreterHost host;
-    host.addLibrary(std::make_unique<vex::VEXCommands>());
-    OutputCapture quiet;
-    for (const char* command : {"global (new vex::QDM QDM)", "vex::qdm::new (get QDM)", "file vex_flock_setup.txt"})
-        host.runCommand(command);
-    tala::interp::Object value;
-    host.runCommand("get QDM", value);
-    QDM& qdm = *dynamic_cast<vex::QDMType&>(value.getUserObject()).decisionMaker;
-    ASSERT_EQ(qdm.sensors.size(), 3u);
-    const std::pair<const char*, const char*> stimulusAction[] = {
-        {"center", "forward"}, {"left", "left"}, {"right", "right"}};
-    for (const auto& [stimulus, intended] : stimulusAction) {
-        qdm.prepare();
-        for (int i = 0; i < 4; ++i) {
-            qdm.applyOp(stimulus);
-            qdm.think();
-        }
-        int space = -1, action = -1;
-        ASSERT_TRUE(qdm.findAction(intended, space, action));
-        EXPECT_GT(qdm.actionProbability(0, action), 0.9) << stimulus;
-    }
-    host.runCommand("vex::qdm::free (get QDM)");
 }
 
 }  // namespace
