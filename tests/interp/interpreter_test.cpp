@@ -132,28 +132,22 @@ TEST(InterpreterLibraries, LibraryTypesGoToTheTargetScopeAndGlobalIsPassedOn) {
     EXPECT_FALSE(maker.sawGlobal);
 }
 
-TEST(InterpreterNesting, DeepTextFailsCleanlyAndTheLimitStillAllowsDeepCommands) {
+// Deep text, nesting through a new interpreter at every level and a script that runs
+// itself all stop at the one limit; the interpreter goes on.
+TEST(InterpreterNesting, DeepTextRelaysAndSelfRunningScriptsStopAtTheLimit) {
     Interpreter interpreter;
     Object result;
     EXPECT_EQ(failureOf([&] { run(interpreter, nested(100000), result); }), kNestingTooDeep);
     run(interpreter, nested(kMaxCommandDepth - 10), result);
     EXPECT_EQ(result.getInteger(), kMaxCommandDepth - 9);
-}
 
-TEST(InterpreterNesting, NestingThroughNewInterpretersCountsAgainstTheSameLimit) {
     RelayLibrary relay;
-    Interpreter interpreter;
-    Object result;
     EXPECT_EQ(failureOf([&] { run(interpreter, "relay 1", result, {&relay}); }), kNestingTooDeep);
     run(interpreter, "+ 1 2", result);
     EXPECT_EQ(result.getInteger(), 3);
-}
 
-TEST(InterpreterNesting, SelfRunningScriptStopsAtTheLimit) {
     const std::string name = ::testing::TempDir() + "runs_itself.txt";
     std::ofstream(name) << "begin (print_one_line x) (file " << name << ")\n";
-    Interpreter interpreter;
-    Object result;
     OutputCapture out;
     EXPECT_THROW(run(interpreter, "file " + name, result), tala::Failure);
     const std::string printed = out.take();
