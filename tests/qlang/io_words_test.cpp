@@ -1,8 +1,7 @@
-// File output and script files, checked on the files themselves in a private
-// temporary directory that is removed afterwards.
+// File output and script files, checked on the files themselves in a folder of the
+// test's own.
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
 #include <fstream>
@@ -14,36 +13,22 @@
 #include "linalg/Failure.h"
 #include "qlang/Evaluate.h"
 #include "tests/support/StreamCapture.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 
 using tala::interp::Variable;
 using tala::interp::VariableTable;
 
-class TempDir {
-public:
-    TempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "morrow-io-XXXXXX").string();
-        if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("no temporary directory");
-        path_ = pattern;
-    }
-    ~TempDir() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    std::string file(const std::string& name) const { return (path_ / name).string(); }
-
-private:
-    std::filesystem::path path_;
-};
-
 std::string contents(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-class IoWords : public ::testing::Test {
+class IoWords : public TempFolder {
 protected:
+    std::string file(const std::string& name) const { return (folder_ / name).string(); }
+
     // Runs one command as the shell does and returns what it printed.
     std::string run(const std::string& text) {
         OutputCapture capture;
@@ -54,45 +39,36 @@ protected:
 
     VariableTable table;
     Variable result;
-    TempDir dir;
 };
 
-TEST_F(IoWords, NewFileEmptiesAndEachPrintFileAppendsOneLine) {
-    const std::string out = dir.file("out.txt");
+// new_file empties; each print_file appends one line of values, bare, a matrix whole;
+// a value that fails leaves the earlier ones without a line end.
+TEST_F(IoWords, NewFileEmptiesAndPrintFileAppendsOneLineOfValues) {
+    const std::string out = file("out.txt");
     std::ofstream(out) << "old content\n";
-
     EXPECT_EQ(run("new_file " + out), "");
     EXPECT_EQ(contents(out), "");
     run("print_file " + out + " 1 2.5");
     run("print_file " + out + " 1 2.5");
     EXPECT_EQ(contents(out), "1,2.5,\n1,2.5,\n");
-}
 
-TEST_F(IoWords, PrintFileWritesValuesBareAndMatricesWhole) {
-    const std::string out = dir.file("values.txt");
+    run("new_file " + out);
     run("print_file " + out + " abc (complex 1 -2) (matrix 12 12 ident)");
-
     std::string matrix = "\n";
     for (int r = 0; r < 12; ++r) {
-        for (int c = 0; c < 12; ++c) {
-            matrix += r == c ? "1" : "0";
-            matrix += " + 0i\t";
-        }
+        for (int c = 0; c < 12; ++c) matrix += r == c ? "1 + 0i\t" : "0 + 0i\t";
         matrix += "\n";
     }
-    matrix += "\n";
-    EXPECT_EQ(contents(out), "abc,1 + -2i," + matrix + ",\n");
-}
+    EXPECT_EQ(contents(out), "abc,1 + -2i," + matrix + "\n,\n");
 
-TEST_F(IoWords, FailingValueLeavesEarlierValuesWithoutLineEnd) {
-    const std::string out = dir.file("partial.txt");
-    EXPECT_THROW(run("print_file " + out + " 1 (integer 2.5) 3"), tala::Failure);
-    EXPECT_EQ(contents(out), "1,");
+    const std::string partial = file("partial.txt");
+    EXPECT_THROW(run("print_file " + partial + " 1 (integer 2.5) 3"), tala::Failure);
+    EXPECT_EQ(contents(partial), "1,");
 }
 
 TEST_F(IoWords, NamesHoldingANulByteAreRefusedAndFailedWritesReported) {
     // The system would take the name only up to the NUL byte: another file.
-    const std::string cut = dir.file("out");
+    const std::string cut = file("out");
     const std::string name = cut + std::string(1, '\0') + "put.txt";
     const std::string refused = "Cannot open file '" + cut + "\\0put.txt': file name holds a NUL byte\n";
     EXPECT_EQ(run("new_file " + name), refused);
