@@ -57,7 +57,7 @@ protected:
     ScriptedAgents* agents = nullptr;
 };
 
-TEST_F(FrameLoopTest, PTogglesOncePerKeyDownAndATapReleasedBeforeTheLoopLooksStillCounts) {
+TEST_F(FrameLoopTest, PAndDToggleOncePerKeyDownAndATapReleasedBeforeTheLoopLooksStillCounts) {
     app.keys.keyDown(VirtualKey::P);
     pass();
     pass();  // still held, no new key-down: no toggle
@@ -73,10 +73,8 @@ TEST_F(FrameLoopTest, PTogglesOncePerKeyDownAndATapReleasedBeforeTheLoopLooksSti
     tap(-1);  // codes out of range are ignored
     tap(KeyState::kCount);
     EXPECT_FALSE(app.keys.takePress(KeyState::kCount));
-}
 
-TEST_F(FrameLoopTest, DShowsAndHidesTheMindsOncePerPressAndTheyStartHidden) {
-    EXPECT_FALSE(app.showMinds);
+    EXPECT_FALSE(app.showMinds);  // the minds start hidden
     tap(VirtualKey::D);
     pass();
     pass();
