@@ -35,9 +35,12 @@ TEST(Complex, NormAndPower) {
     Complex z{3.0, 4.0};
     linalg::normSquared(z);
     EXPECT_EQ((Complex{25.0, 0.0}), z);
-    const Complex w{0.6, -1.3}, cube = linalg::power(w, 3), direct = w * w * w;
-    EXPECT_NEAR(direct.re, cube.re, 1e-12);
-    EXPECT_NEAR(direct.im, cube.im, 1e-12);
+    const Complex w{0.8, -1.3};
+    Complex direct{1.0, 0.0};
+    for (int n = 0; n <= 7; direct = direct * w, ++n) {
+        EXPECT_NEAR(direct.re, linalg::power(w, n).re, 1e-9) << n;
+        EXPECT_NEAR(direct.im, linalg::power(w, n).im, 1e-9) << n;
+    }
     // z^0 is 1 for every z, zero included (the polar form alone would give NaN).
     EXPECT_EQ((Complex{1.0, 0.0}), linalg::power({0.0, 0.0}, 0));
 }

@@ -1,6 +1,5 @@
-// Scalar words checked against independent computations: stepwise remainders,
-// repeated multiplication, and draws of the C library generator replayed by
-// seeding it again.
+// Scalar words checked against independent computations: stepwise remainders, and
+// draws of the C library generator replayed by seeding it again.
 
 #include <gtest/gtest.h>
 
@@ -12,7 +11,6 @@
 
 #include "interp/Variable.h"
 #include "interp/VariableTable.h"
-#include "linalg/Complex.h"
 #include "qlang/Evaluate.h"
 
 namespace {
@@ -54,17 +52,6 @@ TEST_F(ScalarWords, PowmAgreesWithStepwiseRemainders) {
         const std::string text =
             "powm " + std::to_string(base) + " " + std::to_string(exponent) + " " + std::to_string(modulus);
         EXPECT_EQ(run(text).getInteger(), r) << text;
-    }
-}
-
-TEST_F(ScalarWords, ComplexPowerMatchesRepeatedMultiplication) {
-    const linalg::Complex z{0.8, -1.3};
-    linalg::Complex product{1.0, 0.0};
-    for (int n = 1; n <= 7; ++n) {
-        product = product * z;
-        const linalg::Complex got = run("pow (complex 0.8 -1.3) " + std::to_string(n)).getComplex();
-        EXPECT_NEAR(got.re, product.re, 1e-9);
-        EXPECT_NEAR(got.im, product.im, 1e-9);
     }
 }
 
