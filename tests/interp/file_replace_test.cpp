@@ -8,22 +8,16 @@
 #include <string>
 
 #include "linalg/Failure.h"
+#include "tests/support/StreamCapture.h"
+#include "tests/support/TempFolder.h"
 
 namespace fs = std::filesystem;
 using tala::interp::replaceFile;
 
 namespace {
 
-class FileReplace : public ::testing::Test {
+class FileReplace : public TempFolder {
 protected:
-    void SetUp() override {
-        folder_ = fs::temp_directory_path() /
-                  ("file_replace_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(folder_);
-        fs::create_directories(folder_);
-    }
-    void TearDown() override { fs::remove_all(folder_); }
-
     std::string path(const std::string& name) const { return (folder_ / name).string(); }
 
     static std::string read(const std::string& name) {
@@ -39,8 +33,6 @@ protected:
         for (const auto& entry : fs::directory_iterator(folder_)) names += entry.path().filename().string() + ";";
         return names;
     }
-
-    fs::path folder_;
 };
 
 TEST_F(FileReplace, WritesANewFileAndReplacesAnEarlierOneWhole) {
@@ -52,13 +44,7 @@ TEST_F(FileReplace, WritesANewFileAndReplacesAnEarlierOneWhole) {
 }
 
 TEST_F(FileReplace, AFailureNamesItsReasonLeavesTheEarlierFileAndNoTemporary) {
-    // A missing folder.
-    try {
-        replaceFile(path("missing/a.bin"), "x");
-        FAIL() << "no failure";
-    } catch (const tala::Failure& failure) {
-        EXPECT_STREQ(failure.what(), "No such file or directory");
-    }
+    EXPECT_EQ(failureOf([&] { replaceFile(path("missing/a.bin"), "x"); }), "No such file or directory");
     // A target that cannot be replaced: a folder of that name with a file in it.
     fs::create_directories(folder_ / "taken");
     std::ofstream(path("taken/keep.txt")) << "kept";

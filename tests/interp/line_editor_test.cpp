@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/TempFolder.h"
+
 using namespace tala::interp;
 
 namespace {
@@ -16,20 +18,13 @@ namespace fs = std::filesystem;
 const std::vector<std::string> kWords = {"measure", "measure_distribution", "measure_qbit", "matrix",
                                          "vex::qdm::new", "vex::qdm::think", "vex::train"};
 
-class HistoryFile : public ::testing::Test {
+class HistoryFile : public TempFolder {
 protected:
-    void SetUp() override {
-        folder_ = fs::temp_directory_path() / ("history-" + std::to_string(::getpid()));
-        fs::create_directories(folder_);
-    }
-    void TearDown() override { fs::remove_all(folder_); }
-
     std::string write(const std::string& bytes) const {
         const fs::path path = folder_ / "history";
         std::ofstream(path, std::ios::binary) << bytes;
         return path.string();
     }
-    fs::path folder_;
 };
 
 }  // namespace
