@@ -2,7 +2,6 @@
 #include "app/HeadlessFlight.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cmath>
 #include <cstdlib>
@@ -14,19 +13,17 @@
 #include "app/DecisionOdds.h"
 #include "app/Steering.h"
 #include "decision/QDM.h"
+#include "tests/support/TempFolder.h"
 
 namespace flock {
 namespace {
 
 namespace fs = std::filesystem;
 
-class HeadlessFlightTest : public ::testing::Test {
+class HeadlessFlightTest : public TempFolder {
 protected:
     HeadlessFlightTest() : before_(fs::current_path()) { fs::current_path(FLOCK_DATA_DIR); }
-    ~HeadlessFlightTest() override {
-        fs::current_path(before_);
-        if (!scratch_.empty()) fs::remove_all(scratch_);
-    }
+    ~HeadlessFlightTest() override { fs::current_path(before_); }
 
     // Flies quietly; what the minds printed is kept in `printed`.
     FlightRecord fly(FlightSettings settings) {
@@ -36,19 +33,10 @@ protected:
         return record;
     }
 
-    fs::path scratch() {
-        if (scratch_.empty()) {
-            scratch_ = fs::temp_directory_path() / ("flock_headless_" + std::to_string(::getpid()));
-            fs::create_directories(scratch_);
-        }
-        return scratch_;
-    }
-
     std::string printed;
 
 private:
     fs::path before_;
-    fs::path scratch_;
 };
 
 TEST_F(HeadlessFlightTest, ShippedFlockDecidesEveryTwelfthFrameWithoutAFailure) {
@@ -173,21 +161,21 @@ TEST_F(HeadlessFlightTest, DataThatCannotFlyIsRefusedWithOneReasonBeforeAnyFligh
     };
     FlockChoice choice;
     choice.sensors = SensorSource::File;
-    choice.sensorFile = (scratch() / "missing.bin").string();
+    choice.sensorFile = (folder_ / "missing.bin").string();
     EXPECT_EQ(failure(choice), "cannot read the sensor file '" + choice.sensorFile + "': no such file");
 
-    choice.sensorFile = (scratch() / "cut.bin").string();
+    choice.sensorFile = (folder_ / "cut.bin").string();
     std::ofstream(choice.sensorFile, std::ios::binary) << std::ifstream("flock_sensors.bin", std::ios::binary).rdbuf();
     fs::resize_file(choice.sensorFile, 40);
     EXPECT_EQ(failure(choice), "'" + choice.sensorFile + "' is not a sensor file, or it is damaged");
 
     vex::QDM small;  // sensors for a decision maker of one state
     for (const char* name : {"center", "left", "right"}) small.addSensor(name);
-    choice.sensorFile = (scratch() / "small.bin").string();
+    choice.sensorFile = (folder_ / "small.bin").string();
     ASSERT_TRUE(small.saveSensors(choice.sensorFile));
     EXPECT_NE(failure(choice).find("sensor 'center' is 1 x 1, the decision maker needs 3 x 3"), std::string::npos);
 
-    fs::current_path(scratch());  // no setup script: the first agent says so once, then it stops
+    fs::current_path(folder_);  // no setup script: the first agent says so once, then it stops
     EXPECT_NE(failure({}).find("action space 0 has no action 'forward'"), std::string::npos);
     const std::string notFound = "Cannot open file 'vex_flock_setup.txt'";
     ASSERT_NE(printed.find(notFound), std::string::npos);

@@ -21,24 +21,22 @@
 #include "decision/QDM.h"
 #include "linalg/Failure.h"
 #include "tests/support/StreamCapture.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using Bytes = std::vector<unsigned char>;
 
-// A scratch folder of its own for each test, removed afterwards.
-class SensorFile : public ::testing::Test {
+class SensorFile : public TempFolder {
 protected:
     void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "sensor-file-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        folder_ = pattern;
+        TempFolder::SetUp();
         path_ = (folder_ / "sensors.bin").string();
     }
     void TearDown() override {
         fs::permissions(folder_, fs::perms::owner_all);
-        fs::remove_all(folder_);
+        TempFolder::TearDown();
     }
 
     Bytes read() const {
@@ -55,7 +53,6 @@ protected:
         return names;
     }
 
-    fs::path folder_;
     std::string path_;
 };
 

@@ -2,7 +2,6 @@
 // declines, its table, and a value left behind by a freed decision maker.
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
 #include <memory>
@@ -14,6 +13,7 @@
 #include "interp/Interpreter.h"
 #include "interp/InterpreterHost.h"
 #include "tests/support/StreamCapture.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 
@@ -64,12 +64,12 @@ TEST_F(Commands, EveryGroupIsListedAndEveryCommandDescribed) {
 
 // A copy of a decision-maker value must not reach a decision maker made after the
 // one it shared was freed, even one that reuses the freed one's address.
-TEST(DecisionMakerValues, ACopyOfAFreedDecisionMakerReachesNoLaterOne) {
+using DecisionMakerValues = TempFolder;
+
+TEST_F(DecisionMakerValues, ACopyOfAFreedDecisionMakerReachesNoLaterOne) {
     namespace fs = std::filesystem;
-    std::string folder = (fs::temp_directory_path() / "handles-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(folder.data()), nullptr);
     const fs::path saved = fs::current_path();
-    fs::current_path(folder);
+    fs::current_path(folder_);
 
     std::vector<std::unique_ptr<tala::interp::CommandLibrary>> libraries;
     libraries.push_back(std::make_unique<vex::VEXCommands>());
@@ -88,7 +88,6 @@ TEST(DecisionMakerValues, ACopyOfAFreedDecisionMakerReachesNoLaterOne) {
     EXPECT_EQ("Saving sensors to file 'c.bin'\n", out.take());
 
     fs::current_path(saved);
-    fs::remove_all(folder);
 }
 
 }  // namespace
