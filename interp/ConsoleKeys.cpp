@@ -49,9 +49,20 @@ private:
     bool active_ = false;
 };
 
+// Ctrl-C also cuts short a write to the terminal that was waiting for room (the
+// handler does not restart calls), which leaves that stream failed: once the
+// interrupt is taken, output goes on, so that what the stopped command says is seen.
+void resumeOutput() {
+    std::cout.clear();
+    std::cerr.clear();
+    clearerr(stdout);
+    clearerr(stderr);
+}
+
 bool takeInterrupt() {
     if (interruptPending == 0) return false;
     interruptPending = 0;
+    resumeOutput();
     return true;
 }
 
@@ -114,6 +125,7 @@ int readKeyEcho() {
 }
 
 void discardStoppingKeys() {
+    if (interruptPending != 0) resumeOutput();
     interruptPending = 0;
     // A key that broke a loop may have been left waiting, and a read of it takes only
     // the first byte of a key that sends several.
