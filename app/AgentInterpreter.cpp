@@ -22,9 +22,8 @@ vex::QDM* AgentInterpreter::decisionMaker() {
     if (!host_.interpreter().globals().lookup("QDM", found) || !found.holds(tala::interp::ObjectType::UserType))
         return nullptr;
     auto* value = dynamic_cast<vex::QDMType*>(&found.getUserObject());
-    // A value may still refer to a decision maker that a script has freed.
-    if (!value || !vex::isLiveDecisionMaker(value->decisionMaker)) return nullptr;
-    return value->decisionMaker;
+    // A value may still refer to a decision maker that a script has freed: null then.
+    return value ? value->decisionMaker.get() : nullptr;
 }
 
 }  // namespace flock

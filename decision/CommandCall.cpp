@@ -31,10 +31,10 @@ void printNotDecisionMakerPlain(const CommandCall& call) {
     std::cout << call.word() << " syntax error: first argument must be of type 'vex::QDM'\n";
 }
 
-void printNoDecisionMaker() { std::cout << "Error: vex::QDM = NULL; make sure to vex::qdm::new first.\n"; }
+void printNoDecisionMaker() { std::cout << "Error: " << kNoDecisionMakerText << "\n"; }
 
 QDM* decisionMakerOf(const QDMType& value) {
-    return isLiveDecisionMaker(value.decisionMaker) ? value.decisionMaker : nullptr;
+    return value.decisionMaker.get();
 }
 
 bool isTrailingString(const CommandCall& call, int n, const Object& value) {

@@ -35,7 +35,9 @@ struct CommandCall : tala::interp::ObjectCall {
 void printNotDecisionMaker(const CommandCall& call);
 // The same without the full stop.
 void printNotDecisionMakerPlain(const CommandCall& call);
-// "Error: vex::QDM = NULL; make sure to vex::qdm::new first.\n".
+// What a command says of a value without a live decision maker.
+inline constexpr const char* kNoDecisionMakerText = "vex::QDM = NULL; make sure to vex::qdm::new first.";
+// "Error: " and that text, with a line end.
 void printNoDecisionMaker();
 
 // The live decision maker a value refers to; null when it has none or it was freed.

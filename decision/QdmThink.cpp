@@ -148,16 +148,16 @@ bool QDM::startApart(const std::vector<const linalg::Matrix*>& operators, std::s
     const std::int64_t w = systemSize();
     int psiCount = 0;
     for (const tala::interp::Variable& entry : variables) psiCount += entry.name == "psi.0";
-    tala::interp::Variable psi, start, tops;
+    tala::interp::Variable psi;
     tala::interp::lookup(variables, "psi.0", psi);
-    tala::interp::lookup(variables, "psi.init", start);
-    tala::interp::lookup(variables, "Tops", tops);
     if (psiCount != 1 || psi.typeName != "matrix" || !psi.hasValue()) return false;
     const linalg::Matrix* init = matrixWithEntries(variables, "psi.init");
     const linalg::Matrix* transition = matrixWithEntries(variables, "Tops");
     if (init == nullptr || init->rows() != w || init->cols() != 1) return false;
     if (transition == nullptr || transition->rows() != w || transition->cols() != w) return false;
-    if (psi.value == start.value || psi.value == tops.value || start.value == tops.value) return false;
+    // Three values, not aliases of one another: the episodes change neither the start nor Tops.
+    const linalg::Matrix* state = &psi.getMatrix();
+    if (state == init || state == transition || init == transition) return false;
     for (const linalg::Matrix* op : operators) {
         const std::int64_t right = op->rows() < w ? actionSize : 1;
         if (!op->hasStorage() || op->rows() != op->cols() || op->cols() * right != w) return false;

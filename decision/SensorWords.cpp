@@ -89,7 +89,7 @@ bool word_save_training_history(CommandCall& call) {
         return false;
     }
     const QDM* decisionMaker = decisionMakerOf(*value);
-    if (decisionMaker == nullptr) throw tala::Failure("vex::QDM = NULL; make sure to vex::qdm::new first.");
+    if (decisionMaker == nullptr) throw tala::Failure(kNoDecisionMakerText);
     saveTrainingHistory(decisionMaker->trainingHistory, call.stringArg(2));
     return true;
 }

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <vector>
 
+#include "interp/OutputFile.h"
 #include "linalg/Failure.h"
 
 namespace tala::interp {
@@ -38,7 +39,7 @@ bool writeAll(int fd, std::string_view bytes) {
 
 void replaceFile(const std::string& path, std::string_view bytes) {
     if (path.empty()) throw Failure(std::strerror(ENOENT));
-    if (path.find('\0') != std::string::npos) throw Failure("file name holds a NUL byte");
+    if (holdsNulByte(path)) throw Failure(kNulInFileName);
 
     std::string pattern = path + ".tmp-XXXXXX";
     std::vector<char> name(pattern.begin(), pattern.end());

@@ -1,9 +1,6 @@
 // Script files, their search path, and command modules.
 
-#include <filesystem>
-#include <fstream>
 #include <iostream>
-#include <iterator>
 #include <optional>
 #include <string>
 
@@ -14,28 +11,15 @@ namespace tala::interp::words {
 
 namespace {
 
-// The file's characters with every line end turned into a blank; nothing when the
-// name is not a readable regular file.
-std::optional<std::string> readScript(const std::string& fileName) {
-    std::error_code error;
-    if (holdsNulByte(fileName) || !std::filesystem::is_regular_file(fileName, error)) return std::nullopt;
-    std::ifstream in(fileName, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    for (char& ch : text)
-        if (ch == '\n' || ch == '\r') ch = ' ';
-    return text;
-}
-
 void word_path(Command& c) { c.interpreter.addSearchDirectory(c.stringArg(1)); }
 
 // The whole file is one command, run in this command's local copy with fresh off.
 void word_file(Command& c) {
     const std::string fileName = c.arg(1);
-    std::optional<std::string> text = readScript(fileName);
+    std::optional<std::string> text = readScriptFile(fileName);
     for (const std::string& directory : c.interpreter.searchPath()) {
         if (text) break;
-        text = readScript(directory + "/" + fileName);
+        text = readScriptFile(directory + "/" + fileName);
     }
     if (!text) {
         std::cout << cannotOpenFileText(fileName) << "\n";

@@ -5,9 +5,13 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <iostream>
+#include <iterator>
 #include <limits>
 
+#include "interp/OutputFile.h"
 #include "linalg/Failure.h"
 
 namespace tala::interp {
@@ -110,6 +114,17 @@ double ObjectNumbers::real(std::string_view text) {
     const std::size_t end = decimalEnd(text, i);
     if (end == i) return 0.0;
     return std::strtod(std::string(text.substr(start, end - start)).c_str(), nullptr);
+}
+
+std::optional<std::string> readScriptFile(const std::string& path) {
+    std::error_code error;
+    if (holdsNulByte(path) || !std::filesystem::is_regular_file(path, error)) return std::nullopt;
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return std::nullopt;
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    for (char& c : text)
+        if (c == '\n' || c == '\r') c = ' ';
+    return text;
 }
 
 }  // namespace tala::interp

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -71,6 +72,13 @@ void checkBracketDepth(std::string_view text, const NestingRule& rule);
 // the suffix, to standard output. The suffix closes the quote and ends the line.
 enum class ReportForm { Plain, Capital };
 void writeReport(ReportForm form, std::string_view commandText, std::string_view suffix);
+
+// ---- Script files ---------------------------------------------------------------
+
+// The text of a script file as one command: every line end becomes a blank. Nothing
+// when the name holds a NUL byte or is not a readable regular file (a directory or a
+// device would otherwise be read without end).
+std::optional<std::string> readScriptFile(const std::string& path);
 
 // ---- Literals -------------------------------------------------------------------
 

@@ -76,12 +76,12 @@ void applyOnColumn(const Matrix& op, int left, int right, const Complex* in, Com
 }  // namespace
 
 void applyOnFactor(const Matrix& op, int left, int right, const Matrix& state, Matrix& out) {
-    requireColumnShapes(op, left, right, state);
-    requireOperandsApart(op, out);
     if (&out == &state) {
         applyOnFactorInPlace(op, left, right, out);
         return;
     }
+    requireColumnShapes(op, left, right, state);
+    requireOperandsApart(op, out);
     out.resize(state.rows(), 1);
     applyOnColumn(op, left, right, state.data(), out.data());
 }

@@ -3,12 +3,9 @@
 
 #include <unistd.h>
 
-#include <filesystem>
-#include <fstream>
 #include <iostream>
-#include <iterator>
+#include <optional>
 #include <string>
-#include <system_error>
 
 #include "interp/CommandTokenizer.h"
 #include "interp/ConsoleKeys.h"
@@ -107,24 +104,13 @@ void word_user_input(WordCall& call) {
     std::cout << "\n";
 }
 
-// Scripts are read from regular files only: a directory or a device is reported
-// like a missing file rather than read without end.
-bool readScript(const std::string& path, std::string& text) {
-    std::error_code error;
-    if (tala::interp::holdsNulByte(path) || !std::filesystem::is_regular_file(path, error)) return false;
-    std::ifstream file(path, std::ios::in | std::ios::binary);
-    if (!file) return false;
-    text.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-    return true;
-}
-
 // The whole file is one command: line ends become blanks. The path is taken
 // literally, and the script runs in this word's local scope with fresh off, so its
 // declarations vanish with this word unless made global.
 void word_file(WordCall& call) {
     const std::string path = call.arg(1);
-    std::string text;
-    if (!readScript(path, text)) {
+    std::optional<std::string> text = tala::interp::readScriptFile(path);
+    if (!text) {
         reportUnopenable(path);
         return;
     }
@@ -132,12 +118,9 @@ void word_file(WordCall& call) {
         call.report("'; script files nested too deeply\n");
         return;
     }
-    for (char& c : text) {
-        if (c == '\n' || c == '\r') c = ' ';
-    }
-    if (text.empty()) return;
+    if (text->empty()) return;
     const tala::interp::NestingGuard depth(scriptNesting, kScriptNesting);
-    evaluate(call.table, tala::interp::normalizeCommandText(text), call.local, call.result, call.global, false);
+    evaluate(call.table, tala::interp::normalizeCommandText(*text), call.local, call.result, call.global, false);
 }
 
 constexpr WordEntry kIoWords[] = {
