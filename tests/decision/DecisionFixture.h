@@ -4,12 +4,16 @@
 // so W = 2 x 9 x 25 = 450. The decision tests share one QDM_Scripts folder (beside
 // this file; the golden folders link to it), whose Tops is the identity; this one
 // gets the Fourier matrix, so that one thinking step spreads the state over every
-// register.
+// register. flockSystem() instead uses the shipped data/ folder, whose Tops moves
+// every Action register by its Delta register's direction.
 
 #include <filesystem>
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include "decision/QDM.h"
+#include "tests/support/StreamCapture.h"
 
 namespace fixture {
 
@@ -30,6 +34,21 @@ inline std::unique_ptr<vex::QDM> finishedDecisionMaker() {
     qdm->addActionSpace(flockSpace());
     qdm->finalize(2);
     qdm->evaluateText("set Tops (matrix (get system-size) (get system-size) QFT)", true);
+    qdm->prepare();
+    return qdm;
+}
+
+// The flock's own system: moves -1, 0, 1 on a grid of 9, memory 1, with the given points.
+inline std::unique_ptr<vex::QDM> flockSystem(std::vector<vex::ActionPoint> points) {
+    std::filesystem::current_path(std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() / "data");
+    auto qdm = std::make_unique<vex::QDM>();
+    vex::ActionSpace space;
+    space.points = std::move(points);
+    space.movementMap = {{-1}, {0}, {1}};
+    space.gridSize = 9;
+    OutputCapture quiet;
+    qdm->addActionSpace(space);
+    qdm->finalize(1);
     qdm->prepare();
     return qdm;
 }

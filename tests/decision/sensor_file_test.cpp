@@ -14,58 +14,46 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "decision/QDM.h"
-#include "linalg/Failure.h"
+#include "tests/linalg/MatrixTestSupport.h"
 #include "tests/support/StreamCapture.h"
 #include "tests/support/TempFolder.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using Bytes = std::vector<unsigned char>;
+using Bytes = std::string;
 
 class SensorFile : public TempFolder {
 protected:
     void SetUp() override {
         TempFolder::SetUp();
-        path_ = (folder_ / "sensors.bin").string();
+        path_ = path("sensors.bin");
     }
     void TearDown() override {
         fs::permissions(folder_, fs::perms::owner_all);
         TempFolder::TearDown();
     }
 
-    Bytes read() const {
-        std::ifstream in(path_, std::ios::binary);
-        return Bytes(std::istreambuf_iterator<char>(in), {});
-    }
-    void write(const Bytes& bytes) const {
-        std::ofstream(path_, std::ios::binary)
-            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    }
-    std::vector<std::string> folderContent() const {
-        std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator(folder_)) names.push_back(entry.path().filename().string());
-        return names;
-    }
+    Bytes read() const { return fileText(path_); }
+    void write(const Bytes& bytes) const { std::ofstream(path_, std::ios::binary) << bytes; }
 
     std::string path_;
 };
 
 void putInt(Bytes& bytes, std::int32_t value) {
-    for (int shift = 0; shift < 32; shift += 8) bytes.push_back(static_cast<unsigned char>(static_cast<std::uint32_t>(value) >> shift));
+    for (int shift = 0; shift < 32; shift += 8) bytes.push_back(static_cast<char>(static_cast<std::uint32_t>(value) >> shift));
 }
 
-void putDoubles(Bytes& bytes, std::initializer_list<double> values) {
+void putDoubles(Bytes& bytes, const std::vector<double>& values) {
     putInt(bytes, static_cast<std::int32_t>(values.size()));
     for (double value : values) {
         std::uint64_t bits;
         std::memcpy(&bits, &value, sizeof bits);
-        for (int shift = 0; shift < 64; shift += 8) bytes.push_back(static_cast<unsigned char>(bits >> shift));
+        for (int shift = 0; shift < 64; shift += 8) bytes.push_back(static_cast<char>(bits >> shift));
     }
 }
 
@@ -79,10 +67,8 @@ vex::Sensor leftSensor() {
 
 Bytes leftFile() {
     Bytes bytes;
-    putInt(bytes, 10);
-    putInt(bytes, 1);
-    putInt(bytes, 4);
-    for (char c : std::string("left")) bytes.push_back(static_cast<unsigned char>(c));
+    for (int header : {10, 1, 4}) putInt(bytes, header);
+    bytes += "left";
     putDoubles(bytes, {0.5, 0.25});
     putDoubles(bytes, {1.0, 2.0});
     putDoubles(bytes, {0.125, 3.0});
@@ -139,7 +125,7 @@ TEST_F(SensorFile, HoldsNameThenOffPhaseRotationAndPhaseLittleEndianAndLoadsBack
     qdm.sensors.push_back(leftSensor());
     ASSERT_TRUE(qdm.saveSensors(path_));
     EXPECT_EQ(leftFile(), read());
-    EXPECT_EQ(std::vector<std::string>{"sensors.bin"}, folderContent());
+    EXPECT_EQ("sensors.bin;", listing());
 
     // Loading appends, with the unitary rebuilt from the angles.
     OutputCapture out;
@@ -151,16 +137,13 @@ TEST_F(SensorFile, HoldsNameThenOffPhaseRotationAndPhaseLittleEndianAndLoadsBack
     EXPECT_EQ(qdm.sensors[0].offPhase, loaded.offPhase);
     EXPECT_EQ(qdm.sensors[0].rotation, loaded.rotation);
     EXPECT_EQ(qdm.sensors[0].phase, loaded.phase);
-    for (int i = 0; i < 4; ++i) {
-        EXPECT_EQ(qdm.sensors[0].unitary.data()[i].re, loaded.unitary.data()[i].re);
-        EXPECT_EQ(qdm.sensors[0].unitary.data()[i].im, loaded.unitary.data()[i].im);
-    }
+    linalg::testing::expectSame(qdm.sensors[0].unitary, loaded.unitary);
 }
 
 TEST_F(SensorFile, CutShortAnywhereIsRefusedWhole) {
     const Bytes whole = leftFile();
     for (std::size_t length = 0; length < whole.size(); ++length) {
-        write(Bytes(whole.begin(), whole.begin() + static_cast<long>(length)));
+        write(whole.substr(0, length));
         vex::QDM qdm;
         qdm.addSensor("kept");
         EXPECT_EQ("sensor file '" + path_ + "' is truncated or corrupted; no sensors loaded.",
@@ -176,18 +159,12 @@ TEST_F(SensorFile, CutShortAnywhereIsRefusedWhole) {
 TEST_F(SensorFile, TooFewPhasesOrRotationsAreRejectedAsDamaged) {
     for (const bool shortPhase : {true, false}) {
         Bytes bytes;
-        putInt(bytes, 10);
-        putInt(bytes, 1);
-        putInt(bytes, 1);
-        bytes.push_back('s');
+        for (int header : {10, 1, 1}) putInt(bytes, header);
+        bytes += 's';
+        const std::vector<double> one{1.0}, none;
         putDoubles(bytes, {0.5, 0.25});
-        if (shortPhase) {
-            putDoubles(bytes, {1.0});
-            putDoubles(bytes, {});
-        } else {
-            putDoubles(bytes, {});
-            putDoubles(bytes, {1.0});
-        }
+        putDoubles(bytes, shortPhase ? one : none);
+        putDoubles(bytes, shortPhase ? none : one);
         write(bytes);
         vex::QDM qdm;
         OutputCapture output;
@@ -201,7 +178,7 @@ TEST_F(SensorFile, TooFewPhasesOrRotationsAreRejectedAsDamaged) {
 TEST_F(SensorFile, WhatCannotBeOpenedIsRefusedWithItsReason) {
     vex::QDM qdm;
     qdm.addSensor("kept");
-    const std::string missing = (folder_ / "missing.bin").string();
+    const std::string missing = path("missing.bin");
     EXPECT_EQ("Cannot open sensor file '" + missing + "': No such file or directory",
               failureOf([&] { qdm.loadSensors(missing); }));
     EXPECT_EQ("Cannot open sensor file '" + folder_.string() + "': Is a directory",
@@ -226,14 +203,14 @@ TEST_F(SensorFile, FailedSavesLeaveTheEarlierFileAsItWas) {
     EXPECT_EQ("Cannot write sensor file '" + path_ + "': File too large",
               failureInChild(withFullDisk, [&] { qdm->saveSensors(path_); }));
     EXPECT_EQ(leftFile(), read());
-    EXPECT_EQ(std::vector<std::string>{"sensors.bin"}, folderContent());
+    EXPECT_EQ("sensors.bin;", listing());
 
     fs::permissions(folder_, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
                                  fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec);
     const std::string readOnly = failureInChild(withoutRoot, [&] { qdm->saveSensors(path_); });
     fs::permissions(folder_, fs::perms::owner_all);
     EXPECT_EQ(leftFile(), read());
-    EXPECT_EQ(std::vector<std::string>{"sensors.bin"}, folderContent());
+    EXPECT_EQ("sensors.bin;", listing());
     if (readOnly == "(skipped)") GTEST_SKIP() << "running as root and cannot become another user";
     EXPECT_EQ("Cannot write sensor file '" + path_ + "': Permission denied", readOnly);
 }

@@ -5,15 +5,13 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include "decision/QDM.h"
+#include "DecisionFixture.h"
 #include "decision/TrainingHistory.h"
 #include "decision/TrainingProgress.h"
-#include "tests/support/StreamCapture.h"
 #include "tests/support/TempFolder.h"
 
 namespace {
@@ -30,13 +28,6 @@ std::string lastLine(const std::string& text) {
     return start == std::string::npos ? text : text.substr(start + 1);
 }
 
-std::vector<std::string> lines(const std::string& text) {
-    std::vector<std::string> result;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) result.push_back(line);
-    return result;
-}
-
 std::vector<std::string> fields(const std::string& row) {
     std::vector<std::string> result;
     std::istringstream in(row);
@@ -44,33 +35,15 @@ std::vector<std::string> fields(const std::string& row) {
     return result;
 }
 
-std::string read(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-// The flock's system (moves -1, 0, 1 on a grid of 9, memory 1) with two sensors and
-// their rules, built from the shipped QDM_Scripts.
+// The flock's system with two sensors and their rules.
 struct SmallTraining {
-    std::unique_ptr<QDM> qdm = std::make_unique<QDM>();
-    std::vector<Rule> rules;
+    std::unique_ptr<QDM> qdm = fixture::flockSystem({{"forward", {0}}, {"left", {-1}}, {"right", {1}}});
+    std::vector<Rule> rules = {Rule{{{"center"}}, 0, {{0, 0, 1.0}}}, Rule{{{"left"}}, 0, {{1, 0, 1.0}}}};
 
     SmallTraining() {
-        fs::current_path(fs::path(__FILE__).parent_path().parent_path().parent_path() / "data");
-        vex::ActionSpace space;
-        space.movementMap = {{-1}, {0}, {1}};
-        space.gridSize = 9;
-        space.points = {{"forward", {0}}, {"left", {-1}}, {"right", {1}}};
-        OutputCapture quiet;
-        qdm->addActionSpace(space);
-        qdm->finalize(1);
         qdm->addSensor("center");
         qdm->addSensor("left");
-        rules = {Rule{{{"center"}}, 0, {{0, 0, 1.0}}}, Rule{{{"left"}}, 0, {{1, 0, 1.0}}}};
     }
-
     void train(int generations, int population) {
         OutputCapture quiet;
         qdm->train(rules, generations, 4, population, population);
@@ -102,7 +75,7 @@ TEST(TrainingHistory, EveryGenerationIsRecordedAndTheBestNeverFalls) {
     EXPECT_DOUBLE_EQ(history.generations.back().mean, sum / static_cast<double>(population.size()));
 
     // The table: a header and one row per generation, numbers that read back exactly.
-    const auto rows = lines(vex::historyCsv(history));
+    const auto rows = linesOf(vex::historyCsv(history));
     ASSERT_EQ(rows.size(), 13u);
     EXPECT_EQ(rows[0], "generation,best,mean,worst,rule 0,rule 1");
     for (std::size_t g = 0; g < 12; ++g) {
@@ -151,7 +124,7 @@ TEST_F(HistoryFiles, ThePlotIsXmlWithLabelledAxesTheCeilingAndEveryCurve) {
     training.train(4, 3);
     const fs::path plot = folder_ / "history.SVG";
     vex::saveTrainingHistory(training.qdm->trainingHistory, plot.string());
-    const std::string svg = read(plot);
+    const std::string svg = fileText(plot);
     for (const char* part : {">generation</text>", ">fitness</text>", ">ceiling 10</text>", ">best</text>",
                              ">mean</text>", ">worst</text>", ">rule 0</text>", ">rule 1</text>"})
         EXPECT_NE(svg.find(part), std::string::npos) << part;
@@ -166,12 +139,12 @@ TEST_F(HistoryFiles, ALongHistoryIsThinnedForThePlotButNotForTheTable) {
     const TrainingHistory history = risingHistory(5000, 1);
     const fs::path table = folder_ / "history.csv";
     vex::saveTrainingHistory(history, table.string());
-    const auto rows = lines(read(table));
+    const auto rows = linesOf(fileText(table));
     ASSERT_EQ(rows.size(), 5001u);
     EXPECT_EQ(fields(rows.back())[0], "5000");
     // Under an ending that is neither, nothing is written.
     EXPECT_THROW(vex::saveTrainingHistory(history, (folder_ / "history.txt").string()), tala::Failure);
-    EXPECT_EQ(std::distance(fs::directory_iterator(folder_), fs::directory_iterator()), 1);
+    EXPECT_EQ(listing(), "history.csv;");
 
     const std::string svg = vex::historySvg(history);
     int polylines = 0;
@@ -189,20 +162,12 @@ TEST_F(HistoryFiles, ALongHistoryIsThinnedForThePlotButNotForTheTable) {
 // The progress line drawn into one stream with standard output, as on one screen.
 class ProgressScreen : public ::testing::Test {
 protected:
-    ProgressScreen() : saved_(std::cout.rdbuf(screen_.rdbuf())) {}
-    ~ProgressScreen() override { std::cout.rdbuf(saved_); }
-
     std::unique_ptr<vex::TrainingProgress> progress(bool shared, int columns = 200) {
-        return std::make_unique<vex::TrainingProgress>(300, screen_, columns, shared, [this] { return now_; });
+        return std::make_unique<vex::TrainingProgress>(300, screen_.stream(), columns, shared, [this] { return now_; });
     }
-    std::string take() {
-        std::string text = screen_.str();
-        screen_.str("");
-        return text;
-    }
+    std::string take() { return screen_.take(); }
 
-    std::ostringstream screen_;
-    std::streambuf* saved_;
+    OutputCapture screen_;
     double now_ = 100.0;
 };
 

@@ -9,10 +9,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 
 #include "tests/support/TempFolder.h"
@@ -57,19 +57,12 @@ protected:
         TempFolder::TearDown();
     }
 
-    // Runs tala on `script` in data/ on a new pseudo-terminal (standard error to
-    // `errorFile` instead, when one is given). False when no terminal could be made.
-    bool start(const std::string& script, const fs::path& errorFile = {}) {
-        std::ofstream(scriptFile()) << script;
-        return startTala(errorFile, scriptFile().c_str());
-    }
-
-    // Opens an interactive tala session in data/.
-    bool startSession() { return startTala({}, nullptr); }
-
-    fs::path scriptFile() const { return folder_ / "train.txt"; }
-
-    bool startTala(const fs::path& errorFile, const char* argument) {
+    // Writes `script` to train.txt and runs tala in data/ on a new pseudo-terminal: on
+    // the script, or with `session` interactively; standard error goes to `errorFile`
+    // instead, when one is given. False when no terminal could be made.
+    bool start(const std::string& script, bool session = false, const fs::path& errorFile = {}) {
+        std::ofstream(path("train.txt")) << script;
+        const std::string argument = path("train.txt");
         winsize size{24, 200, 0, 0};
         child_ = forkpty(&master_, nullptr, nullptr, &size);
         if (child_ < 0) return false;
@@ -80,7 +73,7 @@ protected:
             }
             // A session's line history goes to the test's folder.
             setenv("HOME", folder_.c_str(), 1);
-            if (chdir(dataFolder().c_str()) == 0) execl(TALA_PROGRAM, "tala", argument, nullptr);
+            if (chdir(dataFolder().c_str()) == 0) execl(TALA_PROGRAM, "tala", session ? nullptr : argument.c_str(), nullptr);
             _exit(127);
         }
         return true;
@@ -113,11 +106,9 @@ protected:
         ASSERT_EQ(write(master_, keys.data(), keys.size()), static_cast<ssize_t>(keys.size()));
     }
 
-    static int lineCount(const fs::path& file) {
-        std::ifstream in(file);
-        int count = 0;
-        for (std::string line; std::getline(in, line);) ++count;
-        return count;
+    static long lineCount(const fs::path& file) {
+        const std::string text = fileText(file);
+        return std::count(text.begin(), text.end(), '\n');
     }
 
     pid_t child_ = -1;
@@ -154,10 +145,9 @@ TEST_F(TrainingAtATerminal, TheProgressLineIsUpdatedInPlaceAndQSaysWhereTraining
 }
 
 TEST_F(TrainingAtATerminal, CtrlCInASessionStopsTrainingAsQDoes) {
-    std::ofstream(scriptFile()) << trainingScript(1000000, folder_ / "history.csv");
-    ASSERT_TRUE(startSession()) << "no pseudo-terminal";
+    ASSERT_TRUE(start(trainingScript(1000000, folder_ / "history.csv"), true)) << "no pseudo-terminal";
     ASSERT_TRUE(readUntil("tala> ")) << screen_;
-    press("file " + scriptFile().string() + "\n");
+    press("file " + path("train.txt") + "\n");
     ASSERT_TRUE(readUntil(" left\033[K")) << screen_;
     press("\x03");
     ASSERT_TRUE(readUntil(" generations; the decision maker keeps the best sensors found.")) << screen_;
@@ -169,13 +159,12 @@ TEST_F(TrainingAtATerminal, CtrlCInASessionStopsTrainingAsQDoes) {
 
 TEST_F(TrainingAtATerminal, NothingIsAddedWhenStandardErrorIsNotATerminal) {
     const fs::path errors = folder_ / "errors.txt";
-    ASSERT_TRUE(start(trainingScript(3, folder_ / "history.csv"), errors)) << "no pseudo-terminal";
+    ASSERT_TRUE(start(trainingScript(3, folder_ / "history.csv"), false, errors)) << "no pseudo-terminal";
     ASSERT_TRUE(readUntil("")) << screen_;
     EXPECT_EQ(exitStatus(), 0) << screen_;
     EXPECT_NE(screen_.find("DEBUG: final max fitness"), std::string::npos) << screen_;
     EXPECT_EQ(screen_.find("generation"), std::string::npos) << screen_;
-    std::ifstream in(errors);
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "");
+    EXPECT_EQ(fileText(errors), "");
     EXPECT_EQ(lineCount(folder_ / "history.csv"), 4);
 }
 

@@ -4,7 +4,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 
 #include "linalg/Failure.h"
@@ -16,30 +15,13 @@ using tala::interp::replaceFile;
 
 namespace {
 
-class FileReplace : public TempFolder {
-protected:
-    std::string path(const std::string& name) const { return (folder_ / name).string(); }
-
-    static std::string read(const std::string& name) {
-        std::ifstream in(name, std::ios::binary);
-        std::ostringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
-
-    // The names in the folder, so that a left-over temporary shows.
-    std::string listing() const {
-        std::string names;
-        for (const auto& entry : fs::directory_iterator(folder_)) names += entry.path().filename().string() + ";";
-        return names;
-    }
-};
+using FileReplace = TempFolder;
 
 TEST_F(FileReplace, WritesANewFileAndReplacesAnEarlierOneWhole) {
     replaceFile(path("a.bin"), std::string("one\0two", 7));
-    EXPECT_EQ(read(path("a.bin")), std::string("one\0two", 7));
+    EXPECT_EQ(fileText(path("a.bin")), std::string("one\0two", 7));
     replaceFile(path("a.bin"), "x");
-    EXPECT_EQ(read(path("a.bin")), "x");
+    EXPECT_EQ(fileText(path("a.bin")), "x");
     EXPECT_EQ(listing(), "a.bin;");
 }
 
@@ -49,7 +31,7 @@ TEST_F(FileReplace, AFailureNamesItsReasonLeavesTheEarlierFileAndNoTemporary) {
     fs::create_directories(folder_ / "taken");
     std::ofstream(path("taken/keep.txt")) << "kept";
     EXPECT_THROW(replaceFile(path("taken"), "x"), tala::Failure);
-    EXPECT_EQ(read(path("taken/keep.txt")), "kept");
+    EXPECT_EQ(fileText(path("taken/keep.txt")), "kept");
     EXPECT_EQ(listing(), "taken;");
     // A name with a NUL byte is refused before anything is opened.
     EXPECT_THROW(replaceFile(path(std::string("a\0b", 3)), "x"), tala::Failure);

@@ -5,11 +5,11 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "interp/Interpreter.h"
+#include "tests/support/StreamCapture.h"
 
 using namespace tala::interp;
 
@@ -24,13 +24,6 @@ const std::vector<GroupDoc> kGroups = {
      {{"lib::qdm::decide", "QDM SPACE", "Measures the space.", "lib::qdm::decide (get QDM) 0"},
       {"lib::Mark", "", "A *marked* value_type <x> | [y] `z`.", "lib::Mark"}}},
 };
-
-std::vector<std::string> linesOf(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
-}
 
 }  // namespace
 

@@ -5,7 +5,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 
 #include "interp/Variable.h"
@@ -20,14 +19,8 @@ namespace {
 using tala::interp::Variable;
 using tala::interp::VariableTable;
 
-std::string contents(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 class IoWords : public TempFolder {
 protected:
-    std::string file(const std::string& name) const { return (folder_ / name).string(); }
 
     // Runs one command as the shell does and returns what it printed.
     std::string run(const std::string& text) {
@@ -44,13 +37,13 @@ protected:
 // new_file empties; each print_file appends one line of values, bare, a matrix whole;
 // a value that fails leaves the earlier ones without a line end.
 TEST_F(IoWords, NewFileEmptiesAndPrintFileAppendsOneLineOfValues) {
-    const std::string out = file("out.txt");
+    const std::string out = path("out.txt");
     std::ofstream(out) << "old content\n";
     EXPECT_EQ(run("new_file " + out), "");
-    EXPECT_EQ(contents(out), "");
+    EXPECT_EQ(fileText(out), "");
     run("print_file " + out + " 1 2.5");
     run("print_file " + out + " 1 2.5");
-    EXPECT_EQ(contents(out), "1,2.5,\n1,2.5,\n");
+    EXPECT_EQ(fileText(out), "1,2.5,\n1,2.5,\n");
 
     run("new_file " + out);
     run("print_file " + out + " abc (complex 1 -2) (matrix 12 12 ident)");
@@ -59,16 +52,16 @@ TEST_F(IoWords, NewFileEmptiesAndPrintFileAppendsOneLineOfValues) {
         for (int c = 0; c < 12; ++c) matrix += r == c ? "1 + 0i\t" : "0 + 0i\t";
         matrix += "\n";
     }
-    EXPECT_EQ(contents(out), "abc,1 + -2i," + matrix + "\n,\n");
+    EXPECT_EQ(fileText(out), "abc,1 + -2i," + matrix + "\n,\n");
 
-    const std::string partial = file("partial.txt");
+    const std::string partial = path("partial.txt");
     EXPECT_THROW(run("print_file " + partial + " 1 (integer 2.5) 3"), tala::Failure);
-    EXPECT_EQ(contents(partial), "1,");
+    EXPECT_EQ(fileText(partial), "1,");
 }
 
 TEST_F(IoWords, NamesHoldingANulByteAreRefusedAndFailedWritesReported) {
     // The system would take the name only up to the NUL byte: another file.
-    const std::string cut = file("out");
+    const std::string cut = path("out");
     const std::string name = cut + std::string(1, '\0') + "put.txt";
     const std::string refused = "Cannot open file '" + cut + "\\0put.txt': file name holds a NUL byte\n";
     EXPECT_EQ(run("new_file " + name), refused);

@@ -1,10 +1,11 @@
 #pragma once
 // Helpers shared by the unit tests: redirect std::cout and std::cin for the lifetime of
-// an object, and read the text of the failure an action raises.
+// an object, split a text into lines, and read the text of the failure an action raises.
 
 #include <iostream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "linalg/Failure.h"
 
@@ -17,6 +18,8 @@ public:
     OutputCapture& operator=(const OutputCapture&) = delete;
 
     std::string text() const { return out_.str(); }
+    // The captured stream itself, for code that writes to a stream it is given.
+    std::ostream& stream() { return out_; }
     // Everything printed so far; the capture starts afresh.
     std::string take() {
         std::string printed = out_.str();
@@ -52,6 +55,13 @@ private:
     std::istringstream in_;
     std::streambuf* saved_;
 };
+
+inline std::vector<std::string> linesOf(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
 
 // The text of the failure the action raises, or "(no failure)".
 inline std::string failureOf(auto&& action) {
