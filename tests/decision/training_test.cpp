@@ -3,47 +3,30 @@
 // and the console key poll.
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cmath>
-#include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <limits>
 #include <sstream>
 
-#include "decision/QDM.h"
+#include "DecisionFixture.h"
 #include "decision/Training.h"
 #include "interp/ConsoleKeys.h"
-#include "tests/support/StreamCapture.h"
 #include "tests/support/TypedKeys.h"
 
 namespace {
 
-namespace fs = std::filesystem;
 using vex::Individual;
 using vex::QDM;
 using vex::Rule;
 using vex::Sensor;
 
-fs::path dataFolder() { return fs::path(__FILE__).parent_path().parent_path().parent_path() / "data"; }
-
-// One action point per grid cell, so action index = cell. The flock's scripts make
-// Tops move the Action register by the Delta register's direction (-1, 0, 1) and
-// start every episode at Delta "no move", Action in cell 4.
+// One action point per grid cell, so action index = cell. The flock's scripts start
+// every episode at Delta "no move", Action in cell 4.
 std::unique_ptr<QDM> cellDecisionMaker() {
-    fs::current_path(dataFolder());
-    auto qdm = std::make_unique<QDM>();
-    vex::ActionSpace space;
-    space.movementMap = {{-1}, {0}, {1}};
-    space.gridSize = 9;
-    for (int x = -4; x <= 4; ++x) space.points.push_back({"cell" + std::to_string(x + 4), {x}});
-    OutputCapture quiet;
-    qdm->addActionSpace(space);
-    qdm->finalize(1);
-    qdm->prepare();
-    return qdm;
+    std::vector<vex::ActionPoint> cells;
+    for (int x = -4; x <= 4; ++x) cells.push_back({"cell" + std::to_string(x + 4), {x}});
+    return fixture::flockSystem(cells);
 }
 
 // A permutation of the three Delta states as a sensor; `to[j]` is where state j goes.
@@ -96,43 +79,21 @@ TEST(TrainingFitness, EverySensorOfANameIsAppliedAndUnknownNamesArePassedOver) {
     EXPECT_NEAR(individual.fitness, 1.0 / 1.1, 1e-9);
 }
 
-// The values rand() gives after srand(seed), recorded before the code under test
-// draws them, so that a model can replay them in the documented order.
-class RecordedDraws {
-public:
-    explicit RecordedDraws(unsigned seed) : seed_(seed) {
-        std::srand(seed);
-        for (int i = 0; i < 20000; ++i) values_.push_back(std::rand());
-    }
-    int next() { return values_.at(used_++); }
-    std::size_t used() const { return used_; }
-    int value(std::size_t i) const { return values_.at(i); }
-    // Starts the generator again for the code under test.
-    void rewind() const { std::srand(seed_); }
-
-private:
-    unsigned seed_;
-    std::vector<int> values_;
-    std::size_t used_ = 0;
-};
-
 // Training as documented, written from its description: a fresh population of
 // random sensors; then per generation crossover children of a parent from the top
 // group and a parent from anywhere, a 40 percent chance of mutation for everyone but
 // the first, elite copies of the first, and the cut to the population limit. Every
-// random number comes from the recorded draws, in the documented order. Fitness is
-// the library's own evaluation, which draws nothing.
+// random number is drawn in the documented order. Fitness is the library's own
+// evaluation, which draws nothing.
 class DocumentedTraining {
 public:
-    DocumentedTraining(QDM& qdm, std::vector<Rule> rules, int repetitions, int limit, RecordedDraws& draws)
-        : qdm_(qdm), rules_(std::move(rules)), repetitions_(repetitions), limit_(limit), draws_(draws) {}
+    DocumentedTraining(QDM& qdm, std::vector<Rule> rules, int limit) : qdm_(qdm), rules_(std::move(rules)), limit_(limit) {}
 
     void start(int size) {
-        const int dimension = qdm_.memorySize * qdm_.deltaSize;
         for (int i = 0; i < size; ++i) {
             Individual individual;
             individual.sensors = qdm_.sensors;
-            for (Sensor& sensor : individual.sensors) randomize(sensor, dimension);
+            for (Sensor& sensor : individual.sensors) QDM::randomizeSensor(sensor, qdm_.memorySize * qdm_.deltaSize);
             population.push_back(std::move(individual));
         }
     }
@@ -146,8 +107,8 @@ public:
         bestAtStart = population.front();
         const int parents = everyone / 4 + 1;
         for (int c = 0; c < parents; ++c) {
-            const int a = draws_.next() % parents;
-            const int b = draws_.next() % everyone;
+            const int a = std::rand() % parents;
+            const int b = std::rand() % everyone;
             log << "parents " << a << " and " << b << ":";
             Individual child = crossover(population[a], population[b]);
             evaluate(child);
@@ -180,8 +141,8 @@ public:
     std::ostringstream log;             // parents, cuts and mutated positions, shown when a check fails
 
 private:
-    double angle() { return (draws_.next() % 10000) * 3.1415 / 10000; }
-    bool chance(int percent) { return draws_.next() % 100 < percent; }
+    static double angle() { return (std::rand() % 10000) * 3.1415 / 10000; }
+    static bool chance(int percent) { return std::rand() % 100 < percent; }
 
     static void rebuild(Sensor& sensor) {
         const int n = static_cast<int>(sensor.offPhase.size());
@@ -189,32 +150,19 @@ private:
         linalg::buildUnitary(sensor.rotation, sensor.phase, sensor.offPhase, sensor.unitary);
     }
 
-    void randomize(Sensor& sensor, int n) {
-        const std::size_t angles = static_cast<std::size_t>(n * n / 2);
-        sensor.rotation.assign(angles, 0.0);
-        sensor.phase.assign(angles, 0.0);
-        sensor.offPhase.assign(static_cast<std::size_t>(n), 0.0);
-        for (std::size_t i = 0; i < angles; ++i) {
-            sensor.rotation[i] = angle();
-            sensor.phase[i] = angle();
-            if (i < sensor.offPhase.size()) sensor.offPhase[i] = angle();
-        }
-        rebuild(sensor);
-    }
-
     Individual crossover(const Individual& a, const Individual& b) {
         Individual child = a;
-        draws_.next();  // drawn and discarded
+        std::rand();  // drawn and discarded
         for (std::size_t k = 0; k < child.sensors.size(); ++k) {
             Sensor& sensor = child.sensors[k];
             const Sensor& other = b.sensors[k];
-            const std::size_t cut = static_cast<std::size_t>(draws_.next()) % sensor.rotation.size();
-            draws_.next();  // drawn and discarded
+            const std::size_t cut = static_cast<std::size_t>(std::rand()) % sensor.rotation.size();
+            std::rand();  // drawn and discarded
             for (std::size_t t = cut; t < sensor.rotation.size(); ++t) {
                 sensor.rotation[t] = other.rotation[t];
                 sensor.phase[t] = other.phase[t];
             }
-            const std::size_t offCut = static_cast<std::size_t>(draws_.next()) % sensor.offPhase.size();
+            const std::size_t offCut = static_cast<std::size_t>(std::rand()) % sensor.offPhase.size();
             for (std::size_t t = offCut; t < sensor.offPhase.size(); ++t) sensor.offPhase[t] = other.offPhase[t];
             log << " cuts " << cut << ", " << offCut;
             rebuild(sensor);
@@ -222,7 +170,7 @@ private:
         return child;
     }
 
-    void redraw(Individual& individual, int percent) {
+    static void redraw(Individual& individual, int percent) {
         for (Sensor& sensor : individual.sensors) {
             for (std::size_t t = 0; t < sensor.rotation.size(); ++t) {
                 if (chance(percent)) sensor.rotation[t] = angle();
@@ -233,7 +181,7 @@ private:
         for (Sensor& sensor : individual.sensors) rebuild(sensor);
     }
 
-    void evaluate(Individual& individual) { vex::evaluateFitness(qdm_, individual, rules_, repetitions_); }
+    void evaluate(Individual& individual) { vex::evaluateFitness(qdm_, individual, rules_, 3); }
 
     void sort() {
         std::stable_sort(population.begin(), population.end(),
@@ -242,77 +190,53 @@ private:
 
     QDM& qdm_;
     std::vector<Rule> rules_;
-    int repetitions_;
     int limit_;
-    RecordedDraws& draws_;
 };
 
-bool sameAngles(const Individual& a, const Individual& b) {
-    if (a.sensors.size() != b.sensors.size()) return false;
-    for (std::size_t k = 0; k < a.sensors.size(); ++k)
-        if (a.sensors[k].rotation != b.sensors[k].rotation || a.sensors[k].phase != b.sensors[k].phase ||
-            a.sensors[k].offPhase != b.sensors[k].offPhase)
-            return false;
-    return true;
+bool sameSensors(const Individual& a, const Individual& b) {
+    return std::equal(a.sensors.begin(), a.sensors.end(), b.sensors.begin(), b.sensors.end(),
+                      [](const Sensor& x, const Sensor& y) {
+                          return x.name == y.name && x.rotation == y.rotation && x.phase == y.phase &&
+                                 x.offPhase == y.offPhase;
+                      });
 }
 
-void expectSamePopulation(const std::vector<Individual>& expected, const std::vector<Individual>& actual) {
-    ASSERT_EQ(expected.size(), actual.size());
-    for (std::size_t i = 0; i < expected.size(); ++i) {
-        EXPECT_EQ(expected[i].fitness, actual[i].fitness) << "individual " << i;
-        ASSERT_EQ(expected[i].sensors.size(), actual[i].sensors.size()) << "individual " << i;
-        for (std::size_t k = 0; k < expected[i].sensors.size(); ++k) {
-            const Sensor& want = expected[i].sensors[k];
-            const Sensor& got = actual[i].sensors[k];
-            EXPECT_EQ(want.name, got.name) << "individual " << i << ", sensor " << k;
-            EXPECT_EQ(want.rotation, got.rotation) << "individual " << i << ", sensor " << k;
-            EXPECT_EQ(want.phase, got.phase) << "individual " << i << ", sensor " << k;
-            EXPECT_EQ(want.offPhase, got.offPhase) << "individual " << i << ", sensor " << k;
-        }
-    }
-}
-
-// Two sensors of dimension 3 (4 rotations, 4 phases, 3 off-phases each) and two rules
-// whose targets no sensor set meets exactly, so that fitness tells individuals apart.
-std::unique_ptr<QDM> twoSensorDecisionMaker() {
-    auto qdm = cellDecisionMaker();
-    qdm->addSensor("center");
-    qdm->addSensor("left");
-    return qdm;
-}
-
-std::vector<Rule> twoRules() {
-    return {Rule{{{"center"}}, 0, {{4, 0, 0.6}, {5, 0, 0.4}}}, Rule{{{"left"}, {"center"}}, 1, {{3, 0, 1.0}}}};
-}
-
-// Runs the model and then the library's training on the same draws; answers the model.
-std::unique_ptr<DocumentedTraining> trainBoth(QDM& qdm, RecordedDraws& draws, int size, int generations, int limit) {
-    auto model = std::make_unique<DocumentedTraining>(qdm, twoRules(), 3, limit, draws);
+// Runs the model from a seed and then the library's training, on two sensors of dimension 3
+// and two rules whose targets no sensor set meets exactly, so that fitness tells individuals
+// apart. The library must leave the model's population, having drawn exactly as many
+// numbers, with the best of the last generation's start unmutated among it.
+std::unique_ptr<DocumentedTraining> trainBoth(QDM& qdm, unsigned seed, int size, int generations, int limit) {
+    qdm.addSensor("center");
+    qdm.addSensor("left");
+    const std::vector<Rule> rules = {Rule{{{"center"}}, 0, {{4, 0, 0.6}, {5, 0, 0.4}}},
+                                     Rule{{{"left"}, {"center"}}, 1, {{3, 0, 1.0}}}};
+    auto model = std::make_unique<DocumentedTraining>(qdm, rules, limit);
+    std::srand(seed);
     model->start(size);
     for (int g = 0; g < generations; ++g) model->generation(g == 0);
-    draws.rewind();
+    const int nextDraw = std::rand();
+    std::srand(seed);
     OutputCapture quiet;
-    qdm.train(twoRules(), generations, 3, size, limit);
+    qdm.train(rules, generations, 3, size, limit);
+
+    SCOPED_TRACE(model->log.str());
+    EXPECT_EQ(nextDraw, std::rand()) << "a draw more or fewer than documented";
+    EXPECT_EQ(model->population.size(), qdm.population.size());
+    for (std::size_t i = 0; i < std::min(model->population.size(), qdm.population.size()); ++i) {
+        EXPECT_EQ(model->population[i].fitness, qdm.population[i].fitness) << "individual " << i;
+        EXPECT_TRUE(sameSensors(model->population[i], qdm.population[i])) << "individual " << i;
+    }
+    EXPECT_TRUE(std::any_of(qdm.population.begin(), qdm.population.end(),
+                            [&](const Individual& i) { return sameSensors(i, model->bestAtStart); }))
+        << "the best was mutated";
     return model;
 }
 
-bool holdsUnchanged(const std::vector<Individual>& population, const Individual& individual) {
-    return std::any_of(population.begin(), population.end(),
-                       [&](const Individual& i) { return sameAngles(i, individual); });
-}
-
 TEST(GeneticSearch, OneGenerationPicksTheDocumentedParentsCutsAndMutations) {
-    auto qdm = twoSensorDecisionMaker();
+    auto qdm = cellDecisionMaker();
     // Eight individuals breed three crossover children and three elite copies; the
     // limit of 10 cuts the 14 back.
-    RecordedDraws draws(2024);
-    const auto model = trainBoth(*qdm, draws, 8, 1, 10);
-    SCOPED_TRACE(model->log.str());
-
-    expectSamePopulation(model->population, qdm->population);
-    // No draw more and none fewer than documented.
-    EXPECT_EQ(draws.value(draws.used()), std::rand());
-    EXPECT_TRUE(holdsUnchanged(qdm->population, model->bestAtStart)) << "the best was mutated";
+    const auto model = trainBoth(*qdm, 2024, 8, 1, 10);
     // The limit kept the fittest, and the decision maker carries the best one's sensors.
     ASSERT_EQ(10u, qdm->population.size());
     ASSERT_EQ(14u, model->beforeCut.size());
@@ -323,15 +247,20 @@ TEST(GeneticSearch, OneGenerationPicksTheDocumentedParentsCutsAndMutations) {
     EXPECT_EQ(qdm->population.front().sensors[1].offPhase, qdm->sensors[1].offPhase);
 }
 
-TEST(GeneticSearch, ThreeGenerationsFollowTheDocumentedOrder) {
-    auto qdm = twoSensorDecisionMaker();
-    RecordedDraws draws(77);
-    const auto model = trainBoth(*qdm, draws, 6, 3, 7);
-    SCOPED_TRACE(model->log.str());
+TEST(GeneticSearch, ThreeGenerationsFollowTheDocumentedOrder) { trainBoth(*cellDecisionMaker(), 77, 6, 3, 7); }
 
-    expectSamePopulation(model->population, qdm->population);
-    EXPECT_EQ(draws.value(draws.used()), std::rand());
-    EXPECT_TRUE(holdsUnchanged(qdm->population, model->bestAtStart)) << "the best was mutated";
+// A fresh sensor of dimension 3 draws rotation, phase and off-phase in turn, as long as
+// there are off-phases, then rotation and phase.
+TEST(GeneticSearch, FreshSensorsDrawRotationPhaseAndOffPhaseInTurn) {
+    std::srand(3);
+    std::vector<double> drawn(11);
+    for (double& angle : drawn) angle = (std::rand() % 10000) * 3.1415 / 10000;
+    std::srand(3);
+    Sensor sensor;
+    QDM::randomizeSensor(sensor, 3);
+    EXPECT_EQ(sensor.rotation, (std::vector<double>{drawn[0], drawn[3], drawn[6], drawn[9]}));
+    EXPECT_EQ(sensor.phase, (std::vector<double>{drawn[1], drawn[4], drawn[7], drawn[10]}));
+    EXPECT_EQ(sensor.offPhase, (std::vector<double>{drawn[2], drawn[5], drawn[8]}));
 }
 
 TEST(TrainingGeneration, FitterIndividualsComeFirstAndUndefinedFitnessLastInListOrder) {
@@ -351,22 +280,13 @@ TEST(TrainingGeneration, FitterIndividualsComeFirstAndUndefinedFitnessLastInList
     EXPECT_FALSE(vex::fitterThan(population[3], population[0]));
 }
 
-// n individuals with fresh random sensors named center and left.
-void seedPopulation(QDM& qdm, int n) {
-    qdm.population.clear();
-    for (int i = 0; i < n; ++i) {
-        Individual individual;
-        individual.sensors.resize(2);
-        individual.sensors[0].name = "center";
-        individual.sensors[1].name = "left";
-        for (Sensor& s : individual.sensors) QDM::randomizeSensor(s, qdm.memorySize * qdm.deltaSize);
-        qdm.population.push_back(std::move(individual));
-    }
-}
-
 TEST(TrainingGeneration, TheBestSurvivesUnmutatedEvenBelowAPopulationLimitOfOne) {
     auto qdm = cellDecisionMaker();
-    seedPopulation(*qdm, 6);
+    qdm->addSensor("center");
+    qdm->addSensor("left");
+    DocumentedTraining fresh(*qdm, {}, 0);
+    fresh.start(6);
+    qdm->population = fresh.population;
     const std::vector<double> bestAngles = qdm->population.front().sensors[0].rotation;
     qdm->populationLimit = 0;
     OutputCapture output;
