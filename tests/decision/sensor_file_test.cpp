@@ -15,7 +15,6 @@
 #include <fstream>
 #include <functional>
 #include <string>
-#include <vector>
 
 #include "decision/QDM.h"
 #include "tests/linalg/MatrixTestSupport.h"
@@ -48,7 +47,7 @@ void putInt(Bytes& bytes, std::int32_t value) {
     for (int shift = 0; shift < 32; shift += 8) bytes.push_back(static_cast<char>(static_cast<std::uint32_t>(value) >> shift));
 }
 
-void putDoubles(Bytes& bytes, const std::vector<double>& values) {
+void putDoubles(Bytes& bytes, std::initializer_list<double> values) {
     putInt(bytes, static_cast<std::int32_t>(values.size()));
     for (double value : values) {
         std::uint64_t bits;
@@ -73,13 +72,6 @@ Bytes leftFile() {
     putDoubles(bytes, {1.0, 2.0});
     putDoubles(bytes, {0.125, 3.0});
     return bytes;
-}
-
-// A decision maker with three sensors, whose file is larger than leftFile().
-std::unique_ptr<vex::QDM> threeSensors() {
-    auto qdm = std::make_unique<vex::QDM>();
-    for (int i = 0; i < 3; ++i) qdm->sensors.push_back(leftSensor());
-    return qdm;
 }
 
 // Runs the action in a child process and answers the failure text it raised, or
@@ -154,35 +146,9 @@ TEST_F(SensorFile, CutShortAnywhereIsRefusedWhole) {
     }
 }
 
-// Angle arrays that cannot make a unitary of the record's dimension mark a damaged
-// file: refused with the damaged-file report, not a failure from building the unitary.
-TEST_F(SensorFile, TooFewPhasesOrRotationsAreRejectedAsDamaged) {
-    for (const bool shortPhase : {true, false}) {
-        Bytes bytes;
-        for (int header : {10, 1, 1}) putInt(bytes, header);
-        bytes += 's';
-        const std::vector<double> one{1.0}, none;
-        putDoubles(bytes, {0.5, 0.25});
-        putDoubles(bytes, shortPhase ? one : none);
-        putDoubles(bytes, shortPhase ? none : one);
-        write(bytes);
-        vex::QDM qdm;
-        OutputCapture output;
-        const std::string failure = failureOf([&] { qdm.loadSensors(path_); });
-        const std::string report = output.text() + failure;
-        EXPECT_NE(report.find("is truncated or corrupted"), std::string::npos) << report;
-        EXPECT_TRUE(qdm.sensors.empty());
-    }
-}
-
 TEST_F(SensorFile, WhatCannotBeOpenedIsRefusedWithItsReason) {
     vex::QDM qdm;
     qdm.addSensor("kept");
-    const std::string missing = path("missing.bin");
-    EXPECT_EQ("Cannot open sensor file '" + missing + "': No such file or directory",
-              failureOf([&] { qdm.loadSensors(missing); }));
-    EXPECT_EQ("Cannot open sensor file '" + folder_.string() + "': Is a directory",
-              failureOf([&] { qdm.loadSensors(folder_.string()); }));
     EXPECT_EQ("Cannot open sensor file '/dev/null': not a plain file", failureOf([&] { qdm.loadSensors("/dev/null"); }));
     // The system would open the file named by the part before the NUL byte.
     write(leftFile());
@@ -194,20 +160,16 @@ TEST_F(SensorFile, WhatCannotBeOpenedIsRefusedWithItsReason) {
 
 TEST_F(SensorFile, FailedSavesLeaveTheEarlierFileAsItWas) {
     write(leftFile());
-    const auto qdm = threeSensors();
-
-    const std::string inMissingFolder = (folder_ / "no-such-folder" / "sensors.bin").string();
-    EXPECT_EQ("Cannot write sensor file '" + inMissingFolder + "': No such file or directory",
-              failureOf([&] { qdm->saveSensors(inMissingFolder); }));
-
+    vex::QDM qdm;  // three sensors, a file larger than leftFile()
+    for (int i = 0; i < 3; ++i) qdm.sensors.push_back(leftSensor());
     EXPECT_EQ("Cannot write sensor file '" + path_ + "': File too large",
-              failureInChild(withFullDisk, [&] { qdm->saveSensors(path_); }));
+              failureInChild(withFullDisk, [&] { qdm.saveSensors(path_); }));
     EXPECT_EQ(leftFile(), read());
     EXPECT_EQ("sensors.bin;", listing());
 
     fs::permissions(folder_, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
                                  fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec);
-    const std::string readOnly = failureInChild(withoutRoot, [&] { qdm->saveSensors(path_); });
+    const std::string readOnly = failureInChild(withoutRoot, [&] { qdm.saveSensors(path_); });
     fs::permissions(folder_, fs::perms::owner_all);
     EXPECT_EQ(leftFile(), read());
     EXPECT_EQ("sensors.bin;", listing());
