@@ -13,9 +13,9 @@
 
 #include "interp/Variable.h"
 #include "interp/VariableTable.h"
-#include "linalg/Failure.h"
 #include "linalg/Matrix.h"
 #include "qlang/Evaluate.h"
+#include "tests/linalg/MatrixTestSupport.h"
 
 namespace {
 
@@ -26,33 +26,20 @@ using tala::interp::VariableTable;
 
 class MatrixWords : public ::testing::Test {
 protected:
-    // Evaluates one line as the shell does; console output is kept in `printed`.
-    Variable& run(const std::string& text) {
-        result.release();
-        testing::internal::CaptureStdout();
-        try {
-            qlang::evaluate(table, text, table.variables, result, false, true);
-        } catch (...) {
-            printed = testing::internal::GetCapturedStdout();
-            throw;
-        }
-        printed = testing::internal::GetCapturedStdout();
-        return result;
-    }
-    std::string failureOf(const std::string& text) {
-        try {
-            run(text);
-        } catch (const tala::Failure& failure) {
-            return failure.what();
-        }
-        return "no failure";
-    }
     // For the words that print nothing, in loops: no output capture.
     Variable& quiet(const std::string& text) {
         result.release();
         qlang::evaluate(table, text, table.variables, result, false, true);
         return result;
     }
+    // Evaluates one line as the shell does; console output is kept in `printed`.
+    Variable& run(const std::string& text) {
+        OutputCapture capture;
+        quiet(text);
+        printed = capture.text();
+        return result;
+    }
+    std::string failureOf(const std::string& text) { return ::failureOf([&] { run(text); }); }
     void global(const std::string& text) { run("global (" + text + ")"); }
     Matrix matrixOf(const std::string& text) { return run(text).getMatrix(); }
 
@@ -100,11 +87,7 @@ TEST_F(MatrixWords, RandomUnitaryIsBuiltFromTheNamedAngles) {
     // std::to_string keeps six decimals, which the literals above fit exactly.
     Matrix expected(4, 4);
     linalg::buildUnitary(rotation, phase, offPhase, expected);
-    for (int c = 0; c < 4; ++c)
-        for (int r = 0; r < 4; ++r) {
-            EXPECT_EQ(u(r, c).re, expected(r, c).re);
-            EXPECT_EQ(u(r, c).im, expected(r, c).im);
-        }
+    linalg::testing::expectSame(expected, u);
     EXPECT_TRUE(u.isUnitary());
 }
 
