@@ -13,6 +13,7 @@
 #include "app/DecisionOdds.h"
 #include "app/Steering.h"
 #include "decision/QDM.h"
+#include "tests/support/StreamCapture.h"
 #include "tests/support/TempFolder.h"
 
 namespace flock {
@@ -25,15 +26,7 @@ protected:
     HeadlessFlightTest() : before_(fs::current_path()) { fs::current_path(FLOCK_DATA_DIR); }
     ~HeadlessFlightTest() override { fs::current_path(before_); }
 
-    // Flies quietly; what the minds printed is kept in `printed`.
-    FlightRecord fly(FlightSettings settings) {
-        ::testing::internal::CaptureStdout();
-        FlightRecord record = flyHeadless(settings);
-        printed = ::testing::internal::GetCapturedStdout();
-        return record;
-    }
-
-    std::string printed;
+    OutputCapture printed;  // what the minds print, kept from the screen
 
 private:
     fs::path before_;
@@ -42,9 +35,9 @@ private:
 TEST_F(HeadlessFlightTest, ShippedFlockDecidesEveryTwelfthFrameWithoutAFailure) {
     FlightSettings settings;
     settings.seconds = 3;
-    FlightRecord record = fly(settings);
+    FlightRecord record = flyHeadless(settings);
 
-    EXPECT_EQ(printed.find("Error"), std::string::npos) << printed.substr(0, 2000);
+    EXPECT_EQ(printed.text().find("Error"), std::string::npos) << printed.text().substr(0, 2000);
     EXPECT_EQ(record.whole.frames, 180);
     EXPECT_EQ(record.distance.size(), 180u);
     EXPECT_TRUE(record.allFinite);
@@ -64,9 +57,9 @@ TEST_F(HeadlessFlightTest, ShippedFlockDecidesEveryTwelfthFrameWithoutAFailure) 
 TEST_F(HeadlessFlightTest, TrainedSensorsFollowEachStimulusAndBeatRandomOnesOnEveryFigure) {
     FlightSettings settings;
     settings.seconds = 20;
-    const FlightRecord trained = fly(settings);
+    const FlightRecord trained = flyHeadless(settings);
     settings.flock.sensors = SensorSource::Random;
-    const FlightRecord random = fly(settings);
+    const FlightRecord random = flyHeadless(settings);
 
     std::map<std::string, std::pair<int, int>> byStimulus;  // decisions, following
     for (const DecisionRow& row : trained.decisions) {
@@ -90,9 +83,9 @@ TEST_F(HeadlessFlightTest, ReadingTheOddsLeavesTheFlightAsItWasAndTheyAddUpToOne
     FlightSettings settings;
     settings.seconds = 4;
     settings.keepPaths = true;
-    const FlightRecord plain = fly(settings);
+    const FlightRecord plain = flyHeadless(settings);
     settings.watchOdds = true;
-    const FlightRecord watched = fly(settings);
+    const FlightRecord watched = flyHeadless(settings);
     ASSERT_EQ(plain.decisions.size(), watched.decisions.size());
     for (std::size_t i = 0; i < plain.decisions.size(); ++i) {
         EXPECT_EQ(plain.decisions[i].decision, watched.decisions[i].decision) << i;
@@ -103,7 +96,6 @@ TEST_F(HeadlessFlightTest, ReadingTheOddsLeavesTheFlightAsItWasAndTheyAddUpToOne
     std::srand(5);
     FlockChoice one;
     one.agentCount = 1;
-    ::testing::internal::CaptureStdout();
     auto flock = createProgramFlock(one);
     Agent& agent = flock->agents()[0];
     agent.watchOdds = true;
@@ -112,7 +104,6 @@ TEST_F(HeadlessFlightTest, ReadingTheOddsLeavesTheFlightAsItWasAndTheyAddUpToOne
     EXPECT_EQ(agent.mind->decisionMaker()->variables.size(), variables);  // nothing left behind
     const DecisionOdds odds = agent.odds;
     flock.reset();
-    ::testing::internal::GetCapturedStdout();
     ASSERT_TRUE(odds.known);
     float sum = 0;
     for (float p : odds.probability) {
@@ -125,14 +116,12 @@ TEST_F(HeadlessFlightTest, ReadingTheOddsLeavesTheFlightAsItWasAndTheyAddUpToOne
 TEST_F(HeadlessFlightTest, SensorsComeFromTheSetupAFileOrAtRandom) {
     FlockChoice choice;
     choice.agentCount = 2;
-    ::testing::internal::CaptureStdout();
     auto shipped = createProgramFlock(choice);
     choice.sensors = SensorSource::Random;
     auto random = createProgramFlock(choice);
     choice.sensors = SensorSource::File;
     choice.sensorFile = "flock_sensors.bin";
     auto fromFile = createProgramFlock(choice);
-    ::testing::internal::GetCapturedStdout();
 
     auto sensors = [](Flock& flock, std::size_t agent) -> std::vector<vex::Sensor>& {
         return flock.agents()[agent].mind->decisionMaker()->sensors;
@@ -148,38 +137,36 @@ TEST_F(HeadlessFlightTest, SensorsComeFromTheSetupAFileOrAtRandom) {
 }
 
 TEST_F(HeadlessFlightTest, DataThatCannotFlyIsRefusedWithOneReasonBeforeAnyFlight) {
-    auto failure = [&](const FlockChoice& choice) {
-        ::testing::internal::CaptureStdout();
-        std::string message;
+    auto failure = [](const FlockChoice& choice) -> std::string {
         try {
             createProgramFlock(choice);
         } catch (const SetupFailure& refused) {
-            message = refused.what();
+            return refused.what();
         }
-        printed = ::testing::internal::GetCapturedStdout();
-        return message;
+        return "";
     };
     FlockChoice choice;
     choice.sensors = SensorSource::File;
-    choice.sensorFile = (folder_ / "missing.bin").string();
+    choice.sensorFile = path("missing.bin");
     EXPECT_EQ(failure(choice), "cannot read the sensor file '" + choice.sensorFile + "': no such file");
 
-    choice.sensorFile = (folder_ / "cut.bin").string();
+    choice.sensorFile = path("cut.bin");
     std::ofstream(choice.sensorFile, std::ios::binary) << std::ifstream("flock_sensors.bin", std::ios::binary).rdbuf();
     fs::resize_file(choice.sensorFile, 40);
     EXPECT_EQ(failure(choice), "'" + choice.sensorFile + "' is not a sensor file, or it is damaged");
 
     vex::QDM small;  // sensors for a decision maker of one state
     for (const char* name : {"center", "left", "right"}) small.addSensor(name);
-    choice.sensorFile = (folder_ / "small.bin").string();
+    choice.sensorFile = path("small.bin");
     ASSERT_TRUE(small.saveSensors(choice.sensorFile));
     EXPECT_NE(failure(choice).find("sensor 'center' is 1 x 1, the decision maker needs 3 x 3"), std::string::npos);
 
     fs::current_path(folder_);  // no setup script: the first agent says so once, then it stops
+    printed.take();
     EXPECT_NE(failure({}).find("action space 0 has no action 'forward'"), std::string::npos);
-    const std::string notFound = "Cannot open file 'vex_flock_setup.txt'";
-    ASSERT_NE(printed.find(notFound), std::string::npos);
-    EXPECT_EQ(printed.find(notFound, printed.find(notFound) + 1), std::string::npos);
+    const std::string said = printed.text(), notFound = "Cannot open file 'vex_flock_setup.txt'";
+    ASSERT_NE(said.find(notFound), std::string::npos);
+    EXPECT_EQ(said.find(notFound, said.find(notFound) + 1), std::string::npos);
 }
 
 }  // namespace
