@@ -32,18 +32,16 @@ struct Discard : std::streambuf {
     std::streamsize xsputn(const char*, std::streamsize n) override { return n; }
 };
 
-fs::path& workFolder() {
-    static fs::path folder;
-    return folder;
-}
-
-fs::path& pristineFolder() {
-    static fs::path folder;
-    return folder;
-}
+fs::path workFolder, pristineFolder;
 
 void copyFolder(const fs::path& from, const fs::path& to) {
     fs::copy(from, to, fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+}
+
+bool writesFiles(std::string_view input) {
+    for (std::string_view writer : {"new_file", "print_file", "vex::save"})
+        if (input.find(writer) != std::string_view::npos) return true;
+    return false;
 }
 
 }  // namespace
@@ -76,14 +74,14 @@ void setUpProcess(std::initializer_list<const char*> dataFiles) {
     std::string pattern = (fs::temp_directory_path() / "flock-fuzz-XXXXXX").string();
     if (::mkdtemp(pattern.data()) == nullptr) std::abort();
     const fs::path root = pattern;
-    workFolder() = root / "work";
-    pristineFolder() = root / "pristine";
-    fs::create_directories(workFolder());
-    fs::create_directories(pristineFolder());
+    workFolder = root / "work";
+    pristineFolder = root / "pristine";
+    fs::create_directories(workFolder);
+    fs::create_directories(pristineFolder);
     const fs::path data = fs::path(FLOCK_SOURCE_DIR) / "data";
-    for (const char* file : dataFiles) copyFolder(data / file, pristineFolder() / file);
-    copyFolder(pristineFolder(), workFolder());
-    fs::current_path(workFolder());
+    for (const char* file : dataFiles) copyFolder(data / file, pristineFolder / file);
+    copyFolder(pristineFolder, workFolder);
+    fs::current_path(workFolder);
 
     ::signal(SIGXFSZ, SIG_IGN);
     const rlimit fileSize{kFileSizeLimit, kFileSizeLimit};
@@ -100,19 +98,13 @@ void startInput() {
 
 bool mayRun(std::string_view input) {
     if (input.find("load_module") != std::string_view::npos) return false;
-    if (input.find('/') == std::string_view::npos) return true;
-    for (std::string_view writer : {"new_file", "print_file", "vex::save"})
-        if (input.find(writer) != std::string_view::npos) return false;
-    return true;
+    return input.find('/') == std::string_view::npos || !writesFiles(input);
 }
 
 void restoreFolder(std::string_view input) {
-    bool wrote = false;
-    for (std::string_view writer : {"new_file", "print_file", "vex::save"})
-        wrote = wrote || input.find(writer) != std::string_view::npos;
-    if (!wrote) return;
-    for (const auto& entry : fs::directory_iterator(workFolder())) fs::remove_all(entry.path());
-    copyFolder(pristineFolder(), workFolder());
+    if (!writesFiles(input)) return;
+    for (const auto& entry : fs::directory_iterator(workFolder)) fs::remove_all(entry.path());
+    copyFolder(pristineFolder, workFolder);
 }
 
 void runLines(std::string_view input, const std::function<void(const std::string&)>& run) {

@@ -12,10 +12,9 @@
 namespace fuzz {
 
 // Once per process: standard output discarded (unless FLOCK_FUZZ_OUTPUT is set),
-// standard input empty, the working
-// folder a fresh temporary one (with copies of `dataFiles` from the project's data/
-// folder), files written limited to 1 MB each, and the memory budget small enough
-// that no single request takes long.
+// standard input empty, the working folder a fresh temporary one (with copies of
+// `dataFiles` from the project's data/ folder), files written limited to 1 MB each,
+// and the memory budget small enough that no single request takes long.
 void setUpProcess(std::initializer_list<const char*> dataFiles = {});
 
 // Before each input: the C library's generator seeded the same way, and the key poll's
