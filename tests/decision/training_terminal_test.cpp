@@ -57,10 +57,9 @@ protected:
         TempFolder::TearDown();
     }
 
-    // Writes `script` to train.txt and runs tala in data/ on a new pseudo-terminal: on
-    // the script, or with `session` interactively; standard error goes to `errorFile`
-    // instead, when one is given. False when no terminal could be made.
-    bool start(const std::string& script, bool session = false, const fs::path& errorFile = {}) {
+    // Runs tala on `script` in data/ on a new pseudo-terminal (standard error to
+    // `errorFile` instead, when one is given). False when no terminal could be made.
+    bool start(const std::string& script, const fs::path& errorFile = {}) {
         std::ofstream(path("train.txt")) << script;
         const std::string argument = path("train.txt");
         winsize size{24, 200, 0, 0};
@@ -71,9 +70,7 @@ protected:
                 const int fd = open(errorFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
                 dup2(fd, STDERR_FILENO);
             }
-            // A session's line history goes to the test's folder.
-            setenv("HOME", folder_.c_str(), 1);
-            if (chdir(dataFolder().c_str()) == 0) execl(TALA_PROGRAM, "tala", session ? nullptr : argument.c_str(), nullptr);
+            if (chdir(dataFolder().c_str()) == 0) execl(TALA_PROGRAM, "tala", argument.c_str(), nullptr);
             _exit(127);
         }
         return true;
@@ -144,22 +141,9 @@ TEST_F(TrainingAtATerminal, TheProgressLineIsUpdatedInPlaceAndQSaysWhereTraining
     EXPECT_EQ(lineCount(history), finished + 1);
 }
 
-TEST_F(TrainingAtATerminal, CtrlCInASessionStopsTrainingAsQDoes) {
-    ASSERT_TRUE(start(trainingScript(1000000, folder_ / "history.csv"), true)) << "no pseudo-terminal";
-    ASSERT_TRUE(readUntil("tala> ")) << screen_;
-    press("file " + path("train.txt") + "\n");
-    ASSERT_TRUE(readUntil(" left\033[K")) << screen_;
-    press("\x03");
-    ASSERT_TRUE(readUntil(" generations; the decision maker keeps the best sensors found.")) << screen_;
-    EXPECT_NE(screen_.find("Training stopped by key after "), std::string::npos) << screen_;
-    press("exit\n");
-    ASSERT_TRUE(readUntil("")) << screen_;
-    EXPECT_EQ(exitStatus(), 0) << screen_;
-}
-
 TEST_F(TrainingAtATerminal, NothingIsAddedWhenStandardErrorIsNotATerminal) {
     const fs::path errors = folder_ / "errors.txt";
-    ASSERT_TRUE(start(trainingScript(3, folder_ / "history.csv"), false, errors)) << "no pseudo-terminal";
+    ASSERT_TRUE(start(trainingScript(3, folder_ / "history.csv"), errors)) << "no pseudo-terminal";
     ASSERT_TRUE(readUntil("")) << screen_;
     EXPECT_EQ(exitStatus(), 0) << screen_;
     EXPECT_NE(screen_.find("DEBUG: final max fitness"), std::string::npos) << screen_;

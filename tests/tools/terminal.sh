@@ -183,7 +183,7 @@ help_screen() {
 }
 
 # tala's prompt runs commands, a decision maker's shell shares the terminal, Ctrl-C
-# stops training, and Ctrl-D leaves.
+# stops training as q does, and Ctrl-D leaves.
 tala_session() {
   tala
   type_line 'print "hello"'
@@ -215,8 +215,10 @@ begin
 (vex::train (get QDM) (get rules) 1000000 4 20 20)
 EOF
   type_line "file $work/train.txt"
-  sleep 0.5
+  wait_for "generation "
   keys C-c
+  wait_for "Training stopped by key after "
+  wait_for " generations; the decision maker keeps the best sensors found."
   wait_for_last_line "tala>"
   type_line 'print "after"'
   wait_for "temp = after"
