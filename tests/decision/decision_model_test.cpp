@@ -137,17 +137,27 @@ TEST(Finalize, ShiftsPointsToGridPositions) {
     EXPECT_EQ(vex::Coordinates({1, 2}), qdm->actionSpaces[0].points[2].coordinates);
 }
 
-TEST(RandomizeSensor, OfDimensionOneDrawsNothing) {
-    vex::Sensor sensor;
-    std::srand(9);
-    const int next = std::rand();
-    std::srand(9);
-    vex::QDM::randomizeSensor(sensor, 1);
-    EXPECT_EQ(next, std::rand());
-    EXPECT_TRUE(sensor.rotation.empty());
-    EXPECT_EQ(std::vector<double>({0.0}), sensor.offPhase);
-    ASSERT_EQ(1, sensor.unitary.rows());
-    EXPECT_EQ(1.0, sensor.unitary(0, 0).re);
+// Rotation, phase and off-phase are drawn in turn while there are off-phases, then
+// rotation and phase alone; a sensor of dimension one draws nothing.
+TEST(RandomizeSensor, DrawsRotationPhaseAndOffPhaseInTurnAndNothingForDimensionOne) {
+    std::srand(3);
+    std::vector<int> draws(12);
+    for (int& draw : draws) draw = std::rand();
+    std::vector<double> drawn;
+    for (int draw : draws) drawn.push_back((draw % 10000) * 3.1415 / 10000);
+    std::srand(3);
+    vex::Sensor sensor, one;
+    vex::QDM::randomizeSensor(sensor, 3);
+    EXPECT_EQ(sensor.rotation, (std::vector<double>{drawn[0], drawn[3], drawn[6], drawn[9]}));
+    EXPECT_EQ(sensor.phase, (std::vector<double>{drawn[1], drawn[4], drawn[7], drawn[10]}));
+    EXPECT_EQ(sensor.offPhase, (std::vector<double>{drawn[2], drawn[5], drawn[8]}));
+
+    vex::QDM::randomizeSensor(one, 1);
+    EXPECT_EQ(draws[11], std::rand());
+    EXPECT_TRUE(one.rotation.empty());
+    EXPECT_EQ(std::vector<double>({0.0}), one.offPhase);
+    ASSERT_EQ(1, one.unitary.rows());
+    EXPECT_EQ(1.0, one.unitary(0, 0).re);
 }
 
 TEST(NearestAction, AnswersZeroWithoutFillingForMismatchesAndEmptySpaces) {

@@ -249,20 +249,6 @@ TEST(GeneticSearch, OneGenerationPicksTheDocumentedParentsCutsAndMutations) {
 
 TEST(GeneticSearch, ThreeGenerationsFollowTheDocumentedOrder) { trainBoth(*cellDecisionMaker(), 77, 6, 3, 7); }
 
-// A fresh sensor of dimension 3 draws rotation, phase and off-phase in turn, as long as
-// there are off-phases, then rotation and phase.
-TEST(GeneticSearch, FreshSensorsDrawRotationPhaseAndOffPhaseInTurn) {
-    std::srand(3);
-    std::vector<double> drawn(11);
-    for (double& angle : drawn) angle = (std::rand() % 10000) * 3.1415 / 10000;
-    std::srand(3);
-    Sensor sensor;
-    QDM::randomizeSensor(sensor, 3);
-    EXPECT_EQ(sensor.rotation, (std::vector<double>{drawn[0], drawn[3], drawn[6], drawn[9]}));
-    EXPECT_EQ(sensor.phase, (std::vector<double>{drawn[1], drawn[4], drawn[7], drawn[10]}));
-    EXPECT_EQ(sensor.offPhase, (std::vector<double>{drawn[2], drawn[5], drawn[8]}));
-}
-
 TEST(TrainingGeneration, FitterIndividualsComeFirstAndUndefinedFitnessLastInListOrder) {
     std::vector<Individual> population(6);
     const double nan = std::numeric_limits<double>::quiet_NaN();
