@@ -12,6 +12,7 @@
 #include "linalg/Failure.h"
 #include "RecordingCanvas.h"
 #include "RecordingMind.h"
+#include "tests/support/StreamCapture.h"
 
 namespace flock {
 namespace {
@@ -41,9 +42,8 @@ protected:
 };
 
 TEST_F(FlockTest, EachAgentRunsTheStartCommandsOnItsOwnMindAndIsMadeEvenWhenTheyFail) {
-    ::testing::internal::CaptureStdout();
+    OutputCapture printed;
     makeFlock(1, "file");
-    std::string printed = ::testing::internal::GetCapturedStdout();
     ASSERT_EQ(records.size(), 8u);
     for (const auto& record : records) {
         EXPECT_EQ(record->commands, (std::vector<std::string>{"global (new vex::QDM QDM)", "vex::qdm::new (get QDM)",
@@ -52,7 +52,7 @@ TEST_F(FlockTest, EachAgentRunsTheStartCommandsOnItsOwnMindAndIsMadeEvenWhenThey
     }
     std::string eightTimes;
     for (int i = 0; i < 8; ++i) eightTimes += "Error: Error 1 in operator=\n";
-    EXPECT_EQ(printed, eightTimes);
+    EXPECT_EQ(printed.text(), eightTimes);
 }
 
 TEST_F(FlockTest, AgentIsATriangleInItsIndexColourAndDropsADotEveryEleventhDraw) {

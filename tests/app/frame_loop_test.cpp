@@ -9,6 +9,7 @@
 #include "app/FramePacer.h"
 #include "linalg/Failure.h"
 #include "RecordingCanvas.h"
+#include "tests/support/StreamCapture.h"
 
 namespace flock {
 namespace {
@@ -135,10 +136,9 @@ TEST_F(FrameLoopTest, AFailingAgentIsReportedAndTheFrameGoesOn) {
     agents->positions.resize(3);
     agents->failingAgent = 1;
     app.paused = false;
-    ::testing::internal::CaptureStderr();
+    OutputCapture errors(std::cerr);
     EXPECT_TRUE(pass());
-    std::string errors = ::testing::internal::GetCapturedStderr();
-    EXPECT_NE(errors.find("getString error - type is NULL or not string"), std::string::npos);
+    EXPECT_EQ(errors.text(), "Agent 1: getString error - type is NULL or not string\n");
     EXPECT_EQ(agents->calls.size(), 6u);
     EXPECT_EQ(canvas.presented, 1);
 }

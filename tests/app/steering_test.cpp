@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "RecordingMind.h"
+#include "tests/support/StreamCapture.h"
 
 namespace flock {
 namespace {
@@ -161,14 +162,13 @@ TEST(Steering, ThinksEveryThirdStepDecidesEveryTwelfthAndPrintsEachFailureOnce) 
     agents.push_back(agentAt(0, 1, 0));  // close, on the left
     auto mind = giveMind(agents[0]);
     mind->failOn = kStimulusCommandPrefix;
-    ::testing::internal::CaptureStdout();
+    OutputCapture printed;
     for (int step = 0; step < 24; ++step) steerAgent(agents, 0, 60);
-    std::string printed = ::testing::internal::GetCapturedStdout();
     // Every command was still sent; decisions came without a value.
     ASSERT_EQ(mind->commands.size(), 8u * 2 + 2);
     EXPECT_EQ(mind->commands[0], kRight);
     EXPECT_EQ(mind->commands[8], kDecideCommand);
-    EXPECT_EQ(printed,
+    EXPECT_EQ(printed.text(),
               "Error: Error 1 in operator=\n"
               "Error: getString error - type is NULL or not string\n");
     EXPECT_NEAR(agents[0].x, 24 * 0.12, 1e-3);

@@ -59,21 +59,19 @@ TEST(Thinking, EqualsTheDenseProductAndTheTextForSparseAndDenseTops) {
 TEST(Thinking, SeesTopsChangedInPlaceBetweenSteps) {
     auto fast = stimulated(OperatorRoute::Factored, true);
     auto dense = stimulated(OperatorRoute::Dense, true);
-    fast->think();
-    dense->think();
-    for (vex::QDM* qdm : {fast.get(), dense.get()}) {
-        linalg::Matrix& tops = literal::variableMatrix(*qdm, "Tops");
+    const auto changeTops = [&](const auto& change) {
+        fast->think();
+        dense->think();
+        for (vex::QDM* qdm : {fast.get(), dense.get()}) change(literal::variableMatrix(*qdm, "Tops"));
+        fast->think();
+        dense->think();
+        expectSame(psi(*dense), psi(*fast));
+    };
+    changeTops([](linalg::Matrix& tops) {
         tops(3, 7) = {0.5, -0.5};
         tops.data()[0] = {0.0, 2.0};
-    }
-    fast->think();
-    dense->think();
-    expectSame(psi(*dense), psi(*fast));
-    literal::variableMatrix(*fast, "Tops").fill({0.25, 0.0});  // dense now
-    literal::variableMatrix(*dense, "Tops").fill({0.25, 0.0});
-    fast->think();
-    dense->think();
-    expectSame(psi(*dense), psi(*fast));
+    });
+    changeTops([](linalg::Matrix& tops) { tops.fill({0.25, 0.0}); });  // dense now
 }
 
 // The measuring text writes any variable named like its temporaries; with such a

@@ -37,13 +37,12 @@ protected:
 // vex::State alone explains its arguments; words of other libraries are declined
 // without evaluating their arguments.
 TEST_F(Commands, StateAloneExplainsItsArgumentsAndOtherWordsAreDeclinedUnevaluated) {
-    ::testing::internal::CaptureStdout();
+    OutputCapture printed;
     EXPECT_FALSE(run("vex::State"));
     EXPECT_FALSE(result_.hasData());
     EXPECT_FALSE(run("vex::qdm::unknown (print_new_line)"));
     EXPECT_FALSE(run("print (print_new_line)"));
-    EXPECT_EQ("Error: Arguments for vex::State are MODE:STRING {vex::SensorList}^*\n",
-              ::testing::internal::GetCapturedStdout());
+    EXPECT_EQ("Error: Arguments for vex::State are MODE:STRING {vex::SensorList}^*\n", printed.text());
 }
 
 // Every command described, with an example that runs it.
