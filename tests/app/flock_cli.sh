@@ -66,14 +66,11 @@ done
 flight=(--headless --data "$data" --seconds 5 --every 1 --csv flight.csv --svg flight.svg)
 run "${flight[@]}"
 [ "$status" -eq 0 ] || fail "headless: status $status: $(cat "$work/err.txt")"
-mv "$work/out.txt" "$work/first.txt"
-mv "$work/err.txt" "$work/first-err.txt"
-mv "$work/out/flight.csv" "$work/first.csv"
-mv "$work/out/flight.svg" "$work/first.svg"
+outputs=(out.txt err.txt out/flight.csv out/flight.svg)
+for file in "${outputs[@]}"; do mv "$work/$file" "$work/first-${file#out/}"; done
 run "${flight[@]}"
-for pair in "out.txt first.txt" "err.txt first-err.txt" "out/flight.csv first.csv" "out/flight.svg first.svg"; do
-  read -r now before <<<"$pair"
-  cmp -s "$work/$now" "$work/$before" || fail "$now differs between two runs"
+for file in "${outputs[@]}"; do
+  cmp -s "$work/$file" "$work/first-${file#out/}" || fail "$file differs between two runs"
 done
 [ "$(lines "$work/out.txt")" -eq 7 ] || fail "not a header, five rows and the whole: $(cat "$work/out.txt")"
 [ "$(head -n 1 "$work/out.txt" | tr -s ' ' | sed 's/^ //')" = "seconds distance polarisation following decisions failures" ] ||
