@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -13,17 +12,14 @@ using namespace tala::interp;
 
 namespace {
 
-namespace fs = std::filesystem;
-
 const std::vector<std::string> kWords = {"measure", "measure_distribution", "measure_qbit", "matrix",
                                          "vex::qdm::new", "vex::qdm::think", "vex::train"};
 
 class HistoryFile : public TempFolder {
 protected:
     std::string write(const std::string& bytes) const {
-        const fs::path path = folder_ / "history";
-        std::ofstream(path, std::ios::binary) << bytes;
-        return path.string();
+        std::ofstream(path("history"), std::ios::binary) << bytes;
+        return path("history");
     }
 };
 
@@ -57,11 +53,11 @@ TEST_F(HistoryFile, KeepsTheLastLinesWorthRecalling) {
     std::string bytes;
     for (int i = 0; i < 5; ++i) bytes += "line " + std::to_string(i) + "\n";
     bytes += "   \n\nbell\a here\nnul" + std::string(1, '\0') + "byte\nlast\r\n";
-    const std::string path = write(bytes);
-    EXPECT_EQ(loadHistory(path, 3), (std::deque<std::string>{"line 3", "line 4", "last"}));
+    const std::string history = write(bytes);
+    EXPECT_EQ(loadHistory(history, 3), (std::deque<std::string>{"line 3", "line 4", "last"}));
 
-    saveHistory(path, {"one", "two"});
-    EXPECT_EQ(loadHistory(path, 100), (std::deque<std::string>{"one", "two"}));
+    saveHistory(history, {"one", "two"});
+    EXPECT_EQ(loadHistory(history, 100), (std::deque<std::string>{"one", "two"}));
 }
 
 TEST_F(HistoryFile, AHugeFileIsReadFromItsTailAndUnusableFilesGiveNoLines) {
@@ -69,8 +65,8 @@ TEST_F(HistoryFile, AHugeFileIsReadFromItsTailAndUnusableFilesGiveNoLines) {
     for (int i = 0; i < 3; ++i) bytes += "recent " + std::to_string(i) + "\n";
     EXPECT_EQ(loadHistory(write(bytes), 1'000'000), (std::deque<std::string>{"recent 0", "recent 1", "recent 2"}));
 
-    EXPECT_TRUE(loadHistory((folder_ / "missing").string(), 10).empty());
+    EXPECT_TRUE(loadHistory(path("missing"), 10).empty());
     EXPECT_TRUE(loadHistory(folder_.string(), 10).empty());
     // A history that cannot be written is dropped without a word.
-    EXPECT_NO_THROW(saveHistory((folder_ / "no" / "such" / "folder").string(), {"line"}));
+    EXPECT_NO_THROW(saveHistory(path("no/such/folder"), {"line"}));
 }
