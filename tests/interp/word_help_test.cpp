@@ -27,15 +27,12 @@ const std::vector<GroupDoc> kGroups = {
 
 }  // namespace
 
-TEST(WordHelp, OverviewListsTheGroupsInTableOrderWithAlignedWords) {
+// Long groups wrap under their first word and every line stays within the width.
+TEST(WordHelp, OverviewListsTheGroupsInTableOrderWithAlignedWordsWrappedWithinTheWidth) {
     EXPECT_EQ(helpText(kGroups, ""),
               "!help WORD shows a word, !help PREFIX* the words starting with PREFIX.\n"
               "numbers  add addmod neg\n"
               "library  lib::qdm::decide lib::Mark\n");
-}
-
-// Long groups wrap under their first word and every line stays within the width.
-TEST(WordHelp, OverviewOfTheObjectLanguageWrapsWithinTheWidth) {
     const std::vector<std::string> lines = linesOf(helpText(wordGroups(), ""));
     bool wrapped = false;
     for (const std::string& line : lines) {
@@ -86,7 +83,7 @@ TEST(WordHelp, NearestWordsPreferPrefixesThenEditDistanceThenTableOrder) {
     EXPECT_EQ(nearestWords(kGroups, "add", 99).size(), 5u);
 }
 
-TEST(WordHelp, ReferenceIsMarkdownWithTheTextsEscaped) {
+TEST(WordHelp, ReferenceIsMarkdownWithTheTextsEscapedAndTheWordListKeepsTableOrder) {
     EXPECT_EQ(referenceText(kGroups),
               "### numbers\n\n"
               "- `add A B`: The sum of A and B. Example: `print (add 1 2)`\n"
@@ -96,8 +93,5 @@ TEST(WordHelp, ReferenceIsMarkdownWithTheTextsEscaped) {
               "\n### library\n\n"
               "- `lib::qdm::decide QDM SPACE`: Measures the space. Example: `lib::qdm::decide (get QDM) 0`\n"
               "- `lib::Mark`: A \\*marked\\* value\\_type \\<x\\> \\| \\[y\\] \\`z\\`. Example: `lib::Mark`\n");
-}
-
-TEST(WordHelp, WordListKeepsTableOrder) {
     EXPECT_EQ(wordList(kGroups), (std::vector<std::string>{"add", "addmod", "neg", "lib::qdm::decide", "lib::Mark"}));
 }
