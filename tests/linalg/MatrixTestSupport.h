@@ -24,6 +24,19 @@ inline Matrix identity(int n) {
     return m;
 }
 
+// The library's product and Kronecker product, as values.
+inline Matrix product(const Matrix& a, const Matrix& b) {
+    Matrix result;
+    EXPECT_TRUE(multiply(a, result, b));
+    return result;
+}
+
+inline Matrix kron(const Matrix& a, const Matrix& b) {
+    Matrix result;
+    kronecker(a, &b, &result);
+    return result;
+}
+
 // result(i, k) = sum over ascending j of a(i, j) * b(j, k), through operator().
 inline Matrix referenceProduct(const Matrix& a, const Matrix& b) {
     Matrix result(a.rows(), b.cols());
@@ -38,11 +51,7 @@ inline Matrix referenceProduct(const Matrix& a, const Matrix& b) {
 
 // (I_left (x) op (x) I_right) * state, multiplied out in full.
 inline Matrix fullProduct(const Matrix& op, int left, int right, const Matrix& state) {
-    Matrix partial, full;
-    const Matrix leftIdentity = identity(left), rightIdentity = identity(right);
-    kronecker(leftIdentity, &op, &partial);
-    kronecker(partial, &rightIdentity, &full);
-    return referenceProduct(full, state);
+    return referenceProduct(kron(kron(identity(left), op), identity(right)), state);
 }
 
 // A tolerance of 0 asks for the same numbers bit for bit.

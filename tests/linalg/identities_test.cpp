@@ -16,18 +16,6 @@ namespace {
 
 constexpr double kRounding = 1e-12;
 
-Matrix product(const Matrix& a, const Matrix& b) {
-    Matrix result;
-    EXPECT_TRUE(linalg::multiply(a, result, b));
-    return result;
-}
-
-Matrix kron(const Matrix& a, const Matrix& b) {
-    Matrix result;
-    linalg::kronecker(a, &b, &result);
-    return result;
-}
-
 Matrix adjoint(const Matrix& a) {
     Matrix result;
     result.setAdjointOf(a);

@@ -43,12 +43,6 @@ std::vector<KernelPath> fasterPaths() {
     return paths;
 }
 
-Matrix product(const Matrix& a, const Matrix& b) {
-    Matrix result;
-    EXPECT_TRUE(linalg::multiply(a, result, b));
-    return result;
-}
-
 // About one entry in `share` non-zero, some of the zeros negative.
 Matrix sparseMatrix(int rows, int cols, int share, std::mt19937& generator) {
     Matrix m = randomMatrix(rows, cols, generator);
