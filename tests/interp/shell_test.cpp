@@ -31,11 +31,10 @@ TEST(Shell, LinesReachTheEvaluatorNormalisedAndCut) {
     auto record = [&](VariableTable&, const std::string& line, Variable&) { seen.push_back(line); };
     const std::string longLine(5000, 'x');
     const std::string fullLine(kShellLineLimit, 'y');
-    ::testing::internal::CaptureStderr();
+    OutputCapture errors(std::cerr);
     runShell("  f(a  b)  \n\n" + longLine + "\nlast\n" + fullLine + "\r\n", record);
     // The cut is told once for the long line; a line that just fits is not cut.
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
-              "Line longer than 2045 characters: only the first 2045 are used.\n");
+    EXPECT_EQ(errors.text(), "Line longer than 2045 characters: only the first 2045 are used.\n");
     ASSERT_EQ(seen.size(), 5u);
     EXPECT_EQ(seen[0], "f (a b)");
     EXPECT_EQ(seen[1], "");
