@@ -1,0 +1,29 @@
+#include "interp/Reporting.h"
+
+#include <iostream>
+
+namespace tala::interp {
+namespace {
+unsigned problems = 0;
+std::function<void()> problemHandler;
+bool quietChatter = false;
+}  // namespace
+
+void noteProblem() {
+    ++problems;
+    if (problemHandler) problemHandler();
+}
+
+void warn(const std::string& text) {
+    std::cout.flush();  // the explanation follows what was printed before it
+    std::cerr << text << "\n";
+    noteProblem();
+}
+
+unsigned problemCount() { return problems; }
+void setProblemHandler(std::function<void()> handler) { problemHandler = std::move(handler); }
+
+void setQuiet(bool quiet) { quietChatter = quiet; }
+bool quiet() { return quietChatter; }
+
+}  // namespace tala::interp

@@ -1,0 +1,27 @@
+#pragma once
+// What a run reports besides raised failures, counted in one place.
+//
+// A problem is a mistake the run went on after: a syntax-error line, a file that could not
+// be opened or written, a decision-library "Error: ..." line, or a notice on standard error
+// naming a misuse. The caller prints the specified line where it always did and notes the
+// problem here; `warn` writes an extra explanation to standard error and notes it too.
+// Programs read the count for their exit status and may install a handler that ends the
+// run at the first problem (tala --strict).
+//
+// Chatter is what the decision library prints on its own (sizes, training's progress
+// lines); `--quiet` turns it off. What a script asks to print is never chatter.
+
+#include <functional>
+#include <string>
+
+namespace tala::interp {
+
+void noteProblem();
+void warn(const std::string& text);  // text + "\n" on standard error, then noteProblem()
+unsigned problemCount();
+void setProblemHandler(std::function<void()> handler);  // called after each noted problem
+
+void setQuiet(bool quiet);
+bool quiet();
+
+}  // namespace tala::interp
