@@ -50,6 +50,20 @@ DataFolder findDataFolder(const DataSearch& search) {
                     "; run flock in its data folder or name it with --data DIR"};
 }
 
+std::string missingDecisionScripts(const fs::path& folder) {
+    std::string missing;
+    for (const char* script : {"QDM_Scripts/SetupTops.txt", "QDM_Scripts/prepare.txt"}) {
+        std::error_code error;
+        if (fs::is_regular_file(folder / script, error)) continue;
+        if (!missing.empty()) missing += " and ";
+        missing += script;
+    }
+    if (missing.empty()) return {};
+    return "the data folder '" + folder.string() + "' has no " + missing +
+           ", which every decision maker is finalized with; copy QDM_Scripts/ from the project's data/ or name "
+           "a complete data folder with --data DIR";
+}
+
 DataSearch programDataSearch(const std::string& given) {
     DataSearch search;
     search.given = given;

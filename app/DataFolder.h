@@ -23,6 +23,10 @@ struct DataFolder {
 // The first place holding the setup script.
 DataFolder findDataFolder(const DataSearch& search);
 
+// Why `folder` cannot finalize a decision maker, or empty: finalize runs the two scripts
+// of QDM_Scripts/ from the working folder, which is the data folder.
+std::string missingDecisionScripts(const std::filesystem::path& folder);
+
 // The search of the running program: `given` (may be empty), the working folder,
 // then the build tree's or the install's data depending on where the program lives.
 DataSearch programDataSearch(const std::string& given);

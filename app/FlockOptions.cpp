@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <filesystem>
 #include <limits>
 
 namespace flock {
@@ -71,9 +72,19 @@ private:
     std::optional<std::string> attached_;
 };
 
+// Two names of one file: the same text, or the same place once made absolute.
+bool sameFile(const std::string& a, const std::string& b) {
+    if (a.empty() || b.empty()) return false;
+    std::error_code error;
+    if (std::filesystem::equivalent(a, b, error) && !error) return true;
+    return std::filesystem::absolute(a).lexically_normal() == std::filesystem::absolute(b).lexically_normal();
+}
+
 void checkCombination(const FlockOptions& options, const std::vector<std::string>& headlessOnly) {
     if (!options.headless && !headlessOnly.empty()) throw UsageError(headlessOnly.front() + " needs --headless");
     if (!options.headless) return;
+    if (!options.csvFile.empty() && sameFile(options.csvFile, options.svgFile))
+        throw UsageError("--csv and --svg name one file, '" + options.csvFile + "': give each its own");
     if (options.seconds * options.flock.agentCount > kMaxAgentSeconds)
         throw UsageError("a flight of " + std::to_string(options.flock.agentCount) + " agents can last at most " +
                          std::to_string(static_cast<int>(kMaxAgentSeconds / options.flock.agentCount)) +
@@ -105,6 +116,9 @@ FlockOptions parseFlockOptions(const std::vector<std::string>& arguments) {
             options.flock.agentCount = static_cast<int>(readWhole(name, reader.value(), 1, kMaxAgentCount));
         } else if (name == "--seed") {
             options.seed = static_cast<unsigned>(readWhole(name, reader.value(), 0, std::numeric_limits<unsigned>::max()));
+        } else if (name == "--quiet") {
+            reader.noValue();
+            options.quiet = true;
         } else if (name == "--sensors" || name == "--random-sensors") {
             if (sensorsChosen) throw UsageError("--sensors and --random-sensors: choose one, once");
             sensorsChosen = true;
@@ -158,6 +172,8 @@ std::string flockHelp() {
            "  --seed N            seed of the random generator (default: the time; 1 when headless)\n"
            "  --sensors FILE      the sensors of FILE in place of those the setup script loads\n"
            "  --random-sensors    untrained sensors center, left and right, drawn at random\n"
+           "  --quiet             leave out the decision library's own chatter (sizes at start-up\n"
+           "                      and at every decision); script messages and failures stay\n"
            "  --headless          fly without a window on a clock of 60 frames a second and print\n"
            "                      the figures: mean distance from the centroid, polarisation,\n"
            "                      decisions following their stimulus, decisions, command failures\n"
@@ -166,10 +182,12 @@ std::string flockHelp() {
            "  --every T           also a row of figures for every T simulated seconds\n"
            "  --csv FILE          one row per decision: time,agent,x,y,heading,stimulus,decision\n"
            "  --svg FILE          a picture of the paths and of the figures over time\n"
-           "  --help, --version   this text, or the version\n"
+           "  -h, --help          this text\n"
+           "  --version           the version\n"
            "\n"
            "Exit status: 0 done, 1 the data or an output file failed, 2 a bad command line.\n"
-           "More: README.md and docs/flock.md in the project.\n";
+           "More: README.md and docs/flock.md in the project, installed under\n"
+           "share/doc/QuantumFlock.\n";
 }
 
 }  // namespace flock

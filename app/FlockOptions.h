@@ -22,6 +22,7 @@ struct FlockOptions {
     std::string dataFolder;         // --data; empty: searched
     FlockChoice flock;              // --agents, --sensors, --random-sensors
     std::optional<unsigned> seed;   // --seed; the window otherwise seeds with the time
+    bool quiet = false;             // --quiet: no chatter from the decision library
     double seconds = 60;            // headless only, from here on
     double every = 0;               // 0: no rows but the last
     std::string csvFile;

@@ -13,6 +13,7 @@
 #include "app/FramePacer.h"
 #include "app/GlCanvas.h"
 #include "app/GlfwWindow.h"
+#include "interp/Reporting.h"
 
 namespace flock {
 
@@ -60,6 +61,11 @@ int runFlockProgram(const std::vector<std::string>& arguments) {
         std::cerr << "flock: " << data.problem << '\n';
         return EXIT_FAILURE;
     }
+    if (const std::string missing = missingDecisionScripts(data.folder); !missing.empty()) {
+        std::cerr << "flock: " << missing << '\n';
+        return EXIT_FAILURE;
+    }
+    tala::interp::setQuiet(options.quiet);
     anchorPath(options.flock.sensorFile);
     anchorPath(options.csvFile);
     anchorPath(options.svgFile);
@@ -85,7 +91,12 @@ int runFlockWindow(const FlockOptions& options) {
         return EXIT_FAILURE;
     }
     GlfwWindow window(app.keys);
-    if (!window.open("Open GL")) return EXIT_FAILURE;
+    if (!window.open("Open GL")) {
+        std::cerr << "flock: no window could be opened";
+        if (std::getenv("DISPLAY") == nullptr && std::getenv("WAYLAND_DISPLAY") == nullptr) std::cerr << " (no display is set)";
+        std::cerr << "; flock --headless flies the flock without one\n";
+        return EXIT_FAILURE;
+    }
     GlCanvas canvas(window);
 
     int status = EXIT_SUCCESS;

@@ -49,6 +49,21 @@ void replaceSensors(vex::QDM& decisionMaker, const FlockChoice& choice, const st
     for (const char* name : kStimulusNames) decisionMaker.addSensor(name);
 }
 
+// Why the sensors the stimuli need do not fit the decision maker, or empty.
+std::string sensorProblem(const vex::QDM& qdm) {
+    const std::int64_t system = qdm.systemSize();
+    const std::int64_t sensorSize = std::int64_t{qdm.memorySize} * qdm.deltaSize;
+    for (const char* name : kStimulusNames) {
+        const vex::Sensor* sensor = findSensor(qdm, name);
+        if (!sensor) return std::string("no sensor named '") + name + "'";
+        const int rows = sensor->unitary.rows();
+        if (rows != sensorSize && rows != system)
+            return std::string("sensor '") + name + "' is " + std::to_string(rows) + " x " + std::to_string(rows) +
+                   ", the decision maker needs " + std::to_string(sensorSize) + " x " + std::to_string(sensorSize);
+    }
+    return {};
+}
+
 }  // namespace
 
 std::string flightProblem(const vex::QDM* decisionMaker) {
@@ -62,16 +77,7 @@ std::string flightProblem(const vex::QDM* decisionMaker) {
     const std::int64_t system = qdm.systemSize();
     if (!isMatrix(qdm, "psi.0", static_cast<int>(system)) || !isMatrix(qdm, "Tops", static_cast<int>(system)))
         return "the decision maker was not finalised (no state psi.0 or transition operator Tops of its size)";
-    const std::int64_t sensorSize = std::int64_t{qdm.memorySize} * qdm.deltaSize;
-    for (const char* name : kStimulusNames) {
-        const vex::Sensor* sensor = findSensor(qdm, name);
-        if (!sensor) return std::string("no sensor named '") + name + "'";
-        const int rows = sensor->unitary.rows();
-        if (rows != sensorSize && rows != system)
-            return std::string("sensor '") + name + "' is " + std::to_string(rows) + " x " + std::to_string(rows) +
-                   ", the decision maker needs " + std::to_string(sensorSize) + " x " + std::to_string(sensorSize);
-    }
-    return {};
+    return sensorProblem(qdm);
 }
 
 std::unique_ptr<Flock> createProgramFlock(const FlockChoice& choice, const MindWrapper& wrap) {
@@ -86,9 +92,12 @@ std::unique_ptr<Flock> createProgramFlock(const FlockChoice& choice, const MindW
         // Every agent reads the same script: the first speaks for all of them.
         if (index != 0) return;
         const std::string problem = flightProblem(decisionMaker);
-        if (!problem.empty())
-            throw SetupFailure("cannot fly with the data in '" + std::filesystem::current_path().string() +
-                               "': " + problem);
+        if (problem.empty()) return;
+        // Sensors read with --sensors are the file's fault, not the data folder's.
+        if (choice.sensors == SensorSource::File && decisionMaker && sensorProblem(*decisionMaker) == problem)
+            throw SetupFailure("cannot fly with the sensors of '" + choice.sensorFile + "': " + problem);
+        throw SetupFailure("cannot fly with the data in '" + std::filesystem::current_path().string() +
+                           "': " + problem);
     };
     auto makeMind = [&]() -> std::unique_ptr<AgentMind> {
         auto mind = std::make_unique<AgentInterpreter>();

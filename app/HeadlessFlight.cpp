@@ -1,7 +1,9 @@
 #include "app/HeadlessFlight.h"
 
+#include <cctype>
 #include <cmath>
 #include <cstdlib>
+#include <exception>
 #include <memory>
 #include <utility>
 
@@ -20,6 +22,7 @@ struct MindLog {
     std::string stimulus;  // the last stimulus before the decision
     std::string decision;
     std::int64_t failures = 0;
+    std::string firstFailure;
 };
 
 // Passes every command on to the real mind and logs stimuli, decisions and failures.
@@ -43,7 +46,7 @@ public:
         if (!deciding) return;
         // An answer that is not a string fails the agent's reading of it.
         if (result.holds(tala::interp::ObjectType::String)) log_.decision = result.getString();
-        else log_.failures += 1;
+        else failed("the decision is not a text");
     }
 
     vex::QDM* decisionMaker() override { return inner_->decisionMaker(); }
@@ -53,10 +56,22 @@ private:
     void counted(Action action) {
         try {
             action();
+        } catch (const std::exception& failure) {
+            failed(failure.what());
+            throw;
         } catch (...) {
-            log_.failures += 1;
+            failed("an unknown failure");
             throw;
         }
+    }
+
+    void failed(const std::string& text) {
+        log_.failures += 1;
+        if (!log_.firstFailure.empty()) return;
+        log_.firstFailure = text;
+        // Some failure texts carry their own line end.
+        while (!log_.firstFailure.empty() && std::isspace(static_cast<unsigned char>(log_.firstFailure.back())))
+            log_.firstFailure.pop_back();
     }
 
     std::unique_ptr<AgentMind> inner_;
@@ -174,10 +189,12 @@ FlightRecord flyHeadless(const FlightSettings& settings) {
         for (std::size_t i = 0; i < agentCount; ++i) {
             MindLog& log = logs[i];
             figures.failures += std::exchange(log.failures, 0);
+            if (record.firstFailure.empty()) record.firstFailure = log.firstFailure;
             if (settings.keepPaths) record.paths[i].push_back({agents[i].x, agents[i].y});
             if (!std::exchange(log.decided, false)) continue;
             figures.decisions += 1;
             if (decisionFollows(log.stimulus, log.decision)) figures.following += 1;
+            if (!log.decision.empty()) record.answered += 1;
             DecisionRow& row = record.decisions.emplace_back(before[i]);
             row.stimulus = log.stimulus;
             row.decision = log.decision;

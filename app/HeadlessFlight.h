@@ -76,6 +76,8 @@ struct FlightRecord {
     std::vector<DecisionRow> decisions;
     std::vector<std::vector<PathPoint>> paths;  // per agent, when kept
     bool allFinite = true;                      // every position and heading of every frame
+    std::int64_t answered = 0;                  // decisions that gave an answer
+    std::string firstFailure;                   // the text of the first failure, if any
 };
 
 // Whole frames for so many seconds: at least one.

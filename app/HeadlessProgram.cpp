@@ -128,6 +128,12 @@ int runHeadlessFlight(const FlockOptions& options) {
         return EXIT_FAILURE;
     }
     printRow("all", record.whole);
+    // A flight in which no decision was answered measured nothing: say why, and fail.
+    if (record.whole.decisions > 0 && record.answered == 0) {
+        std::cerr << "flock: every one of " << record.whole.decisions << " decisions failed; the first failure: "
+                  << (record.firstFailure.empty() ? std::string("(no message)") : record.firstFailure) << '\n';
+        return EXIT_FAILURE;
+    }
 
     bool written = true;
     if (!options.csvFile.empty()) written = writeOutput(options.csvFile, decisionsCsv(record, kFramesPerSecond)) && written;

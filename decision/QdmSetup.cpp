@@ -9,6 +9,7 @@
 
 #include "decision/QDM.h"
 #include "decision/SizeArithmetic.h"
+#include "interp/Reporting.h"
 #include "linalg/EntryLimit.h"
 #include "linalg/MemoryBudget.h"
 #include "qlang/Evaluate.h"
@@ -141,7 +142,7 @@ bool QDM::finalize(std::int32_t memory) {
     }
     deltaSize = deltas;
     actionSize = actions;
-    std::cout << "Delta Size = " << deltaSize << "\nAction Size = " << actionSize << "\n";
+    if (!tala::interp::quiet()) std::cout << "Delta Size = " << deltaSize << "\nAction Size = " << actionSize << "\n";
     evaluateText(systemText, true);
 
     std::string sizes = "begin ";
@@ -196,7 +197,7 @@ bool QDM::finalize(std::int32_t memory) {
                      w + ") (integer 1) ) (set psi.0 (matrix (integer " + w + ") (integer 1) ident) )",
                  true);
     evaluateText("file QDM_Scripts/prepare.txt", true);
-    std::cout << "System Size = " << system << "\n";
+    if (!tala::interp::quiet()) std::cout << "System Size = " << system << "\n";
     return true;
 }
 

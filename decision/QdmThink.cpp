@@ -12,6 +12,7 @@
 
 #include "decision/QDM.h"
 #include "decision/SizeArithmetic.h"
+#include "interp/Reporting.h"
 #include "linalg/Failure.h"
 #include "linalg/Kernels.h"
 #include "qlang/StateIndexing.h"
@@ -249,7 +250,7 @@ void QDM::recenter(int space, const std::vector<std::int32_t>& position) {
         if (t < space) left = checkedProduct(left, moves);
         if (t > space) right = checkedProduct(right, moves);
     }
-    std::cout << left << ", " << toRest.rows() << ", " << right << "     \r";
+    if (!tala::interp::quiet()) std::cout << left << ", " << toRest.rows() << ", " << right << "     \r";
     applyOnRegisters(readMatrix("psi.0"), left, toRest, right);
 }
 

@@ -13,6 +13,7 @@
 #include "decision/Training.h"
 #include "decision/TrainingProgress.h"
 #include "interp/ConsoleKeys.h"
+#include "interp/Reporting.h"
 #include "linalg/Failure.h"
 #include "linalg/MemoryBudget.h"
 
@@ -65,7 +66,7 @@ void evaluateInitialPopulation(QDM& qdm, const std::vector<Rule>& rules, int rep
     const std::size_t count = qdm.population.size();
     for (std::size_t i = 0; i < count; ++i) {
         tick(progress);
-        std::cout << i << "/" << count << "     \r" << std::flush;
+        if (!tala::interp::quiet()) std::cout << i << "/" << count << "     \r" << std::flush;
         evaluateFitness(qdm, qdm.population[i], rules, repetitions);
     }
     sortByFitness(qdm.population);
@@ -76,7 +77,7 @@ void breedChildren(QDM& qdm, const std::vector<Rule>& rules, int repetitions, in
     const std::vector<std::int64_t> dimensions = dimensionsOf(qdm.population.front());
     for (int c = 0; c < parents && !interrupted(progress); ++c) {
         requireRoom(static_cast<std::int64_t>(qdm.population.size()) + 1, dimensions);
-        std::cout << c << "/" << parents << "\n";
+        if (!tala::interp::quiet()) std::cout << c << "/" << parents << "\n";
         const int first = std::rand() % parents;
         const int second = std::rand() % everyone;
         Individual child;
@@ -88,7 +89,7 @@ void breedChildren(QDM& qdm, const std::vector<Rule>& rules, int repetitions, in
 
 // The best individual of the last sort is never mutated.
 void mutatePopulation(QDM& qdm, const std::vector<Rule>& rules, int repetitions, TrainingProgress* progress) {
-    std::cout << "mutation...\n";
+    if (!tala::interp::quiet()) std::cout << "mutation...\n";
     for (std::size_t i = 1; i < qdm.population.size() && !interrupted(progress); ++i) {
         if (std::rand() % 100 >= 40) continue;
         mutate(qdm.population[i]);
@@ -101,16 +102,17 @@ void addEliteCopies(QDM& qdm, const std::vector<Rule>& rules, int repetitions, i
     const std::vector<std::int64_t> dimensions = dimensionsOf(qdm.population.front());
     for (int c = 0; c < copies && !interrupted(progress); ++c) {
         requireRoom(static_cast<std::int64_t>(qdm.population.size()) + 1, dimensions);
-        std::cout << c << "/" << copies << ": " << qdm.population.front().fitness << " -> ";
+        if (!tala::interp::quiet()) std::cout << c << "/" << copies << ": " << qdm.population.front().fitness << " -> ";
         Individual child;
         mutatedCopy(child, qdm.population.front());
         evaluateFitness(qdm, child, rules, repetitions);
-        std::cout << child.fitness << "\n";
+        if (!tala::interp::quiet()) std::cout << child.fitness << "\n";
         qdm.population.push_back(std::move(child));
     }
 }
 
 void reportBest(const Individual& best) {
+    if (tala::interp::quiet()) return;
     std::cout << "DEBUG: final max fitness = " << best.fitness << "\n";
     for (std::size_t j = 0; j < best.ruleFitness.size(); ++j)
         std::cout << "\tRule " << j << " fitness: " << best.ruleFitness[j] << "\n";
@@ -152,8 +154,8 @@ void runGeneration(QDM& qdm, const std::vector<Rule>& rules, int repetitions, bo
     const int size = static_cast<int>(population.size());
 
     if (first) evaluateInitialPopulation(qdm, rules, repetitions, progress);
-    std::cout << "DEBUG: max fitness = " << population.front().fitness << "\n";
-    std::cout << "DEBUG: min fitness = " << population.back().fitness << "\n";
+    if (!tala::interp::quiet()) std::cout << "DEBUG: max fitness = " << population.front().fitness << "\n";
+    if (!tala::interp::quiet()) std::cout << "DEBUG: min fitness = " << population.back().fitness << "\n";
 
     const int offspring = size / 4 + 1;
     breedChildren(qdm, rules, repetitions, offspring, size, progress);

@@ -4,6 +4,7 @@
 
 #include "interp/ConsoleKeys.h"
 #include "interp/InterpreterWords.h"
+#include "interp/Reporting.h"
 #include "linalg/Failure.h"
 
 namespace tala::interp::words {
@@ -36,6 +37,7 @@ void word_while(Command& c) {
         c.run(1, condition, false);
         if (!condition.holds(ObjectType::Integer)) {
             std::cout << "Syntax error; condition of while loop not integer\n";
+            tala::interp::noteProblem();
             return;
         }
         if (condition.getInteger() == 0) return;

@@ -4,6 +4,7 @@
 #include <iostream>
 
 #include "interp/InterpreterWords.h"
+#include "interp/Reporting.h"
 #include "linalg/Failure.h"
 
 namespace tala::interp {
@@ -36,6 +37,7 @@ std::unique_ptr<CommandLibrary> libraryOf(ModuleHandle& handle) {
         std::cout << "Error " << kEntryPointMissingCode << "\n";
         handle.close();
         std::cout << "Cannot run command '" << kLoadCommandLibraryName << "'\n";
+        noteProblem();
         return nullptr;
     }
     std::unique_ptr<CommandLibrary> library(entry());
@@ -43,6 +45,7 @@ std::unique_ptr<CommandLibrary> libraryOf(ModuleHandle& handle) {
         std::cerr << "load_module: " << kLoadCommandLibraryName << "() of '" << handle.path() << "' returned NULL\n";
         handle.close();
         std::cout << "'" << kLoadCommandLibraryName << "()' returned NULL.\n";
+        noteProblem();
     }
     return library;
 }
@@ -136,6 +139,7 @@ void Interpreter::loadModule(const std::string& name) {
         for (const LoadFailure& failure : failures)
             std::cerr << "load_module: cannot load '" << failure.path << "': " << failure.error << "\n";
         std::cout << "Cannot load module '" << name << "'\n";
+        noteProblem();
         return;
     }
     std::unique_ptr<CommandLibrary> library = libraryOf(handle);

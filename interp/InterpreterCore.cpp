@@ -12,6 +12,7 @@
 #include <limits>
 
 #include "interp/OutputFile.h"
+#include "interp/Reporting.h"
 #include "linalg/Failure.h"
 
 namespace tala::interp {
@@ -91,6 +92,7 @@ void checkBracketDepth(std::string_view text, const NestingRule& rule) {
 
 void writeReport(ReportForm form, std::string_view commandText, std::string_view suffix) {
     std::cout << (form == ReportForm::Plain ? "Syntax error '" : "Syntax Error '") << commandText << suffix;
+    noteProblem();
 }
 
 std::int32_t TypedNumbers::integer(const std::string& text) { return saturated(std::strtoll(text.c_str(), nullptr, 10)); }

@@ -3,9 +3,11 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <iostream>
+#include <limits>
 
 #include "ProjectVersion.h"
 #include "interp/CommandTokenizer.h"
@@ -41,8 +43,25 @@ std::optional<std::string> fileCommand(const std::string& name) {
 
 }  // namespace
 
+std::string OptionValue::take() {
+    taken_ = true;
+    if (attached_) return *attached_;
+    if (index_ + 1 >= argc_) throw CommandLineError(option_ + " needs a value");
+    return argv_[++index_];
+}
+
+unsigned readSeed(const std::string& option, const std::string& text) {
+    unsigned value = 0;
+    const char* end = text.data() + text.size();
+    auto [stop, error] = std::from_chars(text.data(), end, value);
+    if (text.empty() || error != std::errc() || stop != end)
+        throw CommandLineError(option + " needs a whole number from 0 to " +
+                               std::to_string(std::numeric_limits<unsigned>::max()) + ", not '" + text + "'");
+    return value;
+}
+
 std::optional<int> readCommandLine(int argc, char** argv, const ProgramInfo& program,
-                                   std::vector<std::string>& operands) {
+                                   std::vector<std::string>& operands, const OwnOptions& own) {
     bool optionsEnded = false;
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
@@ -50,7 +69,7 @@ std::optional<int> readCommandLine(int argc, char** argv, const ProgramInfo& pro
             operands.push_back(argument);
         } else if (argument == "--") {
             optionsEnded = true;
-        } else if (argument == "--help") {
+        } else if (argument == "--help" || argument == "-h") {
             std::cout << program.usage << std::flush;
             return 0;
         } else if (argument == "--reference" && program.reference != nullptr) {
@@ -60,6 +79,21 @@ std::optional<int> readCommandLine(int argc, char** argv, const ProgramInfo& pro
             std::cout << program.name << " " << flock::kProjectVersion << "\n" << std::flush;
             return 0;
         } else {
+            // The program's own options, "--name value" or "--name=value".
+            const std::size_t equals = argument.rfind("--", 0) == 0 ? argument.find('=') : std::string::npos;
+            const std::string name = argument.substr(0, equals);
+            std::optional<std::string> attached;
+            if (equals != std::string::npos) attached = argument.substr(equals + 1);
+            OptionValue value(name, attached, i, argc, argv);
+            try {
+                if (own && own(name, value)) {
+                    if (attached && !value.taken()) throw CommandLineError(name + " takes no value");
+                    continue;
+                }
+            } catch (const CommandLineError& error) {
+                std::cerr << program.name << ": " << error.what() << "\n" << program.usage << std::flush;
+                return 2;
+            }
             std::cerr << program.name << ": unknown option '" << argument << "'\n" << program.usage << std::flush;
             return 2;
         }

@@ -8,6 +8,7 @@
 #include "interp/CommandTokenizer.h"
 #include "interp/ConsoleKeys.h"
 #include "interp/LineEditor.h"
+#include "interp/Reporting.h"
 #include "interp/WordHelp.h"
 
 namespace tala::interp {
@@ -41,6 +42,7 @@ void evaluateLine(VariableTable& table, const ShellEvaluator& evaluator, std::st
     } catch (const std::exception& failure) {
         // Whatever a command raises, the session survives it.
         std::cout << "Error: " << failure.what() << "\n";
+        noteProblem();
     }
     result.print(std::cout, true, 0);
 }

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "interp/InterpreterWords.h"
+#include "interp/Reporting.h"
 
 namespace tala::interp::words {
 
@@ -65,6 +66,7 @@ void word_new(Command& c) {
     const std::string name = nameArg.getString();
     if (name == kObjectTempName) {
         std::cout << "Illegal name of variable; on line '" << c.text << "'\n";
+        noteProblem();
         return;
     }
     std::string typeName = typeArg.getString();

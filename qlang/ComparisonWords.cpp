@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <iostream>
 
+#include "interp/Reporting.h"
 #include "qlang/Words.h"
 
 namespace qlang {
@@ -27,6 +28,7 @@ void compare(WordCall& call, Relation relation) {
     const auto [a, b] = call.valueArgs<2>(1);
     if (a.typeName != b.typeName) {
         std::cout << "Cannot compare different types; '" << call.text << "'\n";
+        tala::interp::noteProblem();
         return;
     }
     bool result = false;
@@ -36,6 +38,7 @@ void compare(WordCall& call, Relation relation) {
         result = holds(relation, a.getDouble(), b.getDouble());
     } else {
         std::cout << "Cannot compare these types; '" << call.text << "'\n";
+        tala::interp::noteProblem();
         return;
     }
     call.result.setInteger(result ? 1 : 0);

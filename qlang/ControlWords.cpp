@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "interp/ConsoleKeys.h"
+#include "interp/Reporting.h"
 #include "linalg/Failure.h"
 #include "qlang/Evaluate.h"
 #include "qlang/Words.h"
@@ -36,6 +37,7 @@ void word_while(WordCall& call) {
         evaluate(call.table, condition, call.local, value, call.global, false);
         if (value.typeName != "integer") {
             std::cout << "Syntax error; condition of while loop not integer\n";
+            tala::interp::noteProblem();
             return;
         }
         if (value.getInteger() == 0) return;

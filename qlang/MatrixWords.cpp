@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "interp/Reporting.h"
 #include "linalg/Failure.h"
 #include "linalg/Matrix.h"
 #include "linalg/MemoryBudget.h"
@@ -53,10 +54,12 @@ void declareSpace(WordCall& call, const std::string& name) {
     const int n = call.integerArg(3);
     if (n < 1) {
         std::cout << "Syntax error - dim <= 0\n";
+        tala::interp::noteProblem();
         return;
     }
     if (spaceTooLarge(n)) {
         std::cout << "Syntax error - dim too large\n";
+        tala::interp::noteProblem();
         return;
     }
     requireSpaceMemory(name, n);
@@ -89,6 +92,7 @@ void declareMatrix(WordCall& call, const std::string& name) {
     const int cols = colsArg.getInteger();
     if (rows < 1 || cols < 1) {
         std::cout << "Syntax error create matrix\n";
+        tala::interp::noteProblem();
         return;
     }
     appendNew(call.target, name, "matrix", Matrix(rows, cols));
@@ -165,6 +169,7 @@ void word_matrix(WordCall& call) {
             m.setEntry(static_cast<int>(n / cols), static_cast<int>(n % cols), value.getComplex());
         } catch (const tala::Failure& failure) {
             std::cout << failure.what() << "\n";
+            tala::interp::noteProblem();
             return;
         }
     }

@@ -8,6 +8,7 @@
 #include <iostream>
 #include <string>
 
+#include "interp/Reporting.h"
 #include "interp/Variable.h"
 #include "linalg/Complex.h"
 #include "linalg/Matrix.h"
@@ -187,6 +188,7 @@ void word_cnorm(WordCall& call) {
         const linalg::Matrix& m = z.getMatrix();
         if (m.entryCount() != 1) {
             std::cout << "Matrix not size 1 in cnorm; '" << call.text << "'\n";
+            tala::interp::noteProblem();
             return;
         }
         value = m(0, 0);

@@ -4,6 +4,7 @@
 #include <iostream>
 #include <string>
 
+#include "interp/Reporting.h"
 #include "linalg/Failure.h"
 #include "linalg/MemoryBudget.h"
 #include "qlang/Words.h"
@@ -75,6 +76,7 @@ void word_new(WordCall& call) {
     const std::string name = nameArg.getString();
     if (name == tala::interp::kTempName) {
         std::cout << "Illegal name 'temp'; on line '" << call.text << "'\n";
+        tala::interp::noteProblem();
         return;
     }
     if (type == "space" || type == "system" || type == "matrix") {

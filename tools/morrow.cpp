@@ -4,6 +4,7 @@
 // Failures raised by a file are printed as "Error: <text>"; the exit status is 1 when
 // a file could not be opened or a failure was raised, else 0.
 
+#include <cstdlib>
 #include <exception>
 #include <iostream>
 #include <optional>
@@ -29,13 +30,14 @@ constexpr tala::interp::ProgramInfo kProgram{
     "the words and !help WORD describes one.\n"
     "\n"
     "Options:\n"
-    "  --help       print this help and exit\n"
+    "  --seed N     seed the random generator with N: runs with one seed repeat exactly\n"
+    "  -h, --help   print this help and exit\n"
     "  --version    print the version and exit\n"
     "  --reference  print the reference of every word (Markdown) and exit\n"
     "\n"
     "Exit status: 0; 1 when a file could not be opened or a failure was raised;\n"
-    "2 for an unknown option.\n"
-    "The language and all its words: docs/morrow.md.\n",
+    "2 for a bad option.\n"
+    "The language and all its words: docs/morrow.md (installed under share/doc/QuantumFlock).\n",
     [] { return tala::interp::referenceText(qlang::wordGroups()); },
 };
 
@@ -61,7 +63,16 @@ bool runFiles(const std::vector<std::string>& commands) {
 
 int main(int argc, char** argv) {
     std::vector<std::string> files;
-    if (const std::optional<int> status = tala::interp::readCommandLine(argc, argv, kProgram, files)) return *status;
+    std::optional<unsigned> seed;
+    const auto readOption = [&](const std::string& option, tala::interp::OptionValue& value) {
+        if (option != "--seed") return false;
+        seed = tala::interp::readSeed(option, value.take());
+        return true;
+    };
+    if (const std::optional<int> status = tala::interp::readCommandLine(argc, argv, kProgram, files, readOption))
+        return *status;
+    // Without --seed the generator keeps the C library's own start.
+    if (seed) std::srand(*seed);
     if (!files.empty()) {
         const auto commands = tala::interp::scriptFileCommands(kProgram.name, files);
         if (!commands) return 1;

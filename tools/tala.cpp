@@ -4,25 +4,31 @@
 //                  each non-empty line of standard input as one command, normalised
 //                  the way script files are (so indentation and blank lines are harmless)
 // A failure raised by a command is printed as "Error: <text>" and the run goes on;
-// the exit status is 1 when any command failed, else 0.
+// the exit status is 1 when any command failed, else 0. With --strict the first
+// problem the run reports ends it with status 1.
 
 #include <unistd.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <deque>
 #include <exception>
+#include <filesystem>
 #include <iostream>
 #include <memory>
 #include <optional>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include "ProjectVersion.h"
 #include "interp/CommandLibrary.h"
 #include "interp/CommandTokenizer.h"
-#include "interp/InterpreterHost.h"
 #include "interp/Interpreter.h"
+#include "interp/InterpreterHost.h"
 #include "interp/LineEditor.h"
 #include "interp/ProgramOptions.h"
+#include "interp/Reporting.h"
 #include "interp/WordHelp.h"
 #include "linalg/Failure.h"
 
@@ -62,13 +68,20 @@ constexpr tala::interp::ProgramInfo kProgram{
     "Tab completion; !help lists the words and !help WORD describes one).\n"
     "\n"
     "Options:\n"
-    "  --help       print this help and exit\n"
+    "  --data DIR   add DIR to the folders the file word and finalize search (as path DIR)\n"
+    "  --strict     end the run with status 1 at the first problem it reports (a syntax\n"
+    "               error, a file that cannot be opened, an Error: line, a misuse notice)\n"
+    "  --quiet      leave out the decision library's own chatter: sizes, training's\n"
+    "               generation, mutation and DEBUG lines (a terminal still shows progress)\n"
+    "  --seed N     seed the random generator with N: runs with one seed repeat exactly\n"
+    "  -h, --help   print this help and exit\n"
     "  --version    print the version and exit\n"
     "  --reference  print the reference of every word and command (Markdown) and exit\n"
     "\n"
-    "Exit status: 0; 1 when a file could not be opened or a command raised a failure;\n"
-    "2 for an unknown option.\n"
-    "The language and all its words: docs/tala.md.\n",
+    "Exit status: 0; 1 when a file named here could not be opened or a command raised a\n"
+    "failure (tala printed \"Error: ...\"), and with --strict at the first problem;\n"
+    "2 for a bad option.\n"
+    "The language and all its words: docs/tala.md (installed under share/doc/QuantumFlock).\n",
     [] { return tala::interp::referenceText(talaGroups()); },
 };
 
@@ -81,9 +94,48 @@ std::vector<std::unique_ptr<CommandLibrary>> talaLibraries() {
     return libraries;
 }
 
+// The options tala reads besides the common ones.
+struct TalaOptions {
+    std::vector<std::string> dataFolders;  // --data, in order
+    bool strict = false;
+    bool quiet = false;
+    std::optional<unsigned> seed;
+
+    bool read(const std::string& option, tala::interp::OptionValue& value) {
+        if (option == "--data") {
+            std::string folder = value.take();
+            std::error_code error;
+            if (!std::filesystem::is_directory(folder, error))
+                throw tala::interp::CommandLineError("--data needs a folder, and '" + folder + "' is none");
+            dataFolders.push_back(std::move(folder));
+        } else if (option == "--strict") {
+            strict = true;
+        } else if (option == "--quiet") {
+            quiet = true;
+        } else if (option == "--seed") {
+            seed = tala::interp::readSeed(option, value.take());
+        } else {
+            return false;
+        }
+        return true;
+    }
+};
+
+// --strict: the first problem ends the run, after what was printed before it.
+void stopAtFirstProblem() {
+    std::cout.flush();
+    std::cerr << "tala: stopped at the first problem (--strict)\n";
+    std::cerr.flush();
+    std::fflush(nullptr);
+    // Not exit(): the run is stopped inside a command, with its objects still in use.
+    std::_Exit(1);
+}
+
 class Runner {
 public:
     Runner() : host_(talaLibraries()) {}
+
+    tala::interp::InterpreterHost& host() { return host_; }
 
     void run(const std::string& command) {
         try {
@@ -103,6 +155,7 @@ private:
     void report(const char* message) {
         std::cout << "Error: " << message << "\n";
         anyFailed_ = true;
+        tala::interp::noteProblem();
     }
 
     tala::interp::InterpreterHost host_;
@@ -122,14 +175,35 @@ void runPiped(Runner& runner) {
     }
 }
 
+// The global objects, each with its type, as morrow's !state lists its variables.
+void printGlobals(const tala::interp::ObjectList& globals) {
+    std::cout << "State List:\n";
+    for (const tala::interp::Object& object : globals) {
+        std::string type;
+        switch (object.type) {
+            case tala::interp::ObjectType::String: type = "String"; break;
+            case tala::interp::ObjectType::Integer: type = "Integer"; break;
+            case tala::interp::ObjectType::Double: type = "Double"; break;
+            case tala::interp::ObjectType::UserType: {
+                const auto* value = object.hasData() ? std::get_if<std::unique_ptr<tala::interp::UserObject>>(object.data.get()) : nullptr;
+                type = value != nullptr && *value ? (*value)->typeName() : "(empty)";
+                break;
+            }
+            default: type = "(unknown)";
+        }
+        std::cout << "<" << type << ", " << object.name << ">\n";
+    }
+}
+
 // A "!" line at the prompt; answers false when it ends the session.
-bool runSessionCommand(const std::string& line) {
+bool runSessionCommand(Runner& runner, const std::string& line) {
     tala::interp::CommandTokenizer tokens = tala::interp::CommandTokenizer::forShellCommands();
     tokens.setText(line);
     const std::string command = tokens.token(0);
     if (command == "!exit") return false;
     if (command == "!help") std::cout << tala::interp::helpText(talaGroups(), tokens.token(1));
-    else std::cout << "Unknown '" << command << "': the session knows !help [WORD | PREFIX*] and !exit.\n";
+    else if (command == "!state") printGlobals(runner.host().interpreter().globals());
+    else std::cout << "Unknown '" << command << "': the session knows !help [WORD | PREFIX*], !state and !exit.\n";
     return true;
 }
 
@@ -149,7 +223,7 @@ void runInteractive(Runner& runner) {
         if (command.empty()) continue;
         if (command == "exit") break;
         if (command[0] != '!') runner.run(command);
-        else if (!runSessionCommand(command)) break;
+        else if (!runSessionCommand(runner, command)) break;
     }
 }
 
@@ -157,13 +231,23 @@ void runInteractive(Runner& runner) {
 
 int main(int argc, char** argv) {
     std::vector<std::string> files;
-    if (const std::optional<int> status = tala::interp::readCommandLine(argc, argv, kProgram, files)) return *status;
+    TalaOptions options;
+    const auto readOption = [&](const std::string& option, tala::interp::OptionValue& value) {
+        return options.read(option, value);
+    };
+    if (const std::optional<int> status = tala::interp::readCommandLine(argc, argv, kProgram, files, readOption))
+        return *status;
+    // Without --seed the generator keeps the C library's own start.
+    if (options.seed) std::srand(*options.seed);
+    tala::interp::setQuiet(options.quiet);
+    if (options.strict) tala::interp::setProblemHandler(stopAtFirstProblem);
     std::optional<std::vector<std::string>> commands;
     if (!files.empty()) {
         commands = tala::interp::scriptFileCommands(kProgram.name, files);
         if (!commands) return 1;
     }
     Runner runner;
+    for (const std::string& folder : options.dataFolders) runner.host().interpreter().addSearchDirectory(folder);
     if (commands) {
         for (const std::string& command : *commands) runner.run(command);
     } else if (isatty(STDIN_FILENO) == 1) {

@@ -15,6 +15,8 @@ for program in flock morrow tala; do
 done
 [ -f "$prefix/usr/$data_dir/vex_flock_setup.txt" ] && [ -f "$prefix/usr/$data_dir/QDM_Scripts/SetupTops.txt" ] ||
   fail "no data in $data_dir"
+[ -f "$prefix/usr/share/doc/QuantumFlock/tala.md" ] && [ -f "$prefix/usr/share/doc/QuantumFlock/flock.md" ] ||
+  fail "no pages in share/doc/QuantumFlock"
 
 mkdir "$prefix/empty"
 cd "$prefix/empty" || exit 1

@@ -87,4 +87,67 @@ if [ "$(id -u)" -ne 0 ]; then
 $" "$bin/tala" secret.txt
 fi
 
+# -h is --help; --seed takes a whole number, and the options of a value say what is wrong.
+for program in morrow tala; do
+  expect 0 "^Usage: $program " "^$" "$bin/$program" -h
+  expect 2 "^$" "^$program: --seed needs a whole number from 0 to 4294967295, not '7x'
+Usage: $program " "$bin/$program" --seed 7x
+  expect 2 "^$" "^$program: --seed needs a value
+" "$bin/$program" --seed
+done
+expect 2 "^$" "^tala: --strict takes no value
+" "$bin/tala" --strict=yes
+expect 2 "^$" "^tala: --data needs a folder, and 'nowhere' is none
+" "$bin/tala" --data nowhere one.txt
+
+# --data: the file word finds scripts there, as after "path DIR".
+mkdir scripts
+printf 'print "found"\n' > scripts/found.txt
+printf 'file found.txt\n' > finding.txt
+expect 0 "^String \(tala::interpreter\)temp = found
+$" "^$" "$bin/tala" --data=scripts finding.txt
+
+# --strict: the first problem ends the run with status 1; without it the run goes on.
+printf 'begin\n(print 1)\n(frobnicate 2)\n(print 3)\n' > mistaken.txt
+expect 0 "^Integer \(tala::interpreter\)temp = 1
+Syntax error 'frobnicate 2'
+Integer \(tala::interpreter\)temp = 3
+$" "^$" "$bin/tala" mistaken.txt
+expect 1 "^Integer \(tala::interpreter\)temp = 1
+Syntax error 'frobnicate 2'
+$" "^tala: stopped at the first problem \(--strict\)
+$" "$bin/tala" --strict mistaken.txt one.txt
+expect 1 "^Error: getInteger error - type is NULL or not int
+$" "stopped at the first problem" "$bin/tala" --strict raising.txt one.txt
+
+# --seed: a run that decides with untrained sensors repeats byte for byte with one seed,
+# and another seed changes it. --quiet leaves out the sizes each decision prints.
+data=$(cd "$(dirname "$0")/../../data" && pwd)
+cat > deciding.txt <<'EOF'
+global (new vex::QDM QDM)
+vex::qdm::new (get QDM)
+file flock_decision_maker.txt
+vex::add_sensor (get QDM) center
+vex::qdm::prepare (get QDM)
+begin (new integer i) (while (< i 30) (vex::qdm::apply_op (get QDM) center) (vex::qdm::think (get QDM)) (print (vex::qdm::decide_str QDM 0)) (set i (+ i 1)))
+EOF
+decide() { (cd "$data" && "$bin/tala" "$@" < "$work/deciding.txt"); }
+decide --seed 7 > seven.txt
+decide --seed=7 > again.txt
+decide --seed 8 > eight.txt
+grep -q "1, 3, 9" seven.txt && cmp -s seven.txt again.txt && ! cmp -s seven.txt eight.txt ||
+  { echo "FAIL: --seed 7 does not repeat, or --seed 8 does not differ"; failures=$((failures + 1)); }
+decide --seed 7 --quiet > quiet.txt
+[ "$(grep -c "temp = " quiet.txt)" -eq 30 ] && ! grep -q "Size\|1, 3, 9" quiet.txt ||
+  { echo "FAIL: --quiet:"; cat quiet.txt; failures=$((failures + 1)); }
+
+# Training quietly: no generation, mutation or DEBUG lines, and the same sensors.
+cp -r "$data" quiet-data
+(cd quiet-data && "$bin/tala" --quiet train_flock.txt) > training.txt 2>&1
+[ "$(cat training.txt)" = "Saving sensors to file 'flock_sensors.bin'
+Double forward-after-center = 1
+Double left-after-left = 1
+Double right-after-right = 1" ] && cmp -s quiet-data/flock_sensors.bin "$data/flock_sensors.bin" ||
+  { echo "FAIL: quiet training:"; head -20 training.txt; failures=$((failures + 1)); }
+
 [ $failures -eq 0 ] || exit 1
