@@ -18,6 +18,7 @@ env -u DISPLAY -u WAYLAND_DISPLAY timeout 30 "$flock" </dev/null >/dev/null 2>"$
 status=$?
 [ "$status" -ne 0 ] && [ "$status" -ne 124 ] || fail "status $status without a display"
 grep -qx "Failed To Register The Window Class." "$work/err.log" || fail "no failure message without a display"
+grep -q "^flock: .*flock --headless flies the flock without one$" "$work/err.log" || fail "no hint of --headless"
 
 # Xvfb writes the free display it picked to descriptor 3 when ready.
 Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>/dev/null </dev/null &

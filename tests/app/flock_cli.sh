@@ -26,7 +26,8 @@ run --help
 run --version
 [ "$status" -eq 0 ] && grep -qE "^flock [0-9]+\.[0-9]+\.[0-9]+$" "$work/out.txt" || fail "--version: $(cat "$work/out.txt")"
 
-for bad in "--agents 0" "--headless --seconds -3" "--headless --seconds 1e12" "--frob" "--csv x.csv"; do
+for bad in "--agents 0" "--headless --seconds -3" "--headless --seconds 1e12" "--frob" "--csv x.csv" \
+  "--headless --csv same --svg ./same"; do
   # shellcheck disable=SC2086
   run $bad
   [ "$status" -eq 2 ] || fail "'$bad' ended with status $status, not 2"
@@ -99,4 +100,33 @@ run --headless --data "$data" --csv "$work/missing/flight.csv"
 [ -s "$work/out.txt" ] && fail "unwritable CSV: it flew"
 run --headless --data "$data" --svg "$work/out"
 [ "$status" -eq 1 ] || fail "SVG onto a folder: status $status"
+# A data folder without QDM_Scripts/ cannot finalize a decision maker: one line names
+# what is missing, before any agent is made.
+cp -r "$data" "$work/noscripts"
+rm -r "$work/noscripts/QDM_Scripts"
+run --headless --data "$work/noscripts"
+[ "$status" -eq 1 ] && [ "$(lines "$work/err.txt")" -eq 1 ] && [ ! -s "$work/out.txt" ] &&
+  grep -q "has no QDM_Scripts/SetupTops.txt and QDM_Scripts/prepare.txt" "$work/err.txt" ||
+  fail "no QDM_Scripts: status $status: $(cat "$work/err.txt")"
+
+# A flight in which every decision fails exits 1 and quotes the first failure.
+cp -r "$data" "$work/unmeasurable"
+: >"$work/unmeasurable/QDM_Scripts/prepare.txt"
+run --headless --data "$work/unmeasurable" --seconds 2
+[ "$status" -eq 1 ] && [ "$(tail -n 1 "$work/err.txt")" = \
+  "flock: every one of 80 decisions failed; the first failure: Measurement error." ] ||
+  fail "every decision failing: status $status: $(tail -n 1 "$work/err.txt")"
+
+# Sensors of --sensors that do not fit: the line names the sensor file.
+printf '%s\n' "global (new vex::QDM QDM)" "vex::qdm::new (get QDM)" "file flock_decision_maker.txt" \
+  "vex::add_sensor (get QDM) up" "vex::save (get QDM) $work/up.bin" |
+  (cd "$data" && "$(dirname "$flock")/tala" --quiet >/dev/null)
+run --headless --data "$data" --sensors "$work/up.bin"
+[ "$status" -eq 1 ] && [ "$(tail -n 1 "$work/err.txt")" = \
+  "flock: cannot fly with the sensors of '$work/up.bin': no sensor named 'center'" ] ||
+  fail "unfit --sensors: status $status: $(tail -n 1 "$work/err.txt")"
+
+# --quiet leaves out the sizes, at start-up and at every decision.
+run --headless --data "$data" --seconds 2 --quiet
+[ "$status" -eq 0 ] && ! grep -q "Size\|1, 3, 9" "$work/err.txt" || fail "--quiet: $(cat "$work/err.txt")"
 echo "flock command line: passed"

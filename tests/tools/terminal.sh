@@ -182,8 +182,8 @@ help_screen() {
   visible | grep -q "^vex sensors " || fail "the library's last group is not in view"
 }
 
-# tala's prompt runs commands, a decision maker's shell shares the terminal, Ctrl-C
-# stops training as q does, and Ctrl-D leaves.
+# tala's prompt runs commands, !state lists the globals, a decision maker's shell shares
+# the terminal, Ctrl-C stops training as q does, and Ctrl-D leaves.
 tala_session() {
   tala
   type_line 'print "hello"'
@@ -200,6 +200,10 @@ tala_session() {
   wait_for_last_line "tala>"
   run_line "global (new vex::QDM QDM)" "tala> "
   run_line "vex::qdm::new (get QDM)" "tala> "
+  run_line "global (new integer n)" "tala> "
+  type_line "!state"
+  wait_for "<vex::QDM, QDM>"
+  screen | grep -A1 -xF "<vex::QDM, QDM>" | grep -qxF "<Integer, n>" || fail "!state: not each global with its type"
   type_line "vex::qdm::shell (get QDM)"
   wait_for "Morrow > "
   type_line "print 7"
