@@ -49,10 +49,13 @@ TEST(FlockOptions, DefaultsAndEveryOptionInBothSpellings) {
     EXPECT_EQ(options.flock.sensors, SensorSource::File);
     EXPECT_EQ(options.flock.sensorFile, "s.bin");
 
-    options = parse({"--agents", "1", "--random-sensors", "--seed=0"});  // the window takes these too
+    options = parse({"--agents", "1", "--random-sensors", "--seed=0", "--quiet"});  // the window takes these too
     EXPECT_EQ(options.flock.agentCount, 1);
     EXPECT_EQ(options.flock.sensors, SensorSource::Random);
     EXPECT_EQ(*options.seed, 0u);
+    EXPECT_TRUE(options.quiet);
+    EXPECT_FALSE(parse({}).quiet);
+    EXPECT_TRUE(parse({"-h"}).help);
 }
 
 TEST(FlockOptions, HelpAndVersionWinOverTheRestButNotOverUnknownOptions) {
@@ -80,6 +83,9 @@ TEST(FlockOptions, BadValuesAndCombinationsAreRefusedWithTheReason) {
               "a flight of 16 agents can last at most 1800 seconds");
     EXPECT_EQ(refusal({"flight.csv"}), "unexpected argument 'flight.csv'");
     EXPECT_EQ(refusal({"-x"}), "unknown option '-x'");
+    EXPECT_EQ(refusal({"--headless", "--csv", "out/f", "--svg", "out/../out/f"}),
+              "--csv and --svg name one file, 'out/f': give each its own");
+    EXPECT_EQ(refusal({"--quiet=yes"}), "--quiet takes no value");
     EXPECT_EQ(parse({"--headless", "--agents", "16", "--seconds", "1800"}).seconds, 1800);
 }
 
@@ -127,6 +133,17 @@ TEST_F(DataFolderTest, AGivenFolderIsTheOnlyOneLookedAtAndAFailureSaysWhereItLoo
                                  (root / "build").string() + "' or '" + (root / "installed").string() +
                                  "'; run flock in its data folder or name it with --data DIR");
     EXPECT_EQ(found.problem.find('\n'), std::string::npos);
+}
+
+TEST_F(DataFolderTest, AFolderWithoutTheFinalizeScriptsIsNamedWithWhatItLacks) {
+    const fs::path folder = root / "given";
+    EXPECT_NE(missingDecisionScripts(folder).find("has no QDM_Scripts/SetupTops.txt and QDM_Scripts/prepare.txt,"),
+              std::string::npos);
+    fs::create_directories(folder / "QDM_Scripts");
+    std::ofstream(folder / "QDM_Scripts" / "SetupTops.txt") << "nop\n";
+    EXPECT_NE(missingDecisionScripts(folder).find("has no QDM_Scripts/prepare.txt,"), std::string::npos);
+    std::ofstream(folder / "QDM_Scripts" / "prepare.txt") << "nop\n";
+    EXPECT_EQ(missingDecisionScripts(folder), "");
 }
 
 }  // namespace
