@@ -93,7 +93,8 @@ int runFlockWindow(const FlockOptions& options) {
     GlfwWindow window(app.keys);
     if (!window.open("Open GL")) {
         std::cerr << "flock: no window could be opened";
-        if (std::getenv("DISPLAY") == nullptr && std::getenv("WAYLAND_DISPLAY") == nullptr) std::cerr << " (no display is set)";
+        if (std::getenv("DISPLAY") == nullptr && std::getenv("WAYLAND_DISPLAY") == nullptr)
+            std::cerr << " (no display is set)";
         std::cerr << "; flock --headless flies the flock without one\n";
         return EXIT_FAILURE;
     }

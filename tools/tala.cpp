@@ -24,8 +24,8 @@
 #include "ProjectVersion.h"
 #include "interp/CommandLibrary.h"
 #include "interp/CommandTokenizer.h"
-#include "interp/Interpreter.h"
 #include "interp/InterpreterHost.h"
+#include "interp/Interpreter.h"
 #include "interp/LineEditor.h"
 #include "interp/ProgramOptions.h"
 #include "interp/Reporting.h"
@@ -185,7 +185,8 @@ void printGlobals(const tala::interp::ObjectList& globals) {
             case tala::interp::ObjectType::Integer: type = "Integer"; break;
             case tala::interp::ObjectType::Double: type = "Double"; break;
             case tala::interp::ObjectType::UserType: {
-                const auto* value = object.hasData() ? std::get_if<std::unique_ptr<tala::interp::UserObject>>(object.data.get()) : nullptr;
+                using Held = std::unique_ptr<tala::interp::UserObject>;
+                const Held* value = object.hasData() ? std::get_if<Held>(object.data.get()) : nullptr;
                 type = value != nullptr && *value ? (*value)->typeName() : "(empty)";
                 break;
             }
