@@ -77,7 +77,8 @@ bool sameFile(const std::string& a, const std::string& b) {
     if (a.empty() || b.empty()) return false;
     std::error_code error;
     if (std::filesystem::equivalent(a, b, error) && !error) return true;
-    return std::filesystem::absolute(a).lexically_normal() == std::filesystem::absolute(b).lexically_normal();
+    const auto place = [&](const std::string& name) { return std::filesystem::absolute(name, error).lexically_normal(); };
+    return place(a) == place(b);
 }
 
 void checkCombination(const FlockOptions& options, const std::vector<std::string>& headlessOnly) {
