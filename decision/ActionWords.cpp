@@ -102,7 +102,12 @@ bool word_set_action_space(CommandCall& call) {
     const std::string keyword = call.stringArg(1);
     const bool known = keyword == "points" || keyword == "actions" || keyword == "degreeOfFreedom" ||
                        keyword == "movementMap" || keyword == "gridSize" || keyword == "resetDelta";
-    if (!known) return true;
+    if (!known) {
+        tala::interp::warn("vex::qdm::set_action_space: unknown keyword '" + keyword +
+                           "'; the keywords are points, actions, degreeOfFreedom, movementMap, gridSize and "
+                           "resetDelta.");
+        return true;
+    }
     const Object argument = call.valueArg(2);
     auto* target = userValue<ActionSpaceType>(argument, kActionSpaceTypeName);
     if (target == nullptr) {
