@@ -114,7 +114,9 @@ constexpr CommandEntry kSensorWords[] = {
      "vex::add_sensor (get QDM) center"},
     {"vex::save", word_save, "QDM FILE", "Writes the decision maker's sensors to the sensor file FILE.",
      "vex::save (get QDM) flock_sensors.bin"},
-    {"vex::load", word_load, "QDM FILE", "Appends the sensors read from the sensor file FILE; a finalized decision maker refuses sensors of another size.",
+    {"vex::load", word_load, "QDM FILE",
+     "Appends the sensors read from the sensor file FILE; a finalized decision maker refuses sensors of another "
+     "size.",
      "vex::load (get QDM) flock_sensors.bin"},
     {"vex::save_training_history", word_save_training_history, "QDM FILE",
      "Writes the last training's fitness per generation: a table for FILE.csv, a plot for FILE.svg.",
