@@ -73,8 +73,8 @@ bool word_qdm_apply_op(CommandCall& call) {
     if (decisionMaker == nullptr) return true;
     const std::string name = call.stringArg(2);
     if (!decisionMaker->hasSensor(name))
-        tala::interp::warn("vex::qdm::apply_op: no sensor '" + name + "'; the decision maker's sensors are: " +
-                           sensorNamesOf(*decisionMaker) + ".");
+        warnOnce(*decisionMaker, "vex::qdm::apply_op: no sensor '" + name + "'; the decision maker's sensors are: " +
+                                     sensorNamesOf(*decisionMaker) + ".");
     decisionMaker->applyOp(name);
     return true;
 }

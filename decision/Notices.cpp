@@ -58,8 +58,13 @@ void warnNoDecisionMaker(const CommandCall& call) {
                        "vex::qdm::new on it first.");
 }
 
-void warnNoSuchSpace(const CommandCall& call, const QDM& decisionMaker, int space) {
-    tala::interp::warn(call.word() + ": no action space " + std::to_string(space) +
+void warnOnce(QDM& decisionMaker, const std::string& text) {
+    if (decisionMaker.noticesGiven.insert(text).second) tala::interp::warn(text);
+    else tala::interp::noteProblem();
+}
+
+void warnNoSuchSpace(const CommandCall& call, QDM& decisionMaker, int space) {
+    warnOnce(decisionMaker, call.word() + ": no action space " + std::to_string(space) +
                        "; the decision maker's action spaces are: " + spaceNamesOf(decisionMaker) + ".");
 }
 

@@ -17,9 +17,13 @@ std::string actionNamesOf(const QDM& decisionMaker);
 // "0 (go, stay), 1 (up, down)"; "none" when there are none.
 std::string spaceNamesOf(const QDM& decisionMaker);
 
+// The notice the first time this decision maker meets it; later, the problem is only
+// counted, so that an agent repeating a mistake at every step does not flood the console.
+void warnOnce(QDM& decisionMaker, const std::string& text);
+
 // WORD: ARGUMENT has no decision maker (never made, or freed).
 void warnNoDecisionMaker(const CommandCall& call);
 // WORD: no action space SPACE, with the spaces there are.
-void warnNoSuchSpace(const CommandCall& call, const QDM& decisionMaker, int space);
+void warnNoSuchSpace(const CommandCall& call, QDM& decisionMaker, int space);
 
 }  // namespace vex

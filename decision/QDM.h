@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -54,6 +55,7 @@ public:
     bool finalized = false;             // finalize has built the system
     std::size_t spacesInSystem = 0;     // the action spaces finalize built it of
     bool prepared = false;              // prepare has run
+    std::set<std::string> noticesGiven; // misuse notices already written (Notices.h)
 
     // Building the system.
     bool addActionSpace(const ActionSpace& space);
