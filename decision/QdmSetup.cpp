@@ -69,8 +69,8 @@ void warnMissingScripts(const std::vector<std::string>& missing, const std::vect
     std::string places = "the working folder";
     for (const std::string& folder : folders) places += ", " + folder;
     tala::interp::warn("vex::qdm::finalize: found no " + names + " in " + places +
-                       "; name the folder that holds QDM_Scripts with 'path DIR' before finalize, or run "
-                       "tala --data DIR.");
+                       "; name the folder that holds QDM_Scripts with 'path DIR' before finalize, or with "
+                       "--data DIR (tala, flock).");
 }
 
 }  // namespace

@@ -80,8 +80,8 @@ TEST_F(ScriptSearch, FinalizeLooksAlongTheFoldersAndSaysWhereItLookedWhenNoneHol
               "Cannot open file 'QDM_Scripts/prepare.txt'\nSystem Size = 9\n");
     EXPECT_EQ(errors.text(), "vex::qdm::finalize: found no QDM_Scripts/SetupTops.txt and QDM_Scripts/prepare.txt in "
                              "the working folder, " + path("nowhere") +
-                             "; name the folder that holds QDM_Scripts with 'path DIR' before finalize, or run "
-                             "tala --data DIR.\n");
+                             "; name the folder that holds QDM_Scripts with 'path DIR' before finalize, or with "
+                             "--data DIR (tala, flock).\n");
     EXPECT_EQ(tala::interp::problemCount(), before + 1);
 }
 
