@@ -5,6 +5,7 @@
 
 #include "decision/CommandCall.h"
 #include "decision/ValueTypes.h"
+#include "interp/Reporting.h"
 
 namespace vex {
 
@@ -58,6 +59,7 @@ bool word_ActionList(CommandCall& call) {
         const auto* action = userValue<ActionType>(argument, kActionTypeName);
         if (action == nullptr) {
             std::cout << "vex::qdm::ActionList syntax error: argument must be of type 'vex::qdm::Action'.\n";
+            tala::interp::noteProblem();
             return true;
         }
         list->actions.push_back(action->action);
@@ -71,6 +73,7 @@ void setPoints(CommandCall& call, ActionSpace& space) {
     const auto* list = userValue<ActionListType>(argument, kActionListTypeName);
     if (list == nullptr) {
         std::cout << "Syntax error.\n";
+        tala::interp::noteProblem();
         return;
     }
     space.points = list->actions;
@@ -85,8 +88,10 @@ void setMovementMap(CommandCall& call, ActionSpace& space) {
         } else if (const auto* point = userValue<PointType>(argument, kPointTypeName)) {
             space.movementMap.push_back(point->coordinates);
         } else {
-            if (!isTrailingString(call, n, argument))
+            if (!isTrailingString(call, n, argument)) {
                 std::cout << "Syntax error; degreeOfFreedom arguments must be of type Integer or vex::qdm::Point\n";
+                tala::interp::noteProblem();
+            }
             return;
         }
     }
@@ -97,11 +102,17 @@ bool word_set_action_space(CommandCall& call) {
     const std::string keyword = call.stringArg(1);
     const bool known = keyword == "points" || keyword == "actions" || keyword == "degreeOfFreedom" ||
                        keyword == "movementMap" || keyword == "gridSize" || keyword == "resetDelta";
-    if (!known) return true;
+    if (!known) {
+        tala::interp::warn("vex::qdm::set_action_space: unknown keyword '" + keyword +
+                           "'; the keywords are points, actions, degreeOfFreedom, movementMap, gridSize and "
+                           "resetDelta.");
+        return true;
+    }
     const Object argument = call.valueArg(2);
     auto* target = userValue<ActionSpaceType>(argument, kActionSpaceTypeName);
     if (target == nullptr) {
         std::cout << "Syntax error.\n";
+        tala::interp::noteProblem();
         return true;
     }
     ActionSpace& space = target->space;

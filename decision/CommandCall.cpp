@@ -4,6 +4,7 @@
 
 #include "decision/Lifetime.h"
 #include "decision/ValueTypes.h"
+#include "interp/Reporting.h"
 
 namespace vex {
 
@@ -25,13 +26,18 @@ QDMType* CommandCall::qdmArg(int n, Object& holder) const {
 
 void printNotDecisionMaker(const CommandCall& call) {
     std::cout << call.word() << " syntax error: first argument must be of type 'vex::QDM'.\n";
+    tala::interp::noteProblem();
 }
 
 void printNotDecisionMakerPlain(const CommandCall& call) {
     std::cout << call.word() << " syntax error: first argument must be of type 'vex::QDM'\n";
+    tala::interp::noteProblem();
 }
 
-void printNoDecisionMaker() { std::cout << "Error: " << kNoDecisionMakerText << "\n"; }
+void printNoDecisionMaker() {
+    std::cout << "Error: " << kNoDecisionMakerText << "\n";
+    tala::interp::noteProblem();
+}
 
 QDM* decisionMakerOf(const QDMType& value) {
     return value.decisionMaker.get();

@@ -32,6 +32,7 @@ struct CommandCall : tala::interp::ObjectCall {
 };
 
 // The command word followed by " syntax error: first argument must be of type 'vex::QDM'.\n".
+// These printers note the problem for the run's count (tala::interp::noteProblem).
 void printNotDecisionMaker(const CommandCall& call);
 // The same without the full stop.
 void printNotDecisionMakerPlain(const CommandCall& call);
@@ -56,5 +57,6 @@ CommandGroup valueWords();          // distributions, sensor lists, states, trai
 CommandGroup actionWords();         // points, actions, action lists, action spaces
 CommandGroup decisionMakerWords();  // creating, building, running and releasing decision makers
 CommandGroup sensorWords();         // training, adding, saving and loading sensors; training histories
+CommandGroup inspectionWords();     // describing a decision maker and scoring its rules
 
 }  // namespace vex

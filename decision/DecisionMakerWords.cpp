@@ -5,8 +5,11 @@
 
 #include "decision/CommandCall.h"
 #include "decision/Lifetime.h"
+#include "decision/Notices.h"
 #include "decision/QDM.h"
 #include "decision/ValueTypes.h"
+#include "interp/Interpreter.h"
+#include "interp/Reporting.h"
 #include "qlang/RunShell.h"
 
 namespace vex {
@@ -22,10 +25,14 @@ QDMType* decisionMakerValue(CommandCall& call, Object& holder) {
     return value;
 }
 
-// The decision maker of the first argument when there is one; null after any message.
+// The decision maker of the first argument when there is one; null after any message
+// (a value without a decision maker gets a notice on standard error).
 QDM* presentDecisionMaker(CommandCall& call, Object& holder) {
     QDMType* value = decisionMakerValue(call, holder);
-    return value == nullptr ? nullptr : decisionMakerOf(*value);
+    if (value == nullptr) return nullptr;
+    QDM* decisionMaker = decisionMakerOf(*value);
+    if (decisionMaker == nullptr) warnNoDecisionMaker(call);
+    return decisionMaker;
 }
 
 // As presentDecisionMaker, but a value without a decision maker gets the NULL text.
@@ -37,6 +44,10 @@ QDM* requiredDecisionMaker(CommandCall& call, Object& holder) {
     return decisionMaker;
 }
 
+bool hasSpace(const QDM& decisionMaker, std::int32_t space) {
+    return space >= 0 && static_cast<std::size_t>(space) < decisionMaker.actionSpaces.size();
+}
+
 bool word_qdm_new(CommandCall& call) {
     Object holder;
     if (QDMType* value = decisionMakerValue(call, holder)) value->decisionMaker = createDecisionMaker();
@@ -46,7 +57,11 @@ bool word_qdm_new(CommandCall& call) {
 bool word_qdm_free(CommandCall& call) {
     Object holder;
     QDMType* value = decisionMakerValue(call, holder);
-    if (value == nullptr || decisionMakerOf(*value) == nullptr) return true;
+    if (value == nullptr) return true;
+    if (decisionMakerOf(*value) == nullptr) {
+        warnNoDecisionMaker(call);
+        return true;
+    }
     releaseDecisionMaker(value->decisionMaker);
     value->decisionMaker = nullptr;
     return true;
@@ -54,7 +69,13 @@ bool word_qdm_free(CommandCall& call) {
 
 bool word_qdm_apply_op(CommandCall& call) {
     Object holder;
-    if (QDM* decisionMaker = presentDecisionMaker(call, holder)) decisionMaker->applyOp(call.stringArg(2));
+    QDM* decisionMaker = presentDecisionMaker(call, holder);
+    if (decisionMaker == nullptr) return true;
+    const std::string name = call.stringArg(2);
+    if (!decisionMaker->hasSensor(name))
+        warnOnce(*decisionMaker, "vex::qdm::apply_op: no sensor '" + name + "'; the decision maker's sensors are: " +
+                                     sensorNamesOf(*decisionMaker) + ".");
+    decisionMaker->applyOp(name);
     return true;
 }
 
@@ -82,6 +103,7 @@ bool word_qdm_decide(CommandCall& call) {
     QDM* decisionMaker = presentDecisionMaker(call, holder);
     if (decisionMaker == nullptr) return true;
     const std::int32_t space = call.integerArg(2);
+    if (!hasSpace(*decisionMaker, space)) warnNoSuchSpace(call, *decisionMaker, space);
     call.result.setInteger(space < 0 ? 0 : decisionMaker->decide(space));
     return true;
 }
@@ -91,6 +113,7 @@ bool word_qdm_decide_str(CommandCall& call) {
     QDM* decisionMaker = presentDecisionMaker(call, holder);
     if (decisionMaker == nullptr) return true;
     const std::int32_t space = call.integerArg(2);
+    if (!hasSpace(*decisionMaker, space)) warnNoSuchSpace(call, *decisionMaker, space);
     call.result.setString(space < 0 ? std::string() : decisionMaker->decideName(space));
     return true;
 }
@@ -107,8 +130,12 @@ bool word_qdm_finalize(CommandCall& call) {
         }
     }
     Object holder;
-    if (QDM* decisionMaker = presentDecisionMaker(call, holder))
-        call.result.setInteger(decisionMaker->finalize(memory) ? 1 : 0);
+    QDM* decisionMaker = presentDecisionMaker(call, holder);
+    if (decisionMaker == nullptr) return true;
+    if (decisionMaker->finalized)
+        tala::interp::warn("vex::qdm::finalize: the decision maker is already finalized; finalizing it again "
+                           "builds a second system beside the first. Start a new one with vex::qdm::new.");
+    call.result.setInteger(decisionMaker->finalize(memory, call.interpreter.searchPath()) ? 1 : 0);
     return true;
 }
 
@@ -116,6 +143,10 @@ bool word_qdm_add_action_space(CommandCall& call) {
     Object holder;
     QDM* decisionMaker = requiredDecisionMaker(call, holder);
     if (decisionMaker == nullptr) return true;
+    if (decisionMaker->finalized)
+        tala::interp::warn("vex::qdm::add_action_space: the decision maker is already finalized, so a space "
+                           "added now is not part of its system, and finalizing again makes the system far "
+                           "larger. To build another decision maker, run vex::qdm::new first.");
     for (int n = 2; n <= call.argumentCount(); ++n) {
         const Object argument = call.valueArg(n);
         if (isTrailingString(call, n, argument)) break;
@@ -125,6 +156,7 @@ bool word_qdm_add_action_space(CommandCall& call) {
         if (spaceValue == nullptr) {
             std::cout << "vex::qdm::add_action_space syntax error: argument must be of type "
                          "'vex::qdm::ActionSpace'.\n";
+            tala::interp::noteProblem();
             break;
         }
         decisionMaker->addActionSpace(spaceValue->space);

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -51,10 +52,16 @@ public:
     std::int32_t populationLimit = 100;
     TrainingHistory trainingHistory;     // of the last vex::train
     OperatorRoute operatorRoute = OperatorRoute::Factored;
+    bool finalized = false;             // finalize has built the system
+    std::size_t spacesInSystem = 0;     // the action spaces finalize built it of
+    bool prepared = false;              // prepare has run
+    std::set<std::string> noticesGiven; // misuse notices already written (Notices.h)
 
     // Building the system.
     bool addActionSpace(const ActionSpace& space);
-    bool finalize(std::int32_t memory);
+    // The setup scripts QDM_Scripts/SetupTops.txt and prepare.txt are looked for in the
+    // working folder, then under each of scriptFolders in turn.
+    bool finalize(std::int32_t memory, const std::vector<std::string>& scriptFolders = {});
     void prepare();
     // The first point of that name, scanning spaces then points in order.
     bool findAction(const std::string& name, int& spaceIndex, int& actionIndex) const;
@@ -62,6 +69,7 @@ public:
 
     // Thinking and deciding.
     void applyOp(const std::string& name);
+    bool hasSensor(const std::string& name) const;
     void applySensorOperator(const linalg::Matrix& op);
     void think();
     std::vector<std::int32_t> measureActions(int space);
@@ -95,6 +103,8 @@ public:
     // Genetic training of the sensors against rules; records trainingHistory.
     void train(const std::vector<Rule>& rules, int generations, int repetitions,
                int initialPopulation, int limit);
+    // Each rule's stimuli and intended actions, as ruleLabel (Inspection.h) gives them.
+    std::vector<std::string> labelsOf(const std::vector<Rule>& rules) const;
 
     // Hands one generated text to the typed evaluator on the global list.
     void evaluateText(std::string_view text, bool global);
@@ -102,6 +112,8 @@ public:
 
     // The W = memorySize x deltaSize x actionSize of the finished system.
     std::int64_t systemSize() const;
+    // The size a sensor of the finished system has: memorySize x deltaSize.
+    std::int64_t sensorSize() const { return std::int64_t{memorySize} * deltaSize; }
 
 private:
     // Tops with at most one entry in kSparseShare non-zero is multiplied in compressed form.

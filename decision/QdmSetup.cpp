@@ -6,9 +6,11 @@
 #include <cstdlib>
 #include <iostream>
 #include <string>
+#include <vector>
 
 #include "decision/QDM.h"
 #include "decision/SizeArithmetic.h"
+#include "interp/InterpreterCore.h"
 #include "interp/Reporting.h"
 #include "linalg/EntryLimit.h"
 #include "linalg/MemoryBudget.h"
@@ -36,6 +38,39 @@ void requireSystemMemory(std::int64_t w, std::int64_t operators, std::int64_t me
     constexpr std::int64_t kEntry = sizeof(linalg::Complex);
     const std::int64_t bytes = (operators + 2) * w * w * kEntry + 2 * memory * (memory * kEntry + tala::interp::kValueBytes);
     linalg::requireMemory(bytes, "a decision system of size " + num(w));
+}
+
+// The setup scripts finalize runs, in the order it runs them.
+constexpr const char* kSetupScripts[] = {"QDM_Scripts/SetupTops.txt", "QDM_Scripts/prepare.txt"};
+
+// Characters that would split or end a file name in a command text.
+bool safeInCommand(const std::string& path) {
+    return path.find_first_of(" ,\t()\"") == std::string::npos;
+}
+
+bool readable(const std::string& path) { return tala::interp::readScriptFile(path).has_value(); }
+
+// Where the script is: relative to the working folder, else under the first folder that
+// holds it; the relative name, for the usual report, when none does.
+std::string locateScript(const std::string& script, const std::vector<std::string>& folders, bool& found) {
+    found = true;
+    if (readable(script)) return script;
+    for (const std::string& folder : folders) {
+        const std::string candidate = folder + (folder.ends_with('/') ? "" : "/") + script;
+        if (safeInCommand(candidate) && readable(candidate)) return candidate;
+    }
+    found = false;
+    return script;
+}
+
+void warnMissingScripts(const std::vector<std::string>& missing, const std::vector<std::string>& folders) {
+    std::string names;
+    for (const std::string& script : missing) names += (names.empty() ? "" : " and ") + script;
+    std::string places = "the working folder";
+    for (const std::string& folder : folders) places += ", " + folder;
+    tala::interp::warn("vex::qdm::finalize: found no " + names + " in " + places +
+                       "; name the folder that holds QDM_Scripts with 'path DIR' before finalize, or with "
+                       "--data DIR (tala, flock).");
 }
 
 }  // namespace
@@ -103,7 +138,7 @@ bool QDM::addActionSpace(const ActionSpace& space) {
     return true;
 }
 
-bool QDM::finalize(std::int32_t memory) {
+bool QDM::finalize(std::int32_t memory, const std::vector<std::string>& scriptFolders) {
     // Sizes first, so that a system too large to address is refused before
     // anything changes.
     std::int32_t deltas = 1, actions = 1, system = memory;
@@ -125,6 +160,15 @@ bool QDM::finalize(std::int32_t memory) {
     for (const ActionSpace& space : actionSpaces) operators += space.dimensions() + 1;
     requireSystemMemory(system, operators, memory);
 
+    std::vector<std::string> scripts, missing;
+    for (const char* script : kSetupScripts) {
+        bool found = false;
+        scripts.push_back(locateScript(script, scriptFolders, found));
+        if (!found) missing.push_back(script);
+    }
+
+    finalized = true;
+    spacesInSystem = actionSpaces.size();
     memorySize = memory;
     evaluateText("new space Memory (integer " + num(memory) + ")", true);
 
@@ -192,12 +236,13 @@ bool QDM::finalize(std::int32_t memory) {
     evaluateText("begin (new matrix Tops (integer " + w + ") (integer " + w +
                      ") ) (set Tops (matrix (integer " + w + ") (integer " + w + ") ident) )",
                  true);
-    evaluateText("file QDM_Scripts/SetupTops.txt", false);
+    evaluateText("file " + scripts[0], false);
     evaluateText("begin (new matrix psi.0 (integer " + w + ") (integer 1) ) (new matrix psi.init (integer " +
                      w + ") (integer 1) ) (set psi.0 (matrix (integer " + w + ") (integer 1) ident) )",
                  true);
-    evaluateText("file QDM_Scripts/prepare.txt", true);
+    evaluateText("file " + scripts[1], true);
     if (!tala::interp::quiet()) std::cout << "System Size = " << system << "\n";
+    if (!missing.empty()) warnMissingScripts(missing, scriptFolders);
     return true;
 }
 
@@ -207,6 +252,7 @@ void QDM::prepare() {
     tala::interp::Variable start;
     tala::interp::lookup(variables, "psi.init", start);
     tala::interp::assign(variables, "psi.0", start);
+    prepared = true;
 }
 
 bool QDM::findAction(const std::string& name, int& spaceIndex, int& actionIndex) const {

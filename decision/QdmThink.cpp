@@ -103,6 +103,12 @@ void QDM::applyOp(const std::string& name) {
         }
 }
 
+bool QDM::hasSensor(const std::string& name) const {
+    for (const Sensor& sensor : sensors)
+        if (sensor.name == name) return true;
+    return false;
+}
+
 void QDM::think() {
     if (!thinkDirectly()) evaluateText("set psi.0 (mult (get Tops) (get psi.0) )", true);
 }

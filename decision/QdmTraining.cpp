@@ -178,7 +178,7 @@ void QDM::train(const std::vector<Rule>& rules, int generations, int repetitions
     requireRoom(initialPopulation, std::vector<std::int64_t>(sensors.size(), dimension));
     populationLimit = limit;
     population.clear();
-    trainingHistory = TrainingHistory{generations, {}};
+    trainingHistory = TrainingHistory{generations, {}, repetitions, labelsOf(rules)};
     for (int i = 0; i < initialPopulation; ++i) {
         Individual candidate;
         candidate.sensors = sensors;

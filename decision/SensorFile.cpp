@@ -25,6 +25,7 @@
 #include "decision/SizeArithmetic.h"
 #include "interp/FileReplace.h"
 #include "interp/OutputFile.h"
+#include "interp/Reporting.h"
 #include "linalg/Failure.h"
 #include "linalg/MemoryBudget.h"
 
@@ -235,8 +236,29 @@ bool QDM::saveSensors(const std::string& fileName) const {
 bool QDM::loadSensors(const std::string& fileName) {
     // Records are all read first so that a refused file adds nothing at all.
     std::vector<Sensor> loaded = sensorsFromFileBytes(readWholeFile(fileName), fileName);
+    // A finished system takes sensors of its own size only (or of the whole system's):
+    // any other would be multiplied into a state it does not fit.
+    if (finalized)
+        for (const Sensor& sensor : loaded) {
+            const std::int64_t size = sensor.unitary.rows();
+            if (size == sensorSize() || size == systemSize()) continue;
+            throw tala::Failure("sensor file " + quoted(fileName) + " holds sensor '" + sensor.name + "' of size " +
+                                std::to_string(size) + ", but this decision maker's sensors have size " +
+                                std::to_string(sensorSize()) + " (memory " + std::to_string(memorySize) +
+                                " x Delta " + std::to_string(deltaSize) + "); no sensors loaded.");
+        }
+    std::string repeated;
+    for (std::size_t i = 0; i < loaded.size(); ++i) {
+        bool seen = hasSensor(loaded[i].name);
+        for (std::size_t j = 0; j < i && !seen; ++j) seen = loaded[j].name == loaded[i].name;
+        if (seen) repeated += (repeated.empty() ? "'" : ", '") + loaded[i].name + "'";
+    }
     for (Sensor& sensor : loaded) sensors.push_back(std::move(sensor));
     std::cout << "Sensor size is " << sensors.size() << "\n";
+    if (!repeated.empty())
+        tala::interp::warn("vex::load: " + quoted(fileName) + " adds sensors under names already taken: " + repeated +
+                           "; vex::qdm::apply_op uses the first sensor of a name, so these are not used in "
+                           "deciding (training applies every sensor of a name).");
     return true;
 }
 

@@ -7,6 +7,8 @@
 #include "decision/QDM.h"
 #include "decision/TrainingHistory.h"
 #include "decision/ValueTypes.h"
+#include "decision/Notices.h"
+#include "interp/Reporting.h"
 #include "linalg/Failure.h"
 
 namespace vex {
@@ -25,10 +27,14 @@ bool word_train(CommandCall& call) {
         set = dynamic_cast<TrainingSetType*>(&setArgument.getUserObject());
     if (set == nullptr) {
         std::cout << "vex::train syntax error.\n";
+        tala::interp::noteProblem();
         return false;
     }
     QDM* decisionMaker = decisionMakerOf(*value);
-    if (decisionMaker == nullptr) return false;
+    if (decisionMaker == nullptr) {
+        warnNoDecisionMaker(call);
+        return false;
+    }
     const std::int32_t generations = call.integerArg(3);
     const std::int32_t repetitions = call.integerArg(4);
     const std::int32_t population = call.integerArg(5);
@@ -42,9 +48,11 @@ bool word_add_sensor(CommandCall& call) {
     QDMType* value = call.qdmArg(1, holder);
     if (value == nullptr) {
         std::cout << "vex::add_sensor syntax error: first agument must be of type 'vex::QDM'\n";
+        tala::interp::noteProblem();
         return false;
     }
     if (QDM* decisionMaker = decisionMakerOf(*value)) decisionMaker->addSensor(call.stringArg(2));
+    else warnNoDecisionMaker(call);
     return true;
 }
 
@@ -59,6 +67,8 @@ bool word_save(CommandCall& call) {
         const std::string fileName = call.stringArg(2);
         std::cout << "Saving sensors to file '" << fileName << "'\n";
         decisionMaker->saveSensors(fileName);
+    } else {
+        warnNoDecisionMaker(call);
     }
     return true;
 }
@@ -74,6 +84,8 @@ bool word_load(CommandCall& call) {
         const std::string fileName = call.stringArg(2);
         std::cout << "Loading sensors from file '" << fileName << "'\n";
         decisionMaker->loadSensors(fileName);
+    } else {
+        warnNoDecisionMaker(call);
     }
     return true;
 }
@@ -102,7 +114,9 @@ constexpr CommandEntry kSensorWords[] = {
      "vex::add_sensor (get QDM) center"},
     {"vex::save", word_save, "QDM FILE", "Writes the decision maker's sensors to the sensor file FILE.",
      "vex::save (get QDM) flock_sensors.bin"},
-    {"vex::load", word_load, "QDM FILE", "Appends the sensors read from the sensor file FILE.",
+    {"vex::load", word_load, "QDM FILE",
+     "Appends the sensors read from the sensor file FILE; a finalized decision maker refuses sensors of another "
+     "size.",
      "vex::load (get QDM) flock_sensors.bin"},
     {"vex::save_training_history", word_save_training_history, "QDM FILE",
      "Writes the last training's fitness per generation: a table for FILE.csv, a plot for FILE.svg.",

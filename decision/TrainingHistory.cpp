@@ -87,7 +87,8 @@ std::string historySvg(const TrainingHistory& history) {
     // Rules first, so that best, mean and worst are drawn over them.
     const std::size_t rules = ruleCount(history);
     for (std::size_t r = 0; r < rules; ++r) {
-        ChartSeries series{"rule " + std::to_string(r), kRuleColours[r % std::size(kRuleColours)], {}, 1.0};
+        const std::string name = r < history.ruleLabels.size() ? history.ruleLabels[r] : "rule " + std::to_string(r);
+        ChartSeries series{name, kRuleColours[r % std::size(kRuleColours)], {}, 1.0};
         for (std::size_t g = 0; g < finished; ++g)
             if (r < history.generations[g].bestRules.size())
                 series.points.push_back({static_cast<double>(g + 1), history.generations[g].bestRules[r]});

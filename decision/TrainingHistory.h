@@ -22,6 +22,8 @@ struct GenerationFitness {
 struct TrainingHistory {
     int plannedGenerations = 0;
     std::vector<GenerationFitness> generations;  // one per finished generation, first first
+    int repetitions = 0;                         // thinking steps per rule
+    std::vector<std::string> ruleLabels;         // each rule's stimuli and intended actions
 };
 
 // One header line, then one row per generation numbered from 1:
@@ -30,7 +32,7 @@ struct TrainingHistory {
 std::string historyCsv(const TrainingHistory& history);
 
 // A plot of best, mean and worst fitness and of the best individual's rules against
-// the generation, with the ceiling marked. A long history is thinned for the plot.
+// the generation, with the ceiling marked; each rule is named by its label, if it has one. A long history is thinned for the plot.
 std::string historySvg(const TrainingHistory& history);
 
 // Writes the history as .csv or .svg by the file name's ending, through a temporary

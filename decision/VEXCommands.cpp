@@ -9,7 +9,8 @@ namespace {
 
 // Every group of the library's commands, in order.
 const CommandTable& commandTable() {
-    static const CommandGroup groups[] = {valueWords(), actionWords(), decisionMakerWords(), sensorWords()};
+    static const CommandGroup groups[] = {valueWords(), actionWords(), decisionMakerWords(), sensorWords(),
+                                         inspectionWords()};
     static const CommandTable table(groups);
     return table;
 }

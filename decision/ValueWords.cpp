@@ -6,6 +6,8 @@
 #include "decision/CommandCall.h"
 #include "decision/QDM.h"
 #include "decision/ValueTypes.h"
+#include "decision/Notices.h"
+#include "interp/Reporting.h"
 
 namespace vex {
 
@@ -41,10 +43,15 @@ bool word_dist_str(CommandCall& call) {
     QDMType* value = call.qdmArg(1, holder);
     if (value == nullptr) {
         std::cout << "vex::dist_str syntax error (first argument must be of type vex::QDM).\n";
+        tala::interp::noteProblem();
         return false;
     }
     const QDM* decisionMaker = decisionMakerOf(*value);
-    if (decisionMaker == nullptr) return false;
+    if (decisionMaker == nullptr) {
+        warnNoDecisionMaker(call);
+        return false;
+    }
+    bool complete = true;
     for (int n = 2; n + 1 <= call.argumentCount(); n += 2) {
         DistributionEntry entry;
         entry.weight = call.weightArg(n);
@@ -52,12 +59,20 @@ bool word_dist_str(CommandCall& call) {
         int space = 0, action = 0;
         if (!decisionMaker->findAction(name, space, action)) {
             std::cout << "Error: action '" << name << "' not defined.\n";
+            tala::interp::warn("vex::dist_str: the decision maker's actions are: " + actionNamesOf(*decisionMaker) +
+                               ".");
+            complete = false;
             break;
         }
         entry.spaceIndex = space;
         entry.actionIndex = action;
         distribution->entries.push_back(entry);
     }
+    // Weights and names come in pairs after the decision maker; a last one alone is left out.
+    if (complete && call.argumentCount() % 2 == 0)
+        tala::interp::warn("vex::dist_str: '" + call.arg(call.argumentCount()) +
+                           "' has no partner and is left out; give WEIGHT ACTION-NAME pairs. The decision "
+                           "maker's actions are: " + actionNamesOf(*decisionMaker) + ".");
     call.result.setUserObject(std::move(distribution));
     return true;
 }
@@ -73,6 +88,7 @@ bool word_SensorList(CommandCall& call) {
 bool word_State(CommandCall& call) {
     if (call.argumentCount() == 0) {
         std::cout << "Error: Arguments for vex::State are MODE:STRING {vex::SensorList}^*\n";
+        tala::interp::noteProblem();
         return false;
     }
     const Object mode = call.valueArg(1);
@@ -104,6 +120,7 @@ bool word_add_rule(CommandCall& call) {
         set->typeName() != kTrainingSetTypeName || state->typeName() != kStateTypeName ||
         distribution->typeName() != kDistributionTypeName) {
         std::cout << "vex::add_rule syntax error.\n";
+        tala::interp::noteProblem();
         return false;
     }
     auto extended = std::make_unique<TrainingSetType>();

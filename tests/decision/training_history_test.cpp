@@ -126,7 +126,7 @@ TEST_F(HistoryFiles, ThePlotIsXmlWithLabelledAxesTheCeilingAndEveryCurve) {
     vex::saveTrainingHistory(training.qdm->trainingHistory, plot.string());
     const std::string svg = fileText(plot);
     for (const char* part : {">generation</text>", ">fitness</text>", ">ceiling 10</text>", ">best</text>",
-                             ">mean</text>", ">worst</text>", ">rule 0</text>", ">rule 1</text>"})
+                             ">mean</text>", ">worst</text>", ">center -&gt; forward</text>", ">left -&gt; left</text>"})
         EXPECT_NE(svg.find(part), std::string::npos) << part;
     EXPECT_EQ(std::system(("xmllint --noout " + plot.string()).c_str()), 0);
 

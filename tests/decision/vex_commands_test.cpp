@@ -49,7 +49,7 @@ TEST_F(Commands, StateAloneExplainsItsArgumentsAndOtherWordsAreDeclinedUnevaluat
 TEST_F(Commands, EveryGroupIsListedAndEveryCommandDescribed) {
     std::string names;
     for (const auto& group : vex::wordGroups()) names += std::string(group.name) + ";";
-    EXPECT_EQ(names, "values;actions;decision maker;sensors;");
+    EXPECT_EQ(names, "values;actions;decision maker;sensors;inspection;");
     for (const auto& group : vex::wordGroups())
         for (const auto& word : group.words) {
             EXPECT_FALSE(word.summary.empty()) << word.word;

@@ -1,0 +1,88 @@
+// Commands that show what a decision maker is made of and how often it obeys its rules.
+
+#include <iostream>
+#include <string>
+
+#include "decision/CommandCall.h"
+#include "decision/Inspection.h"
+#include "decision/Notices.h"
+#include "decision/QDM.h"
+#include "decision/ValueTypes.h"
+#include "interp/Reporting.h"
+
+namespace vex {
+
+namespace {
+
+using tala::interp::Object;
+
+// The live decision maker of the first argument; null after a message.
+QDM* inspectedDecisionMaker(CommandCall& call, Object& holder) {
+    QDMType* value = call.qdmArg(1, holder);
+    if (value == nullptr) {
+        printNotDecisionMaker(call);
+        return nullptr;
+    }
+    QDM* decisionMaker = decisionMakerOf(*value);
+    if (decisionMaker == nullptr) warnNoDecisionMaker(call);
+    return decisionMaker;
+}
+
+bool word_qdm_describe(CommandCall& call) {
+    Object holder;
+    if (const QDM* decisionMaker = inspectedDecisionMaker(call, holder)) describe(*decisionMaker, std::cout);
+    return true;
+}
+
+// vex::qdm::score QDM RULES TRIALS [STEPS]: STEPS defaults to the last training's steps, else 1.
+bool word_qdm_score(CommandCall& call) {
+    Object holder;
+    QDM* decisionMaker = inspectedDecisionMaker(call, holder);
+    if (decisionMaker == nullptr) return true;
+    const Object setArgument = call.valueArg(2);
+    tala::interp::UserObject& setValue = setArgument.getUserObject();
+    const auto* set =
+        setValue.typeName() == kTrainingSetTypeName ? dynamic_cast<const TrainingSetType*>(&setValue) : nullptr;
+    if (set == nullptr) {
+        tala::interp::warn("vex::qdm::score: the second argument must be a vex::TrainingSet (made with vex::add_rule).");
+        return true;
+    }
+    const std::int32_t trials = call.integerArg(3);
+    const int trained = decisionMaker->trainingHistory.repetitions;
+    const std::int32_t steps = call.argumentCount() >= 4 ? call.integerArg(4) : (trained > 0 ? trained : 1);
+    std::string problem;
+    if (set->rules.empty()) problem = "the training set has no rules; add them with vex::add_rule";
+    else if (trials <= 0) problem = "TRIALS must be 1 or more, not " + std::to_string(trials);
+    else if (steps <= 0) problem = "STEPS must be 1 or more, not " + std::to_string(steps);
+    else if (!decisionMaker->finalized) problem = "the decision maker is not finalized yet (vex::qdm::finalize)";
+    if (!problem.empty()) {
+        tala::interp::warn("vex::qdm::score: " + problem + "; nothing scored.");
+        return true;
+    }
+    for (std::size_t r = 0; r < set->rules.size(); ++r)
+        for (const SensorNames& names : set->rules[r].sensorLists)
+            for (const std::string& name : names)
+                if (!decisionMaker->hasSensor(name))
+                    tala::interp::warn("vex::qdm::score: rule " + std::to_string(r) + " names no sensor of '" + name +
+                                       "'; the decision maker's sensors are: " + sensorNamesOf(*decisionMaker) + ".");
+    const auto scores = scoreRules(*decisionMaker, set->rules, trials, steps);
+    printScores(*decisionMaker, set->rules, scores, trials, steps, std::cout);
+    return true;
+}
+
+constexpr CommandEntry kInspectionWords[] = {
+    {"vex::qdm::describe", word_qdm_describe, "QDM",
+     "Prints the memory size, each action space and sensor, the system size and whether the decision maker is "
+     "finalized, prepared and trained.",
+     "vex::qdm::describe (get QDM)"},
+    {"vex::qdm::score", word_qdm_score, "QDM RULES TRIALS [STEPS]",
+     "Plays each rule TRIALS times from the prepared state (STEPS stimuli and thinking steps, by default those of "
+     "the last training) and prints how often each action was decided beside the intended weight.",
+     "vex::qdm::score (get QDM) (get rules) 100"},
+};
+
+}  // namespace
+
+CommandGroup inspectionWords() { return {"inspection", kInspectionWords}; }
+
+}  // namespace vex
