@@ -39,7 +39,11 @@ QDM* requiredDecisionMaker(CommandCall& call, Object& holder) {
 
 bool word_qdm_new(CommandCall& call) {
     Object holder;
-    if (QDMType* value = decisionMakerValue(call, holder)) value->decisionMaker = createDecisionMaker();
+    if (QDMType* value = decisionMakerValue(call, holder)) {
+        // The one the value held would be out of every script's reach from here on.
+        releaseDecisionMaker(value->decisionMaker);
+        value->decisionMaker = createDecisionMaker();
+    }
     return true;
 }
 

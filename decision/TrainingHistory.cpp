@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "interp/FileReplace.h"
+#include "interp/OutputFile.h"
 #include "interp/SvgWriter.h"
 #include "linalg/Failure.h"
 
@@ -112,7 +113,8 @@ void saveTrainingHistory(const TrainingHistory& history, const std::string& file
     try {
         tala::interp::replaceFile(fileName, csv ? historyCsv(history) : historySvg(history));
     } catch (const tala::Failure& failure) {
-        throw tala::Failure("Cannot write training history '" + fileName + "': " + failure.what());
+        throw tala::Failure("Cannot write training history '" + tala::interp::shownFileName(fileName) +
+                            "': " + failure.what());
     }
 }
 
