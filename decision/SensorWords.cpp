@@ -34,7 +34,6 @@ bool word_train(CommandCall& call) {
     const std::int32_t repetitions = call.integerArg(4);
     const std::int32_t population = call.integerArg(5);
     const std::int32_t limit = call.integerArg(6);
-    std::cout.flush();
     warnAboutTrainingSizes(generations, repetitions, population);
     decisionMaker->train(set->rules, generations, repetitions, population, limit);
     return true;

@@ -178,34 +178,83 @@ int openForReading(const std::string& path) {
     return fd;
 }
 
-void replaceFile(const std::string& path, std::string_view bytes, mode_t newFileMode) {
+namespace {
+
+// How a whole-file write goes: through this process's own standard output or error,
+// in place (devices and pipes), or by a temporary renamed over the final file.
+struct WritePlan {
+    enum class Way { OwnStream, InPlace, Replace } way = Way::Replace;
+    int ownFd = -1;
+    std::string finalName;     // Replace: where links end
+    bool existed = false;      // Replace: a file is there now, with `old` its status
+    struct stat old {};
+};
+
+WritePlan planWrite(const std::string& path) {
     if (path.empty()) throw Failure(std::strerror(ENOENT));
     if (holdsNulByte(path)) throw Failure(kNulInFileName);
-    ignoreFileSizeSignal();
-
-    struct stat status {};
-    if (::stat(path.c_str(), &status) != 0) {
+    WritePlan plan;
+    if (::stat(path.c_str(), &plan.old) != 0) {
         if (errno != ENOENT) fail(errno);
-        replaceRegular(linkTarget(path), nullptr, bytes, newFileMode);  // a new file, or a dangling link's target
-        return;
+        plan.finalName = linkTarget(path);  // a new file, or a dangling link's target
+        return plan;
     }
     // This process's own standard output or error (/dev/stdout, say) is written through
     // the descriptor it already has, after what is buffered for it: at its offset, and
     // without cutting it off by a rename.
     for (const int fd : {STDOUT_FILENO, STDERR_FILENO}) {
-        if (!sameFile(status, fd)) continue;
-        std::cout.flush();
-        std::cerr.flush();
-        if (!writeAll(fd, bytes)) fail(errno);
-        return;
+        if (!sameFile(plan.old, fd)) continue;
+        plan.way = WritePlan::Way::OwnStream;
+        plan.ownFd = fd;
+        return plan;
     }
-    if (!S_ISREG(status.st_mode)) {
-        writeInPlace(path, bytes);
-        return;
+    if (!S_ISREG(plan.old.st_mode)) {
+        plan.way = WritePlan::Way::InPlace;
+        return plan;
     }
-    const std::string finalName = linkTarget(path);
-    if (::faccessat(AT_FDCWD, finalName.c_str(), W_OK, AT_EACCESS) != 0) fail(errno);
-    replaceRegular(finalName, &status, bytes, newFileMode);
+    plan.finalName = linkTarget(path);
+    plan.existed = true;
+    // As the shell's ">" would: a file without write permission for this user is refused.
+    if (::faccessat(AT_FDCWD, plan.finalName.c_str(), W_OK, AT_EACCESS) != 0) fail(errno);
+    return plan;
+}
+
+}  // namespace
+
+std::string replaceProblem(const std::string& path) {
+    try {
+        const WritePlan plan = planWrite(path);
+        if (plan.way == WritePlan::Way::OwnStream) return {};
+        if (plan.way == WritePlan::Way::InPlace) {
+            if (S_ISDIR(plan.old.st_mode)) return std::strerror(EISDIR);
+            return ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0 ? std::string() : std::strerror(errno);
+        }
+        const std::size_t slash = plan.finalName.rfind('/');
+        const std::string folder = slash == std::string::npos ? "." : plan.finalName.substr(0, slash + 1);
+        struct stat status {};
+        if (::stat(folder.c_str(), &status) != 0) return std::strerror(errno);
+        if (!S_ISDIR(status.st_mode)) return std::strerror(ENOTDIR);
+        if (::faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) != 0) return std::strerror(errno);
+        return {};
+    } catch (const Failure& failure) {
+        return failure.what();
+    }
+}
+
+void replaceFile(const std::string& path, std::string_view bytes, mode_t newFileMode) {
+    ignoreFileSizeSignal();
+    const WritePlan plan = planWrite(path);
+    switch (plan.way) {
+        case WritePlan::Way::OwnStream:
+            std::cout.flush();
+            std::cerr.flush();
+            if (!writeAll(plan.ownFd, bytes)) fail(errno);
+            return;
+        case WritePlan::Way::InPlace: writeInPlace(path, bytes); return;
+        case WritePlan::Way::Replace:
+            replaceRegular(plan.finalName, plan.existed ? &plan.old : nullptr, bytes, newFileMode);
+            return;
+    }
 }
 
 }  // namespace tala::interp

@@ -27,6 +27,11 @@ inline constexpr mode_t kPrivateFileMode = 0600;
 // caller to put into its own message.
 void replaceFile(const std::string& path, std::string_view bytes, mode_t newFileMode = kOrdinaryFileMode);
 
+// Why replaceFile(path, ...) would fail before it writes anything (a missing folder, a
+// file or folder the user may not write), or "" when it would go ahead: for a check
+// before a long run whose result would otherwise be lost.
+std::string replaceProblem(const std::string& path);
+
 // Opens `path` for writing as the shell's ">" (or ">>" with `append`) would, creating it
 // with 0666 less the umask: answers the descriptor, or -1 with errno set. A pipe without
 // a reader is refused (ENXIO) instead of waiting for one. A write beyond the file-size

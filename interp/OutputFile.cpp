@@ -45,7 +45,6 @@ void reportFileFailure(const std::string& line, const std::string& reason) {
     if (reason.empty() || line.find(reason) != std::string::npos) {
         noteProblem();
     } else {
-        std::cout.flush();  // the two lines in their order at a terminal
         warn(line + ": " + reason);
     }
 }

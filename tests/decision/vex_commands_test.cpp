@@ -12,6 +12,7 @@
 #include "interp/CommandTokenizer.h"
 #include "interp/Interpreter.h"
 #include "interp/InterpreterHost.h"
+#include "linalg/MemoryBudget.h"
 #include "tests/support/StreamCapture.h"
 #include "tests/support/TempFolder.h"
 
@@ -87,6 +88,28 @@ TEST_F(DecisionMakerValues, ACopyOfAFreedDecisionMakerReachesNoLaterOne) {
     EXPECT_EQ("Saving sensors to file 'c.bin'\n", out.take());
 
     fs::current_path(saved);
+}
+
+// Making a new decision maker for a value that holds one releases the old one, which
+// nothing could reach any more: rounds of it fit in a small budget.
+TEST_F(DecisionMakerValues, ANewDecisionMakerReleasesTheOneTheValueHeld) {
+    std::vector<std::unique_ptr<tala::interp::CommandLibrary>> libraries;
+    libraries.push_back(std::make_unique<vex::VEXCommands>());
+    tala::interp::InterpreterHost host(std::move(libraries));
+    OutputCapture out;
+    host.runCommand("global (new vex::QDM a)");
+    const std::int64_t before = linalg::memoryInUse();
+    const std::int64_t savedBudget = linalg::memoryBudget();
+    linalg::setMemoryBudget(before + (1 << 20));
+    for (int round = 0; round < 3000; ++round) {
+        host.runCommand("vex::qdm::new (get a)");
+        host.runCommand("vex::add_sensor (get a) s");
+    }
+    const std::int64_t after = linalg::memoryInUse();
+    host.runCommand("vex::qdm::free (get a)");
+    linalg::setMemoryBudget(savedBudget);
+    EXPECT_EQ(out.text(), "");
+    EXPECT_LT(after - before, 64 * 1024);
 }
 
 }  // namespace

@@ -70,6 +70,13 @@ TEST_F(FileReplace, AFailureNamesItsReasonLeavesTheEarlierFileAndNoTemporary) {
     // A name with a NUL byte is refused before anything is opened.
     EXPECT_THROW(replaceFile(path(std::string("a\0b", 3)), "x"), tala::Failure);
     EXPECT_EQ(listing(), "taken;");
+    // The same reasons are known before anything is written.
+    using tala::interp::replaceProblem;
+    EXPECT_EQ(replaceProblem(path("missing/a.bin")), "No such file or directory");
+    EXPECT_EQ(replaceProblem(path("taken")), "Is a directory");
+    EXPECT_EQ(replaceProblem(path("taken/keep.txt/a")), "Not a directory");
+    EXPECT_EQ(replaceProblem(path("new.bin")), "");
+    EXPECT_EQ(replaceProblem("/dev/null"), "");
 }
 
 TEST_F(FileReplace, ALinkStaysALinkAndTheFileItNamesIsReplaced) {
