@@ -97,7 +97,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     setUpFolder();
     const std::string input(reinterpret_cast<const char*>(data), size);
-    for (std::size_t at = 0; at + 1 < size && at < 64; at += 2) {
+    for (std::size_t at = 0; at + 1 < size && at < 32; at += 2) {
         const unsigned choice = data[at];
         const std::size_t length = std::min<std::size_t>(data[at + 1] * 64u, 1 << 16);
         std::string bytes = input.substr(at + 2);
