@@ -106,7 +106,8 @@ std::string historySvg(const TrainingHistory& history) {
 void saveTrainingHistory(const TrainingHistory& history, const std::string& fileName) {
     const bool csv = endsWith(fileName, ".csv");
     if (!csv && !endsWith(fileName, ".svg"))
-        throw tala::Failure("Training history file '" + fileName + "' must end in .csv (a table) or .svg (a plot).");
+        throw tala::Failure("Training history file '" + tala::interp::shownFileName(fileName) +
+                            "' must end in .csv (a table) or .svg (a plot).");
     if (history.generations.empty())
         throw tala::Failure("No training history to save: the decision maker has not trained a generation yet "
                             "(vex::train).");
