@@ -1,6 +1,7 @@
 #include "app/FlockSetup.h"
 
 #include <filesystem>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -31,8 +32,13 @@ const vex::Sensor* findSensor(const vex::QDM& decisionMaker, const std::string& 
 // Read once, then copied into every decision maker.
 std::vector<vex::Sensor> readSensorFile(const std::string& fileName) {
     std::error_code error;
-    if (!std::filesystem::is_regular_file(fileName, error))
-        throw SetupFailure("cannot read the sensor file '" + fileName + "': no such file");
+    const std::filesystem::file_status status = std::filesystem::status(fileName, error);
+    if (!std::filesystem::is_regular_file(status)) {
+        const std::string reason = error                                  ? error.message()
+                                   : std::filesystem::is_directory(status) ? "Is a directory"
+                                                                            : "not a regular file";
+        throw SetupFailure("cannot read the sensor file '" + fileName + "': " + reason);
+    }
     vex::QDM reader;
     try {
         reader.loadSensors(fileName);

@@ -67,9 +67,9 @@ std::string unwritable(const std::string& file) {
     std::error_code error;
     if (fs::is_directory(file, error)) return "it is a folder";
     const fs::path folder = fs::path(file).parent_path();
-    if (!fs::is_directory(folder, error)) return "no folder '" + folder.string() + "'";
-    if (::access(folder.c_str(), W_OK) != 0) return std::strerror(errno);
-    return {};
+    if (!fs::exists(file, error) && !fs::is_symlink(file, error) && !fs::is_directory(folder, error))
+        return "no folder '" + folder.string() + "'";
+    return tala::interp::replaceProblem(file);
 }
 
 std::string sensorsText(const FlockChoice& choice) {

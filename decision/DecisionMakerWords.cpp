@@ -50,7 +50,11 @@ bool hasSpace(const QDM& decisionMaker, std::int32_t space) {
 
 bool word_qdm_new(CommandCall& call) {
     Object holder;
-    if (QDMType* value = decisionMakerValue(call, holder)) value->decisionMaker = createDecisionMaker();
+    if (QDMType* value = decisionMakerValue(call, holder)) {
+        // The one the value held would be out of every script's reach from here on.
+        releaseDecisionMaker(value->decisionMaker);
+        value->decisionMaker = createDecisionMaker();
+    }
     return true;
 }
 

@@ -6,6 +6,7 @@
 #include "decision/CommandCall.h"
 #include "decision/QDM.h"
 #include "decision/TrainingHistory.h"
+#include "decision/TrainingSizes.h"
 #include "decision/ValueTypes.h"
 #include "decision/Notices.h"
 #include "interp/Reporting.h"
@@ -39,6 +40,7 @@ bool word_train(CommandCall& call) {
     const std::int32_t repetitions = call.integerArg(4);
     const std::int32_t population = call.integerArg(5);
     const std::int32_t limit = call.integerArg(6);
+    warnAboutTrainingSizes(generations, repetitions, population);
     decisionMaker->train(set->rules, generations, repetitions, population, limit);
     return true;
 }

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "interp/FileReplace.h"
+#include "interp/OutputFile.h"
 #include "interp/SvgWriter.h"
 #include "linalg/Failure.h"
 
@@ -106,14 +107,16 @@ std::string historySvg(const TrainingHistory& history) {
 void saveTrainingHistory(const TrainingHistory& history, const std::string& fileName) {
     const bool csv = endsWith(fileName, ".csv");
     if (!csv && !endsWith(fileName, ".svg"))
-        throw tala::Failure("Training history file '" + fileName + "' must end in .csv (a table) or .svg (a plot).");
+        throw tala::Failure("Training history file '" + tala::interp::shownFileName(fileName) +
+                            "' must end in .csv (a table) or .svg (a plot).");
     if (history.generations.empty())
         throw tala::Failure("No training history to save: the decision maker has not trained a generation yet "
                             "(vex::train).");
     try {
         tala::interp::replaceFile(fileName, csv ? historyCsv(history) : historySvg(history));
     } catch (const tala::Failure& failure) {
-        throw tala::Failure("Cannot write training history '" + fileName + "': " + failure.what());
+        throw tala::Failure("Cannot write training history '" + tala::interp::shownFileName(fileName) +
+                            "': " + failure.what());
     }
 }
 

@@ -16,13 +16,14 @@ void word_path(Command& c) { c.interpreter.addSearchDirectory(c.stringArg(1)); }
 // The whole file is one command, run in this command's local copy with fresh off.
 void word_file(Command& c) {
     const std::string fileName = c.arg(1);
-    std::optional<std::string> text = readScriptFile(fileName);
+    std::string reason;
+    std::optional<std::string> text = readScriptFile(fileName, &reason);
     for (const std::string& directory : c.interpreter.searchPath()) {
         if (text) break;
         text = readScriptFile(directory + "/" + fileName);
     }
     if (!text) {
-        std::cout << cannotOpenFileText(fileName) << "\n";
+        reportFileFailure(cannotOpenFileText(fileName), holdsNulByte(fileName) ? std::string() : reason);
         return;
     }
     if (!text->empty()) *text = normalizeCommandText(*text);

@@ -1,19 +1,26 @@
 #include "interp/InterpreterCore.h"
 
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
+#include <cstring>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <iterator>
 #include <limits>
+#include <vector>
 
+#include "interp/FileReplace.h"
 #include "interp/OutputFile.h"
 #include "interp/Reporting.h"
 #include "linalg/Failure.h"
+#include "linalg/MemoryBudget.h"
 
 namespace tala::interp {
 
@@ -118,12 +125,39 @@ double ObjectNumbers::real(std::string_view text) {
     return std::strtod(std::string(text.substr(start, end - start)).c_str(), nullptr);
 }
 
-std::optional<std::string> readScriptFile(const std::string& path) {
-    std::error_code error;
-    if (holdsNulByte(path) || !std::filesystem::is_regular_file(path, error)) return std::nullopt;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+std::optional<std::string> readScriptFile(const std::string& path, std::string* reason) {
+    auto refuse = [&](std::string why) -> std::optional<std::string> {
+        if (reason != nullptr) *reason = std::move(why);
+        return std::nullopt;
+    };
+    if (holdsNulByte(path)) return refuse(kNulInFileName);
+    // Opened without waiting, so that a pipe is refused instead of waited on.
+    const int fd = openForReading(path);
+    if (fd < 0) return refuse(std::strerror(errno));
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
+    struct stat status {};
+    if (::fstat(fd, &status) != 0) return refuse(std::strerror(errno));
+    if (S_ISDIR(status.st_mode)) return refuse(std::strerror(EISDIR));
+    if (!S_ISREG(status.st_mode)) return refuse("not a regular file");
+
+    const std::string what = "the script file '" + shownFileName(path) + "'";
+    linalg::requireMemory(status.st_size, what);
+    std::string text;
+    text.reserve(static_cast<std::size_t>(status.st_size));
+    // Read in pieces; a file that grows while it is read is held to the budget too.
+    std::vector<char> piece(std::size_t{1} << 16);
+    for (;;) {
+        const ssize_t got = ::read(fd, piece.data(), piece.size());
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) return refuse(std::strerror(errno));
+        if (got == 0) break;
+        const std::size_t size = text.size() + static_cast<std::size_t>(got);
+        if (size > text.capacity()) linalg::requireMemory(static_cast<std::int64_t>(size), what);
+        text.append(piece.data(), static_cast<std::size_t>(got));
+    }
     for (char& c : text)
         if (c == '\n' || c == '\r') c = ' ';
     return text;

@@ -77,8 +77,10 @@ void writeReport(ReportForm form, std::string_view commandText, std::string_view
 
 // The text of a script file as one command: every line end becomes a blank. Nothing
 // when the name holds a NUL byte or is not a readable regular file (a directory or a
-// device would otherwise be read without end).
-std::optional<std::string> readScriptFile(const std::string& path);
+// device would otherwise be read without end, a pipe would wait for a writer); then
+// `reason`, when given, receives why. A file larger than the free memory budget is
+// refused with the budget's failure before it is read.
+std::optional<std::string> readScriptFile(const std::string& path, std::string* reason = nullptr);
 
 // ---- Literals -------------------------------------------------------------------
 

@@ -304,7 +304,7 @@ void saveHistory(const std::string& path, const std::deque<std::string>& lines) 
     std::string bytes;
     for (const std::string& line : lines) bytes.append(line).append("\n");
     try {
-        replaceFile(path, bytes);
+        replaceFile(path, bytes, kPrivateFileMode);
     } catch (const std::exception&) {
         // A history that cannot be written is simply not kept.
     }

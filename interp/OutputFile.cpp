@@ -3,8 +3,13 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <iostream>
+
+#include "interp/FileReplace.h"
+#include "interp/Reporting.h"
 
 namespace tala::interp {
 
@@ -30,15 +35,28 @@ std::string cannotWriteFileText(std::string_view fileName, std::string_view reas
     return "Cannot write file '" + shownFileName(fileName) + "': " + std::string(reason);
 }
 
+namespace {
+std::atomic<unsigned> fileFailures{0};
+}  // namespace
+
+void reportFileFailure(const std::string& line, const std::string& reason) {
+    std::cout << line << "\n";
+    ++fileFailures;
+    if (reason.empty() || line.find(reason) != std::string::npos) {
+        noteProblem();
+    } else {
+        warn(line + ": " + reason);
+    }
+}
+
+unsigned fileFailureCount() { return fileFailures.load(); }
+
 OutputFile::OutputFile(const std::string& fileName, Mode mode) : std::ostream(&buffer) {
     if (holdsNulByte(fileName)) {
         buffer.error = EINVAL;
         return;
     }
-    const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (mode == Mode::Append ? O_APPEND : O_TRUNC);
-    do {
-        buffer.fd = ::open(fileName.c_str(), flags, 0666);
-    } while (buffer.fd < 0 && errno == EINTR);
+    buffer.fd = openForWriting(fileName, mode == Mode::Append);
     if (buffer.fd < 0) buffer.error = errno;
 }
 
@@ -50,7 +68,7 @@ std::string OutputFile::finish() {
         if (::close(buffer.fd) != 0 && buffer.error == 0) buffer.error = errno;
         buffer.fd = -1;
     }
-    return buffer.error == 0 ? std::string() : std::string(std::strerror(buffer.error));
+    return buffer.error == 0 ? std::string() : writeFailureReason(buffer.error);
 }
 
 void OutputFileBuffer::drain() {

@@ -22,6 +22,13 @@ std::string cannotOpenFileText(std::string_view fileName);
 // "Cannot write file 'NAME': REASON".
 std::string cannotWriteFileText(std::string_view fileName, std::string_view reason);
 
+// A file word's failure: `line` goes to standard output as it always did; when it does
+// not hold the system's `reason` already, "line: reason" follows on standard error.
+// Either way the failure is counted (and noted as a problem of the run).
+void reportFileFailure(const std::string& line, const std::string& reason);
+// How many file failures were reported so far (morrow's exit status).
+unsigned fileFailureCount();
+
 // The buffer behind an OutputFile: the file's descriptor and the first failure.
 struct OutputFileBuffer : std::streambuf {
     int fd = -1;

@@ -1,6 +1,7 @@
 #include "interp/ProgramOptions.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <charconv>
@@ -11,6 +12,8 @@
 
 #include "ProjectVersion.h"
 #include "interp/CommandTokenizer.h"
+#include "interp/FileReplace.h"
+#include "interp/OutputFile.h"
 
 namespace tala::interp {
 
@@ -18,12 +21,13 @@ namespace {
 
 // Why a script file cannot be read, or nothing. The file words read regular files only.
 std::optional<std::string> unreadable(const std::string& path) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) return std::string(std::strerror(errno));
+    // Opened without waiting, so that a pipe is refused at once instead of waited on.
+    const int fd = openForReading(path);
+    if (fd < 0) return std::string(std::strerror(errno));
     struct stat status {};
-    const bool statusKnown = ::fstat(fileno(file), &status) == 0;
+    const bool statusKnown = ::fstat(fd, &status) == 0;
     const int error = errno;
-    std::fclose(file);
+    ::close(fd);
     if (!statusKnown) return std::string(std::strerror(error));
     if (S_ISDIR(status.st_mode)) return std::string(std::strerror(EISDIR));
     if (!S_ISREG(status.st_mode)) return std::string("not a regular file");
@@ -110,7 +114,7 @@ std::optional<std::vector<std::string>> scriptFileCommands(std::string_view prog
         std::optional<std::string> command = fileCommand(file);
         if (!problem && !command) problem = "a name holding quotes or brackets cannot be run as a script";
         if (problem) {
-            std::cerr << program << ": cannot open '" << file << "': " << *problem << "\n";
+            std::cerr << program << ": cannot open '" << shownFileName(file) << "': " << *problem << "\n";
             allReadable = false;
         } else {
             commands.push_back(*command);

@@ -4,10 +4,12 @@
 
 #include <algorithm>
 #include <atomic>
+#include <charconv>
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
 #include <sstream>
+#include <string_view>
 
 #include "linalg/Failure.h"
 
@@ -37,19 +39,39 @@ std::int64_t availableAtStartUp() {
 // The margin leaves room for what is not counted: code, stacks, texts, the
 // allocator's own keeping, and the other programs of the machine.
 std::int64_t defaultBudget() {
-    const std::int64_t available = availableAtStartUp();
+    std::string notice;
+    const std::int64_t budget = memoryBudgetFor(availableAtStartUp(), std::getenv("FLOCK_MEMORY_LIMIT_MB"), notice);
+    if (!notice.empty()) std::cerr << notice << "\n";
+    return budget;
+}
+
+}  // namespace
+
+std::int64_t memoryBudgetFor(std::int64_t available, const char* limit, std::string& notice) {
     const std::int64_t margin = std::max<std::int64_t>(256 * kMegabyte, available / 8);
     std::int64_t budget = std::max<std::int64_t>(available - margin, 64 * kMegabyte);
-    if (const char* limit = std::getenv("FLOCK_MEMORY_LIMIT_MB")) {
-        char* end = nullptr;
-        const long long megabytes = std::strtoll(limit, &end, 10);
-        if (end != limit && *end == '\0' && megabytes > 0)
+    if (limit != nullptr) {
+        std::string_view text(limit);
+        if (text.size() > 1 && text.front() == '+') text.remove_prefix(1);
+        std::int64_t megabytes = 0;
+        const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), megabytes);
+        const bool whole = error == std::errc() && end == text.data() + text.size() && !text.empty();
+        const bool overflowing = error == std::errc::result_out_of_range && text.front() != '-';
+        if (overflowing || (whole && megabytes > available / kMegabyte)) {
+            // Compared in megabytes: the product in bytes could overflow.
+            notice = "FLOCK_MEMORY_LIMIT_MB='" + std::string(limit) + "' is more than the " +
+                     std::to_string(available / kMegabyte) + " MB of memory available; the budget stays at " +
+                     std::to_string(budget / kMegabyte) + " MB.";
+        } else if (whole && megabytes > 0) {
             budget = std::min<std::int64_t>(budget, megabytes * kMegabyte);
-        else
-            std::cerr << "FLOCK_MEMORY_LIMIT_MB='" << limit << "' is not a number of megabytes; ignored.\n";
+        } else {
+            notice = "FLOCK_MEMORY_LIMIT_MB='" + std::string(limit) + "' is not a number of megabytes; ignored.";
+        }
     }
     return budget;
 }
+
+namespace {
 
 std::atomic<std::int64_t>& budgetBytes() {
     static std::atomic<std::int64_t> budget{defaultBudget()};

@@ -18,6 +18,10 @@ namespace linalg {
 
 // The budget in bytes.
 std::int64_t memoryBudget();
+// The budget for `available` bytes of memory and the FLOCK_MEMORY_LIMIT_MB text `limit`
+// (null when unset). A limit that is not a positive number, or is more than what is
+// available, leaves the budget as it is and sets `notice` to say so.
+std::int64_t memoryBudgetFor(std::int64_t available, const char* limit, std::string& notice);
 // Replaces the budget (tests, programs with their own limit).
 void setMemoryBudget(std::int64_t bytes);
 // Bytes counted now.

@@ -31,12 +31,16 @@ constexpr std::size_t kInputLineLimit = 99;
 constexpr tala::interp::NestingRule kScriptNesting{64, "Script files nested too deeply", false};
 thread_local tala::interp::NestingDepth scriptNesting;
 
-void reportUnopenable(const std::string& name) { std::cout << tala::interp::cannotOpenFileText(name) << "\n"; }
+// The reason goes to standard error; a NUL byte's refusal names itself.
+void reportUnopenable(const std::string& name, const std::string& reason) {
+    tala::interp::reportFileFailure(tala::interp::cannotOpenFileText(name),
+                                    tala::interp::holdsNulByte(name) ? std::string() : reason);
+}
 
 // A write or close that failed after the file was opened: the disk is full, say.
 void reportFinished(const std::string& name, tala::interp::OutputFile& file) {
     const std::string reason = file.finish();
-    if (!reason.empty()) std::cout << tala::interp::cannotWriteFileText(name, reason) << "\n";
+    if (!reason.empty()) tala::interp::reportFileFailure(tala::interp::cannotWriteFileText(name, reason), reason);
 }
 
 void word_print(WordCall& call) {
@@ -51,7 +55,7 @@ void word_print_new_line(WordCall&) { std::cout << "\n"; }
 void word_new_file(WordCall& call) {
     const std::string name = call.stringArg(1);
     tala::interp::OutputFile file(name, tala::interp::OutputFile::Mode::Replace);
-    if (!file.isOpen()) reportUnopenable(name);
+    if (!file.isOpen()) reportUnopenable(name, file.finish());
     else reportFinished(name, file);
 }
 
@@ -61,7 +65,7 @@ void word_print_file(WordCall& call) {
     const std::string name = call.stringArg(1);
     tala::interp::OutputFile file(name, tala::interp::OutputFile::Mode::Append);
     if (!file.isOpen()) {
-        reportUnopenable(name);
+        reportUnopenable(name, file.finish());
         return;
     }
     for (int n = 2; n < call.count(); ++n) {
@@ -109,9 +113,10 @@ void word_user_input(WordCall& call) {
 // declarations vanish with this word unless made global.
 void word_file(WordCall& call) {
     const std::string path = call.arg(1);
-    std::optional<std::string> text = tala::interp::readScriptFile(path);
+    std::string reason;
+    std::optional<std::string> text = tala::interp::readScriptFile(path, &reason);
     if (!text) {
-        reportUnopenable(path);
+        reportUnopenable(path, reason);
         return;
     }
     if (scriptNesting.depth >= kScriptNesting.maxDepth) {

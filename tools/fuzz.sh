@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs one libFuzzer target (or all of them, one after another) for SECONDS each.
 # Usage: bash tools/fuzz.sh TARGET SECONDS
-#   TARGET: tokenizer, typed_evaluator, object_interpreter, sensor_file or all
+#   TARGET: tokenizer, typed_evaluator, object_interpreter, sensor_file, file_writer or all
 #
 # Builds the targets with clang and the address and undefined-behaviour sanitizers
 # in build-fuzz/ (-DFLOCK_FUZZ=ON), seeds each from the golden scripts, the shipped
@@ -15,7 +15,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 
-targets=(tokenizer typed_evaluator object_interpreter sensor_file)
+targets=(tokenizer typed_evaluator object_interpreter sensor_file file_writer)
 if [ $# -ne 2 ] || ! [[ $2 =~ ^[0-9]+$ ]]; then
   echo "usage: bash tools/fuzz.sh {${targets[*]// /|}|all} SECONDS" >&2
   exit 2
@@ -56,6 +56,7 @@ case $target in
   tokenizer) printf '"("\n")"\n"\\""\n","\n" "\n"\\x09"\n"\\x00"\n' > "$dictionary" ;;
   typed_evaluator|object_interpreter) "$build/bin/fuzz_dictionary" "$target" > "$dictionary" ;;
   sensor_file) printf '"\\x0a\\x00\\x00\\x00"\n"\\x00\\x00\\xf8\\x7f"\n"\\xff\\xff\\xff\\x7f"\n' > "$dictionary" ;;
+  file_writer) printf '"\\x00\\x01"\n"\\x81\\x02"\n"\\x06\\x00"\n' > "$dictionary" ;;
 esac
 
 export ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1

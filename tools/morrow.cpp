@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "interp/LineEditor.h"
+#include "interp/OutputFile.h"
 #include "interp/ProgramOptions.h"
 #include "interp/VariableTable.h"
 #include "interp/WordHelp.h"
@@ -76,7 +77,8 @@ int main(int argc, char** argv) {
     if (!files.empty()) {
         const auto commands = tala::interp::scriptFileCommands(kProgram.name, files);
         if (!commands) return 1;
-        return runFiles(*commands) ? 0 : 1;
+        const bool allRan = runFiles(*commands);
+        return allRan && tala::interp::fileFailureCount() == 0 ? 0 : 1;
     }
     std::optional<tala::interp::TerminalSession> terminal;
     if (tala::interp::TerminalSession::possible()) terminal.emplace();

@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "ProjectVersion.h"
+#include "interp/BoundedLine.h"
 #include "interp/CommandLibrary.h"
 #include "interp/CommandTokenizer.h"
 #include "interp/InterpreterHost.h"
@@ -150,6 +151,8 @@ public:
     }
 
     bool anyFailed() const { return anyFailed_; }
+    // A line that could not even be read.
+    void refuse(const char* message) { report(message); }
 
 private:
     void report(const char* message) {
@@ -167,7 +170,13 @@ private:
 // after it); reading resumes where they stopped.
 void runPiped(Runner& runner) {
     std::string line;
-    while (std::getline(std::cin, line)) {
+    for (;;) {
+        try {
+            if (!tala::interp::readLineWithinBudget(std::cin, line)) break;
+        } catch (const tala::Failure& failure) {
+            runner.refuse(failure.what());
+            continue;
+        }
         if (!line.empty() && line.back() == '\r') line.pop_back();
         std::string command = tala::interp::normalizeCommandText(line);
         if (command.empty()) continue;

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <map>
 #include <string>
+#include <utility>
 
 #include "app/DecisionOdds.h"
 #include "app/Steering.h"
@@ -148,7 +149,12 @@ TEST_F(HeadlessFlightTest, DataThatCannotFlyIsRefusedWithOneReasonBeforeAnyFligh
     FlockChoice choice;
     choice.sensors = SensorSource::File;
     choice.sensorFile = path("missing.bin");
-    EXPECT_EQ(failure(choice), "cannot read the sensor file '" + choice.sensorFile + "': no such file");
+    EXPECT_EQ(failure(choice), "cannot read the sensor file '" + choice.sensorFile + "': No such file or directory");
+    for (const auto& [file, reason] : {std::pair<std::string, std::string>{folder_.string(), "Is a directory"},
+                                       {"/dev/zero", "not a regular file"}}) {
+        choice.sensorFile = file;
+        EXPECT_EQ(failure(choice), "cannot read the sensor file '" + file + "': " + reason);
+    }
 
     choice.sensorFile = path("cut.bin");
     std::ofstream(choice.sensorFile, std::ios::binary) << std::ifstream("flock_sensors.bin", std::ios::binary).rdbuf();

@@ -78,11 +78,14 @@ TEST_F(ScriptSearch, FinalizeLooksAlongTheFoldersAndSaysWhereItLookedWhenNoneHol
     EXPECT_EQ(printed.text(),
               "Delta Size = 3\nAction Size = 3\nCannot open file 'QDM_Scripts/SetupTops.txt'\n"
               "Cannot open file 'QDM_Scripts/prepare.txt'\nSystem Size = 9\n");
-    EXPECT_EQ(errors.text(), "vex::qdm::finalize: found no QDM_Scripts/SetupTops.txt and QDM_Scripts/prepare.txt in "
+    // Each failed open names its reason, then finalize says where it looked.
+    EXPECT_EQ(errors.text(), "Cannot open file 'QDM_Scripts/SetupTops.txt': No such file or directory\n"
+                             "Cannot open file 'QDM_Scripts/prepare.txt': No such file or directory\n"
+                             "vex::qdm::finalize: found no QDM_Scripts/SetupTops.txt and QDM_Scripts/prepare.txt in "
                              "the working folder, " + path("nowhere") +
                              "; name the folder that holds QDM_Scripts with 'path DIR' before finalize, or with "
                              "--data DIR (tala, flock).\n");
-    EXPECT_EQ(tala::interp::problemCount(), before + 1);
+    EXPECT_EQ(tala::interp::problemCount(), before + 3);
 }
 
 }  // namespace

@@ -162,7 +162,7 @@ TEST_F(SensorFile, FailedSavesLeaveTheEarlierFileAsItWas) {
     write(leftFile());
     vex::QDM qdm;  // three sensors, a file larger than leftFile()
     for (int i = 0; i < 3; ++i) qdm.sensors.push_back(leftSensor());
-    EXPECT_EQ("Cannot write sensor file '" + path_ + "': File too large",
+    EXPECT_EQ("Cannot write sensor file '" + path_ + "': File too large (the file-size limit is 16 bytes)",
               failureInChild(withFullDisk, [&] { qdm.saveSensors(path_); }));
     EXPECT_EQ(leftFile(), read());
     EXPECT_EQ("sensors.bin;", listing());

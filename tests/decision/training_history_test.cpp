@@ -144,6 +144,9 @@ TEST_F(HistoryFiles, ALongHistoryIsThinnedForThePlotButNotForTheTable) {
     EXPECT_EQ(fields(rows.back())[0], "5000");
     // Under an ending that is neither, nothing is written.
     EXPECT_THROW(vex::saveTrainingHistory(history, (folder_ / "history.txt").string()), tala::Failure);
+    // A name holding a NUL byte is shown with \0 in the refusal.
+    EXPECT_EQ(failureOf([&] { vex::saveTrainingHistory(history, std::string("h\0x.csv", 7)); }),
+              "Cannot write training history 'h\\0x.csv': file name holds a NUL byte");
     EXPECT_EQ(listing(), "history.csv;");
 
     const std::string svg = vex::historySvg(history);

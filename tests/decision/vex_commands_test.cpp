@@ -8,10 +8,13 @@
 #include <string>
 #include <vector>
 
+#include "decision/Lifetime.h"
 #include "decision/VEXCommands.h"
+#include "decision/ValueTypes.h"
 #include "interp/CommandTokenizer.h"
 #include "interp/Interpreter.h"
 #include "interp/InterpreterHost.h"
+#include "linalg/MemoryBudget.h"
 #include "tests/support/StreamCapture.h"
 #include "tests/support/TempFolder.h"
 
@@ -87,6 +90,40 @@ TEST_F(DecisionMakerValues, ACopyOfAFreedDecisionMakerReachesNoLaterOne) {
     EXPECT_EQ("Saving sensors to file 'c.bin'\n", out.take());
 
     fs::current_path(saved);
+}
+
+// Making a new decision maker for a value that holds one releases the old one, which
+// nothing could reach any more: rounds of finished decision makers fit in a small budget.
+TEST_F(DecisionMakerValues, ANewDecisionMakerReleasesTheOneTheValueHeld) {
+    namespace fs = std::filesystem;
+    const fs::path saved = fs::current_path();
+    fs::current_path(fs::path(__FILE__).parent_path());  // finalize reads QDM_Scripts/ here
+    std::vector<std::unique_ptr<tala::interp::CommandLibrary>> libraries;
+    libraries.push_back(std::make_unique<vex::VEXCommands>());
+    tala::interp::InterpreterHost host(std::move(libraries));
+    OutputCapture out;
+    for (const char* command :
+         {"global (new vex::QDM a)", "global (new vex::qdm::ActionSpace A)",
+          "vex::qdm::set_action_space degreeOfFreedom A -1 0 1", "vex::qdm::set_action_space gridSize A 3",
+          "vex::qdm::set_action_space points A (vex::qdm::ActionList (vex::qdm::Action (vex::qdm::Point 0) forward))"})
+        host.runCommand(command);
+    auto round = [&] {
+        host.runCommand("vex::qdm::new (get a)");
+        host.runCommand("vex::qdm::add_action_space (get a) (get A)");
+        host.runCommand("vex::qdm::finalize (get a) 2");
+    };
+    round();
+    Object held;
+    host.runCommand("get a", held);
+    const vex::DecisionMakerRef first = dynamic_cast<vex::QDMType&>(held.getUserObject()).decisionMaker;
+    const std::int64_t savedBudget = linalg::memoryBudget();
+    linalg::setMemoryBudget(linalg::memoryInUse() + (256 << 10));
+    EXPECT_NO_THROW(for (int n = 0; n < 3000; ++n) round());
+    linalg::setMemoryBudget(savedBudget);
+    host.runCommand("vex::qdm::free (get a)");
+    fs::current_path(saved);
+    EXPECT_FALSE(vex::isLiveDecisionMaker(first));
+    EXPECT_EQ(out.text().find("Not enough memory"), std::string::npos) << out.text().substr(0, 300);
 }
 
 }  // namespace

@@ -1,9 +1,18 @@
 #include "interp/FileReplace.h"
 
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <grp.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
 
 #include "linalg/Failure.h"
@@ -17,12 +26,37 @@ namespace {
 
 using FileReplace = TempFolder;
 
+constexpr uid_t kOtherUser = 65534;  // nobody
+
+mode_t modeOf(const std::string& file) {
+    struct stat status {};
+    return ::lstat(file.c_str(), &status) == 0 ? status.st_mode : 0;
+}
+
+// Runs `action` in a child process (as `user` when given); answers its exit status.
+int inChild(const std::function<int()>& action, uid_t user = static_cast<uid_t>(-1)) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (user != static_cast<uid_t>(-1) && (::setgroups(0, nullptr) != 0 || ::setresgid(user, user, user) != 0 ||
+                                               ::setresuid(user, user, user) != 0))
+            ::_exit(99);
+        ::_exit(action());
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
 TEST_F(FileReplace, WritesANewFileAndReplacesAnEarlierOneWhole) {
     replaceFile(path("a.bin"), std::string("one\0two", 7));
     EXPECT_EQ(fileText(path("a.bin")), std::string("one\0two", 7));
     replaceFile(path("a.bin"), "x");
     EXPECT_EQ(fileText(path("a.bin")), "x");
-    EXPECT_EQ(listing(), "a.bin;");
+    // Any name the system accepts: the temporary's name is short whatever the target's.
+    const std::string longest(255, 'n');
+    replaceFile(path(longest), "long");
+    EXPECT_EQ(fileText(path(longest)), "long");
+    EXPECT_EQ(listing(), "a.bin;" + longest + ";");
 }
 
 TEST_F(FileReplace, AFailureNamesItsReasonLeavesTheEarlierFileAndNoTemporary) {
@@ -30,12 +64,144 @@ TEST_F(FileReplace, AFailureNamesItsReasonLeavesTheEarlierFileAndNoTemporary) {
     // A target that cannot be replaced: a folder of that name with a file in it.
     fs::create_directories(folder_ / "taken");
     std::ofstream(path("taken/keep.txt")) << "kept";
-    EXPECT_THROW(replaceFile(path("taken"), "x"), tala::Failure);
+    EXPECT_EQ(failureOf([&] { replaceFile(path("taken"), "x"); }), "Is a directory");
     EXPECT_EQ(fileText(path("taken/keep.txt")), "kept");
     EXPECT_EQ(listing(), "taken;");
     // A name with a NUL byte is refused before anything is opened.
     EXPECT_THROW(replaceFile(path(std::string("a\0b", 3)), "x"), tala::Failure);
     EXPECT_EQ(listing(), "taken;");
+    // The same reasons are known before anything is written.
+    using tala::interp::replaceProblem;
+    EXPECT_EQ(replaceProblem(path("missing/a.bin")), "No such file or directory");
+    EXPECT_EQ(replaceProblem(path("taken")), "Is a directory");
+    EXPECT_EQ(replaceProblem(path("taken/keep.txt/a")), "Not a directory");
+    EXPECT_EQ(replaceProblem(path("new.bin")), "");
+    EXPECT_EQ(replaceProblem("/dev/null"), "");
+}
+
+TEST_F(FileReplace, ALinkStaysALinkAndTheFileItNamesIsReplaced) {
+    fs::create_directories(folder_ / "real");
+    std::ofstream(path("real/data.csv")) << "old";
+    fs::create_symlink("real/data.csv", folder_ / "link.csv");
+    fs::create_symlink("link.csv", folder_ / "link2.csv");
+    replaceFile(path("link2.csv"), "new");
+    EXPECT_TRUE(fs::is_symlink(folder_ / "link.csv"));
+    EXPECT_TRUE(fs::is_symlink(folder_ / "link2.csv"));
+    EXPECT_EQ(fileText(path("real/data.csv")), "new");
+    // A link to a file not there yet makes that file.
+    fs::create_symlink("real/fresh.csv", folder_ / "dangling.csv");
+    replaceFile(path("dangling.csv"), "made");
+    EXPECT_TRUE(fs::is_symlink(folder_ / "dangling.csv"));
+    EXPECT_EQ(fileText(path("real/fresh.csv")), "made");
+    EXPECT_EQ(listing(), "dangling.csv;link.csv;link2.csv;real;");
+    // A loop of links is refused.
+    fs::create_symlink("loop", folder_ / "loop");
+    EXPECT_EQ(failureOf([&] { replaceFile(path("loop"), "x"); }), "Too many levels of symbolic links");
+}
+
+TEST_F(FileReplace, ModesAreKeptAndNewFilesGetTheirOwn) {
+    const mode_t mask = ::umask(022);
+    std::ofstream(path("secret")) << "token";
+    ::chmod(path("secret").c_str(), 0600);
+    std::ofstream(path("shared")) << "x";
+    ::chmod(path("shared").c_str(), 0664);
+    replaceFile(path("secret"), "a");
+    replaceFile(path("shared"), "b", tala::interp::kPrivateFileMode);
+    replaceFile(path("plain"), "c");
+    replaceFile(path("private"), "d", tala::interp::kPrivateFileMode);
+    ::umask(mask);
+    EXPECT_EQ(modeOf(path("secret")) & 07777, 0600u);
+    EXPECT_EQ(modeOf(path("shared")) & 07777, 0664u);
+    EXPECT_EQ(modeOf(path("plain")) & 07777, 0644u);
+    EXPECT_EQ(modeOf(path("private")) & 07777, 0600u);
+}
+
+TEST_F(FileReplace, AFileTheUserMayNotWriteIsRefusedAsTheShellRefusesIt) {
+    std::ofstream(path("locked")) << "root's";
+    ::chmod(path("locked").c_str(), 0444);
+    ::chmod(folder_.c_str(), 0777);  // anyone may make files beside it
+    const bool root = ::geteuid() == 0;
+    const int status = inChild(
+        [&] {
+            try {
+                replaceFile(path("locked"), "mine");
+                return 1;
+            } catch (const tala::Failure& failure) {
+                return std::string(failure.what()) == "Permission denied" ? 0 : 2;
+            }
+        },
+        root ? kOtherUser : static_cast<uid_t>(-1));
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(fileText(path("locked")), "root's");
+    EXPECT_EQ(listing(), "locked;");
+    if (!root) return;
+    // The owner is kept where the process may set it.
+    ::chown(path("locked").c_str(), kOtherUser, kOtherUser);
+    replaceFile(path("locked"), "still nobody's");
+    struct stat status2 {};
+    ::stat(path("locked").c_str(), &status2);
+    EXPECT_EQ(status2.st_uid, kOtherUser);
+    EXPECT_EQ(status2.st_mode & 07777, 0444u);
+}
+
+TEST_F(FileReplace, DevicesAreWrittenInPlace) {
+    if (::geteuid() != 0) GTEST_SKIP() << "making device nodes needs root";
+    ASSERT_EQ(::mknod(path("null").c_str(), S_IFCHR | 0666, makedev(1, 3)), 0);
+    ASSERT_EQ(::mknod(path("full").c_str(), S_IFCHR | 0666, makedev(1, 7)), 0);
+    replaceFile(path("null"), "swallowed");
+    EXPECT_EQ(failureOf([&] { replaceFile(path("full"), "x"); }), "No space left on device");
+    EXPECT_TRUE(S_ISCHR(modeOf(path("null"))));
+    EXPECT_TRUE(S_ISCHR(modeOf(path("full"))));
+    EXPECT_EQ(listing(), "full;null;");
+}
+
+TEST_F(FileReplace, APipeIsWrittenInPlaceAndOneWithoutReaderIsRefused) {
+    ASSERT_EQ(::mkfifo(path("pipe").c_str(), 0600), 0);
+    EXPECT_EQ(failureOf([&] { replaceFile(path("pipe"), "x"); }), "No such device or address");
+    const int reader = ::open(path("pipe").c_str(), O_RDONLY | O_NONBLOCK);
+    replaceFile(path("pipe"), "through");
+    char got[16] = {};
+    EXPECT_EQ(::read(reader, got, sizeof got), 7);
+    EXPECT_EQ(std::string(got), "through");
+    ::close(reader);
+    EXPECT_TRUE(S_ISFIFO(modeOf(path("pipe"))));
+    EXPECT_EQ(listing(), "pipe;");
+}
+
+TEST_F(FileReplace, StandardOutputRedirectedToAFileGetsTheBytesAfterWhatItHolds) {
+    const std::string out = path("out.txt");
+    const int status = inChild([&] {
+        const int fd = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (fd < 0 || ::dup2(fd, STDOUT_FILENO) < 0 || ::write(STDOUT_FILENO, "before\n", 7) != 7) return 1;
+        replaceFile("/dev/stdout", "csv\n");
+        return ::write(STDOUT_FILENO, "after\n", 6) == 6 ? 0 : 1;
+    });
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(fileText(out), "before\ncsv\nafter\n");
+    EXPECT_EQ(listing(), "out.txt;");
+}
+
+TEST_F(FileReplace, AWriteOverTheFileSizeLimitFailsAndLeavesTheOldFile) {
+    std::ofstream(path("fsz.csv")) << "old";
+    const int status = inChild([&] {
+        const rlimit limit{8, 8};
+        if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) return 3;
+        try {
+            replaceFile(path("fsz.csv"), std::string(100, 'x'));
+            return 1;
+        } catch (const tala::Failure& failure) {
+            return std::string(failure.what()) == "File too large (the file-size limit is 8 bytes)" ? 0 : 2;
+        }
+    });
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(fileText(path("fsz.csv")), "old");
+    EXPECT_EQ(listing(), "fsz.csv;");
+}
+
+TEST(ReplaceTemporary, NamesAreShortAndFixedInLength) {
+    EXPECT_TRUE(tala::interp::isReplaceTemporary(".~012345.tmp"));
+    for (const char* name : {".~01234.tmp", ".~0123456.tmp", ".~01234a.tmp", "a~012345.tmp", ".~012345.tmq"})
+        EXPECT_FALSE(tala::interp::isReplaceTemporary(name)) << name;
 }
 
 }  // namespace

@@ -82,4 +82,36 @@ TEST_F(MemoryBudget, CountingAllocatorCountsEachAllocationWithItsExtra) {
     EXPECT_EQ(memoryInUse(), base_);
 }
 
+// FLOCK_MEMORY_LIMIT_MB lowers the budget; what is not a positive number, or is more
+// than the memory available (2^43 MB would overflow in bytes), leaves it with a notice.
+TEST(MemoryBudgetSetting, TheLimitIsReadWithARangeCheck) {
+    constexpr std::int64_t kMB = 1 << 20;
+    constexpr std::int64_t available = 8192 * kMB;  // budget 7168 MB: the margin is an eighth
+    struct Case {
+        const char* limit;
+        std::int64_t budget;
+        const char* notice;
+    };
+    const Case cases[] = {
+        {nullptr, 7168 * kMB, ""},
+        {"100", 100 * kMB, ""},
+        {"+100", 100 * kMB, ""},
+        {"8000", 7168 * kMB, ""},
+        {"8193", 7168 * kMB,
+         "FLOCK_MEMORY_LIMIT_MB='8193' is more than the 8192 MB of memory available; the budget stays at 7168 MB."},
+        {"8796093022208", 7168 * kMB, "FLOCK_MEMORY_LIMIT_MB='8796093022208' is more than the 8192 MB"},
+        {"99999999999999999999", 7168 * kMB, "FLOCK_MEMORY_LIMIT_MB='99999999999999999999' is more than"},
+        {"0", 7168 * kMB, "FLOCK_MEMORY_LIMIT_MB='0' is not a number of megabytes; ignored."},
+        {"-99999999999999999999", 7168 * kMB, "is not a number of megabytes"},
+        {"12x", 7168 * kMB, "is not a number of megabytes"},
+        {"", 7168 * kMB, "is not a number of megabytes"},
+    };
+    for (const Case& c : cases) {
+        std::string notice;
+        EXPECT_EQ(linalg::memoryBudgetFor(available, c.limit, notice), c.budget) << (c.limit ? c.limit : "unset");
+        EXPECT_NE(notice.find(c.notice), std::string::npos) << notice;
+        EXPECT_EQ(notice.empty(), *c.notice == '\0') << notice;
+    }
+}
+
 }  // namespace

@@ -1,15 +1,19 @@
 // File output and script files, checked on the files themselves in a folder of the
 // test's own.
 
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
 #include <string>
 
+#include "interp/OutputFile.h"
 #include "interp/Variable.h"
 #include "interp/VariableTable.h"
 #include "linalg/Failure.h"
+#include "linalg/MemoryBudget.h"
 #include "qlang/Evaluate.h"
 #include "tests/support/StreamCapture.h"
 #include "tests/support/TempFolder.h"
@@ -69,6 +73,43 @@ TEST_F(IoWords, NamesHoldingANulByteAreRefused) {
     EXPECT_FALSE(std::filesystem::exists(cut));
     std::ofstream(cut) << "print 1";
     EXPECT_EQ(run("file " + name), refused);
+}
+
+// The specified line stays on standard output; the system's reason follows on standard
+// error, and each failure is counted. A pipe is refused at once, not waited on, and a
+// script larger than the free budget is refused before it is read.
+TEST_F(IoWords, FailedOpensNameTheirReasonOnStandardError) {
+    std::filesystem::create_directories(folder_ / "outdir");
+    ASSERT_EQ(::mkfifo(path("pipe").c_str(), 0600), 0);
+    struct Case {
+        std::string command, out, err;
+    };
+    const std::string dir = path("outdir"), pipe = path("pipe"), none = path("nosuch.txt");
+    const Case cases[] = {
+        {"print_file " + dir + " 1", "Cannot open file '" + dir + "'\n", "Cannot open file '" + dir + "': Is a directory\n"},
+        {"new_file " + dir, "Cannot open file '" + dir + "'\n", "Cannot open file '" + dir + "': Is a directory\n"},
+        {"file " + dir, "Cannot open file '" + dir + "'\n", "Cannot open file '" + dir + "': Is a directory\n"},
+        {"file " + none, "Cannot open file '" + none + "'\n",
+         "Cannot open file '" + none + "': No such file or directory\n"},
+        {"file " + pipe, "Cannot open file '" + pipe + "'\n", "Cannot open file '" + pipe + "': not a regular file\n"},
+    };
+    for (const Case& c : cases) {
+        const unsigned failures = tala::interp::fileFailureCount();
+        OutputCapture err(std::cerr);
+        EXPECT_EQ(run(c.command), c.out) << c.command;
+        EXPECT_EQ(err.text(), c.err) << c.command;
+        EXPECT_EQ(tala::interp::fileFailureCount(), failures + 1) << c.command;
+    }
+
+    const std::string big = path("big.txt");
+    std::ofstream(big).close();
+    std::filesystem::resize_file(big, 64 << 20);  // NUL bytes, sparse
+    const std::int64_t saved = linalg::memoryBudget();
+    linalg::setMemoryBudget(linalg::memoryInUse() + (16 << 20));
+    EXPECT_EQ(failureOf([&] { run("file " + big); }),
+              "Not enough memory for the script file '" + big + "': it needs 64 MB, but only 16 MB of the memory "
+              "budget are free");
+    linalg::setMemoryBudget(saved);
 }
 
 }  // namespace

@@ -1,0 +1,145 @@
+// The whole-file writer on random sequences of targets (a regular file, a symbolic link,
+// a link to a file not there yet, a pipe without a reader, a missing folder, a read-only
+// file, a full device) and failures (a write cut short by the file-size limit). After
+// every step the target holds its old bytes whole (the write failed) or the new ones
+// whole (it succeeded), links are still links, the pipe and device are what they were,
+// and no temporary is left anywhere.
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "interp/FileReplace.h"
+#include "linalg/Failure.h"
+#include "tests/fuzz/FuzzSupport.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+void require(bool holds) {
+    if (!holds) std::abort();
+}
+
+std::string contentOf(const std::string& file) {
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+bool noTemporaries() {
+    for (const auto& entry : fs::recursive_directory_iterator("."))
+        if (tala::interp::isReplaceTemporary(entry.path().filename().string())) return false;
+    return true;
+}
+
+mode_t typeOf(const std::string& file) {
+    struct stat status {};
+    return ::lstat(file.c_str(), &status) == 0 ? (status.st_mode & S_IFMT) : 0;
+}
+
+// The folder each input starts from.
+void setUpFolder() {
+    std::error_code ignored;
+    for (const char* name : {"regular", "link", "dangling", "pipe", "readonly", "real", "missing", "full"})
+        fs::remove_all(name, ignored);
+    fs::create_directory("real");
+    std::ofstream("regular") << "regular";
+    std::ofstream("real/target") << "target";
+    fs::create_symlink("real/target", "link");
+    fs::create_symlink("real/fresh", "dangling");
+    ::mkfifo("pipe", 0600);
+    std::ofstream("readonly") << "readonly";
+    ::chmod("readonly", 0444);
+    if (::geteuid() == 0) ::mknod("full", S_IFCHR | 0666, makedev(1, 7));
+}
+
+// Writes `bytes` to `name` (whose content lives in `file`) and checks the outcome.
+void step(const std::string& name, const std::string& file, const std::string& bytes, bool cutShort) {
+    const bool existed = fs::exists(file);
+    const std::string before = existed ? contentOf(file) : std::string();
+    rlimit saved{};
+    ::getrlimit(RLIMIT_FSIZE, &saved);
+    if (cutShort && bytes.size() > 1) {
+        const rlimit shorter{bytes.size() / 2, saved.rlim_max};
+        ::setrlimit(RLIMIT_FSIZE, &shorter);
+    }
+    bool written = true;
+    try {
+        tala::interp::replaceFile(name, bytes);
+    } catch (const tala::Failure&) {
+        written = false;
+    }
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    if (written) require(contentOf(file) == bytes);
+    else if (existed) require(contentOf(file) == before);
+    else require(!fs::exists(file));
+    require(noTemporaries());
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    fuzz::setUpProcess();
+    return 0;
+}
+
+// Each step takes two bytes: what to write to, and how long the new content is (taken
+// from the rest of the input, or the input again).
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    setUpFolder();
+    const std::string input(reinterpret_cast<const char*>(data), size);
+    for (std::size_t at = 0; at + 1 < size && at < 32; at += 2) {
+        const unsigned choice = data[at];
+        const std::size_t length = std::min<std::size_t>(data[at + 1] * 64u, 1 << 16);
+        std::string bytes = input.substr(at + 2);
+        while (bytes.size() < length && !input.empty()) bytes += input;
+        bytes.resize(length);
+        const bool cutShort = (choice & 0x80) != 0;
+        switch (choice % 7) {
+            case 0: step("regular", "regular", bytes, cutShort); break;
+            case 1:
+                step("link", "real/target", bytes, cutShort);
+                require(typeOf("link") == S_IFLNK);
+                break;
+            case 2:
+                step("dangling", "real/fresh", bytes, cutShort);
+                require(typeOf("dangling") == S_IFLNK);
+                break;
+            case 3: {
+                bool refused = false;
+                try {
+                    tala::interp::replaceFile("pipe", bytes);  // no reader: refused at once
+                } catch (const tala::Failure&) {
+                    refused = true;
+                }
+                require(refused && typeOf("pipe") == S_IFIFO && noTemporaries());
+                break;
+            }
+            case 4: step("missing/file", "missing/file", bytes, cutShort); break;
+            case 5: step("readonly", "readonly", bytes, cutShort); break;
+            case 6:
+                if (typeOf("full") != S_IFCHR) break;
+                if (!bytes.empty()) {
+                    bool refused = false;
+                    try {
+                        tala::interp::replaceFile("full", bytes);
+                    } catch (const tala::Failure&) {
+                        refused = true;
+                    }
+                    require(refused);
+                }
+                require(typeOf("full") == S_IFCHR && noTemporaries());
+                break;
+        }
+    }
+    return 0;
+}
