@@ -51,6 +51,7 @@ std::vector<std::string> splitList(const std::string& option, const std::string&
 
 SweepSensors sweepSensors(const std::string& item) {
     if (item == "random") return {item, SensorSource::Random, {}};
+    if (item == "setup") return {item, SensorSource::Setup, {}};
     // The name is a column of the row files.
     for (char c : item)
         if (static_cast<unsigned char>(c) < 0x20 || c == '"')
@@ -158,6 +159,15 @@ void checkSweepCombination(FlockOptions& options, const std::vector<std::string>
     if (choice.seeds.empty()) choice.seeds = parseSeeds("1-10");
     if (choice.agentCounts.empty()) choice.agentCounts.push_back(options.flock.agentCount);
     if (choice.sensors.empty()) choice.sensors.push_back({"setup", SensorSource::Setup, {}});
+    // A setting given twice would be one setting with every seed twice.
+    for (std::size_t i = 0; i < choice.agentCounts.size(); ++i)
+        if (std::count(choice.agentCounts.begin(), choice.agentCounts.begin() + static_cast<std::ptrdiff_t>(i),
+                       choice.agentCounts[i]) > 0)
+            throw UsageError("--agents: " + std::to_string(choice.agentCounts[i]) + " is given twice");
+    for (std::size_t i = 0; i < choice.sensors.size(); ++i)
+        for (std::size_t j = 0; j < i; ++j)
+            if (choice.sensors[j].label == choice.sensors[i].label)
+                throw UsageError("--sensors: '" + choice.sensors[i].label + "' is given twice");
     if (choice.runCount() > kMaxSweepRuns)
         throw UsageError(std::to_string(choice.runCount()) + " runs: a sweep has at most " +
                          std::to_string(kMaxSweepRuns));
@@ -272,7 +282,7 @@ std::string flockUsage() {
     return "Usage: flock [--data DIR] [--agents K] [--seed N] [--sensors FILE | --random-sensors]\n"
            "       flock --headless [--seconds S] [--every T] [--csv FILE] [--svg FILE] ...\n"
            "       flock --sweep [--seeds A-B | --seeds S1,S2,...] [--agents K1,K2,...]\n"
-           "             [--sensors FILE|random,...] [--jobs N] [--shard K/N] [--csv FILE] [--svg FILE] ...\n"
+           "             [--sensors FILE|setup|random,...] [--jobs N] [--shard K/N] [--csv FILE] [--svg FILE] ...\n"
            "       flock --summarize FILE... [--csv FILE] [--svg FILE]\n"
            "       flock --help | --version\n";
 }
@@ -300,8 +310,8 @@ std::string flockHelp() {
            "  --csv FILE          one row per decision: time,agent,x,y,heading,stimulus,decision\n"
            "  --svg FILE          a picture of the paths and of the figures over time\n"
            "  --sweep             headless flights over every combination of --seeds (default 1-10),\n"
-           "                      --agents K1,K2,... and --sensors S1,S2,... (each a file or the\n"
-           "                      word random); prints one row per setting with means, deviations\n"
+           "                      --agents K1,K2,... and --sensors S1,S2,... (each a file, setup\n"
+           "                      or random); prints one row per setting with means, deviations\n"
            "                      and 95% intervals, and paired differences between the sensors\n"
            "  --jobs N            flights at once in a sweep, each its own process (default: one\n"
            "                      per core)\n"

@@ -38,6 +38,7 @@ done <<'TABLE'
 --sweep --shard 0/3|--shard needs K/N
 --sweep --shard 4/3|--shard needs K/N
 --sweep --seeds 1,2,1|seed 1 is given twice
+--sweep --sensors random,setup,random|'random' is given twice
 --jobs 2|--jobs needs --sweep
 --sweep --seed 3|give --seeds
 --summarize|needs one or more row files
