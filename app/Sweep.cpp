@@ -4,6 +4,7 @@
 #include "app/Sweep.h"
 
 #include <poll.h>
+#include <sched.h>
 #include <signal.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
@@ -278,6 +279,15 @@ private:
     Clock::time_point start_, last_;
 };
 
+// The cores this process may run on (a batch system or taskset may allow fewer than
+// the machine has).
+int usableCores() {
+    cpu_set_t allowed;
+    if (::sched_getaffinity(0, sizeof allowed, &allowed) == 0 && CPU_COUNT(&allowed) > 0) return CPU_COUNT(&allowed);
+    const long online = ::sysconf(_SC_NPROCESSORS_ONLN);
+    return online > 0 ? static_cast<int>(online) : 1;
+}
+
 // Why `file` cannot be written, or empty; checked before the first flight.
 std::string unwritable(const std::string& file) {
     std::error_code error;
@@ -367,8 +377,7 @@ int runSweep(const FlockOptions& options) {
     if (!outputsWritable(options)) return EXIT_FAILURE;
     if (!sensorFilesLoad(choice)) return 2;
     const std::vector<Run> runs = planRuns(choice);
-    const long cores = ::sysconf(_SC_NPROCESSORS_ONLN);
-    const std::size_t jobs = static_cast<std::size_t>(choice.jobs.value_or(cores > 0 ? static_cast<int>(cores) : 1));
+    const std::size_t jobs = static_cast<std::size_t>(choice.jobs.value_or(usableCores()));
 
     std::vector<std::optional<std::string>> lines(runs.size());
     std::vector<Child> running;

@@ -230,6 +230,7 @@ void drawPanel(SvgDocument& doc, const std::vector<Setting>& settings, const Fig
             high = std::max(high, spreads.back().high);
         }
     }
+    if (!std::isfinite(low)) low = high = 0;  // no runs at all
     if (!(high > low)) {
         low -= 1;
         high += 1;

@@ -57,6 +57,19 @@ trained.bin,missing.bin|no file 'missing.bin'
 random,damaged.bin|'damaged.bin' does not load: .*damaged
 TABLE
 
+# With the setup's sensors damaged, those runs cannot fly and random sensors fly with
+# a failure per agent: the sweep goes on, the failures are counted, the status is 1.
+cp -r "$data" damaged-data
+cp damaged.bin damaged-data/flock_sensors.bin
+run --sweep --data damaged-data --seeds 1-2 --sensors setup,random --seconds 2 --jobs 2 --csv failing.csv
+[ "$status" -eq 1 ] || fail "failing runs: status $status"
+for r in 0 1; do
+  grep -q "^flock: run $r (8 agents, setup, seed $((r + 1))) failed: cannot fly" err.txt || fail "run $r: $(cat err.txt)"
+done
+[ "$(cut -d, -f1,3,10 failing.csv | tail -n +2 | tr '\n' ' ')" = "2,random,8 3,random,8 " ] ||
+  fail "failing rows: $(cat failing.csv)"
+[ "$(awk '$2 == "random" { print $NF }' out.txt)" = 16 ] || fail "failures in the table: $(cat out.txt)"
+
 # One run is the single flight: its figures as the flight's table prints them.
 same_as_flight() {
   local seed=$1 agents=$2 sweep_sensors=$3
