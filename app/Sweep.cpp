@@ -10,6 +10,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -377,7 +378,7 @@ int runSweep(const FlockOptions& options) {
     if (!outputsWritable(options)) return EXIT_FAILURE;
     if (!sensorFilesLoad(choice)) return 2;
     const std::vector<Run> runs = planRuns(choice);
-    const std::size_t jobs = static_cast<std::size_t>(choice.jobs.value_or(usableCores()));
+    const auto jobs = static_cast<std::size_t>(std::max(1, choice.jobs.value_or(usableCores())));
 
     std::vector<std::optional<std::string>> lines(runs.size());
     std::vector<Child> running;
