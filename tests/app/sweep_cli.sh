@@ -119,16 +119,17 @@ script -qec "'$flock' --sweep --data '$data' --seconds 1 --seeds 1-3 --jobs 1 >t
 grep -q "flock: 0 of 3 runs, 0:00 elapsed, ? left" terminal.txt || fail "no progress at a terminal: $(cat -v terminal.txt)"
 [ "$(wc -l <table.txt)" -eq 2 ] || fail "at a terminal: $(cat table.txt)"
 
-# Interrupted: the finished runs in the CSV, a line saying how many, no child left,
-# and no waiting for the running flights (of 8 agents, several seconds each) to end.
-"$flock" --sweep --data "$data" --seconds 900 --seeds 1-4 --agents 1,8 --jobs 2 --csv stopped.csv \
+# Interrupted as Ctrl-C does it, the whole process group at once: the finished runs in
+# the CSV, a line saying how many, no child left, and no waiting for the running flights
+# (of 8 agents, several seconds each) to end.
+setsid "$flock" --sweep --data "$data" --seconds 900 --seeds 1-4 --agents 1,8 --jobs 2 --csv stopped.csv \
   </dev/null >out.txt 2>err.txt &
 sweeper=$!
 sleep 3
 children=$(pgrep -P "$sweeper")
 [ -n "$children" ] || fail "no flights running"
 stop=$(date +%s%N)
-kill -INT "$sweeper"
+kill -INT -- "-$sweeper"
 wait "$sweeper"
 status=$?
 [ $(($(date +%s%N) - stop)) -lt 2000000000 ] || fail "the interrupted sweep waited for its flights"
@@ -136,6 +137,7 @@ status=$?
 finished=$(sed -n 's/^flock: interrupted: \([0-9]*\) of 8 runs finished, their rows are in .*/\1/p' err.txt)
 [ -n "$finished" ] || fail "interrupted: $(cat err.txt)"
 [ "$(rows stopped.csv)" -eq "$finished" ] || fail "$finished runs finished, $(rows stopped.csv) rows"
+grep -q "failed" err.txt && fail "the stopped flights were reported as failed: $(cat err.txt)"
 for child in $children; do kill -0 "$child" 2>/dev/null && fail "flight $child still runs"; done
 [ -s out.txt ] && fail "an interrupted sweep printed a table"
 echo "flock sweeps: passed"
