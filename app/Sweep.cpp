@@ -224,7 +224,8 @@ std::string reapChild(Child& child) {
     while (::waitpid(child.pid, &status, 0) < 0 && errno == EINTR) {
     }
     if (WIFSIGNALED(status)) return std::string("ended by signal ") + strsignal(WTERMSIG(status));
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return "ended with status " + std::to_string(WEXITSTATUS(status));
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        return "ended with status " + std::to_string(WEXITSTATUS(status));
     return {};
 }
 
@@ -255,8 +256,8 @@ public:
         const double elapsed = std::chrono::duration<double>(now - start_).count();
         std::string left = "?";
         if (done > 0) left = clock(elapsed * static_cast<double>(total_ - done) / static_cast<double>(done));
-        std::fprintf(stderr, "\rflock: %zu of %zu runs, %s elapsed, %s left\033[K", done, total_, clock(elapsed).c_str(),
-                     left.c_str());
+        std::fprintf(stderr, "\rflock: %zu of %zu runs, %s elapsed, %s left\033[K", done, total_,
+                     clock(elapsed).c_str(), left.c_str());
         std::fflush(stderr);
     }
 
@@ -327,7 +328,8 @@ std::string flyRun(const Run& run, double seconds) {
     const Clock::time_point start = Clock::now();
     const FlightRecord record = flyHeadless(settings);
     const double wall = std::chrono::duration<double>(Clock::now() - start).count();
-    std::string line = sweepRowLine(sweepRow(run.index, run.agents, run.sensors->label, seconds, run.seed, record.whole, wall));
+    std::string line =
+        sweepRowLine(sweepRow(run.index, run.agents, run.sensors->label, seconds, run.seed, record.whole, wall));
     line.pop_back();  // the answer's first line
     return line;
 }
@@ -384,7 +386,7 @@ int runSweep(const FlockOptions& options) {
     std::vector<Child> running;
     std::size_t next = 0, done = 0, failed = 0;
     std::set<std::string> shownLines;  // of the minds, on standard error once
-    bool broken = false;  // the sweep itself could not go on
+    bool broken = false;               // the sweep itself could not go on
     {
         InterruptWatch watch;
         Progress progress(runs.size());
@@ -421,8 +423,8 @@ int runSweep(const FlockOptions& options) {
                     continue;
                 }
                 failed += 1;
-                std::cerr << "flock: " << runText(runs[child.slot]) << " failed: "
-                          << (ended.empty() ? answer.substr(answer.empty() ? 0 : 1) : ended) << '\n';
+                std::cerr << "flock: " << runText(runs[child.slot])
+                          << " failed: " << (ended.empty() ? answer.substr(answer.empty() ? 0 : 1) : ended) << '\n';
             }
             progress.draw(done);
         }

@@ -21,11 +21,11 @@ struct SweepSensors {
 };
 
 struct SweepChoice {
-    std::vector<unsigned> seeds;       // --seeds, default 1-10
-    std::vector<int> agentCounts;      // --agents K1,K2,...
+    std::vector<unsigned> seeds;        // --seeds, default 1-10
+    std::vector<int> agentCounts;       // --agents K1,K2,...
     std::vector<SweepSensors> sensors;  // --sensors S1,S2,...: files, setup or random
-    std::optional<int> jobs;           // --jobs; otherwise one per core
-    int shard = 1, shards = 1;         // --shard K/N
+    std::optional<int> jobs;            // --jobs; otherwise one per core
+    int shard = 1, shards = 1;          // --shard K/N
     std::vector<std::string> rowFiles;  // --summarize FILE...
 
     // Every combination, agents outermost, then sensors, then seeds.

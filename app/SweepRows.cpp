@@ -62,8 +62,10 @@ std::string parseRow(const std::vector<std::string>& fields, SweepRow& row) {
     const char* figureNames[] = {"distance", "polarisation", "following"};
     double* figures[] = {&row.distance, &row.polarisation, &row.following};
     for (int i = 0; i < 3; ++i)
-        if (!readField(fields[5 + i], *figures[i])) return std::string(figureNames[i]) + " '" + fields[5 + i] + "' is not a number";
-    if (!readField(fields[8], row.decisions) || row.decisions < 0) return "decisions '" + fields[8] + "' is not a count";
+        if (!readField(fields[5 + i], *figures[i]))
+            return std::string(figureNames[i]) + " '" + fields[5 + i] + "' is not a number";
+    if (!readField(fields[8], row.decisions) || row.decisions < 0)
+        return "decisions '" + fields[8] + "' is not a count";
     if (!readField(fields[9], row.failures) || row.failures < 0) return "failures '" + fields[9] + "' is not a count";
     if (!readField(fields[10], row.wallSeconds) || row.wallSeconds < 0)
         return "wall_seconds '" + fields[10] + "' is not a time";
@@ -216,7 +218,8 @@ struct Scale {
 
 void drawPanel(SvgDocument& doc, const std::vector<Setting>& settings, const Figure& figure, double left, double top,
                double width, double height) {
-    const double plotLeft = left + 64, plotRight = left + width - 10, plotTop = top + 28, plotBottom = top + height - 40;
+    const double plotLeft = left + 64, plotRight = left + width - 10, plotTop = top + 28,
+                 plotBottom = top + height - 40;
     double low = INFINITY, high = -INFINITY;
     std::vector<Spread> spreads;
     for (const Setting& setting : settings) {

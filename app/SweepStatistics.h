@@ -15,7 +15,7 @@ struct Spread {
     std::size_t count = 0;
     double mean = 0;
     // Below two values the deviation and the interval are not known: NaN.
-    double deviation = 0;  // sample standard deviation (n - 1)
+    double deviation = 0;      // sample standard deviation (n - 1)
     double low = 0, high = 0;  // 95 % interval of the mean
 };
 

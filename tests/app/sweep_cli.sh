@@ -43,6 +43,7 @@ done <<'TABLE'
 --sweep --seed 3|give --seeds
 --summarize|needs one or more row files
 --summarize trained.bin|trained.bin:1: not a sweep row file: the header
+--summarize nothing.csv|cannot read 'nothing.csv': No such file
 --summarize bad.csv|bad.csv:3: not a sweep row file: polarisation 'zero' is not a number
 TABLE
 

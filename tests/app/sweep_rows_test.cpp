@@ -1,11 +1,10 @@
 // Statistics and row files of the sweep, without flying.
-#include "app/SweepRows.h"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <sstream>
 
+#include "app/SweepRows.h"
 #include "app/SweepStatistics.h"
 
 namespace flock {
@@ -13,9 +12,9 @@ namespace {
 
 TEST(StudentT, MatchesTheTableAndTheLimitBeyondIt) {
     // t(0.975, n) to six decimals, on both sides of the table's end.
-    const std::pair<std::size_t, double> known[] = {{1, 12.706205}, {2, 4.302653}, {10, 2.228139}, {29, 2.045230},
-                                                     {30, 2.042272},  {31, 2.039513}, {40, 2.021075}, {60, 2.000298},
-                                                     {120, 1.979930}, {1000, 1.962339}};
+    const std::pair<std::size_t, double> known[] = {{1, 12.706205},  {2, 4.302653},   {10, 2.228139}, {29, 2.045230},
+                                                    {30, 2.042272},  {31, 2.039513},  {40, 2.021075}, {60, 2.000298},
+                                                    {120, 1.979930}, {1000, 1.962339}};
     for (auto [degrees, t] : known) EXPECT_NEAR(studentT95(degrees), t, 1e-6) << degrees;
     EXPECT_NEAR(studentT95(1000000), 1.95996, 1e-5);
     EXPECT_TRUE(std::isnan(studentT95(0)));
@@ -54,8 +53,9 @@ std::string fileOf(const std::vector<SweepRow>& rows) {
 TEST(SweepRows, ReadBackAsWrittenAndABadLineIsNamed) {
     const std::vector<SweepRow> rows = {row(0, "setup", 1, 3.25, 93.5), row(1, "data/b.bin", 2, 70.125, 40)};
     const std::string text = fileOf(rows);
-    EXPECT_EQ(text.substr(sweepRowsHeader().size()), "0,8,setup,60,1,3.250,0.500,93.5,100,0,0.000\n"
-                                                      "1,8,data/b.bin,60,2,70.125,0.500,40.0,100,0,0.000\n");
+    EXPECT_EQ(text.substr(sweepRowsHeader().size()),
+              "0,8,setup,60,1,3.250,0.500,93.5,100,0,0.000\n"
+              "1,8,data/b.bin,60,2,70.125,0.500,40.0,100,0,0.000\n");
     const std::vector<SweepRow> read = readSweepRows(text, "a.csv");
     ASSERT_EQ(read.size(), 2u);
     EXPECT_EQ(fileOf(read), text);
@@ -70,7 +70,9 @@ TEST(SweepRows, ReadBackAsWrittenAndABadLineIsNamed) {
         return std::string("read");
     };
     EXPECT_EQ(problem(""), "b.csv:1: not a sweep row file: it is empty");
-    EXPECT_EQ(problem("time,agent,x,y,heading,stimulus,decision\n").rfind("b.csv:1: not a sweep row file: the header", 0), 0u);
+    EXPECT_EQ(
+        problem("time,agent,x,y,heading,stimulus,decision\n").rfind("b.csv:1: not a sweep row file: the header", 0),
+        0u);
     EXPECT_EQ(problem(text + "2,8,setup,60,3,1.0,0.5,50\n"), "b.csv:4: not a sweep row file: 8 fields, not 11");
     EXPECT_EQ(problem(text + "2,8,setup,60,3,nan,0.5,50,1,0,1\n"),
               "b.csv:4: not a sweep row file: distance 'nan' is not a number");
@@ -80,7 +82,8 @@ TEST(SweepRows, ReadBackAsWrittenAndABadLineIsNamed) {
 
 TEST(SweepRows, MergedInRunOrderAndARunGivenTwiceIsRefused) {
     std::vector<SweepRow> rows = readSweepRows(fileOf({row(2, "setup", 3, 1, 1)}), "late.csv");
-    const std::vector<SweepRow> early = readSweepRows(fileOf({row(0, "setup", 1, 1, 1), row(1, "setup", 2, 1, 1)}), "early.csv");
+    const std::vector<SweepRow> early =
+        readSweepRows(fileOf({row(0, "setup", 1, 1, 1), row(1, "setup", 2, 1, 1)}), "early.csv");
     rows.insert(rows.end(), early.begin(), early.end());
     const std::vector<SweepRow> merged = mergeSweepRows(rows);
     ASSERT_EQ(merged.size(), 3u);
@@ -99,8 +102,8 @@ TEST(SweepRows, MergedInRunOrderAndARunGivenTwiceIsRefused) {
 // Three seeds of two sensors: the table's cells, then the paired row, where the first
 // flies closer in every seed but follows better in none.
 TEST(SweepSummary, OneLinePerSettingThenThePairOverTheSameSeeds) {
-    const std::vector<SweepRow> rows = {row(0, "setup", 1, 3.0, 90), row(1, "setup", 2, 4.0, 95),
-                                        row(2, "setup", 3, 5.0, 91),  row(3, "random", 1, 70.0, 93),
+    const std::vector<SweepRow> rows = {row(0, "setup", 1, 3.0, 90),   row(1, "setup", 2, 4.0, 95),
+                                        row(2, "setup", 3, 5.0, 91),   row(3, "random", 1, 70.0, 93),
                                         row(4, "random", 2, 60.0, 96), row(5, "random", 3, 80.0, 92)};
     std::istringstream summary(sweepSummary(rows));
     std::vector<std::vector<std::string>> table;
@@ -126,7 +129,7 @@ TEST(SweepSummary, OneLinePerSettingThenThePairOverTheSameSeeds) {
     EXPECT_EQ(pair[2] + pair[3] + pair[4], "setup-random");
     EXPECT_EQ(pair[5], "3");
     EXPECT_EQ(pair[6], "-66.000");
-    EXPECT_EQ(pair[10], "3");          // closer in every seed
+    EXPECT_EQ(pair[10], "3");      // closer in every seed
     EXPECT_EQ(pair[11], "0.000");  // polarisation: no difference
     EXPECT_EQ(pair[15], "0");
     EXPECT_EQ(pair[16], "-1.7");
