@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/FlockSetup.h"
+#include "app/SweepOptions.h"
 
 namespace flock {
 
@@ -27,6 +28,9 @@ struct FlockOptions {
     double every = 0;               // 0: no rows but the last
     std::string csvFile;
     std::string svgFile;
+    bool sweep = false;      // --sweep: many headless flights
+    bool summarize = false;  // --summarize FILE...: the sweep's table of row files
+    SweepChoice sweepChoice;
 };
 
 // A command line that cannot be followed; the text says what is wrong, in one line.

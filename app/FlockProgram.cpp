@@ -13,6 +13,7 @@
 #include "app/FramePacer.h"
 #include "app/GlCanvas.h"
 #include "app/GlfwWindow.h"
+#include "app/Sweep.h"
 #include "interp/Reporting.h"
 
 namespace flock {
@@ -56,6 +57,8 @@ int runFlockProgram(const std::vector<std::string>& arguments) {
         return EXIT_SUCCESS;
     }
 
+    if (options.summarize) return runSummarize(options);
+
     const DataFolder data = findDataFolder(programDataSearch(options.dataFolder));
     if (data.folder.empty()) {
         std::cerr << "flock: " << data.problem << '\n';
@@ -69,12 +72,14 @@ int runFlockProgram(const std::vector<std::string>& arguments) {
     anchorPath(options.flock.sensorFile);
     anchorPath(options.csvFile);
     anchorPath(options.svgFile);
+    for (SweepSensors& sensors : options.sweepChoice.sensors) anchorPath(sensors.file);
     std::error_code error;
     fs::current_path(data.folder, error);
     if (error) {
         std::cerr << "flock: cannot enter '" << data.folder.string() << "': " << error.message() << '\n';
         return EXIT_FAILURE;
     }
+    if (options.sweep) return runSweep(options);
     return options.headless ? runHeadlessFlight(options) : runFlockWindow(options);
 }
 

@@ -1,0 +1,355 @@
+#include "app/SweepRows.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <map>
+#include <set>
+#include <tuple>
+#include <utility>
+
+#include "app/FlockOptions.h"
+#include "app/SweepStatistics.h"
+#include "interp/SvgWriter.h"
+
+namespace flock {
+
+namespace {
+
+using tala::interp::SvgDocument;
+
+template <typename... Values>
+std::string format(const char* pattern, Values... values) {
+    char buffer[256];
+    std::snprintf(buffer, sizeof buffer, pattern, values...);
+    return buffer;
+}
+
+constexpr std::size_t kColumns = 11;
+
+std::vector<std::string> splitText(const std::string& text, char separator) {
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t end = text.find(separator, start);
+        parts.push_back(text.substr(start, end - start));
+        if (end == std::string::npos) return parts;
+        start = end + 1;
+    }
+}
+
+template <typename Number>
+bool readField(const std::string& text, Number& value) {
+    const char* end = text.data() + text.size();
+    auto [stop, error] = std::from_chars(text.data(), end, value);
+    if constexpr (std::is_floating_point_v<Number>)
+        if (!std::isfinite(value)) return false;
+    return !text.empty() && error == std::errc() && stop == end;
+}
+
+// Why these fields are not a row, or empty.
+std::string parseRow(const std::vector<std::string>& fields, SweepRow& row) {
+    if (fields.size() != kColumns) return format("%zu fields, not %zu", fields.size(), kColumns);
+    if (!readField(fields[0], row.run) || row.run < 0) return "run '" + fields[0] + "' is not a whole number";
+    if (!readField(fields[1], row.agents) || row.agents < 1 || row.agents > kMaxAgentCount)
+        return "agents '" + fields[1] + "' is not from 1 to " + std::to_string(kMaxAgentCount);
+    row.sensors = fields[2];
+    if (row.sensors.empty()) return "no sensors";
+    if (!readField(fields[3], row.seconds) || !(row.seconds > 0) || row.seconds > kMaxFlightSeconds)
+        return "seconds '" + fields[3] + "' is not a flight's length";
+    if (!readField(fields[4], row.seed)) return "seed '" + fields[4] + "' is not a whole number";
+    const char* figureNames[] = {"distance", "polarisation", "following"};
+    double* figures[] = {&row.distance, &row.polarisation, &row.following};
+    for (int i = 0; i < 3; ++i)
+        if (!readField(fields[5 + i], *figures[i]))
+            return std::string(figureNames[i]) + " '" + fields[5 + i] + "' is not a number";
+    if (!readField(fields[8], row.decisions) || row.decisions < 0)
+        return "decisions '" + fields[8] + "' is not a count";
+    if (!readField(fields[9], row.failures) || row.failures < 0) return "failures '" + fields[9] + "' is not a count";
+    if (!readField(fields[10], row.wallSeconds) || row.wallSeconds < 0)
+        return "wall_seconds '" + fields[10] + "' is not a time";
+    return {};
+}
+
+std::string secondsText(double seconds) { return format("%g", seconds); }
+
+// The runs of one setting, in run order.
+struct Setting {
+    int agents = 0;
+    std::string sensors;
+    double seconds = 0;
+    std::vector<const SweepRow*> runs;
+    std::string label() const { return format("%d, ", agents) + sensors + ", " + secondsText(seconds) + " s"; }
+};
+
+std::vector<Setting> settingsOf(const std::vector<SweepRow>& rows) {
+    std::vector<Setting> settings;
+    std::map<std::tuple<int, std::string, double>, std::size_t> index;
+    for (const SweepRow& row : rows) {
+        auto [at, added] = index.try_emplace({row.agents, row.sensors, row.seconds}, settings.size());
+        if (added) settings.push_back({row.agents, row.sensors, row.seconds, {}});
+        settings[at->second].runs.push_back(&row);
+    }
+    return settings;
+}
+
+struct Figure {
+    const char* name;
+    double SweepRow::*field;
+    const char* pattern;  // of one value
+    bool higherIsBetter;
+};
+
+constexpr Figure kFigures[] = {
+    {"distance", &SweepRow::distance, "%.3f", false},
+    {"polarisation", &SweepRow::polarisation, "%.3f", true},
+    {"following %", &SweepRow::following, "%.1f", true},
+};
+
+std::string number(const char* pattern, double value) {
+    if (std::isnan(value)) return "-";
+    // No "-0.000" for a difference that rounds to nothing.
+    std::string text = format(pattern, value);
+    if (text.find_first_not_of("-0.") == std::string::npos && text[0] == '-') text.erase(0, 1);
+    return text;
+}
+
+std::string interval(const char* pattern, const Spread& spread) {
+    if (std::isnan(spread.low)) return "-";
+    return number(pattern, spread.low) + " to " + number(pattern, spread.high);
+}
+
+// Columns padded to their widest cell, two spaces between: the names in column
+// `textColumn` to the left, the numbers to the right.
+std::string alignedTable(const std::vector<std::vector<std::string>>& lines, std::size_t textColumn) {
+    std::vector<std::size_t> widths;
+    for (const auto& cells : lines) {
+        widths.resize(std::max(widths.size(), cells.size()));
+        for (std::size_t c = 0; c < cells.size(); ++c) widths[c] = std::max(widths[c], cells[c].size());
+    }
+    std::string text;
+    for (const auto& cells : lines) {
+        std::string line;
+        for (std::size_t c = 0; c < cells.size(); ++c) {
+            if (c > 0) line += "  ";
+            const std::string pad(widths[c] - cells[c].size(), ' ');
+            line += c == textColumn ? cells[c] + pad : pad + cells[c];
+        }
+        while (!line.empty() && line.back() == ' ') line.pop_back();
+        text += line + '\n';
+    }
+    return text;
+}
+
+std::vector<double> valuesOf(const std::vector<const SweepRow*>& runs, double SweepRow::*field) {
+    std::vector<double> values;
+    for (const SweepRow* run : runs) values.push_back(run->*field);
+    return values;
+}
+
+std::string settingsTable(const std::vector<Setting>& settings) {
+    std::vector<std::vector<std::string>> lines;
+    std::vector<std::string> header = {"agents", "sensors", "seconds", "runs"};
+    for (const Figure& figure : kFigures) header.insert(header.end(), {figure.name, "sd", "95% interval"});
+    header.push_back("failures");
+    lines.push_back(header);
+    for (const Setting& setting : settings) {
+        std::vector<std::string> cells = {std::to_string(setting.agents), setting.sensors, secondsText(setting.seconds),
+                                          std::to_string(setting.runs.size())};
+        for (const Figure& figure : kFigures) {
+            const Spread spread = spreadOf(valuesOf(setting.runs, figure.field));
+            cells.insert(cells.end(), {number(figure.pattern, spread.mean), number(figure.pattern, spread.deviation),
+                                       interval(figure.pattern, spread)});
+        }
+        std::int64_t failures = 0;
+        for (const SweepRow* run : setting.runs) failures += run->failures;
+        cells.push_back(std::to_string(failures));
+        lines.push_back(cells);
+    }
+    return alignedTable(lines, 1);
+}
+
+std::string pairedTable(const std::vector<Setting>& settings) {
+    std::vector<std::vector<std::string>> lines;
+    std::vector<std::string> header = {"agents", "seconds", "first - second", "seeds"};
+    for (const Figure& figure : kFigures) header.insert(header.end(), {figure.name, "95% interval", "wins"});
+    lines.push_back(header);
+    for (std::size_t i = 0; i < settings.size(); ++i) {
+        for (std::size_t j = i + 1; j < settings.size(); ++j) {
+            const Setting& first = settings[i];
+            const Setting& second = settings[j];
+            if (first.agents != second.agents || first.seconds != second.seconds) continue;
+            std::map<unsigned, const SweepRow*> bySeed;
+            for (const SweepRow* run : second.runs) bySeed.emplace(run->seed, run);
+            std::vector<std::pair<const SweepRow*, const SweepRow*>> pairs;
+            for (const SweepRow* run : first.runs) {
+                auto other = bySeed.find(run->seed);
+                if (other != bySeed.end()) pairs.emplace_back(run, other->second);
+            }
+            if (pairs.empty()) continue;
+            std::vector<std::string> cells = {std::to_string(first.agents), secondsText(first.seconds),
+                                              first.sensors + " - " + second.sensors, std::to_string(pairs.size())};
+            for (const Figure& figure : kFigures) {
+                std::vector<double> differences;
+                std::size_t wins = 0;
+                for (const auto& [a, b] : pairs) {
+                    const double d = a->*figure.field - b->*figure.field;
+                    differences.push_back(d);
+                    if (figure.higherIsBetter ? d > 0 : d < 0) wins += 1;
+                }
+                const Spread spread = spreadOf(differences);
+                cells.insert(cells.end(), {number(figure.pattern, spread.mean), interval(figure.pattern, spread),
+                                           std::to_string(wins)});
+            }
+            lines.push_back(cells);
+        }
+    }
+    return lines.size() > 1 ? alignedTable(lines, 2) : std::string();
+}
+
+// --- the picture ---
+
+struct Scale {
+    double low = 0, high = 1;
+    double top = 0, bottom = 0;  // in the picture
+    double at(double v) const { return bottom - (v - low) / (high - low) * (bottom - top); }
+};
+
+void drawPanel(SvgDocument& doc, const std::vector<Setting>& settings, const Figure& figure, double left, double top,
+               double width, double height) {
+    const double plotLeft = left + 64, plotRight = left + width - 10, plotTop = top + 28,
+                 plotBottom = top + height - 40;
+    double low = INFINITY, high = -INFINITY;
+    std::vector<Spread> spreads;
+    for (const Setting& setting : settings) {
+        spreads.push_back(spreadOf(valuesOf(setting.runs, figure.field)));
+        for (const SweepRow* run : setting.runs) {
+            low = std::min(low, run->*figure.field);
+            high = std::max(high, run->*figure.field);
+        }
+        if (!std::isnan(spreads.back().low)) {
+            low = std::min(low, spreads.back().low);
+            high = std::max(high, spreads.back().high);
+        }
+    }
+    if (!std::isfinite(low)) low = high = 0;  // no runs at all
+    if (!(high > low)) {
+        low -= 1;
+        high += 1;
+    }
+    const double pad = (high - low) * 0.05;
+    const Scale y{low - pad, high + pad, plotTop, plotBottom};
+
+    doc.text(left + width / 2, top + 18, std::string(figure.name) + ": runs, means and 95% intervals", 13, "middle");
+    doc.rect(plotLeft, plotTop, plotRight - plotLeft, plotBottom - plotTop, "none", "#999999");
+    for (int t = 0; t <= 4; ++t) {
+        const double v = y.low + (y.high - y.low) * t / 4;
+        doc.line(plotLeft - 4, y.at(v), plotLeft, y.at(v), "#999999");
+        doc.text(plotLeft - 6, y.at(v) + 4, format("%.3g", v), 10, "end", "#333333");
+    }
+    const double step = (plotRight - plotLeft) / static_cast<double>(settings.size());
+    for (std::size_t s = 0; s < settings.size(); ++s) {
+        const double centre = plotLeft + step * (static_cast<double>(s) + 0.5);
+        doc.text(centre, plotBottom + 16, settings[s].label(), 10, "middle", "#333333");
+        // The runs spread a little sideways, in run order, so that equal values stay apart.
+        const auto& runs = settings[s].runs;
+        for (std::size_t r = 0; r < runs.size(); ++r) {
+            const double offset = (static_cast<double>(r % 9) - 4) * std::min(step * 0.04, 4.0);
+            doc.circle(centre - step * 0.15 + offset, y.at(runs[r]->*figure.field), 2, "#7799cc");
+        }
+        const Spread& spread = spreads[s];
+        if (!std::isnan(spread.low)) {
+            const double x = centre + step * 0.15;
+            doc.line(x, y.at(spread.low), x, y.at(spread.high), "#000000", 1.5);
+            doc.line(x - 5, y.at(spread.low), x + 5, y.at(spread.low), "#000000", 1.5);
+            doc.line(x - 5, y.at(spread.high), x + 5, y.at(spread.high), "#000000", 1.5);
+        }
+        doc.circle(centre + step * 0.15, y.at(spread.mean), 3.5, "#cc3333");
+    }
+}
+
+}  // namespace
+
+std::string sweepRowsHeader() {
+    return "run,agents,sensors,seconds,seed,distance,polarisation,following,decisions,failures,wall_seconds\n";
+}
+
+std::string sweepRowLine(const SweepRow& row) {
+    return format("%lld,%d,", static_cast<long long>(row.run), row.agents) + row.sensors +
+           format(",%s,%u,%.3f,%.3f,%.1f,%lld,%lld,%.3f\n", secondsText(row.seconds).c_str(), row.seed, row.distance,
+                  row.polarisation, row.following, static_cast<long long>(row.decisions),
+                  static_cast<long long>(row.failures), row.wallSeconds);
+}
+
+SweepRow sweepRow(std::int64_t run, int agents, const std::string& sensors, double seconds, unsigned seed,
+                  const FlightFigures& figures, double wallSeconds) {
+    SweepRow row;
+    row.run = run;
+    row.agents = agents;
+    row.sensors = sensors;
+    row.seconds = seconds;
+    row.seed = seed;
+    row.distance = figures.meanDistance();
+    row.polarisation = figures.meanPolarisation();
+    row.following = 100 * figures.followingShare();
+    row.decisions = figures.decisions;
+    row.failures = figures.failures;
+    row.wallSeconds = wallSeconds;
+    return row;
+}
+
+std::vector<SweepRow> readSweepRows(const std::string& text, const std::string& fileName) {
+    std::vector<std::string> lines = splitText(text, '\n');
+    if (!lines.empty() && lines.back().empty()) lines.pop_back();
+    auto fail = [&](std::size_t line, const std::string& why) {
+        throw RowFileError(fileName + ":" + std::to_string(line) + ": not a sweep row file: " + why);
+    };
+    const std::string header = sweepRowsHeader();
+    if (lines.empty()) fail(1, "it is empty");
+    if (lines[0] + '\n' != header) fail(1, "the header is not '" + header.substr(0, header.size() - 1) + "'");
+    std::vector<SweepRow> rows;
+    for (std::size_t i = 1; i < lines.size(); ++i) {
+        SweepRow row;
+        const std::string problem = parseRow(splitText(lines[i], ','), row);
+        if (!problem.empty()) fail(i + 1, problem);
+        row.origin = fileName + ":" + std::to_string(i + 1);
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
+std::vector<SweepRow> mergeSweepRows(std::vector<SweepRow> rows) {
+    std::stable_sort(rows.begin(), rows.end(), [](const SweepRow& a, const SweepRow& b) { return a.run < b.run; });
+    for (std::size_t i = 1; i < rows.size(); ++i)
+        if (rows[i].run == rows[i - 1].run)
+            throw RowFileError(rows[i].origin + ": run " + std::to_string(rows[i].run) + " is also at " +
+                               rows[i - 1].origin);
+    return rows;
+}
+
+std::string sweepSummary(const std::vector<SweepRow>& rows) {
+    const std::vector<Setting> settings = settingsOf(rows);
+    std::string text = settingsTable(settings);
+    const std::string paired = pairedTable(settings);
+    if (!paired.empty()) text += "\n" + paired;
+    return text;
+}
+
+std::string sweepPicture(const std::vector<SweepRow>& rows) {
+    const std::vector<Setting> settings = settingsOf(rows);
+    const double width = std::max(760.0, 74.0 + 140.0 * static_cast<double>(settings.size()));
+    const double panel = 240, margin = 10;
+    SvgDocument doc(width, 40 + 3 * panel + margin);
+    std::size_t runs = rows.size();
+    doc.text(width / 2, 24, format("%zu flights in %zu settings (agents, sensors, seconds)", runs, settings.size()), 15,
+             "middle");
+    double top = 36;
+    for (const Figure& figure : kFigures) {
+        drawPanel(doc, settings, figure, margin, top, width - 2 * margin, panel);
+        top += panel;
+    }
+    return doc.str();
+}
+
+}  // namespace flock

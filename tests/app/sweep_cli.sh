@@ -1,0 +1,144 @@
+#!/usr/bin/env bash
+# flock --sweep and --summarize: refused command lines, one run against the single
+# flight, --jobs and shards that do not change the output, and an interrupted sweep.
+# Usage: sweep_cli.sh FLOCK-PROGRAM DATA-DIR
+set -u -o pipefail
+flock=$(realpath "$1")
+data=$(realpath "$2")
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+fail() { echo "FAIL: $*"; exit 1; }
+unset DISPLAY WAYLAND_DISPLAY
+cd "$work" || exit 1
+
+# run ARGS...: status in $status, output in out.txt, err.txt.
+run() {
+  timeout 300 "$flock" "$@" </dev/null >out.txt 2>err.txt
+  status=$?
+}
+rows() { tail -n +2 "$1" | wc -l | tr -d ' '; }
+
+cp "$data/flock_sensors.bin" trained.bin
+head -c 40 trained.bin >damaged.bin
+printf 'run,agents,sensors,seconds,seed,distance,polarisation,following,decisions,failures,wall_seconds\n0,8,setup,60,1,3.9,0.9,93.0,10,0,1.0\n1,8,setup,60,2,4.1,zero,93.0,10,0,1.0\n' >bad.csv
+
+# Refused before any flight, with a reason and status 2.
+while IFS='|' read -r args reason; do
+  # shellcheck disable=SC2086
+  run $args
+  [ "$status" -eq 2 ] || fail "'$args' ended with status $status, not 2"
+  grep -q -- "$reason" err.txt || fail "'$args': $(cat err.txt)"
+  [ -s out.txt ] && fail "'$args' wrote to stdout"
+done <<'TABLE'
+--sweep --seeds 5-3|the range '5-3' is reversed
+--sweep --seeds=|empty item
+--sweep --seeds 1-100001|more than 100000 seeds
+--sweep --seeds 1-40000 --agents 1,2,3|120000 runs: a sweep has at most 100000
+--sweep --jobs 0|--jobs needs a whole number from 1
+--sweep --shard 0/3|--shard needs K/N
+--sweep --shard 4/3|--shard needs K/N
+--sweep --seeds 1,2,1|seed 1 is given twice
+--sweep --sensors random,setup,random|'random' is given twice
+--jobs 2|--jobs needs --sweep
+--sweep --seed 3|give --seeds
+--summarize|needs one or more row files
+--summarize trained.bin|trained.bin:1: not a sweep row file: the header
+--summarize nothing.csv|cannot read 'nothing.csv': No such file
+--summarize bad.csv|bad.csv:3: not a sweep row file: polarisation 'zero' is not a number
+TABLE
+
+# Sensor files that are missing or do not load: named, before any flight.
+while IFS='|' read -r sensors reason; do
+  run --sweep --data "$data" --seconds 1 --sensors "$sensors" --csv never.csv
+  [ "$status" -eq 2 ] || fail "--sensors $sensors: status $status"
+  tail -n 1 err.txt | grep -q "^flock: --sensors: $reason" || fail "--sensors $sensors: $(cat err.txt)"
+  [ -e never.csv ] && fail "--sensors $sensors: it flew"
+done <<'TABLE'
+trained.bin,missing.bin|no file 'missing.bin'
+random,damaged.bin|'damaged.bin' does not load: .*damaged
+TABLE
+
+# With the setup's sensors damaged, those runs cannot fly and random sensors fly with
+# a failure per agent: the sweep goes on, the failures are counted, the status is 1.
+cp -r "$data" damaged-data
+cp damaged.bin damaged-data/flock_sensors.bin
+run --sweep --data damaged-data --seeds 1-2 --sensors setup,random --seconds 2 --jobs 2 --csv failing.csv
+[ "$status" -eq 1 ] || fail "failing runs: status $status"
+for r in 0 1; do
+  grep -q "^flock: run $r (8 agents, setup, seed $((r + 1))) failed: cannot fly" err.txt || fail "run $r: $(cat err.txt)"
+done
+[ "$(cut -d, -f1,3,10 failing.csv | tail -n +2 | tr '\n' ' ')" = "2,random,8 3,random,8 " ] ||
+  fail "failing rows: $(cat failing.csv)"
+[ "$(awk '$2 == "random" { print $NF }' out.txt)" = 16 ] || fail "failures in the table: $(cat out.txt)"
+
+# One run is the single flight: its figures as the flight's table prints them.
+same_as_flight() {
+  local seed=$1 agents=$2 sweep_sensors=$3
+  shift 3
+  run --sweep --data "$data" --seconds 4 --seeds "$seed" --agents "$agents" --sensors "$sweep_sensors" --csv one.csv
+  [ "$status" -eq 0 ] || fail "one run: status $status: $(cat err.txt)"
+  run --headless --data "$data" --seconds 4 --seed "$seed" --agents "$agents" "$@"
+  local flight sweep
+  flight=$(awk '$1 == "all" { print $2, $3, $4, $5, $6 }' out.txt)
+  sweep=$(awk -F, 'NR == 2 { print $6, $7, $8 "%", $9, $10 }' one.csv)
+  [ "$flight" = "$sweep" ] || fail "seed $seed, $sweep_sensors: the flight's '$flight', the run's '$sweep'"
+}
+same_as_flight 3 8 trained.bin --sensors trained.bin
+same_as_flight 2 3 random --random-sensors
+run --sweep --data "$data" --seconds 4 --seeds 5 --csv one.csv
+run --headless --data "$data" --seconds 4 --seed 5
+[ "$(awk '$1 == "all" { print $2 }' out.txt)" = "$(awk -F, 'NR == 2 { print $6 }' one.csv)" ] ||
+  fail "the setup's sensors: not the single flight"
+
+# --jobs does not change the table or the picture; three shards merged give both.
+sweep=(--sweep --data "$data" --seconds 2 --seeds 1-4 --agents 4,6 --sensors trained.bin,random)
+run "${sweep[@]}" --jobs 1 --csv all.csv --svg all.svg
+[ "$status" -eq 0 ] || fail "sweep: status $status: $(cat err.txt)"
+[ "$(rows all.csv)" -eq 16 ] || fail "16 runs, $(rows all.csv) rows"
+grep -q "of 16 runs" err.txt && fail "progress drawn without a terminal"
+mv out.txt all.txt
+[ "$(grep -c "trained.bin - random" all.txt)" -eq 2 ] || fail "no paired row for each agent count: $(cat all.txt)"
+xmllint --noout all.svg || fail "the SVG does not parse"
+run "${sweep[@]}" --jobs 3 --csv jobs.csv --svg jobs.svg
+cmp -s out.txt all.txt || fail "--jobs 3 printed another table"
+cmp -s jobs.svg all.svg || fail "--jobs 3 drew another picture"
+cmp -s <(cut -d, -f1-10 jobs.csv) <(cut -d, -f1-10 all.csv) || fail "--jobs 3 wrote other rows"
+for k in 1 2 3; do
+  run "${sweep[@]}" --shard "$k/3" --csv "shard$k.csv"
+  [ "$status" -eq 0 ] || fail "shard $k: status $status"
+done
+[ $(($(rows shard1.csv) + $(rows shard2.csv) + $(rows shard3.csv))) -eq 16 ] || fail "the shards do not add up"
+run --summarize shard3.csv shard1.csv shard2.csv --svg merged.svg
+[ "$status" -eq 0 ] || fail "summarize: status $status: $(cat err.txt)"
+cmp -s out.txt all.txt || fail "the merged shards' table: $(diff out.txt all.txt)"
+cmp -s merged.svg all.svg || fail "the merged shards' picture differs"
+run --summarize shard1.csv shard1.csv
+[ "$status" -eq 2 ] && grep -q "shard1.csv:2: run 0 is also at shard1.csv:2" err.txt || fail "a shard twice: $(cat err.txt)"
+
+# Progress when standard error is a terminal (script gives it one), and not after the sweep.
+script -qec "'$flock' --sweep --data '$data' --seconds 1 --seeds 1-3 --jobs 1 >table.txt" terminal.txt >/dev/null
+grep -q "flock: 0 of 3 runs, 0:00 elapsed, ? left" terminal.txt || fail "no progress at a terminal: $(cat -v terminal.txt)"
+[ "$(wc -l <table.txt)" -eq 2 ] || fail "at a terminal: $(cat table.txt)"
+
+# Interrupted as Ctrl-C does it, the whole process group at once: the finished runs in
+# the CSV, a line saying how many, no child left, and no waiting for the running flights
+# (of 8 agents, several seconds each) to end.
+setsid "$flock" --sweep --data "$data" --seconds 900 --seeds 1-4 --agents 1,8 --jobs 2 --csv stopped.csv \
+  </dev/null >out.txt 2>err.txt &
+sweeper=$!
+sleep 3
+children=$(pgrep -P "$sweeper")
+[ -n "$children" ] || fail "no flights running"
+stop=$(date +%s%N)
+kill -INT -- "-$sweeper"
+wait "$sweeper"
+status=$?
+[ $(($(date +%s%N) - stop)) -lt 2000000000 ] || fail "the interrupted sweep waited for its flights"
+[ "$status" -eq 130 ] || fail "interrupted: status $status"
+finished=$(sed -n 's/^flock: interrupted: \([0-9]*\) of 8 runs finished, their rows are in .*/\1/p' err.txt)
+[ -n "$finished" ] || fail "interrupted: $(cat err.txt)"
+[ "$(rows stopped.csv)" -eq "$finished" ] || fail "$finished runs finished, $(rows stopped.csv) rows"
+grep -q "failed" err.txt && fail "the stopped flights were reported as failed: $(cat err.txt)"
+for child in $children; do kill -0 "$child" 2>/dev/null && fail "flight $child still runs"; done
+[ -s out.txt ] && fail "an interrupted sweep printed a table"
+echo "flock sweeps: passed"

@@ -1,0 +1,140 @@
+// Statistics and row files of the sweep, without flying.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <sstream>
+
+#include "app/SweepRows.h"
+#include "app/SweepStatistics.h"
+
+namespace flock {
+namespace {
+
+TEST(StudentT, MatchesTheTableAndTheLimitBeyondIt) {
+    // t(0.975, n) to six decimals, on both sides of the table's end.
+    const std::pair<std::size_t, double> known[] = {{1, 12.706205},  {2, 4.302653},   {10, 2.228139}, {29, 2.045230},
+                                                    {30, 2.042272},  {31, 2.039513},  {40, 2.021075}, {60, 2.000298},
+                                                    {120, 1.979930}, {1000, 1.962339}};
+    for (auto [degrees, t] : known) EXPECT_NEAR(studentT95(degrees), t, 1e-6) << degrees;
+    EXPECT_NEAR(studentT95(1000000), 1.95996, 1e-5);
+    EXPECT_TRUE(std::isnan(studentT95(0)));
+}
+
+TEST(Spread, MeanDeviationAndIntervalAndTooFewValues) {
+    const Spread five = spreadOf({1, 2, 3, 4, 5});
+    EXPECT_EQ(five.count, 5u);
+    EXPECT_DOUBLE_EQ(five.mean, 3);
+    EXPECT_NEAR(five.deviation, std::sqrt(2.5), 1e-12);
+    EXPECT_NEAR(five.high - five.mean, 2.776445 * std::sqrt(2.5) / std::sqrt(5.0), 1e-5);
+    EXPECT_NEAR(five.mean - five.low, five.high - five.mean, 1e-12);
+    const Spread one = spreadOf({7});
+    EXPECT_DOUBLE_EQ(one.mean, 7);
+    EXPECT_TRUE(std::isnan(one.deviation) && std::isnan(one.low));
+}
+
+SweepRow row(std::int64_t run, const std::string& sensors, unsigned seed, double distance, double following) {
+    SweepRow r;
+    r.run = run;
+    r.sensors = sensors;
+    r.seed = seed;
+    r.distance = distance;
+    r.polarisation = 0.5;
+    r.following = following;
+    r.decisions = 100;
+    return r;
+}
+
+std::string fileOf(const std::vector<SweepRow>& rows) {
+    std::string text = sweepRowsHeader();
+    for (const SweepRow& r : rows) text += sweepRowLine(r);
+    return text;
+}
+
+TEST(SweepRows, ReadBackAsWrittenAndABadLineIsNamed) {
+    const std::vector<SweepRow> rows = {row(0, "setup", 1, 3.25, 93.5), row(1, "data/b.bin", 2, 70.125, 40)};
+    const std::string text = fileOf(rows);
+    EXPECT_EQ(text.substr(sweepRowsHeader().size()),
+              "0,8,setup,60,1,3.250,0.500,93.5,100,0,0.000\n"
+              "1,8,data/b.bin,60,2,70.125,0.500,40.0,100,0,0.000\n");
+    const std::vector<SweepRow> read = readSweepRows(text, "a.csv");
+    ASSERT_EQ(read.size(), 2u);
+    EXPECT_EQ(fileOf(read), text);
+    EXPECT_EQ(read[1].origin, "a.csv:3");
+
+    auto problem = [](const std::string& text) {
+        try {
+            readSweepRows(text, "b.csv");
+        } catch (const RowFileError& error) {
+            return std::string(error.what());
+        }
+        return std::string("read");
+    };
+    EXPECT_EQ(problem(""), "b.csv:1: not a sweep row file: it is empty");
+    EXPECT_EQ(
+        problem("time,agent,x,y,heading,stimulus,decision\n").rfind("b.csv:1: not a sweep row file: the header", 0),
+        0u);
+    EXPECT_EQ(problem(text + "2,8,setup,60,3,1.0,0.5,50\n"), "b.csv:4: not a sweep row file: 8 fields, not 11");
+    EXPECT_EQ(problem(text + "2,8,setup,60,3,nan,0.5,50,1,0,1\n"),
+              "b.csv:4: not a sweep row file: distance 'nan' is not a number");
+    EXPECT_EQ(problem(text + "2,0,setup,60,3,1,0.5,50,1,0,1\n"),
+              "b.csv:4: not a sweep row file: agents '0' is not from 1 to 256");
+}
+
+TEST(SweepRows, MergedInRunOrderAndARunGivenTwiceIsRefused) {
+    std::vector<SweepRow> rows = readSweepRows(fileOf({row(2, "setup", 3, 1, 1)}), "late.csv");
+    const std::vector<SweepRow> early =
+        readSweepRows(fileOf({row(0, "setup", 1, 1, 1), row(1, "setup", 2, 1, 1)}), "early.csv");
+    rows.insert(rows.end(), early.begin(), early.end());
+    const std::vector<SweepRow> merged = mergeSweepRows(rows);
+    ASSERT_EQ(merged.size(), 3u);
+    EXPECT_EQ(merged[0].seed, 1u);
+    EXPECT_EQ(merged[2].seed, 3u);
+    rows.push_back(rows[0]);
+    rows.back().origin = "again.csv:2";
+    try {
+        mergeSweepRows(rows);
+        FAIL() << "merged";
+    } catch (const RowFileError& error) {
+        EXPECT_EQ(std::string(error.what()), "again.csv:2: run 2 is also at late.csv:2");
+    }
+}
+
+// Three seeds of two sensors: the table's cells, then the paired row, where the first
+// flies closer in every seed but follows better in none.
+TEST(SweepSummary, OneLinePerSettingThenThePairOverTheSameSeeds) {
+    const std::vector<SweepRow> rows = {row(0, "setup", 1, 3.0, 90),   row(1, "setup", 2, 4.0, 95),
+                                        row(2, "setup", 3, 5.0, 91),   row(3, "random", 1, 70.0, 93),
+                                        row(4, "random", 2, 60.0, 96), row(5, "random", 3, 80.0, 92)};
+    std::istringstream summary(sweepSummary(rows));
+    std::vector<std::vector<std::string>> table;
+    for (std::string line; std::getline(summary, line);) {
+        std::istringstream cells(line);
+        table.emplace_back();
+        for (std::string cell; cells >> cell;) table.back().push_back(cell);
+    }
+    ASSERT_EQ(table.size(), 6u);
+    const double half = 4.302653 * 1.0 / std::sqrt(3.0);
+    // agents sensors seconds runs | distance sd from "to" to | ...
+    EXPECT_EQ(table[1][1], "setup");
+    EXPECT_EQ(table[1][3], "3");
+    EXPECT_EQ(table[1][4], "4.000");
+    EXPECT_EQ(table[1][5], "1.000");
+    char low[32];
+    std::snprintf(low, sizeof low, "%.3f", 4 - half);
+    EXPECT_EQ(table[1][6], low);
+    EXPECT_EQ(table[2][4], "70.000");
+    EXPECT_TRUE(table[3].empty());
+    // agents seconds first - second seeds | distance from to wins | polarisation ... | following ...
+    const std::vector<std::string>& pair = table[5];
+    EXPECT_EQ(pair[2] + pair[3] + pair[4], "setup-random");
+    EXPECT_EQ(pair[5], "3");
+    EXPECT_EQ(pair[6], "-66.000");
+    EXPECT_EQ(pair[10], "3");      // closer in every seed
+    EXPECT_EQ(pair[11], "0.000");  // polarisation: no difference
+    EXPECT_EQ(pair[15], "0");
+    EXPECT_EQ(pair[16], "-1.7");
+    EXPECT_EQ(pair.back(), "0");
+}
+
+}  // namespace
+}  // namespace flock
