@@ -21,4 +21,7 @@ int runFlockWindow(const FlockOptions& options);
 // messages to standard error.
 int runHeadlessFlight(const FlockOptions& options);
 
+// Why an output file (--csv, --svg) cannot be written, or empty; asked before a flight.
+std::string outputProblem(const std::string& file);
+
 }  // namespace flock

@@ -61,9 +61,10 @@ private:
     std::set<std::string> seen_;
 };
 
-// Why `file` cannot be written, or empty: checked before the flight, so that a long
-// flight is not lost to a mistyped folder.
-std::string unwritable(const std::string& file) {
+}  // namespace
+
+// Checked before the flight, so that a long flight is not lost to a mistyped folder.
+std::string outputProblem(const std::string& file) {
     std::error_code error;
     if (fs::is_directory(file, error)) return "it is a folder";
     const fs::path folder = fs::path(file).parent_path();
@@ -71,6 +72,8 @@ std::string unwritable(const std::string& file) {
         return "no folder '" + folder.string() + "'";
     return tala::interp::replaceProblem(file);
 }
+
+namespace {
 
 std::string sensorsText(const FlockChoice& choice) {
     switch (choice.sensors) {
@@ -95,7 +98,7 @@ bool writeOutput(const std::string& file, const std::string& text) {
 int runHeadlessFlight(const FlockOptions& options) {
     for (const std::string* file : {&options.csvFile, &options.svgFile}) {
         if (file->empty()) continue;
-        const std::string problem = unwritable(*file);
+        const std::string problem = outputProblem(*file);
         if (problem.empty()) continue;
         std::cerr << "flock: cannot write '" << *file << "': " << problem << '\n';
         return EXIT_FAILURE;

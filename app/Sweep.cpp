@@ -26,8 +26,11 @@
 #include <sstream>
 #include <streambuf>
 
+#include "app/FlockProgram.h"
 #include "app/SweepRows.h"
 #include "interp/FileReplace.h"
+#include "interp/InterpreterCore.h"
+#include "linalg/Failure.h"
 
 namespace flock {
 
@@ -290,16 +293,6 @@ int usableCores() {
     return online > 0 ? static_cast<int>(online) : 1;
 }
 
-// Why `file` cannot be written, or empty; checked before the first flight.
-std::string unwritable(const std::string& file) {
-    std::error_code error;
-    if (fs::is_directory(file, error)) return "it is a folder";
-    const fs::path folder = fs::path(file).parent_path();
-    if (!fs::is_directory(folder, error)) return "no folder '" + folder.string() + "'";
-    if (::access(folder.c_str(), W_OK) != 0) return std::strerror(errno);
-    return {};
-}
-
 bool writeOutput(const std::string& file, const std::string& text) {
     try {
         tala::interp::replaceFile(file, text);
@@ -340,8 +333,12 @@ bool sensorFilesLoad(const SweepChoice& choice) {
     for (const SweepSensors& sensors : choice.sensors) {
         if (sensors.source != SensorSource::File || !checked.insert(sensors.file).second) continue;
         std::error_code error;
-        if (!fs::is_regular_file(sensors.file, error)) {
-            std::cerr << "flock: --sensors: no file '" << sensors.label << "'\n";
+        const fs::file_status status = fs::status(sensors.file, error);
+        if (!fs::is_regular_file(status)) {
+            const std::string reason = !fs::exists(status) ? "no file"
+                                       : fs::is_directory(status) ? "a folder, not a file"
+                                                                  : "not a regular file";
+            std::cerr << "flock: --sensors: " << reason << " '" << sensors.label << "'\n";
             return false;
         }
         const std::string answer = askChild([&] {
@@ -359,7 +356,7 @@ bool sensorFilesLoad(const SweepChoice& choice) {
 bool outputsWritable(const FlockOptions& options) {
     for (const std::string* file : {&options.csvFile, &options.svgFile}) {
         if (file->empty()) continue;
-        const std::string problem = unwritable(*file);
+        const std::string problem = outputProblem(*file);
         if (problem.empty()) continue;
         std::cerr << "flock: cannot write '" << *file << "': " << problem << '\n';
         return false;
@@ -469,16 +466,19 @@ int runSummarize(const FlockOptions& given) {
     std::vector<SweepRow> rows;
     try {
         for (const std::string& file : options.sweepChoice.rowFiles) {
-            std::ifstream in(file, std::ios::binary);
-            std::ostringstream text;
-            if (in) text << in.rdbuf();
-            if (!in || in.bad()) throw RowFileError("cannot read '" + file + "': " + std::strerror(errno));
-            std::vector<SweepRow> read = readSweepRows(text.str(), file);
+            std::string reason;
+            const std::optional<std::string> text =
+                tala::interp::readRegularFile(file, "the row file '" + file + "'", &reason);
+            if (!text) throw RowFileError("cannot read '" + file + "': " + reason);
+            std::vector<SweepRow> read = readSweepRows(*text, file);
             rows.insert(rows.end(), std::make_move_iterator(read.begin()), std::make_move_iterator(read.end()));
         }
         rows = mergeSweepRows(std::move(rows));
     } catch (const RowFileError& error) {
         std::cerr << "flock: " << error.what() << '\n';
+        return 2;
+    } catch (const tala::Failure& tooLarge) {  // the memory budget's refusal
+        std::cerr << "flock: " << tooLarge.what() << '\n';
         return 2;
     }
     if (!outputsWritable(options)) return EXIT_FAILURE;

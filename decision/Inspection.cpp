@@ -6,7 +6,9 @@
 #include <sstream>
 
 #include "decision/Notices.h"
+#include "interp/ConsoleKeys.h"
 #include "interp/Reporting.h"
+#include "linalg/Failure.h"
 
 namespace vex {
 
@@ -143,6 +145,8 @@ std::vector<std::vector<RuleScore>> scoreRules(QDM& decisionMaker, const std::ve
             ruleScores.push_back({space, std::vector<int>(points, 0)});
         }
         for (int trial = 0; trial < trials; ++trial) {
+            // A key (q, Ctrl-C) stops a long scoring as it stops a loop.
+            if (tala::interp::keyWaiting()) throw tala::Failure("Error: User break.");
             decisionMaker.prepare();
             for (int step = 0; step < steps; ++step) {
                 if (const SensorNames* names = stimuliAt(rule, step))

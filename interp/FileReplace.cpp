@@ -201,7 +201,8 @@ WritePlan planWrite(const std::string& path) {
     }
     // This process's own standard output or error (/dev/stdout, say) is written through
     // the descriptor it already has, after what is buffered for it: at its offset, and
-    // without cutting it off by a rename.
+    // without cutting it off by a rename. A regular file that standard output is
+    // redirected to is one of them: what is written lands among what was printed.
     for (const int fd : {STDOUT_FILENO, STDERR_FILENO}) {
         if (!sameFile(plan.old, fd)) continue;
         plan.way = WritePlan::Way::OwnStream;

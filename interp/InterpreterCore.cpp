@@ -125,7 +125,7 @@ double ObjectNumbers::real(std::string_view text) {
     return std::strtod(std::string(text.substr(start, end - start)).c_str(), nullptr);
 }
 
-std::optional<std::string> readScriptFile(const std::string& path, std::string* reason) {
+std::optional<std::string> readRegularFile(const std::string& path, const std::string& what, std::string* reason) {
     auto refuse = [&](std::string why) -> std::optional<std::string> {
         if (reason != nullptr) *reason = std::move(why);
         return std::nullopt;
@@ -143,7 +143,6 @@ std::optional<std::string> readScriptFile(const std::string& path, std::string* 
     if (S_ISDIR(status.st_mode)) return refuse(std::strerror(EISDIR));
     if (!S_ISREG(status.st_mode)) return refuse("not a regular file");
 
-    const std::string what = "the script file '" + shownFileName(path) + "'";
     linalg::requireMemory(status.st_size, what);
     std::string text;
     text.reserve(static_cast<std::size_t>(status.st_size));
@@ -158,8 +157,14 @@ std::optional<std::string> readScriptFile(const std::string& path, std::string* 
         if (size > text.capacity()) linalg::requireMemory(static_cast<std::int64_t>(size), what);
         text.append(piece.data(), static_cast<std::size_t>(got));
     }
-    for (char& c : text)
-        if (c == '\n' || c == '\r') c = ' ';
+    return text;
+}
+
+std::optional<std::string> readScriptFile(const std::string& path, std::string* reason) {
+    std::optional<std::string> text = readRegularFile(path, "the script file '" + shownFileName(path) + "'", reason);
+    if (text)
+        for (char& c : *text)
+            if (c == '\n' || c == '\r') c = ' ';
     return text;
 }
 

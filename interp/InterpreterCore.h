@@ -75,11 +75,15 @@ void writeReport(ReportForm form, std::string_view commandText, std::string_view
 
 // ---- Script files ---------------------------------------------------------------
 
-// The text of a script file as one command: every line end becomes a blank. Nothing
-// when the name holds a NUL byte or is not a readable regular file (a directory or a
-// device would otherwise be read without end, a pipe would wait for a writer); then
-// `reason`, when given, receives why. A file larger than the free memory budget is
-// refused with the budget's failure before it is read.
+// The whole text of a file. Nothing when the name holds a NUL byte or is not a readable
+// regular file (a directory or a device would otherwise be read without end, a pipe
+// would wait for a writer); then `reason`, when given, receives why. A file larger than
+// the free memory budget is refused with the budget's failure, naming `what`, before it
+// is read.
+std::optional<std::string> readRegularFile(const std::string& path, const std::string& what,
+                                           std::string* reason = nullptr);
+
+// The text of a script file as one command, read as above: every line end becomes a blank.
 std::optional<std::string> readScriptFile(const std::string& path, std::string* reason = nullptr);
 
 // ---- Literals -------------------------------------------------------------------

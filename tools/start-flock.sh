@@ -2,8 +2,8 @@
 # Installs what is missing, builds the flock program and opens its window (the
 # program finds the project's data/ itself). Without a display it runs the program
 # under a private X server for a few seconds and saves a screenshot instead.
-# Options are passed on to flock (see flock --help); with --headless the flight runs
-# at once, without a display, and its table is printed.
+# Options are passed on to flock (see flock --help); with --headless, --sweep or
+# --summarize the flights run at once, without a display, and their table is printed.
 # Usage: bash tools/start-flock.sh [FLOCK-OPTION...]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -18,7 +18,7 @@ flock="$root/$build/bin/flock"
 # A flight without a window, or a question for the program, needs no display.
 for option in "$@"; do
   case $option in
-    --headless | --help | -h | --version) exec "$flock" "$@" ;;
+    --headless | --sweep | --summarize | --help | -h | --version) exec "$flock" "$@" ;;
   esac
 done
 if [ -n "${DISPLAY:-}" ]; then

@@ -44,6 +44,7 @@ done <<'TABLE'
 --summarize|needs one or more row files
 --summarize trained.bin|trained.bin:1: not a sweep row file: the header
 --summarize nothing.csv|cannot read 'nothing.csv': No such file
+--summarize /dev/zero|cannot read '/dev/zero': not a regular file
 --summarize bad.csv|bad.csv:3: not a sweep row file: polarisation 'zero' is not a number
 TABLE
 
@@ -55,6 +56,7 @@ while IFS='|' read -r sensors reason; do
   [ -e never.csv ] && fail "--sensors $sensors: it flew"
 done <<'TABLE'
 trained.bin,missing.bin|no file 'missing.bin'
+random,/dev/zero|not a regular file '/dev/zero'
 random,damaged.bin|'damaged.bin' does not load: .*damaged
 TABLE
 
