@@ -1,0 +1,241 @@
+// The web page in headless Chromium: loads cleanly, flies and draws, answers keys,
+// runs console commands in agent 1's interpreter, stops a runaway loop at Ctrl-C
+// while the flock flies on, and refuses what would not fit in the browser's heap.
+// Prints the page's speed figures. Usage: node browser_test.mjs BUILD_WEB_DIR
+//   [--bench BENCH_FLOCK] [--screenshot PNG]
+import { createServer } from 'node:http';
+import { readFile, stat, mkdtemp, rm } from 'node:fs/promises';
+import { tmpdir } from 'node:os';
+import path from 'node:path';
+import { execFileSync } from 'node:child_process';
+import puppeteer from 'puppeteer-core';
+
+const args = process.argv.slice(2);
+const root = path.resolve(args[0] ?? 'build-web');
+const option = (name) => { const i = args.indexOf(name); return i >= 0 ? args[i + 1] : undefined; };
+const benchProgram = option('--bench');
+const screenshotFile = option('--screenshot');
+
+let failures = 0;
+function check(ok, what, detail = '') {
+  console.log(`${ok ? 'ok  ' : 'FAIL'} ${what}${detail ? ': ' + detail : ''}`);
+  if (!ok) failures += 1;
+}
+const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
+
+// --- A static server on loopback -----------------------------------------------
+const types = { '.html': 'text/html', '.js': 'text/javascript', '.css': 'text/css',
+  '.wasm': 'application/wasm', '.data': 'application/octet-stream' };
+const server = createServer(async (request, response) => {
+  const name = decodeURIComponent(new URL(request.url, 'http://x').pathname);
+  const file = path.join(root, name === '/' ? 'index.html' : name);
+  try {
+    if (!file.startsWith(root)) throw new Error('outside');
+    const body = await readFile(file);
+    response.writeHead(200, { 'Content-Type': types[path.extname(file)] ?? 'application/octet-stream' });
+    response.end(body);
+  } catch {
+    response.writeHead(404);
+    response.end();
+  }
+});
+await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
+const url = `http://127.0.0.1:${server.address().port}/`;
+
+const profile = await mkdtemp(path.join(tmpdir(), 'flock-chromium-'));
+const browser = await puppeteer.launch({
+  executablePath: process.env.CHROMIUM ?? '/usr/bin/chromium',
+  headless: true,
+  userDataDir: profile,
+  args: ['--no-sandbox', '--use-angle=swiftshader', '--enable-unsafe-swiftshader',
+    '--disable-background-networking', '--disable-component-update', '--disable-sync', '--no-first-run',
+    '--disable-background-timer-throttling', '--disable-renderer-backgrounding'],
+});
+
+try {
+  const page = await browser.newPage();
+  await page.setViewport({ width: 1000, height: 1100 });
+  const consoleErrors = [];
+  page.on('console', (message) => { if (message.type() === 'error') consoleErrors.push(message.text()); });
+  page.on('pageerror', (error) => consoleErrors.push(String(error)));
+  page.on('dialog', async (dialog) => { consoleErrors.push('dialog: ' + dialog.message()); await dialog.dismiss(); });
+
+  // --- Loading ---------------------------------------------------------------
+  await page.goto(url, { waitUntil: 'load' });
+  await page.waitForFunction(() => window.flockStats && window.flockStats.firstFrame !== null, { timeout: 30000 });
+  const firstFrameMs = await page.evaluate(() => window.flockStats.firstFrame);
+  check(consoleErrors.length === 0, 'the page loads with no console error', consoleErrors.join(' | '));
+
+  // Pixels of the canvas by kind, and where the agents' colours are.
+  const look = () => page.evaluate(() => {
+    const source = document.getElementById('canvas');
+    const copy = document.createElement('canvas');
+    copy.width = source.width;
+    copy.height = source.height;
+    const context = copy.getContext('2d');
+    context.drawImage(source, 0, 0);
+    const data = context.getImageData(0, 0, copy.width, copy.height).data;
+    const counts = { blue: 0, green: 0, red: 0, yellow: 0, grey: 0 };
+    let minX = 1e9, maxX = -1, minY = 1e9, maxY = -1;
+    const greys = [];
+    for (let i = 0; i < data.length; i += 4) {
+      const [r, g, b] = [data[i], data[i + 1], data[i + 2]];
+      let kind = null;
+      if (b > 150 && r < 80 && g < 80) kind = 'blue';
+      else if (g > 150 && r < 80 && b < 80) kind = 'green';
+      else if (r > 150 && g < 80 && b < 80) kind = 'red';
+      else if (r > 150 && g > 150 && b < 80) kind = 'yellow';
+      else if (r > 20 && Math.abs(r - g) < 12 && Math.abs(g - b) < 12) kind = 'grey';
+      if (!kind) continue;
+      counts[kind] += 1;
+      if (kind === 'grey') { if (greys.length < 4000) greys.push(i / 4); continue; }
+      if (kind === 'yellow') continue;
+      const x = (i / 4) % copy.width, y = Math.floor(i / 4 / copy.width);
+      minX = Math.min(minX, x); maxX = Math.max(maxX, x); minY = Math.min(minY, y); maxY = Math.max(maxY, y);
+    }
+    return { counts, box: { minX, maxX, minY, maxY }, greys: greys.join(',') };
+  });
+  const frames = () => page.evaluate(() => Module._flock_frames());
+
+  // --- P: the flock flies ----------------------------------------------------
+  await page.keyboard.press('p');
+  await sleep(3000);
+  const flying = await look();
+  await sleep(500);
+  const later = await look();
+  check(flying.counts.blue > 0 && flying.counts.green > 0 && flying.counts.red > 0,
+    'after P the canvas holds blue, green and red agents', JSON.stringify(flying.counts));
+  check(flying.counts.grey > 0 && later.greys !== flying.greys, 'grey points and trails move on the canvas');
+
+  // --- Speed over five seconds of flight (8 agents) --------------------------
+  await page.evaluate(() => Module._flock_frame_ms());
+  const framesBefore = await frames();
+  await sleep(5000);
+  const framesPerSecond = ((await frames()) - framesBefore) / 5;
+  const wasmFrameMs = await page.evaluate(() => Module._flock_frame_ms());
+
+  // --- D: the minds' odds as yellow bars -------------------------------------
+  await page.keyboard.press('d');
+  await sleep(800);
+  const minds = await look();
+  check(minds.counts.yellow > 0, 'D shows yellow bars', `${minds.counts.yellow} yellow pixels`);
+  await page.keyboard.press('d');
+
+  // --- R: back to the middle -------------------------------------------------
+  await page.evaluate(() => Module._flock_figures());
+  await sleep(3000);
+  const spread = await look();
+  const distanceBefore = Number((await page.evaluate(() => UTF8ToString(Module._flock_figures()))).split(' ')[0]);
+  await page.keyboard.press('r');
+  await page.waitForFunction((n) => Module._flock_frames() >= n, {}, (await frames()) + 6);
+  const gathered = await look();
+  const distanceAfter = Number((await page.evaluate(() => UTF8ToString(Module._flock_figures()))).split(' ')[0]);
+  const { box } = gathered;
+  const near = box.minX > 320 && box.maxX < 480 && box.minY > 220 && box.maxY < 380;
+  const before = spread.box, after = box;
+  check(near && distanceAfter < 0.5 * distanceBefore, 'R brings the agents back to the middle',
+    `agents' box ${JSON.stringify(after)} (before: ${JSON.stringify(before)}), ` +
+    `mean distance from their centre ${distanceAfter} (before: ${distanceBefore})`);
+
+  // --- The console -----------------------------------------------------------
+  const consoleText = () => page.evaluate(() => document.getElementById('console').textContent);
+  async function type(text) {
+    await page.focus('#line');
+    await page.keyboard.type(text);
+    await page.keyboard.press('Enter');
+  }
+  async function waitIdle() {
+    await page.waitForFunction(() => !window.flockStats.busy && Module._flock_busy() === 0, { timeout: 20000 });
+    await sleep(300);
+  }
+  await type('print (+ 1 2)');
+  await waitIdle();
+  await type('print (vex::qdm::decide_str (get QDM) 0)');
+  await waitIdle();
+  let text = await consoleText();
+  check(/tala> print \(\+ 1 2\)\n.*3/.test(text), 'a tala command typed into the console prints its value',
+    JSON.stringify(text.slice(-160)));
+  check(/(forward|left|right)/.test(text.split('decide_str').pop()), "agent 1's decision maker answers a decision");
+
+  await type('!help while');
+  await waitIdle();
+  check((await consoleText()).split('!help while').pop().includes('CONDITION'), '!help WORD describes the word');
+
+  await type('vex::qdm::think (get nothing)');
+  await waitIdle();
+  text = (await consoleText()).split('think (get nothing)').pop();
+  check(/Error: /.test(text), 'a line that raises shows "Error: ..."', JSON.stringify(text.slice(0, 120)));
+
+  // A decision maker whose state space does not fit the page's heap.
+  for (const command of ['global (new vex::QDM Big)', 'vex::qdm::new (get Big)',
+    'global (new vex::qdm::ActionSpace wide)',
+    'vex::qdm::set_action_space degreeOfFreedom wide -1 0 1',
+    'vex::qdm::set_action_space gridSize wide 3000',
+    'vex::qdm::set_action_space points wide (vex::qdm::ActionList (vex::qdm::Action (vex::qdm::Point 0) forward))',
+    'vex::qdm::add_action_space (get Big) wide', 'print (vex::qdm::finalize (get Big) 1)', 'vex::qdm::prepare (get Big)']) {
+    await type(command);
+    await waitIdle();
+  }
+  text = (await consoleText()).split('new vex::QDM Big').pop();
+  check(/memory/i.test(text) && !(await page.evaluate(() => document.getElementById('status').textContent)).includes('stopped'),
+    'a command that asks for too much memory is refused and the page lives on', JSON.stringify(text.slice(0, 900)));
+
+  // --- A runaway loop: the page stays alive and Ctrl-C stops it ---------------
+  await type('while 1 (nop 0)');
+  await sleep(1000);
+  const busy = await page.evaluate(() => window.flockStats.busy);
+  const loopStart = await look();
+  const loopFrames = await frames();
+  await sleep(1500);
+  const loopLater = await look();
+  const loopRate = ((await frames()) - loopFrames) / 1.5;
+  check(busy && loopRate > 5 && loopLater.greys !== loopStart.greys, 'the canvas keeps moving during a while loop',
+    `${loopRate.toFixed(1)} frames a second`);
+  await page.keyboard.down('Control');
+  await page.keyboard.press('c');
+  await page.keyboard.up('Control');
+  await waitIdle();
+  text = (await consoleText()).split('while 1 (nop 0)').pop();
+  check(/User break/.test(text), 'Ctrl-C stops the loop', JSON.stringify(text.slice(0, 120)));
+  const framesAfterBreak = await frames();
+  await sleep(500);
+  check((await frames()) > framesAfterBreak, 'the flock flies on after the break');
+  check(consoleErrors.length === 0, 'no console error while testing', consoleErrors.join(' | '));
+  if (failures > 0) console.log('The console held:\n' + (await consoleText()));
+
+  if (screenshotFile) {
+    await page.keyboard.press('d');
+    await sleep(1500);
+    const element = await page.$('body');
+    await element.screenshot({ path: screenshotFile });
+    console.log(`picture: ${screenshotFile}`);
+  }
+
+  // --- The figures -----------------------------------------------------------
+  let download = 0;
+  for (const name of ['flock.wasm', 'flock.js', 'flock.data', 'index.html', 'page.js', 'page.css'])
+    download += (await stat(path.join(root, name))).size;
+  let native = '';
+  if (benchProgram) {
+    try {
+      const out = execFileSync(benchProgram, ['--benchmark_filter=^BM_FlockFrame$', '--benchmark_format=json'],
+        { cwd: path.dirname(benchProgram), encoding: 'utf8', stdio: ['ignore', 'pipe', 'ignore'] });
+      const run = JSON.parse(out).benchmarks[0];
+      const nativeMs = run.real_time / (run.time_unit === 'us' ? 1000 : run.time_unit === 'ns' ? 1e6 : 1);
+      native = `, native BM_FlockFrame ${nativeMs.toFixed(3)} ms, ratio ${(wasmFrameMs / nativeMs).toFixed(2)}x`;
+    } catch (error) {
+      native = ` (native BM_FlockFrame not measured: ${error.message.split('\n')[0]})`;
+    }
+  }
+  console.log(`speed: ${framesPerSecond.toFixed(1)} frames a second over 5 s with 8 agents (headless Chromium, ` +
+    `SwiftShader GL); WebAssembly frame ${wasmFrameMs.toFixed(3)} ms${native}; ` +
+    `download ${(download / 1e6).toFixed(2)} MB; first frame ${Math.round(firstFrameMs)} ms after page load`);
+} catch (error) {
+  check(false, 'the browser test ran to its end', error.stack ?? String(error));
+} finally {
+  await browser.close();
+  server.close();
+  await rm(profile, { recursive: true, force: true });
+}
+console.log(failures === 0 ? 'all browser checks passed' : `${failures} browser check(s) failed`);
+process.exit(failures === 0 ? 0 : 1);
