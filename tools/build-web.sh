@@ -1,18 +1,31 @@
 #!/usr/bin/env bash
 # Builds the web page into build-web/: index.html, flock.js, flock.wasm and flock.data
-# (the data folder, packed). Installs what it needs first (Debian's emscripten), as
+# (the data folder, packed). Installs what it and its browser test need first (Debian's
+# emscripten and chromium, npm's puppeteer-core into tests/web/node_modules), as
 # tools/install-deps.sh does; the objects are kept in build-web-obj/ between builds.
 # Serve it with: python3 -m http.server -d build-web --bind 127.0.0.1
 # Usage: bash tools/build-web.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-if ! command -v emcc >/dev/null 2>&1; then
+# emcc builds the page; chromium, Node.js and npm's puppeteer-core run its test.
+missing=()
+for p in emscripten chromium; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+# Node.js and npm from elsewhere than Debian will do.
+command -v node >/dev/null 2>&1 || missing+=(nodejs)
+command -v npm >/dev/null 2>&1 || missing+=(npm)
+if [ ${#missing[@]} -gt 0 ]; then
   sudo=""
   [ "$(id -u)" -ne 0 ] && sudo="sudo"
-  echo "Installing: emscripten"
+  echo "Installing: ${missing[*]}"
   $sudo apt-get update -qq < /dev/null
-  $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends emscripten < /dev/null
+  $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" < /dev/null
+fi
+if [ ! -d tests/web/node_modules/puppeteer-core ]; then
+  # The test drives Debian's chromium: puppeteer downloads no browser of its own.
+  (cd tests/web && PUPPETEER_SKIP_DOWNLOAD=1 npm install --no-audit --no-fund --silent < /dev/null)
 fi
 # Debian's emcc finds its JavaScript parser among the system's node modules.
 export NODE_PATH=/usr/share/nodejs${NODE_PATH:+:$NODE_PATH}
