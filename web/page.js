@@ -41,8 +41,19 @@
     if (!scheduled) { scheduled = true; requestAnimationFrame(render); }
   }
   function output(kind) {
+    let escape = 0;  // 1 after ESC, 2 inside a control sequence
     return function (byte) {
       if (byte === null || byte === undefined) { schedule(); return; }
+      // Control sequences: only "erase to the end of the line" means anything here.
+      if (byte === 27) { escape = 1; return; }
+      if (escape === 1) { escape = byte === 91 ? 2 : 0; return; }
+      if (escape === 2) {
+        if (byte >= 0x40 && byte <= 0x7e) {
+          escape = 0;
+          if (byte === 75 && carriageReturn) { pending = []; carriageReturn = false; render(); }
+        }
+        return;
+      }
       if (byte === 10) {
         pending.push(10);
         render();
@@ -54,7 +65,7 @@
       if (byte === 13) { carriageReturn = true; schedule(); return; }
       // A progress line rewrites itself after a carriage return.
       if (carriageReturn) { pending = []; carriageReturn = false; }
-      if (current && current.className !== kind && pending.length === 0) newLine(kind);
+      if (current && current.className !== kind && pending.length === 0) { render(); newLine(kind); }
       pending.push(byte);
       schedule();
     };
@@ -66,9 +77,18 @@
   // --- The program -------------------------------------------------------------
   window.Module = {
     canvas: document.getElementById('canvas'),
-    stdin: function () { return null; },  // no terminal: reads see the end of input
-    stdout: output(''),
-    stderr: output('err'),
+    // Standard output and error stay terminals (a training's progress line shows), but
+    // write here byte by byte; standard input is empty: reads see the end of input.
+    onRuntimeInitialized: function () {
+      for (const [fd, kind] of [[1, ''], [2, 'err']]) {
+        const stream = FS.getStream(fd);
+        if (stream && stream.tty) {
+          const write = output(kind);
+          stream.tty.ops = { get_char: function () { return null; },
+            put_char: function (tty, byte) { write(byte); }, fsync: function () { write(null); } };
+        }
+      }
+    },
     print: function (text) { say(text + '\n', ''); },
     printErr: function (text) { say(text + '\n', 'err'); },
     onAbort: function (what) { status.textContent = 'The program stopped: ' + what; },

@@ -126,23 +126,29 @@ try {
   await page.keyboard.press('d');
 
   // --- R: back to the middle -------------------------------------------------
-  await page.evaluate(() => Module._flock_figures());
-  await sleep(3000);
-  const spread = await look();
-  const distanceBefore = Number((await page.evaluate(() => UTF8ToString(Module._flock_figures()))).split(' ')[0]);
-  await page.keyboard.press('r');
-  // The frames since the key may hold one from before it: their figures are left out.
-  await page.waitForFunction((n) => Module._flock_frames() >= n, {}, (await frames()) + 1);
-  await page.evaluate(() => Module._flock_figures());
-  await page.waitForFunction((n) => Module._flock_frames() >= n, {}, (await frames()) + 2);
-  const gathered = await look();
-  const distanceAfter = Number((await page.evaluate(() => UTF8ToString(Module._flock_figures()))).split(' ')[0]);
-  const { box } = gathered;
-  const near = box.minX > 320 && box.maxX < 480 && box.minY > 220 && box.maxY < 380;
-  const before = spread.box, after = box;
-  check(near && distanceAfter < 0.5 * distanceBefore, 'R brings the agents back to the middle',
-    `agents' box ${JSON.stringify(after)} (before: ${JSON.stringify(before)}), ` +
-    `mean distance from their centre ${distanceAfter} (before: ${distanceBefore})`);
+  // The camera follows the agents' centre, so the middle is where they gather: their
+  // mean distance from their centre drops to about nothing, then grows as they fly.
+  // Measured frame by frame in the page, where no round trip lets frames slip by.
+  await sleep(2000);
+  const [distanceBefore, distanceAfter] = await page.evaluate(async () => {
+    const frame = () => new Promise((resolve) => requestAnimationFrame(resolve));
+    const distance = () => Number(UTF8ToString(Module._flock_figures()).split(' ')[0]);
+    distance();
+    await frame();
+    await frame();
+    const before = distance();
+    for (const type of ['keydown', 'keyup'])
+      document.dispatchEvent(new KeyboardEvent(type, { code: 'KeyR', key: 'r', bubbles: true }));
+    await frame();
+    await frame();
+    distance();
+    await frame();
+    return [before, distance()];
+  });
+  const { box } = await look();
+  const near = box.minX > 300 && box.maxX < 500 && box.minY > 200 && box.maxY < 400;
+  check(near && distanceAfter < 0.5 && distanceAfter < 0.25 * distanceBefore, 'R brings the agents back to the middle',
+    `agents' box ${JSON.stringify(box)}, mean distance from their centre ${distanceAfter} (before: ${distanceBefore})`);
 
   // --- The console -----------------------------------------------------------
   const consoleText = () => page.evaluate(() => document.getElementById('console').textContent);
@@ -186,6 +192,23 @@ try {
   text = (await consoleText()).split('new vex::QDM Big').pop();
   check(/memory/i.test(text) && !(await page.evaluate(() => document.getElementById('status').textContent)).includes('stopped'),
     'a command that asks for too much memory is refused and the page lives on', JSON.stringify(text.slice(0, 900)));
+
+  // --- Training shows its progress line and stops at q ------------------------
+  for (const command of ['global (new vex::TrainingSet rules)',
+    'set rules (vex::add_rule (get rules) (vex::State repeat (vex::SensorList center)) (vex::dist_str (get QDM) 1.0 forward))',
+    'set rules (vex::add_rule (get rules) (vex::State repeat (vex::SensorList left)) (vex::dist_str (get QDM) 1.0 left))']) {
+    await type(command);
+    await waitIdle();
+  }
+  await type('vex::train (get QDM) (get rules) 300 4 20 20');
+  await page.waitForFunction(() => /generation \d+\/300/.test(document.getElementById('console').textContent),
+    { timeout: 20000 }).catch(() => {});
+  const progress = (await consoleText()).split('vex::train').pop();
+  await page.keyboard.press('q');
+  await waitIdle();
+  text = (await consoleText()).split('vex::train').pop();
+  check(/generation \d+\/300/.test(progress) && /Training stopped by key/.test(text),
+    "training's progress line shows in the console and q stops it", JSON.stringify(text.slice(-300)));
 
   // --- A runaway loop: the page stays alive and Ctrl-C stops it ---------------
   await type('while 1 (nop 0)');
