@@ -250,6 +250,13 @@ try {
   if (failures > 0) console.log('The console held:\n' + (await consoleText()));
 
 
+  // --- Opened as a file: says how to serve it ---------------------------------
+  const filePage = await browser.newPage();
+  await filePage.goto('file://' + path.join(root, 'index.html'), { waitUntil: 'load' });
+  const fileStatus = await filePage.evaluate(() => document.getElementById('status').textContent);
+  check(/served over http/.test(fileStatus), 'a page opened from file:// says to serve it over http', fileStatus);
+  await filePage.close();
+
   // --- The figures -----------------------------------------------------------
   let download = 0;
   for (const name of ['flock.wasm', 'flock.js', 'flock.data', 'index.html', 'page.js', 'page.css'])
