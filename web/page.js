@@ -93,7 +93,7 @@
     printErr: function (text) { say(text + '\n', 'err'); },
     onAbort: function (what) { status.textContent = 'The program stopped: ' + what; },
     onFlockEvent: function (what, text) {
-      if (what === 'ready') { stats.ready = true; status.textContent = 'Press P (or the button) to fly.'; }
+      if (what === 'ready') { stats.ready = true; status.textContent = 'P flies or pauses the flock; the console below speaks tala to agent 1 (the blue one).'; }
       else if (what === 'first-frame') stats.firstFrame = performance.now();
       else if (what === 'busy') {
         stats.busy = text === '1';

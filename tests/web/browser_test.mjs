@@ -99,12 +99,18 @@ try {
 
   // --- P: the flock flies ----------------------------------------------------
   await page.keyboard.press('p');
-  await sleep(3000);
-  const flying = await look();
-  await sleep(500);
+  await sleep(2500);
+  // An agent may hide behind another for a moment: the colours are gathered over a few looks.
+  const seen = { blue: 0, green: 0, red: 0 };
+  let flying;
+  for (let i = 0; i < 5; ++i) {
+    flying = await look();
+    for (const colour of Object.keys(seen)) seen[colour] = Math.max(seen[colour], flying.counts[colour]);
+    await sleep(200);
+  }
   const later = await look();
-  check(flying.counts.blue > 0 && flying.counts.green > 0 && flying.counts.red > 0,
-    'after P the canvas holds blue, green and red agents', JSON.stringify(flying.counts));
+  check(seen.blue > 0 && seen.green > 0 && seen.red > 0,
+    'after P the canvas holds blue, green and red agents', JSON.stringify(seen));
   check(flying.counts.grey > 0 && later.greys !== flying.greys, 'grey points and trails move on the canvas');
 
   // --- Speed over five seconds of flight (8 agents) --------------------------
@@ -203,11 +209,10 @@ try {
   await type('vex::train (get QDM) (get rules) 300 4 20 20');
   await page.waitForFunction(() => /generation \d+\/300/.test(document.getElementById('console').textContent),
     { timeout: 20000 }).catch(() => {});
-  const progress = (await consoleText()).split('vex::train').pop();
   await page.keyboard.press('q');
   await waitIdle();
   text = (await consoleText()).split('vex::train').pop();
-  check(/generation \d+\/300/.test(progress) && /Training stopped by key/.test(text),
+  check(/generation \d+\/300/.test(text) && /Training stopped by key/.test(text),
     "training's progress line shows in the console and q stops it", JSON.stringify(text.slice(-300)));
 
   // --- A runaway loop: the page stays alive and Ctrl-C stops it ---------------
