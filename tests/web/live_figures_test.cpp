@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <initializer_list>
 #include <limits>
+#include <vector>
 
 #include "app/Steering.h"
 #include "tests/app/RecordingMind.h"
@@ -13,20 +15,28 @@
 namespace flock::web {
 namespace {
 
-Agent agentAt(float x, float y, float heading) {
-    Agent agent;
-    agent.x = x;
-    agent.y = y;
-    agent.heading = heading;
-    return agent;
+struct Place {
+    float x, y, heading;
+};
+
+// Agents are not copied: made in place.
+std::vector<Agent> agentsAt(std::initializer_list<Place> places) {
+    std::vector<Agent> agents;
+    for (const Place& place : places) {
+        Agent& agent = agents.emplace_back();
+        agent.x = place.x;
+        agent.y = place.y;
+        agent.heading = place.heading;
+    }
+    return agents;
 }
 
 TEST(LiveFigures, AveragesTheFramesSinceTakenAndSkipsFramesThatFlewOffToInfinity) {
     LiveFigures figures;
     EXPECT_EQ(figures.take(), "0.000 0.000 -1.000");  // no frame, no decision yet
-    figures.addFrame({agentAt(0, 0, 0), agentAt(2, 0, 0)});      // distance 1, aligned
-    figures.addFrame({agentAt(0, 0, 90), agentAt(0, 4, 270)});   // distance 2, opposed
-    figures.addFrame({agentAt(std::numeric_limits<float>::infinity(), 0, 0), agentAt(0, 0, 0)});
+    figures.addFrame(agentsAt({{0, 0, 0}, {2, 0, 0}}));     // distance 1, aligned
+    figures.addFrame(agentsAt({{0, 0, 90}, {0, 4, 270}}));  // distance 2, opposed
+    figures.addFrame(agentsAt({{std::numeric_limits<float>::infinity(), 0, 0}, {0, 0, 0}}));
     figures.addFrame({});
     EXPECT_EQ(figures.take(), "1.500 0.500 -1.000");
     EXPECT_EQ(figures.take(), "0.000 0.000 -1.000");
