@@ -1,6 +1,7 @@
 #include "web/WebCanvas.h"
 
 #include <GLES2/gl2.h>
+#include <emscripten.h>
 #include <emscripten/html5.h>
 
 #include <cmath>
@@ -137,6 +138,12 @@ void WebCanvas::fillRect(float x1, float y1, float x2, float y2) {
 }
 
 void WebCanvas::present() {
+    const double start = emscripten_get_now();
+    drawVertices();
+    drawingMs_ += emscripten_get_now() - start;
+}
+
+void WebCanvas::drawVertices() {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     if (program_ == 0 || vertices_.empty()) return;
     const std::vector<float> scene = sceneMatrix(aspect_, camera_[0], camera_[1], camera_[2]);

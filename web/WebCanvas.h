@@ -24,6 +24,13 @@ public:
     void fillRect(float x1, float y1, float x2, float y2) override;
     void present() override;
 
+    // Milliseconds spent in present() (handing the frame to WebGL) since last taken.
+    double takeDrawingMs() {
+        const double ms = drawingMs_;
+        drawingMs_ = 0;
+        return ms;
+    }
+
     // The projection times the camera translation, column-major as GL takes it.
     static std::vector<float> sceneMatrix(float aspect, float cameraX, float cameraY, float cameraZ);
 
@@ -39,6 +46,7 @@ private:
         std::size_t count;
     };
     void add(unsigned mode, float x, float y, float z);
+    void drawVertices();
 
     float aspect_ = 4.0f / 3.0f;
     float color_[4] = {1, 1, 1, 1};
@@ -50,6 +58,7 @@ private:
     int matrixLocation_ = -1;
     int positionLocation_ = -1;
     int colorLocation_ = -1;
+    double drawingMs_ = 0;
 };
 
 }  // namespace flock::web

@@ -65,7 +65,8 @@ struct Page {
     std::optional<flock::FlockChoice> restart;
     bool busy = false;
     bool firstFrameTold = false;
-    double frameMsSum = 0;
+    double frameMsSum = 0;  // the simulation's part of the frames, without handing them to WebGL
+    double drawingMsSum = 0;
     long frameCount = 0;
     long framesDrawn = 0;
 };
@@ -116,7 +117,9 @@ void startFlock(const flock::FlockChoice& choice) {
 void drawFrame() {
     const double start = emscripten_get_now();
     flock::runLoopPass(page->app, page->canvas);
-    page->frameMsSum += emscripten_get_now() - start;
+    const double drawing = page->canvas.takeDrawingMs();
+    page->frameMsSum += emscripten_get_now() - start - drawing;
+    page->drawingMsSum += drawing;
     page->frameCount += 1;
     page->framesDrawn += 1;
     if (page->flock && !page->app.paused) page->figures.addFrame(page->flock->agents());
@@ -221,11 +224,16 @@ EMSCRIPTEN_KEEPALIVE const char* flock_figures() {
 // 1 while a console command runs.
 EMSCRIPTEN_KEEPALIVE int flock_busy() { return page && page->busy ? 1 : 0; }
 
-// The mean time of the frame loop's pass in WebAssembly since the last call, ms.
-EMSCRIPTEN_KEEPALIVE double flock_frame_ms() {
+// The mean time of the frame loop's pass since the last call, ms: the simulation's
+// part, and with `drawing` 1 the part that hands the frame to WebGL. Taking the
+// simulation's part starts both afresh.
+EMSCRIPTEN_KEEPALIVE double flock_frame_ms(int drawing) {
     if (!page || page->frameCount == 0) return 0;
-    const double mean = page->frameMsSum / static_cast<double>(page->frameCount);
+    const double count = static_cast<double>(page->frameCount);
+    if (drawing) return page->drawingMsSum / count;
+    const double mean = page->frameMsSum / count;
     page->frameMsSum = 0;
+    page->drawingMsSum = 0;
     page->frameCount = 0;
     return mean;
 }
