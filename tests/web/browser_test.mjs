@@ -96,18 +96,23 @@ try {
     return { counts, box: { minX, maxX, minY, maxY }, greys: greys.join(',') };
   });
   const frames = () => page.evaluate(() => Module._flock_frames());
+  // An agent may hide behind another for a moment: the most of each colour over a few looks.
+  async function gather(looks = 5) {
+    const most = { blue: 0, green: 0, red: 0 };
+    for (let i = 0; i < looks; ++i) {
+      const { counts } = await look();
+      for (const colour of Object.keys(most)) most[colour] = Math.max(most[colour], counts[colour]);
+      await sleep(200);
+    }
+    return most;
+  }
 
   // --- P: the flock flies ----------------------------------------------------
   await page.keyboard.press('p');
   await sleep(2500);
-  // An agent may hide behind another for a moment: the colours are gathered over a few looks.
-  const seen = { blue: 0, green: 0, red: 0 };
-  let flying;
-  for (let i = 0; i < 5; ++i) {
-    flying = await look();
-    for (const colour of Object.keys(seen)) seen[colour] = Math.max(seen[colour], flying.counts[colour]);
-    await sleep(200);
-  }
+  const seen = await gather();
+  const flying = await look();
+  await sleep(300);
   const later = await look();
   check(seen.blue > 0 && seen.green > 0 && seen.red > 0,
     'after P the canvas holds blue, green and red agents', JSON.stringify(seen));
@@ -231,10 +236,9 @@ try {
   // agent of the old flight.
   await page.select('#agents', '2');
   await page.select('#sensors', '1');
-  await sleep(500);
-  const stillOld = await look();
-  check(stillOld.counts.green > 0 && await page.evaluate(() => window.flockStats.busy),
-    'a new flight waits for the running command', JSON.stringify(stillOld.counts));
+  const stillOld = await gather(3);
+  check(stillOld.green + stillOld.red > 0 && await page.evaluate(() => window.flockStats.busy),
+    'a new flight waits for the running command', JSON.stringify(stillOld));
   await page.focus('#line');
   await page.keyboard.down('Control');
   await page.keyboard.press('c');
@@ -246,9 +250,9 @@ try {
   await sleep(500);
   check((await frames()) > framesAfterBreak, 'the flock flies on after the break');
   await sleep(1500);
-  const two = await look();
-  check(two.counts.blue > 0 && two.counts.green === 0 && two.counts.red === 0,
-    'then the page flies two agents with random sensors', JSON.stringify(two.counts));
+  const two = await gather();
+  check(two.blue > 0 && two.green === 0 && two.red === 0,
+    'then the page flies two agents with random sensors', JSON.stringify(two));
   await type('print (+ 40 2)');
   await waitIdle();
   check((await consoleText()).split('print (+ 40 2)').pop().includes('42'), "the console speaks to the new agent 1");
