@@ -160,6 +160,8 @@ void runConsoleLine(std::string typed) {
     } catch (const std::exception& failure) {
         // As tala reports it; the flock flies on.
         std::cout << "Error: " << failure.what() << "\n";
+    } catch (...) {
+        std::cout << "Error: the command failed without saying why.\n";
     }
 }
 
