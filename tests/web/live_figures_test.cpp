@@ -1,0 +1,71 @@
+// The page's live figures: distance and polarisation per frame, and the share of
+// decisions that followed their stimulus, counted through the wrapped minds.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <initializer_list>
+#include <limits>
+#include <vector>
+
+#include "app/Steering.h"
+#include "tests/app/RecordingMind.h"
+#include "web/LiveFigures.h"
+
+namespace flock::web {
+namespace {
+
+struct Place {
+    float x, y, heading;
+};
+
+// Agents are not copied: made in place.
+std::vector<Agent> agentsAt(std::initializer_list<Place> places) {
+    std::vector<Agent> agents;
+    for (const Place& place : places) {
+        Agent& agent = agents.emplace_back();
+        agent.x = place.x;
+        agent.y = place.y;
+        agent.heading = place.heading;
+    }
+    return agents;
+}
+
+TEST(LiveFigures, AveragesTheFramesSinceTakenAndSkipsFramesThatFlewOffToInfinity) {
+    LiveFigures figures;
+    EXPECT_EQ(figures.take(), "0.000 0.000 -1.000");  // no frame, no decision yet
+    figures.addFrame(agentsAt({{0, 0, 0}, {2, 0, 0}}));     // distance 1, aligned
+    figures.addFrame(agentsAt({{0, 0, 90}, {0, 4, 270}}));  // distance 2, opposed
+    figures.addFrame(agentsAt({{std::numeric_limits<float>::infinity(), 0, 0}, {0, 0, 0}}));
+    figures.addFrame({});
+    EXPECT_EQ(figures.take(), "1.500 0.500 -1.000");
+    EXPECT_EQ(figures.take(), "0.000 0.000 -1.000");
+}
+
+TEST(LiveFigures, CountsDecisionsThatFollowTheLastStimulusOfTheSameAgent) {
+    LiveFigures figures;
+    auto first = std::make_shared<testing::MindRecord>();
+    auto second = std::make_shared<testing::MindRecord>();
+    first->decisions = {"left", "forward", "right"};
+    second->decisions = {"forward"};
+    auto a = figures.watch(std::make_unique<testing::RecordingMind>(first));
+    auto b = figures.watch(std::make_unique<testing::RecordingMind>(second));
+    tala::interp::Object result;
+    a->runCommand(kStimulusCommandPrefix + "left");
+    b->runCommand(kStimulusCommandPrefix + "right");
+    a->runCommand(kDecideCommand, result);  // left after left: follows
+    b->runCommand(kDecideCommand, result);  // forward after right: does not
+    a->runCommand(kStimulusCommandPrefix + "center");
+    a->runCommand(kDecideCommand, result);  // forward after center: follows
+    a->runCommand("print (+ 1 2)", result);  // not a decision
+    EXPECT_EQ(figures.take(), "0.000 0.000 0.667");
+    // Commands reach the minds unchanged.
+    EXPECT_EQ(first->commands.size(), 5u);
+    // A decision without a string answer is no decision.
+    tala::interp::Object none;
+    b->runCommand(kDecideCommand, none);
+    EXPECT_EQ(figures.take(), "0.000 0.000 -1.000");
+}
+
+}  // namespace
+}  // namespace flock::web

@@ -1,0 +1,87 @@
+#include "web/LiveFigures.h"
+
+#include <cmath>
+#include <cstdio>
+#include <utility>
+
+#include "app/HeadlessFlight.h"
+#include "app/Steering.h"
+
+namespace flock::web {
+
+namespace {
+
+// Passes every command on and counts the decisions that follow their stimulus.
+class CountedMind : public AgentMind {
+public:
+    CountedMind(std::unique_ptr<AgentMind> inner, DecisionTally& tally) : inner_(std::move(inner)), tally_(tally) {}
+
+    void runCommand(std::string text) override {
+        if (text.rfind(kStimulusCommandPrefix, 0) == 0) tally_.lastStimulus = text.substr(kStimulusCommandPrefix.size());
+        inner_->runCommand(std::move(text));
+    }
+
+    void runCommand(std::string text, tala::interp::Object& result) override {
+        const bool deciding = text == kDecideCommand;
+        inner_->runCommand(std::move(text), result);
+        if (!deciding || !result.holds(tala::interp::ObjectType::String)) return;
+        tally_.decisions += 1;
+        if (decisionFollows(tally_.lastStimulus, result.getString())) tally_.following += 1;
+    }
+
+    vex::QDM* decisionMaker() override { return inner_->decisionMaker(); }
+
+private:
+    std::unique_ptr<AgentMind> inner_;
+    DecisionTally& tally_;
+};
+
+}  // namespace
+
+std::unique_ptr<AgentMind> LiveFigures::watch(std::unique_ptr<AgentMind> mind) {
+    tallies_.push_back(std::make_unique<DecisionTally>());
+    return std::make_unique<CountedMind>(std::move(mind), *tallies_.back());
+}
+
+void LiveFigures::addFrame(const std::vector<Agent>& agents) {
+    if (agents.empty()) return;
+    double cx = 0, cy = 0, hx = 0, hy = 0;
+    for (const Agent& agent : agents) {
+        cx += agent.x;
+        cy += agent.y;
+        hx += std::cos(agent.heading * kRadiansPerDegree);
+        hy += std::sin(agent.heading * kRadiansPerDegree);
+    }
+    const double n = static_cast<double>(agents.size());
+    double distance = 0;
+    for (const Agent& agent : agents) distance += std::hypot(agent.x - cx / n, agent.y - cy / n);
+    const double d = distance / n, p = std::hypot(hx / n, hy / n);
+    // A flock that has flown off to infinity shows no figures rather than NaN.
+    if (!std::isfinite(d) || !std::isfinite(p)) return;
+    distanceSum_ += d;
+    polarisationSum_ += p;
+    frames_ += 1;
+}
+
+std::string LiveFigures::take() {
+    std::int64_t decisions = 0, following = 0;
+    for (auto& tally : tallies_) {
+        decisions += tally->decisions;
+        following += tally->following;
+        tally->decisions = tally->following = 0;
+    }
+    const double frames = frames_ > 0 ? static_cast<double>(frames_) : 1.0;
+    char text[96];
+    std::snprintf(text, sizeof text, "%.3f %.3f %.3f", distanceSum_ / frames, polarisationSum_ / frames,
+                  decisions > 0 ? static_cast<double>(following) / static_cast<double>(decisions) : -1.0);
+    distanceSum_ = polarisationSum_ = 0;
+    frames_ = 0;
+    return text;
+}
+
+void LiveFigures::clear() {
+    tallies_.clear();
+    take();
+}
+
+}  // namespace flock::web

@@ -1,0 +1,279 @@
+// The web page's program: the flock on the page's canvas, the page's keys and buttons,
+// and a console that speaks tala to agent 1's own interpreter while the flock flies.
+//
+// One loop, as the desktop's: it waits for the browser's next animation frame (the
+// page yields there, through Asyncify), runs one pass of the frame loop, then the
+// console lines that came in. A long command polls the keys now and then; each poll
+// draws a frame and yields, so the page stays alive and Ctrl-C or q reaches the command.
+
+#include <emscripten.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <deque>
+#include <exception>
+#include <iostream>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "ProjectVersion.h"
+#include "app/AppState.h"
+#include "app/Clock.h"
+#include "app/FlockSetup.h"
+#include "app/FrameLoop.h"
+#include "decision/VEXCommands.h"
+#include "interp/CommandTokenizer.h"
+#include "interp/ConsoleKeys.h"
+#include "interp/Interpreter.h"
+#include "interp/WordHelp.h"
+#include "linalg/MemoryBudget.h"
+#include "web/ConsoleBridge.h"
+#include "web/LiveFigures.h"
+#include "web/WebCanvas.h"
+
+namespace {
+
+using flock::web::LiveFigures;
+using flock::web::WebCanvas;
+
+constexpr int kCanvasWidth = 800;
+constexpr int kCanvasHeight = 600;
+// The agent whose interpreter the console speaks to.
+constexpr std::size_t kConsoleAgent = 1;
+// The budget leaves this much of the largest heap to the program itself.
+constexpr std::int64_t kMegabyte = 1024 * 1024;
+constexpr std::int64_t kHeapReserveMb = 192;
+constexpr std::size_t kConsoleLineLimit = 2045;
+
+EM_ASYNC_JS(void, nextAnimationFrame, (), { await new Promise(resolve => requestAnimationFrame(resolve)); });
+
+EM_JS(void, tellPage, (const char* what, const char* text), {
+    if (Module.onFlockEvent) Module.onFlockEvent(UTF8ToString(what), UTF8ToString(text));
+});
+
+struct Page {
+    flock::SteadyClock clock;
+    flock::AppState app{clock};
+    WebCanvas canvas;
+    LiveFigures figures;
+    flock::Flock* flock = nullptr;
+    std::deque<std::string> lines;
+    std::optional<flock::FlockChoice> restart;
+    bool busy = false;
+    bool firstFrameTold = false;
+    double frameMsSum = 0;  // the simulation's part of the frames, without handing them to WebGL
+    double drawingMsSum = 0;
+    long frameCount = 0;
+    long framesDrawn = 0;
+};
+
+Page* page = nullptr;
+
+// The console's words: the interpreter's, then the decision library's.
+const std::vector<tala::interp::GroupDoc>& consoleGroups() {
+    static const std::vector<tala::interp::GroupDoc> groups = [] {
+        std::vector<tala::interp::GroupDoc> all = tala::interp::wordGroups();
+        static std::deque<std::string> names;
+        for (const tala::interp::GroupDoc& group : vex::wordGroups()) {
+            names.push_back("vex " + std::string(group.name));
+            all.push_back(tala::interp::GroupDoc{names.back(), group.words});
+        }
+        return all;
+    }();
+    return groups;
+}
+
+void flushOutput() {
+    std::cout.flush();
+    std::cerr.flush();
+    std::fflush(stdout);
+    std::fflush(stderr);
+}
+
+// Makes the agents as chosen; the old ones are released first. On failure the page
+// keeps no agents and says why.
+void startFlock(const flock::FlockChoice& choice) {
+    if (page->app.agents) page->app.agents->releaseAgents();
+    page->app.agents = std::make_unique<flock::NoAgents>();
+    page->flock = nullptr;
+    page->figures.clear();
+    page->app.particles.clear();
+    try {
+        auto made = flock::createProgramFlock(
+            choice, [](std::unique_ptr<flock::AgentMind> mind) { return page->figures.watch(std::move(mind)); });
+        page->flock = made.get();
+        flock::startApp(page->app, [&](flock::AppState&) { return std::move(made); });
+    } catch (const std::exception& failure) {
+        std::cerr << "flock: " << failure.what() << '\n';
+        page->app.agents = std::make_unique<flock::NoAgents>();
+    }
+    flushOutput();
+}
+
+void drawFrame() {
+    const double start = emscripten_get_now();
+    flock::runLoopPass(page->app, page->canvas);
+    const double drawing = page->canvas.takeDrawingMs();
+    page->frameMsSum += emscripten_get_now() - start - drawing;
+    page->drawingMsSum += drawing;
+    page->frameCount += 1;
+    page->framesDrawn += 1;
+    if (page->flock && !page->app.paused) page->figures.addFrame(page->flock->agents());
+    flushOutput();
+    if (!page->firstFrameTold) {
+        page->firstFrameTold = true;
+        tellPage("first-frame", "");
+    }
+}
+
+// A "!" line: help on the words, as at tala's prompt.
+void runSessionCommand(const std::string& line) {
+    tala::interp::CommandTokenizer tokens = tala::interp::CommandTokenizer::forShellCommands();
+    tokens.setText(line);
+    const std::string command = tokens.token(0);
+    if (command == "!help") std::cout << tala::interp::helpText(consoleGroups(), tokens.token(1));
+    else std::cout << "Unknown '" << command << "': the console knows !help [WORD | PREFIX*].\n";
+}
+
+void runConsoleLine(std::string typed) {
+    if (typed.size() > kConsoleLineLimit) {
+        typed.resize(kConsoleLineLimit);
+        std::cerr << "Line longer than " << kConsoleLineLimit << " characters: only the first " << kConsoleLineLimit
+                  << " are used.\n";
+    }
+    const std::string command = tala::interp::normalizeCommandText(typed);
+    if (command.empty()) return;
+    if (command[0] == '!') {
+        runSessionCommand(command);
+        return;
+    }
+    if (!page->flock || page->flock->agents().size() <= kConsoleAgent || !page->flock->agents()[kConsoleAgent].mind) {
+        std::cout << "Error: agent " << kConsoleAgent << " is not flying: choose at least two agents.\n";
+        return;
+    }
+    try {
+        page->flock->agents()[kConsoleAgent].mind->runCommand(command);
+    } catch (const std::exception& failure) {
+        // As tala reports it; the flock flies on.
+        std::cout << "Error: " << failure.what() << "\n";
+    } catch (...) {
+        std::cout << "Error: the command failed without saying why.\n";
+    }
+}
+
+void runConsoleLines() {
+    while (!page->lines.empty()) {
+        std::string line = std::move(page->lines.front());
+        page->lines.pop_front();
+        page->busy = true;
+        tellPage("busy", "1");
+        tala::interp::discardStoppingKeys();
+        runConsoleLine(line);
+        tala::interp::discardStoppingKeys();
+        flushOutput();
+        page->busy = false;
+        tellPage("busy", "0");
+    }
+}
+
+void applyRestart() {
+    if (!page->restart || page->busy) return;
+    const flock::FlockChoice choice = *page->restart;
+    page->restart.reset();
+    startFlock(choice);
+}
+
+}  // namespace
+
+extern "C" {
+
+// A key of the page (virtual-key code) went down (1) or up (0).
+EMSCRIPTEN_KEEPALIVE void flock_key(int code, int down) {
+    if (!page) return;
+    if (down) page->app.keys.keyDown(code);
+    else page->app.keys.keyUp(code);
+}
+
+// A line typed into the console; run after the frame, in the order typed.
+EMSCRIPTEN_KEEPALIVE void flock_console_line(const char* text) {
+    if (page && text && page->lines.size() < 64) page->lines.emplace_back(text);
+}
+
+// A key typed into the console while a command runs (Ctrl-C as 3).
+EMSCRIPTEN_KEEPALIVE void flock_console_key(int key) { flock::web::pushConsoleKey(key); }
+
+// A new flight: `agents` agents with trained (0) or random (1) sensors. Waits for a
+// running command to finish, since the console's agent goes with the old flock.
+EMSCRIPTEN_KEEPALIVE void flock_restart(int agents, int randomSensors) {
+    if (!page) return;
+    flock::FlockChoice choice;
+    choice.agentCount = std::clamp(agents, 1, 256);
+    choice.sensors = randomSensors ? flock::SensorSource::Random : flock::SensorSource::Setup;
+    page->restart = choice;
+}
+
+// The live figures since the last call: "distance polarisation following".
+EMSCRIPTEN_KEEPALIVE const char* flock_figures() {
+    static std::string text;
+    text = page ? page->figures.take() : "";
+    return text.c_str();
+}
+
+// 1 while a console command runs.
+EMSCRIPTEN_KEEPALIVE int flock_busy() { return page && page->busy ? 1 : 0; }
+
+// The mean time of the frame loop's pass since the last call, ms: the simulation's
+// part, and with `drawing` 1 the part that hands the frame to WebGL. Taking the
+// simulation's part starts both afresh.
+EMSCRIPTEN_KEEPALIVE double flock_frame_ms(int drawing) {
+    if (!page || page->frameCount == 0) return 0;
+    const double count = static_cast<double>(page->frameCount);
+    if (drawing) return page->drawingMsSum / count;
+    const double mean = page->frameMsSum / count;
+    page->frameMsSum = 0;
+    page->drawingMsSum = 0;
+    page->frameCount = 0;
+    return mean;
+}
+
+// Frames drawn since the page started.
+EMSCRIPTEN_KEEPALIVE double flock_frames() { return page ? static_cast<double>(page->framesDrawn) : 0; }
+
+}  // extern "C"
+
+int main() {
+    static Page thePage;
+    page = &thePage;
+    // The largest heap less a reserve: a command that asks for more is refused with the
+    // budget's message instead of ending the page.
+    linalg::setMemoryBudget((FLOCK_WEB_MAX_MEMORY_MB - kHeapReserveMb) * kMegabyte);
+    if (chdir("/data") != 0) std::cerr << "flock: the page's data folder is missing\n";
+    std::srand(static_cast<unsigned>(std::time(nullptr)));
+
+    std::string problem;
+    if (!page->canvas.open("#canvas", kCanvasWidth, kCanvasHeight, problem)) {
+        std::cerr << "flock: " << problem << '\n';
+        tellPage("failed", problem.c_str());
+        return 1;
+    }
+    std::cout << "tala " << flock::kProjectVersion << " in agent " << kConsoleAgent
+              << "'s interpreter: type !help for the words.\n";
+    startFlock(flock::FlockChoice{});
+    flock::web::setIdleHook([] {
+        // Only a console command yields; the frame's own polls go on at once.
+        if (!page->busy) return;
+        nextAnimationFrame();
+        drawFrame();
+    });
+    tellPage("ready", "");
+    for (;;) {
+        nextAnimationFrame();
+        applyRestart();
+        drawFrame();
+        runConsoleLines();
+    }
+}
