@@ -14,6 +14,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "ProjectVersion.h"
@@ -27,6 +28,7 @@
 #include "linalg/Failure.h"
 
 #if __has_include("decision/VEXCommands.h")
+#include "decision/TrainingThreads.h"
 #include "decision/VEXCommands.h"
 #define TALA_HAS_DECISION_LIBRARY 1
 #endif
@@ -65,6 +67,8 @@ constexpr tala::interp::ProgramInfo kProgram{
     "  --help       print this help and exit\n"
     "  --version    print the version and exit\n"
     "  --reference  print the reference of every word and command (Markdown) and exit\n"
+    "  --threads N  evaluate training candidates on N threads (default: FLOCK_THREADS,\n"
+    "               else the number of processors)\n"
     "\n"
     "Exit status: 0; 1 when a file could not be opened or a command raised a failure;\n"
     "2 for an unknown option.\n"
@@ -153,9 +157,36 @@ void runInteractive(Runner& runner) {
     }
 }
 
+#ifdef TALA_HAS_DECISION_LIBRARY
+// Takes "--threads N" and "--threads=N" (before any "--") out of the arguments and sets
+// the training threads; a bad or missing count is named and the default kept.
+void takeThreadsOption(int& argc, char** argv) {
+    int kept = 1;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view argument = argv[i];
+        if (argument == "--") {
+            while (i < argc) argv[kept++] = argv[i++];
+            break;
+        }
+        if (argument.starts_with("--threads=")) {
+            vex::setTrainingThreads(argument.substr(10), "--threads");
+        } else if (argument == "--threads") {
+            if (i + 1 < argc) vex::setTrainingThreads(argv[++i], "--threads");
+            else vex::setTrainingThreads("", "--threads");
+        } else {
+            argv[kept++] = argv[i];
+        }
+    }
+    argc = kept;
+}
+#endif
+
 }  // namespace
 
 int main(int argc, char** argv) {
+#ifdef TALA_HAS_DECISION_LIBRARY
+    takeThreadsOption(argc, argv);
+#endif
     std::vector<std::string> files;
     if (const std::optional<int> status = tala::interp::readCommandLine(argc, argv, kProgram, files)) return *status;
     std::optional<std::vector<std::string>> commands;
