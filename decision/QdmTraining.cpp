@@ -146,7 +146,8 @@ void evaluateInitialPopulation(const Phase& phase) {
 }
 
 void breedChildren(const Phase& phase, int parents, int everyone) {
-    std::vector<Individual>& population = phase.qdm.population;
+    QDM& qdm = phase.qdm;
+    std::vector<Individual>& population = qdm.population;
     const std::vector<std::int64_t> dimensions = dimensionsOf(population.front());
     Pending children;
     children.after = [&](std::size_t, Individual& child) { population.push_back(std::move(child)); };
@@ -157,7 +158,7 @@ void breedChildren(const Phase& phase, int parents, int everyone) {
             const int first = std::rand() % parents;
             const int second = std::rand() % everyone;
             Individual child;
-            crossover(child, population[first], population[second]);
+            crossover(child, qdm.population[first], qdm.population[second]);
             children.add(std::move(child), phase);
         }
     });
