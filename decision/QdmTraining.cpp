@@ -77,13 +77,21 @@ struct Phase {
 // Evaluates the candidates in order and, around each evaluation, runs before(k) and
 // after(k). Together, every evaluation is done first; where that cannot be, each is
 // evaluated in turn between its before and after, raising where it always did.
+// Candidates made together wait for their unitaries until they are evaluated: `made`
+// says whether these did, and then the unitaries are rebuilt first.
 template <class Before, class After>
-void evaluateInOrder(const Phase& phase, const std::vector<Individual*>& made, Before before, After after) {
-    const bool evaluated = phase.together && !made.empty() &&
-                           evaluateTogether(phase.qdm, made, phase.rules, phase.repetitions, phase.threads);
+void evaluateInOrder(const Phase& phase, const std::vector<Individual*>& made, Before before, After after,
+                     bool freshlyMade = true) {
+    const bool rebuild = phase.together && freshlyMade;
+    const bool evaluated =
+        phase.together && !made.empty() &&
+        evaluateTogether(phase.qdm, made, phase.rules, phase.repetitions, phase.threads, rebuild);
     for (std::size_t k = 0; k < made.size(); ++k) {
         before(k);
-        if (!evaluated) evaluateFitness(phase.qdm, *made[k], phase.rules, phase.repetitions);
+        if (!evaluated) {
+            if (rebuild) rebuildUnitaries(*made[k]);
+            evaluateFitness(phase.qdm, *made[k], phase.rules, phase.repetitions);
+        }
         after(k);
     }
 }
@@ -138,9 +146,9 @@ void evaluateInitialPopulation(const Phase& phase) {
     };
     if (phase.together) {
         for (std::size_t i = 0; i < count; ++i) line(i);
-        evaluateInOrder(phase, everyone, [](std::size_t) {}, [](std::size_t) {});
+        evaluateInOrder(phase, everyone, [](std::size_t) {}, [](std::size_t) {}, false);
     } else {
-        evaluateInOrder(phase, everyone, line, [](std::size_t) {});
+        evaluateInOrder(phase, everyone, line, [](std::size_t) {}, false);
     }
     sortByFitness(population);
 }
@@ -158,7 +166,7 @@ void breedChildren(const Phase& phase, int parents, int everyone) {
             const int first = std::rand() % parents;
             const int second = std::rand() % everyone;
             Individual child;
-            crossover(child, qdm.population[first], qdm.population[second]);
+            crossover(child, qdm.population[first], qdm.population[second], !phase.together);
             children.add(std::move(child), phase);
         }
     });
@@ -177,7 +185,7 @@ void mutatePopulation(const Phase& phase) {
     try {
         for (std::size_t i = 1; i < population.size() && !interrupted(phase.progress); ++i) {
             if (std::rand() % 100 >= 40) continue;
-            mutate(population[i]);
+            mutate(population[i], !phase.together);
             mutated.push_back(&population[i]);
             if (!phase.together) evaluate();
         }
@@ -204,7 +212,7 @@ void addEliteCopies(const Phase& phase, int copies) {
         for (int c = 0; c < copies && !interrupted(phase.progress); ++c) {
             requireRoom(static_cast<std::int64_t>(population.size() + children.size()) + 1, dimensions);
             Individual child;
-            mutatedCopy(child, population.front());
+            mutatedCopy(child, population.front(), !phase.together);
             children.add(std::move(child), phase);
         }
     });

@@ -22,12 +22,13 @@ bool canEvaluateTogether(QDM& qdm, const std::vector<Individual>& population, co
 // Evaluates the candidates as evaluateFitness would, one after another in order, with
 // the same numbers bit for bit, and leaves psi.0 as the last of them would: their rules'
 // episodes side by side, one product by Tops per thinking step for many of them, split
-// over up to `threads` threads. The threads only compute. Answers false where the
-// decision maker cannot replay apart, or the batch failed (out of memory, say); the
-// caller then evaluates them in turn with evaluateFitness, which sets every value again
-// and raises what it always raised.
+// over up to `threads` threads. The threads only compute; with `rebuild` they first
+// rebuild the candidates' unitaries (rebuildUnitaries). Answers false where the decision
+// maker cannot replay apart, or the batch failed (out of memory, say); the caller then
+// evaluates them in turn with evaluateFitness (rebuilding first where asked), which sets
+// every value again and raises what it always raised.
 bool evaluateTogether(QDM& qdm, const std::vector<Individual*>& candidates, const std::vector<Rule>& rules,
-                      int repetitions, int threads);
+                      int repetitions, int threads, bool rebuild = false);
 
 class TrainingProgress;
 
@@ -49,11 +50,15 @@ void runGeneration(QDM& qdm, const std::vector<Rule>& rules, int repetitions, bo
                    TrainingProgress* progress = nullptr, EvaluationPlan plan = {});
 
 // child = parentA with the tail of each angle array, from a random cut, taken from parentB.
-void crossover(Individual& child, const Individual& parentA, const Individual& parentB);
+// Each sensor's unitary is rebuilt from its angles, or, with rebuildNow false, left for
+// rebuildUnitaries to do later (the draws are the same either way).
+void crossover(Individual& child, const Individual& parentA, const Individual& parentB, bool rebuildNow = true);
 // Each angle is redrawn with probability 20 percent.
-void mutate(Individual& individual);
+void mutate(Individual& individual, bool rebuildNow = true);
 // child = parent with each angle redrawn with probability 10 percent.
-void mutatedCopy(Individual& child, const Individual& parent);
+void mutatedCopy(Individual& child, const Individual& parent, bool rebuildNow = true);
+// Rebuilds every sensor's unitary from its angles.
+void rebuildUnitaries(Individual& individual);
 
 // Best first; an undefined fitness (NaN) counts as the worst.
 bool fitterThan(const Individual& a, const Individual& b);

@@ -123,7 +123,10 @@ void thinkTogether(const QDM::TopsView& view, std::vector<linalg::Matrix>& state
 // evaluateFitness scores one candidate. Touches only the candidates and `last`, which
 // takes the final state of the last candidate's last rule when asked for.
 void replayGroup(QDM& qdm, const QDM::TopsView& view, const linalg::Matrix& start, Individual* const* members,
-                 std::size_t count, const std::vector<Rule>& rules, int repetitions, linalg::Matrix* last) {
+                 std::size_t count, const std::vector<Rule>& rules, int repetitions, linalg::Matrix* last,
+                 bool rebuild) {
+    if (rebuild)
+        for (std::size_t m = 0; m < count; ++m) rebuildUnitaries(*members[m]);
     const std::size_t ruleCount = rules.size();
     std::vector<linalg::Matrix> states(count * ruleCount, start);
     for (int step = 0; step < repetitions; ++step) {
@@ -170,7 +173,7 @@ bool canEvaluateTogether(QDM& qdm, const std::vector<Individual>& population, co
 }
 
 bool evaluateTogether(QDM& qdm, const std::vector<Individual*>& candidates, const std::vector<Rule>& rules,
-                      int repetitions, int threads) {
+                      int repetitions, int threads, bool rebuild) {
     if (candidates.empty()) return true;
     if (rules.empty()) return false;
     // Everything read from the variable table is read here, before any thread starts.
@@ -192,7 +195,7 @@ bool evaluateTogether(QDM& qdm, const std::vector<Individual*>& candidates, cons
             for (std::size_t first = begin; first < end; first += perGroup) {
                 const std::size_t size = std::min(perGroup, end - first);
                 replayGroup(qdm, view, start.front(), candidates.data() + first, size, rules, repetitions,
-                            first + size == count ? &last : nullptr);
+                            first + size == count ? &last : nullptr, rebuild);
             }
         });
     } catch (...) {
