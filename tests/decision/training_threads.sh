@@ -41,5 +41,11 @@ for kernels in avx2 portable; do
     run "W = 450, $kernels kernels" "$work/w450" train_450.txt "$here/train_450.out" sensors_450.bin \
         "$here/sensors_450.bin" FLOCK_THREADS=2 FLOCK_KERNELS=$kernels
 done
+# tala --threads: a bad count is named on standard error, a later good one is taken.
+(cd "$work/w450" && "$tala" --threads zero --threads=3 train_450.txt > "$work/out.txt" 2> "$work/err.txt")
+if ! cmp -s "$work/out.txt" "$here/train_450.out" ||
+   ! grep -q "^--threads 'zero' is not a number of threads from 1 to 256; training uses [0-9]*\.$" "$work/err.txt"; then
+    echo "FAIL tala --threads"; cat "$work/err.txt"; failed=1
+fi
 [ $failed = 0 ] && echo "all trainings wrote the recorded bytes"
 exit $failed
