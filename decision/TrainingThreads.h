@@ -7,7 +7,6 @@
 // tala --threads) names another; 1 evaluates on the caller's thread alone.
 
 #include <functional>
-#include <optional>
 #include <string_view>
 
 namespace vex {
