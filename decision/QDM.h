@@ -94,6 +94,15 @@ public:
     double actionProbability(int space, int action, const linalg::Matrix& state);
     // psi.0 takes the state, as the last of the episodes would have left it.
     void finishApart(const linalg::Matrix& state);
+    // Tops and, when it is multiplied in compressed form, that form: what thinking steps
+    // apart need, read here on the table's thread so that other threads can multiply by
+    // it without touching the variables. Valid while Tops, the route and the table stay
+    // as they are. Call after a startApart that answered true.
+    struct TopsView {
+        const linalg::Matrix* tops = nullptr;
+        const linalg::CompressedMatrix* compressed = nullptr;
+    };
+    TopsView topsForApart();
 
     // Sensors and sensor files.
     void addSensor(const std::string& name);

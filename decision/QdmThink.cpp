@@ -193,6 +193,11 @@ void QDM::thinkApart(std::vector<linalg::Matrix>& states) {
 
 void QDM::finishApart(const linalg::Matrix& state) { readMatrix("psi.0") = state; }
 
+QDM::TopsView QDM::topsForApart() {
+    const linalg::Matrix* tops = matrixWithEntries(variables, "Tops");
+    return {tops, tops == nullptr ? nullptr : compressedTops(*tops)};
+}
+
 std::vector<std::int32_t> QDM::measureActions(int space) {
     std::vector<std::int32_t> position;
     if (space < 0 || space >= static_cast<int>(actionSpaces.size())) return position;

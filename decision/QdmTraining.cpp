@@ -7,11 +7,13 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <functional>
 #include <iostream>
 #include <memory>
 
 #include "decision/Training.h"
 #include "decision/TrainingProgress.h"
+#include "decision/TrainingThreads.h"
 #include "interp/ConsoleKeys.h"
 #include "interp/Reporting.h"
 #include "linalg/Failure.h"
@@ -61,61 +63,167 @@ bool interrupted(TrainingProgress* progress) {
     return tala::interp::keyWaiting();
 }
 
-void evaluateInitialPopulation(QDM& qdm, const std::vector<Rule>& rules, int repetitions,
-                               TrainingProgress* progress) {
-    const std::size_t count = qdm.population.size();
-    for (std::size_t i = 0; i < count; ++i) {
-        tick(progress);
-        if (!tala::interp::quiet()) std::cout << i << "/" << count << "     \r" << std::flush;
-        evaluateFitness(qdm, qdm.population[i], rules, repetitions);
+// What every phase of a generation works with.
+struct Phase {
+    QDM& qdm;
+    const std::vector<Rule>& rules;
+    int repetitions;
+    TrainingProgress* progress;
+    // Candidates are made first and evaluated together; else each as soon as it is made.
+    bool together;
+    int threads;
+};
+
+// Evaluates the candidates in order and, around each evaluation, runs before(k) and
+// after(k). Together, every evaluation is done first; where that cannot be, each is
+// evaluated in turn between its before and after, raising where it always did.
+// Candidates made together wait for their unitaries until they are evaluated: `made`
+// says whether these did, and then the unitaries are rebuilt first.
+template <class Before, class After>
+void evaluateInOrder(const Phase& phase, const std::vector<Individual*>& made, Before before, After after,
+                     bool freshlyMade = true) {
+    const bool rebuild = phase.together && freshlyMade;
+    const bool evaluated =
+        phase.together && !made.empty() &&
+        evaluateTogether(phase.qdm, made, phase.rules, phase.repetitions, phase.threads, rebuild);
+    for (std::size_t k = 0; k < made.size(); ++k) {
+        before(k);
+        if (!evaluated) {
+            if (rebuild) rebuildUnitaries(*made[k]);
+            evaluateFitness(phase.qdm, *made[k], phase.rules, phase.repetitions);
+        }
+        after(k);
     }
-    sortByFitness(qdm.population);
 }
 
-void breedChildren(QDM& qdm, const std::vector<Rule>& rules, int repetitions, int parents, int everyone,
-                   TrainingProgress* progress) {
-    const std::vector<std::int64_t> dimensions = dimensionsOf(qdm.population.front());
-    for (int c = 0; c < parents && !interrupted(progress); ++c) {
-        requireRoom(static_cast<std::int64_t>(qdm.population.size()) + 1, dimensions);
-        if (!tala::interp::quiet()) std::cout << c << "/" << parents << "\n";
-        const int first = std::rand() % parents;
-        const int second = std::rand() % everyone;
-        Individual child;
-        crossover(child, qdm.population[first], qdm.population[second]);
-        evaluateFitness(qdm, child, rules, repetitions);
-        qdm.population.push_back(std::move(child));
+// Candidates made but not yet evaluated; flush() evaluates them and hands them on. A
+// failure while making the next one still lets the ones made before it count.
+class Pending {
+public:
+    template <class Make>
+    void run(const Phase& phase, Make make) {
+        try {
+            make();
+        } catch (...) {
+            flush(phase);
+            throw;
+        }
+        flush(phase);
     }
+    void add(Individual candidate, const Phase& phase) {
+        made_.push_back(std::move(candidate));
+        if (!phase.together) flush(phase);
+    }
+    std::size_t size() const { return made_.size(); }
+    std::function<void(std::size_t, Individual&)> before = [](std::size_t, Individual&) {};
+    std::function<void(std::size_t, Individual&)> after = [](std::size_t, Individual&) {};
+
+private:
+    void flush(const Phase& phase) {
+        std::vector<Individual> batch = std::move(made_);
+        made_.clear();
+        std::vector<Individual*> candidates;
+        for (Individual& candidate : batch) candidates.push_back(&candidate);
+        evaluateInOrder(
+            phase, candidates, [&](std::size_t k) { before(k + first_, batch[k]); },
+            [&](std::size_t k) { after(k + first_, batch[k]); });
+        first_ += batch.size();
+    }
+    std::vector<Individual> made_;
+    std::size_t first_ = 0;
+};
+
+bool chatter() { return !tala::interp::quiet(); }
+
+void evaluateInitialPopulation(const Phase& phase) {
+    std::vector<Individual>& population = phase.qdm.population;
+    const std::size_t count = population.size();
+    std::vector<Individual*> everyone;
+    for (Individual& individual : population) everyone.push_back(&individual);
+    auto line = [&](std::size_t i) {
+        tick(phase.progress);
+        if (chatter()) std::cout << i << "/" << count << "     \r" << std::flush;
+    };
+    if (phase.together) {
+        for (std::size_t i = 0; i < count; ++i) line(i);
+        evaluateInOrder(phase, everyone, [](std::size_t) {}, [](std::size_t) {}, false);
+    } else {
+        evaluateInOrder(phase, everyone, line, [](std::size_t) {}, false);
+    }
+    sortByFitness(population);
+}
+
+void breedChildren(const Phase& phase, int parents, int everyone) {
+    QDM& qdm = phase.qdm;
+    std::vector<Individual>& population = qdm.population;
+    const std::vector<std::int64_t> dimensions = dimensionsOf(population.front());
+    Pending children;
+    children.after = [&](std::size_t, Individual& child) { population.push_back(std::move(child)); };
+    children.run(phase, [&] {
+        for (int c = 0; c < parents && !interrupted(phase.progress); ++c) {
+            requireRoom(static_cast<std::int64_t>(population.size() + children.size()) + 1, dimensions);
+            if (chatter()) std::cout << c << "/" << parents << "\n";
+            const int first = std::rand() % parents;
+            const int second = std::rand() % everyone;
+            Individual child;
+            crossover(child, qdm.population[first], qdm.population[second], !phase.together);
+            children.add(std::move(child), phase);
+        }
+    });
 }
 
 // The best individual of the last sort is never mutated.
-void mutatePopulation(QDM& qdm, const std::vector<Rule>& rules, int repetitions, TrainingProgress* progress) {
-    if (!tala::interp::quiet()) std::cout << "mutation...\n";
-    for (std::size_t i = 1; i < qdm.population.size() && !interrupted(progress); ++i) {
-        if (std::rand() % 100 >= 40) continue;
-        mutate(qdm.population[i]);
-        evaluateFitness(qdm, qdm.population[i], rules, repetitions);
+void mutatePopulation(const Phase& phase) {
+    std::vector<Individual>& population = phase.qdm.population;
+    if (chatter()) std::cout << "mutation...\n";
+    std::vector<Individual*> mutated;
+    auto evaluate = [&] {
+        std::vector<Individual*> batch = std::move(mutated);
+        mutated.clear();
+        evaluateInOrder(phase, batch, [](std::size_t) {}, [](std::size_t) {});
+    };
+    try {
+        for (std::size_t i = 1; i < population.size() && !interrupted(phase.progress); ++i) {
+            if (std::rand() % 100 >= 40) continue;
+            mutate(population[i], !phase.together);
+            mutated.push_back(&population[i]);
+            if (!phase.together) evaluate();
+        }
+    } catch (...) {
+        evaluate();
+        throw;
     }
+    evaluate();
 }
 
-void addEliteCopies(QDM& qdm, const std::vector<Rule>& rules, int repetitions, int copies,
-                    TrainingProgress* progress) {
-    const std::vector<std::int64_t> dimensions = dimensionsOf(qdm.population.front());
-    for (int c = 0; c < copies && !interrupted(progress); ++c) {
-        requireRoom(static_cast<std::int64_t>(qdm.population.size()) + 1, dimensions);
-        if (!tala::interp::quiet()) std::cout << c << "/" << copies << ": " << qdm.population.front().fitness << " -> ";
-        Individual child;
-        mutatedCopy(child, qdm.population.front());
-        evaluateFitness(qdm, child, rules, repetitions);
-        if (!tala::interp::quiet()) std::cout << child.fitness << "\n";
-        qdm.population.push_back(std::move(child));
-    }
+void addEliteCopies(const Phase& phase, int copies) {
+    std::vector<Individual>& population = phase.qdm.population;
+    const std::vector<std::int64_t> dimensions = dimensionsOf(population.front());
+    Pending children;
+    // The best stays first throughout: children are appended after it.
+    children.before = [&](std::size_t c, Individual&) {
+        if (chatter()) std::cout << c << "/" << copies << ": " << population.front().fitness << " -> ";
+    };
+    children.after = [&](std::size_t, Individual& child) {
+        if (chatter()) std::cout << child.fitness << "\n";
+        population.push_back(std::move(child));
+    };
+    children.run(phase, [&] {
+        for (int c = 0; c < copies && !interrupted(phase.progress); ++c) {
+            requireRoom(static_cast<std::int64_t>(population.size() + children.size()) + 1, dimensions);
+            Individual child;
+            mutatedCopy(child, population.front(), !phase.together);
+            children.add(std::move(child), phase);
+        }
+    });
 }
 
 void reportBest(const Individual& best) {
-    if (tala::interp::quiet()) return;
-    std::cout << "DEBUG: final max fitness = " << best.fitness << "\n";
-    for (std::size_t j = 0; j < best.ruleFitness.size(); ++j)
-        std::cout << "\tRule " << j << " fitness: " << best.ruleFitness[j] << "\n";
+    if (chatter()) {
+        std::cout << "DEBUG: final max fitness = " << best.fitness << "\n";
+        for (std::size_t j = 0; j < best.ruleFitness.size(); ++j)
+            std::cout << "\tRule " << j << " fitness: " << best.ruleFitness[j] << "\n";
+    }
     std::cout << std::flush;
 }
 
@@ -148,20 +256,29 @@ void reportStop(int finished, int generations) {
 }  // namespace
 
 void runGeneration(QDM& qdm, const std::vector<Rule>& rules, int repetitions, bool first,
-                   TrainingProgress* progress) {
+                   TrainingProgress* progress, EvaluationPlan plan) {
     std::vector<Individual>& population = qdm.population;
     if (population.empty()) return;
     const int size = static_cast<int>(population.size());
+    // Whether a phase may make its candidates before evaluating any: only where evaluating
+    // can neither print nor fail, so that the printed lines and the draws keep their order.
+    const int threads = plan.threads > 0 ? plan.threads : trainingThreads();
+    auto phase = [&] {
+        return Phase{qdm, rules, repetitions, progress,
+                     plan.together && canEvaluateTogether(qdm, population, rules), threads};
+    };
 
-    if (first) evaluateInitialPopulation(qdm, rules, repetitions, progress);
-    if (!tala::interp::quiet()) std::cout << "DEBUG: max fitness = " << population.front().fitness << "\n";
-    if (!tala::interp::quiet()) std::cout << "DEBUG: min fitness = " << population.back().fitness << "\n";
+    if (first) evaluateInitialPopulation(phase());
+    if (chatter()) {
+        std::cout << "DEBUG: max fitness = " << population.front().fitness << "\n";
+        std::cout << "DEBUG: min fitness = " << population.back().fitness << "\n";
+    }
 
     const int offspring = size / 4 + 1;
-    breedChildren(qdm, rules, repetitions, offspring, size, progress);
-    mutatePopulation(qdm, rules, repetitions, progress);
+    breedChildren(phase(), offspring, size);
+    mutatePopulation(phase());
     sortByFitness(population);
-    addEliteCopies(qdm, rules, repetitions, offspring, progress);
+    addEliteCopies(phase(), offspring);
     sortByFitness(population);
 
     // The best individual always survives, so that its sensors can be handed over.

@@ -2,10 +2,14 @@
 // its stimuli from the prepared state and compares the action probabilities with
 // its targets.
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 #include "decision/Training.h"
+#include "decision/TrainingThreads.h"
 #include "interp/Variable.h"
+#include "linalg/CompressedMatrix.h"
 
 namespace vex {
 
@@ -86,7 +90,121 @@ bool replaySideBySide(QDM& qdm, Individual& individual, const std::vector<Rule>&
     return true;
 }
 
+// Products of this many columns keep the states of a group in cache and Tops read
+// once for them all.
+constexpr std::size_t kGroupColumns = 64;
+// Below this many terms of Tops products a part does not pay for starting its thread.
+constexpr std::int64_t kTermsPerPart = std::int64_t{1} << 19;
+
+// One thinking step for every state: the numbers of thinkApart, from Tops read beforehand.
+void thinkTogether(const QDM::TopsView& view, std::vector<linalg::Matrix>& states) {
+    const linalg::Matrix& tops = *view.tops;
+    if (view.compressed != nullptr || states.size() <= 1) {
+        for (linalg::Matrix& state : states) {
+            linalg::Matrix product;
+            if (view.compressed == nullptr || !view.compressed->multiply(state, product))
+                linalg::multiply(tops, product, state);
+            state = std::move(product);
+        }
+        return;
+    }
+    // Each column of the product is computed as its own product with Tops would be.
+    const int rows = tops.rows();
+    linalg::Matrix together(rows, static_cast<int>(states.size()));
+    for (std::size_t c = 0; c < states.size(); ++c)
+        std::copy_n(states[c].data(), rows, together.data() + c * rows);
+    linalg::Matrix product;
+    linalg::multiplyColumns(tops, product, together);
+    for (std::size_t c = 0; c < states.size(); ++c)
+        std::copy_n(product.data() + c * rows, rows, states[c].data());
+}
+
+// The episodes of `count` candidates, all their rules side by side, scored as
+// evaluateFitness scores one candidate. Touches only the candidates and `last`, which
+// takes the final state of the last candidate's last rule when asked for.
+void replayGroup(QDM& qdm, const QDM::TopsView& view, const linalg::Matrix& start, Individual* const* members,
+                 std::size_t count, const std::vector<Rule>& rules, int repetitions, linalg::Matrix* last,
+                 bool rebuild) {
+    if (rebuild)
+        for (std::size_t m = 0; m < count; ++m) rebuildUnitaries(*members[m]);
+    const std::size_t ruleCount = rules.size();
+    std::vector<linalg::Matrix> states(count * ruleCount, start);
+    for (int step = 0; step < repetitions; ++step) {
+        for (std::size_t m = 0; m < count; ++m)
+            for (std::size_t i = 0; i < ruleCount; ++i)
+                if (const SensorNames* names = stimuliAt(rules[i], step))
+                    applyStimuli(*members[m], *names, [&](const linalg::Matrix& op) {
+                        qdm.applySensorOperator(op, states[m * ruleCount + i]);
+                    });
+        thinkTogether(view, states);
+    }
+    for (std::size_t m = 0; m < count; ++m) {
+        Individual& individual = *members[m];
+        individual.fitness = 0.0;
+        individual.ruleFitness.resize(ruleCount, 0.0);
+        for (std::size_t i = 0; i < ruleCount; ++i)
+            score(individual, i, ruleError(qdm, rules[i], &states[m * ruleCount + i]));
+        individual.fitness /= static_cast<double>(ruleCount);
+    }
+    if (last != nullptr) *last = states.back();
+}
+
+// How many threads the batch is worth: each part should have enough products to do.
+int partsFor(const QDM::TopsView& view, std::size_t candidates, std::size_t ruleCount, int repetitions,
+             int threads) {
+    const std::int64_t perProduct = view.compressed != nullptr
+                                        ? view.compressed->nonZeroCount()
+                                        : std::int64_t{view.tops->rows()} * view.tops->cols();
+    const std::int64_t terms = perProduct * static_cast<std::int64_t>(candidates * ruleCount) *
+                               std::max(repetitions, 1);
+    const std::int64_t worth = std::max<std::int64_t>(terms / kTermsPerPart, 1);
+    return static_cast<int>(std::min<std::int64_t>({threads, static_cast<std::int64_t>(candidates), worth}));
+}
+
 }  // namespace
+
+bool canEvaluateTogether(QDM& qdm, const std::vector<Individual>& population, const std::vector<Rule>& rules) {
+    if (rules.empty()) return false;
+    std::vector<const linalg::Matrix*> operators;
+    for (const Individual& individual : population)
+        for (const Sensor& sensor : individual.sensors) operators.push_back(&sensor.unitary);
+    std::vector<linalg::Matrix> none;
+    return qdm.startApart(operators, 0, none);
+}
+
+bool evaluateTogether(QDM& qdm, const std::vector<Individual*>& candidates, const std::vector<Rule>& rules,
+                      int repetitions, int threads, bool rebuild) {
+    if (candidates.empty()) return true;
+    if (rules.empty()) return false;
+    // Everything read from the variable table is read here, before any thread starts.
+    std::vector<const linalg::Matrix*> operators;
+    for (const Individual* candidate : candidates)
+        for (const Sensor& sensor : candidate->sensors) operators.push_back(&sensor.unitary);
+    std::vector<linalg::Matrix> start;
+    if (!qdm.startApart(operators, 1, start)) return false;
+    const QDM::TopsView view = qdm.topsForApart();
+    if (view.tops == nullptr) return false;
+
+    const std::size_t count = candidates.size();
+    const std::size_t perGroup = std::max<std::size_t>(kGroupColumns / rules.size(), 1);
+    const int parts = partsFor(view, count, rules.size(), repetitions, std::max(threads, 1));
+    linalg::Matrix last;
+    try {
+        runInParts(parts, [&](int part) {
+            const std::size_t begin = count * part / parts, end = count * (part + 1) / parts;
+            for (std::size_t first = begin; first < end; first += perGroup) {
+                const std::size_t size = std::min(perGroup, end - first);
+                replayGroup(qdm, view, start.front(), candidates.data() + first, size, rules, repetitions,
+                            first + size == count ? &last : nullptr, rebuild);
+            }
+        });
+    } catch (...) {
+        // Whatever stopped the batch, evaluating in turn meets it again where it arises.
+        return false;
+    }
+    qdm.finishApart(last);
+    return true;
+}
 
 void evaluateFitness(QDM& qdm, Individual& individual, const std::vector<Rule>& rules, int repetitions) {
     individual.fitness = 0.0;

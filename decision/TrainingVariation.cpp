@@ -23,7 +23,7 @@ void rebuild(Sensor& sensor) {
     linalg::buildUnitary(sensor.rotation, sensor.phase, sensor.offPhase, sensor.unitary);
 }
 
-void redrawAngles(Individual& individual, int percent) {
+void redrawAngles(Individual& individual, int percent, bool rebuildNow) {
     for (Sensor& sensor : individual.sensors) {
         for (std::size_t t = 0; t < sensor.rotation.size(); ++t) {
             if (chance(percent)) sensor.rotation[t] = randomAngle();
@@ -34,12 +34,16 @@ void redrawAngles(Individual& individual, int percent) {
             if (t < sensor.offPhase.size() && chance(percent)) sensor.offPhase[t] = randomAngle();
         }
     }
-    for (Sensor& sensor : individual.sensors) rebuild(sensor);
+    if (rebuildNow) rebuildUnitaries(individual);
 }
 
 }  // namespace
 
-void crossover(Individual& child, const Individual& parentA, const Individual& parentB) {
+void rebuildUnitaries(Individual& individual) {
+    for (Sensor& sensor : individual.sensors) rebuild(sensor);
+}
+
+void crossover(Individual& child, const Individual& parentA, const Individual& parentB, bool rebuildNow) {
     child = parentA;
     std::rand();
     for (std::size_t k = 0; k < child.sensors.size(); ++k) {
@@ -64,15 +68,15 @@ void crossover(Individual& child, const Individual& parentA, const Individual& p
             const std::size_t cut = static_cast<std::size_t>(std::rand()) % m;
             for (std::size_t t = 0; t < m; ++t) sensor.offPhase[t] = pick(t, cut, sensor.offPhase[t], other.offPhase);
         }
-        rebuild(sensor);
+        if (rebuildNow) rebuild(sensor);
     }
 }
 
-void mutate(Individual& individual) { redrawAngles(individual, 20); }
+void mutate(Individual& individual, bool rebuildNow) { redrawAngles(individual, 20, rebuildNow); }
 
-void mutatedCopy(Individual& child, const Individual& parent) {
+void mutatedCopy(Individual& child, const Individual& parent, bool rebuildNow) {
     child = parent;
-    redrawAngles(child, 10);
+    redrawAngles(child, 10, rebuildNow);
 }
 
 }  // namespace vex

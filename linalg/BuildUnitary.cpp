@@ -66,7 +66,7 @@ void buildUnitary(const std::vector<double>& rotation, const std::vector<double>
     result.resize(n, n);
     result.setIdentity();
     std::size_t k = 0;
-    Matrix block(n, n);
+    Matrix block(n, n), next;
     for (int j = 1; j < n; ++j) {
         block.setIdentity();
         for (int b = j; b >= 1; --b) {
@@ -74,7 +74,9 @@ void buildUnitary(const std::vector<double>& rotation, const std::vector<double>
             rotateColumns(block, b - 1, j, planeRotation(phase[k], rotation[k], gamma));
             ++k;
         }
-        multiply(result, result, block);
+        // The streaming product suits these small factors better than the tiled one.
+        multiplyColumns(result, next, block);
+        std::swap(result, next);
     }
 }
 

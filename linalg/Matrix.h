@@ -83,6 +83,9 @@ void add(const Matrix& a, Matrix* result, const Matrix* b);
 void subtract(const Matrix& a, Matrix* result, const Matrix* b);
 // result = a * b; false (result untouched) when a.cols != b.rows.
 bool multiply(const Matrix& a, Matrix& result, const Matrix& b);
+// The same product, the same numbers, for a large a and a few dozen columns of b: a is
+// read once for every few columns instead of being repacked.
+bool multiplyColumns(const Matrix& a, Matrix& result, const Matrix& b);
 // result = a (x) b, a the most significant factor. A null b or result does nothing.
 void kronecker(const Matrix& a, const Matrix* b, Matrix* result);
 // Sum of a[n] * b[n] over stored entries, no conjugation; four failures in order.

@@ -115,6 +115,19 @@ void multiplyInto(const Matrix& a, Matrix& result, const Matrix& b) {
 
 }  // namespace
 
+bool multiplyColumns(const Matrix& a, Matrix& result, const Matrix& b) {
+    if (kernelPath() == KernelPath::Portable || &result == &a || &result == &b || a.cols() != b.rows() ||
+        a.rows() <= 0 || a.cols() <= 0 || b.cols() <= 0)
+        return multiply(a, result, b);
+    a.requireStorage();
+    b.requireStorage();
+    result.resize(a.rows(), b.cols());
+    std::fill_n(result.data(), static_cast<std::size_t>(a.rows()) * b.cols(), Complex{});
+    vector::multiplyStreaming(a.data(), a.rows(), a.cols(), b.data(), b.cols(), result.data(),
+                              kernelPath() == KernelPath::Avx512);
+    return true;
+}
+
 bool multiply(const Matrix& a, Matrix& result, const Matrix& b) {
     if (a.cols() != b.rows()) return false;
     if (a.rows() > 0 && a.cols() > 0 && b.cols() > 0) {

@@ -272,6 +272,114 @@ struct WideTiles {
     }
 };
 
+// --- Streaming product in 512-bit registers: four complex rows per register -----
+
+// accumulateColumns with the rows four at a time; a last one to three rows go one by
+// one in 128-bit registers. Lane by lane the same operations as the narrower kernels.
+// s + x * y for four complex rows x, with f = (y.re, y.im, -y.im, y.re).
+FLOCK_WIDE inline __m512d term(__m512d s, __m512d x, const double* f) {
+    const __m512d re = _mm512_movedup_pd(x), im = _mm512_permute_pd(x, 0xFF);
+    return s + (re * broadcastWidePair(f) + im * broadcastWidePair(f + 2));
+}
+FLOCK_WIDE inline __m128d narrowTerm(__m128d s, __m128d x, const double* f) {
+    return addTerm(s, split(x), Factor2{_mm_loadu_pd(f), _mm_loadu_pd(f + 2)});
+}
+
+template <int K>
+FLOCK_WIDE void accumulateColumnsWide(const Complex* a, int rows, int inner, const Complex* b, Complex* out) {
+    const std::size_t stride = 2 * static_cast<std::size_t>(rows);
+    const Complex* y[K];
+    double* o[K];
+    for (int k = 0; k < K; ++k) {
+        y[k] = b + static_cast<std::size_t>(k) * inner;
+        o[k] = raw(out) + k * stride;
+    }
+    // Per column and term: (y.re, y.im) and then (-y.im, y.re).
+    alignas(64) double factors[K][4][4];
+    int j = 0;
+    for (; j + 4 <= inner; j += 4) {
+        for (int k = 0; k < K; ++k)
+            for (int t = 0; t < 4; ++t) {
+                const Complex v = y[k][j + t];
+                factors[k][t][0] = v.re;
+                factors[k][t][1] = v.im;
+                factors[k][t][2] = -v.im;
+                factors[k][t][3] = v.re;
+            }
+        const double* c = raw(a + static_cast<std::size_t>(j) * rows);
+        int i = 0;
+        for (; i + 4 <= rows; i += 4) {
+            const double* at = c + 2 * i;
+            const __m512d x0 = _mm512_loadu_pd(at), x1 = _mm512_loadu_pd(at + stride);
+            const __m512d x2 = _mm512_loadu_pd(at + 2 * stride), x3 = _mm512_loadu_pd(at + 3 * stride);
+            for (int k = 0; k < K; ++k) {
+                __m512d s = _mm512_loadu_pd(o[k] + 2 * i);
+                s = term(s, x0, factors[k][0]);
+                s = term(s, x1, factors[k][1]);
+                s = term(s, x2, factors[k][2]);
+                s = term(s, x3, factors[k][3]);
+                _mm512_storeu_pd(o[k] + 2 * i, s);
+            }
+        }
+        for (; i < rows; ++i) {
+            const double* at = c + 2 * i;
+            const __m128d x0 = _mm_loadu_pd(at), x1 = _mm_loadu_pd(at + stride);
+            const __m128d x2 = _mm_loadu_pd(at + 2 * stride), x3 = _mm_loadu_pd(at + 3 * stride);
+            for (int k = 0; k < K; ++k) {
+                __m128d s = _mm_loadu_pd(o[k] + 2 * i);
+                s = narrowTerm(s, x0, factors[k][0]);
+                s = narrowTerm(s, x1, factors[k][1]);
+                s = narrowTerm(s, x2, factors[k][2]);
+                s = narrowTerm(s, x3, factors[k][3]);
+                _mm_storeu_pd(o[k] + 2 * i, s);
+            }
+        }
+    }
+    for (; j < inner; ++j) {
+        const double* c = raw(a + static_cast<std::size_t>(j) * rows);
+        for (int k = 0; k < K; ++k) {
+            const Complex v = y[k][j];
+            const double f[4] = {v.re, v.im, -v.im, v.re};
+            int i = 0;
+            for (; i + 4 <= rows; i += 4)
+                _mm512_storeu_pd(o[k] + 2 * i, term(_mm512_loadu_pd(o[k] + 2 * i), _mm512_loadu_pd(c + 2 * i), f));
+            for (; i < rows; ++i)
+                _mm_storeu_pd(o[k] + 2 * i, narrowTerm(_mm_loadu_pd(o[k] + 2 * i), _mm_loadu_pd(c + 2 * i), f));
+        }
+    }
+}
+
+template <template <int> class Kernel>
+void multiplyStreamingWith(const Complex* a, int rows, int inner, const Complex* b, int cols, Complex* out) {
+    for (int k = 0; k < cols; k += kStreamColumns) {
+        const Complex* y = b + static_cast<std::size_t>(k) * inner;
+        Complex* o = out + static_cast<std::size_t>(k) * rows;
+        switch (std::min(kStreamColumns, cols - k)) {
+            case 1: Kernel<1>::run(a, rows, inner, y, o); break;
+            case 2: Kernel<2>::run(a, rows, inner, y, o); break;
+            case 3: Kernel<3>::run(a, rows, inner, y, o); break;
+            case 4: Kernel<4>::run(a, rows, inner, y, o); break;
+            case 5: Kernel<5>::run(a, rows, inner, y, o); break;
+            case 6: Kernel<6>::run(a, rows, inner, y, o); break;
+            case 7: Kernel<7>::run(a, rows, inner, y, o); break;
+            default: Kernel<8>::run(a, rows, inner, y, o); break;
+        }
+    }
+}
+
+template <int K>
+struct NarrowStream {
+    static void run(const Complex* a, int rows, int inner, const Complex* b, Complex* out) {
+        accumulateColumns<K>(a, rows, inner, b, out);
+    }
+};
+template <int K>
+struct WideStream {
+    static void run(const Complex* a, int rows, int inner, const Complex* b, Complex* out) {
+        accumulateColumnsWide<K>(a, rows, inner, b, out);
+    }
+};
+
 // --- Factor kernel ---------------------------------------------------------------
 
 // out block (m x right, entry (p, q) at p * right + q) = op * in block (n x right),
@@ -331,6 +439,15 @@ FLOCK_VECTOR void multiply(const Complex* a, int rows, int inner, const Complex*
         multiplyPacked<4, NarrowTiles>(a, rows, inner, b, cols, out);
 }
 
+void multiplyStreaming(const Complex* a, int rows, int inner, const Complex* b, int cols, Complex* out,
+                       bool wide) {
+    if (rows <= 0 || inner <= 0) return;
+    if (wide)
+        multiplyStreamingWith<WideStream>(a, rows, inner, b, cols, out);
+    else
+        multiplyStreamingWith<NarrowStream>(a, rows, inner, b, cols, out);
+}
+
 FLOCK_VECTOR void applyOnFactor(const Complex* op, int m, int n, int left, int right, const Complex* in,
                                 Complex* out) {
     const std::size_t inBlock = static_cast<std::size_t>(n) * right;
@@ -370,6 +487,7 @@ FLOCK_VECTOR void multiplyCompressed(int cols, const int* start, const int* rowI
 namespace linalg::vector {
 void multiply(const Complex*, int, int, const Complex*, int, Complex*, bool) {}
 void applyOnFactor(const Complex*, int, int, int, int, const Complex*, Complex*) {}
+void multiplyStreaming(const Complex*, int, int, const Complex*, int, Complex*, bool) {}
 void multiplyCompressed(int, const int*, const int*, const Complex*, const Complex*, Complex*) {}
 }  // namespace linalg::vector
 

@@ -12,6 +12,12 @@ namespace linalg::vector {
 // (the Avx512 path).
 void multiply(const Complex* a, int rows, int inner, const Complex* b, int cols, Complex* out, bool wide);
 
+// The same product with a read once per group of kStreamColumns columns of b, which
+// stays fast for a matrix too large for the cache multiplied by a few dozen columns.
+// `wide`: four rows per 512-bit register (the Avx512 path).
+inline constexpr int kStreamColumns = 4;
+void multiplyStreaming(const Complex* a, int rows, int inner, const Complex* b, int cols, Complex* out, bool wide);
+
 // One column: out = (I_left (x) op (x) I_right) * in, op m x n column-major; in holds
 // left * n * right entries, out left * m * right. out shares no storage with in or op.
 void applyOnFactor(const Complex* op, int m, int n, int left, int right, const Complex* in, Complex* out);

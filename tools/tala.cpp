@@ -34,6 +34,7 @@
 #include "linalg/Failure.h"
 
 #if __has_include("decision/VEXCommands.h")
+#include "decision/TrainingThreads.h"
 #include "decision/VEXCommands.h"
 #define TALA_HAS_DECISION_LIBRARY 1
 #endif
@@ -78,6 +79,8 @@ constexpr tala::interp::ProgramInfo kProgram{
     "  -h, --help   print this help and exit\n"
     "  --version    print the version and exit\n"
     "  --reference  print the reference of every word and command (Markdown) and exit\n"
+    "  --threads N  evaluate training candidates on N threads (default: FLOCK_THREADS,\n"
+    "               else the number of processors)\n"
     "\n"
     "Exit status: 0; 1 when a file named here could not be opened or a command raised a\n"
     "failure (tala printed \"Error: ...\"), and with --strict at the first problem;\n"
@@ -115,6 +118,11 @@ struct TalaOptions {
             quiet = true;
         } else if (option == "--seed") {
             seed = tala::interp::readSeed(option, value.take());
+#ifdef TALA_HAS_DECISION_LIBRARY
+        } else if (option == "--threads") {
+            // A bad count is named and training keeps its default.
+            vex::setTrainingThreads(value.take(), "--threads");
+#endif
         } else {
             return false;
         }

@@ -9,6 +9,7 @@
 #include <limits>
 #include <random>
 #include <set>
+#include <cstring>
 #include <utility>
 #include <vector>
 
@@ -78,6 +79,34 @@ TEST(KernelPaths, EveryPathGivesThePortableNumbers) {
             expectSame(portable, product(a, b));
         }
     }
+}
+
+// The streaming product of a matrix by a few dozen columns: each column has the
+// numbers of its own product with the matrix, on every path, whatever the groups of
+// columns and rows and the leftover terms.
+TEST(KernelPaths, ProductByColumnsGivesEachColumnsOwnProduct) {
+    PathGuard guard;
+    std::mt19937 generator(14);
+    const int shapes[][3] = {{1, 1, 1}, {3, 5, 9}, {7, 6, 4}, {13, 11, 17}, {450, 30, 5}, {9, 3, 40}};
+    for (const auto& s : shapes) {
+        const Matrix a = randomMatrix(s[0], s[1], generator), b = randomMatrix(s[1], s[2], generator);
+        for (KernelPath path : {KernelPath::Portable, KernelPath::Avx2, KernelPath::Avx512}) {
+            linalg::selectKernelPath(path);
+            Matrix together(1, 1);
+            ASSERT_TRUE(linalg::multiplyColumns(a, together, b));
+            ASSERT_EQ(s[2], together.cols());
+            for (int k = 0; k < s[2]; ++k) {
+                Matrix column(s[1], 1);
+                std::copy_n(b.data() + k * s[1], s[1], column.data());
+                const Matrix alone = product(a, column);
+                ASSERT_EQ(0, std::memcmp(alone.data(), together.data() + k * s[0], s[0] * sizeof(Complex)))
+                    << s[0] << " x " << s[1] << " by " << s[2] << ", column " << k;
+            }
+        }
+    }
+    Matrix unchanged(2, 2);
+    EXPECT_FALSE(linalg::multiplyColumns(randomMatrix(3, 4, generator), unchanged, randomMatrix(5, 2, generator)));
+    EXPECT_EQ(2, unchanged.rows());
 }
 
 // Rectangular operators and states of several columns, as the typed language's

@@ -1,0 +1,87 @@
+#include "decision/TrainingThreads.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstdlib>
+#include <exception>
+#include <optional>
+#include <iostream>
+#include <string>
+#include <system_error>
+#include <thread>
+#include <vector>
+
+namespace vex {
+
+namespace {
+
+std::optional<int> parseCount(std::string_view text) {
+    int count = 0;
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, count);
+    if (text.empty() || error != std::errc() || stop != end || count < 1 || count > kMaxTrainingThreads)
+        return std::nullopt;
+    return count;
+}
+
+int readCount(std::string_view text, std::string_view source) {
+    if (const std::optional<int> count = parseCount(text)) return *count;
+    std::cerr << source << " '" << text << "' is not a number of threads from 1 to " << kMaxTrainingThreads
+              << "; training uses " << processorCount() << ".\n";
+    return processorCount();
+}
+
+int& currentCount() {
+    static int count = [] {
+        const char* given = std::getenv("FLOCK_THREADS");
+        return given == nullptr ? processorCount() : readCount(given, "FLOCK_THREADS");
+    }();
+    return count;
+}
+
+}  // namespace
+
+int processorCount() {
+    const unsigned processors = std::thread::hardware_concurrency();
+    return processors == 0 ? 1 : static_cast<int>(std::min<unsigned>(processors, kMaxTrainingThreads));
+}
+
+int trainingThreads() { return currentCount(); }
+
+bool setTrainingThreads(int count) {
+    if (count < 1 || count > kMaxTrainingThreads) return false;
+    currentCount() = count;
+    return true;
+}
+
+void setTrainingThreads(std::string_view text, std::string_view source) {
+    currentCount() = readCount(text, source);
+}
+
+void runInParts(int parts, const std::function<void(int)>& work) {
+    std::vector<std::exception_ptr> failures(static_cast<std::size_t>(std::max(parts, 0)));
+    auto run = [&](int part) {
+        try {
+            work(part);
+        } catch (...) {
+            failures[static_cast<std::size_t>(part)] = std::current_exception();
+        }
+    };
+    {
+        std::vector<std::jthread> helpers;
+        std::vector<int> leftOver;
+        for (int part = 1; part < parts; ++part) {
+            try {
+                helpers.emplace_back(run, part);
+            } catch (const std::system_error&) {
+                leftOver.push_back(part);
+            }
+        }
+        if (parts > 0) run(0);
+        for (int part : leftOver) run(part);
+    }  // the helpers are joined here
+    for (const std::exception_ptr& failure : failures)
+        if (failure) std::rethrow_exception(failure);
+}
+
+}  // namespace vex
