@@ -68,7 +68,15 @@ void runInParts(int parts, const std::function<void(int)>& work) {
         }
     };
     {
-        std::vector<std::jthread> helpers;
+        // std::thread joined by hand: not every standard library offers std::jthread.
+        std::vector<std::thread> helpers;
+        struct JoinAll {
+            std::vector<std::thread>& threads;
+            ~JoinAll() {
+                for (std::thread& thread : threads)
+                    if (thread.joinable()) thread.join();
+            }
+        } joinAll{helpers};
         std::vector<int> leftOver;
         for (int part = 1; part < parts; ++part) {
             try {
