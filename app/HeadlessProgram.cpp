@@ -11,6 +11,7 @@
 #include <sstream>
 #include <utility>
 
+#include "app/DistinctLines.h"
 #include "app/FlightReport.h"
 #include "app/FlockProgram.h"
 #include "interp/FileReplace.h"
@@ -26,39 +27,16 @@ inline constexpr int kFramesPerSecond = 60;
 // While it lives, what the minds print goes to standard error, each distinct line
 // once, so that standard output holds the table alone and a message every agent
 // repeats every frame, or a progress line ending in a carriage return, shows once.
-class MindsToStandardError : private std::streambuf {
+class MindsToStandardError {
 public:
-    MindsToStandardError() : target_(std::cerr.rdbuf()), saved_(std::cout.rdbuf(this)) {}
-    ~MindsToStandardError() override {
-        endLine();
-        std::cout.rdbuf(saved_);
-    }
+    MindsToStandardError() : lines_(std::cerr.rdbuf()), saved_(std::cout.rdbuf(&lines_)) {}
+    ~MindsToStandardError() { std::cout.rdbuf(saved_); }
     MindsToStandardError(const MindsToStandardError&) = delete;
     MindsToStandardError& operator=(const MindsToStandardError&) = delete;
 
 private:
-    static constexpr std::size_t kMaxLines = 1000;  // remembered; later new lines are dropped
-
-    int overflow(int c) override {
-        if (c == traits_type::eof()) return traits_type::not_eof(c);
-        if (c == '\n' || c == '\r') endLine();
-        else line_ += static_cast<char>(c);
-        return c;
-    }
-
-    void endLine() {
-        while (!line_.empty() && line_.back() == ' ') line_.pop_back();
-        if (!line_.empty() && seen_.size() < kMaxLines && seen_.insert(line_).second) {
-            line_ += '\n';
-            target_->sputn(line_.data(), static_cast<std::streamsize>(line_.size()));
-        }
-        line_.clear();
-    }
-
-    std::streambuf* target_;
+    DistinctLines lines_;
     std::streambuf* saved_;
-    std::string line_;
-    std::set<std::string> seen_;
 };
 
 }  // namespace

@@ -26,6 +26,7 @@
 #include <sstream>
 #include <streambuf>
 
+#include "app/DistinctLines.h"
 #include "app/FlockProgram.h"
 #include "app/SweepRows.h"
 #include "interp/FileReplace.h"
@@ -93,35 +94,6 @@ public:
 private:
     struct sigaction savedInt_ {};
     struct sigaction savedTerm_ {};
-};
-
-// What a flight's minds print, each distinct line once, kept for the parent, which
-// shows each once for the whole sweep.
-class DistinctLines : public std::streambuf {
-public:
-    // The lines, each ending in a newline.
-    std::string take() {
-        endLine();
-        return std::move(kept_);
-    }
-
-private:
-    static constexpr std::size_t kMaxLines = 1000;  // remembered; later new lines are dropped
-
-    int overflow(int c) override {
-        if (c == traits_type::eof()) return traits_type::not_eof(c);
-        if (c == '\n' || c == '\r') endLine();
-        else line_ += static_cast<char>(c);
-        return c;
-    }
-    void endLine() {
-        while (!line_.empty() && line_.back() == ' ') line_.pop_back();
-        if (!line_.empty() && seen_.size() < kMaxLines && seen_.insert(line_).second) kept_ += line_ + '\n';
-        line_.clear();
-    }
-    std::string line_;
-    std::string kept_;
-    std::set<std::string> seen_;
 };
 
 bool writeAll(int fd, const std::string& text) {
