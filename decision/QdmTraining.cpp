@@ -265,7 +265,8 @@ void runGeneration(QDM& qdm, const std::vector<Rule>& rules, int repetitions, bo
     const int threads = plan.threads > 0 ? plan.threads : trainingThreads();
     auto phase = [&] {
         return Phase{qdm, rules, repetitions, progress,
-                     plan.together && canEvaluateTogether(qdm, population, rules), threads};
+                     plan.together && batchedTraining() && canEvaluateTogether(qdm, population, rules, threads),
+                     threads};
     };
 
     if (first) evaluateInitialPopulation(phase());

@@ -16,8 +16,10 @@ void evaluateFitness(QDM& qdm, Individual& individual, const std::vector<Rule>& 
 
 // Whether evaluateTogether can take the candidates a generation makes from this
 // population: there are rules, and the decision maker replays the episodes of every
-// individual's sensors apart from psi.0 (QDM::startApart).
-bool canEvaluateTogether(QDM& qdm, const std::vector<Individual>& population, const std::vector<Rule>& rules);
+// individual's sensors apart from psi.0 (QDM::startApart), and the memory budget leaves
+// ample room for evaluating on `threads` threads.
+bool canEvaluateTogether(QDM& qdm, const std::vector<Individual>& population, const std::vector<Rule>& rules,
+                         int threads = 1);
 
 // Evaluates the candidates as evaluateFitness would, one after another in order, with
 // the same numbers bit for bit, and leaves psi.0 as the last of them would: their rules'

@@ -10,6 +10,7 @@
 #include "decision/TrainingThreads.h"
 #include "interp/Variable.h"
 #include "linalg/CompressedMatrix.h"
+#include "linalg/MemoryBudget.h"
 
 namespace vex {
 
@@ -163,8 +164,21 @@ int partsFor(const QDM::TopsView& view, std::size_t candidates, std::size_t rule
 
 }  // namespace
 
-bool canEvaluateTogether(QDM& qdm, const std::vector<Individual>& population, const std::vector<Rule>& rules) {
+bool canEvaluateTogether(QDM& qdm, const std::vector<Individual>& population, const std::vector<Rule>& rules,
+                         int threads) {
     if (rules.empty()) return false;
+    // Evaluating must not fail: a batch that might not fit the memory budget is evaluated
+    // one candidate at a time, so that a refusal comes where it always came. Generously:
+    // each thread's states and products for a group, and two temporaries per unitary rebuilt.
+    const std::int64_t w = qdm.systemSize();
+    std::int64_t sensor = 0;
+    for (const Individual& individual : population)
+        for (const Sensor& each : individual.sensors) sensor = std::max<std::int64_t>(sensor, each.unitary.rows());
+    // A group holds at least one candidate's rules side by side.
+    const auto columns = static_cast<std::int64_t>(std::max(kGroupColumns, rules.size()));
+    const std::int64_t perThread = columns * w * 16 * 4 + 2 * sensor * sensor * 16;
+    const std::int64_t need = 2 * std::max(threads, 1) * perThread;
+    if (linalg::memoryInUse() + need > linalg::memoryBudget()) return false;
     std::vector<const linalg::Matrix*> operators;
     for (const Individual& individual : population)
         for (const Sensor& sensor : individual.sensors) operators.push_back(&sensor.unitary);

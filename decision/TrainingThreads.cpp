@@ -24,17 +24,18 @@ std::optional<int> parseCount(std::string_view text) {
     return count;
 }
 
-int readCount(std::string_view text, std::string_view source) {
+// A bad count is named, and training keeps `fallback`.
+int readCount(std::string_view text, std::string_view source, int fallback) {
     if (const std::optional<int> count = parseCount(text)) return *count;
     std::cerr << source << " '" << text << "' is not a number of threads from 1 to " << kMaxTrainingThreads
-              << "; training uses " << processorCount() << ".\n";
-    return processorCount();
+              << "; training uses " << fallback << ".\n";
+    return fallback;
 }
 
 int& currentCount() {
     static int count = [] {
         const char* given = std::getenv("FLOCK_THREADS");
-        return given == nullptr ? processorCount() : readCount(given, "FLOCK_THREADS");
+        return given == nullptr ? processorCount() : readCount(given, "FLOCK_THREADS", processorCount());
     }();
     return count;
 }
@@ -48,6 +49,13 @@ int processorCount() {
 
 int trainingThreads() { return currentCount(); }
 
+namespace {
+bool batched = true;
+}  // namespace
+
+void setBatchedTraining(bool on) { batched = on; }
+bool batchedTraining() { return batched; }
+
 bool setTrainingThreads(int count) {
     if (count < 1 || count > kMaxTrainingThreads) return false;
     currentCount() = count;
@@ -55,7 +63,8 @@ bool setTrainingThreads(int count) {
 }
 
 void setTrainingThreads(std::string_view text, std::string_view source) {
-    currentCount() = readCount(text, source);
+    // A bad count keeps what the environment (FLOCK_THREADS) or the processors gave.
+    currentCount() = readCount(text, source, currentCount());
 }
 
 void runInParts(int parts, const std::function<void(int)>& work) {

@@ -25,6 +25,12 @@ void setTrainingThreads(std::string_view text, std::string_view source);
 
 inline constexpr int kMaxTrainingThreads = 256;
 
+// Whether training may make a phase's candidates first and evaluate them together (the
+// default). Off, each candidate is evaluated as soon as it is made, between the key
+// polls: a host that draws its frames at those polls (the web page) keeps drawing.
+void setBatchedTraining(bool batched);
+bool batchedTraining();
+
 // The number of processors, at least 1.
 int processorCount();
 

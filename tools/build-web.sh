@@ -8,9 +8,10 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-# emcc builds the page; chromium, Node.js and npm's puppeteer-core run its test.
+# emcc (through cmake and make) builds the page; chromium, Node.js and npm's
+# puppeteer-core run its test.
 missing=()
-for p in emscripten chromium; do
+for p in emscripten chromium cmake make; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
 # Node.js and npm from elsewhere than Debian will do.

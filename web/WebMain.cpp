@@ -25,6 +25,7 @@
 #include "app/Clock.h"
 #include "app/FlockSetup.h"
 #include "app/FrameLoop.h"
+#include "decision/TrainingThreads.h"
 #include "decision/VEXCommands.h"
 #include "interp/CommandTokenizer.h"
 #include "interp/ConsoleKeys.h"
@@ -252,6 +253,9 @@ int main() {
     // budget's message instead of ending the page.
     linalg::setMemoryBudget((FLOCK_WEB_MAX_MEMORY_MB - kHeapReserveMb) * kMegabyte);
     if (chdir("/data") != 0) std::cerr << "flock: the page's data folder is missing\n";
+    // The page draws its frames at the key polls between training's candidates, and it
+    // has no threads to evaluate a batch on: one candidate at a time keeps it drawing.
+    vex::setBatchedTraining(false);
     std::srand(static_cast<unsigned>(std::time(nullptr)));
 
     std::string problem;

@@ -47,5 +47,15 @@ if ! cmp -s "$work/out.txt" "$here/train_450.out" ||
    ! grep -q "^--threads 'zero' is not a number of threads from 1 to 256; training uses [0-9]*\.$" "$work/err.txt"; then
     echo "FAIL tala --threads"; cat "$work/err.txt"; failed=1
 fi
+# A training whose evaluation runs out of memory fails where one candidate at a time
+# fails: after the first candidate's line, with no draws or lines of the others first.
+rule='(set rules (vex::add_rule (get rules) (vex::State repeat (vex::SensorList center)) (vex::dist_str (get QDM) 1.0 forward)))'
+awk -v rule="$rule" '$0 == rule { for (i = 0; i < 2000; ++i) print; next }
+    /^\(vex::train / { print "(vex::train (get QDM) (get rules) 2 4 6 6)"; next } { print }' \
+    "$here/train_450.txt" > "$work/w450/many_rules.txt"
+(cd "$work/w450" && FLOCK_MEMORY_LIMIT_MB=40 FLOCK_THREADS=2 "$tala" many_rules.txt > "$work/out.txt" 2>&1)
+if ! grep -q "^0/6     .Training ended by a failure in generation 1 of 2: Not enough memory" "$work/out.txt"; then
+    echo "FAIL a failing evaluation: $(tail -c 300 "$work/out.txt" | cat -v)"; failed=1
+fi
 [ $failed = 0 ] && echo "all trainings wrote the recorded bytes"
 exit $failed

@@ -182,6 +182,10 @@ try {
     JSON.stringify(text.slice(-160)));
   check(/(forward|left|right)/.test(text.split('decide_str').pop()), "agent 1's decision maker answers a decision");
 
+  await type('vex::qdm::describe (get QDM)');
+  await waitIdle();
+  check((await consoleText()).split('qdm::describe').pop().includes('system size 27'), "agent 1's decision maker describes itself");
+
   await type('!help while');
   await waitIdle();
   check((await consoleText()).split('!help while').pop().includes('CONDITION'), '!help WORD describes the word');
@@ -236,7 +240,7 @@ try {
   // agent of the old flight.
   await page.select('#agents', '2');
   await page.select('#sensors', '1');
-  const stillOld = await gather(3);
+  const stillOld = await gather(10);
   check(stillOld.green + stillOld.red > 0 && await page.evaluate(() => window.flockStats.busy),
     'a new flight waits for the running command', JSON.stringify(stillOld));
   await page.focus('#line');
