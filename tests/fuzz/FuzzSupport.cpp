@@ -67,8 +67,12 @@ namespace fuzz {
 void setUpProcess(std::initializer_list<const char*> dataFiles) {
     static Discard discard;
     static std::istringstream noInput;
-    // FLOCK_FUZZ_OUTPUT=1 keeps the output, to see what a reproducer does.
-    if (std::getenv("FLOCK_FUZZ_OUTPUT") == nullptr) std::cout.rdbuf(&discard);
+    // FLOCK_FUZZ_OUTPUT=1 keeps the output, to see what a reproducer does. The notices on
+    // std::cerr go too (libFuzzer and the sanitizers write to the descriptor itself).
+    if (std::getenv("FLOCK_FUZZ_OUTPUT") == nullptr) {
+        std::cout.rdbuf(&discard);
+        std::cerr.rdbuf(&discard);
+    }
     std::cin.rdbuf(noInput.rdbuf());
 
     std::string pattern = (fs::temp_directory_path() / "flock-fuzz-XXXXXX").string();
