@@ -17,7 +17,9 @@
 // GCC 12's AVX-512 broadcasts start from a deliberately undefined register, which its
 // own maybe-uninitialized check then reports inside the header.
 #pragma GCC diagnostic push
+#if !defined(__clang__)
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
 #include <immintrin.h>
 #pragma GCC diagnostic pop
 
