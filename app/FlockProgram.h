@@ -21,7 +21,8 @@ int runFlockWindow(const FlockOptions& options);
 // messages to standard error.
 int runHeadlessFlight(const FlockOptions& options);
 
-// Why an output file (--csv, --svg) cannot be written, or empty; asked before a flight.
-std::string outputProblem(const std::string& file);
+// Whether --csv and --svg can be written, asked before a flight so that a long flight is
+// not lost to a mistyped folder; names the first that cannot on standard error.
+bool outputsWritable(const FlockOptions& options);
 
 }  // namespace flock

@@ -39,9 +39,7 @@ private:
     std::streambuf* saved_;
 };
 
-}  // namespace
-
-// Checked before the flight, so that a long flight is not lost to a mistyped folder.
+// Why `file` cannot be written, or empty.
 std::string outputProblem(const std::string& file) {
     std::error_code error;
     if (fs::is_directory(file, error)) return "it is a folder";
@@ -50,8 +48,6 @@ std::string outputProblem(const std::string& file) {
         return "no folder '" + folder.string() + "'";
     return tala::interp::replaceProblem(file);
 }
-
-namespace {
 
 std::string sensorsText(const FlockChoice& choice) {
     switch (choice.sensors) {
@@ -73,14 +69,19 @@ bool writeOutput(const std::string& file, const std::string& text) {
 
 }  // namespace
 
-int runHeadlessFlight(const FlockOptions& options) {
+bool outputsWritable(const FlockOptions& options) {
     for (const std::string* file : {&options.csvFile, &options.svgFile}) {
         if (file->empty()) continue;
         const std::string problem = outputProblem(*file);
         if (problem.empty()) continue;
         std::cerr << "flock: cannot write '" << *file << "': " << problem << '\n';
-        return EXIT_FAILURE;
+        return false;
     }
+    return true;
+}
+
+int runHeadlessFlight(const FlockOptions& options) {
+    if (!outputsWritable(options)) return EXIT_FAILURE;
 
     FlightSettings settings;
     settings.flock = options.flock;

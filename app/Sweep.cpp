@@ -325,17 +325,6 @@ bool sensorFilesLoad(const SweepChoice& choice) {
     return true;
 }
 
-bool outputsWritable(const FlockOptions& options) {
-    for (const std::string* file : {&options.csvFile, &options.svgFile}) {
-        if (file->empty()) continue;
-        const std::string problem = outputProblem(*file);
-        if (problem.empty()) continue;
-        std::cerr << "flock: cannot write '" << *file << "': " << problem << '\n';
-        return false;
-    }
-    return true;
-}
-
 // The table on standard output, the picture to --svg; false when the picture cannot be written.
 bool report(const std::vector<SweepRow>& rows, const FlockOptions& options) {
     std::cout << sweepSummary(rows) << std::flush;
