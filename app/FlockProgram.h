@@ -24,5 +24,7 @@ int runHeadlessFlight(const FlockOptions& options);
 // Whether --csv and --svg can be written, asked before a flight so that a long flight is
 // not lost to a mistyped folder; names the first that cannot on standard error.
 bool outputsWritable(const FlockOptions& options);
+// Writes a whole output file; false, with the reason on standard error, when it fails.
+bool writeOutput(const std::string& file, const std::string& text);
 
 }  // namespace flock

@@ -57,6 +57,8 @@ std::string sensorsText(const FlockChoice& choice) {
     }
 }
 
+}  // namespace
+
 bool writeOutput(const std::string& file, const std::string& text) {
     try {
         tala::interp::replaceFile(file, text);
@@ -66,8 +68,6 @@ bool writeOutput(const std::string& file, const std::string& text) {
         return false;
     }
 }
-
-}  // namespace
 
 bool outputsWritable(const FlockOptions& options) {
     for (const std::string* file : {&options.csvFile, &options.svgFile}) {

@@ -265,16 +265,6 @@ int usableCores() {
     return online > 0 ? static_cast<int>(online) : 1;
 }
 
-bool writeOutput(const std::string& file, const std::string& text) {
-    try {
-        tala::interp::replaceFile(file, text);
-        return true;
-    } catch (const std::exception& failure) {
-        std::cerr << "flock: cannot write '" << file << "': " << failure.what() << '\n';
-        return false;
-    }
-}
-
 FlockChoice flockChoice(int agents, const SweepSensors& sensors) {
     FlockChoice choice;
     choice.agentCount = agents;
