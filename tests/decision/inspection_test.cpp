@@ -7,9 +7,11 @@
 
 #include "decision/Inspection.h"
 #include "interp/Reporting.h"
+#include "linalg/Failure.h"
 #include "tests/decision/DecisionFixture.h"
 #include "tests/support/StreamCapture.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/TypedKeys.h"
 
 namespace {
 
@@ -40,6 +42,20 @@ TEST(Scoring, SharesFollowTheProbabilitiesAndTheDecisionSizesStayOut) {
     ASSERT_EQ(scores[0].size(), 1u);
     ASSERT_EQ(scores[0][0].decided.size(), 3u);
     for (int a = 0; a < 3; ++a) EXPECT_NEAR(scores[0][0].decided[a] / 4000.0, expected[a], 0.04) << a;
+}
+
+// A key stops a scoring of any length, as it stops a loop.
+TEST_F(TypedKeys, AKeyStopsScoring) {
+    auto qdm = fixture::flockSystem({{"forward", {0}}, {"left", {-1}}, {"right", {1}}});
+    qdm->addSensor("center");
+    const std::vector<Rule> rules = {Rule{{{"center"}}, 0, {{0, 0, 1.0}}}};
+    type("q");
+    try {
+        vex::scoreRules(*qdm, rules, 200000, 1);
+        FAIL() << "the scoring was not stopped";
+    } catch (const tala::Failure& stopped) {
+        EXPECT_STREQ(stopped.what(), "Error: User break.");
+    }
 }
 
 TEST(Scoring, RulesAreNamedByStimulusAndIntendedActions) {
