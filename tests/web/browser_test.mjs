@@ -97,11 +97,13 @@ try {
   });
   const frames = () => page.evaluate(() => Module._flock_frames());
   // An agent may hide behind another for a moment: the most of each colour over a few looks.
-  async function gather(looks = 5) {
+  // With `untilAll`, looking stops as soon as every colour has shown.
+  async function gather(looks = 5, untilAll = false) {
     const most = { blue: 0, green: 0, red: 0 };
     for (let i = 0; i < looks; ++i) {
       const { counts } = await look();
       for (const colour of Object.keys(most)) most[colour] = Math.max(most[colour], counts[colour]);
+      if (untilAll && most.blue && most.green && most.red) break;
       await sleep(200);
     }
     return most;
@@ -110,7 +112,13 @@ try {
   // --- P: the flock flies ----------------------------------------------------
   await page.keyboard.press('p');
   await sleep(2500);
-  const seen = await gather();
+  // One agent of each colour: one that strays beyond the view is fetched back with R.
+  let seen = await gather(25, true);
+  if (!(seen.blue && seen.green && seen.red)) {
+    await page.keyboard.press('r');
+    await sleep(300);
+    seen = await gather(10, true);
+  }
   const flying = await look();
   await sleep(300);
   const later = await look();
