@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "app/AgentDrawing.h"
-#include "interp/SvgWriter.h"
+#include "support/SvgWriter.h"
 
 namespace flock {
 

@@ -14,7 +14,7 @@
 #include "app/GlCanvas.h"
 #include "app/GlfwWindow.h"
 #include "app/Sweep.h"
-#include "interp/Reporting.h"
+#include "support/Reporting.h"
 
 namespace flock {
 

@@ -8,7 +8,7 @@
 #include "app/AgentInterpreter.h"
 #include "app/DecisionOdds.h"
 #include "decision/QDM.h"
-#include "linalg/Failure.h"
+#include "support/Failure.h"
 
 namespace flock {
 

@@ -14,7 +14,7 @@
 #include "app/DistinctLines.h"
 #include "app/FlightReport.h"
 #include "app/FlockProgram.h"
-#include "interp/FileReplace.h"
+#include "support/FileReplace.h"
 
 namespace flock {
 

@@ -29,9 +29,9 @@
 #include "app/DistinctLines.h"
 #include "app/FlockProgram.h"
 #include "app/SweepRows.h"
-#include "interp/FileReplace.h"
+#include "support/FileReplace.h"
 #include "interp/InterpreterCore.h"
-#include "linalg/Failure.h"
+#include "support/Failure.h"
 
 namespace flock {
 

@@ -11,7 +11,7 @@
 
 #include "app/FlockOptions.h"
 #include "app/SweepStatistics.h"
-#include "interp/SvgWriter.h"
+#include "support/SvgWriter.h"
 
 namespace flock {
 

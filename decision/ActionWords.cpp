@@ -3,9 +3,9 @@
 #include <iostream>
 #include <memory>
 
-#include "decision/CommandCall.h"
+#include "decision/WordCall.h"
 #include "decision/ValueTypes.h"
-#include "interp/Reporting.h"
+#include "support/Reporting.h"
 
 namespace vex {
 
@@ -23,7 +23,7 @@ T* userValue(const Object& argument, const char* typeName) {
 }
 
 // vex::qdm::Point c1 c2 ... : a point of integer coordinates.
-bool word_Point(CommandCall& call) {
+bool word_Point(WordCall& call) {
     auto point = std::make_unique<PointType>();
     for (int n = 1; n <= call.argumentCount(); ++n) {
         const Object coordinate = call.valueArg(n);
@@ -35,7 +35,7 @@ bool word_Point(CommandCall& call) {
 }
 
 // vex::qdm::Action point name, or vex::qdm::Action n c1 ... cn.
-bool word_Action(CommandCall& call) {
+bool word_Action(WordCall& call) {
     auto action = std::make_unique<ActionType>();
     const Object first = call.valueArg(1);
     if (const auto* point = userValue<PointType>(first, kPointTypeName)) {
@@ -50,7 +50,7 @@ bool word_Action(CommandCall& call) {
 }
 
 // vex::qdm::ActionList action ... : copies of the actions, in order.
-bool word_ActionList(CommandCall& call) {
+bool word_ActionList(WordCall& call) {
     auto list = std::make_unique<ActionListType>();
     for (int n = 1; n <= call.argumentCount(); ++n) {
         const Object argument = call.valueArg(n);
@@ -68,7 +68,7 @@ bool word_ActionList(CommandCall& call) {
     return true;
 }
 
-void setPoints(CommandCall& call, ActionSpace& space) {
+void setPoints(WordCall& call, ActionSpace& space) {
     const Object argument = call.valueArg(3);
     const auto* list = userValue<ActionListType>(argument, kActionListTypeName);
     if (list == nullptr) {
@@ -79,7 +79,7 @@ void setPoints(CommandCall& call, ActionSpace& space) {
     space.points = list->actions;
 }
 
-void setMovementMap(CommandCall& call, ActionSpace& space) {
+void setMovementMap(WordCall& call, ActionSpace& space) {
     space.movementMap.clear();
     for (int n = 3; n <= call.argumentCount(); ++n) {
         const Object argument = call.valueArg(n);
@@ -98,7 +98,7 @@ void setMovementMap(CommandCall& call, ActionSpace& space) {
 }
 
 // vex::qdm::set_action_space keyword space value ... : changes one part of a space.
-bool word_set_action_space(CommandCall& call) {
+bool word_set_action_space(WordCall& call) {
     const std::string keyword = call.stringArg(1);
     const bool known = keyword == "points" || keyword == "actions" || keyword == "degreeOfFreedom" ||
                        keyword == "movementMap" || keyword == "gridSize" || keyword == "resetDelta";

@@ -3,13 +3,13 @@
 #include <iostream>
 #include <string>
 
-#include "decision/CommandCall.h"
+#include "decision/WordCall.h"
 #include "decision/Lifetime.h"
 #include "decision/Notices.h"
 #include "decision/QDM.h"
 #include "decision/ValueTypes.h"
 #include "interp/Interpreter.h"
-#include "interp/Reporting.h"
+#include "support/Reporting.h"
 #include "qlang/RunShell.h"
 
 namespace vex {
@@ -19,7 +19,7 @@ namespace {
 using tala::interp::Object;
 
 // The first argument's value, or null after printing the first-argument message.
-QDMType* decisionMakerValue(CommandCall& call, Object& holder) {
+QDMType* decisionMakerValue(WordCall& call, Object& holder) {
     QDMType* value = call.qdmArg(1, holder);
     if (value == nullptr) printNotDecisionMaker(call);
     return value;
@@ -27,7 +27,7 @@ QDMType* decisionMakerValue(CommandCall& call, Object& holder) {
 
 // The decision maker of the first argument when there is one; null after any message
 // (a value without a decision maker gets a notice on standard error).
-QDM* presentDecisionMaker(CommandCall& call, Object& holder) {
+QDM* presentDecisionMaker(WordCall& call, Object& holder) {
     QDMType* value = decisionMakerValue(call, holder);
     if (value == nullptr) return nullptr;
     QDM* decisionMaker = decisionMakerOf(*value);
@@ -36,7 +36,7 @@ QDM* presentDecisionMaker(CommandCall& call, Object& holder) {
 }
 
 // As presentDecisionMaker, but a value without a decision maker gets the NULL text.
-QDM* requiredDecisionMaker(CommandCall& call, Object& holder) {
+QDM* requiredDecisionMaker(WordCall& call, Object& holder) {
     QDMType* value = decisionMakerValue(call, holder);
     if (value == nullptr) return nullptr;
     QDM* decisionMaker = decisionMakerOf(*value);
@@ -48,7 +48,7 @@ bool hasSpace(const QDM& decisionMaker, std::int32_t space) {
     return space >= 0 && static_cast<std::size_t>(space) < decisionMaker.actionSpaces.size();
 }
 
-bool word_qdm_new(CommandCall& call) {
+bool word_qdm_new(WordCall& call) {
     Object holder;
     if (QDMType* value = decisionMakerValue(call, holder)) {
         // The one the value held would be out of every script's reach from here on.
@@ -58,7 +58,7 @@ bool word_qdm_new(CommandCall& call) {
     return true;
 }
 
-bool word_qdm_free(CommandCall& call) {
+bool word_qdm_free(WordCall& call) {
     Object holder;
     QDMType* value = decisionMakerValue(call, holder);
     if (value == nullptr) return true;
@@ -71,7 +71,7 @@ bool word_qdm_free(CommandCall& call) {
     return true;
 }
 
-bool word_qdm_apply_op(CommandCall& call) {
+bool word_qdm_apply_op(WordCall& call) {
     Object holder;
     QDM* decisionMaker = presentDecisionMaker(call, holder);
     if (decisionMaker == nullptr) return true;
@@ -83,26 +83,26 @@ bool word_qdm_apply_op(CommandCall& call) {
     return true;
 }
 
-bool word_qdm_think(CommandCall& call) {
+bool word_qdm_think(WordCall& call) {
     Object holder;
     if (QDM* decisionMaker = presentDecisionMaker(call, holder)) decisionMaker->think();
     return true;
 }
 
-bool word_qdm_prepare(CommandCall& call) {
+bool word_qdm_prepare(WordCall& call) {
     Object holder;
     if (QDM* decisionMaker = presentDecisionMaker(call, holder)) decisionMaker->prepare();
     return true;
 }
 
-bool word_qdm_get_max_measure_time(CommandCall& call) {
+bool word_qdm_get_max_measure_time(WordCall& call) {
     Object holder;
     if (QDM* decisionMaker = presentDecisionMaker(call, holder))
         call.result.setInteger(decisionMaker->getMaxMeasureTime(call.integerArg(2)));
     return true;
 }
 
-bool word_qdm_decide(CommandCall& call) {
+bool word_qdm_decide(WordCall& call) {
     Object holder;
     QDM* decisionMaker = presentDecisionMaker(call, holder);
     if (decisionMaker == nullptr) return true;
@@ -112,7 +112,7 @@ bool word_qdm_decide(CommandCall& call) {
     return true;
 }
 
-bool word_qdm_decide_str(CommandCall& call) {
+bool word_qdm_decide_str(WordCall& call) {
     Object holder;
     QDM* decisionMaker = presentDecisionMaker(call, holder);
     if (decisionMaker == nullptr) return true;
@@ -123,7 +123,7 @@ bool word_qdm_decide_str(CommandCall& call) {
 }
 
 // vex::qdm::finalize QDM [memory size]: the memory size is read before the decision maker.
-bool word_qdm_finalize(CommandCall& call) {
+bool word_qdm_finalize(WordCall& call) {
     std::int32_t memory = 1;
     const Object size = call.valueArg(2);
     if (size.holds(tala::interp::ObjectType::Integer)) {
@@ -143,7 +143,7 @@ bool word_qdm_finalize(CommandCall& call) {
     return true;
 }
 
-bool word_qdm_add_action_space(CommandCall& call) {
+bool word_qdm_add_action_space(WordCall& call) {
     Object holder;
     QDM* decisionMaker = requiredDecisionMaker(call, holder);
     if (decisionMaker == nullptr) return true;
@@ -168,7 +168,7 @@ bool word_qdm_add_action_space(CommandCall& call) {
     return true;
 }
 
-bool word_qdm_shell(CommandCall& call) {
+bool word_qdm_shell(WordCall& call) {
     Object holder;
     QDM* decisionMaker = requiredDecisionMaker(call, holder);
     if (decisionMaker == nullptr) return true;

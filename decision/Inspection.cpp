@@ -6,9 +6,9 @@
 #include <sstream>
 
 #include "decision/Notices.h"
-#include "interp/ConsoleKeys.h"
-#include "interp/Reporting.h"
-#include "linalg/Failure.h"
+#include "support/ConsoleKeys.h"
+#include "support/Reporting.h"
+#include "support/Failure.h"
 
 namespace vex {
 

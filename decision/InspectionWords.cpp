@@ -3,12 +3,12 @@
 #include <iostream>
 #include <string>
 
-#include "decision/CommandCall.h"
+#include "decision/WordCall.h"
 #include "decision/Inspection.h"
 #include "decision/Notices.h"
 #include "decision/QDM.h"
 #include "decision/ValueTypes.h"
-#include "interp/Reporting.h"
+#include "support/Reporting.h"
 
 namespace vex {
 
@@ -17,7 +17,7 @@ namespace {
 using tala::interp::Object;
 
 // The live decision maker of the first argument; null after a message.
-QDM* inspectedDecisionMaker(CommandCall& call, Object& holder) {
+QDM* inspectedDecisionMaker(WordCall& call, Object& holder) {
     QDMType* value = call.qdmArg(1, holder);
     if (value == nullptr) {
         printNotDecisionMaker(call);
@@ -28,14 +28,14 @@ QDM* inspectedDecisionMaker(CommandCall& call, Object& holder) {
     return decisionMaker;
 }
 
-bool word_qdm_describe(CommandCall& call) {
+bool word_qdm_describe(WordCall& call) {
     Object holder;
     if (const QDM* decisionMaker = inspectedDecisionMaker(call, holder)) describe(*decisionMaker, std::cout);
     return true;
 }
 
 // vex::qdm::score QDM RULES TRIALS [STEPS]: STEPS defaults to the last training's steps, else 1.
-bool word_qdm_score(CommandCall& call) {
+bool word_qdm_score(WordCall& call) {
     Object holder;
     QDM* decisionMaker = inspectedDecisionMaker(call, holder);
     if (decisionMaker == nullptr) return true;

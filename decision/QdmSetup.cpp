@@ -11,7 +11,7 @@
 #include "decision/QDM.h"
 #include "decision/SizeArithmetic.h"
 #include "interp/InterpreterCore.h"
-#include "interp/Reporting.h"
+#include "support/Reporting.h"
 #include "linalg/EntryLimit.h"
 #include "linalg/MemoryBudget.h"
 #include "qlang/Evaluate.h"

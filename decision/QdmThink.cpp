@@ -12,8 +12,8 @@
 
 #include "decision/QDM.h"
 #include "decision/SizeArithmetic.h"
-#include "interp/Reporting.h"
-#include "linalg/Failure.h"
+#include "support/Reporting.h"
+#include "support/Failure.h"
 #include "linalg/Kernels.h"
 #include "qlang/StateIndexing.h"
 

@@ -14,9 +14,9 @@
 #include "decision/Training.h"
 #include "decision/TrainingProgress.h"
 #include "decision/TrainingThreads.h"
-#include "interp/ConsoleKeys.h"
-#include "interp/Reporting.h"
-#include "linalg/Failure.h"
+#include "support/ConsoleKeys.h"
+#include "support/Reporting.h"
+#include "support/Failure.h"
 #include "linalg/MemoryBudget.h"
 
 namespace vex {

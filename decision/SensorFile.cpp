@@ -23,10 +23,10 @@
 #include <vector>
 
 #include "decision/SizeArithmetic.h"
-#include "interp/FileReplace.h"
-#include "interp/OutputFile.h"
-#include "interp/Reporting.h"
-#include "linalg/Failure.h"
+#include "support/FileReplace.h"
+#include "support/OutputFile.h"
+#include "support/Reporting.h"
+#include "support/Failure.h"
 #include "linalg/MemoryBudget.h"
 
 namespace vex {

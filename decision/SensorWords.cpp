@@ -3,14 +3,14 @@
 
 #include <iostream>
 
-#include "decision/CommandCall.h"
+#include "decision/WordCall.h"
 #include "decision/QDM.h"
 #include "decision/TrainingHistory.h"
 #include "decision/TrainingSizes.h"
 #include "decision/ValueTypes.h"
 #include "decision/Notices.h"
-#include "interp/Reporting.h"
-#include "linalg/Failure.h"
+#include "support/Reporting.h"
+#include "support/Failure.h"
 
 namespace vex {
 
@@ -19,7 +19,7 @@ namespace {
 using tala::interp::Object;
 
 // vex::train QDM set generations repetitions population limit.
-bool word_train(CommandCall& call) {
+bool word_train(WordCall& call) {
     Object holder;
     QDMType* value = call.qdmArg(1, holder);
     const Object setArgument = value ? call.valueArg(2) : Object();
@@ -45,7 +45,7 @@ bool word_train(CommandCall& call) {
     return true;
 }
 
-bool word_add_sensor(CommandCall& call) {
+bool word_add_sensor(WordCall& call) {
     Object holder;
     QDMType* value = call.qdmArg(1, holder);
     if (value == nullptr) {
@@ -58,7 +58,7 @@ bool word_add_sensor(CommandCall& call) {
     return true;
 }
 
-bool word_save(CommandCall& call) {
+bool word_save(WordCall& call) {
     Object holder;
     QDMType* value = call.qdmArg(1, holder);
     if (value == nullptr) {
@@ -75,7 +75,7 @@ bool word_save(CommandCall& call) {
     return true;
 }
 
-bool word_load(CommandCall& call) {
+bool word_load(WordCall& call) {
     Object holder;
     QDMType* value = call.qdmArg(1, holder);
     if (value == nullptr) {
@@ -95,7 +95,7 @@ bool word_load(CommandCall& call) {
 // vex::save_training_history QDM file: a .csv table or an .svg plot of the last
 // training's fitness per generation. Every failure is raised, so a script run by
 // tala ends with status 1; a missing decision maker too, since nothing was saved.
-bool word_save_training_history(CommandCall& call) {
+bool word_save_training_history(WordCall& call) {
     Object holder;
     QDMType* value = call.qdmArg(1, holder);
     if (value == nullptr) {

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <limits>
 
-#include "linalg/Failure.h"
+#include "support/Failure.h"
 
 namespace vex {
 

@@ -6,10 +6,10 @@
 #include <charconv>
 #include <string_view>
 
-#include "interp/FileReplace.h"
-#include "interp/OutputFile.h"
-#include "interp/SvgWriter.h"
-#include "linalg/Failure.h"
+#include "support/FileReplace.h"
+#include "support/OutputFile.h"
+#include "support/SvgWriter.h"
+#include "support/Failure.h"
 
 namespace vex {
 

@@ -1,6 +1,6 @@
 #include "decision/TrainingSizes.h"
 
-#include "interp/Reporting.h"
+#include "support/Reporting.h"
 
 namespace vex {
 

@@ -12,7 +12,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "linalg/Failure.h"
+#include "support/Failure.h"
 
 namespace tala::interp {
 

@@ -5,16 +5,16 @@
 #include <string>
 
 #include "interp/InterpreterWords.h"
-#include "interp/OutputFile.h"
+#include "support/OutputFile.h"
 
 namespace tala::interp::words {
 
 namespace {
 
-void word_path(Command& c) { c.interpreter.addSearchDirectory(c.stringArg(1)); }
+void word_path(WordCall& c) { c.interpreter.addSearchDirectory(c.stringArg(1)); }
 
 // The whole file is one command, run in this command's local copy with fresh off.
-void word_file(Command& c) {
+void word_file(WordCall& c) {
     const std::string fileName = c.arg(1);
     std::string reason;
     std::optional<std::string> text = readScriptFile(fileName, &reason);
@@ -31,7 +31,7 @@ void word_file(Command& c) {
     c.interpreter.execute(*text, c.local, c.result, c.libraries, c.global, false);
 }
 
-void word_load_module(Command& c) { c.interpreter.loadModule(c.stringArg(1)); }
+void word_load_module(WordCall& c) { c.interpreter.loadModule(c.stringArg(1)); }
 
 constexpr WordEntry kFileWords[] = {
     {"path", word_path, "DIRECTORY", "Adds DIRECTORY to the places file and load_module look in.", "path scripts"},

@@ -4,8 +4,8 @@
 #include <iostream>
 
 #include "interp/InterpreterWords.h"
-#include "interp/Reporting.h"
-#include "linalg/Failure.h"
+#include "support/Reporting.h"
+#include "support/Failure.h"
 
 namespace tala::interp {
 
@@ -14,7 +14,7 @@ namespace {
 // The commands being evaluated on this thread, for the nesting limit.
 thread_local NestingDepth nesting;
 
-Object evaluated(const ObjectCall& call, int n) {
+Object evaluated(const WordCall& call, int n) {
     Object value;
     call.interpreter.execute(call.tokens.token(n), call.local, value, call.libraries, call.global, true);
     return value;
@@ -52,17 +52,17 @@ std::unique_ptr<CommandLibrary> libraryOf(ModuleHandle& handle) {
 
 }  // namespace
 
-Object ObjectCall::valueArg(int n) const { return evaluated(*this, n); }
+Object WordCall::valueArg(int n) const { return evaluated(*this, n); }
 
-std::int32_t ObjectCall::integerArg(int n) const { return evaluated(*this, n).getInteger(); }
+std::int32_t WordCall::integerArg(int n) const { return evaluated(*this, n).getInteger(); }
 
-double ObjectCall::doubleArg(int n) const { return evaluated(*this, n).getDouble(); }
+double WordCall::doubleArg(int n) const { return evaluated(*this, n).getDouble(); }
 
-std::string ObjectCall::stringArg(int n) const { return evaluated(*this, n).getString(); }
+std::string WordCall::stringArg(int n) const { return evaluated(*this, n).getString(); }
 
 namespace words {
 
-void Command::run(int k, Object& into, bool freshFlag) const {
+void WordCall::run(int k, Object& into, bool freshFlag) const {
     interpreter.execute(tokens.token(k), local, into, libraries, global, freshFlag);
 }
 
@@ -106,7 +106,7 @@ void Interpreter::execute(std::string_view text, ObjectList& scope, Object& resu
 
     ObjectList local = scope.borrowedCopy();
     ObjectList& target = global ? globals_ : (fresh ? local : scope);
-    words::Command command{{*this, tokens, local, result, libraries, global}, text, target, fresh};
+    words::WordCall command{{*this, tokens, local, result, libraries, global}, text, target, fresh};
 
     if (words::WordHandler handler = words::WordTable::builtins().find(tokens.token(0))) {
         handler(command);

@@ -16,10 +16,10 @@
 #include <limits>
 #include <vector>
 
-#include "interp/FileReplace.h"
-#include "interp/OutputFile.h"
-#include "interp/Reporting.h"
-#include "linalg/Failure.h"
+#include "support/FileReplace.h"
+#include "support/OutputFile.h"
+#include "support/Reporting.h"
+#include "support/Failure.h"
 #include "linalg/MemoryBudget.h"
 
 namespace tala::interp {

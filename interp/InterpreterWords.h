@@ -10,11 +10,11 @@
 #include "interp/DispatchTable.h"
 #include "interp/Interpreter.h"
 #include "interp/InterpreterCore.h"
-#include "interp/ObjectCall.h"
+#include "interp/WordCall.h"
 
 namespace tala::interp::words {
 
-struct Command : ObjectCall {
+struct WordCall : interp::WordCall {
     std::string_view text;  // the whole command text, for reports
     ObjectList& target;     // where new variables go and names are looked up
     bool fresh;
@@ -25,7 +25,7 @@ struct Command : ObjectCall {
     void report(std::string_view suffix) const { writeReport(ReportForm::Plain, text, suffix); }
 };
 
-using WordHandler = void (*)(Command& command);
+using WordHandler = void (*)(WordCall& command);
 
 using WordEntry = DispatchEntry<WordHandler>;
 using WordGroup = interp::WordGroup<WordHandler>;

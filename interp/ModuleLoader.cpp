@@ -6,7 +6,7 @@
 #include <system_error>
 #include <utility>
 
-#include "interp/OutputFile.h"
+#include "support/OutputFile.h"
 
 namespace tala::interp {
 

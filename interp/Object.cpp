@@ -3,7 +3,7 @@
 #include <ostream>
 #include <utility>
 
-#include "linalg/Failure.h"
+#include "support/Failure.h"
 
 namespace tala::interp {
 

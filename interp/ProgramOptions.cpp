@@ -12,8 +12,8 @@
 
 #include "ProjectVersion.h"
 #include "interp/CommandTokenizer.h"
-#include "interp/FileReplace.h"
-#include "interp/OutputFile.h"
+#include "support/FileReplace.h"
+#include "support/OutputFile.h"
 
 namespace tala::interp {
 

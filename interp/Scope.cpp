@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "linalg/Failure.h"
+#include "support/Failure.h"
 
 namespace tala::interp {
 

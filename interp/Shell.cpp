@@ -6,9 +6,9 @@
 #include <sstream>
 
 #include "interp/CommandTokenizer.h"
-#include "interp/ConsoleKeys.h"
-#include "interp/LineEditor.h"
-#include "interp/Reporting.h"
+#include "support/ConsoleKeys.h"
+#include "support/LineEditor.h"
+#include "support/Reporting.h"
 #include "interp/WordHelp.h"
 
 namespace tala::interp {

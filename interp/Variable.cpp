@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <ostream>
 
-#include "linalg/Failure.h"
+#include "support/Failure.h"
 #include "linalg/MemoryBudget.h"
 
 namespace tala::interp {

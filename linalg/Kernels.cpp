@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "linalg/EntryLimit.h"
-#include "linalg/Failure.h"
+#include "support/Failure.h"
 #include "linalg/KernelPath.h"
 #include "linalg/VectorKernels.h"
 

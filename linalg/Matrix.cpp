@@ -9,7 +9,7 @@
 #include <utility>
 
 #include "linalg/EntryLimit.h"
-#include "linalg/Failure.h"
+#include "support/Failure.h"
 
 namespace linalg {
 

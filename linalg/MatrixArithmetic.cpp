@@ -6,7 +6,7 @@
 #include <utility>
 
 #include "linalg/EntryLimit.h"
-#include "linalg/Failure.h"
+#include "support/Failure.h"
 #include "linalg/Matrix.h"
 
 namespace linalg {

@@ -11,7 +11,7 @@
 #include <sstream>
 #include <string_view>
 
-#include "linalg/Failure.h"
+#include "support/Failure.h"
 
 namespace linalg {
 

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <iostream>
 
-#include "interp/Reporting.h"
+#include "support/Reporting.h"
 #include "qlang/Words.h"
 
 namespace qlang {

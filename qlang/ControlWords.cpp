@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "interp/ConsoleKeys.h"
-#include "interp/Reporting.h"
-#include "linalg/Failure.h"
+#include "support/ConsoleKeys.h"
+#include "support/Reporting.h"
+#include "support/Failure.h"
 #include "qlang/Evaluate.h"
 #include "qlang/Words.h"
 

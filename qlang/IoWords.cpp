@@ -8,9 +8,9 @@
 #include <string>
 
 #include "interp/CommandTokenizer.h"
-#include "interp/ConsoleKeys.h"
+#include "support/ConsoleKeys.h"
 #include "interp/InterpreterCore.h"
-#include "interp/OutputFile.h"
+#include "support/OutputFile.h"
 #include "qlang/Evaluate.h"
 #include "qlang/WordCall.h"
 #include "qlang/Words.h"

@@ -10,8 +10,8 @@
 #include <utility>
 #include <vector>
 
-#include "interp/Reporting.h"
-#include "linalg/Failure.h"
+#include "support/Reporting.h"
+#include "support/Failure.h"
 #include "linalg/Matrix.h"
 #include "linalg/MemoryBudget.h"
 #include "qlang/UnitaryFromAngles.h"

@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "linalg/Failure.h"
+#include "support/Failure.h"
 #include "linalg/Matrix.h"
 #include "qlang/StateIndexing.h"
 #include "qlang/Words.h"

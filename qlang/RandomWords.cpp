@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "linalg/Failure.h"
+#include "support/Failure.h"
 #include "qlang/Words.h"
 
 namespace qlang {

@@ -8,7 +8,7 @@
 #include <iostream>
 #include <string>
 
-#include "interp/Reporting.h"
+#include "support/Reporting.h"
 #include "interp/Variable.h"
 #include "linalg/Complex.h"
 #include "linalg/Matrix.h"

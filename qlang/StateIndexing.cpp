@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <utility>
 
-#include "linalg/Failure.h"
+#include "support/Failure.h"
 #include "linalg/Kernels.h"
 
 namespace qlang {

@@ -4,8 +4,8 @@
 #include <iostream>
 #include <string>
 
-#include "interp/Reporting.h"
-#include "linalg/Failure.h"
+#include "support/Reporting.h"
+#include "support/Failure.h"
 #include "linalg/MemoryBudget.h"
 #include "qlang/Words.h"
 

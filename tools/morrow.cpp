@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "interp/LineEditor.h"
-#include "interp/OutputFile.h"
+#include "support/LineEditor.h"
+#include "support/OutputFile.h"
 #include "interp/ProgramOptions.h"
 #include "interp/VariableTable.h"
 #include "interp/WordHelp.h"

@@ -27,11 +27,11 @@
 #include "interp/CommandTokenizer.h"
 #include "interp/InterpreterHost.h"
 #include "interp/Interpreter.h"
-#include "interp/LineEditor.h"
+#include "support/LineEditor.h"
 #include "interp/ProgramOptions.h"
-#include "interp/Reporting.h"
+#include "support/Reporting.h"
 #include "interp/WordHelp.h"
-#include "linalg/Failure.h"
+#include "support/Failure.h"
 
 #if __has_include("decision/VEXCommands.h")
 #include "decision/TrainingThreads.h"

@@ -7,7 +7,7 @@
 #include <iostream>
 #include <utility>
 
-#include "interp/ConsoleKeys.h"
+#include "support/ConsoleKeys.h"
 #include "web/ConsoleBridge.h"
 
 namespace flock::web {

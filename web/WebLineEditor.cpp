@@ -4,7 +4,7 @@
 
 #include <iostream>
 
-#include "interp/LineEditor.h"
+#include "support/LineEditor.h"
 
 namespace tala::interp {
 

@@ -28,7 +28,7 @@
 #include "decision/TrainingThreads.h"
 #include "decision/VEXCommands.h"
 #include "interp/CommandTokenizer.h"
-#include "interp/ConsoleKeys.h"
+#include "support/ConsoleKeys.h"
 #include "interp/Interpreter.h"
 #include "interp/WordHelp.h"
 #include "linalg/MemoryBudget.h"

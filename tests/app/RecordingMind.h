@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "app/AgentMind.h"
-#include "linalg/Failure.h"
+#include "support/Failure.h"
 
 namespace flock::testing {
 

@@ -9,7 +9,7 @@
 
 #include "app/AppState.h"
 #include "app/Flock.h"
-#include "linalg/Failure.h"
+#include "support/Failure.h"
 #include "RecordingCanvas.h"
 #include "RecordingMind.h"
 #include "tests/support/StreamCapture.h"

@@ -7,7 +7,7 @@
 
 #include "app/AppState.h"
 #include "app/FramePacer.h"
-#include "linalg/Failure.h"
+#include "support/Failure.h"
 #include "RecordingCanvas.h"
 #include "tests/support/StreamCapture.h"
 

@@ -6,8 +6,8 @@
 #include <filesystem>
 
 #include "decision/Inspection.h"
-#include "interp/Reporting.h"
-#include "linalg/Failure.h"
+#include "support/Reporting.h"
+#include "support/Failure.h"
 #include "tests/decision/DecisionFixture.h"
 #include "tests/support/StreamCapture.h"
 #include "tests/support/TempFolder.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "interp/Reporting.h"
+#include "support/Reporting.h"
 #include "tests/support/StreamCapture.h"
 
 namespace {

@@ -11,7 +11,7 @@
 
 #include "DecisionFixture.h"
 #include "decision/Training.h"
-#include "interp/ConsoleKeys.h"
+#include "support/ConsoleKeys.h"
 #include "tests/support/TypedKeys.h"
 
 namespace {

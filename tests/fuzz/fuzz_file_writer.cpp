@@ -18,8 +18,8 @@
 #include <iterator>
 #include <string>
 
-#include "interp/FileReplace.h"
-#include "linalg/Failure.h"
+#include "support/FileReplace.h"
+#include "support/Failure.h"
 #include "tests/fuzz/FuzzSupport.h"
 
 namespace fs = std::filesystem;

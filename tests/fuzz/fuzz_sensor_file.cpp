@@ -10,7 +10,7 @@
 
 #include "decision/QDM.h"
 #include "decision/SensorFile.h"
-#include "linalg/Failure.h"
+#include "support/Failure.h"
 #include "tests/fuzz/FuzzSupport.h"
 
 namespace {

@@ -11,8 +11,8 @@
 #include "tests/support/StreamCapture.h"
 #include "interp/Interpreter.h"
 #include "interp/InterpreterHost.h"
-#include "linalg/Failure.h"
-#include "interp/ConsoleKeys.h"
+#include "support/Failure.h"
+#include "support/ConsoleKeys.h"
 #include "tests/support/TypedKeys.h"
 
 using namespace tala::interp;

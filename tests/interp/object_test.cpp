@@ -9,7 +9,7 @@
 
 #include "interp/Object.h"
 #include "interp/UserObject.h"
-#include "linalg/Failure.h"
+#include "support/Failure.h"
 #include "tests/support/StreamCapture.h"
 
 using namespace tala::interp;

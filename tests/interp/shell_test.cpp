@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "linalg/Failure.h"
+#include "support/Failure.h"
 #include "tests/support/StreamCapture.h"
 
 using namespace tala::interp;

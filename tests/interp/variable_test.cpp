@@ -5,7 +5,7 @@
 #include <string>
 
 #include "interp/Scope.h"
-#include "linalg/Failure.h"
+#include "support/Failure.h"
 #include "linalg/MemoryBudget.h"
 #include "tests/support/StreamCapture.h"
 

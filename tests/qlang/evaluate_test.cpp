@@ -6,9 +6,9 @@
 #include <memory>
 #include <string>
 
-#include "linalg/Failure.h"
+#include "support/Failure.h"
 #include "tests/support/StreamCapture.h"
-#include "interp/ConsoleKeys.h"
+#include "support/ConsoleKeys.h"
 #include "tests/support/TypedKeys.h"
 
 using namespace tala::interp;

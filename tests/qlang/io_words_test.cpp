@@ -9,10 +9,10 @@
 #include <fstream>
 #include <string>
 
-#include "interp/OutputFile.h"
+#include "support/OutputFile.h"
 #include "interp/Variable.h"
 #include "interp/VariableTable.h"
-#include "linalg/Failure.h"
+#include "support/Failure.h"
 #include "linalg/MemoryBudget.h"
 #include "qlang/Evaluate.h"
 #include "tests/support/StreamCapture.h"

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "linalg/Failure.h"
+#include "support/Failure.h"
 #include "linalg/Matrix.h"
 #include "qlang/StateIndexing.h"
 #include "tests/linalg/MatrixTestSupport.h"

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "interp/Reporting.h"
+#include "support/Reporting.h"
 #include "interp/VariableTable.h"
 #include "qlang/Evaluate.h"
 #include "tests/support/StreamCapture.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "linalg/Failure.h"
+#include "support/Failure.h"
 
 // Collects what std::cout (or the given stream) receives while it lives.
 class OutputCapture {

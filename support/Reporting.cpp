@@ -1,4 +1,4 @@
-#include "interp/Reporting.h"
+#include "support/Reporting.h"
 
 #include <iostream>
 

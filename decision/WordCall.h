@@ -10,14 +10,14 @@
 
 #include "interp/DispatchTable.h"
 #include "interp/Object.h"
-#include "interp/ObjectCall.h"
+#include "interp/WordCall.h"
 
 namespace vex {
 
 class QDM;
 class QDMType;
 
-struct CommandCall : tala::interp::ObjectCall {
+struct WordCall : tala::interp::WordCall {
     std::string word() const { return tokens.token(0); }
     // Number of arguments after the command word.
     int argumentCount() const { return tokens.count() - 1; }
@@ -33,9 +33,9 @@ struct CommandCall : tala::interp::ObjectCall {
 
 // The command word followed by " syntax error: first argument must be of type 'vex::QDM'.\n".
 // These printers note the problem for the run's count (tala::interp::noteProblem).
-void printNotDecisionMaker(const CommandCall& call);
+void printNotDecisionMaker(const WordCall& call);
 // The same without the full stop.
-void printNotDecisionMakerPlain(const CommandCall& call);
+void printNotDecisionMakerPlain(const WordCall& call);
 // What a command says of a value without a live decision maker.
 inline constexpr const char* kNoDecisionMakerText = "vex::QDM = NULL; make sure to vex::qdm::new first.";
 // "Error: " and that text, with a line end.
@@ -45,9 +45,9 @@ void printNoDecisionMaker();
 QDM* decisionMakerOf(const QDMType& value);
 
 // A value that is a String in the last position ends an argument list quietly.
-bool isTrailingString(const CommandCall& call, int n, const tala::interp::Object& value);
+bool isTrailingString(const WordCall& call, int n, const tala::interp::Object& value);
 
-using CommandHandler = bool (*)(CommandCall& call);
+using CommandHandler = bool (*)(WordCall& call);
 
 using CommandEntry = tala::interp::DispatchEntry<CommandHandler>;
 using CommandGroup = tala::interp::WordGroup<CommandHandler>;

@@ -1,4 +1,4 @@
-#include "interp/ConsoleKeys.h"
+#include "support/ConsoleKeys.h"
 
 #include <poll.h>
 #include <termios.h>

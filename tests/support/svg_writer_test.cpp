@@ -1,4 +1,4 @@
-#include "interp/SvgWriter.h"
+#include "support/SvgWriter.h"
 
 #include <gtest/gtest.h>
 

@@ -15,7 +15,7 @@
 #include <string_view>
 #include <vector>
 
-#include "interp/ConsoleKeys.h"
+#include "support/ConsoleKeys.h"
 
 namespace tala::interp {
 

@@ -3,11 +3,11 @@
 #include <iostream>
 #include <memory>
 
-#include "decision/CommandCall.h"
+#include "decision/WordCall.h"
 #include "decision/QDM.h"
 #include "decision/ValueTypes.h"
 #include "decision/Notices.h"
-#include "interp/Reporting.h"
+#include "support/Reporting.h"
 
 namespace vex {
 
@@ -17,7 +17,7 @@ using tala::interp::Object;
 using tala::interp::ObjectType;
 
 // vex::dist weight space action ... : one entry per complete triple.
-bool word_dist(CommandCall& call) {
+bool word_dist(WordCall& call) {
     auto distribution = std::make_unique<DistributionType>();
     // A single argument is never evaluated.
     if (call.argumentCount() != 1)
@@ -33,7 +33,7 @@ bool word_dist(CommandCall& call) {
 }
 
 // vex::dist_str QDM weight name ... : actions given by name.
-bool word_dist_str(CommandCall& call) {
+bool word_dist_str(WordCall& call) {
     auto distribution = std::make_unique<DistributionType>();
     if (call.argumentCount() == 1) {
         call.result.setUserObject(std::move(distribution));
@@ -77,7 +77,7 @@ bool word_dist_str(CommandCall& call) {
     return true;
 }
 
-bool word_SensorList(CommandCall& call) {
+bool word_SensorList(WordCall& call) {
     auto list = std::make_unique<SensorListType>();
     for (int n = 1; n <= call.argumentCount(); ++n) list->sensors.push_back(call.stringArg(n));
     call.result.setUserObject(std::move(list));
@@ -85,7 +85,7 @@ bool word_SensorList(CommandCall& call) {
 }
 
 // vex::State repeat|single list ... : a stimulus sequence.
-bool word_State(CommandCall& call) {
+bool word_State(WordCall& call) {
     if (call.argumentCount() == 0) {
         std::cout << "Error: Arguments for vex::State are MODE:STRING {vex::SensorList}^*\n";
         tala::interp::noteProblem();
@@ -109,7 +109,7 @@ bool word_State(CommandCall& call) {
 }
 
 // vex::add_rule set state distribution : a new set with one more rule.
-bool word_add_rule(CommandCall& call) {
+bool word_add_rule(WordCall& call) {
     const Object setArgument = call.valueArg(1);
     auto* set = dynamic_cast<TrainingSetType*>(&setArgument.getUserObject());
     const Object stateArgument = set ? call.valueArg(2) : Object();

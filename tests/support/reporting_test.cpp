@@ -6,7 +6,7 @@
 #include <string>
 
 #include "interp/InterpreterHost.h"
-#include "interp/Reporting.h"
+#include "support/Reporting.h"
 #include "tests/support/StreamCapture.h"
 
 using namespace tala::interp;

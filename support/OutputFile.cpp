@@ -1,4 +1,4 @@
-#include "interp/OutputFile.h"
+#include "support/OutputFile.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -8,8 +8,8 @@
 #include <cstring>
 #include <iostream>
 
-#include "interp/FileReplace.h"
-#include "interp/Reporting.h"
+#include "support/FileReplace.h"
+#include "support/Reporting.h"
 
 namespace tala::interp {
 

@@ -3,7 +3,7 @@
 #include <iostream>
 #include <string>
 
-#include "interp/ConsoleKeys.h"
+#include "support/ConsoleKeys.h"
 #include "interp/InterpreterWords.h"
 
 namespace tala::interp::words {
@@ -13,20 +13,20 @@ namespace {
 // A line typed at a prompt counts for at most this many characters.
 constexpr std::size_t kInputLineLimit = 99;
 
-void printValue(Command& c, bool header) {
+void printValue(WordCall& c, bool header) {
     const Object value = c.valueArg(1);
     if (value.hasData()) value.print(std::cout, header);
     else std::cout << "NULL";
 }
 
-void word_print(Command& c) {
+void word_print(WordCall& c) {
     printValue(c, true);
     std::cout << "\n";
 }
 
-void word_print_new_line(Command&) { std::cout << "\n"; }
+void word_print_new_line(WordCall&) { std::cout << "\n"; }
 
-void word_print_one_line(Command& c) { printValue(c, false); }
+void word_print_one_line(WordCall& c) { printValue(c, false); }
 
 // The whole line is consumed so that its rest is never taken for the next command.
 std::string readInputLine() {
@@ -37,7 +37,7 @@ std::string readInputLine() {
     return line;
 }
 
-void word_user_input(Command& c) {
+void word_user_input(WordCall& c) {
     const std::string what = c.stringArg(1);
     if (what == "integer") {
         std::cout << "\nPlease enter an integer: " << std::flush;

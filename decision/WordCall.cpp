@@ -1,35 +1,35 @@
-#include "decision/CommandCall.h"
+#include "decision/WordCall.h"
 
 #include <iostream>
 
 #include "decision/Lifetime.h"
 #include "decision/ValueTypes.h"
-#include "interp/Reporting.h"
+#include "support/Reporting.h"
 
 namespace vex {
 
 using tala::interp::Object;
 using tala::interp::ObjectType;
 
-double CommandCall::weightArg(int n) const {
+double WordCall::weightArg(int n) const {
     const Object value = valueArg(n);
     if (value.holds(ObjectType::Double)) return value.getDouble();
     return value.getInteger();
 }
 
-QDMType* CommandCall::qdmArg(int n, Object& holder) const {
+QDMType* WordCall::qdmArg(int n, Object& holder) const {
     holder = valueArg(n);
     tala::interp::UserObject& value = holder.getUserObject();
     if (value.typeName() != kQDMTypeName) return nullptr;
     return dynamic_cast<QDMType*>(&value);
 }
 
-void printNotDecisionMaker(const CommandCall& call) {
+void printNotDecisionMaker(const WordCall& call) {
     std::cout << call.word() << " syntax error: first argument must be of type 'vex::QDM'.\n";
     tala::interp::noteProblem();
 }
 
-void printNotDecisionMakerPlain(const CommandCall& call) {
+void printNotDecisionMakerPlain(const WordCall& call) {
     std::cout << call.word() << " syntax error: first argument must be of type 'vex::QDM'\n";
     tala::interp::noteProblem();
 }
@@ -43,7 +43,7 @@ QDM* decisionMakerOf(const QDMType& value) {
     return value.decisionMaker.get();
 }
 
-bool isTrailingString(const CommandCall& call, int n, const Object& value) {
+bool isTrailingString(const WordCall& call, int n, const Object& value) {
     return call.isLast(n) && value.holds(ObjectType::String);
 }
 

@@ -1,4 +1,4 @@
-#include "interp/ConsoleKeys.h"
+#include "support/ConsoleKeys.h"
 
 #include <gtest/gtest.h>
 #include <pthread.h>

@@ -2,10 +2,10 @@
 
 #include <iostream>
 
-#include "interp/ConsoleKeys.h"
+#include "support/ConsoleKeys.h"
 #include "interp/InterpreterWords.h"
-#include "interp/Reporting.h"
-#include "linalg/Failure.h"
+#include "support/Reporting.h"
+#include "support/Failure.h"
 
 namespace tala::interp::words {
 
@@ -16,17 +16,17 @@ bool resultIs(const Object& result, std::string_view word) {
     return result.holds(ObjectType::String) && result.getString() == word;
 }
 
-void word_global(Command& c) {
+void word_global(WordCall& c) {
     c.interpreter.execute(c.arg(1), c.local, c.result, c.libraries, true, true);
 }
 
 // Statements run in the begin's own local copy, so one statement's variables are seen
 // by the next.
-void word_begin(Command& c) {
+void word_begin(WordCall& c) {
     for (int k = 1; k < c.count(); ++k) c.run(k, c.result, false);
 }
 
-void word_while(Command& c) {
+void word_while(WordCall& c) {
     for (;;) {
         // A key pressed at the console stops a runaway loop.
         if (keyWaiting()) {
@@ -49,9 +49,9 @@ void word_while(Command& c) {
     }
 }
 
-void word_if(Command& c) { c.run(c.integerArg(1) != 0 ? 2 : 3, c.result, true); }
+void word_if(WordCall& c) { c.run(c.integerArg(1) != 0 ? 2 : 3, c.result, true); }
 
-void word_case(Command& c) {
+void word_case(WordCall& c) {
     const Object selector = c.valueArg(1);
     for (int k = 2; k < c.count(); k += 2) {
         const Object label = c.valueArg(k);
@@ -63,7 +63,7 @@ void word_case(Command& c) {
     }
 }
 
-void word_cond(Command& c) {
+void word_cond(WordCall& c) {
     for (int k = 1; k < c.count(); k += 2) {
         const Object condition = c.valueArg(k);
         if (k == c.count() - 1) return;
@@ -74,7 +74,7 @@ void word_cond(Command& c) {
     }
 }
 
-void word_nop(Command&) {}
+void word_nop(WordCall&) {}
 
 constexpr WordEntry kControlWords[] = {
     {"global", word_global, "COMMAND", "Runs COMMAND with new variables going to the globals.",

@@ -1,4 +1,4 @@
-#include "interp/FileReplace.h"
+#include "support/FileReplace.h"
 
 #include <fcntl.h>
 #include <sys/resource.h>
@@ -12,8 +12,8 @@
 #include <random>
 #include <vector>
 
-#include "interp/OutputFile.h"
-#include "linalg/Failure.h"
+#include "support/OutputFile.h"
+#include "support/Failure.h"
 
 namespace tala::interp {
 

@@ -1,4 +1,4 @@
-#include "interp/FileReplace.h"
+#include "support/FileReplace.h"
 
 #include <fcntl.h>
 #include <sys/resource.h>
@@ -15,7 +15,7 @@
 #include <functional>
 #include <string>
 
-#include "linalg/Failure.h"
+#include "support/Failure.h"
 #include "tests/support/StreamCapture.h"
 #include "tests/support/TempFolder.h"
 

@@ -1,4 +1,4 @@
-#include "interp/LineEditor.h"
+#include "support/LineEditor.h"
 
 #include <histedit.h>
 #include <unistd.h>
@@ -14,7 +14,7 @@
 #include <fstream>
 #include <iostream>
 
-#include "interp/FileReplace.h"
+#include "support/FileReplace.h"
 
 namespace tala::interp {
 

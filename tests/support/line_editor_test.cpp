@@ -1,4 +1,4 @@
-#include "interp/LineEditor.h"
+#include "support/LineEditor.h"
 
 #include <gtest/gtest.h>
 
