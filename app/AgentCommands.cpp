@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "app/AgentCommands.h"
+#include "support/ScriptOutput.h"
 
 namespace flock {
 
@@ -35,9 +36,9 @@ static_assert(rowsInEnumOrder(), "one row per command, in the order of AgentComm
 void report(Agent& agent, const std::string& message) {
     if (!agent.failures.firstTime(message)) return;
     // Some failure texts carry their own line end.
-    std::cout << "Error: " << message;
-    if (message.empty() || message.back() != '\n') std::cout << '\n';
-    std::cout.flush();
+    tala::out() << "Error: " << message;
+    if (message.empty() || message.back() != '\n') tala::out() << '\n';
+    tala::out().flush();
 }
 
 template <typename Action>

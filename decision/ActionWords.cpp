@@ -6,6 +6,7 @@
 #include "decision/WordCall.h"
 #include "decision/ValueTypes.h"
 #include "support/Reporting.h"
+#include "support/ScriptOutput.h"
 
 namespace vex {
 
@@ -58,7 +59,7 @@ bool word_ActionList(WordCall& call) {
         argument.getUserObject();  // a non-user value fails here
         const auto* action = userValue<ActionType>(argument, kActionTypeName);
         if (action == nullptr) {
-            std::cout << "vex::qdm::ActionList syntax error: argument must be of type 'vex::qdm::Action'.\n";
+            tala::out() << "vex::qdm::ActionList syntax error: argument must be of type 'vex::qdm::Action'.\n";
             tala::interp::noteProblem();
             return true;
         }
@@ -72,7 +73,7 @@ void setPoints(WordCall& call, ActionSpace& space) {
     const Object argument = call.valueArg(3);
     const auto* list = userValue<ActionListType>(argument, kActionListTypeName);
     if (list == nullptr) {
-        std::cout << "Syntax error.\n";
+        tala::out() << "Syntax error.\n";
         tala::interp::noteProblem();
         return;
     }
@@ -89,7 +90,7 @@ void setMovementMap(WordCall& call, ActionSpace& space) {
             space.movementMap.push_back(point->coordinates);
         } else {
             if (!isTrailingString(call, n, argument)) {
-                std::cout << "Syntax error; degreeOfFreedom arguments must be of type Integer or vex::qdm::Point\n";
+                tala::out() << "Syntax error; degreeOfFreedom arguments must be of type Integer or vex::qdm::Point\n";
                 tala::interp::noteProblem();
             }
             return;
@@ -111,7 +112,7 @@ bool word_set_action_space(WordCall& call) {
     const Object argument = call.valueArg(2);
     auto* target = userValue<ActionSpaceType>(argument, kActionSpaceTypeName);
     if (target == nullptr) {
-        std::cout << "Syntax error.\n";
+        tala::out() << "Syntax error.\n";
         tala::interp::noteProblem();
         return true;
     }

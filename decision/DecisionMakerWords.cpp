@@ -11,6 +11,7 @@
 #include "interp/Interpreter.h"
 #include "support/Reporting.h"
 #include "qlang/RunShell.h"
+#include "support/ScriptOutput.h"
 
 namespace vex {
 
@@ -129,7 +130,7 @@ bool word_qdm_finalize(WordCall& call) {
     if (size.holds(tala::interp::ObjectType::Integer)) {
         memory = size.getInteger();
         if (memory < 1) {
-            std::cout << "Warning: memorySize <= 0; setting memorySize = 1\n";
+            tala::out() << "Warning: memorySize <= 0; setting memorySize = 1\n";
             memory = 1;
         }
     }
@@ -158,7 +159,7 @@ bool word_qdm_add_action_space(WordCall& call) {
         const auto* spaceValue =
             space.typeName() == kActionSpaceTypeName ? dynamic_cast<const ActionSpaceType*>(&space) : nullptr;
         if (spaceValue == nullptr) {
-            std::cout << "vex::qdm::add_action_space syntax error: argument must be of type "
+            tala::out() << "vex::qdm::add_action_space syntax error: argument must be of type "
                          "'vex::qdm::ActionSpace'.\n";
             tala::interp::noteProblem();
             break;

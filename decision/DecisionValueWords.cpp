@@ -8,6 +8,7 @@
 #include "decision/ValueTypes.h"
 #include "decision/Notices.h"
 #include "support/Reporting.h"
+#include "support/ScriptOutput.h"
 
 namespace vex {
 
@@ -42,7 +43,7 @@ bool word_dist_str(WordCall& call) {
     Object holder;
     QDMType* value = call.qdmArg(1, holder);
     if (value == nullptr) {
-        std::cout << "vex::dist_str syntax error (first argument must be of type vex::QDM).\n";
+        tala::out() << "vex::dist_str syntax error (first argument must be of type vex::QDM).\n";
         tala::interp::noteProblem();
         return false;
     }
@@ -58,7 +59,7 @@ bool word_dist_str(WordCall& call) {
         const std::string name = call.stringArg(n + 1);
         int space = 0, action = 0;
         if (!decisionMaker->findAction(name, space, action)) {
-            std::cout << "Error: action '" << name << "' not defined.\n";
+            tala::out() << "Error: action '" << name << "' not defined.\n";
             tala::interp::warn("vex::dist_str: the decision maker's actions are: " + actionNamesOf(*decisionMaker) +
                                ".");
             complete = false;
@@ -87,7 +88,7 @@ bool word_SensorList(WordCall& call) {
 // vex::State repeat|single list ... : a stimulus sequence.
 bool word_State(WordCall& call) {
     if (call.argumentCount() == 0) {
-        std::cout << "Error: Arguments for vex::State are MODE:STRING {vex::SensorList}^*\n";
+        tala::out() << "Error: Arguments for vex::State are MODE:STRING {vex::SensorList}^*\n";
         tala::interp::noteProblem();
         return false;
     }
@@ -119,7 +120,7 @@ bool word_add_rule(WordCall& call) {
     if (set == nullptr || state == nullptr || distribution == nullptr ||
         set->typeName() != kTrainingSetTypeName || state->typeName() != kStateTypeName ||
         distribution->typeName() != kDistributionTypeName) {
-        std::cout << "vex::add_rule syntax error.\n";
+        tala::out() << "vex::add_rule syntax error.\n";
         tala::interp::noteProblem();
         return false;
     }

@@ -9,6 +9,7 @@
 #include "decision/QDM.h"
 #include "decision/ValueTypes.h"
 #include "support/Reporting.h"
+#include "support/ScriptOutput.h"
 
 namespace vex {
 
@@ -30,7 +31,7 @@ QDM* inspectedDecisionMaker(WordCall& call, Object& holder) {
 
 bool word_qdm_describe(WordCall& call) {
     Object holder;
-    if (const QDM* decisionMaker = inspectedDecisionMaker(call, holder)) describe(*decisionMaker, std::cout);
+    if (const QDM* decisionMaker = inspectedDecisionMaker(call, holder)) describe(*decisionMaker, tala::out());
     return true;
 }
 
@@ -66,7 +67,7 @@ bool word_qdm_score(WordCall& call) {
                     tala::interp::warn("vex::qdm::score: rule " + std::to_string(r) + " names no sensor of '" + name +
                                        "'; the decision maker's sensors are: " + sensorNamesOf(*decisionMaker) + ".");
     const auto scores = scoreRules(*decisionMaker, set->rules, trials, steps);
-    printScores(*decisionMaker, set->rules, scores, trials, steps, std::cout);
+    printScores(*decisionMaker, set->rules, scores, trials, steps, tala::out());
     return true;
 }
 

@@ -15,6 +15,7 @@
 #include "linalg/EntryLimit.h"
 #include "linalg/MemoryBudget.h"
 #include "qlang/Evaluate.h"
+#include "support/ScriptOutput.h"
 
 namespace vex {
 
@@ -186,7 +187,7 @@ bool QDM::finalize(std::int32_t memory, const std::vector<std::string>& scriptFo
     }
     deltaSize = deltas;
     actionSize = actions;
-    if (!tala::interp::quiet()) std::cout << "Delta Size = " << deltaSize << "\nAction Size = " << actionSize << "\n";
+    if (!tala::interp::quiet()) tala::out() << "Delta Size = " << deltaSize << "\nAction Size = " << actionSize << "\n";
     evaluateText(systemText, true);
 
     std::string sizes = "begin ";
@@ -241,7 +242,7 @@ bool QDM::finalize(std::int32_t memory, const std::vector<std::string>& scriptFo
                      w + ") (integer 1) ) (set psi.0 (matrix (integer " + w + ") (integer 1) ident) )",
                  true);
     evaluateText("file " + scripts[1], true);
-    if (!tala::interp::quiet()) std::cout << "System Size = " << system << "\n";
+    if (!tala::interp::quiet()) tala::out() << "System Size = " << system << "\n";
     if (!missing.empty()) warnMissingScripts(missing, scriptFolders);
     return true;
 }

@@ -16,6 +16,7 @@
 #include "support/Failure.h"
 #include "linalg/Kernels.h"
 #include "qlang/StateIndexing.h"
+#include "support/ScriptOutput.h"
 
 namespace vex {
 
@@ -261,7 +262,7 @@ void QDM::recenter(int space, const std::vector<std::int32_t>& position) {
         if (t < space) left = checkedProduct(left, moves);
         if (t > space) right = checkedProduct(right, moves);
     }
-    if (!tala::interp::quiet()) std::cout << left << ", " << toRest.rows() << ", " << right << "     \r";
+    if (!tala::interp::quiet()) tala::out() << left << ", " << toRest.rows() << ", " << right << "     \r";
     applyOnRegisters(readMatrix("psi.0"), left, toRest, right);
 }
 

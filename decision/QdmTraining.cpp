@@ -18,6 +18,7 @@
 #include "support/Reporting.h"
 #include "support/Failure.h"
 #include "linalg/MemoryBudget.h"
+#include "support/ScriptOutput.h"
 
 namespace vex {
 
@@ -142,7 +143,7 @@ void evaluateInitialPopulation(const Phase& phase) {
     for (Individual& individual : population) everyone.push_back(&individual);
     auto line = [&](std::size_t i) {
         tick(phase.progress);
-        if (chatter()) std::cout << i << "/" << count << "     \r" << std::flush;
+        if (chatter()) tala::out() << i << "/" << count << "     \r" << std::flush;
     };
     if (phase.together) {
         for (std::size_t i = 0; i < count; ++i) line(i);
@@ -162,7 +163,7 @@ void breedChildren(const Phase& phase, int parents, int everyone) {
     children.run(phase, [&] {
         for (int c = 0; c < parents && !interrupted(phase.progress); ++c) {
             requireRoom(static_cast<std::int64_t>(population.size() + children.size()) + 1, dimensions);
-            if (chatter()) std::cout << c << "/" << parents << "\n";
+            if (chatter()) tala::out() << c << "/" << parents << "\n";
             const int first = std::rand() % parents;
             const int second = std::rand() % everyone;
             Individual child;
@@ -175,7 +176,7 @@ void breedChildren(const Phase& phase, int parents, int everyone) {
 // The best individual of the last sort is never mutated.
 void mutatePopulation(const Phase& phase) {
     std::vector<Individual>& population = phase.qdm.population;
-    if (chatter()) std::cout << "mutation...\n";
+    if (chatter()) tala::out() << "mutation...\n";
     std::vector<Individual*> mutated;
     auto evaluate = [&] {
         std::vector<Individual*> batch = std::move(mutated);
@@ -202,10 +203,10 @@ void addEliteCopies(const Phase& phase, int copies) {
     Pending children;
     // The best stays first throughout: children are appended after it.
     children.before = [&](std::size_t c, Individual&) {
-        if (chatter()) std::cout << c << "/" << copies << ": " << population.front().fitness << " -> ";
+        if (chatter()) tala::out() << c << "/" << copies << ": " << population.front().fitness << " -> ";
     };
     children.after = [&](std::size_t, Individual& child) {
-        if (chatter()) std::cout << child.fitness << "\n";
+        if (chatter()) tala::out() << child.fitness << "\n";
         population.push_back(std::move(child));
     };
     children.run(phase, [&] {
@@ -220,11 +221,11 @@ void addEliteCopies(const Phase& phase, int copies) {
 
 void reportBest(const Individual& best) {
     if (chatter()) {
-        std::cout << "DEBUG: final max fitness = " << best.fitness << "\n";
+        tala::out() << "DEBUG: final max fitness = " << best.fitness << "\n";
         for (std::size_t j = 0; j < best.ruleFitness.size(); ++j)
-            std::cout << "\tRule " << j << " fitness: " << best.ruleFitness[j] << "\n";
+            tala::out() << "\tRule " << j << " fitness: " << best.ruleFitness[j] << "\n";
     }
-    std::cout << std::flush;
+    tala::out() << std::flush;
 }
 
 // The population as the generation left it: sorted, the best first.
@@ -271,8 +272,8 @@ void runGeneration(QDM& qdm, const std::vector<Rule>& rules, int repetitions, bo
 
     if (first) evaluateInitialPopulation(phase());
     if (chatter()) {
-        std::cout << "DEBUG: max fitness = " << population.front().fitness << "\n";
-        std::cout << "DEBUG: min fitness = " << population.back().fitness << "\n";
+        tala::out() << "DEBUG: max fitness = " << population.front().fitness << "\n";
+        tala::out() << "DEBUG: min fitness = " << population.back().fitness << "\n";
     }
 
     const int offspring = size / 4 + 1;

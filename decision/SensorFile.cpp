@@ -28,6 +28,7 @@
 #include "support/Reporting.h"
 #include "support/Failure.h"
 #include "linalg/MemoryBudget.h"
+#include "support/ScriptOutput.h"
 
 namespace vex {
 
@@ -254,7 +255,7 @@ bool QDM::loadSensors(const std::string& fileName) {
         if (seen) repeated += (repeated.empty() ? "'" : ", '") + loaded[i].name + "'";
     }
     for (Sensor& sensor : loaded) sensors.push_back(std::move(sensor));
-    std::cout << "Sensor size is " << sensors.size() << "\n";
+    tala::out() << "Sensor size is " << sensors.size() << "\n";
     if (!repeated.empty())
         tala::interp::warn("vex::load: " + quoted(fileName) + " adds sensors under names already taken: " + repeated +
                            "; vex::qdm::apply_op uses the first sensor of a name, so these are not used in "

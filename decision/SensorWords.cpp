@@ -11,6 +11,7 @@
 #include "decision/Notices.h"
 #include "support/Reporting.h"
 #include "support/Failure.h"
+#include "support/ScriptOutput.h"
 
 namespace vex {
 
@@ -27,7 +28,7 @@ bool word_train(WordCall& call) {
     if (value != nullptr && setArgument.getUserObject().typeName() == kTrainingSetTypeName)
         set = dynamic_cast<TrainingSetType*>(&setArgument.getUserObject());
     if (set == nullptr) {
-        std::cout << "vex::train syntax error.\n";
+        tala::out() << "vex::train syntax error.\n";
         tala::interp::noteProblem();
         return false;
     }
@@ -49,7 +50,7 @@ bool word_add_sensor(WordCall& call) {
     Object holder;
     QDMType* value = call.qdmArg(1, holder);
     if (value == nullptr) {
-        std::cout << "vex::add_sensor syntax error: first agument must be of type 'vex::QDM'\n";
+        tala::out() << "vex::add_sensor syntax error: first agument must be of type 'vex::QDM'\n";
         tala::interp::noteProblem();
         return false;
     }
@@ -67,7 +68,7 @@ bool word_save(WordCall& call) {
     }
     if (const QDM* decisionMaker = decisionMakerOf(*value)) {
         const std::string fileName = call.stringArg(2);
-        std::cout << "Saving sensors to file '" << fileName << "'\n";
+        tala::out() << "Saving sensors to file '" << fileName << "'\n";
         decisionMaker->saveSensors(fileName);
     } else {
         warnNoDecisionMaker(call);
@@ -84,7 +85,7 @@ bool word_load(WordCall& call) {
     }
     if (QDM* decisionMaker = decisionMakerOf(*value)) {
         const std::string fileName = call.stringArg(2);
-        std::cout << "Loading sensors from file '" << fileName << "'\n";
+        tala::out() << "Loading sensors from file '" << fileName << "'\n";
         decisionMaker->loadSensors(fileName);
     } else {
         warnNoDecisionMaker(call);

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdio>
 #include <iostream>
+#include "support/ScriptOutput.h"
 
 namespace vex {
 
@@ -144,7 +145,7 @@ void TrainingProgress::close() {
     text_ = progressText(figures_).substr(0, columns_ - 1);
     if (shared_) {
         std::cout.rdbuf(shared_->out());
-        std::cout.flush();
+        tala::out().flush();
     }
     // A line of standard output left open ends here, so the last state gets a line of its own.
     if (!atLineStart_) terminal_ << '\n';

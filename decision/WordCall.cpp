@@ -5,6 +5,7 @@
 #include "decision/Lifetime.h"
 #include "decision/ValueTypes.h"
 #include "support/Reporting.h"
+#include "support/ScriptOutput.h"
 
 namespace vex {
 
@@ -25,17 +26,17 @@ QDMType* WordCall::qdmArg(int n, Object& holder) const {
 }
 
 void printNotDecisionMaker(const WordCall& call) {
-    std::cout << call.word() << " syntax error: first argument must be of type 'vex::QDM'.\n";
+    tala::out() << call.word() << " syntax error: first argument must be of type 'vex::QDM'.\n";
     tala::interp::noteProblem();
 }
 
 void printNotDecisionMakerPlain(const WordCall& call) {
-    std::cout << call.word() << " syntax error: first argument must be of type 'vex::QDM'\n";
+    tala::out() << call.word() << " syntax error: first argument must be of type 'vex::QDM'\n";
     tala::interp::noteProblem();
 }
 
 void printNoDecisionMaker() {
-    std::cout << "Error: " << kNoDecisionMakerText << "\n";
+    tala::out() << "Error: " << kNoDecisionMakerText << "\n";
     tala::interp::noteProblem();
 }
 

@@ -6,6 +6,7 @@
 #include "interp/InterpreterWords.h"
 #include "support/Reporting.h"
 #include "support/Failure.h"
+#include "support/ScriptOutput.h"
 
 namespace tala::interp {
 
@@ -34,9 +35,9 @@ std::unique_ptr<CommandLibrary> libraryOf(ModuleHandle& handle) {
     if (!entry) {
         std::cerr << "load_module: '" << handle.path() << "' has no " << kLoadCommandLibraryName << ": " << error
                   << "\n";
-        std::cout << "Error " << kEntryPointMissingCode << "\n";
+        tala::out() << "Error " << kEntryPointMissingCode << "\n";
         handle.close();
-        std::cout << "Cannot run command '" << kLoadCommandLibraryName << "'\n";
+        tala::out() << "Cannot run command '" << kLoadCommandLibraryName << "'\n";
         noteProblem();
         return nullptr;
     }
@@ -44,7 +45,7 @@ std::unique_ptr<CommandLibrary> libraryOf(ModuleHandle& handle) {
     if (!library) {
         std::cerr << "load_module: " << kLoadCommandLibraryName << "() of '" << handle.path() << "' returned NULL\n";
         handle.close();
-        std::cout << "'" << kLoadCommandLibraryName << "()' returned NULL.\n";
+        tala::out() << "'" << kLoadCommandLibraryName << "()' returned NULL.\n";
         noteProblem();
     }
     return library;
@@ -130,7 +131,7 @@ LibraryList Interpreter::consultedLibraries(const LibraryList& callerLibraries) 
 void Interpreter::loadModule(const std::string& name) {
     const auto sameName = [&](const ModuleRecord& module) { return module.name == name; };
     if (std::any_of(modules_.begin(), modules_.end(), sameName)) {
-        std::cout << "Module alreadly loaded.\n";
+        tala::out() << "Module alreadly loaded.\n";
         return;
     }
     std::vector<LoadFailure> failures;
@@ -138,7 +139,7 @@ void Interpreter::loadModule(const std::string& name) {
     if (!handle) {
         for (const LoadFailure& failure : failures)
             std::cerr << "load_module: cannot load '" << failure.path << "': " << failure.error << "\n";
-        std::cout << "Cannot load module '" << name << "'\n";
+        tala::out() << "Cannot load module '" << name << "'\n";
         noteProblem();
         return;
     }

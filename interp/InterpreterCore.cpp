@@ -21,6 +21,7 @@
 #include "support/Reporting.h"
 #include "support/Failure.h"
 #include "linalg/MemoryBudget.h"
+#include "support/ScriptOutput.h"
 
 namespace tala::interp {
 
@@ -98,7 +99,7 @@ void checkBracketDepth(std::string_view text, const NestingRule& rule) {
 }
 
 void writeReport(ReportForm form, std::string_view commandText, std::string_view suffix) {
-    std::cout << (form == ReportForm::Plain ? "Syntax error '" : "Syntax Error '") << commandText << suffix;
+    tala::out() << (form == ReportForm::Plain ? "Syntax error '" : "Syntax Error '") << commandText << suffix;
     noteProblem();
 }
 

@@ -6,6 +6,7 @@
 #include "interp/InterpreterWords.h"
 #include "support/Reporting.h"
 #include "support/Failure.h"
+#include "support/ScriptOutput.h"
 
 namespace tala::interp::words {
 
@@ -36,7 +37,7 @@ void word_while(WordCall& c) {
         Object condition;
         c.run(1, condition, false);
         if (!condition.holds(ObjectType::Integer)) {
-            std::cout << "Syntax error; condition of while loop not integer\n";
+            tala::out() << "Syntax error; condition of while loop not integer\n";
             tala::interp::noteProblem();
             return;
         }

@@ -5,6 +5,7 @@
 
 #include "support/ConsoleKeys.h"
 #include "interp/InterpreterWords.h"
+#include "support/ScriptOutput.h"
 
 namespace tala::interp::words {
 
@@ -15,16 +16,16 @@ constexpr std::size_t kInputLineLimit = 99;
 
 void printValue(WordCall& c, bool header) {
     const Object value = c.valueArg(1);
-    if (value.hasData()) value.print(std::cout, header);
-    else std::cout << "NULL";
+    if (value.hasData()) value.print(tala::out(), header);
+    else tala::out() << "NULL";
 }
 
 void word_print(WordCall& c) {
     printValue(c, true);
-    std::cout << "\n";
+    tala::out() << "\n";
 }
 
-void word_print_new_line(WordCall&) { std::cout << "\n"; }
+void word_print_new_line(WordCall&) { tala::out() << "\n"; }
 
 void word_print_one_line(WordCall& c) { printValue(c, false); }
 
@@ -40,18 +41,18 @@ std::string readInputLine() {
 void word_user_input(WordCall& c) {
     const std::string what = c.stringArg(1);
     if (what == "integer") {
-        std::cout << "\nPlease enter an integer: " << std::flush;
+        tala::out() << "\nPlease enter an integer: " << std::flush;
         c.result.setInteger(ObjectNumbers::integer(readInputLine()));
     } else if (what == "char") {
-        std::cout << "\nPlease press a key: " << std::flush;
+        tala::out() << "\nPlease press a key: " << std::flush;
         const int key = readKeyEcho();
         c.result.setInteger(key < 0 ? 0 : static_cast<unsigned char>(key));
-        std::cout << "\n";
+        tala::out() << "\n";
     } else if (what == "string") {
-        std::cout << "\nPlease enter a string: " << std::flush;
+        tala::out() << "\nPlease enter a string: " << std::flush;
         c.result.setString(readInputLine());
     } else if (what == "kbhit") {
-        std::cout << std::flush;
+        tala::out() << std::flush;
         const int key = keyWaiting() ? readKey() : 0;
         c.result.setInteger(key < 0 ? 0 : static_cast<signed char>(key));
     }

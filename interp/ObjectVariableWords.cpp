@@ -6,6 +6,7 @@
 
 #include "interp/InterpreterWords.h"
 #include "support/Reporting.h"
+#include "support/ScriptOutput.h"
 
 namespace tala::interp::words {
 
@@ -65,7 +66,7 @@ void word_new(WordCall& c) {
     const Object nameArg = c.valueArg(2);
     const std::string name = nameArg.getString();
     if (name == kObjectTempName) {
-        std::cout << "Illegal name of variable; on line '" << c.text << "'\n";
+        tala::out() << "Illegal name of variable; on line '" << c.text << "'\n";
         noteProblem();
         return;
     }

@@ -10,6 +10,7 @@
 #include "support/LineEditor.h"
 #include "support/Reporting.h"
 #include "interp/WordHelp.h"
+#include "support/ScriptOutput.h"
 
 namespace tala::interp {
 
@@ -41,10 +42,10 @@ void evaluateLine(VariableTable& table, const ShellEvaluator& evaluator, std::st
         evaluator(table, line, result);
     } catch (const std::exception& failure) {
         // Whatever a command raises, the session survives it.
-        std::cout << "Error: " << failure.what() << "\n";
+        tala::out() << "Error: " << failure.what() << "\n";
         noteProblem();
     }
-    result.print(std::cout, true, 0);
+    result.print(tala::out(), true, 0);
 }
 
 // A "!" line; answers false when it ends the session.
@@ -55,7 +56,7 @@ bool runShellCommand(VariableTable& table, const std::vector<GroupDoc>& groups, 
     if (command == "!exit") return false;
     if (command == "!state") table.printState();
     if (command == "!clear") table.clear();
-    if (command == "!help") std::cout << helpText(groups, tokens.token(1));
+    if (command == "!help") tala::out() << helpText(groups, tokens.token(1));
     return true;
 }
 
@@ -64,7 +65,7 @@ constexpr const char* kPrompt = "Morrow > ";
 // Reads the next line after the prompt: from the editor at a terminal, else from
 // standard input. An edited line is cut to the limit as a piped one is.
 bool nextLine(std::optional<LineEditor>& editor, Variable& result, std::string& line) {
-    if (!editor) std::cout << kPrompt << std::flush;
+    if (!editor) tala::out() << kPrompt << std::flush;
     // The previous line's value lives until the next prompt.
     result.release();
     if (!editor) return readLine(std::cin, line);
@@ -80,7 +81,7 @@ bool nextLine(std::optional<LineEditor>& editor, Variable& result, std::string& 
 }  // namespace
 
 void shell(VariableTable& table, const ShellEvaluator& evaluator, const std::vector<GroupDoc>& groups) {
-    std::cout << "Morrow Scripter (Morrow) v." << "0.80.1.13" << "\n" << "\n";
+    tala::out() << "Morrow Scripter (Morrow) v." << "0.80.1.13" << "\n" << "\n";
     std::optional<LineEditor> editor;
     if (TerminalSession::isOpen()) editor.emplace("morrow", ".morrow_history", wordList(groups));
     Variable result;
@@ -93,9 +94,9 @@ void shell(VariableTable& table, const ShellEvaluator& evaluator, const std::vec
         } else if (!runShellCommand(table, groups, line)) {
             break;
         }
-        std::cout << "\n\n";
+        tala::out() << "\n\n";
     }
-    std::cout.flush();
+    tala::out().flush();
 }
 
 }  // namespace tala::interp

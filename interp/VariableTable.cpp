@@ -1,6 +1,7 @@
 #include "interp/VariableTable.h"
 
 #include <iostream>
+#include "support/ScriptOutput.h"
 
 namespace tala::interp {
 
@@ -11,8 +12,8 @@ VariableTable::~VariableTable() {
 }
 
 void VariableTable::printState() const {
-    std::cout << "State List:\n";
-    for (const Variable& variable : variables) std::cout << "<" << variable.typeName << ", " << variable.name << ">\n";
+    tala::out() << "State List:\n";
+    for (const Variable& variable : variables) tala::out() << "<" << variable.typeName << ", " << variable.name << ">\n";
 }
 
 void VariableTable::clear() { interp::clear(variables); }

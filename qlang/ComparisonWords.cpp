@@ -5,6 +5,7 @@
 
 #include "support/Reporting.h"
 #include "qlang/Words.h"
+#include "support/ScriptOutput.h"
 
 namespace qlang {
 namespace {
@@ -27,7 +28,7 @@ bool holds(Relation relation, T a, T b) {
 void compare(WordCall& call, Relation relation) {
     const auto [a, b] = call.valueArgs<2>(1);
     if (a.typeName != b.typeName) {
-        std::cout << "Cannot compare different types; '" << call.text << "'\n";
+        tala::out() << "Cannot compare different types; '" << call.text << "'\n";
         tala::interp::noteProblem();
         return;
     }
@@ -37,7 +38,7 @@ void compare(WordCall& call, Relation relation) {
     } else if (a.typeName == "double") {
         result = holds(relation, a.getDouble(), b.getDouble());
     } else {
-        std::cout << "Cannot compare these types; '" << call.text << "'\n";
+        tala::out() << "Cannot compare these types; '" << call.text << "'\n";
         tala::interp::noteProblem();
         return;
     }

@@ -10,6 +10,7 @@
 #include "support/Failure.h"
 #include "qlang/Evaluate.h"
 #include "qlang/Words.h"
+#include "support/ScriptOutput.h"
 
 namespace qlang {
 
@@ -36,7 +37,7 @@ void word_while(WordCall& call) {
         Variable value;
         evaluate(call.table, condition, call.local, value, call.global, false);
         if (value.typeName != "integer") {
-            std::cout << "Syntax error; condition of while loop not integer\n";
+            tala::out() << "Syntax error; condition of while loop not integer\n";
             tala::interp::noteProblem();
             return;
         }

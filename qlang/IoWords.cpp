@@ -14,6 +14,7 @@
 #include "qlang/Evaluate.h"
 #include "qlang/WordCall.h"
 #include "qlang/Words.h"
+#include "support/ScriptOutput.h"
 
 namespace qlang {
 namespace {
@@ -44,13 +45,13 @@ void reportFinished(const std::string& name, tala::interp::OutputFile& file) {
 }
 
 void word_print(WordCall& call) {
-    call.valueArg(1).print(std::cout, true, kConsoleMatrixMode);
-    std::cout << "\n";
+    call.valueArg(1).print(tala::out(), true, kConsoleMatrixMode);
+    tala::out() << "\n";
 }
 
-void word_print_one_line(WordCall& call) { call.valueArg(1).print(std::cout, false, kConsoleMatrixMode); }
+void word_print_one_line(WordCall& call) { call.valueArg(1).print(tala::out(), false, kConsoleMatrixMode); }
 
-void word_print_new_line(WordCall&) { std::cout << "\n"; }
+void word_print_new_line(WordCall&) { tala::out() << "\n"; }
 
 void word_new_file(WordCall& call) {
     const std::string name = call.stringArg(1);
@@ -87,25 +88,25 @@ std::string readInputLine() {
         if (terminal && (key == 0x7f || key == '\b')) {
             if (!line.empty()) {
                 line.pop_back();
-                std::cout << "\b \b" << std::flush;
+                tala::out() << "\b \b" << std::flush;
             }
             continue;
         }
         if (line.size() < kInputLineLimit) line.push_back(static_cast<char>(key));
-        if (terminal) std::cout << static_cast<char>(key) << std::flush;
+        if (terminal) tala::out() << static_cast<char>(key) << std::flush;
     }
     return line;
 }
 
 void word_user_input(WordCall& call) {
     if (call.stringArg(1) == "integer") {
-        std::cout << "Please enter an integer: ";
+        tala::out() << "Please enter an integer: ";
         call.result.setInteger(tala::interp::TypedNumbers::integer(readInputLine()));
     } else {
-        std::cout << "user.input: ";
+        tala::out() << "user.input: ";
         readInputLine();
     }
-    std::cout << "\n";
+    tala::out() << "\n";
 }
 
 // The whole file is one command: line ends become blanks. The path is taken

@@ -16,6 +16,7 @@
 #include "linalg/MemoryBudget.h"
 #include "qlang/UnitaryFromAngles.h"
 #include "qlang/Words.h"
+#include "support/ScriptOutput.h"
 
 namespace qlang {
 
@@ -53,12 +54,12 @@ void requireSpaceMemory(const std::string& name, std::int64_t n) {
 void declareSpace(WordCall& call, const std::string& name) {
     const int n = call.integerArg(3);
     if (n < 1) {
-        std::cout << "Syntax error - dim <= 0\n";
+        tala::out() << "Syntax error - dim <= 0\n";
         tala::interp::noteProblem();
         return;
     }
     if (spaceTooLarge(n)) {
-        std::cout << "Syntax error - dim too large\n";
+        tala::out() << "Syntax error - dim too large\n";
         tala::interp::noteProblem();
         return;
     }
@@ -91,7 +92,7 @@ void declareMatrix(WordCall& call, const std::string& name) {
     const int rows = rowsArg.getInteger();
     const int cols = colsArg.getInteger();
     if (rows < 1 || cols < 1) {
-        std::cout << "Syntax error create matrix\n";
+        tala::out() << "Syntax error create matrix\n";
         tala::interp::noteProblem();
         return;
     }
@@ -168,7 +169,7 @@ void word_matrix(WordCall& call) {
         try {
             m.setEntry(static_cast<int>(n / cols), static_cast<int>(n % cols), value.getComplex());
         } catch (const tala::Failure& failure) {
-            std::cout << failure.what() << "\n";
+            tala::out() << failure.what() << "\n";
             tala::interp::noteProblem();
             return;
         }
@@ -176,7 +177,7 @@ void word_matrix(WordCall& call) {
 }
 
 void word_vector(WordCall& call) {
-    std::cout << "create vector of size " << call.count() - 1 << "\n";
+    tala::out() << "create vector of size " << call.count() - 1 << "\n";
 }
 
 void word_rowSize(WordCall& call) { call.result.setInteger(call.matrixArg(1)->rows()); }

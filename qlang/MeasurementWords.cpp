@@ -13,6 +13,7 @@
 #include "linalg/Matrix.h"
 #include "qlang/StateIndexing.h"
 #include "qlang/Words.h"
+#include "support/ScriptOutput.h"
 
 namespace qlang {
 
@@ -87,12 +88,12 @@ void word_partial_measure(WordCall& call) {
     const std::vector<double> probabilities = outcomeProbabilities(m.state, m.dims, m.subsystem);
     const std::vector<double> percents = cumulativePercents(probabilities);
     for (std::size_t v = 0; v < percents.size(); ++v)
-        std::cout << "p[" << v << "] = " << percents[v] << "\n";
+        tala::out() << "p[" << v << "] = " << percents[v] << "\n";
     const int draw = std::rand() % 100;
     const int outcome = drawOrFail(percents, draw);
-    std::cout << "result = " << outcome << "\n";
+    tala::out() << "result = " << outcome << "\n";
     const double norm = std::sqrt(probabilities[outcome]);
-    std::cout << "pSq = " << norm << "\n";
+    tala::out() << "pSq = " << norm << "\n";
     call.result.setMatrix(collapse(m.state, m.dims, m.subsystem, outcome, norm));
 }
 

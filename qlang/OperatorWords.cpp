@@ -13,6 +13,7 @@
 #include "linalg/Matrix.h"
 #include "qlang/StateIndexing.h"
 #include "qlang/Words.h"
+#include "support/ScriptOutput.h"
 
 namespace qlang {
 
@@ -47,10 +48,10 @@ void word_add(WordCall& call) {
     const Operands o = evaluateOperands(call);
     if (o.differ()) {
         call.report("'; types don't match\nint1: ");
-        o.a.print(std::cout, true, 0);
-        std::cout << "int2: ";
-        o.b.print(std::cout, true, 0);
-        std::cout << "\n";
+        o.a.print(tala::out(), true, 0);
+        tala::out() << "int2: ";
+        o.b.print(tala::out(), true, 0);
+        tala::out() << "\n";
     } else if (o.both("integer")) {
         call.result.setInteger(wrapped(std::int64_t{o.a.getInteger()} + o.b.getInteger()));
     } else if (o.both("double")) {
@@ -101,8 +102,8 @@ void multiplyMatrices(WordCall& call, const Matrix& a, const Matrix& b) {
     Matrix product;
     if (!linalg::multiply(a, product, b)) {
         call.report("'; matrix wrong size for mult\n");
-        std::cout << "A is " << a.rows() << "x" << a.cols() << "\n";
-        std::cout << "B is " << b.rows() << "x" << b.cols() << "\n";
+        tala::out() << "A is " << a.rows() << "x" << a.cols() << "\n";
+        tala::out() << "B is " << b.rows() << "x" << b.cols() << "\n";
         return;
     }
     call.result.setMatrix(std::move(product));

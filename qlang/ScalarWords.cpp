@@ -14,6 +14,7 @@
 #include "linalg/Matrix.h"
 #include "interp/InterpreterCore.h"
 #include "qlang/Words.h"
+#include "support/ScriptOutput.h"
 
 namespace qlang {
 namespace {
@@ -187,7 +188,7 @@ void word_cnorm(WordCall& call) {
     if (z.typeName == "matrix") {
         const linalg::Matrix& m = z.getMatrix();
         if (m.entryCount() != 1) {
-            std::cout << "Matrix not size 1 in cnorm; '" << call.text << "'\n";
+            tala::out() << "Matrix not size 1 in cnorm; '" << call.text << "'\n";
             tala::interp::noteProblem();
             return;
         }

@@ -2,6 +2,7 @@
 
 #include <iostream>
 #include <vector>
+#include "support/ScriptOutput.h"
 
 namespace qlang {
 
@@ -11,7 +12,7 @@ using linalg::Matrix;
 using tala::interp::Variable;
 
 double readAngle(const tala::interp::Scope& scope, const std::string& name) {
-    std::cout << name << "\n";
+    tala::out() << name << "\n";
     Variable angle;
     tala::interp::lookup(scope, name, angle);
     return angle.getDouble();

@@ -8,6 +8,7 @@
 #include "support/Failure.h"
 #include "linalg/MemoryBudget.h"
 #include "qlang/Words.h"
+#include "support/ScriptOutput.h"
 
 namespace qlang {
 
@@ -75,7 +76,7 @@ void word_new(WordCall& call) {
     const std::string type = typeArg.getString();
     const std::string name = nameArg.getString();
     if (name == tala::interp::kTempName) {
-        std::cout << "Illegal name 'temp'; on line '" << call.text << "'\n";
+        tala::out() << "Illegal name 'temp'; on line '" << call.text << "'\n";
         tala::interp::noteProblem();
         return;
     }

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <iostream>
+#include "support/ScriptOutput.h"
 
 namespace tala::interp {
 
@@ -53,7 +54,7 @@ private:
 // handler does not restart calls), which leaves that stream failed: once the
 // interrupt is taken, output goes on, so that what the stopped command says is seen.
 void resumeOutput() {
-    std::cout.clear();
+    tala::out().clear();
     std::cerr.clear();
     clearerr(stdout);
     clearerr(stderr);
@@ -69,7 +70,7 @@ bool takeInterrupt() {
 // Piped input is read through std::cin, so that keys and lines read elsewhere share
 // one buffer.
 int nextPipedCharacter() {
-    std::cout.flush();
+    tala::out().flush();
     int c = std::cin.get();
     if (c == std::char_traits<char>::eof()) {
         std::cin.clear();
@@ -82,7 +83,7 @@ int nextPipedCharacter() {
 // a buffer the poll cannot see (lines read at a terminal come one per read and leave
 // no rest behind). A caught Ctrl-C ends the wait: the handler does not restart reads.
 int nextTerminalCharacter() {
-    std::cout.flush();
+    tala::out().flush();
     for (;;) {
         unsigned char c = 0;
         const ssize_t count = read(STDIN_FILENO, &c, 1);
@@ -118,8 +119,8 @@ int readKey() {
 int readKeyEcho() {
     int c = readKey();
     if (c >= 0 && c != kInterruptKey) {
-        std::cout.put(static_cast<char>(c));
-        std::cout.flush();
+        tala::out().put(static_cast<char>(c));
+        tala::out().flush();
     }
     return c;
 }

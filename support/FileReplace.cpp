@@ -14,6 +14,7 @@
 
 #include "support/OutputFile.h"
 #include "support/Failure.h"
+#include "support/ScriptOutput.h"
 
 namespace tala::interp {
 
@@ -247,7 +248,7 @@ void replaceFile(const std::string& path, std::string_view bytes, mode_t newFile
     const WritePlan plan = planWrite(path);
     switch (plan.way) {
         case WritePlan::Way::OwnStream:
-            std::cout.flush();
+            tala::out().flush();
             std::cerr.flush();
             if (!writeAll(plan.ownFd, bytes)) fail(errno);
             return;

@@ -15,6 +15,7 @@
 #include <iostream>
 
 #include "support/FileReplace.h"
+#include "support/ScriptOutput.h"
 
 namespace tala::interp {
 
@@ -151,16 +152,16 @@ LineEditor::~LineEditor() = default;
 std::optional<std::string> LineEditor::readLine(const std::string& prompt) {
     std::string line;
     if (!editing_) {
-        std::cout << prompt << std::flush;
+        tala::out() << prompt << std::flush;
         if (!std::getline(std::cin, line)) {
-            std::cout << "\n" << std::flush;
+            tala::out() << "\n" << std::flush;
             return std::nullopt;
         }
         if (!line.empty() && line.back() == '\r') line.pop_back();
         return line;
     }
     editing_->prompt = prompt;
-    std::cout.flush();
+    tala::out().flush();
     for (;;) {
         editing_->discarded = false;
         el_resize(editing_->editLine);
@@ -174,7 +175,7 @@ std::optional<std::string> LineEditor::readLine(const std::string& prompt) {
                 discardStoppingKeys();
                 continue;
             }
-            std::cout << "\n" << std::flush;
+            tala::out() << "\n" << std::flush;
             return std::nullopt;
         }
         line.assign(text, static_cast<std::size_t>(count));

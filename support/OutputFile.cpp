@@ -10,6 +10,7 @@
 
 #include "support/FileReplace.h"
 #include "support/Reporting.h"
+#include "support/ScriptOutput.h"
 
 namespace tala::interp {
 
@@ -40,7 +41,7 @@ std::atomic<unsigned> fileFailures{0};
 }  // namespace
 
 void reportFileFailure(const std::string& line, const std::string& reason) {
-    std::cout << line << "\n";
+    tala::out() << line << "\n";
     ++fileFailures;
     if (reason.empty() || line.find(reason) != std::string::npos) {
         noteProblem();

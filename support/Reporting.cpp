@@ -1,6 +1,7 @@
 #include "support/Reporting.h"
 
 #include <iostream>
+#include "support/ScriptOutput.h"
 
 namespace tala::interp {
 namespace {
@@ -15,7 +16,7 @@ void noteProblem() {
 }
 
 void warn(const std::string& text) {
-    std::cout.flush();  // the explanation follows what was printed before it
+    tala::out().flush();  // the explanation follows what was printed before it
     std::cerr << text << "\n";
     noteProblem();
 }

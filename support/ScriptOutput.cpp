@@ -1,0 +1,17 @@
+#include "support/ScriptOutput.h"
+
+#include <iostream>
+
+namespace tala {
+
+namespace {
+std::ostream* current = nullptr;  // null: standard output
+}
+
+std::ostream& out() { return current ? *current : std::cout; }
+
+OutputTo::OutputTo(std::ostream& stream) : saved_(current) { current = &stream; }
+
+OutputTo::~OutputTo() { current = saved_; }
+
+}  // namespace tala
