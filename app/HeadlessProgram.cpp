@@ -15,6 +15,7 @@
 #include "app/FlightReport.h"
 #include "app/FlockProgram.h"
 #include "support/FileReplace.h"
+#include "support/ScriptOutput.h"
 
 namespace flock {
 
@@ -29,14 +30,12 @@ inline constexpr int kFramesPerSecond = 60;
 // repeats every frame, or a progress line ending in a carriage return, shows once.
 class MindsToStandardError {
 public:
-    MindsToStandardError() : lines_(std::cerr.rdbuf()), saved_(std::cout.rdbuf(&lines_)) {}
-    ~MindsToStandardError() { std::cout.rdbuf(saved_); }
-    MindsToStandardError(const MindsToStandardError&) = delete;
-    MindsToStandardError& operator=(const MindsToStandardError&) = delete;
+    MindsToStandardError() : lines_(std::cerr.rdbuf()), stream_(&lines_), redirect_(stream_) {}
 
 private:
     DistinctLines lines_;
-    std::streambuf* saved_;
+    std::ostream stream_;
+    tala::OutputTo redirect_;
 };
 
 // Why `file` cannot be written, or empty.
@@ -89,8 +88,8 @@ int runHeadlessFlight(const FlockOptions& options) {
     settings.seconds = options.seconds;
     settings.framesPerSecond = kFramesPerSecond;
     settings.keepPaths = !options.svgFile.empty();
-    // The table goes to standard output itself, the header with its first row.
-    std::ostream table(std::cout.rdbuf());
+    // The table goes to standard output, the header with its first row.
+    std::ostream& table = std::cout;
     bool headed = false;
     auto printRow = [&](const std::string& label, const FlightFigures& figures) {
         if (!std::exchange(headed, true)) table << figuresHeader();

@@ -30,6 +30,7 @@
 #include "app/FlockProgram.h"
 #include "app/SweepRows.h"
 #include "support/FileReplace.h"
+#include "support/ScriptOutput.h"
 #include "interp/InterpreterCore.h"
 #include "support/Failure.h"
 
@@ -144,15 +145,15 @@ std::optional<Child> startChild(const std::function<std::string()>& work) {
         ::dup2(STDERR_FILENO, STDOUT_FILENO);
         std::string answer;
         DistinctLines minds;
-        std::cout.rdbuf(&minds);
+        std::ostream mindsText(&minds);
         try {
+            tala::OutputTo redirect(mindsText);
             answer = work();
         } catch (const std::exception& failure) {
             answer = std::string("!") + failure.what();
         } catch (...) {
             answer = "!an unknown failure";
         }
-        std::cout.rdbuf(nullptr);
         for (char& c : answer)
             if (c == '\n') c = ' ';
         ::_exit(writeAll(fds[1], answer + '\n' + minds.take()) ? 0 : 1);

@@ -6,6 +6,7 @@
 #include <streambuf>
 
 #include "linalg/Matrix.h"
+#include "support/ScriptOutput.h"
 
 namespace bench {
 
@@ -13,16 +14,14 @@ namespace bench {
 // report while it lives (discarded, not collected, so long runs hold no text).
 class QuietOutput {
 public:
-    QuietOutput() : saved_(std::cout.rdbuf(&discard_)) {}
-    ~QuietOutput() { std::cout.rdbuf(saved_); }
-    QuietOutput(const QuietOutput&) = delete;
-    QuietOutput& operator=(const QuietOutput&) = delete;
+    QuietOutput() : stream_(&discard_), redirect_(stream_) {}
 
 private:
     struct Discard : std::streambuf {
         int overflow(int c) override { return c; }
     } discard_;
-    std::streambuf* saved_;
+    std::ostream stream_;
+    tala::OutputTo redirect_;
 };
 
 // A matrix of entries with real and imaginary parts in [-1, 1), the same for a seed.

@@ -16,6 +16,10 @@
 #include "linalg/CompressedMatrix.h"
 #include "linalg/Matrix.h"
 
+namespace tala {
+class TaskProgress;
+}
+
 namespace vex {
 
 // A named stimulus operator: a unitary rebuilt from its three angle arrays.
@@ -109,9 +113,10 @@ public:
     bool saveSensors(const std::string& fileName) const;
     bool loadSensors(const std::string& fileName);
 
-    // Genetic training of the sensors against rules; records trainingHistory.
+    // Genetic training of the sensors against rules; records trainingHistory. Progress is
+    // shown on `shown`, whose keys cut a generation short or stop training; null: not shown.
     void train(const std::vector<Rule>& rules, int generations, int repetitions,
-               int initialPopulation, int limit);
+               int initialPopulation, int limit, tala::TaskProgress* shown = nullptr);
     // Each rule's stimuli and intended actions, as ruleLabel (Inspection.h) gives them.
     std::vector<std::string> labelsOf(const std::vector<Rule>& rules) const;
 

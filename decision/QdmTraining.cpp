@@ -1,9 +1,9 @@
 // Genetic training of the sensors: a population of candidate sensor sets is bred
 // generation by generation against the rules, and after every generation the
 // decision maker carries the best set found so far. A key pressed at the console
-// cuts the current generation short; q, or a caught Ctrl-C, then stops training.
-// Every training keeps its fitness history; at a terminal it shows its progress on
-// standard error.
+// (as the caller's TaskProgress answers) cuts the current generation short; q, or a
+// caught Ctrl-C, then stops training. Every training keeps its fitness history and
+// hands its progress to the caller's TaskProgress.
 
 #include <algorithm>
 #include <cstdlib>
@@ -14,7 +14,6 @@
 #include "decision/Training.h"
 #include "decision/TrainingProgress.h"
 #include "decision/TrainingThreads.h"
-#include "support/ConsoleKeys.h"
 #include "support/Reporting.h"
 #include "support/Failure.h"
 #include "linalg/MemoryBudget.h"
@@ -58,10 +57,10 @@ void tick(TrainingProgress* progress) {
     if (progress != nullptr) progress->tick();
 }
 
-// A waiting key ends a phase loop; it is left for the poll before the next generation.
+// A waiting key ends a phase loop; it is left for the question before the next generation.
 bool interrupted(TrainingProgress* progress) {
     tick(progress);
-    return tala::interp::keyWaiting();
+    return progress != nullptr && progress->shown().keyWaiting();
 }
 
 // What every phase of a generation works with.
@@ -239,13 +238,6 @@ GenerationFitness fitnessOf(const std::vector<Individual>& population) {
     return fitness;
 }
 
-// q, or Ctrl-C caught at an interactive prompt, read before a generation, stops training.
-bool stopRequested() {
-    if (!tala::interp::keyWaiting()) return false;
-    const int key = tala::interp::readKey();
-    return key == 'q' || key == tala::interp::kInterruptKey;
-}
-
 void reportStop(int finished, int generations) {
     if (finished == 0)
         std::cerr << "Training stopped by key before its first generation; the decision maker keeps its sensors.\n";
@@ -292,7 +284,7 @@ void runGeneration(QDM& qdm, const std::vector<Rule>& rules, int repetitions, bo
 }
 
 void QDM::train(const std::vector<Rule>& rules, int generations, int repetitions, int initialPopulation,
-                int limit) {
+                int limit, tala::TaskProgress* shown) {
     const std::int64_t dimension = std::int64_t{memorySize} * deltaSize;
     requireRoom(initialPopulation, std::vector<std::int64_t>(sensors.size(), dimension));
     populationLimit = limit;
@@ -307,22 +299,24 @@ void QDM::train(const std::vector<Rule>& rules, int generations, int repetitions
     prepare();
     // Nothing can happen to an empty population; do not poll for generations that do nothing.
     if (population.empty() || generations <= 0) return;
-    const std::unique_ptr<TrainingProgress> progress = TrainingProgress::atConsole(generations);
+    tala::TaskProgress unseen;
+    TrainingProgress progress(generations, shown ? *shown : unseen);
     int finished = 0;
     try {
         for (; finished < generations; ++finished) {
-            if (stopRequested()) {
-                if (progress) progress->close();
+            // Before a generation the caller may ask to stop (a key at the console).
+            if (progress.shown().stopRequested()) {
+                progress.close();
                 reportStop(finished, generations);
                 return;
             }
-            if (progress) progress->startGeneration(finished);
-            runGeneration(*this, rules, repetitions, finished == 0, progress.get());
+            progress.startGeneration(finished);
+            runGeneration(*this, rules, repetitions, finished == 0, &progress);
             trainingHistory.generations.push_back(fitnessOf(population));
-            if (progress) progress->finishGeneration(trainingHistory.generations.back());
+            progress.finishGeneration(trainingHistory.generations.back());
         }
     } catch (const std::exception& failure) {
-        if (progress) progress->close();
+        progress.close();
         std::cerr << "Training ended by a failure in generation " << finished + 1 << " of " << generations << ": "
                   << failure.what() << "\n";
         throw;

@@ -12,6 +12,7 @@
 #include "support/Reporting.h"
 #include "support/Failure.h"
 #include "support/ScriptOutput.h"
+#include "support/TaskProgress.h"
 
 namespace vex {
 
@@ -42,7 +43,9 @@ bool word_train(WordCall& call) {
     const std::int32_t population = call.integerArg(5);
     const std::int32_t limit = call.integerArg(6);
     warnAboutTrainingSizes(generations, repetitions, population);
-    decisionMaker->train(set->rules, generations, repetitions, population, limit);
+    // Progress shows at the console, whose keys stop training.
+    decisionMaker->train(set->rules, generations, repetitions, population, limit,
+                         tala::ConsoleProgress::atConsole().get());
     return true;
 }
 

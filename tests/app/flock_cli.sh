@@ -129,4 +129,14 @@ run --headless --data "$data" --sensors "$work/up.bin"
 # --quiet leaves out the sizes, at start-up and at every decision.
 run --headless --data "$data" --seconds 2 --quiet
 [ "$status" -eq 0 ] && ! grep -q "Size\|1, 3, 9" "$work/err.txt" || fail "--quiet: $(cat "$work/err.txt")"
+# Minds that train as they start: training's text goes to stderr with the minds' other
+# text, and stdout holds the table alone.
+cp -r "$data" "$work/training"
+printf '%s\n' "(new vex::TrainingSet rules)" \
+  "(set rules (vex::add_rule (get rules) (vex::State repeat (vex::SensorList center)) (vex::dist_str (get QDM) 1.0 forward)))" \
+  "(vex::train (get QDM) (get rules) 2 1 3 3)" >>"$work/training/vex_flock_setup.txt"
+run --headless --data "$work/training" --agents 2 --seconds 1
+[ "$status" -eq 0 ] && grep -q "^DEBUG: final max fitness" "$work/err.txt" && [ "$(lines "$work/out.txt")" -eq 2 ] &&
+  [ "$(awk 'NR == 2 { print $1 }' "$work/out.txt")" = all ] ||
+  fail "training minds: status $status: $(cat "$work/out.txt" "$work/err.txt")"
 echo "flock command line: passed"

@@ -12,6 +12,7 @@
 #include "DecisionFixture.h"
 #include "decision/TrainingHistory.h"
 #include "decision/TrainingProgress.h"
+#include "support/ScriptOutput.h"
 #include "tests/support/TempFolder.h"
 
 namespace {
@@ -166,11 +167,13 @@ TEST_F(HistoryFiles, ALongHistoryIsThinnedForThePlotButNotForTheTable) {
 class ProgressScreen : public ::testing::Test {
 protected:
     std::unique_ptr<vex::TrainingProgress> progress(bool shared, int columns = 200) {
-        return std::make_unique<vex::TrainingProgress>(300, screen_.stream(), columns, shared, [this] { return now_; });
+        shown_ = std::make_unique<tala::ConsoleProgress>(&screen_.stream(), columns, shared);
+        return std::make_unique<vex::TrainingProgress>(300, *shown_, [this] { return now_; });
     }
     std::string take() { return screen_.take(); }
 
     OutputCapture screen_;
+    std::unique_ptr<tala::ConsoleProgress> shown_;
     double now_ = 100.0;
 };
 
@@ -215,19 +218,34 @@ TEST_F(ProgressScreen, UpdatesComeAtMostTenTimesASecondAndTheLastStateStays) {
 TEST_F(ProgressScreen, OutputOnTheSameScreenTakesTheLineAwayAndPutsItBackUnderIt) {
     auto line = progress(true);
     line->startGeneration(0);
-    std::cout << "DEBUG: max fitness = 5\n";
-    std::cout << "0/3: 5 -> " << std::flush;
+    tala::out() << "DEBUG: max fitness = 5\n";
+    tala::out() << "0/3: 5 -> " << std::flush;
     now_ += 1;
     line->tick();  // not under a finished line: nothing is drawn
-    std::cout << "6\n";
+    tala::out() << "6\n";
     EXPECT_EQ(take(),
               "\rgeneration 1/300  0.0 s\033[K"
               "\r\033[KDEBUG: max fitness = 5\n\rgeneration 1/300  0.0 s\033[K"
               "\r\033[K0/3: 5 -> 6\n\rgeneration 1/300  1.0 s\033[K");
     line->close();
     EXPECT_EQ(take(), "\rgeneration 0/300  1.0 s\033[K\n");
-    std::cout << "after\n";
+    tala::out() << "after\n";
     EXPECT_EQ(take(), "after\n");
+}
+
+// Training inside a flight whose minds' text is sent elsewhere: the text stays where the
+// flight sent it, and goes back there, unshared, when training ends.
+TEST_F(ProgressScreen, TextSentElsewhereStaysThereAroundTheLine) {
+    std::ostringstream minds;
+    tala::OutputTo flight(minds);
+    auto line = progress(true);
+    line->startGeneration(0);
+    tala::out() << "mutation...\n";
+    line->close();
+    tala::out() << "after\n";
+    EXPECT_EQ(minds.str(), "mutation...\nafter\n");
+    EXPECT_EQ(take(), "\rgeneration 1/300  0.0 s\033[K\r\033[K\rgeneration 1/300  0.0 s\033[K"
+                      "\rgeneration 0/300  0.0 s\033[K\n");
 }
 
 }  // namespace

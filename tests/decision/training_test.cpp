@@ -12,6 +12,7 @@
 #include "DecisionFixture.h"
 #include "decision/Training.h"
 #include "support/ConsoleKeys.h"
+#include "support/TaskProgress.h"
 #include "tests/support/TypedKeys.h"
 
 namespace {
@@ -291,8 +292,9 @@ TEST_F(TypedKeys, QStopsTrainingBeforeAGenerationAndOtherKeysAreDropped) {
     const std::vector<Rule> rules = {endsIn({{"center"}}, 0, 4)};
 
     OutputCapture output;
+    tala::ConsoleProgress console(nullptr, 80, false);
     type("x");
-    qdm->train(rules, 2, 4, 3, 3);
+    qdm->train(rules, 2, 4, 3, 3, &console);
     EXPECT_FALSE(tala::interp::keyWaiting());
     const std::string printed = output.take();  // both generations ran
     EXPECT_NE(printed.find("final max", printed.find("final max") + 1), std::string::npos) << printed;
@@ -300,7 +302,7 @@ TEST_F(TypedKeys, QStopsTrainingBeforeAGenerationAndOtherKeysAreDropped) {
     const auto sensorsBefore = qdm->sensors[0].rotation;
     OutputCapture errors(std::cerr);
     type("q");
-    qdm->train(rules, 2, 4, 3, 3);
+    qdm->train(rules, 2, 4, 3, 3, &console);
     EXPECT_EQ(output.take(), "");
     EXPECT_EQ(errors.text(),
               "Training stopped by key before its first generation; the decision maker keeps its sensors.\n");
