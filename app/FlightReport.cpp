@@ -117,14 +117,34 @@ LineChart chartOverTime(const std::string& title, const std::string& yLabel, con
 }  // namespace
 
 std::string figuresHeader() {
-    return format("%8s %10s %13s %10s %10s %9s\n", "seconds", "distance", "polarisation", "following", "decisions",
-                  "failures");
+    std::string header = format("%8s", "seconds");
+    for (const FlightFigure& figure : kFlightFigures) header += format(" %*s", figure.width, figure.name);
+    return header + "\n";
 }
 
 std::string figuresRow(const std::string& label, const FlightFigures& figures) {
-    return format("%8s %10.3f %13.3f %9.1f%% %10lld %9lld\n", label.c_str(), figures.meanDistance(),
-                  figures.meanPolarisation(), 100 * figures.followingShare(),
-                  static_cast<long long>(figures.decisions), static_cast<long long>(figures.failures));
+    std::string row = format("%8s", label.c_str());
+    for (const FlightFigure& figure : kFlightFigures) {
+        row += ' ';
+        row += format(figure.cell, figure.of(figures));
+    }
+    return row + "\n";
+}
+
+std::string figuresHelp() {
+    const std::string indent(22, ' ');
+    constexpr std::size_t kWidth = 86;
+    std::string text, line = indent + "the figures:";
+    for (std::size_t i = 0; i < kFigureCount; ++i) {
+        const std::string words = std::string(kFlightFigures[i].help) + (i + 1 < kFigureCount ? "," : "");
+        if (line.size() + 1 + words.size() > kWidth) {
+            text += line + "\n";
+            line = indent + words;
+        } else {
+            line += " " + words;
+        }
+    }
+    return text + line + "\n";
 }
 
 std::string stretchLabel(double seconds) { return format("%.2f", seconds); }
@@ -144,14 +164,16 @@ std::string flightPicture(const FlightRecord& record, int framesPerSecond, const
     SvgDocument doc(width, 80 + pathsHeight + 2 * chartHeight + 2 * margin);
     doc.text(width / 2, 24, title, 16, "middle");
     const FlightFigures& whole = record.whole;
-    doc.text(width / 2, 46,
-             format("distance from centroid %.2f, polarisation %.2f, decisions following their stimulus %.1f%%",
-                    whole.meanDistance(), whole.meanPolarisation(), 100 * whole.followingShare()),
-             12, "middle", "#333333");
-    doc.text(width / 2, 64,
-             format("%lld decisions, %lld command failures, %.2f simulated seconds", static_cast<long long>(whole.decisions),
-                    static_cast<long long>(whole.failures), whole.endSeconds),
-             12, "middle", "#333333");
+    // The measures on the first line, the counts on the second.
+    std::string lines[2];
+    for (const FlightFigure& figure : kFlightFigures) {
+        std::string& line = lines[figure.count ? 1 : 0];
+        if (!line.empty()) line += ", ";
+        line += format(figure.picture, figure.of(whole));
+    }
+    lines[1] += format(", %.2f simulated seconds", whole.endSeconds);
+    doc.text(width / 2, 46, lines[0], 12, "middle", "#333333");
+    doc.text(width / 2, 64, lines[1], 12, "middle", "#333333");
     drawPaths(doc, record, margin, 76, width - 2 * margin, pathsHeight);
     const double chartsTop = 76 + pathsHeight + margin;
     drawLineChart(doc,

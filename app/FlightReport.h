@@ -11,6 +11,8 @@ namespace flock {
 // The table's header line, then one row per stretch of the flight ("all" for the whole).
 std::string figuresHeader();
 std::string figuresRow(const std::string& label, const FlightFigures& figures);
+// "the figures: " and what each is, in lines of the help's option descriptions.
+std::string figuresHelp();
 // The row label of a stretch ending at `seconds`.
 std::string stretchLabel(double seconds);
 

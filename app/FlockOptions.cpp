@@ -1,4 +1,5 @@
 #include "app/FlockOptions.h"
+#include "app/FlightReport.h"
 
 #include <algorithm>
 #include <charconv>
@@ -323,9 +324,8 @@ std::string flockHelp() {
            "  --random-sensors    untrained sensors center, left and right, drawn at random\n"
            "  --quiet             leave out the decision library's own chatter (sizes at start-up\n"
            "                      and at every decision); script messages and failures stay\n"
-           "  --headless          fly without a window on a clock of 60 frames a second and print\n"
-           "                      the figures: mean distance from the centroid, polarisation,\n"
-           "                      decisions following their stimulus, decisions, command failures\n"
+           "  --headless          fly without a window on a clock of 60 frames a second and print\n" +
+           figuresHelp() +
            "  --seconds S         simulated seconds to fly (default 60), at most 3600, and at\n"
            "                      most 28800 / K with K agents\n"
            "  --every T           also a row of figures for every T simulated seconds\n"

@@ -120,6 +120,25 @@ double FlightFigures::followingShare() const {
     return share(static_cast<double>(following), static_cast<double>(decisions));
 }
 
+const FlightFigure kFlightFigures[kFigureCount] = {
+    {"distance", 10, "%10.3f", "%.3f", false, "distance", false, "mean distance from the centroid",
+     "distance from centroid %.2f", [](const FlightFigures& f) { return f.meanDistance(); }},
+    {"polarisation", 13, "%13.3f", "%.3f", false, "polarisation", true, "polarisation",
+     "polarisation %.2f", [](const FlightFigures& f) { return f.meanPolarisation(); }},
+    {"following", 10, "%9.1f%%", "%.1f", false, "following %", true, "decisions following their stimulus",
+     "decisions following their stimulus %.1f%%", [](const FlightFigures& f) { return 100 * f.followingShare(); }},
+    {"decisions", 10, "%10.0f", "%.0f", true, nullptr, false, "decisions", "%.0f decisions",
+     [](const FlightFigures& f) { return static_cast<double>(f.decisions); }},
+    {"failures", 9, "%9.0f", "%.0f", true, nullptr, false, "command failures", "%.0f command failures",
+     [](const FlightFigures& f) { return static_cast<double>(f.failures); }},
+};
+
+FigureValues valuesOf(const FlightFigures& figures) {
+    FigureValues values{};
+    for (std::size_t i = 0; i < kFigureCount; ++i) values[i] = kFlightFigures[i].of(figures);
+    return values;
+}
+
 void FlightFigures::add(const FlightFigures& other) {
     endSeconds = other.endSeconds;
     frames += other.frames;

@@ -4,6 +4,7 @@
 // agents fly, how often a decision follows the stimulus before it, and every decision
 // with where it was made.
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -43,6 +44,27 @@ struct FlightFigures {
     double followingShare() const;  // 0 without decisions
     void add(const FlightFigures& other);
 };
+
+// The figures a flight reports, one row each, in the order of the table's columns.
+// The table and its header, the sweep's row files, summary and picture, the flight
+// picture's summary lines and the help are all made from these rows.
+struct FlightFigure {
+    const char* name;     // over the table's column and in the sweep's row files
+    int width;            // of the table's column
+    const char* cell;     // printf pattern of a table cell (the value is a double)
+    const char* stored;   // printf pattern in a row file and the sweep's summary
+    bool count;           // a number of things, stored as a whole number
+    const char* summary;  // heading in the sweep's summary and picture; null: not summed up there
+    bool higherIsBetter;
+    const char* help;     // what it is, for the help
+    const char* picture;  // printf pattern in the picture's summary: non-counts first line, counts second
+    double (*of)(const FlightFigures&);  // its value over a stretch
+};
+
+enum FigureIndex : std::size_t { kDistance, kPolarisation, kFollowing, kDecisions, kFailures, kFigureCount };
+extern const FlightFigure kFlightFigures[kFigureCount];
+using FigureValues = std::array<double, kFigureCount>;
+FigureValues valuesOf(const FlightFigures& figures);
 
 // One decision: the agent's place and heading when it decided, the stimulus before
 // it and its answer (empty when deciding failed).

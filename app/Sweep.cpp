@@ -406,7 +406,7 @@ int runSweep(const FlockOptions& options) {
     }
     written = report(rows, options) && written;
     std::int64_t failures = 0;
-    for (const SweepRow& row : rows) failures += row.failures;
+    for (const SweepRow& row : rows) failures += static_cast<std::int64_t>(row.figures[kFailures]);
     if (failures > 0) std::cerr << "flock: " << failures << " command failures in the runs\n";
     return written && failed == 0 && failures == 0 ? EXIT_SUCCESS : EXIT_FAILURE;
 }

@@ -26,7 +26,7 @@ std::string format(const char* pattern, Values... values) {
     return buffer;
 }
 
-constexpr std::size_t kColumns = 11;
+constexpr std::size_t kColumns = 6 + kFigureCount;
 
 std::vector<std::string> splitText(const std::string& text, char separator) {
     std::vector<std::string> parts;
@@ -59,14 +59,16 @@ std::string parseRow(const std::vector<std::string>& fields, SweepRow& row) {
     if (!readField(fields[3], row.seconds) || !(row.seconds > 0) || row.seconds > kMaxFlightSeconds)
         return "seconds '" + fields[3] + "' is not a flight's length";
     if (!readField(fields[4], row.seed)) return "seed '" + fields[4] + "' is not a whole number";
-    const char* figureNames[] = {"distance", "polarisation", "following"};
-    double* figures[] = {&row.distance, &row.polarisation, &row.following};
-    for (int i = 0; i < 3; ++i)
-        if (!readField(fields[5 + i], *figures[i]))
-            return std::string(figureNames[i]) + " '" + fields[5 + i] + "' is not a number";
-    if (!readField(fields[8], row.decisions) || row.decisions < 0)
-        return "decisions '" + fields[8] + "' is not a count";
-    if (!readField(fields[9], row.failures) || row.failures < 0) return "failures '" + fields[9] + "' is not a count";
+    for (std::size_t i = 0; i < kFigureCount; ++i) {
+        const FlightFigure& figure = kFlightFigures[i];
+        const std::string& field = fields[5 + i];
+        std::int64_t count = 0;
+        if (!figure.count && !readField(field, row.figures[i]))
+            return std::string(figure.name) + " '" + field + "' is not a number";
+        if (figure.count && (!readField(field, count) || count < 0))
+            return std::string(figure.name) + " '" + field + "' is not a count";
+        if (figure.count) row.figures[i] = static_cast<double>(count);
+    }
     if (!readField(fields[10], row.wallSeconds) || row.wallSeconds < 0)
         return "wall_seconds '" + fields[10] + "' is not a time";
     return {};
@@ -94,18 +96,13 @@ std::vector<Setting> settingsOf(const std::vector<SweepRow>& rows) {
     return settings;
 }
 
-struct Figure {
-    const char* name;
-    double SweepRow::*field;
-    const char* pattern;  // of one value
-    bool higherIsBetter;
-};
-
-constexpr Figure kFigures[] = {
-    {"distance", &SweepRow::distance, "%.3f", false},
-    {"polarisation", &SweepRow::polarisation, "%.3f", true},
-    {"following %", &SweepRow::following, "%.1f", true},
-};
+// The figures the summary and the picture show.
+std::vector<std::size_t> summedUp() {
+    std::vector<std::size_t> figures;
+    for (std::size_t i = 0; i < kFigureCount; ++i)
+        if (kFlightFigures[i].summary != nullptr) figures.push_back(i);
+    return figures;
+}
 
 std::string number(const char* pattern, double value) {
     if (std::isnan(value)) return "-";
@@ -142,29 +139,30 @@ std::string alignedTable(const std::vector<std::vector<std::string>>& lines, std
     return text;
 }
 
-std::vector<double> valuesOf(const std::vector<const SweepRow*>& runs, double SweepRow::*field) {
+std::vector<double> valuesOf(const std::vector<const SweepRow*>& runs, std::size_t figure) {
     std::vector<double> values;
-    for (const SweepRow* run : runs) values.push_back(run->*field);
+    for (const SweepRow* run : runs) values.push_back(run->figures[figure]);
     return values;
 }
 
 std::string settingsTable(const std::vector<Setting>& settings) {
     std::vector<std::vector<std::string>> lines;
     std::vector<std::string> header = {"agents", "sensors", "seconds", "runs"};
-    for (const Figure& figure : kFigures) header.insert(header.end(), {figure.name, "sd", "95% interval"});
+    for (std::size_t f : summedUp()) header.insert(header.end(), {kFlightFigures[f].summary, "sd", "95% interval"});
     header.push_back("failures");
     lines.push_back(header);
     for (const Setting& setting : settings) {
         std::vector<std::string> cells = {std::to_string(setting.agents), setting.sensors, secondsText(setting.seconds),
                                           std::to_string(setting.runs.size())};
-        for (const Figure& figure : kFigures) {
-            const Spread spread = spreadOf(valuesOf(setting.runs, figure.field));
-            cells.insert(cells.end(), {number(figure.pattern, spread.mean), number(figure.pattern, spread.deviation),
-                                       interval(figure.pattern, spread)});
+        for (std::size_t f : summedUp()) {
+            const char* pattern = kFlightFigures[f].stored;
+            const Spread spread = spreadOf(valuesOf(setting.runs, f));
+            cells.insert(cells.end(), {number(pattern, spread.mean), number(pattern, spread.deviation),
+                                       interval(pattern, spread)});
         }
-        std::int64_t failures = 0;
-        for (const SweepRow* run : setting.runs) failures += run->failures;
-        cells.push_back(std::to_string(failures));
+        double failures = 0;
+        for (const SweepRow* run : setting.runs) failures += run->figures[kFailures];
+        cells.push_back(format("%.0f", failures));
         lines.push_back(cells);
     }
     return alignedTable(lines, 1);
@@ -173,7 +171,7 @@ std::string settingsTable(const std::vector<Setting>& settings) {
 std::string pairedTable(const std::vector<Setting>& settings) {
     std::vector<std::vector<std::string>> lines;
     std::vector<std::string> header = {"agents", "seconds", "first - second", "seeds"};
-    for (const Figure& figure : kFigures) header.insert(header.end(), {figure.name, "95% interval", "wins"});
+    for (std::size_t f : summedUp()) header.insert(header.end(), {kFlightFigures[f].summary, "95% interval", "wins"});
     lines.push_back(header);
     for (std::size_t i = 0; i < settings.size(); ++i) {
         for (std::size_t j = i + 1; j < settings.size(); ++j) {
@@ -190,16 +188,17 @@ std::string pairedTable(const std::vector<Setting>& settings) {
             if (pairs.empty()) continue;
             std::vector<std::string> cells = {std::to_string(first.agents), secondsText(first.seconds),
                                               first.sensors + " - " + second.sensors, std::to_string(pairs.size())};
-            for (const Figure& figure : kFigures) {
+            for (std::size_t f : summedUp()) {
+                const FlightFigure& figure = kFlightFigures[f];
                 std::vector<double> differences;
                 std::size_t wins = 0;
                 for (const auto& [a, b] : pairs) {
-                    const double d = a->*figure.field - b->*figure.field;
+                    const double d = a->figures[f] - b->figures[f];
                     differences.push_back(d);
                     if (figure.higherIsBetter ? d > 0 : d < 0) wins += 1;
                 }
                 const Spread spread = spreadOf(differences);
-                cells.insert(cells.end(), {number(figure.pattern, spread.mean), interval(figure.pattern, spread),
+                cells.insert(cells.end(), {number(figure.stored, spread.mean), interval(figure.stored, spread),
                                            std::to_string(wins)});
             }
             lines.push_back(cells);
@@ -216,17 +215,17 @@ struct Scale {
     double at(double v) const { return bottom - (v - low) / (high - low) * (bottom - top); }
 };
 
-void drawPanel(SvgDocument& doc, const std::vector<Setting>& settings, const Figure& figure, double left, double top,
+void drawPanel(SvgDocument& doc, const std::vector<Setting>& settings, std::size_t figure, double left, double top,
                double width, double height) {
     const double plotLeft = left + 64, plotRight = left + width - 10, plotTop = top + 28,
                  plotBottom = top + height - 40;
     double low = INFINITY, high = -INFINITY;
     std::vector<Spread> spreads;
     for (const Setting& setting : settings) {
-        spreads.push_back(spreadOf(valuesOf(setting.runs, figure.field)));
+        spreads.push_back(spreadOf(valuesOf(setting.runs, figure)));
         for (const SweepRow* run : setting.runs) {
-            low = std::min(low, run->*figure.field);
-            high = std::max(high, run->*figure.field);
+            low = std::min(low, run->figures[figure]);
+            high = std::max(high, run->figures[figure]);
         }
         if (!std::isnan(spreads.back().low)) {
             low = std::min(low, spreads.back().low);
@@ -241,7 +240,7 @@ void drawPanel(SvgDocument& doc, const std::vector<Setting>& settings, const Fig
     const double pad = (high - low) * 0.05;
     const Scale y{low - pad, high + pad, plotTop, plotBottom};
 
-    doc.text(left + width / 2, top + 18, std::string(figure.name) + ": runs, means and 95% intervals", 13, "middle");
+    doc.text(left + width / 2, top + 18, std::string(kFlightFigures[figure].summary) + ": runs, means and 95% intervals", 13, "middle");
     doc.rect(plotLeft, plotTop, plotRight - plotLeft, plotBottom - plotTop, "none", "#999999");
     for (int t = 0; t <= 4; ++t) {
         const double v = y.low + (y.high - y.low) * t / 4;
@@ -256,7 +255,7 @@ void drawPanel(SvgDocument& doc, const std::vector<Setting>& settings, const Fig
         const auto& runs = settings[s].runs;
         for (std::size_t r = 0; r < runs.size(); ++r) {
             const double offset = (static_cast<double>(r % 9) - 4) * std::min(step * 0.04, 4.0);
-            doc.circle(centre - step * 0.15 + offset, y.at(runs[r]->*figure.field), 2, "#7799cc");
+            doc.circle(centre - step * 0.15 + offset, y.at(runs[r]->figures[figure]), 2, "#7799cc");
         }
         const Spread& spread = spreads[s];
         if (!std::isnan(spread.low)) {
@@ -272,31 +271,24 @@ void drawPanel(SvgDocument& doc, const std::vector<Setting>& settings, const Fig
 }  // namespace
 
 std::string sweepRowsHeader() {
-    return "run,agents,sensors,seconds,seed,distance,polarisation,following,decisions,failures,wall_seconds\n";
+    std::string header = "run,agents,sensors,seconds,seed";
+    for (const FlightFigure& figure : kFlightFigures) header += std::string(",") + figure.name;
+    return header + ",wall_seconds\n";
 }
 
 std::string sweepRowLine(const SweepRow& row) {
-    return format("%lld,%d,", static_cast<long long>(row.run), row.agents) + row.sensors +
-           format(",%s,%u,%.3f,%.3f,%.1f,%lld,%lld,%.3f\n", secondsText(row.seconds).c_str(), row.seed, row.distance,
-                  row.polarisation, row.following, static_cast<long long>(row.decisions),
-                  static_cast<long long>(row.failures), row.wallSeconds);
+    std::string line = format("%lld,%d,", static_cast<long long>(row.run), row.agents) + row.sensors +
+                       format(",%s,%u", secondsText(row.seconds).c_str(), row.seed);
+    for (std::size_t i = 0; i < kFigureCount; ++i) {
+        line += ',';
+        line += format(kFlightFigures[i].stored, row.figures[i]);
+    }
+    return line + format(",%.3f\n", row.wallSeconds);
 }
 
 SweepRow sweepRow(std::int64_t run, int agents, const std::string& sensors, double seconds, unsigned seed,
                   const FlightFigures& figures, double wallSeconds) {
-    SweepRow row;
-    row.run = run;
-    row.agents = agents;
-    row.sensors = sensors;
-    row.seconds = seconds;
-    row.seed = seed;
-    row.distance = figures.meanDistance();
-    row.polarisation = figures.meanPolarisation();
-    row.following = 100 * figures.followingShare();
-    row.decisions = figures.decisions;
-    row.failures = figures.failures;
-    row.wallSeconds = wallSeconds;
-    return row;
+    return {run, agents, sensors, seconds, seed, valuesOf(figures), wallSeconds, {}};
 }
 
 std::vector<SweepRow> readSweepRows(const std::string& text, const std::string& fileName) {
@@ -340,12 +332,13 @@ std::string sweepPicture(const std::vector<SweepRow>& rows) {
     const std::vector<Setting> settings = settingsOf(rows);
     const double width = std::max(760.0, 74.0 + 140.0 * static_cast<double>(settings.size()));
     const double panel = 240, margin = 10;
-    SvgDocument doc(width, 40 + 3 * panel + margin);
+    const std::vector<std::size_t> figures = summedUp();
+    SvgDocument doc(width, 40 + static_cast<double>(figures.size()) * panel + margin);
     std::size_t runs = rows.size();
     doc.text(width / 2, 24, format("%zu flights in %zu settings (agents, sensors, seconds)", runs, settings.size()), 15,
              "middle");
     double top = 36;
-    for (const Figure& figure : kFigures) {
+    for (std::size_t figure : figures) {
         drawPanel(doc, settings, figure, margin, top, width - 2 * margin, panel);
         top += panel;
     }

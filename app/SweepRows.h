@@ -19,13 +19,7 @@ struct SweepRow {
     std::string sensors;  // "setup", "random" or the sensor file as given
     double seconds = 60;
     unsigned seed = 1;
-    // As `flock --headless` prints them: distance and polarisation to three
-    // decimals, following in percent to one.
-    double distance = 0;
-    double polarisation = 0;
-    double following = 0;
-    std::int64_t decisions = 0;
-    std::int64_t failures = 0;
+    FigureValues figures{};  // by FigureIndex, following in percent
     double wallSeconds = 0;
     std::string origin;  // "FILE:LINE" of a row read from a file
 };
@@ -36,7 +30,7 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// "run,agents,sensors,seconds,seed,distance,polarisation,following,decisions,failures,wall_seconds\n".
+// "run,agents,sensors,seconds,seed,", the figures' names, ",wall_seconds\n".
 std::string sweepRowsHeader();
 // One line, ending in a newline. The figures are rounded as the flight's table shows them.
 std::string sweepRowLine(const SweepRow& row);

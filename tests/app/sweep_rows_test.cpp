@@ -37,10 +37,7 @@ SweepRow row(std::int64_t run, const std::string& sensors, unsigned seed, double
     r.run = run;
     r.sensors = sensors;
     r.seed = seed;
-    r.distance = distance;
-    r.polarisation = 0.5;
-    r.following = following;
-    r.decisions = 100;
+    r.figures = {distance, 0.5, following, 100, 0};
     return r;
 }
 
