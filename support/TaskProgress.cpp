@@ -53,9 +53,7 @@ private:
 ConsoleProgress::ConsoleProgress(std::ostream* terminal, int columns, bool sharedOutput)
     : terminal_(terminal), columns_(static_cast<std::size_t>(std::max(columns, 2))), sharedOutput_(sharedOutput) {}
 
-ConsoleProgress::~ConsoleProgress() {
-    if (shared_ && !ended_) end(text_);
-}
+ConsoleProgress::~ConsoleProgress() = default;
 
 std::unique_ptr<ConsoleProgress> ConsoleProgress::atConsole() {
     if (isatty(STDERR_FILENO) != 1) return std::make_unique<ConsoleProgress>(nullptr, 80, false);

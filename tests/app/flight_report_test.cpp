@@ -69,7 +69,9 @@ TEST(FlightReport, ThePictureDrawsEachPathInItsWindowColourAboveTheTwoCharts) {
     EXPECT_LT(white, blue);  // the coloured agent on top
     EXPECT_NE(svg.find("Mean distance from the centroid"), std::string::npos);
     EXPECT_NE(svg.find("Polarisation"), std::string::npos);
-    EXPECT_NE(svg.find("66.7%"), std::string::npos);
+    EXPECT_NE(svg.find(">distance from centroid 2.50, polarisation 0.60, decisions following their stimulus 66.7%<"),
+              std::string::npos);
+    EXPECT_NE(svg.find(">3 decisions, 1 command failures, 0.05 simulated seconds<"), std::string::npos);
     // One scale for both axes: agent 0 climbs 1 for 2 across, so its drawn path does too.
     const auto points = svg.find("points=\"", white) + 8;
     float x0, y0, x1, y1;
