@@ -24,12 +24,12 @@ bool hasSpace(const QDM& decisionMaker, std::int32_t space) {
 
 bool word_qdm_new(WordCall& call) {
     // The one the value held is released for every copy of the value too.
-    if (const auto value = call.userArg<QDMType>(1, call.notDecisionMakerText())) value->makeNew();
+    if (const auto value = call.decisionMakerValueArg(1)) value->makeNew();
     return true;
 }
 
 bool word_qdm_free(WordCall& call) {
-    const auto value = call.userArg<QDMType>(1, call.notDecisionMakerText());
+    const auto value = call.decisionMakerValueArg(1);
     if (value && call.decisionMakerIn(*value, NoDecisionMaker::Notice)) value->release();
     return true;
 }

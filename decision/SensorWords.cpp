@@ -48,7 +48,7 @@ bool word_add_sensor(WordCall& call) {
 }
 
 bool word_save(WordCall& call) {
-    const auto value = call.userArg<QDMType>(1, call.notDecisionMakerText("\n"));
+    const auto value = call.decisionMakerValueArg(1, "\n");
     if (value == nullptr) return false;
     if (const auto decisionMaker = call.decisionMakerIn(*value, NoDecisionMaker::Notice)) {
         const std::string fileName = call.stringArg(2);
@@ -59,7 +59,7 @@ bool word_save(WordCall& call) {
 }
 
 bool word_load(WordCall& call) {
-    const auto value = call.userArg<QDMType>(1, call.notDecisionMakerText("\n"));
+    const auto value = call.decisionMakerValueArg(1, "\n");
     if (value == nullptr) return false;
     if (const auto decisionMaker = call.decisionMakerIn(*value, NoDecisionMaker::Notice)) {
         const std::string fileName = call.stringArg(2);
@@ -73,7 +73,7 @@ bool word_load(WordCall& call) {
 // training's fitness per generation. Every failure is raised, so a script run by
 // tala ends with status 1; a missing decision maker too, since nothing was saved.
 bool word_save_training_history(WordCall& call) {
-    const auto value = call.userArg<QDMType>(1, call.notDecisionMakerText("\n"));
+    const auto value = call.decisionMakerValueArg(1, "\n");
     if (value == nullptr) return false;
     const auto decisionMaker = call.decisionMakerIn(*value, NoDecisionMaker::Raise);
     saveTrainingHistory(decisionMaker->trainingHistory, call.stringArg(2));

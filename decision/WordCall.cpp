@@ -24,8 +24,14 @@ double WordCall::weightArg(int n) const {
     return value.getInteger();
 }
 
+std::shared_ptr<QDMType> WordCall::decisionMakerValueArg(int n, const char* ending) const {
+    std::shared_ptr<QDMType> value = userArg<QDMType>(n);
+    if (!value) complain(word() + " syntax error: first argument must be of type 'vex::QDM'" + ending);
+    return value;
+}
+
 std::shared_ptr<QDM> WordCall::decisionMakerArg(int n, NoDecisionMaker missing) const {
-    const std::shared_ptr<QDMType> value = userArg<QDMType>(n, notDecisionMakerText());
+    const std::shared_ptr<QDMType> value = decisionMakerValueArg(n);
     return value ? decisionMakerIn(*value, missing) : nullptr;
 }
 
@@ -38,10 +44,6 @@ std::shared_ptr<QDM> WordCall::decisionMakerIn(const QDMType& value, NoDecisionM
         case NoDecisionMaker::Raise: throw tala::Failure(kNoDecisionMakerText);
     }
     return nullptr;
-}
-
-std::string WordCall::notDecisionMakerText(const char* ending) const {
-    return word() + " syntax error: first argument must be of type 'vex::QDM'" + ending;
 }
 
 void WordCall::complain(std::string_view text) {

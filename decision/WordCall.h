@@ -55,14 +55,14 @@ struct WordCall : tala::interp::WordCall {
         return value;
     }
 
-    // The live decision maker of argument n, or null after a message: the first-argument
-    // complaint for a value of another type, or what `missing` says for a value without one.
+    // The decision-maker value of argument n; null after printing "WORD syntax error: first
+    // argument must be of type 'vex::QDM'" and the ending when it is a user value of another type.
+    std::shared_ptr<QDMType> decisionMakerValueArg(int n, const char* ending = ".\n") const;
+    // The live decision maker of argument n, or null after a message: the one above for a
+    // value of another type, or what `missing` says for a value without a decision maker.
     std::shared_ptr<QDM> decisionMakerArg(int n, NoDecisionMaker missing = NoDecisionMaker::Notice) const;
     // The live decision maker of a value; null after what `missing` says.
     std::shared_ptr<QDM> decisionMakerIn(const QDMType& value, NoDecisionMaker missing) const;
-
-    // "WORD syntax error: first argument must be of type 'vex::QDM'" and the ending.
-    std::string notDecisionMakerText(const char* ending = ".\n") const;
 
     // Prints text as a problem of the run (tala::interp::noteProblem counts it).
     static void complain(std::string_view text);
