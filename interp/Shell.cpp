@@ -88,15 +88,7 @@ void runSession(const Session& session) {
 void shell(VariableTable& table, const ShellEvaluator& evaluator, const std::vector<GroupDoc>& groups) {
     tala::out() << "Morrow Scripter (Morrow) v." << "0.80.1.13" << "\n" << "\n";
     Variable result;
-    Session session;
-    session.program = "morrow";
-    session.historyName = ".morrow_history";
-    session.prompt = "Morrow > ";
-    session.groups = groups;
-    session.lineLimit = kShellLineLimit;
-    // The previous line's value lives until the next line is read.
-    session.beforeLine = [&] { result.release(); };
-    session.run = [&](std::string line) {
+    const auto evaluate = [&](std::string line) {
         if (!line.empty()) line = normalizeCommandText(line);
         try {
             evaluator(table, line, result);
@@ -107,12 +99,14 @@ void shell(VariableTable& table, const ShellEvaluator& evaluator, const std::vec
         }
         result.print(tala::out(), true, 0);
     };
-    session.command = [&](const std::string& command) {
-        if (command == "!state") table.printState();
-        if (command == "!clear") table.clear();
+    const auto command = [&](const std::string& name) {
+        if (name == "!state") table.printState();
+        if (name == "!clear") table.clear();
     };
-    session.afterLine = "\n\n";
-    runSession(session);
+    // The previous line's value lives until the next line is read.
+    runSession({.program = "morrow", .historyName = ".morrow_history", .prompt = "Morrow > ", .groups = groups,
+                .lineLimit = kShellLineLimit, .beforeLine = [&] { result.release(); }, .run = evaluate,
+                .command = command, .afterLine = "\n\n"});
 }
 
 }  // namespace tala::interp

@@ -16,22 +16,22 @@ namespace tala::interp {
 
 // What makes one program's session its own; the loop is runSession's.
 struct Session {
-    std::string program;      // names the editor in ~/.editrc: "morrow"
-    std::string historyName;  // the history file in the home folder: ".morrow_history"
-    std::string prompt;
-    std::vector<GroupDoc> groups;  // the words of !help [WORD | PREFIX*] and of Tab
+    std::string program{};      // names the editor in ~/.editrc: "morrow"
+    std::string historyName{};  // the history file in the home folder: ".morrow_history"
+    std::string prompt{};
+    std::vector<GroupDoc> groups{};  // the words of !help [WORD | PREFIX*] and of Tab
     // Longest part of a line that is taken, the rest skipped; lines read without the
     // editor are then read by the session itself. 0: whole lines, read by the editor.
     std::size_t lineLimit = 0;
     // Lines are normalised the way script files are, and blank ones skipped.
     bool normalizeLines = false;
-    std::function<void()> beforeLine;  // before each line is read
+    std::function<void()> beforeLine{};  // before each line is read
     // A line that is not a "!" command.
-    std::function<void(const std::string& line)> run;
-    // A "!" command other than !exit and !help, with the line's tokens.
-    std::function<void(const std::string& command)> command;
+    std::function<void(const std::string& line)> run{};
+    // A "!" command other than !exit and !help, by its name ("!state").
+    std::function<void(const std::string& command)> command{};
     // Written after each line that does not end the session.
-    std::string afterLine;
+    std::string afterLine{};
 };
 
 // Runs until "exit", "!exit" or the end of standard input (Ctrl-D on an empty line).

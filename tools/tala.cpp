@@ -224,18 +224,13 @@ void runInteractive(Runner& runner) {
     std::optional<tala::interp::TerminalSession> terminal;
     if (tala::interp::TerminalSession::possible()) terminal.emplace();
     std::cout << "tala " << flock::kProjectVersion << ": type !help for the words, !exit or Ctrl-D to leave.\n";
-    tala::interp::Session session;
-    session.program = "tala";
-    session.historyName = ".tala_history";
-    session.prompt = "tala> ";
-    session.groups = talaGroups();
-    session.normalizeLines = true;
-    session.run = [&](const std::string& command) { runner.run(command); };
-    session.command = [&](const std::string& command) {
-        if (command == "!state") printGlobals(runner.host().interpreter().globals());
-        else std::cout << "Unknown '" << command << "': the session knows !help [WORD | PREFIX*], !state and !exit.\n";
+    const auto command = [&](const std::string& name) {
+        if (name == "!state") printGlobals(runner.host().interpreter().globals());
+        else std::cout << "Unknown '" << name << "': the session knows !help [WORD | PREFIX*], !state and !exit.\n";
     };
-    tala::interp::runSession(session);
+    tala::interp::runSession({.program = "tala", .historyName = ".tala_history", .prompt = "tala> ",
+                              .groups = talaGroups(), .normalizeLines = true,
+                              .run = [&](const std::string& line) { runner.run(line); }, .command = command});
 }
 
 }  // namespace
