@@ -48,9 +48,8 @@ OptionReader::OptionReader(std::vector<std::string> arguments, std::vector<Optio
     for (std::string& argument : arguments) arguments_.push_back(std::move(argument));
     for (std::string& argument : arguments_) argv_.push_back(argument.data());
     argv_.push_back(nullptr);
-    // The scan starts afresh, and getopt_long prints nothing: the complaints are ours.
+    // The scan starts afresh.
     optind = 0;
-    opterr = 0;
 }
 
 bool OptionReader::next() {
@@ -69,7 +68,8 @@ bool OptionReader::next() {
         table.push_back({names[i].c_str(), options_[i].takesValue ? required_argument : no_argument, nullptr,
                          kLongOption + static_cast<int>(i)});
     table.push_back({nullptr, 0, nullptr, 0});
-    // "-": operands come back in place, in order; ":": a missing value is told apart.
+    // "-": operands come back in place, in order; ":": a missing value is told apart,
+    // and getopt_long prints nothing (the complaints are ours).
     const int at = std::max(optind, 1);
     const int found = getopt_long(argc, argv_.data(), "-:h", table.data(), nullptr);
     text_ = at < argc ? arguments_[static_cast<std::size_t>(at)] : std::string();
