@@ -191,8 +191,9 @@ FlockOptions parseFlockOptions(const std::vector<std::string>& arguments) {
     using Kind = tala::interp::OptionReader::Kind;
     while (reader.next()) {
         const std::string& text = reader.text();
+        // Named without the value given to it: "--frames=3" is "--frames".
         if (reader.kind() == Kind::Unknown || reader.kind() == Kind::End || text == "-")
-            throw UsageError("unknown option '" + text.substr(0, text.rfind("--", 0) == 0 ? text.find('=') : text.npos) + "'");
+            throw UsageError("unknown option '" + text.substr(0, text.starts_with("--") ? text.find('=') : text.npos) + "'");
         const std::string& name = reader.kind() == Kind::Operand ? reader.value() : reader.name();
         if (reader.kind() == Kind::Option) given.push_back(name);
         if (sweeping && name == "--agents") {
@@ -240,7 +241,7 @@ FlockOptions parseFlockOptions(const std::vector<std::string>& arguments) {
                 options.flock.sensorFile = reader.value();
                 if (options.flock.sensorFile.empty()) throw UsageError("--sensors needs a file");
             } else {
-                    options.flock.sensors = SensorSource::Random;
+                options.flock.sensors = SensorSource::Random;
             }
         } else if (name == "--seconds") {
             options.seconds = readSeconds(name, reader.value());
