@@ -53,6 +53,8 @@ public:
     };
 
     OptionReader(std::vector<std::string> arguments, std::vector<OptionSpec> options);
+    OptionReader(const OptionReader&) = delete;  // getopt_long reads through pointers into it
+    OptionReader& operator=(const OptionReader&) = delete;
 
     // Reads the next argument; false after the last. Raises CommandLineError for an
     // option without its value ("--seed needs a value") or with one it does not take
