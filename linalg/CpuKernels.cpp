@@ -1,19 +1,24 @@
-// The kernels of the Avx2 and Avx512 paths. Every function here is compiled for
-// AVX2, and the Avx512 path's product tiles for AVX-512, whatever the rest of the
-// build targets; the dispatch in the callers runs them only on processors that have
-// those instructions.
+// The kernels of every path (linalg/KernelPath.h) and their tables: the portable ones,
+// in 128-bit SSE2 arithmetic, then those of the Avx2 and Avx512 paths. The vector
+// functions are compiled for AVX2, and the Avx512 path's product tiles for AVX-512,
+// whatever the rest of the build targets; their tables are used only on processors
+// that have those instructions.
 //
 // A complex number is two doubles (re, im); one 256-bit register holds two of them,
-// one 128-bit register one. A term x * y is added to its sum s exactly as the
-// portable kernels add it, lane by lane the same operations on the same operands:
+// one 128-bit register one. A term x * y is added to its sum s as
 //   s + ((x.re, x.re) * (y.re, y.im) + (x.im, x.im) * (-y.im, y.re)),
-// the first lane x.re y.re - x.im y.im, the second x.re y.im + x.im y.re. So the two
-// paths give the same numbers bit for bit; the vector one does two terms at a time.
+// the first lane x.re y.re - x.im y.im, the second x.re y.im + x.im y.re: lane by lane
+// the same operations on the same operands on every path, which therefore give the
+// same numbers bit for bit; the vector kernels do two or four terms at a time.
 
-#include "linalg/VectorKernels.h"
+#include <algorithm>
+#include <cstddef>
+#include <vector>
+
+#include "linalg/KernelPath.h"
 
 #if defined(__x86_64__) && defined(__GNUC__)
-
+#define FLOCK_VECTOR_KERNELS 1
 // GCC 12's AVX-512 broadcasts start from a deliberately undefined register, which its
 // own maybe-uninitialized check then reports inside the header.
 #pragma GCC diagnostic push
@@ -23,16 +28,138 @@
 #include <immintrin.h>
 #pragma GCC diagnostic pop
 
-#include <algorithm>
-#include <cstddef>
-#include <vector>
-
 #define FLOCK_VECTOR __attribute__((target("avx2")))
 #define FLOCK_WIDE __attribute__((target("avx512f")))
+#endif
 
-namespace linalg::vector {
-
+namespace linalg {
 namespace {
+namespace portable {
+
+// --- Product ---------------------------------------------------------------------
+
+// result(i, k) = sum over ascending j of a(i, j) * b(j, k). Walking i innermost
+// follows the storage. Blocks of j keep a panel of a in cache and groups of four
+// result columns share each load of a; neither changes the order in which any one
+// entry's terms are added, so results equal the plain formula bit for bit.
+constexpr int kInnerBlock = 32;
+constexpr int kColumnGroup = 4;
+
+// Two doubles in one register: (re, im) of one entry.
+typedef double Pair __attribute__((vector_size(16)));
+
+inline Pair load(const Complex& z) { return Pair{z.re, z.im}; }
+inline void store(Complex& z, Pair p) { z = {p[0], p[1]}; }
+
+// x * f as (x.re, x.re) * (f.re, f.im) + (x.im, x.im) * (-f.im, f.re): lane by lane
+// the same roundings as multiply(), since x * -y is -(x * y) and u + -v is u - v.
+struct PairFactor {
+    Pair straight;
+    Pair crossed;
+    explicit PairFactor(Complex f) : straight{f.re, f.im}, crossed{-f.im, f.re} {}
+};
+
+inline Pair product(const Complex& x, const PairFactor& f) {
+    return Pair{x.re, x.re} * f.straight + Pair{x.im, x.im} * f.crossed;
+}
+
+void accumulateColumns(const Complex* left, int rows, const Complex* right, int inner,
+                       int jBegin, int jEnd, int k, Complex* out) {
+    Complex* out0 = out + static_cast<std::size_t>(k) * rows;
+    Complex* out1 = out0 + rows;
+    Complex* out2 = out1 + rows;
+    Complex* out3 = out2 + rows;
+    const Complex* right0 = right + static_cast<std::size_t>(k) * inner;
+    for (int j = jBegin; j < jEnd; ++j) {
+        const PairFactor f0(right0[j]);
+        const PairFactor f1(right0[j + inner]);
+        const PairFactor f2(right0[j + 2 * inner]);
+        const PairFactor f3(right0[j + 3 * inner]);
+        const Complex* column = left + static_cast<std::size_t>(j) * rows;
+        for (int i = 0; i < rows; ++i) {
+            store(out0[i], load(out0[i]) + product(column[i], f0));
+            store(out1[i], load(out1[i]) + product(column[i], f1));
+            store(out2[i], load(out2[i]) + product(column[i], f2));
+            store(out3[i], load(out3[i]) + product(column[i], f3));
+        }
+    }
+}
+
+// One result column; four columns of a per pass keep the running sum in a register.
+void accumulateColumn(const Complex* left, int rows, const Complex* right, int inner, int jBegin,
+                      int jEnd, int k, Complex* out) {
+    Complex* outColumn = out + static_cast<std::size_t>(k) * rows;
+    const Complex* rightColumn = right + static_cast<std::size_t>(k) * inner;
+    int j = jBegin;
+    for (; j + 4 <= jEnd; j += 4) {
+        const PairFactor f0(rightColumn[j]);
+        const PairFactor f1(rightColumn[j + 1]);
+        const PairFactor f2(rightColumn[j + 2]);
+        const PairFactor f3(rightColumn[j + 3]);
+        const Complex* column0 = left + static_cast<std::size_t>(j) * rows;
+        const Complex* column1 = column0 + rows;
+        const Complex* column2 = column1 + rows;
+        const Complex* column3 = column2 + rows;
+        for (int i = 0; i < rows; ++i) {
+            Pair sum = load(outColumn[i]) + product(column0[i], f0);
+            sum = sum + product(column1[i], f1);
+            sum = sum + product(column2[i], f2);
+            store(outColumn[i], sum + product(column3[i], f3));
+        }
+    }
+    for (; j < jEnd; ++j) {
+        const PairFactor factor(rightColumn[j]);
+        const Complex* column = left + static_cast<std::size_t>(j) * rows;
+        for (int i = 0; i < rows; ++i) store(outColumn[i], load(outColumn[i]) + product(column[i], factor));
+    }
+}
+
+void multiply(const Complex* left, int rows, int inner, const Complex* right, int cols, Complex* out) {
+    for (int jBegin = 0; jBegin < inner; jBegin += kInnerBlock) {
+        const int jEnd = std::min(inner, jBegin + kInnerBlock);
+        int k = 0;
+        for (; k + kColumnGroup <= cols; k += kColumnGroup)
+            accumulateColumns(left, rows, right, inner, jBegin, jEnd, k, out);
+        for (; k < cols; ++k) accumulateColumn(left, rows, right, inner, jBegin, jEnd, k, out);
+    }
+}
+
+// --- Factor kernel and compressed product ----------------------------------------
+
+// One block of n * right entries in, m * right out: block index (p, q) is p * right + q.
+// out(p, q) = sum over ascending p' of op(p, p') * in(p', q), summed from zero.
+void applyOnBlock(const Complex* op, int m, int n, int right, const Complex* in, Complex* out) {
+    std::fill_n(out, static_cast<std::size_t>(m) * right, Complex{});
+    for (int source = 0; source < n; ++source) {
+        const Complex* inRow = in + static_cast<std::size_t>(source) * right;
+        const Complex* opColumn = op + static_cast<std::size_t>(source) * m;
+        for (int target = 0; target < m; ++target) {
+            const Complex factor = opColumn[target];
+            Complex* outRow = out + static_cast<std::size_t>(target) * right;
+            for (int q = 0; q < right; ++q) outRow[q] = outRow[q] + linalg::multiply(factor, inRow[q]);
+        }
+    }
+}
+
+void applyOnFactor(const Complex* op, int m, int n, int left, int right, const Complex* in, Complex* out) {
+    const std::size_t inBlock = static_cast<std::size_t>(n) * right;
+    const std::size_t outBlock = static_cast<std::size_t>(m) * right;
+    for (int a = 0; a < left; ++a) applyOnBlock(op, m, n, right, in + a * inBlock, out + a * outBlock);
+}
+
+void multiplyCompressed(int cols, const int* start, const int* rowIndex, const Complex* values, const Complex* b,
+                        Complex* out) {
+    for (int j = 0; j < cols; ++j)
+        for (int e = start[j]; e < start[j + 1]; ++e)
+            out[rowIndex[e]] = out[rowIndex[e]] + linalg::multiply(values[e], b[j]);
+}
+
+constexpr KernelTable kKernels{multiply, multiply, applyOnFactor, multiplyCompressed};
+
+}  // namespace portable
+
+#ifdef FLOCK_VECTOR_KERNELS
+namespace vector {
 
 const double* raw(const Complex* z) { return reinterpret_cast<const double*>(z); }
 double* raw(Complex* z) { return reinterpret_cast<double*>(z); }
@@ -53,6 +180,8 @@ FLOCK_VECTOR inline Factor4 factor4(Complex y) {
 }
 
 // --- Streaming product: a few result columns, the matrix read once ------------
+
+constexpr int kStreamColumns = 4;  // columns of b per pass over a
 
 // Entries of a streamed operand with their real and imaginary parts doubled.
 struct Split2 {
@@ -418,10 +547,9 @@ FLOCK_VECTOR void applyOnBlock(const Complex* op, int m, int n, int right, const
     }
 }
 
-}  // namespace
-
-FLOCK_VECTOR void multiply(const Complex* a, int rows, int inner, const Complex* b, int cols, Complex* out,
-                           bool wide) {
+// `Wide`: the Avx512 path's 512-bit registers.
+template <bool Wide>
+FLOCK_VECTOR void multiply(const Complex* a, int rows, int inner, const Complex* b, int cols, Complex* out) {
     if (rows <= 0 || inner <= 0 || cols <= 0) return;
     if (rows < 4) {
         for (int k = 0; k < cols; ++k)
@@ -435,16 +563,16 @@ FLOCK_VECTOR void multiply(const Complex* a, int rows, int inner, const Complex*
         case 3: accumulateColumns<3>(a, rows, inner, b, out); return;
         default: break;
     }
-    if (wide)
+    if (Wide)
         multiplyPacked<8, WideTiles>(a, rows, inner, b, cols, out);
     else
         multiplyPacked<4, NarrowTiles>(a, rows, inner, b, cols, out);
 }
 
-void multiplyStreaming(const Complex* a, int rows, int inner, const Complex* b, int cols, Complex* out,
-                       bool wide) {
+template <bool Wide>
+void multiplyStreaming(const Complex* a, int rows, int inner, const Complex* b, int cols, Complex* out) {
     if (rows <= 0 || inner <= 0) return;
-    if (wide)
+    if (Wide)
         multiplyStreamingWith<WideStream>(a, rows, inner, b, cols, out);
     else
         multiplyStreamingWith<NarrowStream>(a, rows, inner, b, cols, out);
@@ -482,15 +610,22 @@ FLOCK_VECTOR void multiplyCompressed(int cols, const int* start, const int* rowI
     }
 }
 
-}  // namespace linalg::vector
+constexpr KernelTable kKernels{multiply<false>, multiplyStreaming<false>, applyOnFactor, multiplyCompressed};
+constexpr KernelTable kWideKernels{multiply<true>, multiplyStreaming<true>, applyOnFactor, multiplyCompressed};
 
-#else  // no vector build for this processor family: bestKernelPath() is Portable
-
-namespace linalg::vector {
-void multiply(const Complex*, int, int, const Complex*, int, Complex*, bool) {}
-void applyOnFactor(const Complex*, int, int, int, int, const Complex*, Complex*) {}
-void multiplyStreaming(const Complex*, int, int, const Complex*, int, Complex*, bool) {}
-void multiplyCompressed(int, const int*, const int*, const Complex*, const Complex*, Complex*) {}
-}  // namespace linalg::vector
+}  // namespace vector
 
 #endif
+
+}  // namespace
+
+const KernelTable& kernelsFor(KernelPath path) {
+#ifdef FLOCK_VECTOR_KERNELS
+    if (path == KernelPath::Avx2) return vector::kKernels;
+    if (path == KernelPath::Avx512) return vector::kWideKernels;
+#endif
+    (void)path;
+    return portable::kKernels;
+}
+
+}  // namespace linalg
