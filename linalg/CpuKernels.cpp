@@ -154,9 +154,12 @@ void multiplyCompressed(int cols, const int* start, const int* rowIndex, const C
             out[rowIndex[e]] = out[rowIndex[e]] + linalg::multiply(values[e], b[j]);
 }
 
+// The blocked product reads a once per four result columns already: it streams too.
 constexpr KernelTable kKernels{multiply, multiply, applyOnFactor, multiplyCompressed};
 
 }  // namespace portable
+
+// --- The Avx2 and Avx512 paths -----------------------------------------------------
 
 #ifdef FLOCK_VECTOR_KERNELS
 namespace vector {
