@@ -51,9 +51,8 @@ void BM_EveryToken(benchmark::State& state) {
 BENCHMARK(BM_EveryToken)->Arg(5000)->Arg(10000)->Arg(20000)->Arg(40000)->Complexity();
 
 void BM_EveryToken_Baseline(benchmark::State& state) {
-    CommandTokenizer scratch = CommandTokenizer::forScripts();
-    readEveryToken(state, [&scratch](const CommandTokenizer& tokenizer, int n) {
-        return rescanning::token(tokenizer, rescanning::kScripts, n, scratch);
+    readEveryToken(state, [](const CommandTokenizer& tokenizer, int n) {
+        return rescanning::token(tokenizer, rescanning::kScripts, n);
     });
 }
 BENCHMARK(BM_EveryToken_Baseline)->Arg(5000)->Arg(10000)->Arg(20000)->Arg(40000)->Complexity();

@@ -492,11 +492,7 @@ void multiplyStreamingWith(const Complex* a, int rows, int inner, const Complex*
             case 1: Kernel<1>::run(a, rows, inner, y, o); break;
             case 2: Kernel<2>::run(a, rows, inner, y, o); break;
             case 3: Kernel<3>::run(a, rows, inner, y, o); break;
-            case 4: Kernel<4>::run(a, rows, inner, y, o); break;
-            case 5: Kernel<5>::run(a, rows, inner, y, o); break;
-            case 6: Kernel<6>::run(a, rows, inner, y, o); break;
-            case 7: Kernel<7>::run(a, rows, inner, y, o); break;
-            default: Kernel<8>::run(a, rows, inner, y, o); break;
+            default: Kernel<kStreamColumns>::run(a, rows, inner, y, o); break;
         }
     }
 }

@@ -20,7 +20,6 @@ void require(bool holds) {
 }
 
 void checkTokens(CommandTokenizer tokenizer, const rescanning::Rules& rules, const std::string& text) {
-    CommandTokenizer scratch = tokenizer;
     tokenizer.setText(text);
     require(tokenizer.count() >= 1);
     const auto all = tokenizer.tokens();
@@ -29,7 +28,7 @@ void checkTokens(CommandTokenizer tokenizer, const rescanning::Rules& rules, con
     const int step = text.size() <= 1024 ? 1 : tokenizer.count() / 32 + 1;
     for (int n = 0; n < tokenizer.count(); ++n) {
         const std::string token = tokenizer.token(n);
-        if (n % step == 0) require(token == rescanning::token(tokenizer, rules, n, scratch));
+        if (n % step == 0) require(token == rescanning::token(tokenizer, rules, n));
         require(token == all[static_cast<std::size_t>(n)]);
     }
     require(tokenizer.token(tokenizer.count()).empty());
