@@ -372,10 +372,15 @@ void multiplyTileAt(TileKernel kernel, int fullRows, const double* rowsPacked, c
         std::copy_n(tile + c * 2 * fullRows, 2 * tileRows, raw(out) + c * stride);
 }
 
-template <int TileRows, template <int> class Kernels>
-void multiplyPacked(const Complex* a, int rows, int inner, const Complex* b, int cols, Complex* out) {
+// The tile kernels for 1 ... kTileColumns result columns.
+using TileKernels = TileKernel[kTileColumns];
+constexpr TileKernels kNarrowTiles = {multiplyTile<1>, multiplyTile<2>, multiplyTile<3>, multiplyTile<4>};
+constexpr TileKernels kWideTiles = {multiplyWideTile<1>, multiplyWideTile<2>, multiplyWideTile<3>, multiplyWideTile<4>};
+
+template <int TileRows>
+void multiplyPacked(const TileKernels& kernels, const Complex* a, int rows, int inner, const Complex* b, int cols,
+                    Complex* out) {
     thread_local std::vector<double> rowsPacked, factors;
-    constexpr TileKernel kernels[] = {Kernels<1>::run, Kernels<2>::run, Kernels<3>::run, Kernels<4>::run};
     const int blocks = (rows + TileRows - 1) / TileRows;
     for (int j0 = 0; j0 < inner; j0 += kDepth) {
         const int depth = std::min(kDepth, inner - j0);
@@ -392,19 +397,6 @@ void multiplyPacked(const Complex* a, int rows, int inner, const Complex* b, int
         }
     }
 }
-
-template <int K>
-struct NarrowTiles {
-    static void run(const double* x, const double* y, int depth, double* out, std::size_t rows) {
-        multiplyTile<K>(x, y, depth, out, rows);
-    }
-};
-template <int K>
-struct WideTiles {
-    static void run(const double* x, const double* y, int depth, double* out, std::size_t rows) {
-        multiplyWideTile<K>(x, y, depth, out, rows);
-    }
-};
 
 // --- Streaming product in 512-bit registers: four complex rows per register -----
 
@@ -483,32 +475,19 @@ FLOCK_WIDE void accumulateColumnsWide(const Complex* a, int rows, int inner, con
     }
 }
 
-template <template <int> class Kernel>
-void multiplyStreamingWith(const Complex* a, int rows, int inner, const Complex* b, int cols, Complex* out) {
-    for (int k = 0; k < cols; k += kStreamColumns) {
-        const Complex* y = b + static_cast<std::size_t>(k) * inner;
-        Complex* o = out + static_cast<std::size_t>(k) * rows;
-        switch (std::min(kStreamColumns, cols - k)) {
-            case 1: Kernel<1>::run(a, rows, inner, y, o); break;
-            case 2: Kernel<2>::run(a, rows, inner, y, o); break;
-            case 3: Kernel<3>::run(a, rows, inner, y, o); break;
-            default: Kernel<kStreamColumns>::run(a, rows, inner, y, o); break;
-        }
-    }
-}
+// The streaming kernels for 1 ... kStreamColumns columns of b.
+using StreamKernels = void (*[kStreamColumns])(const Complex*, int, int, const Complex*, Complex*);
+constexpr StreamKernels kNarrowStream = {accumulateColumns<1>, accumulateColumns<2>, accumulateColumns<3>,
+                                         accumulateColumns<4>};
+constexpr StreamKernels kWideStream = {accumulateColumnsWide<1>, accumulateColumnsWide<2>, accumulateColumnsWide<3>,
+                                       accumulateColumnsWide<4>};
 
-template <int K>
-struct NarrowStream {
-    static void run(const Complex* a, int rows, int inner, const Complex* b, Complex* out) {
-        accumulateColumns<K>(a, rows, inner, b, out);
-    }
-};
-template <int K>
-struct WideStream {
-    static void run(const Complex* a, int rows, int inner, const Complex* b, Complex* out) {
-        accumulateColumnsWide<K>(a, rows, inner, b, out);
-    }
-};
+void multiplyStreamingWith(const StreamKernels& kernels, const Complex* a, int rows, int inner, const Complex* b,
+                           int cols, Complex* out) {
+    for (int k = 0; k < cols; k += kStreamColumns)
+        kernels[std::min(kStreamColumns, cols - k) - 1](a, rows, inner, b + static_cast<std::size_t>(k) * inner,
+                                                        out + static_cast<std::size_t>(k) * rows);
+}
 
 // --- Factor kernel ---------------------------------------------------------------
 
@@ -563,18 +542,18 @@ FLOCK_VECTOR void multiply(const Complex* a, int rows, int inner, const Complex*
         default: break;
     }
     if (Wide)
-        multiplyPacked<8, WideTiles>(a, rows, inner, b, cols, out);
+        multiplyPacked<8>(kWideTiles, a, rows, inner, b, cols, out);
     else
-        multiplyPacked<4, NarrowTiles>(a, rows, inner, b, cols, out);
+        multiplyPacked<4>(kNarrowTiles, a, rows, inner, b, cols, out);
 }
 
 template <bool Wide>
 void multiplyStreaming(const Complex* a, int rows, int inner, const Complex* b, int cols, Complex* out) {
     if (rows <= 0 || inner <= 0) return;
     if (Wide)
-        multiplyStreamingWith<WideStream>(a, rows, inner, b, cols, out);
+        multiplyStreamingWith(kWideStream, a, rows, inner, b, cols, out);
     else
-        multiplyStreamingWith<NarrowStream>(a, rows, inner, b, cols, out);
+        multiplyStreamingWith(kNarrowStream, a, rows, inner, b, cols, out);
 }
 
 FLOCK_VECTOR void applyOnFactor(const Complex* op, int m, int n, int left, int right, const Complex* in,
