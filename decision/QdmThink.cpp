@@ -24,8 +24,6 @@ namespace {
 
 constexpr const char* kAssignFailure = "Error 1 in operator=\n";
 
-std::string num(std::int64_t value) { return std::to_string(value); }
-
 linalg::Matrix identity(std::int64_t size) {
     linalg::Matrix unit(static_cast<int>(size), static_cast<int>(size));
     unit.setIdentity();
@@ -73,13 +71,6 @@ void QDM::applyOnRegisters(linalg::Matrix& psi, std::int64_t left, const linalg:
     // A failed application leaves the state as it was; the caller sees the failure.
     if (!fits) throw tala::Failure(kAssignFailure);
 
-    if (operatorRoute == OperatorRoute::Dense) {
-        const linalg::Matrix full = tensor(tensor(identity(left), op), identity(right));
-        linalg::Matrix product;
-        if (!linalg::multiply(full, product, psi)) throw tala::Failure(kAssignFailure);
-        psi = product;
-        return;
-    }
     if (psi.cols() == 1)
         linalg::applyOnFactorInPlace(op, static_cast<int>(left), static_cast<int>(right), psi);
     else  // a state of several columns (a script may put one there): each column on its own
@@ -129,7 +120,6 @@ bool QDM::thinkDirectly() {
 }
 
 const linalg::CompressedMatrix* QDM::compressedTops(const linalg::Matrix& tops) {
-    if (operatorRoute != OperatorRoute::Factored) return nullptr;
     // Keyed on the matrix's version: any change to Tops, by any route, or another matrix
     // under the name, makes a new one.
     if (topsForm.version != tops.version()) {
@@ -152,7 +142,7 @@ linalg::Matrix QDM::multiplyByTops(const linalg::Matrix& tops, const linalg::Mat
 
 bool QDM::startApart(const std::vector<const linalg::Matrix*>& operators, std::size_t count,
                      std::vector<linalg::Matrix>& states) {
-    if (operatorRoute != OperatorRoute::Factored || anyTemporaryName(variables)) return false;
+    if (anyTemporaryName(variables)) return false;
     const std::int64_t w = systemSize();
     int psiCount = 0;
     for (const tala::interp::Variable& entry : variables) psiCount += entry.name == "psi.0";
@@ -229,13 +219,8 @@ void QDM::recenter(int space, const std::vector<std::int32_t>& position) {
         const linalg::Matrix& bra = readMatrix(prefix + num(i) + ".bra." + num(position[i]));
         toCenter = tensor(toCenter, outerProduct(ket, bra));
     }
-    std::int32_t left = checkedProduct(memorySize, deltaSize), right = 1;
-    for (int t = 0; t < static_cast<int>(actionSpaces.size()); ++t) {
-        const std::int32_t cells = checkedPower(actionSpaces[t].gridSize, actionSpaces[t].dimensions());
-        if (t < space) left = checkedProduct(left, cells);
-        if (t > space) right = checkedProduct(right, cells);
-    }
-    applyOnRegisters(psi, left, toCenter, right);
+    const RegisterSplit split = splitAt(space);
+    applyOnRegisters(psi, split.left, toCenter, split.right);
     if (!target.resetDelta) return;
 
     int first = 1;
@@ -254,8 +239,7 @@ void QDM::recenter(int space, const std::vector<std::int32_t>& position) {
         const linalg::Matrix& bra = readMatrix(deltaPrefix + num(i) + ".bra." + num(steps[i]));
         toRest = tensor(toRest, outerProduct(ket, bra));
     }
-    left = memorySize;
-    right = actionSize;
+    std::int32_t left = memorySize, right = actionSize;
     for (int t = 0; t < static_cast<int>(actionSpaces.size()); ++t) {
         const std::int32_t moves = checkedPower(static_cast<std::int64_t>(actionSpaces[t].movementMap.size()),
                                                 actionSpaces[t].dimensions());
