@@ -91,12 +91,11 @@ public:
     bool startApart(const std::vector<const linalg::Matrix*>& operators, std::size_t count,
                     std::vector<linalg::Matrix>& states);
     void applySensorOperator(const linalg::Matrix& op, linalg::Matrix& state);
-    void thinkApart(std::vector<linalg::Matrix>& states);
     double actionProbability(int space, int action, const linalg::Matrix& state);
     // psi.0 takes the state, as the last of the episodes would have left it.
     void finishApart(const linalg::Matrix& state);
     // Tops and, when it is multiplied in compressed form, that form: what thinking steps
-    // apart need, read here on the table's thread so that other threads can multiply by
+    // apart need (each state becomes Tops times it), read here on the table's thread so that other threads can multiply by
     // it without touching the variables. Valid while Tops and the table stay
     // as they are. Call after a startApart that answered true.
     struct TopsView {

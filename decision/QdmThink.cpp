@@ -164,24 +164,6 @@ bool QDM::startApart(const std::vector<const linalg::Matrix*>& operators, std::s
     return true;
 }
 
-void QDM::thinkApart(std::vector<linalg::Matrix>& states) {
-    const linalg::Matrix& tops = *matrixWithEntries(variables, "Tops");
-    if (states.size() <= 1 || compressedTops(tops) != nullptr) {
-        for (linalg::Matrix& state : states) state = multiplyByTops(tops, state);
-        return;
-    }
-    // The states as the columns of one product: each column's numbers are its own
-    // product's, and Tops is read once for them all.
-    const int rows = tops.rows();
-    linalg::Matrix together(rows, static_cast<int>(states.size()));
-    for (std::size_t c = 0; c < states.size(); ++c)
-        std::copy_n(states[c].data(), rows, together.data() + c * rows);
-    linalg::Matrix product;
-    linalg::multiply(tops, product, together);
-    for (std::size_t c = 0; c < states.size(); ++c)
-        std::copy_n(product.data() + c * rows, rows, states[c].data());
-}
-
 void QDM::finishApart(const linalg::Matrix& state) { readMatrix("psi.0") = state; }
 
 QDM::TopsView QDM::topsForApart() {

@@ -71,33 +71,14 @@ void replayInTurn(QDM& qdm, Individual& individual, const std::vector<Rule>& rul
     }
 }
 
-// The rules' episodes side by side, with the numbers of replayInTurn: each episode
-// sees only its own steps, and psi.0 ends as the last one leaves it. Declines, having
-// done nothing, where the decision maker cannot replay apart.
-bool replaySideBySide(QDM& qdm, Individual& individual, const std::vector<Rule>& rules, int repetitions) {
-    std::vector<const linalg::Matrix*> operators;
-    for (const Sensor& sensor : individual.sensors) operators.push_back(&sensor.unitary);
-    std::vector<linalg::Matrix> states;
-    if (!qdm.startApart(operators, rules.size(), states)) return false;
-    for (int step = 0; step < repetitions; ++step) {
-        for (std::size_t i = 0; i < rules.size(); ++i)
-            if (const SensorNames* names = stimuliAt(rules[i], step))
-                applyStimuli(individual, *names,
-                             [&](const linalg::Matrix& op) { qdm.applySensorOperator(op, states[i]); });
-        qdm.thinkApart(states);
-    }
-    for (std::size_t i = 0; i < rules.size(); ++i) score(individual, i, ruleError(qdm, rules[i], &states[i]));
-    qdm.finishApart(states.back());
-    return true;
-}
-
 // Products of this many columns keep the states of a group in cache and Tops read
 // once for them all.
 constexpr std::size_t kGroupColumns = 64;
 // Below this many terms of Tops products a part does not pay for starting its thread.
 constexpr std::int64_t kTermsPerPart = std::int64_t{1} << 19;
 
-// One thinking step for every state: the numbers of thinkApart, from Tops read beforehand.
+// One thinking step for every state, from Tops read beforehand: each state's numbers
+// are those of its own product by Tops.
 void thinkTogether(const QDM::TopsView& view, std::vector<linalg::Matrix>& states) {
     const linalg::Matrix& tops = *view.tops;
     if (view.compressed != nullptr || states.size() <= 1) {
@@ -118,6 +99,26 @@ void thinkTogether(const QDM::TopsView& view, std::vector<linalg::Matrix>& state
     linalg::multiplyColumns(tops, product, together);
     for (std::size_t c = 0; c < states.size(); ++c)
         std::copy_n(product.data() + c * rows, rows, states[c].data());
+}
+
+// The rules' episodes side by side, with the numbers of replayInTurn: each episode
+// sees only its own steps, and psi.0 ends as the last one leaves it. Declines, having
+// done nothing, where the decision maker cannot replay apart.
+bool replaySideBySide(QDM& qdm, Individual& individual, const std::vector<Rule>& rules, int repetitions) {
+    std::vector<const linalg::Matrix*> operators;
+    for (const Sensor& sensor : individual.sensors) operators.push_back(&sensor.unitary);
+    std::vector<linalg::Matrix> states;
+    if (!qdm.startApart(operators, rules.size(), states)) return false;
+    for (int step = 0; step < repetitions; ++step) {
+        for (std::size_t i = 0; i < rules.size(); ++i)
+            if (const SensorNames* names = stimuliAt(rules[i], step))
+                applyStimuli(individual, *names,
+                             [&](const linalg::Matrix& op) { qdm.applySensorOperator(op, states[i]); });
+        thinkTogether(qdm.topsForApart(), states);
+    }
+    for (std::size_t i = 0; i < rules.size(); ++i) score(individual, i, ruleError(qdm, rules[i], &states[i]));
+    qdm.finishApart(states.back());
+    return true;
 }
 
 // The episodes of `count` candidates, all their rules side by side, scored as
