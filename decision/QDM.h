@@ -70,7 +70,9 @@ public:
 
     // Thinking and deciding.
     void applyOp(const std::string& name);
-    bool hasSensor(const std::string& name) const;
+    // The first sensor of that name, the one a stimulus applies, or null.
+    const Sensor* findSensor(const std::string& name) const;
+    bool hasSensor(const std::string& name) const { return findSensor(name) != nullptr; }
     void applySensorOperator(const linalg::Matrix& op);
     void think();
     std::vector<std::int32_t> measureActions(int space);

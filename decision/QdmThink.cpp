@@ -88,17 +88,13 @@ void QDM::applySensorOperator(const linalg::Matrix& op, linalg::Matrix& state) {
 }
 
 void QDM::applyOp(const std::string& name) {
-    for (const Sensor& sensor : sensors)
-        if (sensor.name == name) {
-            applySensorOperator(sensor.unitary);
-            return;
-        }
+    if (const Sensor* sensor = findSensor(name)) applySensorOperator(sensor->unitary);
 }
 
-bool QDM::hasSensor(const std::string& name) const {
+const Sensor* QDM::findSensor(const std::string& name) const {
     for (const Sensor& sensor : sensors)
-        if (sensor.name == name) return true;
-    return false;
+        if (sensor.name == name) return &sensor;
+    return nullptr;
 }
 
 void QDM::think() {

@@ -14,13 +14,6 @@ bool isMatrix(const QDM& decisionMaker, const std::string& name, std::int64_t ro
     return found.typeName == "matrix" && found.hasValue() && found.getMatrix().rows() == rows;
 }
 
-const Sensor* findSensor(const QDM& decisionMaker, const std::string& name) {
-    // The first of that name is the one a stimulus applies.
-    for (const Sensor& sensor : decisionMaker.sensors)
-        if (sensor.name == name) return &sensor;
-    return nullptr;
-}
-
 // The index of the action when the first point of that name lies in space 0.
 std::optional<int> actionOfSpaceZero(const QDM& decisionMaker, const char* name) {
     int space = 0, action = 0;
@@ -34,7 +27,7 @@ std::string steeringSensorProblem(const QDM& qdm, Names stimuli) {
     const std::int64_t system = qdm.systemSize();
     const std::int64_t sensorSize = qdm.sensorSize();
     for (const char* name : stimuli) {
-        const Sensor* sensor = findSensor(qdm, name);
+        const Sensor* sensor = qdm.findSensor(name);
         if (!sensor) return std::string("no sensor named '") + name + "'";
         const int rows = sensor->unitary.rows();
         if (rows != sensorSize && rows != system)
