@@ -164,6 +164,9 @@ private:
     double probabilityIn(int space, int action, const RegisterSplit& split, const linalg::Matrix& state) const;
     // The probability of the action from the distribution of the space's Action registers.
     double sumOverAction(int space, int action, std::int32_t middle, const std::vector<double>& distribution) const;
+    // Measures `count` registers of the system QDM from number `first` on, in turn, each
+    // outcome kept in the variable prefix + i + ".result".
+    std::vector<std::int32_t> measureRegisters(int first, int count, const std::string& prefix);
     linalg::Matrix& readMatrix(const std::string& name);
     std::int32_t readInteger(const std::string& name);
     // psi = (I_left (x) op (x) I_right) psi, by index arithmetic on the registers.

@@ -168,21 +168,24 @@ QDM::TopsView QDM::topsForApart() {
 }
 
 std::vector<std::int32_t> QDM::measureActions(int space) {
-    std::vector<std::int32_t> position;
-    if (space < 0 || space >= static_cast<int>(actionSpaces.size())) return position;
+    if (space < 0 || space >= static_cast<int>(actionSpaces.size())) return {};
     int first = 1;
     for (const ActionSpace& each : actionSpaces) first += each.dimensions();
     for (int t = 0; t < space; ++t) first += actionSpaces[t].dimensions();
-
-    const int dims = actionSpaces[space].dimensions();
-    for (int i = 0; i < dims; ++i) {
-        const std::string result = "Action." + num(space) + "." + num(i) + ".result";
-        evaluateText("set psi.0 (measure (get psi.0) (get QDM) (integer " + num(first + i) + ") " + result + ")",
-                     false);
-        position.push_back(readInteger(result));
-    }
+    const std::vector<std::int32_t> position = measureRegisters(first, actionSpaces[space].dimensions(), "Action." + num(space) + ".");
     recenter(space, position);
     return position;
+}
+
+std::vector<std::int32_t> QDM::measureRegisters(int first, int count, const std::string& prefix) {
+    std::vector<std::int32_t> outcomes;
+    for (int i = 0; i < count; ++i) {
+        const std::string result = prefix + num(i) + ".result";
+        evaluateText("set psi.0 (measure (get psi.0) (get QDM) (integer " + num(first + i) + ") " + result + ")",
+                     false);
+        outcomes.push_back(readInteger(result));
+    }
+    return outcomes;
 }
 
 void QDM::recenter(int space, const std::vector<std::int32_t>& position) {
@@ -203,13 +206,7 @@ void QDM::recenter(int space, const std::vector<std::int32_t>& position) {
 
     int first = 1;
     for (int t = 0; t < space; ++t) first += actionSpaces[t].dimensions();
-    std::vector<std::int32_t> steps;
-    for (int i = 0; i < dims; ++i) {
-        const std::string result = prefix + num(i) + ".result";
-        evaluateText("set psi.0 (measure (get psi.0) (get QDM) (integer " + num(first + i) + ") " + result + ")",
-                     false);
-        steps.push_back(readInteger(result));
-    }
+    const std::vector<std::int32_t> steps = measureRegisters(first, dims, prefix);
     const std::string deltaPrefix = "Delta." + num(space) + ".";
     linalg::Matrix toRest = identity(1);
     for (int i = 0; i < dims; ++i) {
