@@ -9,6 +9,10 @@
 
 namespace vex {
 
+// The stimuli a rule plays at a step: repeat mode (0) cycles its lists, the other modes
+// play them once and then only think; null where it plays none.
+const SensorNames* stimuliAt(const Rule& rule, int step);
+
 // Runs every rule on the decision maker with the individual's sensors and sets
 // ruleFitness[i] = 1 / (squared error + 0.1) and fitness = their mean. With no
 // rules fitness is 0 and ruleFitness is left as it was.

@@ -14,16 +14,14 @@
 
 namespace vex {
 
-namespace {
-
-// The stimuli a rule plays at a step: repeat mode (0) cycles its lists, the other modes
-// play them once and then only think.
 const SensorNames* stimuliAt(const Rule& rule, int step) {
     const std::size_t count = rule.sensorLists.size();
     if (count == 0) return nullptr;
     const std::size_t list = rule.mode == 0 ? static_cast<std::size_t>(step) % count : static_cast<std::size_t>(step);
     return list < count ? &rule.sensorLists[list] : nullptr;
 }
+
+namespace {
 
 // Applies every sensor of each name; training does not stop at the first, unlike applyOp.
 template <class Apply>
