@@ -97,9 +97,9 @@ public:
     // psi.0 takes the state, as the last of the episodes would have left it.
     void finishApart(const linalg::Matrix& state);
     // Tops and, when it is multiplied in compressed form, that form: what thinking steps
-    // apart need (each state becomes Tops times it), read here on the table's thread so that other threads can multiply by
-    // it without touching the variables. Valid while Tops and the table stay
-    // as they are. Call after a startApart that answered true.
+    // apart need (each state becomes Tops times it), read here on the table's thread so
+    // that other threads can multiply by it without touching the variables. Valid while
+    // Tops and the table stay as they are. Call after a startApart that answered true.
     struct TopsView {
         const linalg::Matrix* tops = nullptr;
         const linalg::CompressedMatrix* compressed = nullptr;

@@ -300,18 +300,19 @@ void QDM::train(const std::vector<Rule>& rules, int generations, int repetitions
                 int limit) {
     const std::int64_t dimension = std::int64_t{memorySize} * deltaSize;
     requireRoom(initialPopulation, std::vector<std::int64_t>(sensors.size(), dimension));
-    std::vector<Individual> population;
+    std::vector<Individual> start;
     trainingHistory = TrainingHistory{generations, {}, repetitions, labelsOf(rules)};
     for (int i = 0; i < initialPopulation; ++i) {
         Individual candidate;
         candidate.sensors = sensors;
         for (Sensor& sensor : candidate.sensors) randomizeSensor(sensor, static_cast<int>(dimension));
-        population.push_back(std::move(candidate));
+        start.push_back(std::move(candidate));
     }
-    startPopulation(std::move(population), limit);
+    startPopulation(std::move(start), limit);
+    const std::vector<Individual>& population = population_;
     prepare();
     // Nothing can happen to an empty population; do not poll for generations that do nothing.
-    if (population_.empty() || generations <= 0) return;
+    if (population.empty() || generations <= 0) return;
     const std::unique_ptr<TrainingProgress> progress = TrainingProgress::atConsole(generations);
     int finished = 0;
     try {
@@ -323,7 +324,7 @@ void QDM::train(const std::vector<Rule>& rules, int generations, int repetitions
             }
             if (progress) progress->startGeneration(finished);
             runGeneration(rules, repetitions, finished == 0, progress.get());
-            trainingHistory.generations.push_back(fitnessOf(population_));
+            trainingHistory.generations.push_back(fitnessOf(population));
             if (progress) progress->finishGeneration(trainingHistory.generations.back());
         }
     } catch (const std::exception& failure) {
