@@ -99,26 +99,6 @@ void thinkTogether(const QDM::TopsView& view, std::vector<linalg::Matrix>& state
         std::copy_n(product.data() + c * rows, rows, states[c].data());
 }
 
-// The rules' episodes side by side, with the numbers of replayInTurn: each episode
-// sees only its own steps, and psi.0 ends as the last one leaves it. Declines, having
-// done nothing, where the decision maker cannot replay apart.
-bool replaySideBySide(QDM& qdm, Individual& individual, const std::vector<Rule>& rules, int repetitions) {
-    std::vector<const linalg::Matrix*> operators;
-    for (const Sensor& sensor : individual.sensors) operators.push_back(&sensor.unitary);
-    std::vector<linalg::Matrix> states;
-    if (!qdm.startApart(operators, rules.size(), states)) return false;
-    for (int step = 0; step < repetitions; ++step) {
-        for (std::size_t i = 0; i < rules.size(); ++i)
-            if (const SensorNames* names = stimuliAt(rules[i], step))
-                applyStimuli(individual, *names,
-                             [&](const linalg::Matrix& op) { qdm.applySensorOperator(op, states[i]); });
-        thinkTogether(qdm.topsForApart(), states);
-    }
-    for (std::size_t i = 0; i < rules.size(); ++i) score(individual, i, ruleError(qdm, rules[i], &states[i]));
-    qdm.finishApart(states.back());
-    return true;
-}
-
 // The episodes of `count` candidates, all their rules side by side, scored as
 // evaluateFitness scores one candidate. Touches only the candidates and `last`, which
 // takes the final state of the last candidate's last rule when asked for.
@@ -147,6 +127,21 @@ void replayGroup(QDM& qdm, const QDM::TopsView& view, const linalg::Matrix& star
         individual.fitness /= static_cast<double>(ruleCount);
     }
     if (last != nullptr) *last = states.back();
+}
+
+// The rules' episodes side by side, with the numbers of replayInTurn: each episode
+// sees only its own steps, and psi.0 ends as the last one leaves it. Declines, having
+// done nothing, where the decision maker cannot replay apart.
+bool replaySideBySide(QDM& qdm, Individual& individual, const std::vector<Rule>& rules, int repetitions) {
+    std::vector<const linalg::Matrix*> operators;
+    for (const Sensor& sensor : individual.sensors) operators.push_back(&sensor.unitary);
+    std::vector<linalg::Matrix> start;
+    if (!qdm.startApart(operators, 1, start)) return false;
+    Individual* const member = &individual;
+    linalg::Matrix last;
+    replayGroup(qdm, qdm.topsForApart(), start.front(), &member, 1, rules, repetitions, &last, false);
+    qdm.finishApart(last);
+    return true;
 }
 
 // How many threads the batch is worth: each part should have enough products to do.
@@ -221,9 +216,9 @@ bool evaluateTogether(QDM& qdm, const std::vector<Individual*>& candidates, cons
 
 void evaluateFitness(QDM& qdm, Individual& individual, const std::vector<Rule>& rules, int repetitions) {
     individual.fitness = 0.0;
-    if (rules.empty()) return;
+    if (rules.empty() || replaySideBySide(qdm, individual, rules, repetitions)) return;
     individual.ruleFitness.resize(rules.size(), 0.0);
-    if (!replaySideBySide(qdm, individual, rules, repetitions)) replayInTurn(qdm, individual, rules, repetitions);
+    replayInTurn(qdm, individual, rules, repetitions);
     individual.fitness /= static_cast<double>(rules.size());
 }
 
