@@ -3,7 +3,6 @@
 #include <memory>
 #include <utility>
 
-#include "decision/Lifetime.h"
 #include "decision/VEXCommands.h"
 #include "decision/ValueTypes.h"
 
@@ -23,7 +22,7 @@ vex::QDM* AgentInterpreter::decisionMaker() {
         return nullptr;
     auto* value = dynamic_cast<vex::QDMType*>(&found.getUserObject());
     // A value may still refer to a decision maker that a script has freed: null then.
-    return value ? value->decisionMaker.get() : nullptr;
+    return value ? value->decisionMaker().get() : nullptr;
 }
 
 }  // namespace flock

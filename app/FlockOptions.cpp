@@ -105,39 +105,12 @@ std::vector<unsigned> parseSeeds(const std::string& text) {
 
 namespace {
 
-class ArgumentReader {
-public:
-    explicit ArgumentReader(const std::vector<std::string>& arguments) : arguments_(arguments) {}
-
-    bool next() {
-        if (index_ >= arguments_.size()) return false;
-        const std::string& argument = arguments_[index_++];
-        const auto equals = argument.find('=');
-        attached_.reset();
-        if (argument.rfind("--", 0) == 0 && equals != std::string::npos) {
-            name_ = argument.substr(0, equals);
-            attached_ = argument.substr(equals + 1);
-        } else {
-            name_ = argument;
-        }
-        return true;
-    }
-    const std::string& name() const { return name_; }
-    std::string value() {
-        if (attached_) return *attached_;
-        if (index_ >= arguments_.size()) throw UsageError(name_ + " needs a value");
-        return arguments_[index_++];
-    }
-    // An option without a value given one with "=".
-    void noValue() const {
-        if (attached_) throw UsageError(name_ + " takes no value");
-    }
-
-private:
-    const std::vector<std::string>& arguments_;
-    std::size_t index_ = 0;
-    std::string name_;
-    std::optional<std::string> attached_;
+// Every option, and whether it takes a value.
+const std::vector<tala::interp::OptionSpec> kFlockOptions = {
+    {"--help"},         {"--version"},     {"--headless"},      {"--quiet"},        {"--random-sensors"},
+    {"--sweep"},        {"--summarize"},   {"--data", true},    {"--agents", true}, {"--seed", true},
+    {"--sensors", true}, {"--seconds", true}, {"--every", true}, {"--csv", true},   {"--svg", true},
+    {"--seeds", true},  {"--jobs", true},  {"--shard", true},
 };
 
 // Two names of one file: the same text, or the same place once made absolute.
@@ -208,29 +181,31 @@ void checkCombination(const FlockOptions& options, const std::vector<std::string
 
 FlockOptions parseFlockOptions(const std::vector<std::string>& arguments) {
     FlockOptions options;
-    ArgumentReader reader(arguments);
+    tala::interp::OptionReader reader(arguments, kFlockOptions);
     std::vector<std::string> headlessOnly;
     bool sensorsChosen = false;
     // A sweep reads --agents and --sensors as lists.
     const bool sweeping = std::find(arguments.begin(), arguments.end(), "--sweep") != arguments.end();
     SweepChoice& sweep = options.sweepChoice;
     std::vector<std::string> given, sweepOnly;
+    using Kind = tala::interp::OptionReader::Kind;
     while (reader.next()) {
-        const std::string& name = reader.name();
-        if (name.rfind("-", 0) == 0) given.push_back(name);
+        const std::string& text = reader.text();
+        // Named without the value given to it: "--frames=3" is "--frames".
+        if (reader.kind() == Kind::Unknown || reader.kind() == Kind::End || text == "-")
+            throw UsageError("unknown option '" + text.substr(0, text.starts_with("--") ? text.find('=') : text.npos) + "'");
+        const std::string& name = reader.kind() == Kind::Operand ? reader.value() : reader.name();
+        if (reader.kind() == Kind::Option) given.push_back(name);
         if (sweeping && name == "--agents") {
             for (const std::string& item : splitList(name, reader.value()))
                 sweep.agentCounts.push_back(static_cast<int>(readWhole(name, item, 1, kMaxAgentCount)));
         } else if (sweeping && (name == "--sensors" || name == "--random-sensors")) {
             const std::vector<std::string> items =
                 name == "--sensors" ? splitList(name, reader.value()) : std::vector<std::string>{"random"};
-            if (name == "--random-sensors") reader.noValue();
             for (const std::string& item : items) sweep.sensors.push_back(sweepSensors(item));
         } else if (name == "--sweep") {
-            reader.noValue();
             options.sweep = true;
         } else if (name == "--summarize") {
-            reader.noValue();
             options.summarize = true;
         } else if (name == "--seeds") {
             sweep.seeds = parseSeeds(reader.value());
@@ -241,16 +216,13 @@ FlockOptions parseFlockOptions(const std::vector<std::string>& arguments) {
         } else if (name == "--shard") {
             readShard(reader.value(), sweep);
             sweepOnly.push_back(name);
-        } else if (options.summarize && name.rfind("-", 0) != 0) {
+        } else if (options.summarize && reader.kind() == Kind::Operand) {
             sweep.rowFiles.push_back(name);
-        } else if (name == "--help" || name == "-h") {
-            reader.noValue();
+        } else if (name == "--help") {
             options.help = true;
         } else if (name == "--version") {
-            reader.noValue();
             options.version = true;
         } else if (name == "--headless") {
-            reader.noValue();
             options.headless = true;
         } else if (name == "--data") {
             options.dataFolder = reader.value();
@@ -260,7 +232,6 @@ FlockOptions parseFlockOptions(const std::vector<std::string>& arguments) {
         } else if (name == "--seed") {
             options.seed = static_cast<unsigned>(readWhole(name, reader.value(), 0, std::numeric_limits<unsigned>::max()));
         } else if (name == "--quiet") {
-            reader.noValue();
             options.quiet = true;
         } else if (name == "--sensors" || name == "--random-sensors") {
             if (sensorsChosen) throw UsageError("--sensors and --random-sensors: choose one, once");
@@ -270,7 +241,6 @@ FlockOptions parseFlockOptions(const std::vector<std::string>& arguments) {
                 options.flock.sensorFile = reader.value();
                 if (options.flock.sensorFile.empty()) throw UsageError("--sensors needs a file");
             } else {
-                reader.noValue();
                 options.flock.sensors = SensorSource::Random;
             }
         } else if (name == "--seconds") {
@@ -284,10 +254,8 @@ FlockOptions parseFlockOptions(const std::vector<std::string>& arguments) {
             file = reader.value();
             if (file.empty()) throw UsageError(name + " needs a file");
             headlessOnly.push_back(name);
-        } else if (name.rfind("-", 0) != 0) {
-            throw UsageError("unexpected argument '" + name + "'");
         } else {
-            throw UsageError("unknown option '" + name + "'");
+            throw UsageError("unexpected argument '" + name + "'");
         }
     }
     // --help and --version answer whatever else the line says.

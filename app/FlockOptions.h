@@ -2,12 +2,12 @@
 // The flock program's command line.
 
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "app/FlockSetup.h"
 #include "app/SweepOptions.h"
+#include "support/ProgramOptions.h"
 
 namespace flock {
 
@@ -34,10 +34,7 @@ struct FlockOptions {
 };
 
 // A command line that cannot be followed; the text says what is wrong, in one line.
-class UsageError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
+using UsageError = tala::interp::CommandLineError;
 
 // Reads the arguments after the program name, "--name value" or "--name=value".
 FlockOptions parseFlockOptions(const std::vector<std::string>& arguments);

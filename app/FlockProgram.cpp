@@ -6,7 +6,6 @@
 #include <filesystem>
 #include <iostream>
 
-#include "ProjectVersion.h"
 #include "app/AppState.h"
 #include "app/DataFolder.h"
 #include "app/FrameLoop.h"
@@ -41,21 +40,15 @@ void anchorPath(std::string& path) {
 }  // namespace
 
 int runFlockProgram(const std::vector<std::string>& arguments) {
+    const tala::interp::ProgramInfo program{"flock", flockHelp(), nullptr, flockUsage()};
     FlockOptions options;
     try {
         options = parseFlockOptions(arguments);
     } catch (const UsageError& error) {
-        std::cerr << "flock: " << error.what() << '\n' << flockUsage();
-        return 2;
+        return tala::interp::refuseCommandLine(program, error.what());
     }
-    if (options.help) {
-        std::cout << flockHelp();
-        return EXIT_SUCCESS;
-    }
-    if (options.version) {
-        std::cout << "flock " << kProjectVersion << '\n';
-        return EXIT_SUCCESS;
-    }
+    if (options.help) return tala::interp::printHelp(program);
+    if (options.version) return tala::interp::printVersion(program);
 
     if (options.summarize) return runSummarize(options);
 

@@ -44,7 +44,7 @@ struct FlockTraining {
         host.runCommand("file flock_decision_maker.txt");
         tala::interp::Object value;
         host.runCommand("get QDM", value);
-        qdm = dynamic_cast<vex::QDMType&>(value.getUserObject()).decisionMaker;
+        qdm = dynamic_cast<vex::QDMType&>(value.getUserObject()).decisionMaker().get();
 
         const char* stimuli[] = {"center", "left", "right"};
         const char* actions[] = {"forward", "left", "right"};
@@ -142,7 +142,7 @@ struct WideTraining {
             "(vex::qdm::add_action_space (get QDM) space) (vex::qdm::finalize (get QDM) 2)");
         tala::interp::Object value;
         host.runCommand("get QDM", value);
-        qdm = dynamic_cast<vex::QDMType&>(value.getUserObject()).decisionMaker;
+        qdm = dynamic_cast<vex::QDMType&>(value.getUserObject()).decisionMaker().get();
         const char* stimuli[] = {"center", "left", "right"};
         const char* actions[] = {"forward", "left", "right"};
         for (int i = 0; i < 3; ++i) {

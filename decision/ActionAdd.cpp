@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "decision/ValueTypes.h"
+#include "decision/WordCall.h"
 
 namespace vex {
 
@@ -12,22 +13,18 @@ namespace {
 using tala::interp::Object;
 
 // The actions an operand contributes, or null when it is neither an action nor a list.
+// A value that is no user value fails.
 struct Operand {
-    const ActionType* action = nullptr;
-    const ActionListType* list = nullptr;
+    explicit Operand(const Object& value)
+        : action(userValue<ActionType>(value, true)), list(userValue<ActionListType>(value, true)) {}
+    std::shared_ptr<const ActionType> action;
+    std::shared_ptr<const ActionListType> list;
 };
-
-Operand operandOf(tala::interp::UserObject& value) {
-    Operand operand;
-    if (value.typeName() == kActionTypeName) operand.action = dynamic_cast<const ActionType*>(&value);
-    if (value.typeName() == kActionListTypeName) operand.list = dynamic_cast<const ActionListType*>(&value);
-    return operand;
-}
 
 void addActions(const Object& left, const Object& right, Object& result) {
     // Both operands must be user values before anything else.
-    const Operand first = operandOf(left.getUserObject());
-    const Operand second = operandOf(right.getUserObject());
+    const Operand first(left);
+    const Operand second(right);
     if (second.action == nullptr && second.list == nullptr) return;
     if (first.action != nullptr && second.list != nullptr) return;  // action + list gives nothing
 

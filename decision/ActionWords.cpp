@@ -14,14 +14,6 @@ namespace {
 
 using tala::interp::Object;
 using tala::interp::ObjectType;
-using tala::interp::UserObject;
-
-template <class T>
-T* userValue(const Object& argument, const char* typeName) {
-    if (!argument.holds(ObjectType::UserType)) return nullptr;
-    UserObject& value = argument.getUserObject();
-    return value.typeName() == typeName ? dynamic_cast<T*>(&value) : nullptr;
-}
 
 // vex::qdm::Point c1 c2 ... : a point of integer coordinates.
 bool word_Point(WordCall& call) {
@@ -39,7 +31,7 @@ bool word_Point(WordCall& call) {
 bool word_Action(WordCall& call) {
     auto action = std::make_unique<ActionType>();
     const Object first = call.valueArg(1);
-    if (const auto* point = userValue<PointType>(first, kPointTypeName)) {
+    if (const auto point = userValue<PointType>(first)) {
         action->action.coordinates = point->coordinates;
         action->action.name = call.stringArg(2);
     } else {
@@ -56,11 +48,9 @@ bool word_ActionList(WordCall& call) {
     for (int n = 1; n <= call.argumentCount(); ++n) {
         const Object argument = call.valueArg(n);
         if (isTrailingString(call, n, argument)) break;
-        argument.getUserObject();  // a non-user value fails here
-        const auto* action = userValue<ActionType>(argument, kActionTypeName);
+        const auto action = userValue<ActionType>(argument, true);
         if (action == nullptr) {
-            tala::out() << "vex::qdm::ActionList syntax error: argument must be of type 'vex::qdm::Action'.\n";
-            tala::interp::noteProblem();
+            call.complain("vex::qdm::ActionList syntax error: argument must be of type 'vex::qdm::Action'.\n");
             return true;
         }
         list->actions.push_back(action->action);
@@ -70,11 +60,9 @@ bool word_ActionList(WordCall& call) {
 }
 
 void setPoints(WordCall& call, ActionSpace& space) {
-    const Object argument = call.valueArg(3);
-    const auto* list = userValue<ActionListType>(argument, kActionListTypeName);
+    const auto list = userValue<ActionListType>(call.valueArg(3));
     if (list == nullptr) {
-        tala::out() << "Syntax error.\n";
-        tala::interp::noteProblem();
+        call.complain("Syntax error.\n");
         return;
     }
     space.points = list->actions;
@@ -86,13 +74,11 @@ void setMovementMap(WordCall& call, ActionSpace& space) {
         const Object argument = call.valueArg(n);
         if (argument.holds(ObjectType::Integer)) {
             space.movementMap.push_back({argument.getInteger()});
-        } else if (const auto* point = userValue<PointType>(argument, kPointTypeName)) {
+        } else if (const auto point = userValue<PointType>(argument)) {
             space.movementMap.push_back(point->coordinates);
         } else {
-            if (!isTrailingString(call, n, argument)) {
-                tala::out() << "Syntax error; degreeOfFreedom arguments must be of type Integer or vex::qdm::Point\n";
-                tala::interp::noteProblem();
-            }
+            if (!isTrailingString(call, n, argument))
+                call.complain("Syntax error; degreeOfFreedom arguments must be of type Integer or vex::qdm::Point\n");
             return;
         }
     }
@@ -109,11 +95,9 @@ bool word_set_action_space(WordCall& call) {
                            "resetDelta.");
         return true;
     }
-    const Object argument = call.valueArg(2);
-    auto* target = userValue<ActionSpaceType>(argument, kActionSpaceTypeName);
+    const auto target = userValue<ActionSpaceType>(call.valueArg(2));
     if (target == nullptr) {
-        tala::out() << "Syntax error.\n";
-        tala::interp::noteProblem();
+        call.complain("Syntax error.\n");
         return true;
     }
     ActionSpace& space = target->space;

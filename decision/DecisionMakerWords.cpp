@@ -4,7 +4,6 @@
 #include <string>
 
 #include "decision/WordCall.h"
-#include "decision/Lifetime.h"
 #include "decision/Notices.h"
 #include "decision/QDM.h"
 #include "decision/ValueTypes.h"
@@ -19,62 +18,24 @@ namespace {
 
 using tala::interp::Object;
 
-// The first argument's value, or null after printing the first-argument message.
-QDMType* decisionMakerValue(WordCall& call, Object& holder) {
-    QDMType* value = call.qdmArg(1, holder);
-    if (value == nullptr) printNotDecisionMaker(call);
-    return value;
-}
-
-// The decision maker of the first argument when there is one; null after any message
-// (a value without a decision maker gets a notice on standard error).
-QDM* presentDecisionMaker(WordCall& call, Object& holder) {
-    QDMType* value = decisionMakerValue(call, holder);
-    if (value == nullptr) return nullptr;
-    QDM* decisionMaker = decisionMakerOf(*value);
-    if (decisionMaker == nullptr) warnNoDecisionMaker(call);
-    return decisionMaker;
-}
-
-// As presentDecisionMaker, but a value without a decision maker gets the NULL text.
-QDM* requiredDecisionMaker(WordCall& call, Object& holder) {
-    QDMType* value = decisionMakerValue(call, holder);
-    if (value == nullptr) return nullptr;
-    QDM* decisionMaker = decisionMakerOf(*value);
-    if (decisionMaker == nullptr) printNoDecisionMaker();
-    return decisionMaker;
-}
-
 bool hasSpace(const QDM& decisionMaker, std::int32_t space) {
     return space >= 0 && static_cast<std::size_t>(space) < decisionMaker.actionSpaces.size();
 }
 
 bool word_qdm_new(WordCall& call) {
-    Object holder;
-    if (QDMType* value = decisionMakerValue(call, holder)) {
-        // The one the value held would be out of every script's reach from here on.
-        releaseDecisionMaker(value->decisionMaker);
-        value->decisionMaker = createDecisionMaker();
-    }
+    // The one the value held is released for every copy of the value too.
+    if (const auto value = call.decisionMakerValueArg(1)) value->makeNew();
     return true;
 }
 
 bool word_qdm_free(WordCall& call) {
-    Object holder;
-    QDMType* value = decisionMakerValue(call, holder);
-    if (value == nullptr) return true;
-    if (decisionMakerOf(*value) == nullptr) {
-        warnNoDecisionMaker(call);
-        return true;
-    }
-    releaseDecisionMaker(value->decisionMaker);
-    value->decisionMaker = nullptr;
+    const auto value = call.decisionMakerValueArg(1);
+    if (value && call.decisionMakerIn(*value, NoDecisionMaker::Notice)) value->release();
     return true;
 }
 
 bool word_qdm_apply_op(WordCall& call) {
-    Object holder;
-    QDM* decisionMaker = presentDecisionMaker(call, holder);
+    const auto decisionMaker = call.decisionMakerArg(1);
     if (decisionMaker == nullptr) return true;
     const std::string name = call.stringArg(2);
     if (!decisionMaker->hasSensor(name))
@@ -85,27 +46,23 @@ bool word_qdm_apply_op(WordCall& call) {
 }
 
 bool word_qdm_think(WordCall& call) {
-    Object holder;
-    if (QDM* decisionMaker = presentDecisionMaker(call, holder)) decisionMaker->think();
+    if (const auto decisionMaker = call.decisionMakerArg(1)) decisionMaker->think();
     return true;
 }
 
 bool word_qdm_prepare(WordCall& call) {
-    Object holder;
-    if (QDM* decisionMaker = presentDecisionMaker(call, holder)) decisionMaker->prepare();
+    if (const auto decisionMaker = call.decisionMakerArg(1)) decisionMaker->prepare();
     return true;
 }
 
 bool word_qdm_get_max_measure_time(WordCall& call) {
-    Object holder;
-    if (QDM* decisionMaker = presentDecisionMaker(call, holder))
+    if (const auto decisionMaker = call.decisionMakerArg(1))
         call.result.setInteger(decisionMaker->getMaxMeasureTime(call.integerArg(2)));
     return true;
 }
 
 bool word_qdm_decide(WordCall& call) {
-    Object holder;
-    QDM* decisionMaker = presentDecisionMaker(call, holder);
+    const auto decisionMaker = call.decisionMakerArg(1);
     if (decisionMaker == nullptr) return true;
     const std::int32_t space = call.integerArg(2);
     if (!hasSpace(*decisionMaker, space)) warnNoSuchSpace(call, *decisionMaker, space);
@@ -114,8 +71,7 @@ bool word_qdm_decide(WordCall& call) {
 }
 
 bool word_qdm_decide_str(WordCall& call) {
-    Object holder;
-    QDM* decisionMaker = presentDecisionMaker(call, holder);
+    const auto decisionMaker = call.decisionMakerArg(1);
     if (decisionMaker == nullptr) return true;
     const std::int32_t space = call.integerArg(2);
     if (!hasSpace(*decisionMaker, space)) warnNoSuchSpace(call, *decisionMaker, space);
@@ -134,8 +90,7 @@ bool word_qdm_finalize(WordCall& call) {
             memory = 1;
         }
     }
-    Object holder;
-    QDM* decisionMaker = presentDecisionMaker(call, holder);
+    const auto decisionMaker = call.decisionMakerArg(1);
     if (decisionMaker == nullptr) return true;
     if (decisionMaker->finalized)
         tala::interp::warn("vex::qdm::finalize: the decision maker is already finalized; finalizing it again "
@@ -145,8 +100,7 @@ bool word_qdm_finalize(WordCall& call) {
 }
 
 bool word_qdm_add_action_space(WordCall& call) {
-    Object holder;
-    QDM* decisionMaker = requiredDecisionMaker(call, holder);
+    const auto decisionMaker = call.decisionMakerArg(1, NoDecisionMaker::NullText);
     if (decisionMaker == nullptr) return true;
     if (decisionMaker->finalized)
         tala::interp::warn("vex::qdm::add_action_space: the decision maker is already finalized, so a space "
@@ -155,13 +109,10 @@ bool word_qdm_add_action_space(WordCall& call) {
     for (int n = 2; n <= call.argumentCount(); ++n) {
         const Object argument = call.valueArg(n);
         if (isTrailingString(call, n, argument)) break;
-        tala::interp::UserObject& space = argument.getUserObject();
-        const auto* spaceValue =
-            space.typeName() == kActionSpaceTypeName ? dynamic_cast<const ActionSpaceType*>(&space) : nullptr;
+        const auto spaceValue = userValue<ActionSpaceType>(argument, true);
         if (spaceValue == nullptr) {
-            tala::out() << "vex::qdm::add_action_space syntax error: argument must be of type "
-                         "'vex::qdm::ActionSpace'.\n";
-            tala::interp::noteProblem();
+            call.complain("vex::qdm::add_action_space syntax error: argument must be of type "
+                          "'vex::qdm::ActionSpace'.\n");
             break;
         }
         decisionMaker->addActionSpace(spaceValue->space);
@@ -170,8 +121,7 @@ bool word_qdm_add_action_space(WordCall& call) {
 }
 
 bool word_qdm_shell(WordCall& call) {
-    Object holder;
-    QDM* decisionMaker = requiredDecisionMaker(call, holder);
+    const auto decisionMaker = call.decisionMakerArg(1, NoDecisionMaker::NullText);
     if (decisionMaker == nullptr) return true;
     qlang::runShell(*decisionMaker);
     return true;

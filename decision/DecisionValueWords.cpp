@@ -40,18 +40,11 @@ bool word_dist_str(WordCall& call) {
         call.result.setUserObject(std::move(distribution));
         return true;
     }
-    Object holder;
-    QDMType* value = call.qdmArg(1, holder);
-    if (value == nullptr) {
-        tala::out() << "vex::dist_str syntax error (first argument must be of type vex::QDM).\n";
-        tala::interp::noteProblem();
-        return false;
-    }
-    const QDM* decisionMaker = decisionMakerOf(*value);
-    if (decisionMaker == nullptr) {
-        warnNoDecisionMaker(call);
-        return false;
-    }
+    const auto value =
+        call.userArg<QDMType>(1, "vex::dist_str syntax error (first argument must be of type vex::QDM).\n");
+    if (value == nullptr) return false;
+    const auto decisionMaker = call.decisionMakerIn(*value, NoDecisionMaker::Notice);
+    if (decisionMaker == nullptr) return false;
     bool complete = true;
     for (int n = 2; n + 1 <= call.argumentCount(); n += 2) {
         DistributionEntry entry;
@@ -99,9 +92,7 @@ bool word_State(WordCall& call) {
     else if (mode.getString() == "single") state->mode = 1;
     else return false;
     for (int n = 2; n <= call.argumentCount(); ++n) {
-        const Object argument = call.valueArg(n);
-        tala::interp::UserObject& value = argument.getUserObject();
-        const auto* list = value.typeName() == kSensorListTypeName ? dynamic_cast<SensorListType*>(&value) : nullptr;
+        const auto list = call.userArg<SensorListType>(n);
         if (list == nullptr) return false;
         state->sensorLists.push_back(list->sensors);
     }
@@ -111,17 +102,11 @@ bool word_State(WordCall& call) {
 
 // vex::add_rule set state distribution : a new set with one more rule.
 bool word_add_rule(WordCall& call) {
-    const Object setArgument = call.valueArg(1);
-    auto* set = dynamic_cast<TrainingSetType*>(&setArgument.getUserObject());
-    const Object stateArgument = set ? call.valueArg(2) : Object();
-    auto* state = set ? dynamic_cast<StateType*>(&stateArgument.getUserObject()) : nullptr;
-    const Object distributionArgument = state ? call.valueArg(3) : Object();
-    auto* distribution = state ? dynamic_cast<DistributionType*>(&distributionArgument.getUserObject()) : nullptr;
-    if (set == nullptr || state == nullptr || distribution == nullptr ||
-        set->typeName() != kTrainingSetTypeName || state->typeName() != kStateTypeName ||
-        distribution->typeName() != kDistributionTypeName) {
-        tala::out() << "vex::add_rule syntax error.\n";
-        tala::interp::noteProblem();
+    const auto set = call.userArg<TrainingSetType>(1);
+    const auto state = set ? call.userArg<StateType>(2) : nullptr;
+    const auto distribution = state ? call.userArg<DistributionType>(3) : nullptr;
+    if (distribution == nullptr) {
+        call.complain("vex::add_rule syntax error.\n");
         return false;
     }
     auto extended = std::make_unique<TrainingSetType>();

@@ -15,35 +15,16 @@ namespace vex {
 
 namespace {
 
-using tala::interp::Object;
-
-// The live decision maker of the first argument; null after a message.
-QDM* inspectedDecisionMaker(WordCall& call, Object& holder) {
-    QDMType* value = call.qdmArg(1, holder);
-    if (value == nullptr) {
-        printNotDecisionMaker(call);
-        return nullptr;
-    }
-    QDM* decisionMaker = decisionMakerOf(*value);
-    if (decisionMaker == nullptr) warnNoDecisionMaker(call);
-    return decisionMaker;
-}
-
 bool word_qdm_describe(WordCall& call) {
-    Object holder;
-    if (const QDM* decisionMaker = inspectedDecisionMaker(call, holder)) describe(*decisionMaker, tala::out());
+    if (const auto decisionMaker = call.decisionMakerArg(1)) describe(*decisionMaker, tala::out());
     return true;
 }
 
 // vex::qdm::score QDM RULES TRIALS [STEPS]: STEPS defaults to the last training's steps, else 1.
 bool word_qdm_score(WordCall& call) {
-    Object holder;
-    QDM* decisionMaker = inspectedDecisionMaker(call, holder);
+    const auto decisionMaker = call.decisionMakerArg(1);
     if (decisionMaker == nullptr) return true;
-    const Object setArgument = call.valueArg(2);
-    tala::interp::UserObject& setValue = setArgument.getUserObject();
-    const auto* set =
-        setValue.typeName() == kTrainingSetTypeName ? dynamic_cast<const TrainingSetType*>(&setValue) : nullptr;
+    const auto set = call.userArg<TrainingSetType>(2);
     if (set == nullptr) {
         tala::interp::warn("vex::qdm::score: the second argument must be a vex::TrainingSet (made with vex::add_rule).");
         return true;

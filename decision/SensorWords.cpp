@@ -21,22 +21,14 @@ using tala::interp::Object;
 
 // vex::train QDM set generations repetitions population limit.
 bool word_train(WordCall& call) {
-    Object holder;
-    QDMType* value = call.qdmArg(1, holder);
-    const Object setArgument = value ? call.valueArg(2) : Object();
-    TrainingSetType* set = nullptr;
-    if (value != nullptr && setArgument.getUserObject().typeName() == kTrainingSetTypeName)
-        set = dynamic_cast<TrainingSetType*>(&setArgument.getUserObject());
+    const auto value = call.userArg<QDMType>(1);
+    const auto set = value ? call.userArg<TrainingSetType>(2) : nullptr;
     if (set == nullptr) {
-        tala::out() << "vex::train syntax error.\n";
-        tala::interp::noteProblem();
+        call.complain("vex::train syntax error.\n");
         return false;
     }
-    QDM* decisionMaker = decisionMakerOf(*value);
-    if (decisionMaker == nullptr) {
-        warnNoDecisionMaker(call);
-        return false;
-    }
+    const auto decisionMaker = call.decisionMakerIn(*value, NoDecisionMaker::Notice);
+    if (decisionMaker == nullptr) return false;
     const std::int32_t generations = call.integerArg(3);
     const std::int32_t repetitions = call.integerArg(4);
     const std::int32_t population = call.integerArg(5);
@@ -47,48 +39,32 @@ bool word_train(WordCall& call) {
 }
 
 bool word_add_sensor(WordCall& call) {
-    Object holder;
-    QDMType* value = call.qdmArg(1, holder);
-    if (value == nullptr) {
-        tala::out() << "vex::add_sensor syntax error: first agument must be of type 'vex::QDM'\n";
-        tala::interp::noteProblem();
-        return false;
-    }
-    if (QDM* decisionMaker = decisionMakerOf(*value)) decisionMaker->addSensor(call.stringArg(2));
-    else warnNoDecisionMaker(call);
+    const auto value =
+        call.userArg<QDMType>(1, "vex::add_sensor syntax error: first agument must be of type 'vex::QDM'\n");
+    if (value == nullptr) return false;
+    if (const auto decisionMaker = call.decisionMakerIn(*value, NoDecisionMaker::Notice))
+        decisionMaker->addSensor(call.stringArg(2));
     return true;
 }
 
 bool word_save(WordCall& call) {
-    Object holder;
-    QDMType* value = call.qdmArg(1, holder);
-    if (value == nullptr) {
-        printNotDecisionMakerPlain(call);
-        return false;
-    }
-    if (const QDM* decisionMaker = decisionMakerOf(*value)) {
+    const auto value = call.decisionMakerValueArg(1, "\n");
+    if (value == nullptr) return false;
+    if (const auto decisionMaker = call.decisionMakerIn(*value, NoDecisionMaker::Notice)) {
         const std::string fileName = call.stringArg(2);
         tala::out() << "Saving sensors to file '" << fileName << "'\n";
         decisionMaker->saveSensors(fileName);
-    } else {
-        warnNoDecisionMaker(call);
     }
     return true;
 }
 
 bool word_load(WordCall& call) {
-    Object holder;
-    QDMType* value = call.qdmArg(1, holder);
-    if (value == nullptr) {
-        printNotDecisionMakerPlain(call);
-        return false;
-    }
-    if (QDM* decisionMaker = decisionMakerOf(*value)) {
+    const auto value = call.decisionMakerValueArg(1, "\n");
+    if (value == nullptr) return false;
+    if (const auto decisionMaker = call.decisionMakerIn(*value, NoDecisionMaker::Notice)) {
         const std::string fileName = call.stringArg(2);
         tala::out() << "Loading sensors from file '" << fileName << "'\n";
         decisionMaker->loadSensors(fileName);
-    } else {
-        warnNoDecisionMaker(call);
     }
     return true;
 }
@@ -97,14 +73,9 @@ bool word_load(WordCall& call) {
 // training's fitness per generation. Every failure is raised, so a script run by
 // tala ends with status 1; a missing decision maker too, since nothing was saved.
 bool word_save_training_history(WordCall& call) {
-    Object holder;
-    QDMType* value = call.qdmArg(1, holder);
-    if (value == nullptr) {
-        printNotDecisionMakerPlain(call);
-        return false;
-    }
-    const QDM* decisionMaker = decisionMakerOf(*value);
-    if (decisionMaker == nullptr) throw tala::Failure(kNoDecisionMakerText);
+    const auto value = call.decisionMakerValueArg(1, "\n");
+    if (value == nullptr) return false;
+    const auto decisionMaker = call.decisionMakerIn(*value, NoDecisionMaker::Raise);
     saveTrainingHistory(decisionMaker->trainingHistory, call.stringArg(2));
     return true;
 }

@@ -4,16 +4,11 @@
 
 #include <ostream>
 
+#include "decision/QDM.h"
+
 namespace vex {
 
 namespace {
-
-// Copies only between values of the same type name; anything else is ignored.
-template <class T>
-const T* sameType(const tala::interp::UserObject& self, const tala::interp::UserObject& source) {
-    if (source.typeName() != self.typeName()) return nullptr;
-    return dynamic_cast<const T*>(&source);
-}
 
 void printEach(std::ostream& out, const Coordinates& values) {
     for (std::int32_t value : values) out << value << ", ";
@@ -24,10 +19,6 @@ void printEach(std::ostream& out, const SensorNames& names) {
 }
 
 }  // namespace
-
-void DistributionType::copy(const UserObject& source) {
-    if (const auto* other = sameType<DistributionType>(*this, source)) entries = other->entries;
-}
 
 void DistributionType::print(std::ostream& out) const {
     if (entries.empty()) {
@@ -40,23 +31,12 @@ void DistributionType::print(std::ostream& out) const {
         out << "(" << entry.spaceIndex << ", " << entry.actionIndex << ") = " << entry.weight << "\n";
 }
 
-void SensorListType::copy(const UserObject& source) {
-    if (const auto* other = sameType<SensorListType>(*this, source)) sensors = other->sensors;
-}
-
 void SensorListType::print(std::ostream& out) const {
     if (sensors.empty()) {
         out << "EMPTY";
         return;
     }
     printEach(out, sensors);
-}
-
-void StateType::copy(const UserObject& source) {
-    if (const auto* other = sameType<StateType>(*this, source)) {
-        sensorLists = other->sensorLists;
-        mode = other->mode;
-    }
 }
 
 void StateType::print(std::ostream& out) const {
@@ -68,10 +48,6 @@ void StateType::print(std::ostream& out) const {
     }
 }
 
-void TrainingSetType::copy(const UserObject& source) {
-    if (const auto* other = sameType<TrainingSetType>(*this, source)) rules = other->rules;
-}
-
 void TrainingSetType::print(std::ostream& out) const {
     if (rules.empty()) {
         out << "EMPTY";
@@ -80,13 +56,14 @@ void TrainingSetType::print(std::ostream& out) const {
     out << "Number of Rules = " << rules.size() << "\n";
 }
 
-void QDMType::copy(const UserObject& source) {
-    // Both values then refer to the same decision maker.
-    if (const auto* other = sameType<QDMType>(*this, source)) decisionMaker = other->decisionMaker;
+void QDMType::makeNew() {
+    release();
+    shared_ = std::make_shared<std::shared_ptr<QDM>>(std::make_shared<QDM>());
 }
 
-void PointType::copy(const UserObject& source) {
-    if (const auto* other = sameType<PointType>(*this, source)) coordinates = other->coordinates;
+void QDMType::release() {
+    // Emptied before the decision maker is torn down, so that nothing sees it then.
+    if (shared_) shared_->reset();
 }
 
 void PointType::print(std::ostream& out) const {
@@ -95,18 +72,10 @@ void PointType::print(std::ostream& out) const {
     out << ")";
 }
 
-void ActionType::copy(const UserObject& source) {
-    if (const auto* other = sameType<ActionType>(*this, source)) action = other->action;
-}
-
 void ActionType::print(std::ostream& out) const {
     out << "Action = (" << action.name;
     printEach(out, action.coordinates);
     out << ")";
-}
-
-void ActionListType::copy(const UserObject& source) {
-    if (const auto* other = sameType<ActionListType>(*this, source)) actions = other->actions;
 }
 
 void ActionListType::print(std::ostream& out) const {
@@ -115,10 +84,6 @@ void ActionListType::print(std::ostream& out) const {
         printEach(out, actions[j].coordinates);
         out << ")\n";
     }
-}
-
-void ActionSpaceType::copy(const UserObject& source) {
-    if (const auto* other = sameType<ActionSpaceType>(*this, source)) space = other->space;
 }
 
 void ActionSpaceType::print(std::ostream& out) const {

@@ -8,83 +8,93 @@
 #include <string>
 #include <vector>
 
-#include "decision/Lifetime.h"
 #include "decision/Records.h"
 #include "interp/Object.h"
 #include "interp/UserObject.h"
 
 namespace vex {
 
-inline constexpr const char* kDistributionTypeName = "vex::Distribution";
-inline constexpr const char* kSensorListTypeName = "vex::SensorList";
-inline constexpr const char* kStateTypeName = "vex::State";
-inline constexpr const char* kTrainingSetTypeName = "vex::TrainingSet";
-inline constexpr const char* kQDMTypeName = "vex::QDM";
-inline constexpr const char* kPointTypeName = "vex::qdm::Point";
-inline constexpr const char* kActionTypeName = "vex::qdm::Action";
-inline constexpr const char* kActionListTypeName = "vex::qdm::ActionList";
-inline constexpr const char* kActionSpaceTypeName = "vex::qdm::ActionSpace";
+inline constexpr char kDistributionTypeName[] = "vex::Distribution";
+inline constexpr char kSensorListTypeName[] = "vex::SensorList";
+inline constexpr char kStateTypeName[] = "vex::State";
+inline constexpr char kTrainingSetTypeName[] = "vex::TrainingSet";
+inline constexpr char kQDMTypeName[] = "vex::QDM";
+inline constexpr char kPointTypeName[] = "vex::qdm::Point";
+inline constexpr char kActionTypeName[] = "vex::qdm::Action";
+inline constexpr char kActionListTypeName[] = "vex::qdm::ActionList";
+inline constexpr char kActionSpaceTypeName[] = "vex::qdm::ActionSpace";
 
-class DistributionType : public tala::interp::UserObject {
+class QDM;
+
+// What the values share: the type name, and a copy that takes over every field of
+// another value of the same class (a value of any other class is ignored).
+template <class Value, const char* Name>
+class UserValue : public tala::interp::UserObject {
 public:
-    DistributionType() : UserObject(kDistributionTypeName) {}
-    void copy(const UserObject& source) override;
+    static constexpr const char* kTypeName = Name;
+
+    UserValue() : UserObject(Name) {}
+    // Lets a value's fields be assigned together; the type name stays as it is.
+    UserValue& operator=(const UserValue&) { return *this; }
+
+    void copy(const UserObject& source) override {
+        if (const auto* other = dynamic_cast<const Value*>(&source)) static_cast<Value&>(*this) = *other;
+    }
+};
+
+class DistributionType : public UserValue<DistributionType, kDistributionTypeName> {
+public:
     void print(std::ostream& out) const override;
 
     std::vector<DistributionEntry> entries;
 };
 
-class SensorListType : public tala::interp::UserObject {
+class SensorListType : public UserValue<SensorListType, kSensorListTypeName> {
 public:
-    SensorListType() : UserObject(kSensorListTypeName) {}
-    void copy(const UserObject& source) override;
     void print(std::ostream& out) const override;
 
     SensorNames sensors;
 };
 
-class StateType : public tala::interp::UserObject {
+class StateType : public UserValue<StateType, kStateTypeName> {
 public:
-    StateType() : UserObject(kStateTypeName) {}
-    void copy(const UserObject& source) override;
     void print(std::ostream& out) const override;
 
     std::vector<SensorNames> sensorLists;
     std::int32_t mode = 0;  // 0 repeat, 1 single
 };
 
-class TrainingSetType : public tala::interp::UserObject {
+class TrainingSetType : public UserValue<TrainingSetType, kTrainingSetTypeName> {
 public:
-    TrainingSetType() : UserObject(kTrainingSetTypeName) {}
-    void copy(const UserObject& source) override;
     void print(std::ostream& out) const override;
 
     std::vector<Rule> rules;
 };
 
-// Refers to a decision maker without owning it: only "vex::qdm::free" releases it.
-// Once it is freed, through this value or any copy, the reference answers null.
-class QDMType : public tala::interp::UserObject {
+// Refers to a decision maker that the value shares with its copies. "vex::qdm::free"
+// through any of them releases it for all, which then answer null; one never freed
+// goes with the last of them.
+class QDMType : public UserValue<QDMType, kQDMTypeName> {
 public:
-    QDMType() : UserObject(kQDMTypeName) {}
-    void copy(const UserObject& source) override;
+    // The decision maker, kept alive while the answer is held; null when there is none.
+    std::shared_ptr<QDM> decisionMaker() const { return shared_ ? *shared_ : nullptr; }
+    // Releases the decision maker the value shares, then gives it a new one of its own.
+    void makeNew();
+    void release();
 
-    DecisionMakerRef decisionMaker;
+private:
+    std::shared_ptr<std::shared_ptr<QDM>> shared_;
 };
 
-class PointType : public tala::interp::UserObject {
+class PointType : public UserValue<PointType, kPointTypeName> {
 public:
-    PointType() : UserObject(kPointTypeName) {}
-    void copy(const UserObject& source) override;
     void print(std::ostream& out) const override;
 
     Coordinates coordinates;
 };
 
-class ActionType : public tala::interp::UserObject {
+class ActionType : public UserValue<ActionType, kActionTypeName> {
 public:
-    ActionType() : UserObject(kActionTypeName) {}
-    void copy(const UserObject& source) override;
     void print(std::ostream& out) const override;
     void add(const tala::interp::Object& left, const tala::interp::Object& right,
              tala::interp::Object& result) override;
@@ -92,10 +102,8 @@ public:
     ActionPoint action;
 };
 
-class ActionListType : public tala::interp::UserObject {
+class ActionListType : public UserValue<ActionListType, kActionListTypeName> {
 public:
-    ActionListType() : UserObject(kActionListTypeName) {}
-    void copy(const UserObject& source) override;
     void print(std::ostream& out) const override;
     void add(const tala::interp::Object& left, const tala::interp::Object& right,
              tala::interp::Object& result) override;
@@ -103,20 +111,12 @@ public:
     std::vector<ActionPoint> actions;
 };
 
-class ActionSpaceType : public tala::interp::UserObject {
+class ActionSpaceType : public UserValue<ActionSpaceType, kActionSpaceTypeName> {
 public:
-    ActionSpaceType() : UserObject(kActionSpaceTypeName) {}
-    void copy(const UserObject& source) override;
     void print(std::ostream& out) const override;
 
     ActionSpace space;
 };
-
-// The value of class T held by a user value of T's type name, or null.
-template <class T>
-T* userValueAs(tala::interp::UserObject& value) {
-    return dynamic_cast<T*>(&value);
-}
 
 // A new value for one of the nine names "new" accepts ("vex::dist", "vex::QDM", ...);
 // null for any other name.

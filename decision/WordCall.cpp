@@ -1,9 +1,8 @@
 #include "decision/WordCall.h"
 
-#include <iostream>
-
-#include "decision/Lifetime.h"
+#include "decision/Notices.h"
 #include "decision/ValueTypes.h"
+#include "support/Failure.h"
 #include "support/Reporting.h"
 #include "support/ScriptOutput.h"
 
@@ -12,36 +11,44 @@ namespace vex {
 using tala::interp::Object;
 using tala::interp::ObjectType;
 
+namespace {
+
+// What a command says of a value without a live decision maker.
+constexpr const char* kNoDecisionMakerText = "vex::QDM = NULL; make sure to vex::qdm::new first.";
+
+}  // namespace
+
 double WordCall::weightArg(int n) const {
     const Object value = valueArg(n);
     if (value.holds(ObjectType::Double)) return value.getDouble();
     return value.getInteger();
 }
 
-QDMType* WordCall::qdmArg(int n, Object& holder) const {
-    holder = valueArg(n);
-    tala::interp::UserObject& value = holder.getUserObject();
-    if (value.typeName() != kQDMTypeName) return nullptr;
-    return dynamic_cast<QDMType*>(&value);
+std::shared_ptr<QDMType> WordCall::decisionMakerValueArg(int n, const char* ending) const {
+    std::shared_ptr<QDMType> value = userArg<QDMType>(n);
+    if (!value) complain(word() + " syntax error: first argument must be of type 'vex::QDM'" + ending);
+    return value;
 }
 
-void printNotDecisionMaker(const WordCall& call) {
-    tala::out() << call.word() << " syntax error: first argument must be of type 'vex::QDM'.\n";
+std::shared_ptr<QDM> WordCall::decisionMakerArg(int n, NoDecisionMaker missing) const {
+    const std::shared_ptr<QDMType> value = decisionMakerValueArg(n);
+    return value ? decisionMakerIn(*value, missing) : nullptr;
+}
+
+std::shared_ptr<QDM> WordCall::decisionMakerIn(const QDMType& value, NoDecisionMaker missing) const {
+    std::shared_ptr<QDM> decisionMaker = value.decisionMaker();
+    if (decisionMaker) return decisionMaker;
+    switch (missing) {
+        case NoDecisionMaker::Notice: warnNoDecisionMaker(*this); break;
+        case NoDecisionMaker::NullText: complain(std::string("Error: ") + kNoDecisionMakerText + "\n"); break;
+        case NoDecisionMaker::Raise: throw tala::Failure(kNoDecisionMakerText);
+    }
+    return nullptr;
+}
+
+void WordCall::complain(std::string_view text) {
+    tala::out() << text;
     tala::interp::noteProblem();
-}
-
-void printNotDecisionMakerPlain(const WordCall& call) {
-    tala::out() << call.word() << " syntax error: first argument must be of type 'vex::QDM'\n";
-    tala::interp::noteProblem();
-}
-
-void printNoDecisionMaker() {
-    tala::out() << "Error: " << kNoDecisionMakerText << "\n";
-    tala::interp::noteProblem();
-}
-
-QDM* decisionMakerOf(const QDMType& value) {
-    return value.decisionMaker.get();
 }
 
 bool isTrailingString(const WordCall& call, int n, const Object& value) {

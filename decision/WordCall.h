@@ -6,7 +6,9 @@
 // table (VEXCommands.cpp) lists every group.
 
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <string_view>
 
 #include "interp/DispatchTable.h"
 #include "interp/Object.h"
@@ -17,6 +19,23 @@ namespace vex {
 class QDM;
 class QDMType;
 
+// The user value an object holds as a T (same type name and class), kept alive while the
+// answer is held; null for a user value of another type. A value that is no user value
+// fails when `userValueRequired`, else it is null too.
+template <class T>
+std::shared_ptr<T> userValue(const tala::interp::Object& object, bool userValueRequired = false) {
+    if (!userValueRequired && !object.holds(tala::interp::ObjectType::UserType)) return nullptr;
+    tala::interp::UserObject& value = object.getUserObject();
+    if (value.typeName() != T::kTypeName) return nullptr;
+    T* typed = dynamic_cast<T*>(&value);
+    return typed ? std::shared_ptr<T>(object.data, typed) : nullptr;
+}
+
+// What a command does about a decision-maker value without a live decision maker: a
+// notice on standard error, the "vex::QDM = NULL" text on the script's output, or a
+// raised failure.
+enum class NoDecisionMaker { Notice, NullText, Raise };
+
 struct WordCall : tala::interp::WordCall {
     std::string word() const { return tokens.token(0); }
     // Number of arguments after the command word.
@@ -26,23 +45,28 @@ struct WordCall : tala::interp::WordCall {
     // A Double as it is, an Integer converted; anything else fails as an integer.
     double weightArg(int n) const;
 
-    // The decision-maker value of argument n, or null (nothing printed) when the
-    // argument is a user value of another type. A non-user value fails.
-    QDMType* qdmArg(int n, tala::interp::Object& holder) const;
+    // The value of argument n as a T, kept alive while the answer is held. Null when the
+    // argument is a user value of another type, after printing the complaint (if any)
+    // as a problem of the run. A value that is no user value fails.
+    template <class T>
+    std::shared_ptr<T> userArg(int n, std::string_view complaint = {}) const {
+        std::shared_ptr<T> value = userValue<T>(valueArg(n), true);
+        if (!value && !complaint.empty()) complain(complaint);
+        return value;
+    }
+
+    // The decision-maker value of argument n; null after printing "WORD syntax error: first
+    // argument must be of type 'vex::QDM'" and the ending when it is a user value of another type.
+    std::shared_ptr<QDMType> decisionMakerValueArg(int n, const char* ending = ".\n") const;
+    // The live decision maker of argument n, or null after a message: the one above for a
+    // value of another type, or what `missing` says for a value without a decision maker.
+    std::shared_ptr<QDM> decisionMakerArg(int n, NoDecisionMaker missing = NoDecisionMaker::Notice) const;
+    // The live decision maker of a value; null after what `missing` says.
+    std::shared_ptr<QDM> decisionMakerIn(const QDMType& value, NoDecisionMaker missing) const;
+
+    // Prints text as a problem of the run (tala::interp::noteProblem counts it).
+    static void complain(std::string_view text);
 };
-
-// The command word followed by " syntax error: first argument must be of type 'vex::QDM'.\n".
-// These printers note the problem for the run's count (tala::interp::noteProblem).
-void printNotDecisionMaker(const WordCall& call);
-// The same without the full stop.
-void printNotDecisionMakerPlain(const WordCall& call);
-// What a command says of a value without a live decision maker.
-inline constexpr const char* kNoDecisionMakerText = "vex::QDM = NULL; make sure to vex::qdm::new first.";
-// "Error: " and that text, with a line end.
-void printNoDecisionMaker();
-
-// The live decision maker a value refers to; null when it has none or it was freed.
-QDM* decisionMakerOf(const QDMType& value);
 
 // A value that is a String in the last position ends an argument list quietly.
 bool isTrailingString(const WordCall& call, int n, const tala::interp::Object& value);

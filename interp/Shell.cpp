@@ -16,9 +16,9 @@ namespace tala::interp {
 
 namespace {
 
-// Reads one line of at most kShellLineLimit characters and skips the rest of a
-// longer one. False only when the input has ended before any character.
-bool readLine(std::istream& in, std::string& line) {
+// Reads one line of at most `limit` characters and skips the rest of a longer one.
+// False only when the input has ended before any character.
+bool readLine(std::istream& in, std::string& line, std::size_t limit) {
     line.clear();
     std::streambuf* buffer = in.rdbuf();
     using Traits = std::char_traits<char>;
@@ -26,77 +26,87 @@ bool readLine(std::istream& in, std::string& line) {
     if (c == Traits::eof()) return false;
     bool cut = false;
     while (c != Traits::eof() && c != '\n') {
-        if (line.size() < kShellLineLimit) line.push_back(static_cast<char>(c));
+        if (line.size() < limit) line.push_back(static_cast<char>(c));
         else cut = cut || c != '\r';
         c = buffer->sbumpc();
     }
-    if (cut) std::cerr << "Line longer than " << kShellLineLimit << " characters: only the first " << kShellLineLimit << " are used.\n";
+    if (cut) std::cerr << "Line longer than " << limit << " characters: only the first " << limit << " are used.\n";
     // Lines written on other systems end in "\r\n".
     if (!line.empty() && line.back() == '\r') line.pop_back();
     return true;
 }
 
-void evaluateLine(VariableTable& table, const ShellEvaluator& evaluator, std::string line, Variable& result) {
-    if (!line.empty()) line = normalizeCommandText(line);
-    try {
-        evaluator(table, line, result);
-    } catch (const std::exception& failure) {
-        // Whatever a command raises, the session survives it.
-        tala::out() << "Error: " << failure.what() << "\n";
-        noteProblem();
+// Reads the next line after the prompt: from the editor at a terminal, else from
+// standard input. A line is cut to the session's limit, typed or piped.
+bool nextLine(const Session& session, LineEditor& editor, std::string& line) {
+    const bool plain = session.lineLimit > 0 && !editor.editing();
+    if (plain) tala::out() << session.prompt << std::flush;
+    if (session.beforeLine) session.beforeLine();
+    if (plain) return readLine(std::cin, line, session.lineLimit);
+    discardStoppingKeys();
+    const std::optional<std::string> typed = editor.readLine(session.prompt);
+    if (!typed) return false;
+    editor.remember(*typed);
+    if (session.lineLimit == 0) {
+        line = *typed;
+        return true;
     }
-    result.print(tala::out(), true, 0);
+    std::istringstream in(*typed);
+    readLine(in, line, session.lineLimit);
+    return true;
 }
 
 // A "!" line; answers false when it ends the session.
-bool runShellCommand(VariableTable& table, const std::vector<GroupDoc>& groups, const std::string& line) {
+bool runSessionCommand(const Session& session, const std::string& line) {
     CommandTokenizer tokens = CommandTokenizer::forShellCommands();
     tokens.setText(line);
     const std::string command = tokens.token(0);
     if (command == "!exit") return false;
-    if (command == "!state") table.printState();
-    if (command == "!clear") table.clear();
-    if (command == "!help") tala::out() << helpText(groups, tokens.token(1));
-    return true;
-}
-
-constexpr const char* kPrompt = "Morrow > ";
-
-// Reads the next line after the prompt: from the editor at a terminal, else from
-// standard input. An edited line is cut to the limit as a piped one is.
-bool nextLine(std::optional<LineEditor>& editor, Variable& result, std::string& line) {
-    if (!editor) tala::out() << kPrompt << std::flush;
-    // The previous line's value lives until the next prompt.
-    result.release();
-    if (!editor) return readLine(std::cin, line);
-    discardStoppingKeys();
-    const std::optional<std::string> typed = editor->readLine(kPrompt);
-    if (!typed) return false;
-    editor->remember(*typed);
-    std::istringstream in(*typed);
-    readLine(in, line);
+    if (command == "!help") tala::out() << helpText(session.groups, tokens.token(1));
+    else session.command(command);
     return true;
 }
 
 }  // namespace
 
-void shell(VariableTable& table, const ShellEvaluator& evaluator, const std::vector<GroupDoc>& groups) {
-    tala::out() << "Morrow Scripter (Morrow) v." << "0.80.1.13" << "\n" << "\n";
-    std::optional<LineEditor> editor;
-    if (TerminalSession::isOpen()) editor.emplace("morrow", ".morrow_history", wordList(groups));
-    Variable result;
+void runSession(const Session& session) {
+    LineEditor editor(session.program, session.historyName, wordList(session.groups));
     std::string line;
-    for (;;) {
-        if (!nextLine(editor, result, line)) break;
-        if (line == "exit") break;
-        if (line.empty() || line[0] != '!') {
-            evaluateLine(table, evaluator, line, result);
-        } else if (!runShellCommand(table, groups, line)) {
-            break;
+    while (nextLine(session, editor, line)) {
+        if (session.normalizeLines) {
+            line = normalizeCommandText(line);
+            if (line.empty()) continue;
         }
-        tala::out() << "\n\n";
+        if (line == "exit") break;
+        if (line.empty() || line[0] != '!') session.run(line);
+        else if (!runSessionCommand(session, line)) break;
+        tala::out() << session.afterLine;
     }
     tala::out().flush();
+}
+
+void shell(VariableTable& table, const ShellEvaluator& evaluator, const std::vector<GroupDoc>& groups) {
+    tala::out() << "Morrow Scripter (Morrow) v." << "0.80.1.13" << "\n" << "\n";
+    Variable result;
+    const auto evaluate = [&](std::string line) {
+        if (!line.empty()) line = normalizeCommandText(line);
+        try {
+            evaluator(table, line, result);
+        } catch (const std::exception& failure) {
+            // Whatever a command raises, the session survives it.
+            tala::out() << "Error: " << failure.what() << "\n";
+            noteProblem();
+        }
+        result.print(tala::out(), true, 0);
+    };
+    const auto command = [&](const std::string& name) {
+        if (name == "!state") table.printState();
+        if (name == "!clear") table.clear();
+    };
+    // The previous line's value lives until the next line is read.
+    runSession({.program = "morrow", .historyName = ".morrow_history", .prompt = "Morrow > ", .groups = groups,
+                .lineLimit = kShellLineLimit, .beforeLine = [&] { result.release(); }, .run = evaluate,
+                .command = command, .afterLine = "\n\n"});
 }
 
 }  // namespace tala::interp

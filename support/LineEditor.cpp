@@ -78,7 +78,6 @@ struct LineEditor::Editing {
     std::string prompt;
     std::vector<std::string> words;
     std::string historyPath;
-    std::deque<std::string> lines;
     bool discarded = false;
 
     ~Editing() {
@@ -141,8 +140,8 @@ LineEditor::LineEditor(const std::string& program, const std::string& historyNam
     const char* home = std::getenv("HOME");
     if (home != nullptr && *home != '\0') {
         editing->historyPath = std::string(home) + "/" + historyName;
-        editing->lines = loadHistory(editing->historyPath, kHistoryLines);
-        for (const std::string& line : editing->lines) history(editing->history, &event, H_ENTER, line.c_str());
+        for (const std::string& line : loadHistory(editing->historyPath, kHistoryLines))
+            history(editing->history, &event, H_ENTER, line.c_str());
     }
     editing_ = std::move(editing);
 }
@@ -186,13 +185,16 @@ std::optional<std::string> LineEditor::readLine(const std::string& prompt) {
 
 void LineEditor::remember(const std::string& line) {
     if (!editing_ || !worthRecalling(line)) return;
-    std::deque<std::string>& lines = editing_->lines;
-    if (!lines.empty() && lines.back() == line) return;
+    // The history keeps the last kHistoryLines lines and drops a repeat of the last one.
     HistEvent event;
-    history(editing_->history, &event, H_ENTER, line.c_str());
-    lines.push_back(line);
-    if (lines.size() > kHistoryLines) lines.pop_front();
-    if (!editing_->historyPath.empty()) saveHistory(editing_->historyPath, lines);
+    if (history(editing_->history, &event, H_ENTER, line.c_str()) <= 0 || editing_->historyPath.empty()) return;
+    // Oldest first, as the file keeps them. libedit's own file format encodes the lines
+    // behind a header, so the plain file is written here, through a temporary.
+    std::deque<std::string> lines;
+    for (int found = history(editing_->history, &event, H_LAST); found == 0;
+         found = history(editing_->history, &event, H_PREV))
+        lines.emplace_back(event.str);
+    saveHistory(editing_->historyPath, lines);
 }
 
 namespace {

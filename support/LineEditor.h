@@ -59,6 +59,9 @@ public:
     // of the last line are not kept.
     void remember(const std::string& line);
 
+    // True when lines are edited; false outside a terminal session.
+    bool editing() const { return editing_ != nullptr; }
+
     // libedit's state, defined beside the callbacks that reach it.
     struct Editing;
 

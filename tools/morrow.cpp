@@ -13,7 +13,8 @@
 
 #include "support/LineEditor.h"
 #include "support/OutputFile.h"
-#include "interp/ProgramOptions.h"
+#include "interp/ScriptFiles.h"
+#include "support/ProgramOptions.h"
 #include "interp/VariableTable.h"
 #include "interp/WordHelp.h"
 #include "qlang/Evaluate.h"
@@ -22,7 +23,7 @@
 
 namespace {
 
-constexpr tala::interp::ProgramInfo kProgram{
+const tala::interp::ProgramInfo kProgram{
     "morrow",
     "Usage: morrow [OPTION]... [FILE]...\n"
     "The typed quantum language. Runs each FILE with the language's file word and exits;\n"
@@ -65,12 +66,11 @@ bool runFiles(const std::vector<std::string>& commands) {
 int main(int argc, char** argv) {
     std::vector<std::string> files;
     std::optional<unsigned> seed;
-    const auto readOption = [&](const std::string& option, tala::interp::OptionValue& value) {
-        if (option != "--seed") return false;
-        seed = tala::interp::readSeed(option, value.take());
-        return true;
+    const auto readOption = [&](const std::string& option, const std::string& value) {
+        seed = tala::interp::readSeed(option, value);
     };
-    if (const std::optional<int> status = tala::interp::readCommandLine(argc, argv, kProgram, files, readOption))
+    if (const std::optional<int> status =
+            tala::interp::readCommandLine(argc, argv, kProgram, {{"--seed", true}}, readOption, files))
         return *status;
     // Without --seed the generator keeps the C library's own start.
     if (seed) std::srand(*seed);

@@ -28,10 +28,12 @@
 #include "interp/InterpreterHost.h"
 #include "interp/Interpreter.h"
 #include "support/LineEditor.h"
-#include "interp/ProgramOptions.h"
+#include "interp/Shell.h"
+#include "interp/ScriptFiles.h"
 #include "support/Reporting.h"
 #include "interp/WordHelp.h"
 #include "support/Failure.h"
+#include "support/ProgramOptions.h"
 
 #if __has_include("decision/VEXCommands.h")
 #include "decision/TrainingThreads.h"
@@ -61,7 +63,7 @@ const std::vector<GroupDoc>& talaGroups() {
     return groups;
 }
 
-constexpr tala::interp::ProgramInfo kProgram{
+const tala::interp::ProgramInfo kProgram{
     "tala",
     "Usage: tala [OPTION]... [FILE]...\n"
     "The object-level script language with the decision library. Runs each FILE with the\n"
@@ -99,34 +101,37 @@ std::vector<std::unique_ptr<CommandLibrary>> talaLibraries() {
 }
 
 // The options tala reads besides the common ones.
+const std::vector<tala::interp::OptionSpec> kTalaOptions = {
+    {"--data", true}, {"--strict"}, {"--quiet"}, {"--seed", true},
+#ifdef TALA_HAS_DECISION_LIBRARY
+    {"--threads", true},
+#endif
+};
+
 struct TalaOptions {
     std::vector<std::string> dataFolders;  // --data, in order
     bool strict = false;
     bool quiet = false;
     std::optional<unsigned> seed;
 
-    bool read(const std::string& option, tala::interp::OptionValue& value) {
+    void read(const std::string& option, const std::string& value) {
         if (option == "--data") {
-            std::string folder = value.take();
             std::error_code error;
-            if (!std::filesystem::is_directory(folder, error))
-                throw tala::interp::CommandLineError("--data needs a folder, and '" + folder + "' is none");
-            dataFolders.push_back(std::move(folder));
+            if (!std::filesystem::is_directory(value, error))
+                throw tala::interp::CommandLineError("--data needs a folder, and '" + value + "' is none");
+            dataFolders.push_back(value);
         } else if (option == "--strict") {
             strict = true;
         } else if (option == "--quiet") {
             quiet = true;
         } else if (option == "--seed") {
-            seed = tala::interp::readSeed(option, value.take());
-#ifdef TALA_HAS_DECISION_LIBRARY
-        } else if (option == "--threads") {
-            // A bad count is named and training keeps its default.
-            vex::setTrainingThreads(value.take(), "--threads");
-#endif
+            seed = tala::interp::readSeed(option, value);
         } else {
-            return false;
+#ifdef TALA_HAS_DECISION_LIBRARY
+            // --threads: a bad count is named and training keeps its default.
+            vex::setTrainingThreads(value, "--threads");
+#endif
         }
-        return true;
     }
 };
 
@@ -213,36 +218,19 @@ void printGlobals(const tala::interp::ObjectList& globals) {
     }
 }
 
-// A "!" line at the prompt; answers false when it ends the session.
-bool runSessionCommand(Runner& runner, const std::string& line) {
-    tala::interp::CommandTokenizer tokens = tala::interp::CommandTokenizer::forShellCommands();
-    tokens.setText(line);
-    const std::string command = tokens.token(0);
-    if (command == "!exit") return false;
-    if (command == "!help") std::cout << tala::interp::helpText(talaGroups(), tokens.token(1));
-    else if (command == "!state") printGlobals(runner.host().interpreter().globals());
-    else std::cout << "Unknown '" << command << "': the session knows !help [WORD | PREFIX*], !state and !exit.\n";
-    return true;
-}
-
 // At a terminal: a banner, the prompt, and line editing when standard output is a
 // terminal too. "exit", "!exit" or Ctrl-D on an empty line leaves.
 void runInteractive(Runner& runner) {
     std::optional<tala::interp::TerminalSession> terminal;
     if (tala::interp::TerminalSession::possible()) terminal.emplace();
     std::cout << "tala " << flock::kProjectVersion << ": type !help for the words, !exit or Ctrl-D to leave.\n";
-    tala::interp::LineEditor editor("tala", ".tala_history", tala::interp::wordList(talaGroups()));
-    for (;;) {
-        tala::interp::discardStoppingKeys();
-        const std::optional<std::string> typed = editor.readLine("tala> ");
-        if (!typed) break;
-        editor.remember(*typed);
-        const std::string command = tala::interp::normalizeCommandText(*typed);
-        if (command.empty()) continue;
-        if (command == "exit") break;
-        if (command[0] != '!') runner.run(command);
-        else if (!runSessionCommand(runner, command)) break;
-    }
+    const auto command = [&](const std::string& name) {
+        if (name == "!state") printGlobals(runner.host().interpreter().globals());
+        else std::cout << "Unknown '" << name << "': the session knows !help [WORD | PREFIX*], !state and !exit.\n";
+    };
+    tala::interp::runSession({.program = "tala", .historyName = ".tala_history", .prompt = "tala> ",
+                              .groups = talaGroups(), .normalizeLines = true,
+                              .run = [&](const std::string& line) { runner.run(line); }, .command = command});
 }
 
 }  // namespace
@@ -250,10 +238,9 @@ void runInteractive(Runner& runner) {
 int main(int argc, char** argv) {
     std::vector<std::string> files;
     TalaOptions options;
-    const auto readOption = [&](const std::string& option, tala::interp::OptionValue& value) {
-        return options.read(option, value);
-    };
-    if (const std::optional<int> status = tala::interp::readCommandLine(argc, argv, kProgram, files, readOption))
+    const auto readOption = [&](const std::string& option, const std::string& value) { options.read(option, value); };
+    if (const std::optional<int> status =
+            tala::interp::readCommandLine(argc, argv, kProgram, kTalaOptions, readOption, files))
         return *status;
     // Without --seed the generator keeps the C library's own start.
     if (options.seed) std::srand(*options.seed);

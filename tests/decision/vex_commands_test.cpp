@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "decision/Lifetime.h"
 #include "decision/VEXCommands.h"
 #include "decision/ValueTypes.h"
 #include "interp/CommandTokenizer.h"
@@ -92,6 +91,27 @@ TEST_F(DecisionMakerValues, ACopyOfAFreedDecisionMakerReachesNoLaterOne) {
     fs::current_path(saved);
 }
 
+// A new decision maker for a value leaves its earlier copies without one; one never
+// freed goes with the last value that refers to it.
+TEST_F(DecisionMakerValues, CopiesLoseTheDecisionMakerANewOneReplacesAndTheLastValueReleasesIt) {
+    std::weak_ptr<vex::QDM> kept;
+    {
+        std::vector<std::unique_ptr<tala::interp::CommandLibrary>> libraries;
+        libraries.push_back(std::make_unique<vex::VEXCommands>());
+        tala::interp::InterpreterHost host(std::move(libraries));
+        OutputCapture out;
+        for (const char* command : {"global (new vex::QDM a)", "vex::qdm::new (get a)", "global (new vex::QDM b)",
+                                    "set b (get a)", "vex::qdm::new (get a)", "vex::qdm::shell (get b)"})
+            host.runCommand(command);
+        EXPECT_EQ("Error: vex::QDM = NULL; make sure to vex::qdm::new first.\n", out.take());
+        Object held;
+        host.runCommand("get a", held);
+        kept = dynamic_cast<vex::QDMType&>(held.getUserObject()).decisionMaker();
+        EXPECT_FALSE(kept.expired());
+    }
+    EXPECT_TRUE(kept.expired());
+}
+
 // Making a new decision maker for a value that holds one releases the old one, which
 // nothing could reach any more: rounds of finished decision makers fit in a small budget.
 TEST_F(DecisionMakerValues, ANewDecisionMakerReleasesTheOneTheValueHeld) {
@@ -115,14 +135,14 @@ TEST_F(DecisionMakerValues, ANewDecisionMakerReleasesTheOneTheValueHeld) {
     round();
     Object held;
     host.runCommand("get a", held);
-    const vex::DecisionMakerRef first = dynamic_cast<vex::QDMType&>(held.getUserObject()).decisionMaker;
+    const std::weak_ptr<vex::QDM> first = dynamic_cast<vex::QDMType&>(held.getUserObject()).decisionMaker();
     const std::int64_t savedBudget = linalg::memoryBudget();
     linalg::setMemoryBudget(linalg::memoryInUse() + (256 << 10));
     EXPECT_NO_THROW(for (int n = 0; n < 3000; ++n) round());
     linalg::setMemoryBudget(savedBudget);
     host.runCommand("vex::qdm::free (get a)");
     fs::current_path(saved);
-    EXPECT_FALSE(vex::isLiveDecisionMaker(first));
+    EXPECT_TRUE(first.expired());
     EXPECT_EQ(out.text().find("Not enough memory"), std::string::npos) << out.text().substr(0, 300);
 }
 

@@ -8,7 +8,6 @@
 #include <string_view>
 #include <vector>
 
-#include "decision/Lifetime.h"
 #include "decision/VEXCommands.h"
 #include "interp/InterpreterHost.h"
 #include "tests/fuzz/FuzzSupport.h"
@@ -29,8 +28,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         tala::interp::InterpreterHost host(std::move(libraries));
         fuzz::runLines(input, [&](const std::string& line) { host.runCommand(line); });
     }
-    // Decision makers a script never freed would otherwise outlive the input.
-    vex::releaseAllDecisionMakers();
     fuzz::restoreFolder(input);
     return 0;
 }

@@ -55,3 +55,20 @@ TEST(Shell, EveryKindOfFailureIsPrintedAndTheSessionGoesOn) {
     EXPECT_EQ(out, kBanner + "Morrow > Error: bad thing\nNULL\n\n" + "Morrow > Error: std::bad_alloc\nNULL\n\n" +
                        "Morrow > integer temp = 3\n\n" + "Morrow > ");
 }
+
+TEST(Session, NormalisedLinesSkipBlanksAndTheProgramsOwnCommandsAreAsked) {
+    std::vector<std::string> ran, commands;
+    Session session;
+    session.prompt = "> ";
+    session.normalizeLines = true;
+    session.run = [&](const std::string& line) { ran.push_back(line); };
+    session.command = [&](const std::string& command) { commands.push_back(command); };
+    InputFeed in("  f(a  b)\n\n   \n  !state x\n!help zzz\n  exit  \nnever\n");
+    OutputCapture out;
+    runSession(session);
+    EXPECT_EQ(ran, std::vector<std::string>{"f (a b)"});
+    EXPECT_EQ(commands, std::vector<std::string>{"!state"});  // !help is the session's own
+    // Whole lines read without a terminal, each after its prompt; "exit" ends the session.
+    EXPECT_EQ(out.text().substr(0, 6), "> > > ");
+    EXPECT_EQ(in.rest(), "never\n");
+}
