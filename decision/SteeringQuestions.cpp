@@ -23,7 +23,7 @@ std::optional<int> actionOfSpaceZero(const QDM& decisionMaker, const char* name)
 
 }  // namespace
 
-std::string steeringSensorProblem(const QDM& qdm, Names stimuli) {
+std::string steeringSensorProblem(const QDM& qdm, NameList stimuli) {
     const std::int64_t system = qdm.systemSize();
     const std::int64_t sensorSize = qdm.sensorSize();
     for (const char* name : stimuli) {
@@ -37,7 +37,7 @@ std::string steeringSensorProblem(const QDM& qdm, Names stimuli) {
     return {};
 }
 
-std::string steeringProblem(const QDM& qdm, Names actions, Names stimuli) {
+std::string steeringProblem(const QDM& qdm, NameList actions, NameList stimuli) {
     for (const char* name : actions)
         if (!actionOfSpaceZero(qdm, name)) return std::string("action space 0 has no action '") + name + "'";
     const std::int64_t system = qdm.systemSize();
@@ -46,7 +46,7 @@ std::string steeringProblem(const QDM& qdm, Names actions, Names stimuli) {
     return steeringSensorProblem(qdm, stimuli);
 }
 
-std::optional<std::vector<double>> actionOdds(QDM& decisionMaker, Names actions) {
+std::optional<std::vector<double>> actionOdds(QDM& decisionMaker, NameList actions) {
     std::vector<double> odds;
     try {
         for (const char* name : actions) {
