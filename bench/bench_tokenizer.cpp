@@ -12,6 +12,7 @@
 #include "interp/InterpreterHost.h"
 #include "interp/VariableTable.h"
 #include "qlang/Evaluate.h"
+#include "tests/interp/RescanningTokenizer.h"
 
 namespace {
 
@@ -31,23 +32,29 @@ std::string matrixLiteral(int n) {
 }
 
 // Reads every token of a begin of range(0) statements by the given route.
-template <std::string (CommandTokenizer::*route)(int) const>
-void readEveryToken(benchmark::State& state) {
+template <class Route>
+void readEveryToken(benchmark::State& state, Route route) {
     CommandTokenizer tokenizer = CommandTokenizer::forScripts();
     const std::string text = beginOf(static_cast<int>(state.range(0)));
     for (auto _ : state) {
         tokenizer.setText(text);
         std::size_t length = 0;
-        for (int n = 0; n < tokenizer.count(); ++n) length += (tokenizer.*route)(n).size();
+        for (int n = 0; n < tokenizer.count(); ++n) length += route(tokenizer, n).size();
         benchmark::DoNotOptimize(length);
     }
     state.SetComplexityN(state.range(0));
 }
 
-void BM_EveryToken(benchmark::State& state) { readEveryToken<&CommandTokenizer::token>(state); }
+void BM_EveryToken(benchmark::State& state) {
+    readEveryToken(state, [](const CommandTokenizer& tokenizer, int n) { return tokenizer.token(n); });
+}
 BENCHMARK(BM_EveryToken)->Arg(5000)->Arg(10000)->Arg(20000)->Arg(40000)->Complexity();
 
-void BM_EveryToken_Baseline(benchmark::State& state) { readEveryToken<&CommandTokenizer::tokenByRescanning>(state); }
+void BM_EveryToken_Baseline(benchmark::State& state) {
+    readEveryToken(state, [](const CommandTokenizer& tokenizer, int n) {
+        return rescanning::token(tokenizer, rescanning::kScripts, n);
+    });
+}
 BENCHMARK(BM_EveryToken_Baseline)->Arg(5000)->Arg(10000)->Arg(20000)->Arg(40000)->Complexity();
 
 // The object-level interpreter running one begin of that many statements.

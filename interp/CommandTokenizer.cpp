@@ -121,14 +121,6 @@ std::string CommandTokenizer::token(int n) const {
     return scan.extract(starts_[static_cast<size_t>(n)]);
 }
 
-std::string CommandTokenizer::tokenByRescanning(int n) const {
-    if (n < 0 || n >= count_) return {};
-    const Scanner scan{text_, separators_, dropped_, quotes_, brackets_};
-    size_t start = 0;
-    for (int k = 0; k < n; ++k) start = scan.skipToken(start) + 1;
-    return scan.extract(start);
-}
-
 std::vector<std::string> CommandTokenizer::tokens() const {
     const Scanner scan{text_, separators_, dropped_, quotes_, brackets_};
     std::vector<std::string> all;

@@ -26,10 +26,6 @@ public:
     // Text of token n; empty at or beyond count(). Costs the token's own length:
     // where each token starts is found once, by setText.
     std::string token(int n) const;
-    // The same text found the slow way, by scanning from the start of the command
-    // past the n tokens before it; kept as the reference the positions are checked
-    // and measured against.
-    std::string tokenByRescanning(int n) const;
     // Every token (same texts as token(0) ... token(count() - 1)).
     std::vector<std::string> tokens() const;
 

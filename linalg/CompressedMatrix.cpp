@@ -5,7 +5,6 @@
 #include <utility>
 
 #include "linalg/KernelPath.h"
-#include "linalg/VectorKernels.h"
 
 namespace linalg {
 
@@ -46,14 +45,7 @@ bool CompressedMatrix::multiply(const Matrix& column, Matrix& result) const {
     if (!allFinite(column.data(), cols_)) return false;
     Matrix product(rows_, 1);
     Complex* out = product.data();
-    const Complex* y = column.data();
-    if (kernelPath() != KernelPath::Portable) {
-        vector::multiplyCompressed(cols_, start_.data(), rowIndex_.data(), values_.data(), y, out);
-    } else {
-        for (int j = 0; j < cols_; ++j)
-            for (int e = start_[j]; e < start_[j + 1]; ++e)
-                out[rowIndex_[e]] = out[rowIndex_[e]] + linalg::multiply(values_[e], y[j]);
-    }
+    kernels().multiplyCompressed(cols_, start_.data(), rowIndex_.data(), values_.data(), column.data(), out);
     result = std::move(product);
     return true;
 }

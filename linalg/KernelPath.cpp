@@ -27,9 +27,16 @@ KernelPath startingPath() {
     return bestKernelPath();
 }
 
-KernelPath& currentPath() {
-    static KernelPath path = startingPath();
-    return path;
+struct Choice {
+    KernelPath path;
+    const KernelTable* kernels;
+};
+
+Choice choose(KernelPath path) { return {path, &kernelsFor(path)}; }
+
+Choice& current() {
+    static Choice choice = choose(startingPath());
+    return choice;
 }
 
 }  // namespace
@@ -39,11 +46,13 @@ KernelPath bestKernelPath() {
     return best;
 }
 
-KernelPath kernelPath() { return currentPath(); }
+KernelPath kernelPath() { return current().path; }
+
+const KernelTable& kernels() { return *current().kernels; }
 
 KernelPath selectKernelPath(KernelPath wanted) {
-    currentPath() = std::min(wanted, bestKernelPath());
-    return currentPath();
+    current() = choose(std::min(wanted, bestKernelPath()));
+    return current().path;
 }
 
 }  // namespace linalg

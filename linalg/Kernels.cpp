@@ -1,6 +1,5 @@
 #include "linalg/Kernels.h"
 
-#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -10,7 +9,6 @@
 #include "linalg/EntryLimit.h"
 #include "support/Failure.h"
 #include "linalg/KernelPath.h"
-#include "linalg/VectorKernels.h"
 
 namespace linalg {
 namespace {
@@ -46,31 +44,9 @@ void requireOperandsApart(const Matrix& op, const Matrix& out) {
     if (&out == &op) throw tala::Failure("applyOnFactor: the result must not be the operator");
 }
 
-// One block of n * right entries in, m * right out: block index (p, q) is p * right + q.
-// out(p, q) = sum over ascending p' of op(p, p') * in(p', q), summed from zero.
-void applyOnBlock(const Complex* op, int m, int n, int right, const Complex* in, Complex* out) {
-    std::fill_n(out, static_cast<std::size_t>(m) * right, Complex{});
-    for (int source = 0; source < n; ++source) {
-        const Complex* inRow = in + static_cast<std::size_t>(source) * right;
-        const Complex* opColumn = op + static_cast<std::size_t>(source) * m;
-        for (int target = 0; target < m; ++target) {
-            const Complex factor = opColumn[target];
-            Complex* outRow = out + static_cast<std::size_t>(target) * right;
-            for (int q = 0; q < right; ++q) outRow[q] = outRow[q] + multiply(factor, inRow[q]);
-        }
-    }
-}
-
 // One column of left * n * right entries in, left * m * right out; out is not in.
 void applyOnColumn(const Matrix& op, int left, int right, const Complex* in, Complex* out) {
-    const int m = op.rows(), n = op.cols();
-    if (kernelPath() != KernelPath::Portable) {
-        vector::applyOnFactor(op.data(), m, n, left, right, in, out);
-        return;
-    }
-    const std::size_t inBlock = static_cast<std::size_t>(n) * right;
-    const std::size_t outBlock = static_cast<std::size_t>(m) * right;
-    for (int a = 0; a < left; ++a) applyOnBlock(op.data(), m, n, right, in + a * inBlock, out + a * outBlock);
+    kernels().applyOnFactor(op.data(), op.rows(), op.cols(), left, right, in, out);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "interp/CommandTokenizer.h"
+#include "tests/interp/RescanningTokenizer.h"
 
 namespace {
 
@@ -18,7 +19,7 @@ void require(bool holds) {
     if (!holds) std::abort();
 }
 
-void checkTokens(CommandTokenizer tokenizer, const std::string& text) {
+void checkTokens(CommandTokenizer tokenizer, const rescanning::Rules& rules, const std::string& text) {
     tokenizer.setText(text);
     require(tokenizer.count() >= 1);
     const auto all = tokenizer.tokens();
@@ -27,7 +28,7 @@ void checkTokens(CommandTokenizer tokenizer, const std::string& text) {
     const int step = text.size() <= 1024 ? 1 : tokenizer.count() / 32 + 1;
     for (int n = 0; n < tokenizer.count(); ++n) {
         const std::string token = tokenizer.token(n);
-        if (n % step == 0) require(token == tokenizer.tokenByRescanning(n));
+        if (n % step == 0) require(token == rescanning::token(tokenizer, rules, n));
         require(token == all[static_cast<std::size_t>(n)]);
     }
     require(tokenizer.token(tokenizer.count()).empty());
@@ -56,8 +57,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string text(reinterpret_cast<const char*>(data), size);
     const std::string normal = tala::interp::normalizeCommandText(text);
     checkNormalForm(normal);
-    checkTokens(CommandTokenizer::forScripts(), text);
-    checkTokens(CommandTokenizer::forScripts(), normal);
-    checkTokens(CommandTokenizer::forShellCommands(), text);
+    checkTokens(CommandTokenizer::forScripts(), rescanning::kScripts, text);
+    checkTokens(CommandTokenizer::forScripts(), rescanning::kScripts, normal);
+    checkTokens(CommandTokenizer::forShellCommands(), rescanning::kShellCommands, text);
     return 0;
 }

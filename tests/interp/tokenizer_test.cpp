@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/interp/RescanningTokenizer.h"
+
 #include <random>
 #include <string>
 #include <vector>
@@ -63,7 +65,7 @@ TEST(Tokenizer, KeptPositionsGiveTheTokensOfAFullRescan) {
         CommandTokenizer tokenizer = CommandTokenizer::forScripts();
         tokenizer.setText(text);
         for (int n = -1; n <= tokenizer.count(); ++n)
-            ASSERT_EQ(tokenizer.token(n), tokenizer.tokenByRescanning(n)) << "text [" << text << "] token " << n;
+            ASSERT_EQ(tokenizer.token(n), rescanning::token(tokenizer, rescanning::kScripts, n)) << "text [" << text << "] token " << n;
         ASSERT_EQ(tokenizer.tokens(), tokensOf(tokenizer, text)) << "text [" << text << "]";
     }
 }

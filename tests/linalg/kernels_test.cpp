@@ -63,6 +63,19 @@ TEST(KernelPaths, NeverBeyondWhatTheProcessorRuns) {
     EXPECT_EQ(linalg::bestKernelPath(), linalg::selectKernelPath(KernelPath::Avx512));
 }
 
+// Each path runs its own product kernel, taken from its table when the path is chosen.
+TEST(KernelPaths, EachPathRunsItsOwnKernels) {
+    PathGuard guard;
+    std::vector<KernelPath> paths = fasterPaths();
+    paths.insert(paths.begin(), KernelPath::Portable);
+    for (std::size_t n = 0; n < paths.size(); ++n) {
+        linalg::selectKernelPath(paths[n]);
+        EXPECT_EQ(&linalg::kernels(), &linalg::kernelsFor(paths[n]));
+        for (std::size_t other = 0; other < n; ++other)
+            EXPECT_NE(linalg::kernels().multiply, linalg::kernelsFor(paths[other]).multiply);
+    }
+}
+
 // The paths round every term alike and sum in the same order: the same numbers bit for
 // bit, for every shape the tiles and register widths split differently.
 TEST(KernelPaths, EveryPathGivesThePortableNumbers) {

@@ -1,19 +1,24 @@
-// The kernels of the Avx2 and Avx512 paths. Every function here is compiled for
-// AVX2, and the Avx512 path's product tiles for AVX-512, whatever the rest of the
-// build targets; the dispatch in the callers runs them only on processors that have
-// those instructions.
+// The kernels of every path (linalg/KernelPath.h) and their tables: the portable ones,
+// in 128-bit SSE2 arithmetic, then those of the Avx2 and Avx512 paths. The vector
+// functions are compiled for AVX2, and the Avx512 path's product tiles for AVX-512,
+// whatever the rest of the build targets; their tables are used only on processors
+// that have those instructions.
 //
 // A complex number is two doubles (re, im); one 256-bit register holds two of them,
-// one 128-bit register one. A term x * y is added to its sum s exactly as the
-// portable kernels add it, lane by lane the same operations on the same operands:
+// one 128-bit register one. A term x * y is added to its sum s as
 //   s + ((x.re, x.re) * (y.re, y.im) + (x.im, x.im) * (-y.im, y.re)),
-// the first lane x.re y.re - x.im y.im, the second x.re y.im + x.im y.re. So the two
-// paths give the same numbers bit for bit; the vector one does two terms at a time.
+// the first lane x.re y.re - x.im y.im, the second x.re y.im + x.im y.re: lane by lane
+// the same operations on the same operands on every path, which therefore give the
+// same numbers bit for bit; the vector kernels do two or four terms at a time.
 
-#include "linalg/VectorKernels.h"
+#include <algorithm>
+#include <cstddef>
+#include <vector>
+
+#include "linalg/KernelPath.h"
 
 #if defined(__x86_64__) && defined(__GNUC__)
-
+#define FLOCK_VECTOR_KERNELS 1
 // GCC 12's AVX-512 broadcasts start from a deliberately undefined register, which its
 // own maybe-uninitialized check then reports inside the header.
 #pragma GCC diagnostic push
@@ -23,16 +28,141 @@
 #include <immintrin.h>
 #pragma GCC diagnostic pop
 
-#include <algorithm>
-#include <cstddef>
-#include <vector>
-
 #define FLOCK_VECTOR __attribute__((target("avx2")))
 #define FLOCK_WIDE __attribute__((target("avx512f")))
+#endif
 
-namespace linalg::vector {
-
+namespace linalg {
 namespace {
+namespace portable {
+
+// --- Product ---------------------------------------------------------------------
+
+// result(i, k) = sum over ascending j of a(i, j) * b(j, k). Walking i innermost
+// follows the storage. Blocks of j keep a panel of a in cache and groups of four
+// result columns share each load of a; neither changes the order in which any one
+// entry's terms are added, so results equal the plain formula bit for bit.
+constexpr int kInnerBlock = 32;
+constexpr int kColumnGroup = 4;
+
+// Two doubles in one register: (re, im) of one entry.
+typedef double Pair __attribute__((vector_size(16)));
+
+inline Pair load(const Complex& z) { return Pair{z.re, z.im}; }
+inline void store(Complex& z, Pair p) { z = {p[0], p[1]}; }
+
+// x * f as (x.re, x.re) * (f.re, f.im) + (x.im, x.im) * (-f.im, f.re): lane by lane
+// the same roundings as multiply(), since x * -y is -(x * y) and u + -v is u - v.
+struct PairFactor {
+    Pair straight;
+    Pair crossed;
+    explicit PairFactor(Complex f) : straight{f.re, f.im}, crossed{-f.im, f.re} {}
+};
+
+inline Pair product(const Complex& x, const PairFactor& f) {
+    return Pair{x.re, x.re} * f.straight + Pair{x.im, x.im} * f.crossed;
+}
+
+void accumulateColumns(const Complex* left, int rows, const Complex* right, int inner,
+                       int jBegin, int jEnd, int k, Complex* out) {
+    Complex* out0 = out + static_cast<std::size_t>(k) * rows;
+    Complex* out1 = out0 + rows;
+    Complex* out2 = out1 + rows;
+    Complex* out3 = out2 + rows;
+    const Complex* right0 = right + static_cast<std::size_t>(k) * inner;
+    for (int j = jBegin; j < jEnd; ++j) {
+        const PairFactor f0(right0[j]);
+        const PairFactor f1(right0[j + inner]);
+        const PairFactor f2(right0[j + 2 * inner]);
+        const PairFactor f3(right0[j + 3 * inner]);
+        const Complex* column = left + static_cast<std::size_t>(j) * rows;
+        for (int i = 0; i < rows; ++i) {
+            store(out0[i], load(out0[i]) + product(column[i], f0));
+            store(out1[i], load(out1[i]) + product(column[i], f1));
+            store(out2[i], load(out2[i]) + product(column[i], f2));
+            store(out3[i], load(out3[i]) + product(column[i], f3));
+        }
+    }
+}
+
+// One result column; four columns of a per pass keep the running sum in a register.
+void accumulateColumn(const Complex* left, int rows, const Complex* right, int inner, int jBegin,
+                      int jEnd, int k, Complex* out) {
+    Complex* outColumn = out + static_cast<std::size_t>(k) * rows;
+    const Complex* rightColumn = right + static_cast<std::size_t>(k) * inner;
+    int j = jBegin;
+    for (; j + 4 <= jEnd; j += 4) {
+        const PairFactor f0(rightColumn[j]);
+        const PairFactor f1(rightColumn[j + 1]);
+        const PairFactor f2(rightColumn[j + 2]);
+        const PairFactor f3(rightColumn[j + 3]);
+        const Complex* column0 = left + static_cast<std::size_t>(j) * rows;
+        const Complex* column1 = column0 + rows;
+        const Complex* column2 = column1 + rows;
+        const Complex* column3 = column2 + rows;
+        for (int i = 0; i < rows; ++i) {
+            Pair sum = load(outColumn[i]) + product(column0[i], f0);
+            sum = sum + product(column1[i], f1);
+            sum = sum + product(column2[i], f2);
+            store(outColumn[i], sum + product(column3[i], f3));
+        }
+    }
+    for (; j < jEnd; ++j) {
+        const PairFactor factor(rightColumn[j]);
+        const Complex* column = left + static_cast<std::size_t>(j) * rows;
+        for (int i = 0; i < rows; ++i) store(outColumn[i], load(outColumn[i]) + product(column[i], factor));
+    }
+}
+
+void multiply(const Complex* left, int rows, int inner, const Complex* right, int cols, Complex* out) {
+    for (int jBegin = 0; jBegin < inner; jBegin += kInnerBlock) {
+        const int jEnd = std::min(inner, jBegin + kInnerBlock);
+        int k = 0;
+        for (; k + kColumnGroup <= cols; k += kColumnGroup)
+            accumulateColumns(left, rows, right, inner, jBegin, jEnd, k, out);
+        for (; k < cols; ++k) accumulateColumn(left, rows, right, inner, jBegin, jEnd, k, out);
+    }
+}
+
+// --- Factor kernel and compressed product ----------------------------------------
+
+// One block of n * right entries in, m * right out: block index (p, q) is p * right + q.
+// out(p, q) = sum over ascending p' of op(p, p') * in(p', q), summed from zero.
+void applyOnBlock(const Complex* op, int m, int n, int right, const Complex* in, Complex* out) {
+    std::fill_n(out, static_cast<std::size_t>(m) * right, Complex{});
+    for (int source = 0; source < n; ++source) {
+        const Complex* inRow = in + static_cast<std::size_t>(source) * right;
+        const Complex* opColumn = op + static_cast<std::size_t>(source) * m;
+        for (int target = 0; target < m; ++target) {
+            const Complex factor = opColumn[target];
+            Complex* outRow = out + static_cast<std::size_t>(target) * right;
+            for (int q = 0; q < right; ++q) outRow[q] = outRow[q] + linalg::multiply(factor, inRow[q]);
+        }
+    }
+}
+
+void applyOnFactor(const Complex* op, int m, int n, int left, int right, const Complex* in, Complex* out) {
+    const std::size_t inBlock = static_cast<std::size_t>(n) * right;
+    const std::size_t outBlock = static_cast<std::size_t>(m) * right;
+    for (int a = 0; a < left; ++a) applyOnBlock(op, m, n, right, in + a * inBlock, out + a * outBlock);
+}
+
+void multiplyCompressed(int cols, const int* start, const int* rowIndex, const Complex* values, const Complex* b,
+                        Complex* out) {
+    for (int j = 0; j < cols; ++j)
+        for (int e = start[j]; e < start[j + 1]; ++e)
+            out[rowIndex[e]] = out[rowIndex[e]] + linalg::multiply(values[e], b[j]);
+}
+
+// The blocked product reads a once per four result columns already: it streams too.
+constexpr KernelTable kKernels{multiply, multiply, applyOnFactor, multiplyCompressed};
+
+}  // namespace portable
+
+// --- The Avx2 and Avx512 paths -----------------------------------------------------
+
+#ifdef FLOCK_VECTOR_KERNELS
+namespace vector {
 
 const double* raw(const Complex* z) { return reinterpret_cast<const double*>(z); }
 double* raw(Complex* z) { return reinterpret_cast<double*>(z); }
@@ -53,6 +183,8 @@ FLOCK_VECTOR inline Factor4 factor4(Complex y) {
 }
 
 // --- Streaming product: a few result columns, the matrix read once ------------
+
+constexpr int kStreamColumns = 4;  // columns of b per pass over a
 
 // Entries of a streamed operand with their real and imaginary parts doubled.
 struct Split2 {
@@ -240,10 +372,15 @@ void multiplyTileAt(TileKernel kernel, int fullRows, const double* rowsPacked, c
         std::copy_n(tile + c * 2 * fullRows, 2 * tileRows, raw(out) + c * stride);
 }
 
-template <int TileRows, template <int> class Kernels>
-void multiplyPacked(const Complex* a, int rows, int inner, const Complex* b, int cols, Complex* out) {
+// The tile kernels for 1 ... kTileColumns result columns.
+using TileKernels = TileKernel[kTileColumns];
+constexpr TileKernels kNarrowTiles = {multiplyTile<1>, multiplyTile<2>, multiplyTile<3>, multiplyTile<4>};
+constexpr TileKernels kWideTiles = {multiplyWideTile<1>, multiplyWideTile<2>, multiplyWideTile<3>, multiplyWideTile<4>};
+
+template <int TileRows>
+void multiplyPacked(const TileKernels& kernels, const Complex* a, int rows, int inner, const Complex* b, int cols,
+                    Complex* out) {
     thread_local std::vector<double> rowsPacked, factors;
-    constexpr TileKernel kernels[] = {Kernels<1>::run, Kernels<2>::run, Kernels<3>::run, Kernels<4>::run};
     const int blocks = (rows + TileRows - 1) / TileRows;
     for (int j0 = 0; j0 < inner; j0 += kDepth) {
         const int depth = std::min(kDepth, inner - j0);
@@ -260,19 +397,6 @@ void multiplyPacked(const Complex* a, int rows, int inner, const Complex* b, int
         }
     }
 }
-
-template <int K>
-struct NarrowTiles {
-    static void run(const double* x, const double* y, int depth, double* out, std::size_t rows) {
-        multiplyTile<K>(x, y, depth, out, rows);
-    }
-};
-template <int K>
-struct WideTiles {
-    static void run(const double* x, const double* y, int depth, double* out, std::size_t rows) {
-        multiplyWideTile<K>(x, y, depth, out, rows);
-    }
-};
 
 // --- Streaming product in 512-bit registers: four complex rows per register -----
 
@@ -351,36 +475,19 @@ FLOCK_WIDE void accumulateColumnsWide(const Complex* a, int rows, int inner, con
     }
 }
 
-template <template <int> class Kernel>
-void multiplyStreamingWith(const Complex* a, int rows, int inner, const Complex* b, int cols, Complex* out) {
-    for (int k = 0; k < cols; k += kStreamColumns) {
-        const Complex* y = b + static_cast<std::size_t>(k) * inner;
-        Complex* o = out + static_cast<std::size_t>(k) * rows;
-        switch (std::min(kStreamColumns, cols - k)) {
-            case 1: Kernel<1>::run(a, rows, inner, y, o); break;
-            case 2: Kernel<2>::run(a, rows, inner, y, o); break;
-            case 3: Kernel<3>::run(a, rows, inner, y, o); break;
-            case 4: Kernel<4>::run(a, rows, inner, y, o); break;
-            case 5: Kernel<5>::run(a, rows, inner, y, o); break;
-            case 6: Kernel<6>::run(a, rows, inner, y, o); break;
-            case 7: Kernel<7>::run(a, rows, inner, y, o); break;
-            default: Kernel<8>::run(a, rows, inner, y, o); break;
-        }
-    }
-}
+// The streaming kernels for 1 ... kStreamColumns columns of b.
+using StreamKernels = void (*[kStreamColumns])(const Complex*, int, int, const Complex*, Complex*);
+constexpr StreamKernels kNarrowStream = {accumulateColumns<1>, accumulateColumns<2>, accumulateColumns<3>,
+                                         accumulateColumns<4>};
+constexpr StreamKernels kWideStream = {accumulateColumnsWide<1>, accumulateColumnsWide<2>, accumulateColumnsWide<3>,
+                                       accumulateColumnsWide<4>};
 
-template <int K>
-struct NarrowStream {
-    static void run(const Complex* a, int rows, int inner, const Complex* b, Complex* out) {
-        accumulateColumns<K>(a, rows, inner, b, out);
-    }
-};
-template <int K>
-struct WideStream {
-    static void run(const Complex* a, int rows, int inner, const Complex* b, Complex* out) {
-        accumulateColumnsWide<K>(a, rows, inner, b, out);
-    }
-};
+void multiplyStreamingWith(const StreamKernels& kernels, const Complex* a, int rows, int inner, const Complex* b,
+                           int cols, Complex* out) {
+    for (int k = 0; k < cols; k += kStreamColumns)
+        kernels[std::min(kStreamColumns, cols - k) - 1](a, rows, inner, b + static_cast<std::size_t>(k) * inner,
+                                                        out + static_cast<std::size_t>(k) * rows);
+}
 
 // --- Factor kernel ---------------------------------------------------------------
 
@@ -418,10 +525,9 @@ FLOCK_VECTOR void applyOnBlock(const Complex* op, int m, int n, int right, const
     }
 }
 
-}  // namespace
-
-FLOCK_VECTOR void multiply(const Complex* a, int rows, int inner, const Complex* b, int cols, Complex* out,
-                           bool wide) {
+// `Wide`: the Avx512 path's 512-bit registers.
+template <bool Wide>
+FLOCK_VECTOR void multiply(const Complex* a, int rows, int inner, const Complex* b, int cols, Complex* out) {
     if (rows <= 0 || inner <= 0 || cols <= 0) return;
     if (rows < 4) {
         for (int k = 0; k < cols; ++k)
@@ -435,19 +541,19 @@ FLOCK_VECTOR void multiply(const Complex* a, int rows, int inner, const Complex*
         case 3: accumulateColumns<3>(a, rows, inner, b, out); return;
         default: break;
     }
-    if (wide)
-        multiplyPacked<8, WideTiles>(a, rows, inner, b, cols, out);
+    if (Wide)
+        multiplyPacked<8>(kWideTiles, a, rows, inner, b, cols, out);
     else
-        multiplyPacked<4, NarrowTiles>(a, rows, inner, b, cols, out);
+        multiplyPacked<4>(kNarrowTiles, a, rows, inner, b, cols, out);
 }
 
-void multiplyStreaming(const Complex* a, int rows, int inner, const Complex* b, int cols, Complex* out,
-                       bool wide) {
+template <bool Wide>
+void multiplyStreaming(const Complex* a, int rows, int inner, const Complex* b, int cols, Complex* out) {
     if (rows <= 0 || inner <= 0) return;
-    if (wide)
-        multiplyStreamingWith<WideStream>(a, rows, inner, b, cols, out);
+    if (Wide)
+        multiplyStreamingWith(kWideStream, a, rows, inner, b, cols, out);
     else
-        multiplyStreamingWith<NarrowStream>(a, rows, inner, b, cols, out);
+        multiplyStreamingWith(kNarrowStream, a, rows, inner, b, cols, out);
 }
 
 FLOCK_VECTOR void applyOnFactor(const Complex* op, int m, int n, int left, int right, const Complex* in,
@@ -482,15 +588,22 @@ FLOCK_VECTOR void multiplyCompressed(int cols, const int* start, const int* rowI
     }
 }
 
-}  // namespace linalg::vector
+constexpr KernelTable kKernels{multiply<false>, multiplyStreaming<false>, applyOnFactor, multiplyCompressed};
+constexpr KernelTable kWideKernels{multiply<true>, multiplyStreaming<true>, applyOnFactor, multiplyCompressed};
 
-#else  // no vector build for this processor family: bestKernelPath() is Portable
-
-namespace linalg::vector {
-void multiply(const Complex*, int, int, const Complex*, int, Complex*, bool) {}
-void applyOnFactor(const Complex*, int, int, int, int, const Complex*, Complex*) {}
-void multiplyStreaming(const Complex*, int, int, const Complex*, int, Complex*, bool) {}
-void multiplyCompressed(int, const int*, const int*, const Complex*, const Complex*, Complex*) {}
-}  // namespace linalg::vector
+}  // namespace vector
 
 #endif
+
+}  // namespace
+
+const KernelTable& kernelsFor(KernelPath path) {
+#ifdef FLOCK_VECTOR_KERNELS
+    if (path == KernelPath::Avx2) return vector::kKernels;
+    if (path == KernelPath::Avx512) return vector::kWideKernels;
+#endif
+    (void)path;
+    return portable::kKernels;
+}
+
+}  // namespace linalg
