@@ -1,8 +1,6 @@
 #include "app/DecisionOdds.h"
 
-#include <exception>
-
-#include "decision/QDM.h"
+#include "decision/SteeringQuestions.h"
 
 namespace flock {
 
@@ -10,19 +8,10 @@ void readDecisionOdds(Agent& agent) {
     agent.odds.known = false;
     vex::QDM* decisionMaker = agent.mind ? agent.mind->decisionMaker() : nullptr;
     if (!decisionMaker) return;
-    DecisionOdds odds;
-    try {
-        for (std::size_t i = 0; i < kDecisionNames.size(); ++i) {
-            int space = 0, action = 0;
-            // The agent decides in space 0; a name found only elsewhere is no decision of its.
-            if (!decisionMaker->findAction(kDecisionNames[i], space, action) || space != 0) return;
-            odds.probability[i] = static_cast<float>(decisionMaker->actionProbability(0, action));
-        }
-    } catch (const std::exception&) {
-        return;
-    }
-    odds.known = true;
-    agent.odds = odds;
+    const auto odds = vex::actionOdds(*decisionMaker, kDecisionNames);
+    if (!odds) return;
+    for (std::size_t i = 0; i < kDecisionNames.size(); ++i) agent.odds.probability[i] = static_cast<float>((*odds)[i]);
+    agent.odds.known = true;
 }
 
 }  // namespace flock

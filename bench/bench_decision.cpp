@@ -8,6 +8,7 @@
 #include <iostream>
 #include <memory>
 #include <streambuf>
+#include <vector>
 
 #include "tests/decision/DecisionFixture.h"
 #include "tests/decision/LiteralRoutes.h"
@@ -19,32 +20,33 @@ namespace {
 using bench::QuietOutput;
 
 
-std::unique_ptr<vex::QDM> spreadDecisionMaker(vex::OperatorRoute route) {
+std::unique_ptr<vex::QDM> spreadDecisionMaker() {
     QuietOutput quiet;
     std::srand(1);
     auto qdm = fixture::finishedDecisionMaker();
-    qdm->operatorRoute = route;
     qdm->addSensor("left");
     qdm->applyOp("left");
     qdm->think();
     return qdm;
 }
 
-void applyOp(benchmark::State& state, vex::OperatorRoute route) {
-    auto qdm = spreadDecisionMaker(route);
+void BM_ApplyOp(benchmark::State& state) {
+    auto qdm = spreadDecisionMaker();
     for (auto _ : state) qdm->applyOp("left");
 }
-void BM_ApplyOp(benchmark::State& state) { applyOp(state, vex::OperatorRoute::Factored); }
-void BM_ApplyOp_Baseline(benchmark::State& state) { applyOp(state, vex::OperatorRoute::Dense); }
+void BM_ApplyOp_Baseline(benchmark::State& state) {
+    auto qdm = spreadDecisionMaker();
+    for (auto _ : state) literal::applyOp(*qdm, "left");
+}
 
 void BM_Think(benchmark::State& state) {
-    auto qdm = spreadDecisionMaker(vex::OperatorRoute::Factored);
+    auto qdm = spreadDecisionMaker();
     for (auto _ : state) qdm->think();
 }
 // The fixture's Tops (Fourier) is dense, so thinking is a dense product; the baseline
 // is that bare product, to show what the step adds around it.
 void BM_Think_Baseline(benchmark::State& state) {
-    auto qdm = spreadDecisionMaker(vex::OperatorRoute::Factored);
+    auto qdm = spreadDecisionMaker();
     const linalg::Matrix& tops = literal::variableMatrix(*qdm, "Tops");
     linalg::Matrix& psi = literal::variableMatrix(*qdm, "psi.0");
     for (auto _ : state) {
@@ -55,29 +57,39 @@ void BM_Think_Baseline(benchmark::State& state) {
 }
 
 // A Tops like the flock's, a shift with one non-zero per column: the compressed form
-// against the dense product the Dense route keeps to.
-void thinkShift(benchmark::State& state, vex::OperatorRoute route) {
-    auto qdm = spreadDecisionMaker(route);
+// against the dense product.
+void BM_ThinkShift(benchmark::State& state) {
+    auto qdm = spreadDecisionMaker();
     fixture::setShiftTops(*qdm);
     for (auto _ : state) qdm->think();
 }
-void BM_ThinkShift(benchmark::State& state) { thinkShift(state, vex::OperatorRoute::Factored); }
-void BM_ThinkShift_Baseline(benchmark::State& state) { thinkShift(state, vex::OperatorRoute::Dense); }
+void BM_ThinkShift_Baseline(benchmark::State& state) {
+    auto qdm = spreadDecisionMaker();
+    fixture::setShiftTops(*qdm);
+    for (auto _ : state) literal::think(*qdm);
+}
 
-void decide(benchmark::State& state, vex::OperatorRoute route) {
-    auto qdm = spreadDecisionMaker(route);
+void BM_Decide(benchmark::State& state) {
+    auto qdm = spreadDecisionMaker();
     QuietOutput quiet;
     for (auto _ : state) benchmark::DoNotOptimize(qdm->decide(0));
 }
-void BM_Decide(benchmark::State& state) { decide(state, vex::OperatorRoute::Factored); }
-void BM_Decide_Baseline(benchmark::State& state) { decide(state, vex::OperatorRoute::Dense); }
+// Two Action and two Delta registers measured, each from a basis column at a time.
+void BM_Decide_Baseline(benchmark::State& state) {
+    auto qdm = spreadDecisionMaker();
+    linalg::Matrix& psi = literal::variableMatrix(*qdm, "psi.0");
+    for (auto _ : state) {
+        const std::vector<int> draws = {std::rand(), std::rand(), std::rand(), std::rand()};
+        benchmark::DoNotOptimize(literal::decide(*qdm, draws, psi));
+    }
+}
 
 void BM_ActionProbability(benchmark::State& state) {
-    auto qdm = spreadDecisionMaker(vex::OperatorRoute::Factored);
+    auto qdm = spreadDecisionMaker();
     for (auto _ : state) benchmark::DoNotOptimize(qdm->actionProbability(0, 1));
 }
 void BM_ActionProbability_Baseline(benchmark::State& state) {
-    auto qdm = spreadDecisionMaker(vex::OperatorRoute::Factored);
+    auto qdm = spreadDecisionMaker();
     for (auto _ : state) benchmark::DoNotOptimize(literal::actionProbability(*qdm, 0, 1));
 }
 

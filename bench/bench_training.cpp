@@ -1,7 +1,7 @@
 // Sensor training on the flock's decision maker (data/: W = 27, sensors center,
-// left and right, one rule per stimulus, four thinking steps per rule), by the
-// factored operator route the decision maker uses and by the dense route that
-// multiplies out every Kronecker product. A generation of an agent-sized decision maker
+// left and right, one rule per stimulus, four thinking steps per rule): a candidate's
+// fitness beside the dense route that multiplies out every Kronecker product, and a
+// generation beside one that evaluates each candidate as soon as it is made. A generation of an agent-sized decision maker
 // (W = 450, dense Tops) with each phase's candidates evaluated together, on one thread
 // and on two, against one candidate at a time as each is made.
 
@@ -19,6 +19,7 @@
 #include "decision/ValueTypes.h"
 #include "interp/InterpreterHost.h"
 #include "bench/BenchSupport.h"
+#include "tests/decision/LiteralRoutes.h"
 
 namespace {
 
@@ -34,7 +35,7 @@ struct FlockTraining {
     std::vector<vex::Rule> rules;
     std::vector<vex::Individual> initial;
 
-    explicit FlockTraining(vex::OperatorRoute route) {
+    FlockTraining() {
         fs::current_path(fs::path(__FILE__).parent_path().parent_path() / "data");
         host.addLibrary(std::make_unique<vex::VEXCommands>());
         QuietOutput quiet;
@@ -44,7 +45,6 @@ struct FlockTraining {
         tala::interp::Object value;
         host.runCommand("get QDM", value);
         qdm = dynamic_cast<vex::QDMType&>(value.getUserObject()).decisionMaker().get();
-        qdm->operatorRoute = route;
 
         const char* stimuli[] = {"center", "left", "right"};
         const char* actions[] = {"forward", "left", "right"};
@@ -62,13 +62,12 @@ struct FlockTraining {
                 vex::QDM::randomizeSensor(sensor, qdm->memorySize * qdm->deltaSize);
             initial.push_back(std::move(individual));
         }
-        qdm->populationLimit = 20;
     }
     ~FlockTraining() { host.runCommand("vex::qdm::free (get QDM)"); }
 };
 
-void evaluateOne(benchmark::State& state, vex::OperatorRoute route) {
-    FlockTraining training(route);
+void EvaluateFitness(benchmark::State& state) {
+    FlockTraining training;
     vex::Individual individual = training.initial.front();
     for (auto _ : state) {
         vex::evaluateFitness(*training.qdm, individual, training.rules, 4);
@@ -76,19 +75,48 @@ void evaluateOne(benchmark::State& state, vex::OperatorRoute route) {
     }
 }
 
+// evaluateFitness the long way: each rule in turn from the prepared state, every sensor
+// of a stimulus and every thinking step a dense product on psi.0. The flock's rules name
+// one stimulus list each and repeat it.
+void EvaluateFitness_Baseline(benchmark::State& state) {
+    FlockTraining training;
+    vex::QDM& qdm = *training.qdm;
+    vex::Individual individual = training.initial.front();
+    for (auto _ : state) {
+        individual.fitness = 0.0;
+        for (const vex::Rule& rule : training.rules) {
+            qdm.prepare();
+            linalg::Matrix& psi = literal::variableMatrix(qdm, "psi.0");
+            for (int step = 0; step < 4; ++step) {
+                for (const std::string& name : rule.sensorLists.front())
+                    for (const vex::Sensor& sensor : individual.sensors)
+                        if (sensor.name == name) psi = literal::apply(1, sensor.unitary, qdm.actionSize, psi);
+                literal::think(qdm);
+            }
+            double error = 0.0;
+            for (const vex::DistributionEntry& entry : rule.entries) {
+                const double miss = qdm.actionProbability(entry.spaceIndex, entry.actionIndex) - entry.weight;
+                error += miss * miss;
+            }
+            individual.fitness += 1.0 / (error + 0.1);
+        }
+        benchmark::DoNotOptimize(individual.fitness);
+    }
+}
+
 // A generation after the first, from the same population and random sequence each time.
-void oneGeneration(benchmark::State& state, vex::OperatorRoute route) {
-    FlockTraining training(route);
+void oneGeneration(benchmark::State& state, vex::EvaluationPlan plan) {
+    FlockTraining training;
     QuietOutput quiet;
     for (auto _ : state) {
         state.PauseTiming();
-        training.qdm->population = training.initial;
-        for (vex::Individual& individual : training.qdm->population)
-            vex::evaluateFitness(*training.qdm, individual, training.rules, 4);
+        std::vector<vex::Individual> start = training.initial;
+        for (vex::Individual& individual : start) vex::evaluateFitness(*training.qdm, individual, training.rules, 4);
+        training.qdm->startPopulation(std::move(start), 20);
         std::srand(2);
         state.ResumeTiming();
         // Six crossover children, six elite copies and the mutated individuals are evaluated.
-        vex::runGeneration(*training.qdm, training.rules, 4, false);
+        training.qdm->runGeneration(training.rules, 4, false, nullptr, plan);
     }
 }
 
@@ -131,7 +159,6 @@ struct WideTraining {
                 vex::QDM::randomizeSensor(sensor, qdm->memorySize * qdm->deltaSize);
             initial.push_back(std::move(individual));
         }
-        qdm->populationLimit = 20;
         qdm->prepare();
         for (vex::Individual& individual : initial) vex::evaluateFitness(*qdm, individual, rules, 4);
     }
@@ -144,10 +171,10 @@ void wideGeneration(benchmark::State& state, vex::EvaluationPlan plan) {
     QuietOutput quiet;
     for (auto _ : state) {
         state.PauseTiming();
-        training.qdm->population = training.initial;
+        training.qdm->startPopulation(training.initial, 20);
         std::srand(2);
         state.ResumeTiming();
-        vex::runGeneration(*training.qdm, training.rules, 4, false, nullptr, plan);
+        training.qdm->runGeneration(training.rules, 4, false, nullptr, plan);
     }
 }
 
@@ -160,10 +187,9 @@ BENCHMARK(WideGeneration_Baseline)->Unit(benchmark::kMillisecond);
 BENCHMARK(WideGeneration)->Unit(benchmark::kMillisecond);
 BENCHMARK(WideGenerationTwoThreads)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-void EvaluateFitness(benchmark::State& state) { evaluateOne(state, vex::OperatorRoute::Factored); }
-void EvaluateFitness_Baseline(benchmark::State& state) { evaluateOne(state, vex::OperatorRoute::Dense); }
-void TrainingGeneration(benchmark::State& state) { oneGeneration(state, vex::OperatorRoute::Factored); }
-void TrainingGeneration_Baseline(benchmark::State& state) { oneGeneration(state, vex::OperatorRoute::Dense); }
+void TrainingGeneration(benchmark::State& state) { oneGeneration(state, {}); }
+// Each candidate evaluated as soon as it is made, on one thread.
+void TrainingGeneration_Baseline(benchmark::State& state) { oneGeneration(state, {false, 1}); }
 
 BENCHMARK(EvaluateFitness)->Unit(benchmark::kMicrosecond);
 BENCHMARK(EvaluateFitness_Baseline)->Unit(benchmark::kMicrosecond);

@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "decision/Notices.h"
+#include "decision/Training.h"
 #include "support/ConsoleKeys.h"
 #include "support/Reporting.h"
 #include "support/Failure.h"
@@ -49,15 +50,6 @@ std::vector<int> spacesOf(const Rule& rule) {
             spaces.push_back(entry.spaceIndex);
     if (spaces.empty()) spaces.push_back(0);
     return spaces;
-}
-
-// The stimuli of a rule at a step, as training plays them: repeat cycles its lists,
-// single plays each once and then only thinks.
-const SensorNames* stimuliAt(const Rule& rule, int step) {
-    const std::size_t count = rule.sensorLists.size();
-    if (count == 0) return nullptr;
-    const std::size_t list = rule.mode == 0 ? static_cast<std::size_t>(step) % count : static_cast<std::size_t>(step);
-    return list < count ? &rule.sensorLists[list] : nullptr;
 }
 
 // Keeps the sizes each decision prints out of the table: the decisions run quietly.

@@ -38,24 +38,23 @@ struct Individual {
     double fitness = 0.0;
 };
 
-// How operators reach psi.0. Factored applies operators on some registers by index
-// arithmetic, a sparse Tops in compressed form and training's episodes side by side;
-// Dense multiplies out the full Kronecker product first, multiplies by Tops as a
-// dense matrix and replays episodes in turn, and is kept as the reference the fast
-// routes are checked and measured against.
-enum class OperatorRoute { Factored, Dense };
+class TrainingProgress;
+
+// How a generation evaluates its candidates: each phase's made first and evaluated
+// together (on `threads` threads, 0: trainingThreads()), or each as soon as it is made.
+struct EvaluationPlan {
+    bool together = true;
+    int threads = 0;
+};
 
 class QDM : public tala::interp::VariableTable {
 public:
     std::vector<ActionSpace> actionSpaces;
     std::vector<Sensor> sensors;
-    std::vector<Individual> population;  // descending fitness after every sort
     std::int32_t memorySize = 1;
     std::int32_t deltaSize = 1;
     std::int32_t actionSize = 1;
-    std::int32_t populationLimit = 100;
     TrainingHistory trainingHistory;     // of the last vex::train
-    OperatorRoute operatorRoute = OperatorRoute::Factored;
     bool finalized = false;             // finalize has built the system
     std::size_t spacesInSystem = 0;     // the action spaces finalize built it of
     bool prepared = false;              // prepare has run
@@ -70,10 +69,14 @@ public:
     // The first point of that name, scanning spaces then points in order.
     bool findAction(const std::string& name, int& spaceIndex, int& actionIndex) const;
     static void randomizeSensor(Sensor& sensor, int dimension);
+    // An angle in [0, 3.1415) from one draw of the C library generator.
+    static double randomAngle();
 
     // Thinking and deciding.
     void applyOp(const std::string& name);
-    bool hasSensor(const std::string& name) const;
+    // The first sensor of that name, the one a stimulus applies, or null.
+    const Sensor* findSensor(const std::string& name) const;
+    bool hasSensor(const std::string& name) const { return findSensor(name) != nullptr; }
     void applySensorOperator(const linalg::Matrix& op);
     void think();
     std::vector<std::int32_t> measureActions(int space);
@@ -94,14 +97,13 @@ public:
     bool startApart(const std::vector<const linalg::Matrix*>& operators, std::size_t count,
                     std::vector<linalg::Matrix>& states);
     void applySensorOperator(const linalg::Matrix& op, linalg::Matrix& state);
-    void thinkApart(std::vector<linalg::Matrix>& states);
     double actionProbability(int space, int action, const linalg::Matrix& state);
     // psi.0 takes the state, as the last of the episodes would have left it.
     void finishApart(const linalg::Matrix& state);
     // Tops and, when it is multiplied in compressed form, that form: what thinking steps
-    // apart need, read here on the table's thread so that other threads can multiply by
-    // it without touching the variables. Valid while Tops, the route and the table stay
-    // as they are. Call after a startApart that answered true.
+    // apart need (each state becomes Tops times it), read here on the table's thread so
+    // that other threads can multiply by it without touching the variables. Valid while
+    // Tops and the table stay as they are. Call after a startApart that answered true.
     struct TopsView {
         const linalg::Matrix* tops = nullptr;
         const linalg::CompressedMatrix* compressed = nullptr;
@@ -117,6 +119,14 @@ public:
     // shown on `shown`, whose keys cut a generation short or stop training; null: not shown.
     void train(const std::vector<Rule>& rules, int generations, int repetitions,
                int initialPopulation, int limit, tala::TaskProgress* shown = nullptr);
+    // One generation of the training population (Training.h tells its steps); the
+    // decision maker ends with the best individual's sensors.
+    void runGeneration(const std::vector<Rule>& rules, int repetitions, bool first,
+                       TrainingProgress* progress = nullptr, EvaluationPlan plan = {});
+    // The training population: descending fitness after every generation.
+    const std::vector<Individual>& population() const { return population_; }
+    // The population the next generation starts from, cut to `limit` after each.
+    void startPopulation(std::vector<Individual> individuals, int limit);
     // Each rule's stimuli and intended actions, as ruleLabel (Inspection.h) gives them.
     std::vector<std::string> labelsOf(const std::vector<Rule>& rules) const;
 
@@ -130,6 +140,9 @@ public:
     std::int64_t sensorSize() const { return std::int64_t{memorySize} * deltaSize; }
 
 private:
+    std::vector<Individual> population_;
+    std::int32_t populationLimit_ = 100;
+
     // Tops with at most one entry in kSparseShare non-zero is multiplied in compressed form.
     static constexpr int kSparseShare = 8;
 
@@ -141,7 +154,7 @@ private:
     TopsForm topsForm;
 
     bool thinkDirectly();
-    // The compressed form of tops if it is sparse and the route is Factored, else null.
+    // The compressed form of tops if it is sparse, else null.
     const linalg::CompressedMatrix* compressedTops(const linalg::Matrix& tops);
     // tops x psi: by the compressed form when tops is sparse, else densely; the same numbers.
     linalg::Matrix multiplyByTops(const linalg::Matrix& tops, const linalg::Matrix& psi);
@@ -156,9 +169,12 @@ private:
     double probabilityIn(int space, int action, const RegisterSplit& split, const linalg::Matrix& state) const;
     // The probability of the action from the distribution of the space's Action registers.
     double sumOverAction(int space, int action, std::int32_t middle, const std::vector<double>& distribution) const;
+    // Measures `count` registers of the system QDM from number `first` on, in turn, each
+    // outcome kept in the variable prefix + i + ".result".
+    std::vector<std::int32_t> measureRegisters(int first, int count, const std::string& prefix);
     linalg::Matrix& readMatrix(const std::string& name);
     std::int32_t readInteger(const std::string& name);
-    // psi.0 = (I_left (x) op (x) I_right) psi.0, by the configured route.
+    // psi = (I_left (x) op (x) I_right) psi, by index arithmetic on the registers.
     void applyOnRegisters(linalg::Matrix& psi, std::int64_t left, const linalg::Matrix& op,
                           std::int64_t right);
 };

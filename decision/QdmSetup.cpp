@@ -21,15 +21,10 @@ namespace vex {
 
 namespace {
 
-std::string num(std::int64_t value) { return std::to_string(value); }
-
 int sign(std::int32_t value) { return (value > 0) - (value < 0); }
 
 // The first integer of a movement entry; an empty entry moves by nothing.
 std::int32_t firstStep(const Coordinates& entry) { return entry.empty() ? 0 : entry.front(); }
-
-// Angles lie in [0, 3.1415); the constant is part of the behaviour, not pi.
-double randomAngle() { return (std::rand() % 10000) * 3.1415 / 10000; }
 
 // The W x W operators finalize makes, with room for two more that the setup
 // script's sums build on the way, and the memory register must fit before the
@@ -266,6 +261,9 @@ bool QDM::findAction(const std::string& name, int& spaceIndex, int& actionIndex)
             }
     return false;
 }
+
+// The constant is part of the behaviour, not pi.
+double QDM::randomAngle() { return (std::rand() % 10000) * 3.1415 / 10000; }
 
 void QDM::randomizeSensor(Sensor& sensor, int dimension) {
     dimension = std::max(dimension, 0);

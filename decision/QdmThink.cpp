@@ -24,8 +24,6 @@ namespace {
 
 constexpr const char* kAssignFailure = "Error 1 in operator=\n";
 
-std::string num(std::int64_t value) { return std::to_string(value); }
-
 linalg::Matrix identity(std::int64_t size) {
     linalg::Matrix unit(static_cast<int>(size), static_cast<int>(size));
     unit.setIdentity();
@@ -73,13 +71,6 @@ void QDM::applyOnRegisters(linalg::Matrix& psi, std::int64_t left, const linalg:
     // A failed application leaves the state as it was; the caller sees the failure.
     if (!fits) throw tala::Failure(kAssignFailure);
 
-    if (operatorRoute == OperatorRoute::Dense) {
-        const linalg::Matrix full = tensor(tensor(identity(left), op), identity(right));
-        linalg::Matrix product;
-        if (!linalg::multiply(full, product, psi)) throw tala::Failure(kAssignFailure);
-        psi = product;
-        return;
-    }
     if (psi.cols() == 1)
         linalg::applyOnFactorInPlace(op, static_cast<int>(left), static_cast<int>(right), psi);
     else  // a state of several columns (a script may put one there): each column on its own
@@ -97,17 +88,13 @@ void QDM::applySensorOperator(const linalg::Matrix& op, linalg::Matrix& state) {
 }
 
 void QDM::applyOp(const std::string& name) {
-    for (const Sensor& sensor : sensors)
-        if (sensor.name == name) {
-            applySensorOperator(sensor.unitary);
-            return;
-        }
+    if (const Sensor* sensor = findSensor(name)) applySensorOperator(sensor->unitary);
 }
 
-bool QDM::hasSensor(const std::string& name) const {
+const Sensor* QDM::findSensor(const std::string& name) const {
     for (const Sensor& sensor : sensors)
-        if (sensor.name == name) return true;
-    return false;
+        if (sensor.name == name) return &sensor;
+    return nullptr;
 }
 
 void QDM::think() {
@@ -129,7 +116,6 @@ bool QDM::thinkDirectly() {
 }
 
 const linalg::CompressedMatrix* QDM::compressedTops(const linalg::Matrix& tops) {
-    if (operatorRoute != OperatorRoute::Factored) return nullptr;
     // Keyed on the matrix's version: any change to Tops, by any route, or another matrix
     // under the name, makes a new one.
     if (topsForm.version != tops.version()) {
@@ -152,7 +138,7 @@ linalg::Matrix QDM::multiplyByTops(const linalg::Matrix& tops, const linalg::Mat
 
 bool QDM::startApart(const std::vector<const linalg::Matrix*>& operators, std::size_t count,
                      std::vector<linalg::Matrix>& states) {
-    if (operatorRoute != OperatorRoute::Factored || anyTemporaryName(variables)) return false;
+    if (anyTemporaryName(variables)) return false;
     const std::int64_t w = systemSize();
     int psiCount = 0;
     for (const tala::interp::Variable& entry : variables) psiCount += entry.name == "psi.0";
@@ -174,24 +160,6 @@ bool QDM::startApart(const std::vector<const linalg::Matrix*>& operators, std::s
     return true;
 }
 
-void QDM::thinkApart(std::vector<linalg::Matrix>& states) {
-    const linalg::Matrix& tops = *matrixWithEntries(variables, "Tops");
-    if (states.size() <= 1 || compressedTops(tops) != nullptr) {
-        for (linalg::Matrix& state : states) state = multiplyByTops(tops, state);
-        return;
-    }
-    // The states as the columns of one product: each column's numbers are its own
-    // product's, and Tops is read once for them all.
-    const int rows = tops.rows();
-    linalg::Matrix together(rows, static_cast<int>(states.size()));
-    for (std::size_t c = 0; c < states.size(); ++c)
-        std::copy_n(states[c].data(), rows, together.data() + c * rows);
-    linalg::Matrix product;
-    linalg::multiply(tops, product, together);
-    for (std::size_t c = 0; c < states.size(); ++c)
-        std::copy_n(product.data() + c * rows, rows, states[c].data());
-}
-
 void QDM::finishApart(const linalg::Matrix& state) { readMatrix("psi.0") = state; }
 
 QDM::TopsView QDM::topsForApart() {
@@ -200,21 +168,24 @@ QDM::TopsView QDM::topsForApart() {
 }
 
 std::vector<std::int32_t> QDM::measureActions(int space) {
-    std::vector<std::int32_t> position;
-    if (space < 0 || space >= static_cast<int>(actionSpaces.size())) return position;
+    if (space < 0 || space >= static_cast<int>(actionSpaces.size())) return {};
     int first = 1;
     for (const ActionSpace& each : actionSpaces) first += each.dimensions();
     for (int t = 0; t < space; ++t) first += actionSpaces[t].dimensions();
-
-    const int dims = actionSpaces[space].dimensions();
-    for (int i = 0; i < dims; ++i) {
-        const std::string result = "Action." + num(space) + "." + num(i) + ".result";
-        evaluateText("set psi.0 (measure (get psi.0) (get QDM) (integer " + num(first + i) + ") " + result + ")",
-                     false);
-        position.push_back(readInteger(result));
-    }
+    const std::vector<std::int32_t> position = measureRegisters(first, actionSpaces[space].dimensions(), "Action." + num(space) + ".");
     recenter(space, position);
     return position;
+}
+
+std::vector<std::int32_t> QDM::measureRegisters(int first, int count, const std::string& prefix) {
+    std::vector<std::int32_t> outcomes;
+    for (int i = 0; i < count; ++i) {
+        const std::string result = prefix + num(i) + ".result";
+        evaluateText("set psi.0 (measure (get psi.0) (get QDM) (integer " + num(first + i) + ") " + result + ")",
+                     false);
+        outcomes.push_back(readInteger(result));
+    }
+    return outcomes;
 }
 
 void QDM::recenter(int space, const std::vector<std::int32_t>& position) {
@@ -229,24 +200,13 @@ void QDM::recenter(int space, const std::vector<std::int32_t>& position) {
         const linalg::Matrix& bra = readMatrix(prefix + num(i) + ".bra." + num(position[i]));
         toCenter = tensor(toCenter, outerProduct(ket, bra));
     }
-    std::int32_t left = checkedProduct(memorySize, deltaSize), right = 1;
-    for (int t = 0; t < static_cast<int>(actionSpaces.size()); ++t) {
-        const std::int32_t cells = checkedPower(actionSpaces[t].gridSize, actionSpaces[t].dimensions());
-        if (t < space) left = checkedProduct(left, cells);
-        if (t > space) right = checkedProduct(right, cells);
-    }
-    applyOnRegisters(psi, left, toCenter, right);
+    const RegisterSplit split = splitAt(space);
+    applyOnRegisters(psi, split.left, toCenter, split.right);
     if (!target.resetDelta) return;
 
     int first = 1;
     for (int t = 0; t < space; ++t) first += actionSpaces[t].dimensions();
-    std::vector<std::int32_t> steps;
-    for (int i = 0; i < dims; ++i) {
-        const std::string result = prefix + num(i) + ".result";
-        evaluateText("set psi.0 (measure (get psi.0) (get QDM) (integer " + num(first + i) + ") " + result + ")",
-                     false);
-        steps.push_back(readInteger(result));
-    }
+    const std::vector<std::int32_t> steps = measureRegisters(first, dims, prefix);
     const std::string deltaPrefix = "Delta." + num(space) + ".";
     linalg::Matrix toRest = identity(1);
     for (int i = 0; i < dims; ++i) {
@@ -254,8 +214,7 @@ void QDM::recenter(int space, const std::vector<std::int32_t>& position) {
         const linalg::Matrix& bra = readMatrix(deltaPrefix + num(i) + ".bra." + num(steps[i]));
         toRest = tensor(toRest, outerProduct(ket, bra));
     }
-    left = memorySize;
-    right = actionSize;
+    std::int32_t left = memorySize, right = actionSize;
     for (int t = 0; t < static_cast<int>(actionSpaces.size()); ++t) {
         const std::int32_t moves = checkedPower(static_cast<std::int64_t>(actionSpaces[t].movementMap.size()),
                                                 actionSpaces[t].dimensions());

@@ -66,6 +66,7 @@ bool interrupted(TrainingProgress* progress) {
 // What every phase of a generation works with.
 struct Phase {
     QDM& qdm;
+    std::vector<Individual>& population;
     const std::vector<Rule>& rules;
     int repetitions;
     TrainingProgress* progress;
@@ -136,7 +137,7 @@ private:
 bool chatter() { return !tala::interp::quiet(); }
 
 void evaluateInitialPopulation(const Phase& phase) {
-    std::vector<Individual>& population = phase.qdm.population;
+    std::vector<Individual>& population = phase.population;
     const std::size_t count = population.size();
     std::vector<Individual*> everyone;
     for (Individual& individual : population) everyone.push_back(&individual);
@@ -154,8 +155,7 @@ void evaluateInitialPopulation(const Phase& phase) {
 }
 
 void breedChildren(const Phase& phase, int parents, int everyone) {
-    QDM& qdm = phase.qdm;
-    std::vector<Individual>& population = qdm.population;
+    std::vector<Individual>& population = phase.population;
     const std::vector<std::int64_t> dimensions = dimensionsOf(population.front());
     Pending children;
     children.after = [&](std::size_t, Individual& child) { population.push_back(std::move(child)); };
@@ -166,7 +166,7 @@ void breedChildren(const Phase& phase, int parents, int everyone) {
             const int first = std::rand() % parents;
             const int second = std::rand() % everyone;
             Individual child;
-            crossover(child, qdm.population[first], qdm.population[second], !phase.together);
+            crossover(child, population[first], population[second], !phase.together);
             children.add(std::move(child), phase);
         }
     });
@@ -174,7 +174,7 @@ void breedChildren(const Phase& phase, int parents, int everyone) {
 
 // The best individual of the last sort is never mutated.
 void mutatePopulation(const Phase& phase) {
-    std::vector<Individual>& population = phase.qdm.population;
+    std::vector<Individual>& population = phase.population;
     if (chatter()) tala::out() << "mutation...\n";
     std::vector<Individual*> mutated;
     auto evaluate = [&] {
@@ -197,7 +197,7 @@ void mutatePopulation(const Phase& phase) {
 }
 
 void addEliteCopies(const Phase& phase, int copies) {
-    std::vector<Individual>& population = phase.qdm.population;
+    std::vector<Individual>& population = phase.population;
     const std::vector<std::int64_t> dimensions = dimensionsOf(population.front());
     Pending children;
     // The best stays first throughout: children are appended after it.
@@ -248,17 +248,22 @@ void reportStop(int finished, int generations) {
 
 }  // namespace
 
-void runGeneration(QDM& qdm, const std::vector<Rule>& rules, int repetitions, bool first,
-                   TrainingProgress* progress, EvaluationPlan plan) {
-    std::vector<Individual>& population = qdm.population;
+void QDM::startPopulation(std::vector<Individual> individuals, int limit) {
+    population_ = std::move(individuals);
+    populationLimit_ = limit;
+}
+
+void QDM::runGeneration(const std::vector<Rule>& rules, int repetitions, bool first, TrainingProgress* progress,
+                        EvaluationPlan plan) {
+    std::vector<Individual>& population = population_;
     if (population.empty()) return;
     const int size = static_cast<int>(population.size());
     // Whether a phase may make its candidates before evaluating any: only where evaluating
     // can neither print nor fail, so that the printed lines and the draws keep their order.
     const int threads = plan.threads > 0 ? plan.threads : trainingThreads();
     auto phase = [&] {
-        return Phase{qdm, rules, repetitions, progress,
-                     plan.together && batchedTraining() && canEvaluateTogether(qdm, population, rules, threads),
+        return Phase{*this, population, rules, repetitions, progress,
+                     plan.together && batchedTraining() && canEvaluateTogether(*this, population, rules, threads),
                      threads};
     };
 
@@ -276,10 +281,10 @@ void runGeneration(QDM& qdm, const std::vector<Rule>& rules, int repetitions, bo
     sortByFitness(population);
 
     // The best individual always survives, so that its sensors can be handed over.
-    const std::size_t keep = static_cast<std::size_t>(std::max(qdm.populationLimit, 1));
+    const std::size_t keep = static_cast<std::size_t>(std::max(populationLimit_, 1));
     if (population.size() > keep) population.resize(keep);
 
-    qdm.sensors = population.front().sensors;
+    sensors = population.front().sensors;
     reportBest(population.front());
 }
 
@@ -287,15 +292,16 @@ void QDM::train(const std::vector<Rule>& rules, int generations, int repetitions
                 int limit, tala::TaskProgress* shown) {
     const std::int64_t dimension = std::int64_t{memorySize} * deltaSize;
     requireRoom(initialPopulation, std::vector<std::int64_t>(sensors.size(), dimension));
-    populationLimit = limit;
-    population.clear();
+    std::vector<Individual> start;
     trainingHistory = TrainingHistory{generations, {}, repetitions, labelsOf(rules)};
     for (int i = 0; i < initialPopulation; ++i) {
         Individual candidate;
         candidate.sensors = sensors;
         for (Sensor& sensor : candidate.sensors) randomizeSensor(sensor, static_cast<int>(dimension));
-        population.push_back(std::move(candidate));
+        start.push_back(std::move(candidate));
     }
+    startPopulation(std::move(start), limit);
+    const std::vector<Individual>& population = population_;
     prepare();
     // Nothing can happen to an empty population; do not poll for generations that do nothing.
     if (population.empty() || generations <= 0) return;
@@ -311,7 +317,7 @@ void QDM::train(const std::vector<Rule>& rules, int generations, int repetitions
                 return;
             }
             progress.startGeneration(finished);
-            runGeneration(*this, rules, repetitions, finished == 0, &progress);
+            runGeneration(rules, repetitions, finished == 0, &progress);
             trainingHistory.generations.push_back(fitnessOf(population));
             progress.finishGeneration(trainingHistory.generations.back());
         }

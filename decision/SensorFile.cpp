@@ -218,6 +218,10 @@ std::vector<Sensor> sensorsFromFileBytes(std::string_view bytes, const std::stri
     return loaded;
 }
 
+std::vector<Sensor> readSensorFile(const std::string& fileName) {
+    return sensorsFromFileBytes(readWholeFile(fileName), fileName);
+}
+
 void QDM::addSensor(const std::string& name) {
     Sensor sensor;
     sensor.name = name;
@@ -236,7 +240,7 @@ bool QDM::saveSensors(const std::string& fileName) const {
 
 bool QDM::loadSensors(const std::string& fileName) {
     // Records are all read first so that a refused file adds nothing at all.
-    std::vector<Sensor> loaded = sensorsFromFileBytes(readWholeFile(fileName), fileName);
+    std::vector<Sensor> loaded = readSensorFile(fileName);
     // A finished system takes sensors of its own size only (or of the whole system's):
     // any other would be multiplied into a state it does not fit.
     if (finalized)

@@ -18,4 +18,8 @@ std::string sensorFileBytes(const std::vector<Sensor>& sensors);
 // finite numbers is refused whole: the failure names fileName and nothing is read.
 std::vector<Sensor> sensorsFromFileBytes(std::string_view bytes, const std::string& fileName);
 
+// The sensors of the plain file of that name, as sensorsFromFileBytes reads its bytes;
+// a file that cannot be opened or read is refused the same way.
+std::vector<Sensor> readSensorFile(const std::string& fileName);
+
 }  // namespace vex

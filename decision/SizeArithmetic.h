@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <limits>
+#include <string>
 
 #include "support/Failure.h"
 
@@ -28,5 +29,8 @@ inline std::int32_t checkedPower(std::int64_t base, int exponent) {
     for (int i = 0; i < exponent; ++i) value = checkedProduct(value, base);
     return value;
 }
+
+// A register size or index as the generated command texts write it.
+inline std::string num(std::int64_t value) { return std::to_string(value); }
 
 }  // namespace vex

@@ -9,6 +9,10 @@
 
 namespace vex {
 
+// The stimuli a rule plays at a step: repeat mode (0) cycles its lists, the other modes
+// play them once and then only think; null where it plays none.
+const SensorNames* stimuliAt(const Rule& rule, int step);
+
 // Runs every rule on the decision maker with the individual's sensors and sets
 // ruleFitness[i] = 1 / (squared error + 0.1) and fitness = their mean. With no
 // rules fitness is 0 and ruleFitness is left as it was.
@@ -32,9 +36,7 @@ bool canEvaluateTogether(QDM& qdm, const std::vector<Individual>& population, co
 bool evaluateTogether(QDM& qdm, const std::vector<Individual*>& candidates, const std::vector<Rule>& rules,
                       int repetitions, int threads, bool rebuild = false);
 
-class TrainingProgress;
-
-// One generation: crossover children, mutation, elite copies, trimming to the
+// QDM::runGeneration: crossover children, mutation, elite copies, trimming to the
 // population limit; the decision maker ends with the best individual's sensors.
 // The first generation evaluates the initial population before anything else.
 // Between evaluations the progress line, if any, is given the chance to update.
@@ -42,14 +44,7 @@ class TrainingProgress;
 // Each phase (the first evaluation, crossover, mutation, elite copies) makes all its
 // candidates, with their draws and key polls in order, then evaluates them together
 // (evaluateTogether) and writes the lines that follow evaluations: the same bytes as
-// evaluating each as it is made. The plan can ask for that older way, or a thread count
-// (0: trainingThreads()).
-struct EvaluationPlan {
-    bool together = true;
-    int threads = 0;
-};
-void runGeneration(QDM& qdm, const std::vector<Rule>& rules, int repetitions, bool first,
-                   TrainingProgress* progress = nullptr, EvaluationPlan plan = {});
+// evaluating each as it is made. The plan can ask for that older way, or a thread count.
 
 // child = parentA with the tail of each angle array, from a random cut, taken from parentB.
 // Each sensor's unitary is rebuilt from its angles, or, with rebuildNow false, left for

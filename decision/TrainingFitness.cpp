@@ -14,16 +14,14 @@
 
 namespace vex {
 
-namespace {
-
-// The stimuli a rule plays at a step: repeat mode (0) cycles its lists, the other modes
-// play them once and then only think.
 const SensorNames* stimuliAt(const Rule& rule, int step) {
     const std::size_t count = rule.sensorLists.size();
     if (count == 0) return nullptr;
     const std::size_t list = rule.mode == 0 ? static_cast<std::size_t>(step) % count : static_cast<std::size_t>(step);
     return list < count ? &rule.sensorLists[list] : nullptr;
 }
+
+namespace {
 
 // Applies every sensor of each name; training does not stop at the first, unlike applyOp.
 template <class Apply>
@@ -71,33 +69,14 @@ void replayInTurn(QDM& qdm, Individual& individual, const std::vector<Rule>& rul
     }
 }
 
-// The rules' episodes side by side, with the numbers of replayInTurn: each episode
-// sees only its own steps, and psi.0 ends as the last one leaves it. Declines, having
-// done nothing, where the decision maker cannot replay apart.
-bool replaySideBySide(QDM& qdm, Individual& individual, const std::vector<Rule>& rules, int repetitions) {
-    std::vector<const linalg::Matrix*> operators;
-    for (const Sensor& sensor : individual.sensors) operators.push_back(&sensor.unitary);
-    std::vector<linalg::Matrix> states;
-    if (!qdm.startApart(operators, rules.size(), states)) return false;
-    for (int step = 0; step < repetitions; ++step) {
-        for (std::size_t i = 0; i < rules.size(); ++i)
-            if (const SensorNames* names = stimuliAt(rules[i], step))
-                applyStimuli(individual, *names,
-                             [&](const linalg::Matrix& op) { qdm.applySensorOperator(op, states[i]); });
-        qdm.thinkApart(states);
-    }
-    for (std::size_t i = 0; i < rules.size(); ++i) score(individual, i, ruleError(qdm, rules[i], &states[i]));
-    qdm.finishApart(states.back());
-    return true;
-}
-
 // Products of this many columns keep the states of a group in cache and Tops read
 // once for them all.
 constexpr std::size_t kGroupColumns = 64;
 // Below this many terms of Tops products a part does not pay for starting its thread.
 constexpr std::int64_t kTermsPerPart = std::int64_t{1} << 19;
 
-// One thinking step for every state: the numbers of thinkApart, from Tops read beforehand.
+// One thinking step for every state, from Tops read beforehand: each state's numbers
+// are those of its own product by Tops.
 void thinkTogether(const QDM::TopsView& view, std::vector<linalg::Matrix>& states) {
     const linalg::Matrix& tops = *view.tops;
     if (view.compressed != nullptr || states.size() <= 1) {
@@ -148,6 +127,21 @@ void replayGroup(QDM& qdm, const QDM::TopsView& view, const linalg::Matrix& star
         individual.fitness /= static_cast<double>(ruleCount);
     }
     if (last != nullptr) *last = states.back();
+}
+
+// The rules' episodes side by side, with the numbers of replayInTurn: each episode
+// sees only its own steps, and psi.0 ends as the last one leaves it. Declines, having
+// done nothing, where the decision maker cannot replay apart.
+bool replaySideBySide(QDM& qdm, Individual& individual, const std::vector<Rule>& rules, int repetitions) {
+    std::vector<const linalg::Matrix*> operators;
+    for (const Sensor& sensor : individual.sensors) operators.push_back(&sensor.unitary);
+    std::vector<linalg::Matrix> start;
+    if (!qdm.startApart(operators, 1, start)) return false;
+    Individual* const member = &individual;
+    linalg::Matrix last;
+    replayGroup(qdm, qdm.topsForApart(), start.front(), &member, 1, rules, repetitions, &last, false);
+    qdm.finishApart(last);
+    return true;
 }
 
 // How many threads the batch is worth: each part should have enough products to do.
@@ -222,9 +216,9 @@ bool evaluateTogether(QDM& qdm, const std::vector<Individual*>& candidates, cons
 
 void evaluateFitness(QDM& qdm, Individual& individual, const std::vector<Rule>& rules, int repetitions) {
     individual.fitness = 0.0;
-    if (rules.empty()) return;
+    if (rules.empty() || replaySideBySide(qdm, individual, rules, repetitions)) return;
     individual.ruleFitness.resize(rules.size(), 0.0);
-    if (!replaySideBySide(qdm, individual, rules, repetitions)) replayInTurn(qdm, individual, rules, repetitions);
+    replayInTurn(qdm, individual, rules, repetitions);
     individual.fitness /= static_cast<double>(rules.size());
 }
 

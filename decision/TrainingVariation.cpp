@@ -9,9 +9,6 @@ namespace vex {
 
 namespace {
 
-// Angles lie in [0, 3.1415), the same as a fresh sensor's.
-double randomAngle() { return (std::rand() % 10000) * 3.1415 / 10000; }
-
 bool chance(int percent) { return std::rand() % 100 < percent; }
 
 // Picks t from the first parent below the cut, else from the second where it has t.
@@ -26,12 +23,12 @@ void rebuild(Sensor& sensor) {
 void redrawAngles(Individual& individual, int percent, bool rebuildNow) {
     for (Sensor& sensor : individual.sensors) {
         for (std::size_t t = 0; t < sensor.rotation.size(); ++t) {
-            if (chance(percent)) sensor.rotation[t] = randomAngle();
+            if (chance(percent)) sensor.rotation[t] = QDM::randomAngle();
             if (chance(percent)) {
-                const double angle = randomAngle();
+                const double angle = QDM::randomAngle();
                 if (t < sensor.phase.size()) sensor.phase[t] = angle;
             }
-            if (t < sensor.offPhase.size() && chance(percent)) sensor.offPhase[t] = randomAngle();
+            if (t < sensor.offPhase.size() && chance(percent)) sensor.offPhase[t] = QDM::randomAngle();
         }
     }
     if (rebuildNow) rebuildUnitaries(individual);

@@ -5,6 +5,8 @@
 
 #include <cmath>
 #include <cstdint>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "decision/QDM.h"
@@ -134,6 +136,25 @@ inline linalg::Matrix& variableMatrix(vex::QDM& qdm, const std::string& name) {
     tala::interp::Variable found;
     tala::interp::lookup(qdm.variables, name, found);
     return found.getMatrix();
+}
+
+// The dense route: the first sensor of that name applied to psi.0 by its full Kronecker
+// product (on Memory and Delta, or on the whole system when it is that large).
+inline void applyOp(vex::QDM& qdm, const std::string& name) {
+    for (const vex::Sensor& sensor : qdm.sensors)
+        if (sensor.name == name) {
+            linalg::Matrix& psi = variableMatrix(qdm, "psi.0");
+            psi = apply(1, sensor.unitary, sensor.unitary.rows() < qdm.systemSize() ? qdm.actionSize : 1, psi);
+            return;
+        }
+}
+
+// The dense route's thinking step: psi.0 = Tops psi.0 as one dense product.
+inline void think(vex::QDM& qdm) {
+    linalg::Matrix& psi = variableMatrix(qdm, "psi.0");
+    linalg::Matrix product;
+    linalg::multiply(variableMatrix(qdm, "Tops"), product, psi);
+    psi = std::move(product);
 }
 
 // The probability that deciding in `space` now yields `action`.

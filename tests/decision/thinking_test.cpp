@@ -16,18 +16,20 @@
 namespace {
 
 using linalg::testing::expectSame;
-using vex::OperatorRoute;
 
 linalg::Matrix& psi(vex::QDM& qdm) { return literal::variableMatrix(qdm, "psi.0"); }
 
-// The fixture's decision maker with a sensor applied, seeded alike every time.
-std::unique_ptr<vex::QDM> stimulated(OperatorRoute route, bool shift) {
+// The fixture's decision maker with a sensor applied, seeded alike every time; `dense`
+// applies it the long way (LiteralRoutes.h).
+std::unique_ptr<vex::QDM> stimulated(bool shift, bool dense = false) {
     std::srand(5);
     auto qdm = fixture::finishedDecisionMaker();
-    qdm->operatorRoute = route;
     if (shift) fixture::setShiftTops(*qdm);
     qdm->addSensor("left");
-    qdm->applyOp("left");
+    if (dense)
+        literal::applyOp(*qdm, "left");
+    else
+        qdm->applyOp("left");
     return qdm;
 }
 
@@ -39,15 +41,15 @@ constexpr const char* kThinkingText = "set psi.0 (mult (get Tops) (get psi.0) )"
 // is dense. Either way the steps equal the dense product and the text, bit for bit.
 TEST(Thinking, EqualsTheDenseProductAndTheTextForSparseAndDenseTops) {
     for (const bool shift : {true, false}) {
-        auto fast = stimulated(OperatorRoute::Factored, shift);
-        auto dense = stimulated(OperatorRoute::Dense, shift);
-        auto text = stimulated(OperatorRoute::Factored, shift);
+        auto fast = stimulated(shift);
+        auto dense = stimulated(shift, true);
+        auto text = stimulated(shift);
         for (int step = 0; step < 3; ++step) {
             fast->think();
-            dense->think();
+            literal::think(*dense);
             text->evaluateText(kThinkingText, true);
             fast->applyOp("left");
-            dense->applyOp("left");
+            literal::applyOp(*dense, "left");
             text->applyOp("left");
         }
         expectSame(psi(*dense), psi(*fast));
@@ -57,14 +59,14 @@ TEST(Thinking, EqualsTheDenseProductAndTheTextForSparseAndDenseTops) {
 
 // Writing Tops through its matrix, as code may, is seen at the next step.
 TEST(Thinking, SeesTopsChangedInPlaceBetweenSteps) {
-    auto fast = stimulated(OperatorRoute::Factored, true);
-    auto dense = stimulated(OperatorRoute::Dense, true);
+    auto fast = stimulated(true);
+    auto dense = stimulated(true, true);
     const auto changeTops = [&](const auto& change) {
         fast->think();
-        dense->think();
+        literal::think(*dense);
         for (vex::QDM* qdm : {fast.get(), dense.get()}) change(literal::variableMatrix(*qdm, "Tops"));
         fast->think();
-        dense->think();
+        literal::think(*dense);
         expectSame(psi(*dense), psi(*fast));
     };
     changeTops([](linalg::Matrix& tops) {
@@ -77,7 +79,7 @@ TEST(Thinking, SeesTopsChangedInPlaceBetweenSteps) {
 // The measuring text writes any variable named like its temporaries; with such a
 // variable about, the text itself runs, and the numbers stay the same.
 TEST(ActionProbability, TheTextRunsWhenAVariableSharesItsTemporaryNames) {
-    auto qdm = stimulated(OperatorRoute::Factored, false);
+    auto qdm = stimulated(false);
     qdm->think();
     const double left = qdm->actionProbability(0, 0), forward = qdm->actionProbability(0, 1);
     EXPECT_NEAR(literal::actionProbability(*qdm, 0, 0), left, 1e-12);
@@ -94,8 +96,8 @@ TEST(ActionProbability, TheTextRunsWhenAVariableSharesItsTemporaryNames) {
 // psi.0, for a dense and a compressed Tops, repeating and single rules, several lists.
 TEST(TrainingFitness, RulesSideBySideScoreAsRulesInTurn) {
     for (const bool shift : {false, true}) {
-        auto together = stimulated(OperatorRoute::Factored, shift);
-        auto inTurn = stimulated(OperatorRoute::Factored, shift);
+        auto together = stimulated(shift);
+        auto inTurn = stimulated(shift);
         inTurn->evaluateText("new integer QDM-temp-guard", true);
         for (vex::QDM* qdm : {together.get(), inTurn.get()}) {
             std::srand(9);

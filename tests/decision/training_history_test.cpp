@@ -68,7 +68,7 @@ TEST(TrainingHistory, EveryGenerationIsRecordedAndTheBestNeverFalls) {
         }
     }
     // The last row is the population the training left.
-    const auto& population = training.qdm->population;
+    const auto& population = training.qdm->population();
     double sum = 0;
     for (const vex::Individual& individual : population) sum += individual.fitness;
     EXPECT_EQ(history.generations.back().best, population.front().fitness);

@@ -222,12 +222,12 @@ std::unique_ptr<DocumentedTraining> trainBoth(QDM& qdm, unsigned seed, int size,
 
     SCOPED_TRACE(model->log.str());
     EXPECT_EQ(nextDraw, std::rand()) << "a draw more or fewer than documented";
-    EXPECT_EQ(model->population.size(), qdm.population.size());
-    for (std::size_t i = 0; i < std::min(model->population.size(), qdm.population.size()); ++i) {
-        EXPECT_EQ(model->population[i].fitness, qdm.population[i].fitness) << "individual " << i;
-        EXPECT_TRUE(sameSensors(model->population[i], qdm.population[i])) << "individual " << i;
+    EXPECT_EQ(model->population.size(), qdm.population().size());
+    for (std::size_t i = 0; i < std::min(model->population.size(), qdm.population().size()); ++i) {
+        EXPECT_EQ(model->population[i].fitness, qdm.population()[i].fitness) << "individual " << i;
+        EXPECT_TRUE(sameSensors(model->population[i], qdm.population()[i])) << "individual " << i;
     }
-    EXPECT_TRUE(std::any_of(qdm.population.begin(), qdm.population.end(),
+    EXPECT_TRUE(std::any_of(qdm.population().begin(), qdm.population().end(),
                             [&](const Individual& i) { return sameSensors(i, model->bestAtStart); }))
         << "the best was mutated";
     return model;
@@ -239,13 +239,13 @@ TEST(GeneticSearch, OneGenerationPicksTheDocumentedParentsCutsAndMutations) {
     // limit of 10 cuts the 14 back.
     const auto model = trainBoth(*qdm, 2024, 8, 1, 10);
     // The limit kept the fittest, and the decision maker carries the best one's sensors.
-    ASSERT_EQ(10u, qdm->population.size());
+    ASSERT_EQ(10u, qdm->population().size());
     ASSERT_EQ(14u, model->beforeCut.size());
     for (std::size_t dropped = 10; dropped < 14; ++dropped)
-        EXPECT_LE(model->beforeCut[dropped].fitness, qdm->population.back().fitness);
+        EXPECT_LE(model->beforeCut[dropped].fitness, qdm->population().back().fitness);
     ASSERT_EQ(2u, qdm->sensors.size());
-    EXPECT_EQ(qdm->population.front().sensors[0].rotation, qdm->sensors[0].rotation);
-    EXPECT_EQ(qdm->population.front().sensors[1].offPhase, qdm->sensors[1].offPhase);
+    EXPECT_EQ(qdm->population().front().sensors[0].rotation, qdm->sensors[0].rotation);
+    EXPECT_EQ(qdm->population().front().sensors[1].offPhase, qdm->sensors[1].offPhase);
 }
 
 TEST(GeneticSearch, ThreeGenerationsFollowTheDocumentedOrder) { trainBoth(*cellDecisionMaker(), 77, 6, 3, 7); }
@@ -273,14 +273,13 @@ TEST(TrainingGeneration, TheBestSurvivesUnmutatedEvenBelowAPopulationLimitOfOne)
     qdm->addSensor("left");
     DocumentedTraining fresh(*qdm, {}, 0);
     fresh.start(6);
-    qdm->population = fresh.population;
-    const std::vector<double> bestAngles = qdm->population.front().sensors[0].rotation;
-    qdm->populationLimit = 0;
+    qdm->startPopulation(fresh.population, 0);
+    const std::vector<double> bestAngles = qdm->population().front().sensors[0].rotation;
     OutputCapture output;
     // Without rules every fitness is 0, so the stable sorts keep the first one first.
-    vex::runGeneration(*qdm, {}, 4, true);
-    ASSERT_EQ(qdm->population.size(), 1u);
-    EXPECT_EQ(qdm->population.front().sensors[0].rotation, bestAngles);
+    qdm->runGeneration({}, 4, true);
+    ASSERT_EQ(qdm->population().size(), 1u);
+    EXPECT_EQ(qdm->population().front().sensors[0].rotation, bestAngles);
     ASSERT_EQ(qdm->sensors.size(), 2u);
     EXPECT_EQ(qdm->sensors[0].rotation, bestAngles);
     EXPECT_NE(output.text().find("DEBUG: final max fitness = 0\n"), std::string::npos);
@@ -308,7 +307,7 @@ TEST_F(TypedKeys, QStopsTrainingBeforeAGenerationAndOtherKeysAreDropped) {
               "Training stopped by key before its first generation; the decision maker keeps its sensors.\n");
     EXPECT_EQ(qdm->sensors[0].rotation, sensorsBefore);
     EXPECT_TRUE(qdm->trainingHistory.generations.empty());
-    EXPECT_EQ(qdm->population.size(), 3u);
+    EXPECT_EQ(qdm->population().size(), 3u);
     EXPECT_FALSE(tala::interp::keyWaiting());
 }
 
