@@ -87,6 +87,7 @@ TEST(FlockOptions, BadValuesAndCombinationsAreRefusedWithTheReason) {
               "--csv and --svg name one file, 'out/f': give each its own");
     EXPECT_EQ(refusal({"--quiet=yes"}), "--quiet takes no value");
     EXPECT_EQ(parse({"--headless", "--agents", "16", "--seconds", "1800"}).seconds, 1800);
+    EXPECT_EQ(parse({"--headless", "--seconds", "3600"}).seconds, 3600);
 }
 
 class DataFolderTest : public ::testing::Test {

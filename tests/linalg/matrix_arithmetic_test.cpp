@@ -126,8 +126,6 @@ TEST(ApplyOnFactor, RefusalsNameTheirReasonAndLeaveEverythingAsItWas) {
     EXPECT_THROW(linalg::applyOnFactor(op, 1 << 20, 1 << 20, state, out), tala::Failure);
     EXPECT_EQ("applyOnFactor: identity sizes must be at least 1, not 0 and 4",
               failureOf([&] { linalg::applyOnFactor(op, 0, 4, state, out); }));
-    EXPECT_EQ("applyOnFactor: identity sizes must be at least 1, not 4 and 0",
-              failureOf([&] { linalg::applyOnFactor(op, 4, 0, state, out); }));
 
     // An operator that is also the state or the result would be overwritten while it is read.
     Matrix both = randomMatrix(1, 1, generator), operand = op;

@@ -105,11 +105,9 @@ TEST(Evaluate, WithTheGlobalFlagABeginSeesItsOwnGlobalDeclarations) {
     EXPECT_EQ(maker.integer("x"), 5);
 }
 
-TEST(Evaluate, RunawayNestingFailsCleanlyAndTheCountRecovers) {
+// Recursion through an extension word has no brackets to count.
+TEST(Evaluate, RunawayRecursionFailsCleanlyAndTheCountRecovers) {
     Evaluator e;
-    const std::string deep = "begin " + std::string(100000, '(') + "5 6" + std::string(100000, ')');
-    EXPECT_EQ(failureOf([&] { e.run(deep); }), "Nesting deeper than 1000 levels");
-    // Recursion through an extension word has no brackets to count.
     e.table.handlers.push_back(std::make_unique<RecursiveHandler>());
     EXPECT_EQ(failureOf([&] { e.run("recurse 1"); }), "Nesting deeper than 1000 levels");
     e.run("begin 1 2");

@@ -11,6 +11,7 @@
 #include "interp/VariableTable.h"
 #include "qlang/Evaluate.h"
 #include "tests/support/StreamCapture.h"
+#include "tests/support/TempFolder.h"
 
 using namespace tala::interp;
 
@@ -26,27 +27,17 @@ std::string runAlone(const std::string& text) {
     return out.take();
 }
 
-// Runs the test in a folder of its own, for the examples that write files.
-class InScratchFolder : public ::testing::Test {
-protected:
-    void SetUp() override {
-        saved_ = std::filesystem::current_path();
-        const auto folder = std::filesystem::path(::testing::TempDir()) / "word_table_examples";
-        std::filesystem::create_directories(folder);
-        std::filesystem::current_path(folder);
-    }
-    void TearDown() override { std::filesystem::current_path(saved_); }
-
-private:
-    std::filesystem::path saved_;
-};
+// The examples that write files write them in a folder of the test's own.
+using WordTableExamples = TempFolder;
 
 }  // namespace
 
 // Every group listed in one place, every word described with an example naming it, and
 // each example run on its own on a fresh table: no failure and no report. user.input
 // would wait for the console; file names a script of the shipped data.
-TEST_F(InScratchFolder, EveryTypedLanguageGroupIsListedAndEveryWordDescribedWithAnExampleThatRuns) {
+TEST_F(WordTableExamples, EveryTypedLanguageGroupIsListedAndEveryWordDescribedWithAnExampleThatRuns) {
+    const std::filesystem::path saved = std::filesystem::current_path();
+    std::filesystem::current_path(folder_);
     std::string names;
     for (const GroupDoc& group : qlang::wordGroups()) names += std::string(group.name) + ";";
     EXPECT_EQ(names, "control;variables;matrices;operators;measurement;input/output;scalars;random;comparison;");
@@ -61,4 +52,5 @@ TEST_F(InScratchFolder, EveryTypedLanguageGroupIsListedAndEveryWordDescribedWith
             EXPECT_FALSE(contains(printed, "Syntax error") || contains(printed, "Syntax Error"))
                 << word.word << ": " << printed;
         }
+    std::filesystem::current_path(saved);
 }
