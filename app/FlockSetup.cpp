@@ -28,7 +28,9 @@ std::vector<vex::Sensor> readSensorFile(const std::string& fileName) {
         throw SetupFailure("cannot read the sensor file '" + fileName + "': " + reason);
     }
     try {
-        return vex::readSensorFile(fileName);
+        std::vector<vex::Sensor> sensors = vex::readSensorFile(fileName);
+        vex::reportLoad(fileName, sensors, sensors.size());
+        return sensors;
     } catch (const tala::Failure&) {
         throw SetupFailure("'" + fileName + "' is not a sensor file, or it is damaged");
     }

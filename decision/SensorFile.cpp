@@ -222,6 +222,20 @@ std::vector<Sensor> readSensorFile(const std::string& fileName) {
     return sensorsFromFileBytes(readWholeFile(fileName), fileName);
 }
 
+void reportLoad(const std::string& fileName, const std::vector<Sensor>& held, std::size_t added) {
+    std::string repeated;
+    for (std::size_t i = held.size() - added; i < held.size(); ++i) {
+        bool seen = false;
+        for (std::size_t j = 0; j < i && !seen; ++j) seen = held[j].name == held[i].name;
+        if (seen) repeated += (repeated.empty() ? "'" : ", '") + held[i].name + "'";
+    }
+    tala::out() << "Sensor size is " << held.size() << "\n";
+    if (!repeated.empty())
+        tala::interp::warn("vex::load: " + quoted(fileName) + " adds sensors under names already taken: " + repeated +
+                           "; vex::qdm::apply_op uses the first sensor of a name, so these are not used in "
+                           "deciding (training applies every sensor of a name).");
+}
+
 void QDM::addSensor(const std::string& name) {
     Sensor sensor;
     sensor.name = name;
@@ -252,18 +266,9 @@ bool QDM::loadSensors(const std::string& fileName) {
                                 std::to_string(sensorSize()) + " (memory " + std::to_string(memorySize) +
                                 " x Delta " + std::to_string(deltaSize) + "); no sensors loaded.");
         }
-    std::string repeated;
-    for (std::size_t i = 0; i < loaded.size(); ++i) {
-        bool seen = hasSensor(loaded[i].name);
-        for (std::size_t j = 0; j < i && !seen; ++j) seen = loaded[j].name == loaded[i].name;
-        if (seen) repeated += (repeated.empty() ? "'" : ", '") + loaded[i].name + "'";
-    }
+    const std::size_t added = loaded.size();
     for (Sensor& sensor : loaded) sensors.push_back(std::move(sensor));
-    tala::out() << "Sensor size is " << sensors.size() << "\n";
-    if (!repeated.empty())
-        tala::interp::warn("vex::load: " + quoted(fileName) + " adds sensors under names already taken: " + repeated +
-                           "; vex::qdm::apply_op uses the first sensor of a name, so these are not used in "
-                           "deciding (training applies every sensor of a name).");
+    reportLoad(fileName, sensors, added);
     return true;
 }
 

@@ -22,4 +22,8 @@ std::vector<Sensor> sensorsFromFileBytes(std::string_view bytes, const std::stri
 // a file that cannot be opened or read is refused the same way.
 std::vector<Sensor> readSensorFile(const std::string& fileName);
 
+// What a load says: the number of sensors `held` now, whose last `added` came from the
+// file, and, on standard error, the loaded names that an earlier sensor already has.
+void reportLoad(const std::string& fileName, const std::vector<Sensor>& held, std::size_t added);
+
 }  // namespace vex
