@@ -109,14 +109,22 @@ try {
     return most;
   }
 
+  // R as the page's keys see it, whatever has the focus.
+  const recenter = async () => {
+    await page.evaluate(() => {
+      for (const type of ['keydown', 'keyup'])
+        document.dispatchEvent(new KeyboardEvent(type, { code: 'KeyR', key: 'r', bubbles: true }));
+    });
+    await sleep(300);
+  };
+
   // --- P: the flock flies ----------------------------------------------------
   await page.keyboard.press('p');
   await sleep(2500);
   // One agent of each colour: one that strays beyond the view is fetched back with R.
   let seen = await gather(25, true);
   if (!(seen.blue && seen.green && seen.red)) {
-    await page.keyboard.press('r');
-    await sleep(300);
+    await recenter();
     seen = await gather(10, true);
   }
   const flying = await look();
@@ -248,7 +256,9 @@ try {
   // agent of the old flight.
   await page.select('#agents', '2');
   await page.select('#sensors', '1');
-  const stillOld = await gather(10);
+  // R first, so that no agent is out of view: the old flight's green and red ones show.
+  await recenter();
+  const stillOld = await gather(10, true);
   check(stillOld.green + stillOld.red > 0 && await page.evaluate(() => window.flockStats.busy),
     'a new flight waits for the running command', JSON.stringify(stillOld));
   await page.focus('#line');
@@ -262,6 +272,7 @@ try {
   await sleep(500);
   check((await frames()) > framesAfterBreak, 'the flock flies on after the break');
   await sleep(1500);
+  await recenter();
   const two = await gather();
   check(two.blue > 0 && two.green === 0 && two.red === 0,
     'then the page flies two agents with random sensors', JSON.stringify(two));
