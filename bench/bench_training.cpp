@@ -27,6 +27,30 @@ using bench::QuietOutput;
 
 namespace fs = std::filesystem;
 
+// The decision maker the script built as QDM, given the flock's three sensors and
+// rules, and a first population of 20 drawn from seed 1.
+void flockRules(tala::interp::InterpreterHost& host, vex::QDM*& qdm, std::vector<vex::Rule>& rules,
+                std::vector<vex::Individual>& initial) {
+    tala::interp::Object value;
+    host.runCommand("get QDM", value);
+    qdm = dynamic_cast<vex::QDMType&>(value.getUserObject()).decisionMaker().get();
+    const char* stimuli[] = {"center", "left", "right"};
+    const char* actions[] = {"forward", "left", "right"};
+    for (int i = 0; i < 3; ++i) {
+        qdm->addSensor(stimuli[i]);
+        int space = 0, action = 0;
+        qdm->findAction(actions[i], space, action);
+        rules.push_back(vex::Rule{{{stimuli[i]}}, 0, {{action, space, 1.0}}});
+    }
+    std::srand(1);
+    for (int i = 0; i < 20; ++i) {
+        vex::Individual individual;
+        individual.sensors = qdm->sensors;
+        for (vex::Sensor& sensor : individual.sensors)
+            vex::QDM::randomizeSensor(sensor, qdm->memorySize * qdm->deltaSize);
+        initial.push_back(std::move(individual));
+    }
+}
 
 // The decision maker as the training script builds it, before training.
 struct FlockTraining {
@@ -42,26 +66,7 @@ struct FlockTraining {
         host.runCommand("global (new vex::QDM QDM)");
         host.runCommand("vex::qdm::new (get QDM)");
         host.runCommand("file flock_decision_maker.txt");
-        tala::interp::Object value;
-        host.runCommand("get QDM", value);
-        qdm = dynamic_cast<vex::QDMType&>(value.getUserObject()).decisionMaker().get();
-
-        const char* stimuli[] = {"center", "left", "right"};
-        const char* actions[] = {"forward", "left", "right"};
-        for (int i = 0; i < 3; ++i) {
-            qdm->addSensor(stimuli[i]);
-            int space = 0, action = 0;
-            qdm->findAction(actions[i], space, action);
-            rules.push_back(vex::Rule{{{stimuli[i]}}, 0, {{action, space, 1.0}}});
-        }
-        std::srand(1);
-        for (int i = 0; i < 20; ++i) {
-            vex::Individual individual;
-            individual.sensors = qdm->sensors;
-            for (vex::Sensor& sensor : individual.sensors)
-                vex::QDM::randomizeSensor(sensor, qdm->memorySize * qdm->deltaSize);
-            initial.push_back(std::move(individual));
-        }
+        flockRules(host, qdm, rules, initial);
     }
     ~FlockTraining() { host.runCommand("vex::qdm::free (get QDM)"); }
 };
@@ -140,25 +145,7 @@ struct WideTraining {
             "(vex::qdm::ActionList (vex::qdm::Action (vex::qdm::Point 1 0) left) (vex::qdm::Action "
             "(vex::qdm::Point 0 1) forward) (vex::qdm::Action (vex::qdm::Point -1 0) right))) "
             "(vex::qdm::add_action_space (get QDM) space) (vex::qdm::finalize (get QDM) 2)");
-        tala::interp::Object value;
-        host.runCommand("get QDM", value);
-        qdm = dynamic_cast<vex::QDMType&>(value.getUserObject()).decisionMaker().get();
-        const char* stimuli[] = {"center", "left", "right"};
-        const char* actions[] = {"forward", "left", "right"};
-        for (int i = 0; i < 3; ++i) {
-            qdm->addSensor(stimuli[i]);
-            int space = 0, action = 0;
-            qdm->findAction(actions[i], space, action);
-            rules.push_back(vex::Rule{{{stimuli[i]}}, 0, {{action, space, 1.0}}});
-        }
-        std::srand(1);
-        for (int i = 0; i < 20; ++i) {
-            vex::Individual individual;
-            individual.sensors = qdm->sensors;
-            for (vex::Sensor& sensor : individual.sensors)
-                vex::QDM::randomizeSensor(sensor, qdm->memorySize * qdm->deltaSize);
-            initial.push_back(std::move(individual));
-        }
+        flockRules(host, qdm, rules, initial);
         qdm->prepare();
         for (vex::Individual& individual : initial) vex::evaluateFitness(*qdm, individual, rules, 4);
     }
