@@ -11,8 +11,7 @@ namespace {
 
 double readNumber(const std::string& option, const std::string& text) {
     double value = 0;
-    if (!readField(text, value))
-        throw UsageError(option + " needs a number, not '" + text + "'");
+    if (!readField(text, value)) throw UsageError(option + " needs a number, not '" + text + "'");
     return value;
 }
 
