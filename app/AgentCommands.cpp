@@ -1,6 +1,5 @@
 #include <algorithm>
 #include <exception>
-#include <iostream>
 #include <iterator>
 #include <utility>
 
@@ -11,19 +10,20 @@ namespace flock {
 
 namespace {
 
+struct AgentCommandRow {
+    AgentCommand command;
+    std::string_view text;
+};
+
 constexpr AgentCommandRow kAgentCommands[] = {
-    {AgentCommand::Declare, "declare", "", "Declares the global decision-maker value QDM.",
-     "global (new vex::QDM QDM)"},
-    {AgentCommand::Create, "create", "", "Creates the decision maker QDM refers to.", "vex::qdm::new (get QDM)"},
-    {AgentCommand::Setup, "setup", "SCRIPT", "Runs the setup script that builds the decision maker.", "file "},
-    {AgentCommand::Prepare, "prepare", "", "Prepares the decision maker's state and operators.",
-     "vex::qdm::prepare (get QDM)"},
-    {AgentCommand::Stimulus, "stimulus", "center|left|right", "Applies what the agent senses of the others.",
-     "vex::qdm::apply_op (get QDM) "},
-    {AgentCommand::Think, "think", "", "One thinking step.", "vex::qdm::think (get QDM)"},
-    {AgentCommand::Decide, "decide", "", "Asks for a decision: forward, left or right.",
-     "vex::qdm::decide_str QDM 0"},
-    {AgentCommand::Release, "release", "", "Releases the decision maker.", "vex::qdm::free (get QDM)"},
+    {AgentCommand::Declare, "global (new vex::QDM QDM)"},
+    {AgentCommand::Create, "vex::qdm::new (get QDM)"},
+    {AgentCommand::Setup, "file "},  // then the setup script
+    {AgentCommand::Prepare, "vex::qdm::prepare (get QDM)"},
+    {AgentCommand::Stimulus, "vex::qdm::apply_op (get QDM) "},  // then center, left or right
+    {AgentCommand::Think, "vex::qdm::think (get QDM)"},
+    {AgentCommand::Decide, "vex::qdm::decide_str QDM 0"},
+    {AgentCommand::Release, "vex::qdm::free (get QDM)"},
 };
 
 constexpr bool rowsInEnumOrder() {
@@ -73,8 +73,6 @@ bool askAgentMind(Agent& agent, std::string text, std::string& answer) {
         answer = result.getString();
     });
 }
-
-std::span<const AgentCommandRow> agentCommands() { return kAgentCommands; }
 
 std::string agentCommandText(AgentCommand command, std::string_view argument) {
     std::string text(kAgentCommands[static_cast<std::size_t>(command)].text);

@@ -42,7 +42,4 @@ public:
     void releaseAgents() override {}
 };
 
-// The program's agents, made once at start-up.
-std::unique_ptr<AgentGroup> createAgents(AppState& app);
-
 }  // namespace flock

@@ -2,7 +2,6 @@
 // Where the flock finds its data: the setup script and the files it names.
 
 #include <filesystem>
-#include <optional>
 #include <string>
 
 namespace flock {

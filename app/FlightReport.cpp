@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <limits>
 #include <vector>
 
@@ -13,18 +12,9 @@ namespace flock {
 
 namespace {
 
-using tala::interp::ChartMark;
-using tala::interp::ChartSeries;
 using tala::interp::LineChart;
 using tala::interp::SvgDocument;
 using tala::interp::SvgPoint;
-
-template <typename... Values>
-std::string format(const char* pattern, Values... values) {
-    char buffer[256];
-    std::snprintf(buffer, sizeof buffer, pattern, values...);
-    return buffer;
-}
 
 std::string hexColour(const Color& color) {
     auto channel = [](float value) { return static_cast<unsigned>(std::lround(std::clamp(value, 0.0f, 1.0f) * 255)); };

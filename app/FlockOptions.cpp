@@ -2,8 +2,6 @@
 #include "app/FlightReport.h"
 
 #include <algorithm>
-#include <charconv>
-#include <cmath>
 #include <filesystem>
 #include <limits>
 
@@ -11,21 +9,15 @@ namespace flock {
 
 namespace {
 
-// Strict numbers: the whole text, finite, nothing after it.
 double readNumber(const std::string& option, const std::string& text) {
     double value = 0;
-    const char* end = text.data() + text.size();
-    auto [stop, error] = std::from_chars(text.data(), end, value);
-    if (text.empty() || error != std::errc() || stop != end || !std::isfinite(value))
-        throw UsageError(option + " needs a number, not '" + text + "'");
+    if (!readField(text, value)) throw UsageError(option + " needs a number, not '" + text + "'");
     return value;
 }
 
 long long readWhole(const std::string& option, const std::string& text, long long low, long long high) {
     long long value = 0;
-    const char* end = text.data() + text.size();
-    auto [stop, error] = std::from_chars(text.data(), end, value);
-    if (text.empty() || error != std::errc() || stop != end || value < low || value > high)
+    if (!readField(text, value) || value < low || value > high)
         throw UsageError(option + " needs a whole number from " + std::to_string(low) + " to " +
                          std::to_string(high) + ", not '" + text + "'");
     return value;
@@ -64,13 +56,8 @@ SweepSensors sweepSensors(const std::string& item) {
 void readShard(const std::string& text, SweepChoice& sweep) {
     const auto slash = text.find('/');
     long long k = 0, n = 0;
-    const auto whole = [](const std::string& part, long long& value) {
-        const char* end = part.data() + part.size();
-        auto [stop, error] = std::from_chars(part.data(), end, value);
-        return !part.empty() && error == std::errc() && stop == end;
-    };
-    if (slash == std::string::npos || !whole(text.substr(0, slash), k) || !whole(text.substr(slash + 1), n) || n < 1 ||
-        n > kMaxSweepRuns || k < 1 || k > n)
+    if (slash == std::string::npos || !readField(text.substr(0, slash), k) || !readField(text.substr(slash + 1), n) ||
+        n < 1 || n > kMaxSweepRuns || k < 1 || k > n)
         throw UsageError("--shard needs K/N with 1 <= K <= N <= " + std::to_string(kMaxSweepRuns) + ", not '" + text +
                          "'");
     sweep.shard = static_cast<int>(k);

@@ -32,8 +32,6 @@ void measureFrameRate(AppState& app) {
 
 }  // namespace
 
-void startApp(AppState& app) { startApp(app, createAgents); }
-
 void startApp(AppState& app, const AgentFactory& makeAgents) {
     app.cameraZ = kStartCameraZ;
     app.agents = makeAgents(app);

@@ -12,9 +12,8 @@ struct AppState;
 
 using AgentFactory = std::function<std::unique_ptr<AgentGroup>(AppState&)>;
 
-// Camera distance, agents, background particles and the frame-rate timer.
-void startApp(AppState& app);
-// The same with agents made by `makeAgents` instead of the program's own.
+// Camera distance, the agents `makeAgents` makes, background particles and the
+// frame-rate timer.
 void startApp(AppState& app, const AgentFactory& makeAgents);
 // One pass of the main loop: P and D, the frame, Escape or R, then Z and X.
 // Answers false when the loop should end (Escape).

@@ -186,13 +186,8 @@ FlightRecord flyHeadless(const FlightSettings& settings) {
     FlightFigures period;
     NullCanvas canvas;
     for (std::int64_t frame = 0; frame < frames; ++frame) {
-        for (std::size_t i = 0; i < agentCount; ++i) {
-            before[i].frame = frame;
-            before[i].agent = i;
-            before[i].x = agents[i].x;
-            before[i].y = agents[i].y;
-            before[i].heading = agents[i].heading;
-        }
+        for (std::size_t i = 0; i < agentCount; ++i)
+            before[i] = {frame, i, agents[i].x, agents[i].y, agents[i].heading, {}, {}};
 
         advanceScene(app, canvas);
 

@@ -1,13 +1,8 @@
 // flock --headless: the flight, its table on standard output, and the files asked for.
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
 #include <exception>
 #include <filesystem>
 #include <iostream>
 #include <ostream>
-#include <set>
 #include <sstream>
 #include <utility>
 

@@ -18,18 +18,14 @@
 #include <cstring>
 #include <exception>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <iostream>
 #include <optional>
 #include <set>
-#include <sstream>
-#include <streambuf>
 
 #include "app/DistinctLines.h"
 #include "app/FlockProgram.h"
 #include "app/SweepRows.h"
-#include "support/FileReplace.h"
 #include "support/ScriptOutput.h"
 #include "interp/InterpreterCore.h"
 #include "support/Failure.h"
@@ -41,8 +37,6 @@ namespace fs = std::filesystem;
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-inline constexpr int kFramesPerSecond = 60;
 
 struct Run {
     std::int64_t index = 0;
@@ -280,7 +274,6 @@ std::string flyRun(const Run& run, double seconds) {
     settings.flock = flockChoice(run.agents, *run.sensors);
     settings.seed = run.seed;
     settings.seconds = seconds;
-    settings.framesPerSecond = kFramesPerSecond;
     const Clock::time_point start = Clock::now();
     const FlightRecord record = flyHeadless(settings);
     const double wall = std::chrono::duration<double>(Clock::now() - start).count();

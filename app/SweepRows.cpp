@@ -1,14 +1,12 @@
 #include "app/SweepRows.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <map>
-#include <set>
 #include <tuple>
 #include <utility>
 
+#include "app/FlightReport.h"
 #include "app/FlockOptions.h"
 #include "app/SweepStatistics.h"
 #include "support/SvgWriter.h"
@@ -18,13 +16,6 @@ namespace flock {
 namespace {
 
 using tala::interp::SvgDocument;
-
-template <typename... Values>
-std::string format(const char* pattern, Values... values) {
-    char buffer[256];
-    std::snprintf(buffer, sizeof buffer, pattern, values...);
-    return buffer;
-}
 
 constexpr std::size_t kColumns = 6 + kFigureCount;
 
@@ -37,15 +28,6 @@ std::vector<std::string> splitText(const std::string& text, char separator) {
         if (end == std::string::npos) return parts;
         start = end + 1;
     }
-}
-
-template <typename Number>
-bool readField(const std::string& text, Number& value) {
-    const char* end = text.data() + text.size();
-    auto [stop, error] = std::from_chars(text.data(), end, value);
-    if constexpr (std::is_floating_point_v<Number>)
-        if (!std::isfinite(value)) return false;
-    return !text.empty() && error == std::errc() && stop == end;
 }
 
 // Why these fields are not a row, or empty.

@@ -154,11 +154,9 @@ public:
     void run(const std::string& command) {
         try {
             host_.runCommand(command);
-        } catch (const tala::Failure& failure) {
-            report(failure.what());
         } catch (const std::exception& failure) {
-            // Not raised by the scripts' own rules (out of memory, for one); reported
-            // the same way so that the run goes on.
+            // A script's failure, or one not raised by the scripts' own rules (out of
+            // memory, for one): reported the same way so that the run goes on.
             report(failure.what());
         }
     }
