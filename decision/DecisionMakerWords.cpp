@@ -18,10 +18,6 @@ namespace {
 
 using tala::interp::Object;
 
-bool hasSpace(const QDM& decisionMaker, std::int32_t space) {
-    return space >= 0 && static_cast<std::size_t>(space) < decisionMaker.actionSpaces.size();
-}
-
 bool word_qdm_new(WordCall& call) {
     // The one the value held is released for every copy of the value too.
     if (const auto value = call.decisionMakerValueArg(1)) value->makeNew();
@@ -61,22 +57,24 @@ bool word_qdm_get_max_measure_time(WordCall& call) {
     return true;
 }
 
-bool word_qdm_decide(WordCall& call) {
+// QDM SPACE, with a notice for a space the decision maker lacks; answer(qdm, space) decides.
+template <class Answer>
+bool decideIn(WordCall& call, Answer answer) {
     const auto decisionMaker = call.decisionMakerArg(1);
     if (decisionMaker == nullptr) return true;
     const std::int32_t space = call.integerArg(2);
-    if (!hasSpace(*decisionMaker, space)) warnNoSuchSpace(call, *decisionMaker, space);
-    call.result.setInteger(space < 0 ? 0 : decisionMaker->decide(space));
+    if (space < 0 || static_cast<std::size_t>(space) >= decisionMaker->actionSpaces.size())
+        warnNoSuchSpace(call, *decisionMaker, space);
+    answer(*decisionMaker, space);
     return true;
 }
 
+bool word_qdm_decide(WordCall& call) {
+    return decideIn(call, [&](QDM& qdm, int space) { call.result.setInteger(space < 0 ? 0 : qdm.decide(space)); });
+}
+
 bool word_qdm_decide_str(WordCall& call) {
-    const auto decisionMaker = call.decisionMakerArg(1);
-    if (decisionMaker == nullptr) return true;
-    const std::int32_t space = call.integerArg(2);
-    if (!hasSpace(*decisionMaker, space)) warnNoSuchSpace(call, *decisionMaker, space);
-    call.result.setString(space < 0 ? std::string() : decisionMaker->decideName(space));
-    return true;
+    return decideIn(call, [&](QDM& qdm, int space) { call.result.setString(space < 0 ? "" : qdm.decideName(space)); });
 }
 
 // vex::qdm::finalize QDM [memory size]: the memory size is read before the decision maker.

@@ -36,6 +36,17 @@ void requireSystemMemory(std::int64_t w, std::int64_t operators, std::int64_t me
     linalg::requireMemory(bytes, "a decision system of size " + num(w));
 }
 
+// The text declaring an integer variable and setting it to the value.
+std::string integerText(const std::string& name, std::int64_t value) {
+    return "(new integer " + name + ") (set " + name + " (integer " + num(value) + ") )";
+}
+
+// The text declaring a w x w matrix and setting it to the zero or ident matrix.
+std::string squareText(const std::string& name, const std::string& w, const char* kind) {
+    return "(new matrix " + name + " (integer " + w + ") (integer " + w + ") ) (set " + name + " (matrix (integer " +
+           w + ") (integer " + w + ") " + kind + ") )";
+}
+
 // The setup scripts finalize runs, in the order it runs them.
 constexpr const char* kSetupScripts[] = {"QDM_Scripts/SetupTops.txt", "QDM_Scripts/prepare.txt"};
 
@@ -110,8 +121,7 @@ bool QDM::addActionSpace(const ActionSpace& space) {
         deltas += "(new space " + reg + " (integer " + num(steps) + ") ) ";
         for (int k = 0; k < steps; ++k) {
             const std::string dir = reg + ".dir." + num(k);
-            deltas += "(new integer " + dir + ") ";
-            deltas += "(set " + dir + " (integer " + num(firstStep(space.movementMap[k])) + ") ) ";
+            deltas += integerText(dir, firstStep(space.movementMap[k])) + " ";
         }
     }
     evaluateText(deltas, true);
@@ -122,12 +132,9 @@ bool QDM::addActionSpace(const ActionSpace& space) {
         actions += "(new space " + reg + " (integer " + num(grid) + ") ) ";
         actions += "(new integer " + reg + ".result) ";
     }
-    actions += "(new integer Action." + n + ".dim) ";
-    actions += "(set Action." + n + ".dim (integer " + num(dims) + ") ) ";
-    actions += "(new integer Action." + n + ".size) ";
-    actions += "(set Action." + n + ".size (integer " + num(actionCount) + ") ) ";
-    actions += "(new integer Delta." + n + ".size) ";
-    actions += "(set Delta." + n + ".size (integer " + num(deltaCount) + ") )";
+    actions += integerText("Action." + n + ".dim", dims) + " ";
+    actions += integerText("Action." + n + ".size", actionCount) + " ";
+    actions += integerText("Delta." + n + ".size", deltaCount);
     evaluateText(actions, true);
 
     actionSpaces.push_back(space);
@@ -186,52 +193,37 @@ bool QDM::finalize(std::int32_t memory, const std::vector<std::string>& scriptFo
     evaluateText(systemText, true);
 
     std::string sizes = "begin ";
-    sizes += "(new integer Delta.size) ";
-    sizes += "(set Delta.size (integer " + num(deltaSize) + ") ) ";
-    sizes += "(new integer action-size) ";
-    sizes += "(set action-size (integer " + num(static_cast<std::int64_t>(actionSpaces.size())) + ") ) ";
-    sizes += "(new integer action-space-size) ";
-    sizes += "(set action-space-size (integer " + num(actionSize) + ") ) ";
+    sizes += integerText("Delta.size", deltaSize) + " ";
+    sizes += integerText("action-size", static_cast<std::int64_t>(actionSpaces.size())) + " ";
+    sizes += integerText("action-space-size", actionSize) + " ";
     for (std::size_t s = 0; s < actionSpaces.size(); ++s) {
         ActionSpace& space = actionSpaces[s];
         const std::int32_t center = space.gridSize / 2;
-        sizes += "(new integer Action." + num(s) + ".center) ";
-        sizes += "(set Action." + num(s) + ".center (integer " + num(center) + ") ) ";
+        sizes += integerText("Action." + num(s) + ".center", center) + " ";
         for (std::size_t a = 0; a < space.points.size(); ++a) {
             Coordinates& coordinates = space.points[a].coordinates;
             for (std::size_t c = 0; c < coordinates.size(); ++c) {
                 const std::string direction = "Action." + num(s) + "." + num(a) + ".direction." + num(c);
-                sizes += "(new integer " + direction + ") ";
-                sizes += "(set " + direction + " (integer " + num(sign(coordinates[c])) + ") ) ";
+                sizes += integerText(direction, sign(coordinates[c])) + " ";
                 // From here on points are grid positions centred on the middle cell.
                 coordinates[c] += center;
             }
         }
     }
-    sizes += "(new integer system-size) ";
-    sizes += "(set system-size (integer " + num(system) + ") )";
+    sizes += integerText("system-size", system);
     evaluateText(sizes, true);
 
     const std::string w = num(system);
     for (std::size_t s = 0; s < actionSpaces.size(); ++s)
-        for (int d = 0; d < actionSpaces[s].dimensions(); ++d) {
-            const std::string tops = "Tops." + num(s) + "." + num(d);
-            evaluateText("begin (new matrix " + tops + " (integer " + w + ") (integer " + w + ") ) (set " +
-                             tops + " (matrix (integer " + w + ") (integer " + w + ") zero) )",
-                         true);
-        }
+        for (int d = 0; d < actionSpaces[s].dimensions(); ++d)
+            evaluateText("begin " + squareText("Tops." + num(s) + "." + num(d), w, "zero"), true);
 
     std::string history = "begin ";
-    for (std::size_t s = 0; s < actionSpaces.size(); ++s) {
-        const std::string name = "ActionOpHistory." + num(s);
-        history += "(new matrix " + name + " (integer " + w + ") (integer " + w + ") ) ";
-        history += "(set " + name + " (matrix (integer " + w + ") (integer " + w + ") ident) ) ";
-    }
+    for (std::size_t s = 0; s < actionSpaces.size(); ++s)
+        history += squareText("ActionOpHistory." + num(s), w, "ident") + " ";
     evaluateText(history, true);
 
-    evaluateText("begin (new matrix Tops (integer " + w + ") (integer " + w +
-                     ") ) (set Tops (matrix (integer " + w + ") (integer " + w + ") ident) )",
-                 true);
+    evaluateText("begin " + squareText("Tops", w, "ident"), true);
     evaluateText("file " + scripts[0], false);
     evaluateText("begin (new matrix psi.0 (integer " + w + ") (integer 1) ) (new matrix psi.init (integer " +
                      w + ") (integer 1) ) (set psi.0 (matrix (integer " + w + ") (integer 1) ident) )",

@@ -192,28 +192,24 @@ void QDM::recenter(int space, const std::vector<std::int32_t>& position) {
     const ActionSpace& target = actionSpaces[space];
     const int dims = target.dimensions();
     const std::string prefix = "Action." + num(space) + ".";
-    linalg::Matrix& psi = readMatrix("psi.0");
-
-    linalg::Matrix toCenter = identity(1);
-    for (int i = 0; i < dims; ++i) {
-        const linalg::Matrix& ket = readMatrix(prefix + num(i) + ".ket." + num(target.gridSize / 2));
-        const linalg::Matrix& bra = readMatrix(prefix + num(i) + ".bra." + num(position[i]));
-        toCenter = tensor(toCenter, outerProduct(ket, bra));
-    }
+    // Takes each register "prefix i" of the space from basis state from[i] to basis state `to`.
+    auto moveRegisters = [&](const std::string& registers, const std::string& to,
+                             const std::vector<std::int32_t>& from) {
+        linalg::Matrix op = identity(1);
+        for (int i = 0; i < dims; ++i)
+            op = tensor(op, outerProduct(readMatrix(registers + num(i) + ".ket." + to),
+                                         readMatrix(registers + num(i) + ".bra." + num(from[i]))));
+        return op;
+    };
     const RegisterSplit split = splitAt(space);
-    applyOnRegisters(psi, split.left, toCenter, split.right);
+    const linalg::Matrix toCenter = moveRegisters(prefix, num(target.gridSize / 2), position);
+    applyOnRegisters(readMatrix("psi.0"), split.left, toCenter, split.right);
     if (!target.resetDelta) return;
 
     int first = 1;
     for (int t = 0; t < space; ++t) first += actionSpaces[t].dimensions();
     const std::vector<std::int32_t> steps = measureRegisters(first, dims, prefix);
-    const std::string deltaPrefix = "Delta." + num(space) + ".";
-    linalg::Matrix toRest = identity(1);
-    for (int i = 0; i < dims; ++i) {
-        const linalg::Matrix& ket = readMatrix(deltaPrefix + num(i) + ".ket.1");
-        const linalg::Matrix& bra = readMatrix(deltaPrefix + num(i) + ".bra." + num(steps[i]));
-        toRest = tensor(toRest, outerProduct(ket, bra));
-    }
+    const linalg::Matrix toRest = moveRegisters("Delta." + num(space) + ".", "1", steps);
     std::int32_t left = memorySize, right = actionSize;
     for (int t = 0; t < static_cast<int>(actionSpaces.size()); ++t) {
         const std::int32_t moves = checkedPower(static_cast<std::int64_t>(actionSpaces[t].movementMap.size()),

@@ -97,25 +97,29 @@ void evaluateInOrder(const Phase& phase, const std::vector<Individual*>& made, B
     }
 }
 
-// Candidates made but not yet evaluated; flush() evaluates them and hands them on. A
-// failure while making the next one still lets the ones made before it count.
+// Candidates made but not yet evaluated; flush() evaluates them and hands them on.
 class Pending {
 public:
+    // Makes up to `count` candidates by makeOne(c, candidate), each once the population
+    // has room for it, until a key is waiting. A failure while making one still lets the
+    // ones made before it count.
     template <class Make>
-    void run(const Phase& phase, Make make) {
+    void make(const Phase& phase, int count, Make makeOne) {
+        const std::vector<std::int64_t> dimensions = dimensionsOf(phase.population.front());
         try {
-            make();
+            for (int c = 0; c < count && !interrupted(phase.progress); ++c) {
+                requireRoom(static_cast<std::int64_t>(phase.population.size() + made_.size()) + 1, dimensions);
+                Individual candidate;
+                makeOne(c, candidate);
+                made_.push_back(std::move(candidate));
+                if (!phase.together) flush(phase);
+            }
         } catch (...) {
             flush(phase);
             throw;
         }
         flush(phase);
     }
-    void add(Individual candidate, const Phase& phase) {
-        made_.push_back(std::move(candidate));
-        if (!phase.together) flush(phase);
-    }
-    std::size_t size() const { return made_.size(); }
     std::function<void(std::size_t, Individual&)> before = [](std::size_t, Individual&) {};
     std::function<void(std::size_t, Individual&)> after = [](std::size_t, Individual&) {};
 
@@ -145,30 +149,22 @@ void evaluateInitialPopulation(const Phase& phase) {
         tick(phase.progress);
         if (chatter()) tala::out() << i << "/" << count << "     \r" << std::flush;
     };
-    if (phase.together) {
+    // Together, every line comes before the evaluations; else each before its own.
+    if (phase.together)
         for (std::size_t i = 0; i < count; ++i) line(i);
-        evaluateInOrder(phase, everyone, [](std::size_t) {}, [](std::size_t) {}, false);
-    } else {
-        evaluateInOrder(phase, everyone, line, [](std::size_t) {}, false);
-    }
+    evaluateInOrder(phase, everyone, [&](std::size_t i) { if (!phase.together) line(i); }, [](std::size_t) {}, false);
     sortByFitness(population);
 }
 
 void breedChildren(const Phase& phase, int parents, int everyone) {
     std::vector<Individual>& population = phase.population;
-    const std::vector<std::int64_t> dimensions = dimensionsOf(population.front());
     Pending children;
     children.after = [&](std::size_t, Individual& child) { population.push_back(std::move(child)); };
-    children.run(phase, [&] {
-        for (int c = 0; c < parents && !interrupted(phase.progress); ++c) {
-            requireRoom(static_cast<std::int64_t>(population.size() + children.size()) + 1, dimensions);
-            if (chatter()) tala::out() << c << "/" << parents << "\n";
-            const int first = std::rand() % parents;
-            const int second = std::rand() % everyone;
-            Individual child;
-            crossover(child, population[first], population[second], !phase.together);
-            children.add(std::move(child), phase);
-        }
+    children.make(phase, parents, [&](int c, Individual& child) {
+        if (chatter()) tala::out() << c << "/" << parents << "\n";
+        const int first = std::rand() % parents;
+        const int second = std::rand() % everyone;
+        crossover(child, population[first], population[second], !phase.together);
     });
 }
 
@@ -198,7 +194,6 @@ void mutatePopulation(const Phase& phase) {
 
 void addEliteCopies(const Phase& phase, int copies) {
     std::vector<Individual>& population = phase.population;
-    const std::vector<std::int64_t> dimensions = dimensionsOf(population.front());
     Pending children;
     // The best stays first throughout: children are appended after it.
     children.before = [&](std::size_t c, Individual&) {
@@ -208,13 +203,8 @@ void addEliteCopies(const Phase& phase, int copies) {
         if (chatter()) tala::out() << child.fitness << "\n";
         population.push_back(std::move(child));
     };
-    children.run(phase, [&] {
-        for (int c = 0; c < copies && !interrupted(phase.progress); ++c) {
-            requireRoom(static_cast<std::int64_t>(population.size() + children.size()) + 1, dimensions);
-            Individual child;
-            mutatedCopy(child, population.front(), !phase.together);
-            children.add(std::move(child), phase);
-        }
+    children.make(phase, copies, [&](int, Individual& child) {
+        mutatedCopy(child, population.front(), !phase.together);
     });
 }
 

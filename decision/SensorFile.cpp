@@ -9,20 +9,17 @@
 
 #include "decision/SensorFile.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <iostream>
 #include <optional>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "decision/SizeArithmetic.h"
+#include "interp/InterpreterCore.h"
 #include "support/FileReplace.h"
 #include "support/OutputFile.h"
 #include "support/Reporting.h"
@@ -36,20 +33,18 @@ namespace {
 
 constexpr std::int32_t kFormatNumber = 10;
 
-void writeInt(std::string& out, std::int32_t value) {
-    const auto bits = static_cast<std::uint32_t>(value);
-    for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<char>((bits >> shift) & 0xFF));
-}
-
-void writeDouble(std::string& out, double value) {
-    std::uint64_t bits = 0;
+// An int32 or a double as its bits, lowest byte first.
+template <class Value>
+void writeLittle(std::string& out, Value value) {
+    std::conditional_t<sizeof(Value) == 8, std::uint64_t, std::uint32_t> bits = 0;
     std::memcpy(&bits, &value, sizeof bits);
-    for (int shift = 0; shift < 64; shift += 8) out.push_back(static_cast<char>((bits >> shift) & 0xFF));
+    for (std::size_t shift = 0; shift < 8 * sizeof bits; shift += 8)
+        out.push_back(static_cast<char>((bits >> shift) & 0xFF));
 }
 
 void writeAngles(std::string& out, const std::vector<double>& angles) {
-    writeInt(out, static_cast<std::int32_t>(angles.size()));
-    for (double angle : angles) writeDouble(out, angle);
+    writeLittle(out, static_cast<std::int32_t>(angles.size()));
+    for (double angle : angles) writeLittle(out, angle);
 }
 
 // Reads the bytes of a file, refusing any count that asks for more bytes than are
@@ -117,11 +112,9 @@ std::optional<Sensor> readSensor(SensorReader& reader) {
     if (!name) return std::nullopt;
     sensor.name = std::move(*name);
     auto offPhase = reader.readAngles();
-    if (!offPhase) return std::nullopt;
     auto rotation = reader.readAngles();
-    if (!rotation) return std::nullopt;
     auto phase = reader.readAngles();
-    if (!phase) return std::nullopt;
+    if (!offPhase || !rotation || !phase) return std::nullopt;
     const std::int64_t dimension = static_cast<std::int64_t>(offPhase->size());
     const std::int64_t needed = dimension * (dimension - 1) / 2;
     if (static_cast<std::int64_t>(rotation->size()) < needed || static_cast<std::int64_t>(phase->size()) < needed ||
@@ -150,46 +143,24 @@ std::string quoted(const std::string& fileName) {
     throw tala::Failure("Cannot open sensor file " + quoted(fileName) + ": " + reason);
 }
 
-// Closes the descriptor it holds when it goes.
-struct OpenFile {
-    int fd;
-    ~OpenFile() {
-        if (fd >= 0) ::close(fd);
-    }
-};
-
 // The whole content of a plain file: a device or a pipe has no length to check
 // the counts against, and a folder has no content.
 std::string readWholeFile(const std::string& fileName) {
-    if (tala::interp::holdsNulByte(fileName)) refuseUnopenable(fileName, tala::interp::kNulInFileName);
-    // Not blocking: opening a pipe would otherwise wait for a writer.
-    const OpenFile file{::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)};
-    if (file.fd < 0) refuseUnopenable(fileName, std::strerror(errno));
-    struct stat status {};
-    if (::fstat(file.fd, &status) != 0) refuseUnopenable(fileName, std::strerror(errno));
-    if (S_ISDIR(status.st_mode)) refuseUnopenable(fileName, std::strerror(EISDIR));
-    if (!S_ISREG(status.st_mode)) refuseUnopenable(fileName, "not a plain file");
-    linalg::requireMemory(status.st_size, "sensor file " + quoted(fileName));
-    std::string bytes(static_cast<std::size_t>(status.st_size), '\0');
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t got = ::read(file.fd, bytes.data() + done, bytes.size() - done);
-        if (got < 0 && errno == EINTR) continue;
-        if (got < 0) refuseUnopenable(fileName, std::strerror(errno));
-        if (got == 0) bytes.resize(done);  // shrank while being read
-        done += static_cast<std::size_t>(got);
-    }
-    return bytes;
+    std::string reason;
+    std::optional<std::string> bytes =
+        tala::interp::readRegularFile(fileName, "sensor file " + quoted(fileName), &reason);
+    if (!bytes) refuseUnopenable(fileName, reason == "not a regular file" ? "not a plain file" : reason);
+    return std::move(*bytes);
 }
 
 }  // namespace
 
 std::string sensorFileBytes(const std::vector<Sensor>& sensors) {
     std::string bytes;
-    writeInt(bytes, kFormatNumber);
-    writeInt(bytes, static_cast<std::int32_t>(sensors.size()));
+    writeLittle(bytes, kFormatNumber);
+    writeLittle(bytes, static_cast<std::int32_t>(sensors.size()));
     for (const Sensor& sensor : sensors) {
-        writeInt(bytes, static_cast<std::int32_t>(sensor.name.size()));
+        writeLittle(bytes, static_cast<std::int32_t>(sensor.name.size()));
         bytes += sensor.name;
         writeAngles(bytes, sensor.offPhase);
         writeAngles(bytes, sensor.rotation);

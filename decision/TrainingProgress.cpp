@@ -11,18 +11,17 @@ namespace {
 
 constexpr double kUpdateInterval = 0.1;  // seconds: at most 10 updates a second
 
-std::string formatted(const char* format, double value) {
+template <class... Values>
+std::string formatted(const char* format, Values... values) {
     char buffer[64];
-    std::snprintf(buffer, sizeof buffer, format, value);
+    std::snprintf(buffer, sizeof buffer, format, values...);
     return buffer;
 }
 
 std::string elapsedText(double seconds) {
     if (seconds < 60.0) return formatted("%.1f s", seconds);
     const double whole = std::floor(seconds);
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.0f min %02.0f s", std::floor(whole / 60.0), std::fmod(whole, 60.0));
-    return buffer;
+    return formatted("%.0f min %02.0f s", std::floor(whole / 60.0), std::fmod(whole, 60.0));
 }
 
 std::string leftText(double seconds) {
@@ -40,25 +39,16 @@ double steadySeconds() {
 std::string progressText(const ProgressFigures& figures) {
     std::string text = "generation " + std::to_string(figures.generation) + "/" + std::to_string(figures.generations);
     if (figures.latest != nullptr) {
-        text += "  best ";
-        text += formatted("%.2f", figures.latest->best);
-        text += " of ";
-        text += formatted("%.0f", kFitnessCeiling);
+        text += "  best " + formatted("%.2f", figures.latest->best) + " of " + formatted("%.0f", kFitnessCeiling);
         if (!figures.latest->bestRules.empty()) {
             text += "  (rules";
-            for (double rule : figures.latest->bestRules) {
-                text += ' ';
-                text += formatted("%.2f", rule);
-            }
+            for (double rule : figures.latest->bestRules) text += ' ' + formatted("%.2f", rule);
             text += ')';
         }
     }
-    text += "  ";
-    text += elapsedText(figures.elapsed);
-    if (!figures.over && figures.finished > 0 && figures.finished < figures.generations) {
-        text += ", ";
-        text += leftText(figures.elapsed / figures.finished * (figures.generations - figures.finished));
-    }
+    text += "  " + elapsedText(figures.elapsed);
+    if (!figures.over && figures.finished > 0 && figures.finished < figures.generations)
+        text += ", " + leftText(figures.elapsed / figures.finished * (figures.generations - figures.finished));
     return text;
 }
 

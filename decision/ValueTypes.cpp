@@ -21,21 +21,14 @@ void printEach(std::ostream& out, const SensorNames& names) {
 }  // namespace
 
 void DistributionType::print(std::ostream& out) const {
-    if (entries.empty()) {
-        out << "EMPTY";
-        return;
-    }
-    out << "\n";
+    out << (entries.empty() ? "EMPTY" : "\n");
     // The space index is shown first although it is stored second.
     for (const DistributionEntry& entry : entries)
         out << "(" << entry.spaceIndex << ", " << entry.actionIndex << ") = " << entry.weight << "\n";
 }
 
 void SensorListType::print(std::ostream& out) const {
-    if (sensors.empty()) {
-        out << "EMPTY";
-        return;
-    }
+    if (sensors.empty()) out << "EMPTY";
     printEach(out, sensors);
 }
 
@@ -49,11 +42,8 @@ void StateType::print(std::ostream& out) const {
 }
 
 void TrainingSetType::print(std::ostream& out) const {
-    if (rules.empty()) {
-        out << "EMPTY";
-        return;
-    }
-    out << "Number of Rules = " << rules.size() << "\n";
+    if (rules.empty()) out << "EMPTY";
+    else out << "Number of Rules = " << rules.size() << "\n";
 }
 
 void QDMType::makeNew() {
@@ -95,12 +85,7 @@ void ActionSpaceType::print(std::ostream& out) const {
         out << ")\n";
     }
     out << "]\n";
-    out << "A.points = ";
-    if (space.points.empty()) {
-        out << "EMPTY\n";
-        return;
-    }
-    out << "\n";
+    out << "A.points = " << (space.points.empty() ? "EMPTY\n" : "\n");
     for (const ActionPoint& point : space.points) {
         out << "\t(" << point.name << ", ";
         printEach(out, point.coordinates);

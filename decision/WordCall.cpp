@@ -52,7 +52,7 @@ void WordCall::complain(std::string_view text) {
 }
 
 bool isTrailingString(const WordCall& call, int n, const Object& value) {
-    return call.isLast(n) && value.holds(ObjectType::String);
+    return n == call.argumentCount() && value.holds(ObjectType::String);
 }
 
 }  // namespace vex

@@ -40,7 +40,6 @@ struct WordCall : tala::interp::WordCall {
     std::string word() const { return tokens.token(0); }
     // Number of arguments after the command word.
     int argumentCount() const { return tokens.count() - 1; }
-    bool isLast(int n) const { return n == tokens.count() - 1; }
 
     // A Double as it is, an Integer converted; anything else fails as an integer.
     double weightArg(int n) const;
