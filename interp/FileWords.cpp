@@ -1,6 +1,5 @@
 // Script files, their search path, and command modules.
 
-#include <iostream>
 #include <optional>
 #include <string>
 

@@ -88,8 +88,6 @@ Interpreter::~Interpreter() {
         // Nothing left to report to: the entries are gone either way.
     }
     for (ModuleHandle& handle : moduleHandles_) handle.close();
-    moduleHandles_.clear();
-    searchPath_.clear();
 }
 
 void Interpreter::execute(std::string_view text, ObjectList& scope, Object& result,

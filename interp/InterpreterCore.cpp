@@ -9,10 +9,6 @@
 #include <cerrno>
 #include <cstring>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iostream>
-#include <iterator>
 #include <limits>
 #include <vector>
 

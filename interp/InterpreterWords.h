@@ -5,7 +5,6 @@
 // lists every group.
 
 #include <string_view>
-#include <vector>
 
 #include "interp/DispatchTable.h"
 #include "interp/Interpreter.h"

@@ -38,26 +38,22 @@ void Object::release() {
     data.reset();
 }
 
-void Object::setString(std::string text) {
-    release();
-    data = std::make_shared<ObjectValue>(std::move(text));
-    name = kObjectTempName;
-    type = ObjectType::String;
+namespace {
+
+// Releases what the object holds, then owns `value` under the temp name.
+template <typename T>
+void store(Object& object, ObjectType tag, T value) {
+    object.release();
+    object.data = std::make_shared<ObjectValue>(std::move(value));
+    object.name = kObjectTempName;
+    object.type = tag;
 }
 
-void Object::setInteger(std::int32_t number) {
-    release();
-    data = std::make_shared<ObjectValue>(number);
-    name = kObjectTempName;
-    type = ObjectType::Integer;
-}
+}  // namespace
 
-void Object::setDouble(double number) {
-    release();
-    data = std::make_shared<ObjectValue>(number);
-    name = kObjectTempName;
-    type = ObjectType::Double;
-}
+void Object::setString(std::string text) { store(*this, ObjectType::String, std::move(text)); }
+void Object::setInteger(std::int32_t number) { store(*this, ObjectType::Integer, number); }
+void Object::setDouble(double number) { store(*this, ObjectType::Double, number); }
 
 void Object::setUserObject(UserObject* value) { setUserObject(std::unique_ptr<UserObject>(value)); }
 
@@ -128,14 +124,9 @@ void set(Object& target, const Object& value) {
     throw Failure("Object::set unkown type");
 }
 
-}  // namespace tala::interp
-
 // ---- User object base behaviour ----
 // Kept with Object so that a program linking the interpreter always carries it: modules
 // deriving from UserObject take these symbols from the program that loads them.
-
-namespace tala::interp {
-
 
 void UserObject::copy(const UserObject&) { throw Failure("Cannot copy this type."); }
 
@@ -165,11 +156,7 @@ bool UserObject::lessThan(const Object&, const Object&) {
     throw Failure("Cannot compare this type.");
 }
 
-}  // namespace tala::interp
-
 // ---- Arithmetic and comparison ----
-
-namespace tala::interp {
 
 namespace {
 

@@ -33,11 +33,6 @@ public:
     Object(std::string name, ObjectType type, std::shared_ptr<ObjectValue> data);
     // A user value under the given name (appended to a scope, the scope owns it).
     Object(std::string name, std::unique_ptr<UserObject> value);
-    Object(const Object&) = default;
-    Object& operator=(const Object&) = default;
-    Object(Object&&) noexcept = default;
-    Object& operator=(Object&&) noexcept = default;
-    ~Object() = default;
 
     std::string name;
     ObjectType type = ObjectType::String;
@@ -92,7 +87,6 @@ public:
     ObjectList& operator=(const ObjectList&) = delete;
     ObjectList(ObjectList&&) noexcept = default;
     ObjectList& operator=(ObjectList&&) noexcept = default;
-    ~ObjectList() = default;
 
     // Adds a copy sharing the Object's name, tag and data; the list owns it.
     void append(const Object& object);

@@ -1,7 +1,5 @@
 // Control words: sequencing, loops, conditions, selection and the global switch.
 
-#include <iostream>
-
 #include "support/ConsoleKeys.h"
 #include "interp/InterpreterWords.h"
 #include "support/Reporting.h"

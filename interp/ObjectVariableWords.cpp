@@ -1,6 +1,5 @@
 // Variable words: declaring, reading and writing variables, and indexed names.
 
-#include <iostream>
 #include <memory>
 #include <string>
 

@@ -53,7 +53,6 @@ void Variable::setDouble(double number) { store(*this, "double", number); }
 void Variable::setComplex(double re, double im) { store(*this, "complex", linalg::Complex{re, im}); }
 void Variable::setComplex(linalg::Complex z) { store(*this, "complex", z); }
 void Variable::setVector(DoubleList list) { store(*this, "vector", std::move(list)); }
-void Variable::setSystem(SystemDims dims) { store(*this, "system", std::move(dims)); }
 void Variable::setMatrix(linalg::Matrix matrix) { store(*this, "matrix", std::move(matrix)); }
 
 linalg::Matrix& Variable::setMatrix(int rows, int cols) {
@@ -152,7 +151,5 @@ void remove(VariableList& list, const std::string& name) {
     if (it->borrowed) throw Failure("Cannot delete variable");
     list.erase(it);
 }
-
-void clear(VariableList& list) { list.clear(); }
 
 }  // namespace tala::interp

@@ -40,7 +40,6 @@ public:
     Variable& operator=(Variable&&) noexcept = default;
     Variable(const Variable&) = delete;
     Variable& operator=(const Variable&) = delete;
-    ~Variable() = default;
 
     std::string name;
     std::string typeName;
@@ -60,7 +59,6 @@ public:
     linalg::Matrix& setMatrix(int rows, int cols);  // returned for the caller to fill
     void setMatrix(linalg::Matrix matrix);          // takes the matrix over
     void setVector(DoubleList list);
-    void setSystem(SystemDims dims);
 
     // Getters: access when the type name matches exactly, else raise the getter's text.
     std::string& getString() const;
@@ -111,6 +109,5 @@ void lookup(const VariableList& list, const std::string& name, Variable& result)
 void assign(VariableList& list, const std::string& name, const Variable& value);
 // Removes the first entry named `name`; raises "Cannot delete variable" if it is borrowed.
 void remove(VariableList& list, const std::string& name);
-void clear(VariableList& list);
 
 }  // namespace tala::interp

@@ -29,9 +29,11 @@ public:
     VariableTable() = default;
     VariableTable(const VariableTable&) = delete;
     VariableTable& operator=(const VariableTable&) = delete;
-    virtual ~VariableTable();
+    virtual ~VariableTable() = default;
 
     VariableList variables;
+    // Declared after the variables, so destroyed first: a handler may still look at
+    // the variables while it is destroyed.
     std::vector<std::unique_ptr<CommandHandler>> handlers;
 
     // "State List:\n" then "<" typeName ", " name ">\n" per global variable.

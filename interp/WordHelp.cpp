@@ -53,12 +53,7 @@ std::string shown(std::string_view typed) {
 }
 
 std::string heading(const WordDoc& word) {
-    std::string text(word.word);
-    if (!word.synopsis.empty()) {
-        text += ' ';
-        text += word.synopsis;
-    }
-    return text;
+    return word.synopsis.empty() ? std::string(word.word) : std::string(word.word) + " " + std::string(word.synopsis);
 }
 
 // The summary in lines indented by two blanks.
@@ -146,10 +141,7 @@ std::size_t distance(const std::string& typed, std::string_view word) {
 // Markdown: a code span holding the text, and plain text with its markup characters escaped.
 std::string codeSpan(std::string_view text) {
     const bool holdsTick = text.find('`') != std::string_view::npos;
-    std::string span(holdsTick ? "`` " : "`");
-    span += text;
-    span += holdsTick ? " ``" : "`";
-    return span;
+    return (holdsTick ? "`` " : "`") + std::string(text) + (holdsTick ? " ``" : "`");
 }
 
 std::string escaped(std::string_view text) {
@@ -194,9 +186,7 @@ std::string referenceText(const std::vector<GroupDoc>& groups) {
     std::string text;
     for (const GroupDoc& group : groups) {
         if (!text.empty()) text += '\n';
-        text += "### ";
-        text += group.name;
-        text += "\n\n";
+        text += "### " + std::string(group.name) + "\n\n";
         for (const WordDoc& word : group.words) {
             text += "- " + codeSpan(heading(word)) + ": " + escaped(word.summary);
             if (!word.example.empty()) text += " Example: " + codeSpan(word.example);

@@ -5,7 +5,6 @@
 
 #include <cstdint>
 #include <iosfwd>
-#include <memory>
 #include <vector>
 
 #include "linalg/Complex.h"
@@ -25,7 +24,6 @@ public:
     Matrix& operator=(const Matrix& source);
     Matrix(Matrix&& other) noexcept;
     Matrix& operator=(Matrix&& other) noexcept;
-    ~Matrix() = default;
 
     int rows() const { return rows_; }
     int cols() const { return cols_; }

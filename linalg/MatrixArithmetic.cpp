@@ -1,7 +1,6 @@
 // Sums, the Kronecker product and the dot product. The loops run over the raw
 // column-major storage; shapes and storage are checked once up front.
 
-#include <algorithm>
 #include <cstddef>
 #include <utility>
 

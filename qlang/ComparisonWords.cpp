@@ -1,8 +1,5 @@
 // Comparisons of two integers or two doubles; the result is the integer 1 or 0.
 
-#include <cstdint>
-#include <iostream>
-
 #include "support/Reporting.h"
 #include "qlang/Words.h"
 #include "support/ScriptOutput.h"

@@ -1,7 +1,6 @@
 // Sequencing, loops, conditions and the global switch.
 
 #include <algorithm>
-#include <iostream>
 #include <string>
 #include <vector>
 

@@ -3,8 +3,6 @@
 
 #include <cmath>
 #include <cstdint>
-#include <iostream>
-#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>

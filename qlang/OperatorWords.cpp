@@ -3,7 +3,6 @@
 // lifting of a one-subsystem operator to a whole system.
 
 #include <cstdint>
-#include <iostream>
 #include <limits>
 #include <string>
 #include <utility>
@@ -44,6 +43,20 @@ std::int32_t wrapped(std::int64_t value) {
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(value));
 }
 
+// The sum, or with `subtract` the difference, of two equal-sized matrices.
+void addMatrices(WordCall& call, const Operands& o, bool subtract) {
+    const Matrix& a = o.a.getMatrix();
+    const Matrix& b = o.b.getMatrix();
+    if (a.rows() != b.rows() || a.cols() != b.cols()) {
+        call.report(subtract ? "'; matrix wrong size for subtract\n" : "'; matrix wrong size for add\n");
+        return;
+    }
+    Matrix result;
+    if (subtract) linalg::subtract(a, &result, &b);
+    else linalg::add(a, &result, &b);
+    call.result.setMatrix(std::move(result));
+}
+
 void word_add(WordCall& call) {
     const Operands o = evaluateOperands(call);
     if (o.differ()) {
@@ -59,15 +72,7 @@ void word_add(WordCall& call) {
     } else if (o.both("complex")) {
         call.result.setComplex(o.a.getComplex() + o.b.getComplex());
     } else if (o.both("matrix")) {
-        const Matrix& a = o.a.getMatrix();
-        const Matrix& b = o.b.getMatrix();
-        if (a.rows() != b.rows() || a.cols() != b.cols()) {
-            call.report("'; matrix wrong size for add\n");
-            return;
-        }
-        Matrix sum;
-        linalg::add(a, &sum, &b);
-        call.result.setMatrix(std::move(sum));
+        addMatrices(call, o, false);
     } else {
         call.report("'; cannot add these types\n");
     }
@@ -84,15 +89,7 @@ void word_subtract(WordCall& call) {
     } else if (o.both("complex")) {
         call.result.setComplex(o.a.getComplex() - o.b.getComplex());
     } else if (o.both("matrix")) {
-        const Matrix& a = o.a.getMatrix();
-        const Matrix& b = o.b.getMatrix();
-        if (a.rows() != b.rows() || a.cols() != b.cols()) {
-            call.report("'; matrix wrong size for subtract\n");
-            return;
-        }
-        Matrix difference;
-        linalg::subtract(a, &difference, &b);
-        call.result.setMatrix(std::move(difference));
+        addMatrices(call, o, true);
     } else {
         call.report("'; cannot subtract these types\n");
     }

@@ -5,8 +5,6 @@
 
 #include <cmath>
 #include <cstdint>
-#include <iostream>
-#include <string>
 
 #include "support/Reporting.h"
 #include "interp/Variable.h"
@@ -48,20 +46,12 @@ std::int32_t wrappingPower(std::int32_t base, std::int32_t exponent) {
 
 void word_integer(WordCall& call) {
     const Variable x = call.valueArg(1);
-    if (x.typeName == "integer") {
-        call.result.setInteger(x.getInteger());
-        return;
-    }
-    call.result.setInteger(TypedNumbers::integer(x.getString()));
+    call.result.setInteger(x.typeName == "integer" ? x.getInteger() : TypedNumbers::integer(x.getString()));
 }
 
 void word_double(WordCall& call) {
     const Variable x = call.valueArg(1);
-    if (x.typeName == "double") {
-        call.result.setDouble(x.getDouble());
-        return;
-    }
-    call.result.setDouble(TypedNumbers::real(x.getString()));
+    call.result.setDouble(x.typeName == "double" ? x.getDouble() : TypedNumbers::real(x.getString()));
 }
 
 void word_real(WordCall& call) { call.result.setDouble(call.complexArg(1).re); }

@@ -1,6 +1,5 @@
 #include "qlang/UnitaryFromAngles.h"
 
-#include <iostream>
 #include <vector>
 #include "support/ScriptOutput.h"
 

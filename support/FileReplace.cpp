@@ -33,18 +33,6 @@ void ignoreFileSizeSignal() {
     (void)ignored;
 }
 
-bool writeAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
-}
-
 bool sameFile(const struct stat& a, int fd) {
     struct stat b {};
     return ::fstat(fd, &b) == 0 && a.st_dev == b.st_dev && a.st_ino == b.st_ino;
@@ -133,7 +121,32 @@ void replaceRegular(const std::string& finalName, const struct stat* old, std::s
     }
 }
 
+// open(2), again when a signal cut it short; a name holding a NUL byte is EINVAL.
+int openPath(const std::string& path, int flags) {
+    if (holdsNulByte(path)) {
+        errno = EINVAL;
+        return -1;
+    }
+    int fd = -1;
+    do {
+        fd = ::open(path.c_str(), flags, 0666);
+    } while (fd < 0 && errno == EINTR);
+    return fd;
+}
+
 }  // namespace
+
+bool writeAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+        if (written < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
+}
 
 std::string writeFailureReason(int error) {
     std::string reason = std::strerror(error);
@@ -152,32 +165,14 @@ bool isReplaceTemporary(std::string_view fileName) {
 
 int openForWriting(const std::string& path, bool append) {
     ignoreFileSizeSignal();
-    if (holdsNulByte(path)) {
-        errno = EINVAL;
-        return -1;
-    }
     // O_NONBLOCK so that a pipe without a reader is refused at once; writes then block
     // as usual.
-    const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK | (append ? O_APPEND : O_TRUNC);
-    int fd = -1;
-    do {
-        fd = ::open(path.c_str(), flags, 0666);
-    } while (fd < 0 && errno == EINTR);
+    const int fd = openPath(path, O_WRONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK | (append ? O_APPEND : O_TRUNC));
     if (fd >= 0) ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     return fd;
 }
 
-int openForReading(const std::string& path) {
-    if (holdsNulByte(path)) {
-        errno = EINVAL;
-        return -1;
-    }
-    int fd = -1;
-    do {
-        fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    } while (fd < 0 && errno == EINTR);
-    return fd;
-}
+int openForReading(const std::string& path) { return openPath(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC); }
 
 namespace {
 

@@ -42,6 +42,9 @@ int openForWriting(const std::string& path, bool append);
 // checks the type): answers the descriptor, or -1 with errno set.
 int openForReading(const std::string& path);
 
+// Writes all of `bytes` to `fd`, again after a signal; false with errno set on a failure.
+bool writeAll(int fd, std::string_view bytes);
+
 // The system's reason for a failed open or write, with the limit named for EFBIG.
 std::string writeFailureReason(int error);
 

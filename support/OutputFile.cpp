@@ -5,7 +5,6 @@
 
 #include <atomic>
 #include <cerrno>
-#include <cstring>
 #include <iostream>
 
 #include "support/FileReplace.h"
@@ -53,10 +52,6 @@ void reportFileFailure(const std::string& line, const std::string& reason) {
 unsigned fileFailureCount() { return fileFailures.load(); }
 
 OutputFile::OutputFile(const std::string& fileName, Mode mode) : std::ostream(&buffer) {
-    if (holdsNulByte(fileName)) {
-        buffer.error = EINVAL;
-        return;
-    }
     buffer.fd = openForWriting(fileName, mode == Mode::Append);
     if (buffer.fd < 0) buffer.error = errno;
 }
@@ -77,17 +72,7 @@ void OutputFileBuffer::drain() {
     std::size_t left = static_cast<std::size_t>(pptr() - pbase());
     setp(space.data(), space.data() + space.size());
     // After a failure the rest is dropped: the first reason is the one reported.
-    if (fd < 0 || error != 0) return;
-    while (left > 0) {
-        const ssize_t written = ::write(fd, from, left);
-        if (written < 0) {
-            if (errno == EINTR) continue;
-            error = errno;
-            return;
-        }
-        from += written;
-        left -= static_cast<std::size_t>(written);
-    }
+    if (fd >= 0 && error == 0 && !writeAll(fd, std::string_view(from, left))) error = errno;
 }
 
 int OutputFileBuffer::overflow(int c) {

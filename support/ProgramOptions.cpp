@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <charconv>
-#include <cstring>
 #include <iostream>
 #include <limits>
 #include <utility>
