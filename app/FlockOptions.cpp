@@ -94,7 +94,7 @@ std::vector<unsigned> parseSeeds(const std::string& text) {
 namespace {
 
 // Every option, and whether it takes a value.
-const std::vector<tala::interp::OptionSpec> kFlockOptions = {
+const std::vector<tala::interp::OptionRow> kFlockOptions = {
     {"--help"},         {"--version"},     {"--headless"},      {"--quiet"},        {"--random-sensors"},
     {"--sweep"},        {"--summarize"},   {"--data", true},    {"--agents", true}, {"--seed", true},
     {"--sensors", true}, {"--seconds", true}, {"--every", true}, {"--csv", true},   {"--svg", true},

@@ -17,8 +17,8 @@ namespace {
 // getopt_long's answer for the long option at index i of the table.
 constexpr int kLongOption = 0x100;
 
-const OptionSpec* findOption(const std::vector<OptionSpec>& options, std::string_view name) {
-    const auto found = std::find_if(options.begin(), options.end(), [&](const OptionSpec& o) { return o.name == name; });
+const OptionRow* findOption(const std::vector<OptionRow>& options, std::string_view name) {
+    const auto found = std::find_if(options.begin(), options.end(), [&](const OptionRow& o) { return o.name == name; });
     return found == options.end() ? nullptr : &*found;
 }
 
@@ -40,7 +40,7 @@ int refuseCommandLine(const ProgramInfo& program, const std::string& complaint) 
     return 2;
 }
 
-OptionReader::OptionReader(std::vector<std::string> arguments, std::vector<OptionSpec> options)
+OptionReader::OptionReader(std::vector<std::string> arguments, std::vector<OptionRow> options)
     : options_(std::move(options)) {
     // getopt_long reads from argv[1]; it is given copies it may reorder.
     arguments_.emplace_back();
@@ -61,7 +61,7 @@ bool OptionReader::next() {
         return true;
     }
     std::vector<std::string> names;
-    for (const OptionSpec& spec : options_) names.emplace_back(spec.name.substr(2));
+    for (const OptionRow& row : options_) names.emplace_back(row.name.substr(2));
     std::vector<option> table;
     for (std::size_t i = 0; i < options_.size(); ++i)
         table.push_back({names[i].c_str(), options_[i].takesValue ? required_argument : no_argument, nullptr,
@@ -86,21 +86,21 @@ bool OptionReader::next() {
         if (text_ == "-h") kind_ = Kind::Option, name_ = "--help";
     } else if (found >= kLongOption) {
         // Written out in full: getopt_long would take an abbreviation too.
-        const OptionSpec& spec = options_[static_cast<std::size_t>(found - kLongOption)];
-        const std::string full(spec.name);
-        if (text_ == full || (spec.takesValue && text_.rfind(full + "=", 0) == 0)) kind_ = Kind::Option, name_ = full;
-    } else if (const OptionSpec* spec = findOption(options_, text_.substr(0, text_.find('=')))) {
+        const OptionRow& row = options_[static_cast<std::size_t>(found - kLongOption)];
+        const std::string full(row.name);
+        if (text_ == full || (row.takesValue && text_.rfind(full + "=", 0) == 0)) kind_ = Kind::Option, name_ = full;
+    } else if (const OptionRow* row = findOption(options_, text_.substr(0, text_.find('=')))) {
         // A missing value, or a value given to an option that takes none.
-        if (found == ':' && text_ == spec->name) throw CommandLineError(text_ + " needs a value");
-        if (found == '?' && !spec->takesValue && text_.find('=') != std::string::npos && !spec->valueMakesItUnknown)
-            throw CommandLineError(std::string(spec->name) + " takes no value");
+        if (found == ':' && text_ == row->name) throw CommandLineError(text_ + " needs a value");
+        if (found == '?' && !row->takesValue && text_.find('=') != std::string::npos && !row->valueMakesItUnknown)
+            throw CommandLineError(std::string(row->name) + " takes no value");
     }
     return true;
 }
 
-std::optional<int> readCommandLine(int argc, char** argv, const ProgramInfo& program, const std::vector<OptionSpec>& own,
+std::optional<int> readCommandLine(int argc, char** argv, const ProgramInfo& program, const std::vector<OptionRow>& own,
                                    const ReadOption& read, std::vector<std::string>& operands) {
-    std::vector<OptionSpec> options = {{"--help", false, true}, {"--version", false, true}};
+    std::vector<OptionRow> options = {{"--help", false, true}, {"--version", false, true}};
     if (program.reference != nullptr) options.push_back({"--reference", false, true});
     options.insert(options.end(), own.begin(), own.end());
     try {

@@ -35,7 +35,7 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-struct OptionSpec {
+struct OptionRow {
     std::string_view name;  // "--seed"; -h is read as --help
     bool takesValue = false;
     // Given a value it does not take ("--help=x"), it is no option of the program at all.
@@ -52,7 +52,7 @@ public:
         End,      // "--": what follows are operands
     };
 
-    OptionReader(std::vector<std::string> arguments, std::vector<OptionSpec> options);
+    OptionReader(std::vector<std::string> arguments, std::vector<OptionRow> options);
     OptionReader(const OptionReader&) = delete;  // getopt_long reads through pointers into it
     OptionReader& operator=(const OptionReader&) = delete;
 
@@ -67,7 +67,7 @@ public:
 
 private:
     std::vector<std::string> arguments_;
-    std::vector<OptionSpec> options_;
+    std::vector<OptionRow> options_;
     std::vector<char*> argv_;
     bool ended_ = false;  // after "--"
     std::size_t operand_ = 0;
@@ -83,7 +83,7 @@ private:
 // other arguments and answers nothing. `read` is given each of `own` with its value
 // and raises CommandLineError for a bad value.
 using ReadOption = std::function<void(const std::string& option, const std::string& value)>;
-std::optional<int> readCommandLine(int argc, char** argv, const ProgramInfo& program, const std::vector<OptionSpec>& own,
+std::optional<int> readCommandLine(int argc, char** argv, const ProgramInfo& program, const std::vector<OptionRow>& own,
                                    const ReadOption& read, std::vector<std::string>& operands);
 
 // The value of --seed: a whole number from 0 to the largest unsigned int.

@@ -101,7 +101,7 @@ std::vector<std::unique_ptr<CommandLibrary>> talaLibraries() {
 }
 
 // The options tala reads besides the common ones.
-const std::vector<tala::interp::OptionSpec> kTalaOptions = {
+const std::vector<tala::interp::OptionRow> kTalaOptions = {
     {"--data", true}, {"--strict"}, {"--quiet"}, {"--seed", true},
 #ifdef TALA_HAS_DECISION_LIBRARY
     {"--threads", true},

@@ -9,7 +9,7 @@ using namespace tala::interp;
 
 namespace {
 
-const std::vector<OptionSpec> kOptions = {{"--help"}, {"--seed", true}, {"--strict"}, {"--version", false, true}};
+const std::vector<OptionRow> kOptions = {{"--help"}, {"--seed", true}, {"--strict"}, {"--version", false, true}};
 
 // What the reader makes of a command line, one word per argument: "name=value" for an
 // option, "<operand>", "?text" for an unknown one, "--" for the end of the options, and
