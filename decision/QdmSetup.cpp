@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <iostream>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -32,8 +33,13 @@ std::int32_t firstStep(const Coordinates& entry) { return entry.empty() ? 0 : en
 void requireSystemMemory(std::int64_t w, std::int64_t operators, std::int64_t memory) {
     linalg::requireEntryLimit(w, w);
     constexpr std::int64_t kEntry = sizeof(linalg::Complex);
-    const std::int64_t bytes = (operators + 2) * w * w * kEntry + 2 * memory * (memory * kEntry + tala::interp::kValueBytes);
-    linalg::requireMemory(bytes, "a decision system of size " + num(w));
+    // In floating point, since a memory size near the 32-bit limit squares beyond 64 bits;
+    // below 2^53 bytes the count is exact, and anything above is refused anyway.
+    const double bytes = double(operators + 2) * double(w) * double(w) * kEntry +
+                         2.0 * double(memory) * (double(memory) * kEntry + tala::interp::kValueBytes);
+    const double most = double(std::numeric_limits<std::int64_t>::max() / 2);
+    linalg::requireMemory(bytes < most ? static_cast<std::int64_t>(bytes) : std::int64_t(most),
+                          "a decision system of size " + num(w));
 }
 
 // The text declaring an integer variable and setting it to the value.
