@@ -29,6 +29,7 @@
 #include "support/ScriptOutput.h"
 #include "interp/InterpreterCore.h"
 #include "support/Failure.h"
+#include "support/FileReplace.h"
 
 namespace flock {
 
@@ -91,17 +92,6 @@ private:
     struct sigaction savedTerm_ {};
 };
 
-bool writeAll(int fd, const std::string& text) {
-    std::size_t at = 0;
-    while (at < text.size()) {
-        const ssize_t n = ::write(fd, text.data() + at, text.size() - at);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        at += static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
 struct Child {
     pid_t pid = -1;
     // The child's answer: a row line, or "!" and why it failed, on the first line; then
@@ -150,7 +140,7 @@ std::optional<Child> startChild(const std::function<std::string()>& work) {
         }
         for (char& c : answer)
             if (c == '\n') c = ' ';
-        ::_exit(writeAll(fds[1], answer + '\n' + minds.take()) ? 0 : 1);
+        ::_exit(tala::interp::writeAll(fds[1], answer + '\n' + minds.take()) ? 0 : 1);
     }
     sigprocmask(SIG_SETMASK, &saved, nullptr);
     ::close(fds[1]);
