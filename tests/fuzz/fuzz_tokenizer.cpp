@@ -37,7 +37,7 @@ void checkTokens(CommandTokenizer tokenizer, const rescanning::Rules& rules, con
 // No leading or trailing blank, no double blank, no blank right after "(" but the
 // one put before a "(" that follows it, and before every "(" that is not at the
 // start a blank or another "(" (when blanks between the two were dropped), perhaps
-// followed by tabs: "( \t(" becomes "(\t(".
+// followed by tabs: "( \t(" becomes "(\t(". Tabs alone before it count as the start.
 void checkNormalForm(const std::string& text) {
     if (text.empty()) return;
     require(text.front() != ' ' && text.back() != ' ');
@@ -47,7 +47,7 @@ void checkNormalForm(const std::string& text) {
         if (text[i] != '(') continue;
         std::size_t before = i - 1;
         while (before > 0 && text[before] == '\t') --before;
-        require(text[before] == ' ' || text[before] == '(');
+        require(text[before] == ' ' || text[before] == '(' || (before == 0 && text[0] == '\t'));
     }
 }
 
