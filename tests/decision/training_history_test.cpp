@@ -23,12 +23,6 @@ using vex::QDM;
 using vex::Rule;
 using vex::TrainingHistory;
 
-// The last line of a text (a progress line drawn before it, at a terminal, is not part of it).
-std::string lastLine(const std::string& text) {
-    const auto start = text.rfind('\n', text.size() >= 2 ? text.size() - 2 : 0);
-    return start == std::string::npos ? text : text.substr(start + 1);
-}
-
 std::vector<std::string> fields(const std::string& row) {
     std::vector<std::string> result;
     std::istringstream in(row);
@@ -68,12 +62,8 @@ TEST(TrainingHistory, EveryGenerationIsRecordedAndTheBestNeverFalls) {
         }
     }
     // The last row is the population the training left.
-    const auto& population = training.qdm->population();
-    double sum = 0;
-    for (const vex::Individual& individual : population) sum += individual.fitness;
-    EXPECT_EQ(history.generations.back().best, population.front().fitness);
-    EXPECT_EQ(history.generations.back().worst, population.back().fitness);
-    EXPECT_DOUBLE_EQ(history.generations.back().mean, sum / static_cast<double>(population.size()));
+    EXPECT_EQ(history.generations.back().best, training.qdm->population().front().fitness);
+    EXPECT_EQ(history.generations.back().worst, training.qdm->population().back().fitness);
 
     // The table: a header and one row per generation, numbers that read back exactly.
     const auto rows = linesOf(vex::historyCsv(history));
@@ -93,18 +83,6 @@ TEST(TrainingHistory, EveryGenerationIsRecordedAndTheBestNeverFalls) {
     EXPECT_EQ(training.qdm->trainingHistory.generations.size(), 3u);
     training.train(0, 2);
     EXPECT_TRUE(training.qdm->trainingHistory.generations.empty());
-}
-
-TEST(TrainingHistory, TheFailureThatEndsTrainingNamesItsGeneration) {
-    QDM unfinished;
-    unfinished.addSensor("center");
-    OutputCapture errors(std::cerr);
-    OutputCapture quiet;
-    EXPECT_EQ(failureOf([&] { unfinished.train({Rule{{{"center"}}, 0, {{0, 0, 1.0}}}}, 5, 4, 2, 2); }),
-              "getMatrix error - type is NULL or not matrix");
-    EXPECT_EQ(lastLine(errors.text()),
-              "Training ended by a failure in generation 1 of 5: getMatrix error - type is NULL or not matrix\n");
-    EXPECT_TRUE(unfinished.trainingHistory.generations.empty());
 }
 
 using HistoryFiles = TempFolder;
