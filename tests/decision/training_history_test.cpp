@@ -134,11 +134,17 @@ TEST_F(HistoryFiles, ALongHistoryIsThinnedForThePlotButNotForTheTable) {
         const auto end = svg.find('"', at + 8);
         const auto points = std::count(svg.begin() + static_cast<std::ptrdiff_t>(at),
                                        svg.begin() + static_cast<std::ptrdiff_t>(end), ',');
-        EXPECT_GT(points, 100);
-        EXPECT_LE(points, 720);
+        EXPECT_EQ(points, 648);  // one per unit of the plot's width
         ++polylines;
     }
     EXPECT_EQ(polylines, 4);  // the rule, worst, mean and best
+
+    // 4999 steps over 647: the second point drawn is the generation nearest 7.73, the ninth.
+    for (const std::size_t changed : {8, 7}) {
+        TrainingHistory dipped = history;
+        dipped.generations[changed].best = 1.0;
+        EXPECT_EQ(vex::historySvg(dipped) != svg, changed == 8) << "generation " << changed + 1;
+    }
 }
 
 // The progress line drawn into one stream with standard output, as on one screen.
