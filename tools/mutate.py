@@ -20,7 +20,8 @@ the others but left out of the score. Test names after a note's "killed by" (CTe
 are run first; only when they all pass does the whole suite run, so a mutant whose killer
 is known costs one build and that test.
 
-The build folder is configured on first use (Release, without benchmarks). The tree
+The build folder is configured on first use (Release, without benchmarks, through ccache
+when there is one). The tree
 is always restored, also on Ctrl-C or SIGTERM; should the process be killed outright,
 the next run restores the file from the copy it keeps in the build folder first.
 Not part of CI: a tool for the person changing tests. Run it niced on a shared machine.
@@ -29,6 +30,7 @@ Not part of CI: a tool for the person changing tests. Run it niced on a shared m
 import argparse
 import os
 import re
+import shutil
 import signal
 import subprocess
 import sys
@@ -180,8 +182,10 @@ def main():
 
     if not (build / "CMakeCache.txt").exists():
         print(f"configuring {build}", flush=True)
+        # ccache, where there is one, makes the first build of a fresh folder a matter of linking.
+        launcher = ["-DCMAKE_CXX_COMPILER_LAUNCHER=ccache"] if shutil.which("ccache") else []
         if run(["cmake", "-S", str(ROOT), "-B", str(build), "-DCMAKE_BUILD_TYPE=Release",
-                "-DFLOCK_BUILD_BENCH=OFF"], log) != 0:
+                "-DFLOCK_BUILD_BENCH=OFF"] + launcher, log) != 0:
             sys.exit(f"configuring failed; see {log}")
     build_command = ["cmake", "--build", str(build), "-j", str(args.jobs)]
     test_command = ["ctest", "--test-dir", str(build), "-j", str(args.jobs), "-E", args.exclude,
