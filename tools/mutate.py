@@ -17,8 +17,8 @@ occurrence in the file, or of several the one nearest the given line. A mutant w
 text is no longer there is reported as not found, never silently skipped. A note that
 starts with "equivalent" marks a mutant that cannot change behaviour: it is tried like
 the others but left out of the score. Test names after a note's "killed by" (CTest names)
-are run first; only when they all pass does the whole suite run, so a mutant whose killer
-is known costs one build and that test.
+are run first, after building only the programs they run; only when they all pass is the
+whole tree built and the whole suite run, so a mutant whose killer is known costs little.
 
 The build folder is configured on first use (Release, without benchmarks, through ccache
 when there is one). The tree
@@ -28,6 +28,7 @@ Not part of CI: a tool for the person changing tests. Run it niced on a shared m
 """
 
 import argparse
+import json
 import os
 import re
 import shutil
@@ -151,6 +152,18 @@ def run(command, log):
             raise
 
 
+def test_programs(build):
+    """CTest name -> the build's programs its command runs; None where it names a folder of them."""
+    listing = subprocess.run(["ctest", "--test-dir", str(build), "--show-only=json-v1"], cwd=ROOT,
+                             capture_output=True, text=True)
+    programs = {}
+    for test in json.loads(listing.stdout or "{}").get("tests", []):
+        inside = [Path(arg) for arg in test.get("command", []) if arg.startswith(str(build) + "/")]
+        names = {arg.name for arg in inside if arg.is_file()}
+        programs[test["name"]] = names if names and len(names) == len(inside) else None
+    return programs
+
+
 def main():
     parser = argparse.ArgumentParser(description="Run the test suite against a list of small faults.")
     parser.add_argument("--list", default="tests/mutants.txt", help="mutant list (default tests/mutants.txt)")
@@ -194,6 +207,7 @@ def main():
     if run(build_command, log) != 0 or run(test_command, log) != 0:
         sys.exit(f"the unchanged tree must build and pass its tests first; see {log}")
 
+    programs = test_programs(build)
     failed_list = build / "Testing" / "Temporary" / "LastTestsFailed.log"
     results = {"killed": [], "survived": [], "not found": [], "does not build": []}
     try:
@@ -213,10 +227,14 @@ def main():
                 try:
                     failed_list.unlink(missing_ok=True)
                     known = "^(" + "|".join(re.escape(name) for name in m.killers) + ")$"
-                    if run(build_command, log) != 0:
-                        outcome = "does not build"
-                    elif m.killers and run(test_command + ["-R", known], log) != 0:
+                    needed = set()
+                    for name in m.killers:
+                        needed = None if needed is None or programs.get(name) is None else needed | programs[name]
+                    quick_build = build_command + ["--target", *sorted(needed)] if needed else build_command
+                    if m.killers and run(quick_build, log) == 0 and run(test_command + ["-R", known], log) != 0:
                         outcome = "killed"
+                    elif run(build_command, log) != 0:
+                        outcome = "does not build"
                     elif run(test_command, log) != 0:
                         outcome = "killed"
                     else:
