@@ -34,8 +34,7 @@ std::shared_ptr<MindRecord> giveMind(Agent& agent) {
 }
 
 TEST(Angles, DistanceIsTheShortestWayRoundAndReductionTruncatesThenWraps) {
-    const int cases[][3] = {{0, 0, 0},     {10, 350, 20},  {350, 10, 20},   {0, 180, 180}, {0, 181, 179},
-                            {-720, 0, 0},  {720, 181, 179}, {-400, 400, 80}, {-10, 10, 20}, {359, -359, 2}};
+    const int cases[][3] = {{10, 350, 20}, {0, 181, 179}, {720, 181, 179}, {-400, 400, 80}, {359, -359, 2}};
     for (const auto& c : cases) EXPECT_EQ(angleDistance(c[0], c[1]), c[2]) << c[0] << " " << c[1];
     EXPECT_EQ(reducedDegrees(359.9), 359);
     EXPECT_EQ(reducedDegrees(-0.5), 0);
@@ -112,7 +111,7 @@ TEST(Thinking, StimulusFollowsTheFlagsAndEveryFourthThoughtDecides) {
     }
 }
 
-TEST(Turning, TurnsAt576DegreesAndFlies7point2UnitsASecond) {
+TEST(Turning, TurnsAt576DegreesASecondFlies7point2UnitsAndLandsOnTheTarget) {
     for (float fps : {30.0f, 144.0f}) {
         Agent agent = agentAt(0, 0, 100);
         agent.targetHeading = 170;
@@ -123,25 +122,21 @@ TEST(Turning, TurnsAt576DegreesAndFlies7point2UnitsASecond) {
     for (int frame = 0; frame < 60; ++frame) turnAndMove(agent, 60);
     EXPECT_NEAR(agent.x, 0, 1e-3);
     EXPECT_NEAR(agent.y, 7.2, 1e-3);
-}
+    turnAndMove(agent, 0);  // no measured rate yet: no step at all
+    EXPECT_NEAR(agent.y, 7.2, 1e-3);
 
-TEST(Turning, HeadingLosesItsFractionEachStepAndLandsOnTheTarget) {
-    Agent agent = agentAt(0, 0, 100.5f);
+    agent = agentAt(0, 0, 100.5f);  // the heading loses its fraction each step, never swinging past
     agent.targetHeading = 120.9f;
     std::vector<float> headings;
     for (int frame = 0; frame < 4; ++frame) {
         turnAndMove(agent, 60);
         headings.push_back(agent.heading);
     }
-    EXPECT_EQ(headings, (std::vector<float>{109.6f, 118.6f, 120, 120}));  // no swinging past it
+    EXPECT_EQ(headings, (std::vector<float>{109.6f, 118.6f, 120, 120}));
     agent = agentAt(0, 0, 100);
     agent.targetHeading = 280;  // exactly behind: no side is nearer
     turnAndMove(agent, 60);
     EXPECT_FLOAT_EQ(agent.heading, 100);
-    float x = agent.x;
-    turnAndMove(agent, 0);  // no measured rate yet: no step at all
-    EXPECT_EQ(agent.x, x);
-
     agent = agentAt(0, 0, 5);  // across zero: -4.6 truncates towards zero, to 356
     agent.targetHeading = 340;
     turnAndMove(agent, 60);
