@@ -79,10 +79,11 @@ done
 # The CSV's rows are the table's decisions (their format is the unit tests').
 decisions=$(awk '$1 == "all" { print $5 }' "$work/out.txt")
 [ "$(head -n 1 "$work/out/flight.csv")" = "time,agent,x,y,heading,stimulus,decision" ] || fail "CSV header"
-[ "$(tail -n +2 "$work/out/flight.csv" | grep -c '^[0-9.]*,[0-7],.*,\(center\|left\|right\),\(forward\|left\|right\)$')" -eq "$decisions" ] ||
+row='^[0-9.]*,[0-7],.*,\(center\|left\|right\),\(forward\|left\|right\)$'
+[ "$(grep -c "$row" "$work/out/flight.csv")" -eq "$decisions" ] ||
   fail "CSV rows for $decisions decisions: $(head -n 3 "$work/out/flight.csv")"
 xmllint --noout "$work/out/flight.svg" || fail "the SVG does not parse"
-[ "$(grep -c "<polyline" "$work/out/flight.svg")" -ge 10 ] || fail "the SVG lacks the paths and charts"
+[ "$(grep -c "<polyline" "$work/out/flight.svg")" -eq 10 ] || fail "the SVG lacks the eight paths and two charts"
 
 # Outputs that cannot be written stop the run before it flies, and leave no file.
 run --headless --data "$data" --csv "$work/missing/flight.csv"

@@ -70,7 +70,8 @@ TEST(FlockOptions, BadValuesAndCombinationsAreRefusedWithTheReason) {
         {{"--headless", "--agents", "16", "--seconds", "1801"}, "a flight of 16 agents can last at most 1800 seconds"},
         {{"flight.csv"}, "unexpected argument 'flight.csv'"},
         {{"-x"}, "unknown option '-x'"},
-        {{"--headless", "--csv", "out/f", "--svg", "out/../out/f"}, "--csv and --svg name one file, 'out/f': give each its own"},
+        {{"--headless", "--csv", "out/f", "--svg", "out/../out/f"},
+         "--csv and --svg name one file, 'out/f': give each its own"},
         {{"--quiet=yes"}, "--quiet takes no value"},
     };
     for (const auto& [arguments, reason] : refused) EXPECT_EQ(refusal(arguments), reason);
@@ -118,17 +119,6 @@ TEST_F(DataFolderTest, AGivenFolderIsTheOnlyOneLookedAtAndAFailureSaysWhereItLoo
                                  (root / "build").string() + "' or '" + (root / "installed").string() +
                                  "'; run flock in its data folder or name it with --data DIR");
     EXPECT_EQ(found.problem.find('\n'), std::string::npos);
-}
-
-TEST_F(DataFolderTest, AFolderWithoutTheFinalizeScriptsIsNamedWithWhatItLacks) {
-    const fs::path folder = root / "given";
-    EXPECT_NE(missingDecisionScripts(folder).find("has no QDM_Scripts/SetupTops.txt and QDM_Scripts/prepare.txt,"),
-              std::string::npos);
-    fs::create_directories(folder / "QDM_Scripts");
-    std::ofstream(folder / "QDM_Scripts" / "SetupTops.txt") << "nop\n";
-    EXPECT_NE(missingDecisionScripts(folder).find("has no QDM_Scripts/prepare.txt,"), std::string::npos);
-    std::ofstream(folder / "QDM_Scripts" / "prepare.txt") << "nop\n";
-    EXPECT_EQ(missingDecisionScripts(folder), "");
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <memory>
 #include <string>
@@ -45,52 +46,40 @@ TEST(Angles, DistanceIsTheShortestWayRoundAndReductionTruncatesThenWraps) {
     EXPECT_EQ(reducedDegrees(std::nan("")), 0);
 }
 
-// Self at the origin heading along x; the others placed so that only the rule under
-// test can set a flag.
-class SensingTest : public ::testing::Test {
-protected:
-    TurnWish senseWith(std::initializer_list<Agent> others) {
-        agents.clear();
-        agents.push_back(agentAt(0, 0, 0));
-        for (const Agent& other : others) agents.push_back(agentAt(other.x, other.y, other.heading));
-        return senseOthers(agents, 0);
-    }
-    std::vector<Agent> agents;
-};
+using Place = std::array<float, 3>;  // x, y, heading
 
-TEST_F(SensingTest, CloseNeighboursPushTheAgentAwayAndWinOverTheOtherRules) {
-    TurnWish wish = senseWith({agentAt(0, 1, 0)});  // on the left
-    EXPECT_TRUE(wish.right && !wish.left);
-    wish = senseWith({agentAt(0.5f, -1, 0)});  // on the right
-    EXPECT_TRUE(wish.left && !wish.right);
-    wish = senseWith({agentAt(1, 1, 0), agentAt(0, -1, 90)});  // distance squared exactly 2: still close
-    EXPECT_TRUE(wish.left && wish.right);
-    wish = senseWith({agentAt(1, 0, 0), agentAt(1.01f, 1, 0), agentAt(1.01f, -1, 0)});  // ahead, or beyond reach
-    EXPECT_FALSE(wish.left || wish.right);
-    wish = senseWith({agentAt(0, 1, 90), agentAt(-30, 30, 90)});  // alignment and cohesion say left
-    EXPECT_TRUE(wish.right && !wish.left);
+// Self at the origin heading along x; the others placed so that only the rule under
+// test can set a flag. Answers the sides self wants to turn to.
+std::string turnsAmong(std::initializer_list<Place> others) {
+    std::vector<Agent> agents;
+    agents.push_back(agentAt(0, 0, 0));
+    for (const auto& [x, y, heading] : others) agents.push_back(agentAt(x, y, heading));
+    const TurnWish wish = senseOthers(agents, 0);
+    return std::string(wish.left ? "left" : "") + (wish.right ? "right" : "");
 }
 
-TEST_F(SensingTest, AlignmentActsBeyondTenDegreesAndCohesionBeyondTwenty) {
-    for (float h : {10.0f, 350.0f}) {
-        TurnWish wish = senseWith({agentAt(20, 0, h), agentAt(20, 0, h)});
-        EXPECT_FALSE(wish.left || wish.right) << h;
-    }
-    EXPECT_TRUE(senseWith({agentAt(20, 0, 11), agentAt(20, 0, 11)}).left);
-    TurnWish wish = senseWith({agentAt(20, 0, 349), agentAt(20, 0, 349)});
-    EXPECT_TRUE(wish.right && !wish.left);
+// Heading along x, 20 away in the given direction.
+Place around(double degrees) {
+    return {static_cast<float>(20 * std::cos(degrees * kRadiansPerDegree)),
+            static_cast<float>(20 * std::sin(degrees * kRadiansPerDegree)), 0};
+}
 
-    auto centreAt = [&](double degrees) {
-        auto x = static_cast<float>(20 * std::cos(degrees * kRadiansPerDegree));
-        auto y = static_cast<float>(20 * std::sin(degrees * kRadiansPerDegree));
-        return senseWith({agentAt(x, y, 0), agentAt(x, y, 0)});
-    };
-    wish = centreAt(20.5);
-    EXPECT_FALSE(wish.left || wish.right);
-    wish = centreAt(21.5);
-    EXPECT_TRUE(wish.left && !wish.right);
-    wish = centreAt(-21.5);
-    EXPECT_TRUE(wish.right && !wish.left);
+TEST(SensingTest, CloseNeighboursPushTheAgentAwayAndWinOverTheOtherRules) {
+    EXPECT_EQ(turnsAmong({{0, 1, 0}}), "right");  // on the left
+    EXPECT_EQ(turnsAmong({{0.5f, -1, 0}}), "left");
+    EXPECT_EQ(turnsAmong({{1, 1, 0}, {0, -1, 90}}), "leftright");  // distance squared exactly 2: still close
+    EXPECT_EQ(turnsAmong({{1, 0, 0}, {1.01f, 1, 0}, {1.01f, -1, 0}}), "");  // ahead, or beyond reach
+    EXPECT_EQ(turnsAmong({{0, 1, 90}, {-30, 30, 90}}), "right");  // alignment and cohesion say left
+}
+
+TEST(SensingTest, AlignmentActsBeyondTenDegreesAndCohesionBeyondTwenty) {
+    EXPECT_EQ(turnsAmong({{20, 0, 10}, {20, 0, 10}}), "");
+    EXPECT_EQ(turnsAmong({{20, 0, 350}, {20, 0, 350}}), "");
+    EXPECT_EQ(turnsAmong({{20, 0, 11}, {20, 0, 11}}), "left");
+    EXPECT_EQ(turnsAmong({{20, 0, 349}, {20, 0, 349}}), "right");
+    EXPECT_EQ(turnsAmong({around(20.5), around(20.5)}), "");
+    EXPECT_EQ(turnsAmong({around(21.5), around(21.5)}), "left");
+    EXPECT_EQ(turnsAmong({around(-21.5), around(-21.5)}), "right");
 }
 
 TEST(Thinking, StimulusFollowsTheFlagsAndEveryFourthThoughtDecides) {

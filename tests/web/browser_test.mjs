@@ -77,7 +77,8 @@ try {
       else if (g && dark[0] && dark[2]) kind = 'green';
       else if (r && dark[1] && dark[2]) kind = 'red';
       else if (r && g && dark[2]) kind = 'yellow';
-      else if (data[i] > 20 && Math.abs(data[i] - data[i + 1]) < 12 && Math.abs(data[i + 1] - data[i + 2]) < 12) kind = 'grey';
+      else if (data[i] > 20 && Math.abs(data[i] - data[i + 1]) < 12 && Math.abs(data[i + 1] - data[i + 2]) < 12)
+        kind = 'grey';
       if (!kind) continue;
       counts[kind] += 1;
       if (kind === 'grey' && greys.length < 4000) greys.push(i / 4);
