@@ -16,16 +16,22 @@ Files move as the code changes, so a mutant is found by its original text: the o
 occurrence in the file, or of several the one nearest the given line. A mutant whose
 text is no longer there is reported as not found, never silently skipped. A note that
 starts with "equivalent" marks a mutant that cannot change behaviour: it is tried like
-the others but left out of the score.
+the others but left out of the score. Test names after a note's "killed by" (CTest names)
+are run first, after building only the programs they run; only when they all pass is the
+whole tree built and the whole suite run, so a mutant whose killer is known costs little.
 
-The build folder is configured on first use (Release, without benchmarks). The tree
+The build folder is configured on first use (Release, without benchmarks, through ccache
+when there is one). The tree
 is always restored, also on Ctrl-C or SIGTERM; should the process be killed outright,
 the next run restores the file from the copy it keeps in the build folder first.
 Not part of CI: a tool for the person changing tests. Run it niced on a shared machine.
 """
 
 import argparse
+import json
 import os
+import re
+import shutil
 import signal
 import subprocess
 import sys
@@ -44,6 +50,7 @@ class Mutant:
     original: str
     replacement: str
     equivalent: bool
+    killers: list
 
 
 def unescape(text):
@@ -72,8 +79,14 @@ def read_list(list_path):
             sys.exit(f"{list_path}:{number}: the original text is empty")
         notes = fields[4] if len(fields) > 4 else ""
         mutants.append(Mutant(fields[0], path, int(line), unescape(fields[2]), unescape(fields[3]),
-                              notes.lower().startswith("equivalent")))
+                              notes.lower().startswith("equivalent"), killers(notes)))
     return mutants
+
+
+def killers(notes):
+    """The test names after the notes' last "killed by": dotted names, as CTest lists them."""
+    _, found, rest = notes.rpartition("killed by ")
+    return re.findall(r"[A-Za-z_][\w-]*(?:\.[\w-]+)+", rest) if found else []
 
 
 def locate(text, original, line):
@@ -139,6 +152,18 @@ def run(command, log):
             raise
 
 
+def test_programs(build):
+    """CTest name -> the build's programs its command runs; None where it names a folder of them."""
+    listing = subprocess.run(["ctest", "--test-dir", str(build), "--show-only=json-v1"], cwd=ROOT,
+                             capture_output=True, text=True)
+    programs = {}
+    for test in json.loads(listing.stdout or "{}").get("tests", []):
+        inside = [Path(arg) for arg in test.get("command", []) if arg.startswith(str(build) + "/")]
+        names = {arg.name for arg in inside if arg.is_file()}
+        programs[test["name"]] = names if names and len(names) == len(inside) else None
+    return programs
+
+
 def main():
     parser = argparse.ArgumentParser(description="Run the test suite against a list of small faults.")
     parser.add_argument("--list", default="tests/mutants.txt", help="mutant list (default tests/mutants.txt)")
@@ -170,8 +195,10 @@ def main():
 
     if not (build / "CMakeCache.txt").exists():
         print(f"configuring {build}", flush=True)
+        # ccache, where there is one, makes the first build of a fresh folder a matter of linking.
+        launcher = ["-DCMAKE_CXX_COMPILER_LAUNCHER=ccache"] if shutil.which("ccache") else []
         if run(["cmake", "-S", str(ROOT), "-B", str(build), "-DCMAKE_BUILD_TYPE=Release",
-                "-DFLOCK_BUILD_BENCH=OFF"], log) != 0:
+                "-DFLOCK_BUILD_BENCH=OFF"] + launcher, log) != 0:
             sys.exit(f"configuring failed; see {log}")
     build_command = ["cmake", "--build", str(build), "-j", str(args.jobs)]
     test_command = ["ctest", "--test-dir", str(build), "-j", str(args.jobs), "-E", args.exclude,
@@ -180,6 +207,7 @@ def main():
     if run(build_command, log) != 0 or run(test_command, log) != 0:
         sys.exit(f"the unchanged tree must build and pass its tests first; see {log}")
 
+    programs = test_programs(build)
     failed_list = build / "Testing" / "Temporary" / "LastTestsFailed.log"
     results = {"killed": [], "survived": [], "not found": [], "does not build": []}
     try:
@@ -198,7 +226,14 @@ def main():
                 restorer.mutate(path, content, mutated.encode())
                 try:
                     failed_list.unlink(missing_ok=True)
-                    if run(build_command, log) != 0:
+                    known = "^(" + "|".join(re.escape(name) for name in m.killers) + ")$"
+                    needed = set()
+                    for name in m.killers:
+                        needed = None if needed is None or programs.get(name) is None else needed | programs[name]
+                    quick_build = build_command + ["--target", *sorted(needed)] if needed else build_command
+                    if m.killers and run(quick_build, log) == 0 and run(test_command + ["-R", known], log) != 0:
+                        outcome = "killed"
+                    elif run(build_command, log) != 0:
                         outcome = "does not build"
                     elif run(test_command, log) != 0:
                         outcome = "killed"
