@@ -114,7 +114,6 @@ printf '%s\n' "global (new vex::QDM QDM)" "vex::qdm::new (get QDM)" "file flock_
   "vex::add_sensor (get QDM) up" "vex::save (get QDM) $work/up.bin" "global (new vex::QDM small)" "vex::qdm::new (get small)" \
   "vex::add_sensor (get small) center" "vex::add_sensor (get small) left" "vex::add_sensor (get small) right" \
   "vex::save (get small) $work/small.bin" | (cd "$data" && "$(dirname "$flock")/tala" --quiet >/dev/null)
-head -c 40 "$data/flock_sensors.bin" >"$work/cut.bin"
 while IFS='|' read -r sensors reason; do
   run --headless --data "$data" --sensors "$sensors"
   [ "$status" -eq 1 ] && [ "$(tail -n 1 "$work/err.txt")" = "flock: $reason" ] ||
@@ -123,7 +122,7 @@ done <<TABLE
 $work/missing.bin|cannot read the sensor file '$work/missing.bin': No such file or directory
 $work|cannot read the sensor file '$work': Is a directory
 /dev/zero|cannot read the sensor file '/dev/zero': not a regular file
-$work/cut.bin|'$work/cut.bin' is not a sensor file, or it is damaged
+$work/damaged/flock_sensors.bin|'$work/damaged/flock_sensors.bin' is not a sensor file, or it is damaged
 $work/up.bin|cannot fly with the sensors of '$work/up.bin': no sensor named 'center'
 $work/small.bin|cannot fly with the sensors of '$work/small.bin': sensor 'center' is 1 x 1, the decision maker needs 3 x 3
 TABLE

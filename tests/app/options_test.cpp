@@ -118,7 +118,6 @@ TEST_F(DataFolderTest, AGivenFolderIsTheOnlyOneLookedAtAndAFailureSaysWhereItLoo
     EXPECT_EQ(found.problem, "cannot find vex_flock_setup.txt in '" + (root / "work").string() + "', '" +
                                  (root / "build").string() + "' or '" + (root / "installed").string() +
                                  "'; run flock in its data folder or name it with --data DIR");
-    EXPECT_EQ(found.problem.find('\n'), std::string::npos);
 }
 
 }  // namespace
