@@ -1,7 +1,5 @@
 // What a headless flight writes: the figures table, the decisions as CSV, the picture.
 #include "app/FlightReport.h"
-#include "app/FlockOptions.h"
-#include "app/SweepRows.h"
 
 #include <gtest/gtest.h>
 
@@ -35,19 +33,6 @@ TEST(FlightReport, TheTableHasOneAlignedRowPerStretchWithTheFiveFigures) {
     EXPECT_EQ(figuresRow("all", record.whole), "     all      2.500         0.600      66.7%          3         1\n");
     EXPECT_EQ(figuresRow(stretchLabel(10), FlightFigures{}), "   10.00      0.000         0.000       0.0%          0         0\n");
     EXPECT_EQ(figuresHeader().size(), figuresRow("all", record.whole).size());
-}
-
-// A figure added to the table shows in every place that lists the figures.
-TEST(FlightReport, EveryFigureHasItsColumnItsRowFileFieldAndItsHelp) {
-    std::string help;  // its lines joined
-    for (char c : flockHelp())
-        if (!(c == ' ' && (help.empty() || help.back() == ' '))) help += c == '\n' ? ' ' : c;
-    for (const FlightFigure& figure : kFlightFigures) {
-        const std::string name = figure.name;
-        EXPECT_NE(figuresHeader().find(" " + name), std::string::npos) << name;
-        EXPECT_NE(sweepRowsHeader().find("," + name + ","), std::string::npos) << name;
-        EXPECT_NE(help.find(figure.help), std::string::npos) << figure.help;
-    }
 }
 
 TEST(FlightReport, TheCsvHasOneRowPerDecisionUnderTheStatedColumns) {

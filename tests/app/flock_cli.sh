@@ -76,22 +76,14 @@ done
 [ "$(lines "$work/out.txt")" -eq 7 ] || fail "not a header, five rows and the whole: $(cat "$work/out.txt")"
 [ "$(head -n 1 "$work/out.txt" | tr -s ' ' | sed 's/^ //')" = "seconds distance polarisation following decisions failures" ] ||
   fail "table header: $(head -n 1 "$work/out.txt")"
+# The CSV's rows are the table's decisions (their format is the unit tests').
 decisions=$(awk '$1 == "all" { print $5 }' "$work/out.txt")
 [ "$(head -n 1 "$work/out/flight.csv")" = "time,agent,x,y,heading,stimulus,decision" ] || fail "CSV header"
-awk -F, -v decisions="$decisions" '
-  NR > 1 {
-    rows++
-    if (NF != 7) bad = "fields: " $0
-    else if ($2 !~ /^[0-7]$/) bad = "agent: " $0
-    else if ($6 !~ /^(center|left|right)$/) bad = "stimulus: " $0
-    else if ($7 !~ /^(forward|left|right)$/) bad = "decision: " $0
-    else if ($1 + 0 < last) bad = "time went back: " $0
-    last = $1 + 0
-  }
-  END { if (bad == "" && rows != decisions) bad = rows " rows for " decisions " decisions"; if (bad != "") { print bad; exit 1 } }
-' "$work/out/flight.csv" || fail "CSV rows"
+row='^[0-9.]*,[0-7],.*,\(center\|left\|right\),\(forward\|left\|right\)$'
+[ "$(grep -c "$row" "$work/out/flight.csv")" -eq "$decisions" ] ||
+  fail "CSV rows for $decisions decisions: $(head -n 3 "$work/out/flight.csv")"
 xmllint --noout "$work/out/flight.svg" || fail "the SVG does not parse"
-[ "$(grep -c "<polyline" "$work/out/flight.svg")" -ge 10 ] || fail "the SVG lacks the paths and charts"
+[ "$(grep -c "<polyline" "$work/out/flight.svg")" -eq 10 ] || fail "the SVG lacks the eight paths and two charts"
 
 # Outputs that cannot be written stop the run before it flies, and leave no file.
 run --headless --data "$data" --csv "$work/missing/flight.csv"
@@ -117,14 +109,23 @@ run --headless --data "$work/unmeasurable" --seconds 2
   "flock: every one of 80 decisions failed; the first failure: Measurement error." ] ||
   fail "every decision failing: status $status: $(tail -n 1 "$work/err.txt")"
 
-# Sensors of --sensors that do not fit: the line names the sensor file.
+# Sensor files of --sensors that cannot be read or do not fit: the last line names the file.
 printf '%s\n' "global (new vex::QDM QDM)" "vex::qdm::new (get QDM)" "file flock_decision_maker.txt" \
-  "vex::add_sensor (get QDM) up" "vex::save (get QDM) $work/up.bin" |
-  (cd "$data" && "$(dirname "$flock")/tala" --quiet >/dev/null)
-run --headless --data "$data" --sensors "$work/up.bin"
-[ "$status" -eq 1 ] && [ "$(tail -n 1 "$work/err.txt")" = \
-  "flock: cannot fly with the sensors of '$work/up.bin': no sensor named 'center'" ] ||
-  fail "unfit --sensors: status $status: $(tail -n 1 "$work/err.txt")"
+  "vex::add_sensor (get QDM) up" "vex::save (get QDM) $work/up.bin" "global (new vex::QDM small)" "vex::qdm::new (get small)" \
+  "vex::add_sensor (get small) center" "vex::add_sensor (get small) left" "vex::add_sensor (get small) right" \
+  "vex::save (get small) $work/small.bin" | (cd "$data" && "$(dirname "$flock")/tala" --quiet >/dev/null)
+while IFS='|' read -r sensors reason; do
+  run --headless --data "$data" --sensors "$sensors"
+  [ "$status" -eq 1 ] && [ "$(tail -n 1 "$work/err.txt")" = "flock: $reason" ] ||
+    fail "--sensors $sensors: status $status: $(tail -n 1 "$work/err.txt")"
+done <<TABLE
+$work/missing.bin|cannot read the sensor file '$work/missing.bin': No such file or directory
+$work|cannot read the sensor file '$work': Is a directory
+/dev/zero|cannot read the sensor file '/dev/zero': not a regular file
+$work/damaged/flock_sensors.bin|'$work/damaged/flock_sensors.bin' is not a sensor file, or it is damaged
+$work/up.bin|cannot fly with the sensors of '$work/up.bin': no sensor named 'center'
+$work/small.bin|cannot fly with the sensors of '$work/small.bin': sensor 'center' is 1 x 1, the decision maker needs 3 x 3
+TABLE
 
 # --quiet leaves out the sizes, at start-up and at every decision.
 run --headless --data "$data" --seconds 2 --quiet

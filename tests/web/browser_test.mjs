@@ -24,20 +24,13 @@ function check(ok, what, detail = '') {
 const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
 
 // --- A static server on loopback -----------------------------------------------
-const types = { '.html': 'text/html', '.js': 'text/javascript', '.css': 'text/css',
-  '.wasm': 'application/wasm', '.data': 'application/octet-stream' };
+const types = { '.html': 'text/html', '.js': 'text/javascript', '.css': 'text/css', '.wasm': 'application/wasm' };
 const server = createServer(async (request, response) => {
   const name = decodeURIComponent(new URL(request.url, 'http://x').pathname);
   const file = path.join(root, name === '/' ? 'index.html' : name);
-  try {
-    if (!file.startsWith(root)) throw new Error('outside');
-    const body = await readFile(file);
-    response.writeHead(200, { 'Content-Type': types[path.extname(file)] ?? 'application/octet-stream' });
-    response.end(body);
-  } catch {
-    response.writeHead(404);
-    response.end();
-  }
+  const body = file.startsWith(root) ? await readFile(file).catch(() => null) : null;
+  response.writeHead(body ? 200 : 404, { 'Content-Type': types[path.extname(file)] ?? 'application/octet-stream' });
+  response.end(body ?? undefined);
 });
 await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
 const url = `http://127.0.0.1:${server.address().port}/`;
@@ -69,31 +62,32 @@ try {
   // Pixels of the canvas by kind, and where the agents' colours are.
   const look = () => page.evaluate(() => {
     const source = document.getElementById('canvas');
-    const copy = document.createElement('canvas');
-    copy.width = source.width;
-    copy.height = source.height;
+    const copy = Object.assign(document.createElement('canvas'), { width: source.width, height: source.height });
     const context = copy.getContext('2d');
     context.drawImage(source, 0, 0);
     const data = context.getImageData(0, 0, copy.width, copy.height).data;
     const counts = { blue: 0, green: 0, red: 0, yellow: 0, grey: 0 };
-    let minX = 1e9, maxX = -1, minY = 1e9, maxY = -1;
+    const box = { minX: 1e9, maxX: -1, minY: 1e9, maxY: -1 };
     const greys = [];
     for (let i = 0; i < data.length; i += 4) {
-      const [r, g, b] = [data[i], data[i + 1], data[i + 2]];
+      const [r, g, b] = [data[i] > 150, data[i + 1] > 150, data[i + 2] > 150];
+      const dark = [data[i] < 80, data[i + 1] < 80, data[i + 2] < 80];
       let kind = null;
-      if (b > 150 && r < 80 && g < 80) kind = 'blue';
-      else if (g > 150 && r < 80 && b < 80) kind = 'green';
-      else if (r > 150 && g < 80 && b < 80) kind = 'red';
-      else if (r > 150 && g > 150 && b < 80) kind = 'yellow';
-      else if (r > 20 && Math.abs(r - g) < 12 && Math.abs(g - b) < 12) kind = 'grey';
+      if (b && dark[0] && dark[1]) kind = 'blue';
+      else if (g && dark[0] && dark[2]) kind = 'green';
+      else if (r && dark[1] && dark[2]) kind = 'red';
+      else if (r && g && dark[2]) kind = 'yellow';
+      else if (data[i] > 20 && Math.abs(data[i] - data[i + 1]) < 12 && Math.abs(data[i + 1] - data[i + 2]) < 12)
+        kind = 'grey';
       if (!kind) continue;
       counts[kind] += 1;
-      if (kind === 'grey') { if (greys.length < 4000) greys.push(i / 4); continue; }
-      if (kind === 'yellow') continue;
+      if (kind === 'grey' && greys.length < 4000) greys.push(i / 4);
+      if (kind === 'grey' || kind === 'yellow') continue;
       const x = (i / 4) % copy.width, y = Math.floor(i / 4 / copy.width);
-      minX = Math.min(minX, x); maxX = Math.max(maxX, x); minY = Math.min(minY, y); maxY = Math.max(maxY, y);
+      Object.assign(box, { minX: Math.min(box.minX, x), maxX: Math.max(box.maxX, x),
+        minY: Math.min(box.minY, y), maxY: Math.max(box.maxY, y) });
     }
-    return { counts, box: { minX, maxX, minY, maxY }, greys: greys.join(',') };
+    return { counts, box, greys: greys.join(',') };
   });
   const frames = () => page.evaluate(() => Module._flock_frames());
   // An agent may hide behind another for a moment: the most of each colour over a few looks.
@@ -189,49 +183,37 @@ try {
     await page.waitForFunction(() => !window.flockStats.busy && Module._flock_busy() === 0, { timeout: 20000 });
     await sleep(300);
   }
-  await type('print (+ 1 2)');
-  await waitIdle();
-  await type('print (vex::qdm::decide_str (get QDM) 0)');
-  await waitIdle();
-  let text = await consoleText();
-  check(/tala> print \(\+ 1 2\)\n.*3/.test(text), 'a tala command typed into the console prints its value',
-    JSON.stringify(text.slice(-160)));
+  // Runs each command to its end; answers what the console shows after the first.
+  async function run(...commands) {
+    for (const command of commands) {
+      await type(command);
+      await waitIdle();
+    }
+    return (await consoleText()).split(commands[0]).pop();
+  }
+  let text = await run('print (+ 1 2)', 'print (vex::qdm::decide_str (get QDM) 0)');
+  check(/^\n.*3\ntala> /.test(text), 'a tala command typed into the console prints its value', JSON.stringify(text));
   check(/(forward|left|right)/.test(text.split('decide_str').pop()), "agent 1's decision maker answers a decision");
-
-  await type('vex::qdm::describe (get QDM)');
-  await waitIdle();
-  check((await consoleText()).split('qdm::describe').pop().includes('system size 27'), "agent 1's decision maker describes itself");
-
-  await type('!help while');
-  await waitIdle();
-  check((await consoleText()).split('!help while').pop().includes('CONDITION'), '!help WORD describes the word');
-
-  await type('vex::qdm::think (get nothing)');
-  await waitIdle();
-  text = (await consoleText()).split('think (get nothing)').pop();
-  check(/Error: /.test(text), 'a line that raises shows "Error: ..."', JSON.stringify(text.slice(0, 120)));
+  for (const [command, expected, what] of [
+    ['vex::qdm::describe (get QDM)', /system size 27/, "agent 1's decision maker describes itself"],
+    ['!help while', /CONDITION/, '!help WORD describes the word'],
+    ['vex::qdm::think (get nothing)', /Error: /, 'a line that raises shows "Error: ..."']]) {
+    text = await run(command);
+    check(expected.test(text), what, JSON.stringify(text.slice(0, 120)));
+  }
 
   // A decision maker whose state space does not fit the page's heap.
-  for (const command of ['global (new vex::QDM Big)', 'vex::qdm::new (get Big)',
-    'global (new vex::qdm::ActionSpace wide)',
-    'vex::qdm::set_action_space degreeOfFreedom wide -1 0 1',
-    'vex::qdm::set_action_space gridSize wide 3000',
+  text = await run('global (new vex::QDM Big)', 'vex::qdm::new (get Big)', 'global (new vex::qdm::ActionSpace wide)',
+    'vex::qdm::set_action_space degreeOfFreedom wide -1 0 1', 'vex::qdm::set_action_space gridSize wide 3000',
     'vex::qdm::set_action_space points wide (vex::qdm::ActionList (vex::qdm::Action (vex::qdm::Point 0) forward))',
-    'vex::qdm::add_action_space (get Big) wide', 'print (vex::qdm::finalize (get Big) 1)', 'vex::qdm::prepare (get Big)']) {
-    await type(command);
-    await waitIdle();
-  }
-  text = (await consoleText()).split('new vex::QDM Big').pop();
+    'vex::qdm::add_action_space (get Big) wide', 'print (vex::qdm::finalize (get Big) 1)', 'vex::qdm::prepare (get Big)');
   check(/memory/i.test(text) && !(await page.evaluate(() => document.getElementById('status').textContent)).includes('stopped'),
     'a command that asks for too much memory is refused and the page lives on', JSON.stringify(text.slice(0, 900)));
 
   // --- Training shows its progress line and stops at q ------------------------
-  for (const command of ['global (new vex::TrainingSet rules)',
-    'set rules (vex::add_rule (get rules) (vex::State repeat (vex::SensorList center)) (vex::dist_str (get QDM) 1.0 forward))',
-    'set rules (vex::add_rule (get rules) (vex::State repeat (vex::SensorList left)) (vex::dist_str (get QDM) 1.0 left))']) {
-    await type(command);
-    await waitIdle();
-  }
+  const rule = (stimulus, decision) => 'set rules (vex::add_rule (get rules) (vex::State repeat (vex::SensorList ' +
+    `${stimulus})) (vex::dist_str (get QDM) 1.0 ${decision}))`;
+  await run('global (new vex::TrainingSet rules)', rule('center', 'forward'), rule('left', 'left'));
   await type('vex::train (get QDM) (get rules) 300 4 20 20');
   await page.waitForFunction(() => /generation \d+\/300/.test(document.getElementById('console').textContent),
     { timeout: 20000 }).catch(() => {});
@@ -276,12 +258,9 @@ try {
   const two = await gather();
   check(two.blue > 0 && two.green === 0 && two.red === 0,
     'then the page flies two agents with random sensors', JSON.stringify(two));
-  await type('print (+ 40 2)');
-  await waitIdle();
-  check((await consoleText()).split('print (+ 40 2)').pop().includes('42'), "the console speaks to the new agent 1");
+  check((await run('print (+ 40 2)')).includes('42'), 'the console speaks to the new agent 1');
   check(consoleErrors.length === 0, 'no console error while testing', consoleErrors.join(' | '));
   if (failures > 0) console.log('The console held:\n' + (await consoleText()));
-
 
   // --- Opened as a file: says how to serve it ---------------------------------
   const filePage = await browser.newPage();

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <initializer_list>
 #include <limits>
@@ -15,18 +16,14 @@
 namespace flock::web {
 namespace {
 
-struct Place {
-    float x, y, heading;
-};
-
-// Agents are not copied: made in place.
-std::vector<Agent> agentsAt(std::initializer_list<Place> places) {
+// Agents at (x, y, heading); they are not copied: made in place.
+std::vector<Agent> agentsAt(std::initializer_list<std::array<float, 3>> places) {
     std::vector<Agent> agents;
-    for (const Place& place : places) {
+    for (const auto& [x, y, heading] : places) {
         Agent& agent = agents.emplace_back();
-        agent.x = place.x;
-        agent.y = place.y;
-        agent.heading = place.heading;
+        agent.x = x;
+        agent.y = y;
+        agent.heading = heading;
     }
     return agents;
 }
