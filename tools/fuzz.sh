@@ -1,23 +1,18 @@
 #!/usr/bin/env bash
-# Runs one libFuzzer target (or all of them, one after another) for SECONDS each.
+# Runs one libFuzzer target (or all of them, one after another) for SECONDS each,
+# built with clang and the sanitizers in build-fuzz/ (README.md, "Fuzzing").
 # Usage: bash tools/fuzz.sh TARGET SECONDS
 #   TARGET: tokenizer, typed_evaluator, object_interpreter, sensor_file, file_writer or all
-#
-# Builds the targets with clang and the address and undefined-behaviour sanitizers
-# in build-fuzz/ (-DFLOCK_FUZZ=ON), seeds each from the golden scripts, the shipped
-# data and its kept reproducers (tests/fuzz/corpus/TARGET/), and gives it a
-# dictionary made from the word tables. New inputs go to build-fuzz/corpus/TARGET/,
-# findings to build-fuzz/findings/TARGET/. Inputs that run longer than 30 seconds
-# (a training asked for hours, say) are counted as timeouts and the run goes on;
-# a crash, a sanitizer report or running out of memory stops it with exit status 1.
-# A summary line per target gives runs, runs per second and findings.
+# New inputs go to build-fuzz/corpus/TARGET/, findings to build-fuzz/findings/TARGET/.
+# Inputs that run longer than 30 seconds count as timeouts and the run goes on; a crash,
+# a sanitizer report or running out of memory stops it with exit status 1.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 
 targets=(tokenizer typed_evaluator object_interpreter sensor_file file_writer)
 if [ $# -ne 2 ] || ! [[ $2 =~ ^[0-9]+$ ]]; then
-  echo "usage: bash tools/fuzz.sh {${targets[*]// /|}|all} SECONDS" >&2
+  echo "usage: bash tools/fuzz.sh {$(IFS='|'; echo "${targets[*]}")|all} SECONDS" >&2
   exit 2
 fi
 if [ "$1" = all ]; then

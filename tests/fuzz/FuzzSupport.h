@@ -5,11 +5,17 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <functional>
 #include <string>
 #include <string_view>
 
 namespace fuzz {
+
+// A check of a target: a failed one is a finding.
+inline void require(bool holds) {
+    if (!holds) std::abort();
+}
 
 // Once per process: standard output discarded (unless FLOCK_FUZZ_OUTPUT is set),
 // standard input empty, the working folder a fresh temporary one (with copies of

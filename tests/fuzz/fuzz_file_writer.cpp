@@ -26,9 +26,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-void require(bool holds) {
-    if (!holds) std::abort();
-}
+using fuzz::require;
 
 std::string contentOf(const std::string& file) {
     std::ifstream in(file, std::ios::binary);
@@ -62,6 +60,15 @@ void setUpFolder() {
     if (::geteuid() == 0) ::mknod("full", S_IFCHR | 0666, makedev(1, 7));
 }
 
+bool refused(const std::string& name, const std::string& bytes) {
+    try {
+        tala::interp::replaceFile(name, bytes);
+    } catch (const tala::Failure&) {
+        return true;
+    }
+    return false;
+}
+
 // Writes `bytes` to `name` (whose content lives in `file`) and checks the outcome.
 void step(const std::string& name, const std::string& file, const std::string& bytes, bool cutShort) {
     const bool existed = fs::exists(file);
@@ -72,12 +79,7 @@ void step(const std::string& name, const std::string& file, const std::string& b
         const rlimit shorter{bytes.size() / 2, saved.rlim_max};
         ::setrlimit(RLIMIT_FSIZE, &shorter);
     }
-    bool written = true;
-    try {
-        tala::interp::replaceFile(name, bytes);
-    } catch (const tala::Failure&) {
-        written = false;
-    }
+    const bool written = !refused(name, bytes);
     ::setrlimit(RLIMIT_FSIZE, &saved);
     if (written) require(contentOf(file) == bytes);
     else if (existed) require(contentOf(file) == before);
@@ -114,29 +116,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 step("dangling", "real/fresh", bytes, cutShort);
                 require(typeOf("dangling") == S_IFLNK);
                 break;
-            case 3: {
-                bool refused = false;
-                try {
-                    tala::interp::replaceFile("pipe", bytes);  // no reader: refused at once
-                } catch (const tala::Failure&) {
-                    refused = true;
-                }
-                require(refused && typeOf("pipe") == S_IFIFO && noTemporaries());
+            case 3:  // no reader: refused at once
+                require(refused("pipe", bytes) && typeOf("pipe") == S_IFIFO && noTemporaries());
                 break;
-            }
             case 4: step("missing/file", "missing/file", bytes, cutShort); break;
             case 5: step("readonly", "readonly", bytes, cutShort); break;
             case 6:
                 if (typeOf("full") != S_IFCHR) break;
-                if (!bytes.empty()) {
-                    bool refused = false;
-                    try {
-                        tala::interp::replaceFile("full", bytes);
-                    } catch (const tala::Failure&) {
-                        refused = true;
-                    }
-                    require(refused);
-                }
+                if (!bytes.empty()) require(refused("full", bytes));
                 require(typeOf("full") == S_IFCHR && noTemporaries());
                 break;
         }

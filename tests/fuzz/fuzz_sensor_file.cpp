@@ -15,9 +15,7 @@
 
 namespace {
 
-void require(bool holds) {
-    if (!holds) std::abort();
-}
+using fuzz::require;
 
 // Two sensors of dimension 3, made once.
 vex::QDM& decisionMaker() {

@@ -9,15 +9,14 @@
 #include <string_view>
 
 #include "interp/CommandTokenizer.h"
+#include "tests/fuzz/FuzzSupport.h"
 #include "tests/interp/RescanningTokenizer.h"
 
 namespace {
 
 using tala::interp::CommandTokenizer;
 
-void require(bool holds) {
-    if (!holds) std::abort();
-}
+using fuzz::require;
 
 void checkTokens(CommandTokenizer tokenizer, const rescanning::Rules& rules, const std::string& text) {
     tokenizer.setText(text);
