@@ -55,20 +55,6 @@ TEST(DispatchTable, AWordClaimedByTwoGroupsFailsNamingBoth) {
               "Word 'a' claimed by both 'first' and 'second'");
 }
 
-TEST(DispatchTable, FindsHandlersAndDescribesTheGroupsInOrder) {
-    const WordGroup<Handler> groups[] = {{"second", {kSecondGroup, 1}}, {"first", kFirstGroup}};
-    const DispatchTable<Handler> table(groups);
-    EXPECT_EQ(table.find("a")(), 1);
-    EXPECT_EQ(table.find("c")(), 2);
-    EXPECT_EQ(table.find("d"), nullptr);
-    ASSERT_EQ(table.groups().size(), 2u);
-    EXPECT_EQ(table.groups()[0].name, "second");
-    const WordDoc& a = table.groups()[1].words[0];
-    EXPECT_EQ(std::string(a.word) + "|" + std::string(a.synopsis) + "|" + std::string(a.summary) + "|" +
-                  std::string(a.example),
-              "a|X|The first a.|a 1");
-}
-
 // Every group listed and every word described with an example naming it. Each example
 // runs on its own in a fresh interpreter and prints what word_examples.out shows.
 // user.input would wait for the console; file and load_module name files that the
