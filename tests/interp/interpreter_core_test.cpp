@@ -1,6 +1,7 @@
 // The pieces both evaluators share, where the scripts cannot reach them: the nesting
 // guard on its own and with the stack watch, the bracket check at its limit, and
-// where the two languages' number readers part.
+// where the two languages' number readers part (each language's literals are in its
+// golden scripts).
 
 #include "interp/InterpreterCore.h"
 
@@ -11,8 +12,6 @@
 #include <limits>
 #include <string>
 
-#include "interp/Object.h"
-#include "interp/Variable.h"
 #include "tests/support/StreamCapture.h"
 
 using namespace tala::interp;
@@ -56,14 +55,6 @@ TEST(BracketDepth, TextsNestedToTheLimitPassAndOneLevelMoreFails) {
     EXPECT_EQ(failureOf([] { checkBracketDepth(")))) ((((x))))", kThreeDeep); }), "too deep");
 }
 
-TEST(Literals, BothLanguagesSortTokensAlike) {
-    EXPECT_EQ(literalKind("12ab"), LiteralKind::Integer);
-    EXPECT_EQ(literalKind("-x"), LiteralKind::Integer);
-    EXPECT_EQ(literalKind(".5"), LiteralKind::Double);
-    EXPECT_EQ(literalKind("1.2.3"), LiteralKind::Text);
-    for (const char* word : {"", "-", ".", "+5", "abc", "x1.5"}) EXPECT_EQ(literalKind(word), LiteralKind::Word) << word;
-}
-
 TEST(Literals, TheNumberReadersAgreeOnDecimalTextAndPartOnTheRest) {
     for (const char* text : {"12", "-7", "+3", "  42x", "3.25", "-0.5e2", "1e3x", "-.5", "99999999999",
                              "-99999999999", "abc", "", "--5"}) {
@@ -77,18 +68,4 @@ TEST(Literals, TheNumberReadersAgreeOnDecimalTextAndPartOnTheRest) {
     EXPECT_EQ(ObjectNumbers::real("0x1.8p1"), 0.0);
     EXPECT_TRUE(std::isinf(TypedNumbers::real("-inf")));
     EXPECT_EQ(ObjectNumbers::real("-inf"), 0.0);
-}
-
-TEST(Literals, EachLanguageReadsItsLiteralsWithItsOwnReader) {
-    Variable typed;
-    ASSERT_TRUE(readLiteral<TypedNumbers>("0x1.8", typed));
-    EXPECT_EQ(typed.getDouble(), 1.5);
-    Object object;
-    ASSERT_TRUE(readLiteral<ObjectNumbers>("0x1.8", object));
-    EXPECT_EQ(object.getDouble(), 0.0);
-    ASSERT_TRUE(readLiteral<ObjectNumbers>("1.2.3", object));
-    EXPECT_EQ(object.getString(), "1.2.3");
-    // A word is left to the language: nothing is stored.
-    EXPECT_FALSE(readLiteral<TypedNumbers>("abc", typed));
-    EXPECT_EQ(typed.getDouble(), 1.5);
 }

@@ -1,9 +1,8 @@
-// The interpreter's dealings with libraries, the nesting limit and the host. Plain
+// The interpreter's dealings with libraries, the host and the console's keys. Plain
 // script behaviour is covered by the golden scripts.
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -62,33 +61,9 @@ public:
     bool sawGlobal = false;
 };
 
-// Hands "relay" to an interpreter of its own, which asks this library again: nesting
-// that passes through a new interpreter at every level, on one stack.
-class RelayLibrary : public CommandLibrary {
-public:
-    bool execute(const CommandTokenizer& tokens, ObjectList&, Object& result, Interpreter&,
-                 const LibraryList& libraries, bool global) override {
-        if (tokens.token(0) != "relay") return false;
-        Interpreter inner;
-        inner.execute("relay 1", inner.globals(), result, libraries, global, true);
-        return true;
-    }
-    bool createType(const std::string&, const std::string&, ObjectList&) override { return false; }
-    std::int32_t interfaceLevel() override { return 1; }
-};
-
 // Runs a command the way the host does: in the globals, global off, fresh on.
 void run(Interpreter& interpreter, const std::string& text, Object& result, const LibraryList& libraries = {}) {
     interpreter.execute(text, interpreter.globals(), result, libraries, false, true);
-}
-
-// "+ 1 (+ 1 (... 1 ...))"
-std::string nested(int depth) {
-    std::string text;
-    for (int i = 0; i < depth; ++i) text += "+ 1 (";
-    text += "1";
-    text.append(static_cast<std::size_t>(depth), ')');
-    return text;
 }
 
 }  // namespace
@@ -130,29 +105,6 @@ TEST(InterpreterLibraries, LibraryTypesGoToTheTargetScopeAndGlobalIsPassedOn) {
     EXPECT_TRUE(maker.sawGlobal);
     run(interpreter, "label y", result, {&maker});
     EXPECT_FALSE(maker.sawGlobal);
-}
-
-// Deep text, nesting through a new interpreter at every level and a script that runs
-// itself all stop at the one limit; the interpreter goes on.
-TEST(InterpreterNesting, DeepTextRelaysAndSelfRunningScriptsStopAtTheLimit) {
-    Interpreter interpreter;
-    Object result;
-    EXPECT_EQ(failureOf([&] { run(interpreter, nested(100000), result); }), kNestingTooDeep);
-    run(interpreter, nested(kMaxCommandDepth - 10), result);
-    EXPECT_EQ(result.getInteger(), kMaxCommandDepth - 9);
-
-    RelayLibrary relay;
-    EXPECT_EQ(failureOf([&] { run(interpreter, "relay 1", result, {&relay}); }), kNestingTooDeep);
-    run(interpreter, "+ 1 2", result);
-    EXPECT_EQ(result.getInteger(), 3);
-
-    const std::string name = ::testing::TempDir() + "runs_itself.txt";
-    std::ofstream(name) << "begin (print_one_line x) (file " << name << ")\n";
-    OutputCapture out;
-    EXPECT_THROW(run(interpreter, "file " + name, result), tala::Failure);
-    const std::string printed = out.take();
-    EXPECT_GT(printed.size(), 100u);
-    EXPECT_EQ(printed.find_first_not_of('x'), std::string::npos);
 }
 
 TEST(InterpreterHostTest, LibrariesGoBeforeTheInterpreterAndItsValues) {

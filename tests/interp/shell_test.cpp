@@ -40,6 +40,7 @@ TEST(Shell, LinesReachTheEvaluatorNormalisedAndCut) {
     EXPECT_EQ(seen[1], "");
     EXPECT_EQ(seen[2], std::string(kShellLineLimit, 'x'));
     EXPECT_EQ(seen[3], "last");  // the rest of the long line was skipped, not run
+    EXPECT_EQ(seen[4], fullLine);
 }
 
 TEST(Shell, EveryKindOfFailureIsPrintedAndTheSessionGoesOn) {

@@ -3,13 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <iostream>
-#include <memory>
 #include <string>
 
-#include "support/Failure.h"
 #include "tests/support/StreamCapture.h"
-#include "support/ConsoleKeys.h"
-#include "tests/support/TypedKeys.h"
 
 using namespace tala::interp;
 
@@ -39,17 +35,6 @@ public:
 
 private:
     std::string word_;
-};
-
-// An extension word that evaluates itself again: recursion without brackets.
-class RecursiveHandler : public CommandHandler {
-public:
-    void execute(const CommandTokenizer&, VariableList& localScope, Variable& result, bool global, bool,
-                 VariableTable& table) override {
-        qlang::evaluate(table, "recurse 1", localScope, result, global, true);
-    }
-    void help() override {}
-    std::string name() override { return "recurse"; }
 };
 
 struct Evaluator {
@@ -103,26 +88,4 @@ TEST(Evaluate, WithTheGlobalFlagABeginSeesItsOwnGlobalDeclarations) {
     Evaluator maker;
     maker.run("begin (global (new integer x)) (set x 5)", true);
     EXPECT_EQ(maker.integer("x"), 5);
-}
-
-// Recursion through an extension word has no brackets to count.
-TEST(Evaluate, RunawayRecursionFailsCleanlyAndTheCountRecovers) {
-    Evaluator e;
-    e.table.handlers.push_back(std::make_unique<RecursiveHandler>());
-    EXPECT_EQ(failureOf([&] { e.run("recurse 1"); }), "Nesting deeper than 1000 levels");
-    e.run("begin 1 2");
-    EXPECT_EQ(e.result.getInteger(), 2);
-}
-
-// A key pressed at the console ends an endless loop with the user-break failure; the
-// loop's statements ran until then and the key stays waiting.
-using WhileLoop = TypedKeys;
-
-TEST_F(WhileLoop, AKeyPressBreaksTheLoop) {
-    Evaluator e;
-    e.run("global (new integer n)");
-    type("k");
-    EXPECT_EQ(failureOf([&] { e.run("while 1 (set n (+ (get n) 1))", true); }), "Error: User break.");
-    EXPECT_TRUE(tala::interp::keyWaiting());
-    EXPECT_EQ(e.integer("n"), 0);
 }

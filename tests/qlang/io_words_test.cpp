@@ -59,47 +59,23 @@ TEST_F(IoWords, NewFileEmptiesAndPrintFileAppendsOneLineOfValues) {
     EXPECT_EQ(fileText(out), "abc,1 + -2i," + matrix + "\n,\n");
 
     const std::string partial = path("partial.txt");
-    EXPECT_THROW(run("print_file " + partial + " 1 (integer 2.5) 3"), tala::Failure);
+    EXPECT_EQ(failureOf([&] { run("print_file " + partial + " 1 (integer 2.5) 3"); }),
+              "getString error - type is NULL or not string");
     EXPECT_EQ(fileText(partial), "1,");
 }
 
-TEST_F(IoWords, NamesHoldingANulByteAreRefused) {
-    // The system would take the name only up to the NUL byte: another file.
-    const std::string cut = path("out");
-    const std::string name = cut + std::string(1, '\0') + "put.txt";
-    const std::string refused = "Cannot open file '" + cut + "\\0put.txt': file name holds a NUL byte\n";
-    EXPECT_EQ(run("new_file " + name), refused);
-    EXPECT_EQ(run("print_file " + name + " (print 1)"), refused);
-    EXPECT_FALSE(std::filesystem::exists(cut));
-    std::ofstream(cut) << "print 1";
-    EXPECT_EQ(run("file " + name), refused);
-}
-
 // The specified line stays on standard output; the system's reason follows on standard
-// error, and each failure is counted. A pipe is refused at once, not waited on, and a
-// script larger than the free budget is refused before it is read.
+// error (the golden scripts show the other reasons), and the failure is counted. A pipe
+// is refused at once, not waited on, and a script larger than the free budget is
+// refused before it is read.
 TEST_F(IoWords, FailedOpensNameTheirReasonOnStandardError) {
-    std::filesystem::create_directories(folder_ / "outdir");
-    ASSERT_EQ(::mkfifo(path("pipe").c_str(), 0600), 0);
-    struct Case {
-        std::string command, out, err;
-    };
-    const std::string dir = path("outdir"), pipe = path("pipe"), none = path("nosuch.txt");
-    const Case cases[] = {
-        {"print_file " + dir + " 1", "Cannot open file '" + dir + "'\n", "Cannot open file '" + dir + "': Is a directory\n"},
-        {"new_file " + dir, "Cannot open file '" + dir + "'\n", "Cannot open file '" + dir + "': Is a directory\n"},
-        {"file " + dir, "Cannot open file '" + dir + "'\n", "Cannot open file '" + dir + "': Is a directory\n"},
-        {"file " + none, "Cannot open file '" + none + "'\n",
-         "Cannot open file '" + none + "': No such file or directory\n"},
-        {"file " + pipe, "Cannot open file '" + pipe + "'\n", "Cannot open file '" + pipe + "': not a regular file\n"},
-    };
-    for (const Case& c : cases) {
-        const unsigned failures = tala::interp::fileFailureCount();
-        OutputCapture err(std::cerr);
-        EXPECT_EQ(run(c.command), c.out) << c.command;
-        EXPECT_EQ(err.text(), c.err) << c.command;
-        EXPECT_EQ(tala::interp::fileFailureCount(), failures + 1) << c.command;
-    }
+    const std::string pipe = path("pipe");
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    const unsigned failures = tala::interp::fileFailureCount();
+    OutputCapture err(std::cerr);
+    EXPECT_EQ(run("file " + pipe), "Cannot open file '" + pipe + "'\n");
+    EXPECT_EQ(err.text(), "Cannot open file '" + pipe + "': not a regular file\n");
+    EXPECT_EQ(tala::interp::fileFailureCount(), failures + 1);
 
     const std::string big = path("big.txt");
     std::ofstream(big).close();

@@ -40,30 +40,36 @@ Matrix liftedOperator(const Matrix& op, const SystemDims& dims, int index) {
     return lifted;
 }
 
-// The state projected onto outcome v of the subsystem: |v><v| lifted, multiplied out.
-Matrix projected(const Matrix& state, const SystemDims& dims, int subsystem, int v) {
-    Matrix onto(dims[subsystem], dims[subsystem]);
-    onto(v, v) = {1.0, 0.0};
-    return product(liftedOperator(onto, dims, subsystem), state);
-}
+// --- Against the lifted operators -------------------------------------------------
 
-// --- Probabilities and collapse -----------------------------------------------
-
-TEST(StateIndexing, ProbabilitiesAndCollapseEqualTheProjectedState) {
+// Every subsystem's outcome probabilities, collapse and an operator applied to it; an
+// index outside the system lifts nothing.
+TEST(StateIndexing, ProbabilitiesCollapseAndApplyEqualTheLiftedProducts) {
     std::mt19937 generator(7);
     for (int trial = 0; trial < 60; ++trial) {
         const SystemDims dims = randomSystem(generator);
+        const int count = static_cast<int>(dims.size());
         const Matrix state = randomMatrix(length(dims), 1, generator);
-        for (int subsystem = 0; subsystem < static_cast<int>(dims.size()); ++subsystem) {
-            const std::vector<double> p = qlang::outcomeProbabilities(state, dims, subsystem);
-            ASSERT_EQ(p.size(), static_cast<std::size_t>(dims[subsystem]));
-            for (int v = 0; v < dims[subsystem]; ++v) {
-                Matrix expected = projected(state, dims, subsystem, v);
+        for (int index = -1; index <= count; ++index) {
+            const int n = index >= 0 && index < count ? dims[index] : 2;
+            const Matrix op = randomMatrix(n, n, generator);
+            Matrix expected, actual;
+            ASSERT_TRUE(linalg::multiply(liftedOperator(op, dims, index), expected, state));
+            ASSERT_TRUE(qlang::applyOnSubsystem(op, dims, index, state, actual));
+            expectSame(expected, actual);
+            if (index < 0 || index == count) continue;
+            const std::vector<double> p = qlang::outcomeProbabilities(state, dims, index);
+            ASSERT_EQ(p.size(), static_cast<std::size_t>(n));
+            for (int v = 0; v < n; ++v) {
+                Matrix onto(n, n);  // |v><v|
+                onto(v, v) = {1.0, 0.0};
+                Matrix projected = product(liftedOperator(onto, dims, index), state);
                 double sum = 0.0;
-                for (int r = 0; r < expected.rows(); ++r) sum += std::pow(expected(r, 0).re, 2) + std::pow(expected(r, 0).im, 2);
+                for (int r = 0; r < projected.rows(); ++r)
+                    sum += std::pow(projected(r, 0).re, 2) + std::pow(projected(r, 0).im, 2);
                 EXPECT_NEAR(sum, p[v], 1e-12);
-                expected.scale({1.0 / std::sqrt(p[v]), 0.0});
-                expectSame(expected, qlang::collapse(state, dims, subsystem, v, std::sqrt(p[v])), 1e-12);
+                projected.scale({1.0 / std::sqrt(p[v]), 0.0});
+                expectSame(projected, qlang::collapse(state, dims, index, v, std::sqrt(p[v])), 1e-12);
             }
         }
     }
@@ -112,27 +118,6 @@ TEST(StateIndexing, CumulativePercentsSkipImpossibleOutcomes) {
     EXPECT_EQ(qlang::pickOutcome(qlang::cumulativePercents({0.5, 0.3, 0.0}), 99.0), 1);
     EXPECT_EQ(qlang::pickOutcome(qlang::cumulativePercents({0.0, 0.0}), 0.0), -1);
     EXPECT_EQ(qlang::pickOutcome({}, 0.0), -1);
-}
-
-// --- Applying an operator to one subsystem ----------------------------------------
-
-TEST(StateIndexing, ApplyEqualsTheLiftedProduct) {
-    std::mt19937 generator(3);
-    for (int trial = 0; trial < 40; ++trial) {
-        const SystemDims dims = randomSystem(generator);
-        const int count = static_cast<int>(dims.size());
-        const Matrix state = randomMatrix(length(dims), 1, generator);
-        // Every subsystem, and indices outside the system, which lift nothing.
-        for (int index = -1; index <= count; ++index) {
-            const int n = index >= 0 && index < count ? dims[index] : 2;
-            const Matrix op = randomMatrix(n, n, generator);
-            Matrix expected;
-            ASSERT_TRUE(linalg::multiply(liftedOperator(op, dims, index), expected, state));
-            Matrix actual;
-            ASSERT_TRUE(qlang::applyOnSubsystem(op, dims, index, state, actual));
-            expectSame(expected, actual);
-        }
-    }
 }
 
 }  // namespace
