@@ -1,5 +1,5 @@
-// Thinking without the evaluator and with a compressed sparse Tops, and action
-// probabilities without the evaluator: the numbers of the texts they stand for.
+// Thinking without the evaluator and with a compressed sparse Tops, and training's
+// fitness without the evaluator: the numbers of the texts they stand for.
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,6 @@
 
 #include "DecisionFixture.h"
 #include "LiteralRoutes.h"
-#include "ShiftTops.h"
 #include "decision/Training.h"
 #include "tests/linalg/MatrixTestSupport.h"
 
@@ -19,12 +18,15 @@ using linalg::testing::expectSame;
 
 linalg::Matrix& psi(vex::QDM& qdm) { return literal::variableMatrix(qdm, "psi.0"); }
 
-// The fixture's decision maker with a sensor applied, seeded alike every time; `dense`
-// applies it the long way (LiteralRoutes.h).
+const vex::ActionPoint kFlockPoints[] = {{"forward", {0}}, {"left", {1}}, {"right", {-1}}};
+
+// A decision maker with a sensor applied, seeded alike every time: the flock's, whose
+// Tops is a shift, or the fixture's with the Fourier Tops; `dense` applies the sensor
+// the long way (LiteralRoutes.h).
 std::unique_ptr<vex::QDM> stimulated(bool shift, bool dense = false) {
     std::srand(5);
-    auto qdm = fixture::finishedDecisionMaker();
-    if (shift) fixture::setShiftTops(*qdm);
+    auto qdm = shift ? fixture::flockSystem(std::vector<vex::ActionPoint>(kFlockPoints, kFlockPoints + 3))
+                     : fixture::finishedDecisionMaker();
     qdm->addSensor("left");
     if (dense)
         literal::applyOp(*qdm, "left");
@@ -74,21 +76,6 @@ TEST(Thinking, SeesTopsChangedInPlaceBetweenSteps) {
         tops.data()[0] = {0.0, 2.0};
     });
     changeTops([](linalg::Matrix& tops) { tops.fill({0.25, 0.0}); });  // dense now
-}
-
-// The measuring text writes any variable named like its temporaries; with such a
-// variable about, the text itself runs, and the numbers stay the same.
-TEST(ActionProbability, TheTextRunsWhenAVariableSharesItsTemporaryNames) {
-    auto qdm = stimulated(false);
-    qdm->think();
-    const double left = qdm->actionProbability(0, 0), forward = qdm->actionProbability(0, 1);
-    EXPECT_NEAR(literal::actionProbability(*qdm, 0, 0), left, 1e-12);
-    qdm->evaluateText("new integer QDM-temp-Space.1.size", true);
-    EXPECT_EQ(left, qdm->actionProbability(0, 0));
-    EXPECT_EQ(forward, qdm->actionProbability(0, 1));
-    tala::interp::Variable written;
-    tala::interp::lookup(qdm->variables, "QDM-temp-Space.1.size", written);
-    EXPECT_EQ(25, written.getInteger());
 }
 
 // Training replays its rules side by side; with a variable in the way of the measuring
