@@ -1,13 +1,39 @@
 #pragma once
-// A decision done the long way, on top of the routes of tests/decision/LiteralRoutes.h:
-// the baseline the decision benchmark measures the fast route against.
+// Decisions and action probabilities done the long way, on top of the routes of
+// tests/decision/LiteralRoutes.h: the baselines the decision benchmark measures the
+// fast routes against.
 
 #include <cmath>
+#include <cstdint>
 #include <vector>
 
 #include "tests/decision/LiteralRoutes.h"
 
 namespace literal {
+
+inline linalg::Matrix basisColumn(int size, int index) {
+    linalg::Matrix column(size, 1);
+    column(index, 0) = {1.0, 0.0};
+    return column;
+}
+
+// Probability of each outcome of subsystem `index`: the sum of |<e|psi>|^2 over the
+// basis columns e = e(o0) (x) ... (x) e(oK-1) with digit `index` fixed.
+inline std::vector<double> distribution(const linalg::Matrix& psi, const std::vector<int>& dims, int index) {
+    std::vector<double> p(static_cast<std::size_t>(dims[index]), 0.0);
+    std::vector<int> digits(dims.size(), 0);
+    while (true) {
+        linalg::Matrix e = identity(1);
+        for (std::size_t k = 0; k < dims.size(); ++k) e = kron(e, basisColumn(dims[k], digits[k]));
+        linalg::Complex a = linalg::dot(e, &psi);
+        linalg::normSquared(a);
+        p[static_cast<std::size_t>(digits[index])] += a.re;
+        std::size_t k = dims.size();
+        while (k > 0 && ++digits[k - 1] == dims[k - 1]) digits[--k] = 0;
+        if (k == 0) break;
+    }
+    return p;
+}
 
 // The operator taking basis state `from` of an n-state register to basis state `to`.
 inline linalg::Matrix jump(int n, int to, int from) {
@@ -80,6 +106,30 @@ inline int decide(const vex::QDM& qdm, const std::vector<int>& randomValues, lin
         }
     }
     return best;
+}
+
+// The probability that deciding in `space` now yields `action`.
+inline double actionProbability(vex::QDM& qdm, int space, int action) {
+    int left = qdm.memorySize * qdm.deltaSize, middle = 1, right = 1;
+    for (int t = 0; t < static_cast<int>(qdm.actionSpaces.size()); ++t) {
+        int cells = 1;
+        for (int d = 0; d < qdm.actionSpaces[t].dimensions(); ++d) cells *= qdm.actionSpaces[t].gridSize;
+        if (t < space) left *= cells;
+        if (t == space) middle = cells;
+        if (t > space) right *= cells;
+    }
+    const std::vector<double> p = distribution(variableMatrix(qdm, "psi.0"), {left, middle, right}, 1);
+    const vex::ActionSpace& target = qdm.actionSpaces[space];
+    std::vector<std::int32_t> position(static_cast<std::size_t>(target.dimensions()), 0);
+    double sum = 0.0;
+    for (int j = 0; j < middle; ++j) {
+        if (qdm.nearestAction(space, position) == action) sum += p[static_cast<std::size_t>(j)];
+        for (int c = static_cast<int>(position.size()) - 1; c >= 0; --c) {
+            if (++position[c] < target.gridSize) break;
+            position[c] = 0;
+        }
+    }
+    return sum;
 }
 
 }  // namespace literal

@@ -1,10 +1,11 @@
-// The decision maker's whole-system sensors and action probabilities against the full
-// Kronecker products and projections, and its answers for odd spaces and points.
+// The decision maker's whole-system sensors against the full Kronecker product, its
+// action probabilities for a state of known shares, and its answers for odd spaces and
+// points.
 // Decisions themselves are checked by the golden scripts in golden/decide.
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
+#include <cmath>
 #include <random>
 
 #include "DecisionFixture.h"
@@ -29,31 +30,33 @@ TEST(SensorOperator, AsLargeAsTheWholeSystemActsOnTheWholeState) {
     expectSame(expected, psi(*qdm), 1e-12);
 }
 
-TEST(ActionProbability, MatchesTheLiteralDistributionAndIsZeroOutsideTheSpacesAndActions) {
-    std::srand(5);
+// The points (1, 0), (0, 1) and (-1, 0) sit at cells (3, 2), (2, 3) and (1, 2) of the
+// 5 x 5 grid. Cell (4, 4) is as near to the first as to the second and counts for the
+// first; (2, 4) is nearest the second, (0, 0) the third. psi.0 holds a share of 0.5, 0.2
+// and 0.3 in those cells, with various Memory and Delta registers: index (m * 9 + d) * 25
+// + 5 x + y.
+TEST(ActionProbability, SumsTheCellsNearestEachActionAndIsZeroOutsideTheSpacesAndActions) {
     auto qdm = fixture::finishedDecisionMaker();
-    qdm->addSensor("center");
-    qdm->applyOp("center");
-    qdm->think();
-    double total = 0.0;
-    for (int action = 0; action < 3; ++action) {
-        const double p = qdm->actionProbability(0, action);
-        EXPECT_NEAR(literal::actionProbability(*qdm, 0, action), p, 1e-12) << "action " << action;
-        EXPECT_GT(p, 0.0);
-        total += p;
-    }
-    EXPECT_NEAR(1.0, total, 1e-9);
-    // The measuring text writes any variable named like its temporaries; with such a
-    // variable about, the text itself runs, and the numbers stay the same.
-    const double left = qdm->actionProbability(0, 0);
-    qdm->evaluateText("new integer QDM-temp-Space.1.size", true);
-    EXPECT_EQ(left, qdm->actionProbability(0, 0));
-    tala::interp::Variable written;
-    tala::interp::lookup(qdm->variables, "QDM-temp-Space.1.size", written);
-    EXPECT_EQ(25, written.getInteger());
+    linalg::Matrix& psi = literal::variableMatrix(*qdm, "psi.0");
+    psi.fill({0.0, 0.0});
+    psi(324, 0) = {0.5, 0.5};             // m 1, d 3, cell (4, 4)
+    psi(239, 0) = {0.0, std::sqrt(0.2)};  // m 1, d 0, cell (2, 4)
+    psi(200, 0) = {std::sqrt(0.3), 0.0};  // m 0, d 8, cell (0, 0)
+    const double expected[] = {0.5, 0.2, 0.3};
+    for (int action = 0; action < 3; ++action)
+        EXPECT_NEAR(expected[action], qdm->actionProbability(0, action), 1e-12) << "action " << action;
     // Action 3 is one past the last point: no cell maps to it.
     for (const auto& [space, action] : {std::pair{-1, 0}, {1, 0}, {0, -1}, {0, 3}, {0, 4}})
         EXPECT_EQ(0.0, qdm->actionProbability(space, action)) << space << " " << action;
+
+    // The measuring text writes any variable named like its temporaries; with such a
+    // variable about, the text itself runs, with the same numbers.
+    qdm->evaluateText("new integer QDM-temp-Space.1.size", true);
+    for (int action = 0; action < 3; ++action)
+        EXPECT_NEAR(expected[action], qdm->actionProbability(0, action), 1e-12) << "action " << action;
+    tala::interp::Variable written;
+    tala::interp::lookup(qdm->variables, "QDM-temp-Space.1.size", written);
+    EXPECT_EQ(25, written.getInteger());
 }
 
 TEST(NearestAction, AnswersZeroWithoutFillingForMismatchesAndEmptySpaces) {

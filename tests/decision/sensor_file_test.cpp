@@ -29,11 +29,12 @@ protected:
     // A dimension-2 sensor "left", 76 bytes: format 10, one sensor, the name, then offPhase
     // {0.5, 0.25}, rotation {1, 2} and phase {0.125, 3}, each a count and doubles, all
     // little-endian.
-    const std::string kLeftFile = fileText(std::filesystem::path(__FILE__).parent_path() / "golden/sensors/left.sensors");
+    const std::string leftFile_ =
+        fileText(std::filesystem::path(__FILE__).parent_path() / "golden/sensors/left.sensors");
 };
 
 TEST_F(SensorFile, LoadsTheAnglesInTheirOrderAndSavesTheSameBytes) {
-    write(kLeftFile);
+    write(leftFile_);
     vex::QDM qdm;
     OutputCapture out;
     ASSERT_TRUE(qdm.loadSensors(file_));
@@ -50,23 +51,24 @@ TEST_F(SensorFile, LoadsTheAnglesInTheirOrderAndSavesTheSameBytes) {
 
     std::filesystem::remove(file_);
     ASSERT_TRUE(qdm.saveSensors(file_));
-    EXPECT_EQ(kLeftFile, fileText(file_));
+    EXPECT_EQ(leftFile_, fileText(file_));
     EXPECT_EQ("sensors.bin;", listing());
 }
 
 TEST_F(SensorFile, CutShortAnywhereOrNotAPlainFileIsRefusedWhole) {
-    ASSERT_EQ(76u, kLeftFile.size());
+    ASSERT_EQ(76u, leftFile_.size());
     vex::QDM qdm;
     qdm.addSensor("kept");
-    for (std::size_t length = 0; length < kLeftFile.size(); ++length) {
-        write(kLeftFile.substr(0, length));
+    for (std::size_t length = 0; length < leftFile_.size(); ++length) {
+        write(leftFile_.substr(0, length));
         EXPECT_EQ("sensor file '" + file_ + "' is truncated or corrupted; no sensors loaded.",
                   failureOf([&] { qdm.loadSensors(file_); }))
             << "length " << length;
     }
-    EXPECT_EQ("Cannot open sensor file '/dev/null': not a plain file", failureOf([&] { qdm.loadSensors("/dev/null"); }));
+    EXPECT_EQ("Cannot open sensor file '/dev/null': not a plain file",
+              failureOf([&] { qdm.loadSensors("/dev/null"); }));
     // The system would open the file named by the part before the NUL byte.
-    write(kLeftFile);
+    write(leftFile_);
     EXPECT_EQ("Cannot open sensor file '" + file_ + "\\0x': file name holds a NUL byte",
               failureOf([&] { qdm.loadSensors(file_ + std::string(1, '\0') + "x"); }));
     ASSERT_EQ(1u, qdm.sensors.size());
@@ -75,7 +77,7 @@ TEST_F(SensorFile, CutShortAnywhereOrNotAPlainFileIsRefusedWhole) {
 
 // A full disk, stood in for by the file-size limit: every write past 16 bytes fails.
 TEST_F(SensorFile, AFailedSaveLeavesTheEarlierFileAsItWas) {
-    write(kLeftFile);
+    write(leftFile_);
     vex::QDM qdm;
     qdm.addSensor("one");
     qdm.addSensor("two");
@@ -87,7 +89,7 @@ TEST_F(SensorFile, AFailedSaveLeavesTheEarlierFileAsItWas) {
     const std::string failure = failureOf([&] { qdm.saveSensors(file_); });
     ::setrlimit(RLIMIT_FSIZE, &saved);
     EXPECT_EQ("Cannot write sensor file '" + file_ + "': File too large (the file-size limit is 16 bytes)", failure);
-    EXPECT_EQ(kLeftFile, fileText(file_));
+    EXPECT_EQ(leftFile_, fileText(file_));
     EXPECT_EQ("sensors.bin;", listing());
 }
 

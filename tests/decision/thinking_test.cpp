@@ -40,42 +40,36 @@ constexpr const char* kThinkingText = "set psi.0 (mult (get Tops) (get psi.0) )"
 }  // namespace
 
 // A shift has one non-zero per column and goes the compressed way; the Fourier Tops
-// is dense. Either way the steps equal the dense product and the text, bit for bit.
-TEST(Thinking, EqualsTheDenseProductAndTheTextForSparseAndDenseTops) {
+// is dense. Either way the steps equal the dense product and the text, bit for bit,
+// also after Tops is written through its matrix, as code may, between two steps.
+TEST(Thinking, EqualsTheDenseProductAndTheTextForSparseAndDenseTopsAndSeesTopsChangedInPlace) {
     for (const bool shift : {true, false}) {
         auto fast = stimulated(shift);
         auto dense = stimulated(shift, true);
         auto text = stimulated(shift);
-        for (int step = 0; step < 3; ++step) {
+        const auto step = [&] {
             fast->think();
             literal::think(*dense);
             text->evaluateText(kThinkingText, true);
+            expectSame(psi(*dense), psi(*fast));
+            expectSame(psi(*text), psi(*fast));
+        };
+        for (int n = 0; n < 3; ++n) {
+            step();
             fast->applyOp("left");
             literal::applyOp(*dense, "left");
             text->applyOp("left");
         }
-        expectSame(psi(*dense), psi(*fast));
-        expectSame(psi(*text), psi(*fast));
+        for (vex::QDM* qdm : {fast.get(), dense.get(), text.get()}) {
+            linalg::Matrix& tops = literal::variableMatrix(*qdm, "Tops");
+            tops(3, 7) = {0.5, -0.5};
+            tops.data()[0] = {0.0, 2.0};
+        }
+        step();
+        for (vex::QDM* qdm : {fast.get(), dense.get(), text.get()})
+            literal::variableMatrix(*qdm, "Tops").fill({0.25, 0.0});
+        step();  // dense now
     }
-}
-
-// Writing Tops through its matrix, as code may, is seen at the next step.
-TEST(Thinking, SeesTopsChangedInPlaceBetweenSteps) {
-    auto fast = stimulated(true);
-    auto dense = stimulated(true, true);
-    const auto changeTops = [&](const auto& change) {
-        fast->think();
-        literal::think(*dense);
-        for (vex::QDM* qdm : {fast.get(), dense.get()}) change(literal::variableMatrix(*qdm, "Tops"));
-        fast->think();
-        literal::think(*dense);
-        expectSame(psi(*dense), psi(*fast));
-    };
-    changeTops([](linalg::Matrix& tops) {
-        tops(3, 7) = {0.5, -0.5};
-        tops.data()[0] = {0.0, 2.0};
-    });
-    changeTops([](linalg::Matrix& tops) { tops.fill({0.25, 0.0}); });  // dense now
 }
 
 // Training replays its rules side by side; with a variable in the way of the measuring
