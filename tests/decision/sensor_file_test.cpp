@@ -1,10 +1,8 @@
-// The sensor file: its exact bytes, files cut short or that cannot be opened, and a
-// save that fails without harming the file it was to replace. The golden scripts in
-// golden/sensors load the refused files of each other kind.
+// The sensor file: its exact bytes and files cut short or that cannot be opened. The
+// golden scripts in golden/sensors load the refused files of each other kind; failed
+// saves are the file replacement's (tests/support/file_replace_test.cpp).
 
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/resource.h>
 
 #include <filesystem>
 #include <fstream>
@@ -73,24 +71,6 @@ TEST_F(SensorFile, CutShortAnywhereOrNotAPlainFileIsRefusedWhole) {
               failureOf([&] { qdm.loadSensors(file_ + std::string(1, '\0') + "x"); }));
     ASSERT_EQ(1u, qdm.sensors.size());
     EXPECT_EQ("kept", qdm.sensors[0].name);
-}
-
-// A full disk, stood in for by the file-size limit: every write past 16 bytes fails.
-TEST_F(SensorFile, AFailedSaveLeavesTheEarlierFileAsItWas) {
-    write(leftFile_);
-    vex::QDM qdm;
-    qdm.addSensor("one");
-    qdm.addSensor("two");
-    ::signal(SIGXFSZ, SIG_IGN);
-    rlimit saved{};
-    ASSERT_EQ(0, ::getrlimit(RLIMIT_FSIZE, &saved));
-    const rlimit limit{16, saved.rlim_max};
-    ASSERT_EQ(0, ::setrlimit(RLIMIT_FSIZE, &limit));
-    const std::string failure = failureOf([&] { qdm.saveSensors(file_); });
-    ::setrlimit(RLIMIT_FSIZE, &saved);
-    EXPECT_EQ("Cannot write sensor file '" + file_ + "': File too large (the file-size limit is 16 bytes)", failure);
-    EXPECT_EQ(leftFile_, fileText(file_));
-    EXPECT_EQ("sensors.bin;", listing());
 }
 
 }  // namespace
