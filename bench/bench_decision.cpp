@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "tests/decision/DecisionFixture.h"
-#include "tests/decision/LiteralRoutes.h"
 #include "tests/decision/ShiftTops.h"
 #include "bench/BenchSupport.h"
+#include "bench/LiteralDecide.h"
 
 namespace {
 

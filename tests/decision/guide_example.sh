@@ -1,13 +1,10 @@
 #!/usr/bin/env bash
-# Keeps the worked example of docs/decision-makers.md true: its script files are written
-# to an empty folder and its transcripts are what tala prints there.
-# The page holds
-#   "<!-- file: NAME -->", a fenced block, "<!-- end of file -->"              a script file;
-#   "<!-- transcript: tala < NAME -->", a fenced block, "<!-- end of transcript -->"
-#                                       what that run prints on standard output.
-# A "path" line in a file is pointed at the project's data/ folder.
-# Usage: guide_example.sh BIN_DIR           checks the page (a test)
-#        guide_example.sh BIN_DIR --write   rewrites its transcripts
+# Keeps the worked example of docs/decision-makers.md true. The page's script files
+# ("<!-- file: NAME -->", a fenced block, "<!-- end of file -->") are written to an empty
+# folder, a "path" line pointed at the project's data/ folder; each transcript ("<!--
+# transcript: tala --quiet < NAME -->", a fenced block, "<!-- end of transcript -->") is
+# what that run prints on standard output, with nothing on standard error.
+# Usage: guide_example.sh BIN_DIR [--write]   (--write rewrites the transcripts)
 set -u
 bin=$(cd "$1" && pwd)
 write=${2:-}

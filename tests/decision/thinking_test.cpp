@@ -1,5 +1,5 @@
-// Thinking without the evaluator and with a compressed sparse Tops, and action
-// probabilities without the evaluator: the numbers of the texts they stand for.
+// Thinking without the evaluator and with a compressed sparse Tops, and training's
+// fitness without the evaluator: the numbers of the texts they stand for.
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,6 @@
 
 #include "DecisionFixture.h"
 #include "LiteralRoutes.h"
-#include "ShiftTops.h"
 #include "decision/Training.h"
 #include "tests/linalg/MatrixTestSupport.h"
 
@@ -19,12 +18,15 @@ using linalg::testing::expectSame;
 
 linalg::Matrix& psi(vex::QDM& qdm) { return literal::variableMatrix(qdm, "psi.0"); }
 
-// The fixture's decision maker with a sensor applied, seeded alike every time; `dense`
-// applies it the long way (LiteralRoutes.h).
+const vex::ActionPoint kFlockPoints[] = {{"forward", {0}}, {"left", {1}}, {"right", {-1}}};
+
+// A decision maker with a sensor applied, seeded alike every time: the flock's, whose
+// Tops is a shift, or the fixture's with the Fourier Tops; `dense` applies the sensor
+// the long way (LiteralRoutes.h).
 std::unique_ptr<vex::QDM> stimulated(bool shift, bool dense = false) {
     std::srand(5);
-    auto qdm = fixture::finishedDecisionMaker();
-    if (shift) fixture::setShiftTops(*qdm);
+    auto qdm = shift ? fixture::flockSystem(std::vector<vex::ActionPoint>(kFlockPoints, kFlockPoints + 3))
+                     : fixture::finishedDecisionMaker();
     qdm->addSensor("left");
     if (dense)
         literal::applyOp(*qdm, "left");
@@ -33,62 +35,34 @@ std::unique_ptr<vex::QDM> stimulated(bool shift, bool dense = false) {
     return qdm;
 }
 
-constexpr const char* kThinkingText = "set psi.0 (mult (get Tops) (get psi.0) )";
-
 }  // namespace
 
 // A shift has one non-zero per column and goes the compressed way; the Fourier Tops
-// is dense. Either way the steps equal the dense product and the text, bit for bit.
-TEST(Thinking, EqualsTheDenseProductAndTheTextForSparseAndDenseTops) {
+// is dense. Either way the steps equal the dense product the thinking text computes, bit
+// for bit, also after Tops is written through its matrix, as code may, between steps.
+TEST(Thinking, EqualsTheDenseProductForSparseAndDenseTopsAndSeesTopsChangedInPlace) {
     for (const bool shift : {true, false}) {
         auto fast = stimulated(shift);
         auto dense = stimulated(shift, true);
-        auto text = stimulated(shift);
-        for (int step = 0; step < 3; ++step) {
+        const auto step = [&] {
             fast->think();
             literal::think(*dense);
-            text->evaluateText(kThinkingText, true);
+            expectSame(psi(*dense), psi(*fast));
+        };
+        for (int n = 0; n < 3; ++n) {
+            step();
             fast->applyOp("left");
             literal::applyOp(*dense, "left");
-            text->applyOp("left");
         }
-        expectSame(psi(*dense), psi(*fast));
-        expectSame(psi(*text), psi(*fast));
+        for (vex::QDM* qdm : {fast.get(), dense.get()}) {
+            linalg::Matrix& tops = literal::variableMatrix(*qdm, "Tops");
+            tops(3, 7) = {0.5, -0.5};
+            tops.data()[0] = {0.0, 2.0};
+        }
+        step();
+        for (vex::QDM* qdm : {fast.get(), dense.get()}) literal::variableMatrix(*qdm, "Tops").fill({0.25, 0.0});
+        step();  // dense now
     }
-}
-
-// Writing Tops through its matrix, as code may, is seen at the next step.
-TEST(Thinking, SeesTopsChangedInPlaceBetweenSteps) {
-    auto fast = stimulated(true);
-    auto dense = stimulated(true, true);
-    const auto changeTops = [&](const auto& change) {
-        fast->think();
-        literal::think(*dense);
-        for (vex::QDM* qdm : {fast.get(), dense.get()}) change(literal::variableMatrix(*qdm, "Tops"));
-        fast->think();
-        literal::think(*dense);
-        expectSame(psi(*dense), psi(*fast));
-    };
-    changeTops([](linalg::Matrix& tops) {
-        tops(3, 7) = {0.5, -0.5};
-        tops.data()[0] = {0.0, 2.0};
-    });
-    changeTops([](linalg::Matrix& tops) { tops.fill({0.25, 0.0}); });  // dense now
-}
-
-// The measuring text writes any variable named like its temporaries; with such a
-// variable about, the text itself runs, and the numbers stay the same.
-TEST(ActionProbability, TheTextRunsWhenAVariableSharesItsTemporaryNames) {
-    auto qdm = stimulated(false);
-    qdm->think();
-    const double left = qdm->actionProbability(0, 0), forward = qdm->actionProbability(0, 1);
-    EXPECT_NEAR(literal::actionProbability(*qdm, 0, 0), left, 1e-12);
-    qdm->evaluateText("new integer QDM-temp-Space.1.size", true);
-    EXPECT_EQ(left, qdm->actionProbability(0, 0));
-    EXPECT_EQ(forward, qdm->actionProbability(0, 1));
-    tala::interp::Variable written;
-    tala::interp::lookup(qdm->variables, "QDM-temp-Space.1.size", written);
-    EXPECT_EQ(25, written.getInteger());
 }
 
 // Training replays its rules side by side; with a variable in the way of the measuring
