@@ -47,6 +47,20 @@ int inChild(const std::function<int()>& action, uid_t user = static_cast<uid_t>(
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
+// In a child process (as `user`, with a file-size limit when given): 0 when replacing
+// `file` fails for `reason`, 1 when it succeeds, 2 when it fails for another.
+int refusedInChild(const std::string& file, const std::string& reason, uid_t user = static_cast<uid_t>(-1),
+                   rlim_t sizeLimit = RLIM_INFINITY) {
+    return inChild(
+        [&] {
+            const rlimit limit{sizeLimit, sizeLimit};
+            if (sizeLimit != RLIM_INFINITY && ::setrlimit(RLIMIT_FSIZE, &limit) != 0) return 3;
+            const std::string failure = failureOf([&] { replaceFile(file, std::string(100, 'x')); });
+            return failure == reason ? 0 : failure == "(no failure)" ? 1 : 2;
+        },
+        user);
+}
+
 TEST_F(FileReplace, WritesANewFileAndReplacesAnEarlierOneWhole) {
     replaceFile(path("a.bin"), std::string("one\0two", 7));
     EXPECT_EQ(fileText(path("a.bin")), std::string("one\0two", 7));
@@ -121,17 +135,7 @@ TEST_F(FileReplace, AFileTheUserMayNotWriteIsRefusedAsTheShellRefusesIt) {
     ::chmod(path("locked").c_str(), 0444);
     ::chmod(folder_.c_str(), 0777);  // anyone may make files beside it
     const bool root = ::geteuid() == 0;
-    const int status = inChild(
-        [&] {
-            try {
-                replaceFile(path("locked"), "mine");
-                return 1;
-            } catch (const tala::Failure& failure) {
-                return std::string(failure.what()) == "Permission denied" ? 0 : 2;
-            }
-        },
-        root ? kOtherUser : static_cast<uid_t>(-1));
-    EXPECT_EQ(status, 0);
+    EXPECT_EQ(refusedInChild(path("locked"), "Permission denied", root ? kOtherUser : static_cast<uid_t>(-1)), 0);
     EXPECT_EQ(fileText(path("locked")), "root's");
     EXPECT_EQ(listing(), "locked;");
     if (!root) return;
@@ -183,17 +187,7 @@ TEST_F(FileReplace, StandardOutputRedirectedToAFileGetsTheBytesAfterWhatItHolds)
 
 TEST_F(FileReplace, AWriteOverTheFileSizeLimitFailsAndLeavesTheOldFile) {
     std::ofstream(path("fsz.csv")) << "old";
-    const int status = inChild([&] {
-        const rlimit limit{8, 8};
-        if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) return 3;
-        try {
-            replaceFile(path("fsz.csv"), std::string(100, 'x'));
-            return 1;
-        } catch (const tala::Failure& failure) {
-            return std::string(failure.what()) == "File too large (the file-size limit is 8 bytes)" ? 0 : 2;
-        }
-    });
-    EXPECT_EQ(status, 0);
+    EXPECT_EQ(refusedInChild(path("fsz.csv"), "File too large (the file-size limit is 8 bytes)", -1, 8), 0);
     EXPECT_EQ(fileText(path("fsz.csv")), "old");
     EXPECT_EQ(listing(), "fsz.csv;");
 }
