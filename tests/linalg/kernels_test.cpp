@@ -188,9 +188,13 @@ TEST(ApplyOnFactor, RefusalsNameTheirReasonAndLeaveEverythingAsItWas) {
     expectSame(state, out);
 }
 
-// 0 * infinity is not 0, and the form does not hold the zeros: such columns and shapes
-// that do not fit are declined, the result untouched.
-TEST(CompressedMatrix, DeclinesColumnsItCannotMultiplyExactly) {
+// The form holds no zeros, negative ones included; and 0 * infinity is not 0: such columns
+// and shapes that do not fit are declined, the result untouched.
+TEST(CompressedMatrix, HoldsNoZerosAndDeclinesColumnsItCannotMultiplyExactly) {
+    Matrix zeros(2, 2);
+    zeros(0, 1) = {-0.0, 0.0};
+    zeros(1, 0) = {0.0, -2.0};
+    EXPECT_EQ(1, linalg::CompressedMatrix(zeros).nonZeroCount());
     std::mt19937 generator(15);
     const linalg::CompressedMatrix compressed(sparseMatrix(4, 3, 2, generator));
     Matrix result = randomMatrix(2, 2, generator);
