@@ -16,9 +16,12 @@ Files move as the code changes, so a mutant is found by its original text: the o
 occurrence in the file, or of several the one nearest the given line. A mutant whose
 text is no longer there is reported as not found, never silently skipped. A note that
 starts with "equivalent" marks a mutant that cannot change behaviour: it is tried like
-the others but left out of the score.
+the others but left out of the score. Test names after a note's "killed by" (CTest names)
+are run first; only when they all pass does the whole suite run, so a mutant whose killer
+is known costs one build and that test.
 
-The build folder is configured on first use (Release, without benchmarks). The tree
+The build folder is configured on first use (Release, without benchmarks, through ccache
+when there is one). The tree
 is always restored, also on Ctrl-C or SIGTERM; should the process be killed outright,
 the next run restores the file from the copy it keeps in the build folder first.
 Not part of CI: a tool for the person changing tests. Run it niced on a shared machine.
@@ -26,6 +29,8 @@ Not part of CI: a tool for the person changing tests. Run it niced on a shared m
 
 import argparse
 import os
+import re
+import shutil
 import signal
 import subprocess
 import sys
@@ -44,6 +49,7 @@ class Mutant:
     original: str
     replacement: str
     equivalent: bool
+    killers: list
 
 
 def unescape(text):
@@ -72,8 +78,14 @@ def read_list(list_path):
             sys.exit(f"{list_path}:{number}: the original text is empty")
         notes = fields[4] if len(fields) > 4 else ""
         mutants.append(Mutant(fields[0], path, int(line), unescape(fields[2]), unescape(fields[3]),
-                              notes.lower().startswith("equivalent")))
+                              notes.lower().startswith("equivalent"), killers(notes)))
     return mutants
+
+
+def killers(notes):
+    """The test names after the notes' last "killed by": dotted names, as CTest lists them."""
+    _, found, rest = notes.rpartition("killed by ")
+    return re.findall(r"[A-Za-z_][\w-]*(?:\.[\w-]+)+", rest) if found else []
 
 
 def locate(text, original, line):
@@ -170,8 +182,10 @@ def main():
 
     if not (build / "CMakeCache.txt").exists():
         print(f"configuring {build}", flush=True)
+        # ccache, where there is one, makes the first build of a fresh folder a matter of linking.
+        launcher = ["-DCMAKE_CXX_COMPILER_LAUNCHER=ccache"] if shutil.which("ccache") else []
         if run(["cmake", "-S", str(ROOT), "-B", str(build), "-DCMAKE_BUILD_TYPE=Release",
-                "-DFLOCK_BUILD_BENCH=OFF"], log) != 0:
+                "-DFLOCK_BUILD_BENCH=OFF"] + launcher, log) != 0:
             sys.exit(f"configuring failed; see {log}")
     build_command = ["cmake", "--build", str(build), "-j", str(args.jobs)]
     test_command = ["ctest", "--test-dir", str(build), "-j", str(args.jobs), "-E", args.exclude,
@@ -198,8 +212,11 @@ def main():
                 restorer.mutate(path, content, mutated.encode())
                 try:
                     failed_list.unlink(missing_ok=True)
+                    known = "^(" + "|".join(re.escape(name) for name in m.killers) + ")$"
                     if run(build_command, log) != 0:
                         outcome = "does not build"
+                    elif m.killers and run(test_command + ["-R", known], log) != 0:
+                        outcome = "killed"
                     elif run(test_command, log) != 0:
                         outcome = "killed"
                     else:
