@@ -5,7 +5,6 @@
 
 #include <functional>
 #include <limits>
-#include <ostream>
 #include <random>
 #include <set>
 #include <string>
@@ -22,20 +21,11 @@ using linalg::KernelPath;
 using linalg::Matrix;
 using namespace linalg::testing;
 
-namespace linalg {
+namespace {
 
 const char* nameOf(KernelPath path) {
     return path == KernelPath::Portable ? "Portable" : path == KernelPath::Avx2 ? "Avx2" : "Avx512";
 }
-
-// Names each run of a test on one path, in its report and in its CTest name.
-void PrintTo(KernelPath path, std::ostream* out) { *out << nameOf(path); }
-
-}  // namespace linalg
-
-namespace {
-
-using linalg::nameOf;
 
 // Puts the path in use back when a test ends.
 class PathGuard {
@@ -47,19 +37,21 @@ private:
     KernelPath saved_;
 };
 
-// Runs each test on one path, and skips, naming the path, where the processor lacks it.
-class EveryPath : public ::testing::TestWithParam<KernelPath> {
+// Runs a test on one path, and skips it, naming the path, where the processor lacks that.
+template <KernelPath path>
+class OnePath : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (linalg::selectKernelPath(GetParam()) != GetParam())
-            GTEST_SKIP() << "this processor does not run the " << nameOf(GetParam()) << " kernels";
+        if (linalg::selectKernelPath(path) != path)
+            GTEST_SKIP() << "this processor does not run the " << nameOf(path) << " kernels";
     }
 
     PathGuard guard_;
 };
 
-INSTANTIATE_TEST_SUITE_P(Paths, EveryPath,
-                         ::testing::Values(KernelPath::Portable, KernelPath::Avx2, KernelPath::Avx512));
+using PortableKernels = OnePath<KernelPath::Portable>;
+using Avx2Kernels = OnePath<KernelPath::Avx2>;
+using Avx512Kernels = OnePath<KernelPath::Avx512>;
 
 // About one entry in `share` non-zero, some of the zeros negative.
 Matrix sparseMatrix(int rows, int cols, int share, std::mt19937& generator) {
@@ -70,12 +62,10 @@ Matrix sparseMatrix(int rows, int cols, int share, std::mt19937& generator) {
     return m;
 }
 
-}  // namespace
-
 // Every kernel rounds each term alike and adds the terms of an entry from zero in
 // ascending order: the plain formula's numbers bit for bit, for every shape the tiles,
 // register widths and groups of columns split differently.
-TEST_P(EveryPath, ProductsGiveThePlainFormulasNumbers) {
+void productsGiveThePlainFormulasNumbers() {
     std::mt19937 generator(2);
     const int shapes[][3] = {{1, 1, 1},  {2, 3, 5},    {3, 4, 2},     {3, 5, 9},    {4, 4, 4},   {5, 7, 9},
                              {6, 1, 4},  {7, 6, 4},    {9, 3, 40},    {13, 1, 8},   {13, 11, 17}, {17, 9, 1},
@@ -105,7 +95,7 @@ TEST_P(EveryPath, ProductsGiveThePlainFormulasNumbers) {
 // Rectangular operators on states of several columns, and square ones on one column in
 // every form the typed language uses, against (I_left (x) op (x) I_right) * state
 // multiplied out: products with the identity's 1 + 0i are exact, so bit for bit.
-TEST_P(EveryPath, FactorKernelsGiveTheFullProductsNumbers) {
+void factorKernelsGiveTheFullProductsNumbers() {
     std::mt19937 generator(12);
     std::uniform_int_distribution<int> size(1, 6);
     for (int trial = 0; trial < 60; ++trial) {
@@ -130,7 +120,7 @@ TEST_P(EveryPath, FactorKernelsGiveTheFullProductsNumbers) {
     }
 }
 
-TEST_P(EveryPath, TheCompressedProductGivesTheDenseNumbers) {
+void compressedProductGivesTheDenseNumbers() {
     std::mt19937 generator(14);
     for (int share : {1, 3, 50}) {
         const Matrix a = sparseMatrix(37, 41, share, generator), column = randomMatrix(41, 1, generator);
@@ -139,6 +129,18 @@ TEST_P(EveryPath, TheCompressedProductGivesTheDenseNumbers) {
         expectSame(referenceProduct(a, column), result);
     }
 }
+
+}  // namespace
+
+TEST_F(PortableKernels, ProductsGiveThePlainFormulasNumbers) { productsGiveThePlainFormulasNumbers(); }
+TEST_F(Avx2Kernels, ProductsGiveThePlainFormulasNumbers) { productsGiveThePlainFormulasNumbers(); }
+TEST_F(Avx512Kernels, ProductsGiveThePlainFormulasNumbers) { productsGiveThePlainFormulasNumbers(); }
+TEST_F(PortableKernels, FactorKernelsGiveTheFullProductsNumbers) { factorKernelsGiveTheFullProductsNumbers(); }
+TEST_F(Avx2Kernels, FactorKernelsGiveTheFullProductsNumbers) { factorKernelsGiveTheFullProductsNumbers(); }
+TEST_F(Avx512Kernels, FactorKernelsGiveTheFullProductsNumbers) { factorKernelsGiveTheFullProductsNumbers(); }
+TEST_F(PortableKernels, CompressedProductGivesTheDenseNumbers) { compressedProductGivesTheDenseNumbers(); }
+TEST_F(Avx2Kernels, CompressedProductGivesTheDenseNumbers) { compressedProductGivesTheDenseNumbers(); }
+TEST_F(Avx512Kernels, CompressedProductGivesTheDenseNumbers) { compressedProductGivesTheDenseNumbers(); }
 
 // A path beyond the processor gives the best it runs; each path runs its own kernels,
 // taken from its table when the path is chosen.
