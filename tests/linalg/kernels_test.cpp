@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <functional>
 #include <limits>
 #include <random>
@@ -120,6 +122,8 @@ void factorKernelsGiveTheFullProductsNumbers() {
     }
 }
 
+// The compressed form skips the zeros, negative ones included: they add nothing to a sum
+// that starts from +0.
 void compressedProductGivesTheDenseNumbers() {
     std::mt19937 generator(14);
     for (int share : {1, 3, 50}) {
