@@ -1,17 +1,16 @@
-// The kernel paths against one another, the general factor kernel and the compressed
-// form against the full products, and the version that keys things derived from a matrix.
+// Every kernel path against the plain formulas, each forced in turn; the refusals of the
+// factor kernel; the compressed form; and the version that keys things derived from a matrix.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cmath>
+#include <cstdint>
 #include <functional>
 #include <limits>
 #include <random>
 #include <set>
-#include <cstring>
+#include <string>
 #include <utility>
-#include <vector>
 
 #include "linalg/CompressedMatrix.h"
 #include "linalg/KernelPath.h"
@@ -26,6 +25,10 @@ using namespace linalg::testing;
 
 namespace {
 
+const char* nameOf(KernelPath path) {
+    return path == KernelPath::Portable ? "Portable" : path == KernelPath::Avx2 ? "Avx2" : "Avx512";
+}
+
 // Puts the path in use back when a test ends.
 class PathGuard {
 public:
@@ -36,13 +39,21 @@ private:
     KernelPath saved_;
 };
 
-// The paths this processor runs beyond the portable one.
-std::vector<KernelPath> fasterPaths() {
-    std::vector<KernelPath> paths;
-    for (KernelPath path : {KernelPath::Avx2, KernelPath::Avx512})
-        if (path <= linalg::bestKernelPath()) paths.push_back(path);
-    return paths;
-}
+// Runs a test on one path, and skips it, naming the path, where the processor lacks that.
+template <KernelPath path>
+class OnePath : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (linalg::selectKernelPath(path) != path)
+            GTEST_SKIP() << "this processor does not run the " << nameOf(path) << " kernels";
+    }
+
+    PathGuard guard_;
+};
+
+using PortableKernels = OnePath<KernelPath::Portable>;
+using Avx2Kernels = OnePath<KernelPath::Avx2>;
+using Avx512Kernels = OnePath<KernelPath::Avx512>;
 
 // About one entry in `share` non-zero, some of the zeros negative.
 Matrix sparseMatrix(int rows, int cols, int share, std::mt19937& generator) {
@@ -53,143 +64,143 @@ Matrix sparseMatrix(int rows, int cols, int share, std::mt19937& generator) {
     return m;
 }
 
-}  // namespace
-
-TEST(KernelPaths, NeverBeyondWhatTheProcessorRuns) {
-    PathGuard guard;
-    EXPECT_EQ(KernelPath::Portable, linalg::selectKernelPath(KernelPath::Portable));
-    EXPECT_EQ(KernelPath::Portable, linalg::kernelPath());
-    EXPECT_EQ(std::min(KernelPath::Avx2, linalg::bestKernelPath()), linalg::selectKernelPath(KernelPath::Avx2));
-    EXPECT_EQ(linalg::bestKernelPath(), linalg::selectKernelPath(KernelPath::Avx512));
-}
-
-// Each path runs its own product kernel, taken from its table when the path is chosen.
-TEST(KernelPaths, EachPathRunsItsOwnKernels) {
-    PathGuard guard;
-    std::vector<KernelPath> paths = fasterPaths();
-    paths.insert(paths.begin(), KernelPath::Portable);
-    for (std::size_t n = 0; n < paths.size(); ++n) {
-        linalg::selectKernelPath(paths[n]);
-        EXPECT_EQ(&linalg::kernels(), &linalg::kernelsFor(paths[n]));
-        for (std::size_t other = 0; other < n; ++other)
-            EXPECT_NE(linalg::kernels().multiply, linalg::kernelsFor(paths[other]).multiply);
-    }
-}
-
-// The paths round every term alike and sum in the same order: the same numbers bit for
-// bit, for every shape the tiles and register widths split differently.
-TEST(KernelPaths, EveryPathGivesThePortableNumbers) {
-    PathGuard guard;
-    std::mt19937 generator(11);
-    const int shapes[][3] = {{1, 1, 1}, {2, 3, 5}, {3, 5, 4},    {4, 4, 4},    {5, 7, 9},
-                             {9, 2, 3}, {17, 70, 6}, {70, 130, 5}, {450, 30, 1}, {13, 1, 8}};
+// Every kernel rounds each term alike and adds the terms of an entry from zero in
+// ascending order: the plain formula's numbers bit for bit, for every shape the tiles,
+// register widths and groups of columns split differently.
+void productsGiveThePlainFormulasNumbers() {
+    std::mt19937 generator(2);
+    const int shapes[][3] = {{1, 1, 1},  {2, 3, 5},    {3, 4, 2},     {3, 5, 9},    {4, 4, 4},   {5, 7, 9},
+                             {6, 1, 4},  {7, 6, 4},    {9, 3, 40},    {13, 1, 8},   {13, 11, 17}, {17, 9, 1},
+                             {33, 70, 9}, {70, 130, 5}, {450, 30, 5}, {2, 450, 1}};
     for (const auto& s : shapes) {
         const Matrix a = randomMatrix(s[0], s[1], generator), b = randomMatrix(s[1], s[2], generator);
-        linalg::selectKernelPath(KernelPath::Portable);
-        const Matrix portable = product(a, b);
-        for (KernelPath path : fasterPaths()) {
-            linalg::selectKernelPath(path);
-            expectSame(portable, product(a, b));
-        }
+        Matrix result(s[0], s[2]), byColumns(1, 1);
+        result.fill({3.0, -3.0});  // old entries must not leak into sums
+        ASSERT_TRUE(linalg::multiply(a, result, b));
+        ASSERT_TRUE(linalg::multiplyColumns(a, byColumns, b));
+        expectSame(referenceProduct(a, b), result);
+        expectSame(referenceProduct(a, b), byColumns);
     }
+    const Matrix x = randomMatrix(3, 3, generator), y = randomMatrix(3, 3, generator);
+    Matrix right = y;  // the result may also be an operand
+    ASSERT_TRUE(linalg::multiply(x, right, right));
+    expectSame(referenceProduct(x, y), right);
+
+    Matrix untouched = randomMatrix(2, 2, generator);
+    const Matrix before = untouched;
+    EXPECT_FALSE(linalg::multiply(Matrix(2, 3), untouched, Matrix(2, 3)));
+    EXPECT_FALSE(linalg::multiply(Matrix(1, 1), untouched, Matrix()));
+    EXPECT_FALSE(linalg::multiplyColumns(Matrix(3, 4), untouched, Matrix(5, 2)));
+    expectSame(before, untouched);
 }
 
-// The streaming product of a matrix by a few dozen columns: each column has the
-// numbers of its own product with the matrix, on every path, whatever the groups of
-// columns and rows and the leftover terms.
-TEST(KernelPaths, ProductByColumnsGivesEachColumnsOwnProduct) {
-    PathGuard guard;
-    std::mt19937 generator(14);
-    const int shapes[][3] = {{1, 1, 1}, {3, 5, 9}, {7, 6, 4}, {13, 11, 17}, {450, 30, 5}, {9, 3, 40}};
-    for (const auto& s : shapes) {
-        const Matrix a = randomMatrix(s[0], s[1], generator), b = randomMatrix(s[1], s[2], generator);
-        for (KernelPath path : {KernelPath::Portable, KernelPath::Avx2, KernelPath::Avx512}) {
-            linalg::selectKernelPath(path);
-            Matrix together(1, 1);
-            ASSERT_TRUE(linalg::multiplyColumns(a, together, b));
-            ASSERT_EQ(s[2], together.cols());
-            for (int k = 0; k < s[2]; ++k) {
-                Matrix column(s[1], 1);
-                std::copy_n(b.data() + k * s[1], s[1], column.data());
-                const Matrix alone = product(a, column);
-                ASSERT_EQ(0, std::memcmp(alone.data(), together.data() + k * s[0], s[0] * sizeof(Complex)))
-                    << s[0] << " x " << s[1] << " by " << s[2] << ", column " << k;
-            }
-        }
-    }
-    Matrix unchanged(2, 2);
-    EXPECT_FALSE(linalg::multiplyColumns(randomMatrix(3, 4, generator), unchanged, randomMatrix(5, 2, generator)));
-    EXPECT_EQ(2, unchanged.rows());
-}
-
-// Rectangular operators and states of several columns, as the typed language's
-// apply_op lifts them, against the Kronecker product multiplied out; every path gives
-// the portable numbers.
-TEST(ApplyOnFactorColumns, SameNumbersAsTheFullProduct) {
-    PathGuard guard;
+// Rectangular operators on states of several columns, and square ones on one column in
+// every form the typed language uses, against (I_left (x) op (x) I_right) * state
+// multiplied out: products with the identity's 1 + 0i are exact, so bit for bit.
+void factorKernelsGiveTheFullProductsNumbers() {
     std::mt19937 generator(12);
     std::uniform_int_distribution<int> size(1, 6);
-    for (int trial = 0; trial < 40; ++trial) {
-        const int m = size(generator), n = size(generator), left = size(generator), right = size(generator);
-        const Matrix op = randomMatrix(m, n, generator);
-        const Matrix state = randomMatrix(left * n * right, size(generator) % 3 + 1, generator);
-        linalg::selectKernelPath(KernelPath::Portable);
-        Matrix out(2, 2), aliased = state;
+    for (int trial = 0; trial < 60; ++trial) {
+        const bool square = trial % 2 == 0;
+        const int n = size(generator), m = square ? n : size(generator), left = size(generator);
+        const int right = size(generator), columns = square ? 1 : size(generator) % 3 + 1;
+        const Matrix op = randomMatrix(m, n, generator), state = randomMatrix(left * n * right, columns, generator);
+        const Matrix expected = fullProduct(op, left, right, state);
+        Matrix out(2, 2);
         linalg::applyOnFactorColumns(op, left, right, state, out);
-        expectSame(fullProduct(op, left, right, state), out);
-        if (m == n) {
-            linalg::applyOnFactorColumns(op, left, right, aliased, aliased);
-            expectSame(out, aliased);
-        }
-        for (KernelPath path : fasterPaths()) {
-            linalg::selectKernelPath(path);
-            Matrix faster;
-            linalg::applyOnFactorColumns(op, left, right, state, faster);
-            expectSame(out, faster);
-        }
+        expectSame(expected, out);
+        if (!square) continue;
+        Matrix single(3, 3), inPlace = state, aliased = state, aliasedColumns = state;
+        linalg::applyOnFactor(op, left, right, state, single);
+        linalg::applyOnFactorInPlace(op, left, right, inPlace);
+        linalg::applyOnFactor(op, left, right, aliased, aliased);
+        linalg::applyOnFactorColumns(op, left, right, aliasedColumns, aliasedColumns);
+        expectSame(expected, single);
+        expectSame(expected, inPlace);
+        expectSame(expected, aliased);
+        expectSame(expected, aliasedColumns);
     }
 }
 
-TEST(ApplyOnFactorColumns, ShapesThatDoNotFitAreRefusedWithTheirReason) {
-    std::mt19937 generator(13);
-    const Matrix op = randomMatrix(3, 2, generator), state = randomMatrix(8, 2, generator);
-    Matrix out = state;
-    EXPECT_EQ("applyOnFactor: the state must have 12 rows, not 8 x 2",
-              failureOf([&] { linalg::applyOnFactorColumns(op, 3, 2, state, out); }));
-    EXPECT_EQ("applyOnFactor: identity sizes must be at least 1, not 4 and 0",
-              failureOf([&] { linalg::applyOnFactorColumns(op, 4, 0, state, out); }));
-    EXPECT_EQ("applyOnFactor: the operator must be a matrix with entries",
-              failureOf([&] { linalg::applyOnFactorColumns(Matrix(), 4, 1, state, out); }));
-    Matrix self = randomMatrix(2, 2, generator);
-    EXPECT_EQ("applyOnFactor: the result must not be the operator",
-              failureOf([&] { linalg::applyOnFactorColumns(self, 1, 1, self, self); }));
-    const Matrix tall(1 << 14, 1), column(1 << 14, 1);
-    EXPECT_EQ("Matrix too large: 268435456 x 1 entries",
-              failureOf([&] { linalg::applyOnFactorColumns(tall, 1 << 14, 1, column, out); }));
-    expectSame(state, out);
-}
-
-TEST(CompressedMatrix, SameNumbersAsTheDenseProductOnEveryPath) {
-    PathGuard guard;
+// The compressed form skips the zeros, negative ones included: they add nothing to a sum
+// that starts from +0.
+void compressedProductGivesTheDenseNumbers() {
     std::mt19937 generator(14);
     for (int share : {1, 3, 50}) {
         const Matrix a = sparseMatrix(37, 41, share, generator), column = randomMatrix(41, 1, generator);
-        const linalg::CompressedMatrix compressed(a);
-        int nonZeros = 0;
-        for (int n = 0; n < a.entryCount(); ++n) nonZeros += a.data()[n].re != 0.0 || a.data()[n].im != 0.0;
-        EXPECT_EQ(nonZeros, compressed.nonZeroCount());
-        for (KernelPath path : {KernelPath::Portable, linalg::bestKernelPath()}) {
-            linalg::selectKernelPath(path);
-            Matrix result(1, 1);
-            ASSERT_TRUE(compressed.multiply(column, result));
-            expectSame(product(a, column), result);
-        }
+        Matrix result(1, 1);
+        ASSERT_TRUE(linalg::CompressedMatrix(a).multiply(column, result));
+        expectSame(referenceProduct(a, column), result);
     }
 }
 
-// 0 * infinity is not 0, and the form does not hold the zeros: such columns and shapes
-// that do not fit are declined, the result untouched.
-TEST(CompressedMatrix, DeclinesColumnsItCannotMultiplyExactly) {
+}  // namespace
+
+TEST_F(PortableKernels, ProductsGiveThePlainFormulasNumbers) { productsGiveThePlainFormulasNumbers(); }
+TEST_F(Avx2Kernels, ProductsGiveThePlainFormulasNumbers) { productsGiveThePlainFormulasNumbers(); }
+TEST_F(Avx512Kernels, ProductsGiveThePlainFormulasNumbers) { productsGiveThePlainFormulasNumbers(); }
+TEST_F(PortableKernels, FactorKernelsGiveTheFullProductsNumbers) { factorKernelsGiveTheFullProductsNumbers(); }
+TEST_F(Avx2Kernels, FactorKernelsGiveTheFullProductsNumbers) { factorKernelsGiveTheFullProductsNumbers(); }
+TEST_F(Avx512Kernels, FactorKernelsGiveTheFullProductsNumbers) { factorKernelsGiveTheFullProductsNumbers(); }
+TEST_F(PortableKernels, CompressedProductGivesTheDenseNumbers) { compressedProductGivesTheDenseNumbers(); }
+TEST_F(Avx2Kernels, CompressedProductGivesTheDenseNumbers) { compressedProductGivesTheDenseNumbers(); }
+TEST_F(Avx512Kernels, CompressedProductGivesTheDenseNumbers) { compressedProductGivesTheDenseNumbers(); }
+
+// A path beyond the processor gives the best it runs; each path runs its own kernels,
+// taken from its table when the path is chosen.
+TEST(KernelPaths, EachPathTheProcessorRunsHasItsOwnKernels) {
+    PathGuard guard;
+    const KernelPath best = linalg::bestKernelPath();
+    EXPECT_EQ(std::min(KernelPath::Avx2, best), linalg::selectKernelPath(KernelPath::Avx2));
+    EXPECT_EQ(best, linalg::selectKernelPath(KernelPath::Avx512));
+    std::set<decltype(linalg::KernelTable::multiply)> products;
+    for (KernelPath path : {KernelPath::Portable, KernelPath::Avx2, KernelPath::Avx512}) {
+        if (path > best) break;
+        EXPECT_EQ(path, linalg::selectKernelPath(path));
+        EXPECT_EQ(&linalg::kernels(), &linalg::kernelsFor(path));
+        EXPECT_TRUE(products.insert(linalg::kernels().multiply).second) << nameOf(path);
+    }
+}
+
+TEST(ApplyOnFactor, RefusalsNameTheirReasonAndLeaveEverythingAsItWas) {
+    std::mt19937 generator(10);
+    const Matrix op = randomMatrix(3, 3, generator), wide = randomMatrix(3, 2, generator);
+    const Matrix state = randomMatrix(12, 1, generator), tall(1 << 14, 1);
+    Matrix out = state, operand = op, both = randomMatrix(1, 1, generator);
+    const Matrix bothBefore = both;
+    // An operator that is also the state or the result would be overwritten while it is read.
+    const std::pair<const char*, std::function<void()>> refusals[] = {
+        {"the state must be a column of 18 entries, not 12 x 1", [&] { linalg::applyOnFactor(op, 3, 2, state, out); }},
+        {"the operator must be a square matrix with entries",
+         [&] { linalg::applyOnFactor(wide, 4, 1, state, out); }},
+        {"the state must be a column of 3298534883328 entries, not 12 x 1",
+         [&] { linalg::applyOnFactor(op, 1 << 20, 1 << 20, state, out); }},
+        {"identity sizes must be at least 1, not 0 and 4", [&] { linalg::applyOnFactor(op, 0, 4, state, out); }},
+        {"the result must not be the operator", [&] { linalg::applyOnFactorInPlace(both, 1, 1, both); }},
+        {"the result must not be the operator", [&] { linalg::applyOnFactor(both, 1, 1, both, both); }},
+        {"the result must not be the operator", [&] { linalg::applyOnFactor(operand, 1, 4, state, operand); }},
+        {"the state must have 8 rows, not 12 x 1", [&] { linalg::applyOnFactorColumns(wide, 4, 1, state, out); }},
+        {"identity sizes must be at least 1, not 4 and 0",
+         [&] { linalg::applyOnFactorColumns(wide, 4, 0, state, out); }},
+        {"the operator must be a matrix with entries",
+         [&] { linalg::applyOnFactorColumns(Matrix(), 4, 1, state, out); }},
+        {"the result must not be the operator", [&] { linalg::applyOnFactorColumns(both, 1, 1, both, both); }},
+    };
+    for (const auto& [reason, action] : refusals) EXPECT_EQ(std::string("applyOnFactor: ") + reason, failureOf(action));
+    EXPECT_EQ("Matrix too large: 268435456 x 1 entries",
+              failureOf([&] { linalg::applyOnFactorColumns(tall, 1 << 14, 1, tall, out); }));
+    expectSame(bothBefore, both);
+    expectSame(op, operand);
+    expectSame(state, out);
+}
+
+// The form holds no zeros, negative ones included; and 0 * infinity is not 0: such columns
+// and shapes that do not fit are declined, the result untouched.
+TEST(CompressedMatrix, HoldsNoZerosAndDeclinesColumnsItCannotMultiplyExactly) {
+    Matrix zeros(2, 2);
+    zeros(0, 1) = {-0.0, 0.0};
+    zeros(1, 0) = {0.0, -2.0};
+    EXPECT_EQ(1, linalg::CompressedMatrix(zeros).nonZeroCount());
     std::mt19937 generator(15);
     const linalg::CompressedMatrix compressed(sparseMatrix(4, 3, 2, generator));
     Matrix result = randomMatrix(2, 2, generator);

@@ -14,6 +14,7 @@
 #include <fstream>
 #include <functional>
 #include <string>
+#include <utility>
 
 #include "support/Failure.h"
 #include "tests/support/StreamCapture.h"
@@ -47,6 +48,20 @@ int inChild(const std::function<int()>& action, uid_t user = static_cast<uid_t>(
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
+// In a child process (as `user`, with a file-size limit when given): 0 when replacing
+// `file` fails for `reason`, 1 when it succeeds, 2 when it fails for another.
+int refusedInChild(const std::string& file, const std::string& reason, uid_t user = static_cast<uid_t>(-1),
+                   rlim_t sizeLimit = RLIM_INFINITY) {
+    return inChild(
+        [&] {
+            const rlimit limit{sizeLimit, sizeLimit};
+            if (sizeLimit != RLIM_INFINITY && ::setrlimit(RLIMIT_FSIZE, &limit) != 0) return 3;
+            const std::string failure = failureOf([&] { replaceFile(file, std::string(100, 'x')); });
+            return failure == reason ? 0 : failure == "(no failure)" ? 1 : 2;
+        },
+        user);
+}
+
 TEST_F(FileReplace, WritesANewFileAndReplacesAnEarlierOneWhole) {
     replaceFile(path("a.bin"), std::string("one\0two", 7));
     EXPECT_EQ(fileText(path("a.bin")), std::string("one\0two", 7));
@@ -59,24 +74,24 @@ TEST_F(FileReplace, WritesANewFileAndReplacesAnEarlierOneWhole) {
     EXPECT_EQ(listing(), "a.bin;" + longest + ";");
 }
 
+// Each reason is known before anything is written, and is the one the write fails with.
 TEST_F(FileReplace, AFailureNamesItsReasonLeavesTheEarlierFileAndNoTemporary) {
-    EXPECT_EQ(failureOf([&] { replaceFile(path("missing/a.bin"), "x"); }), "No such file or directory");
-    // A target that cannot be replaced: a folder of that name with a file in it.
-    fs::create_directories(folder_ / "taken");
+    fs::create_directories(folder_ / "taken");  // a target that cannot be replaced
     std::ofstream(path("taken/keep.txt")) << "kept";
-    EXPECT_EQ(failureOf([&] { replaceFile(path("taken"), "x"); }), "Is a directory");
+    const std::pair<const char*, const char*> refusals[] = {
+        {"missing/a.bin", "No such file or directory"},
+        {"taken", "Is a directory"},
+        {"taken/keep.txt/a", "Not a directory"},
+    };
+    for (const auto& [name, reason] : refusals) {
+        EXPECT_EQ(tala::interp::replaceProblem(path(name)), reason);
+        EXPECT_EQ(failureOf([&] { replaceFile(path(name), "x"); }), reason);
+    }
+    EXPECT_EQ(failureOf([&] { replaceFile(path(std::string("a\0b", 3)), "x"); }), "file name holds a NUL byte");
     EXPECT_EQ(fileText(path("taken/keep.txt")), "kept");
     EXPECT_EQ(listing(), "taken;");
-    // A name with a NUL byte is refused before anything is opened.
-    EXPECT_THROW(replaceFile(path(std::string("a\0b", 3)), "x"), tala::Failure);
-    EXPECT_EQ(listing(), "taken;");
-    // The same reasons are known before anything is written.
-    using tala::interp::replaceProblem;
-    EXPECT_EQ(replaceProblem(path("missing/a.bin")), "No such file or directory");
-    EXPECT_EQ(replaceProblem(path("taken")), "Is a directory");
-    EXPECT_EQ(replaceProblem(path("taken/keep.txt/a")), "Not a directory");
-    EXPECT_EQ(replaceProblem(path("new.bin")), "");
-    EXPECT_EQ(replaceProblem("/dev/null"), "");
+    EXPECT_EQ(tala::interp::replaceProblem(path("new.bin")), "");
+    EXPECT_EQ(tala::interp::replaceProblem("/dev/null"), "");
 }
 
 TEST_F(FileReplace, ALinkStaysALinkAndTheFileItNamesIsReplaced) {
@@ -121,17 +136,7 @@ TEST_F(FileReplace, AFileTheUserMayNotWriteIsRefusedAsTheShellRefusesIt) {
     ::chmod(path("locked").c_str(), 0444);
     ::chmod(folder_.c_str(), 0777);  // anyone may make files beside it
     const bool root = ::geteuid() == 0;
-    const int status = inChild(
-        [&] {
-            try {
-                replaceFile(path("locked"), "mine");
-                return 1;
-            } catch (const tala::Failure& failure) {
-                return std::string(failure.what()) == "Permission denied" ? 0 : 2;
-            }
-        },
-        root ? kOtherUser : static_cast<uid_t>(-1));
-    EXPECT_EQ(status, 0);
+    EXPECT_EQ(refusedInChild(path("locked"), "Permission denied", root ? kOtherUser : static_cast<uid_t>(-1)), 0);
     EXPECT_EQ(fileText(path("locked")), "root's");
     EXPECT_EQ(listing(), "locked;");
     if (!root) return;
@@ -183,17 +188,7 @@ TEST_F(FileReplace, StandardOutputRedirectedToAFileGetsTheBytesAfterWhatItHolds)
 
 TEST_F(FileReplace, AWriteOverTheFileSizeLimitFailsAndLeavesTheOldFile) {
     std::ofstream(path("fsz.csv")) << "old";
-    const int status = inChild([&] {
-        const rlimit limit{8, 8};
-        if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) return 3;
-        try {
-            replaceFile(path("fsz.csv"), std::string(100, 'x'));
-            return 1;
-        } catch (const tala::Failure& failure) {
-            return std::string(failure.what()) == "File too large (the file-size limit is 8 bytes)" ? 0 : 2;
-        }
-    });
-    EXPECT_EQ(status, 0);
+    EXPECT_EQ(refusedInChild(path("fsz.csv"), "File too large (the file-size limit is 8 bytes)", -1, 8), 0);
     EXPECT_EQ(fileText(path("fsz.csv")), "old");
     EXPECT_EQ(listing(), "fsz.csv;");
 }

@@ -31,16 +31,18 @@ TEST(SvgWriter, ShapesAreWrittenWithTwoDecimalsAndEscapedText) {
     EXPECT_EQ(svg.substr(svg.size() - 7), "</svg>\n");
 }
 
-TEST(SvgWriter, ThinningKeepsTheEndsAndTheLimit) {
+// Thinning keeps the ends and, between them, the points nearest to even steps.
+TEST(SvgWriter, ThinningKeepsTheEndsAndThePointsNearestEvenSteps) {
     std::vector<SvgPoint> points;
-    for (int i = 0; i < 1001; ++i) points.push_back({double(i), double(i * i)});
-    const auto kept = thinned(points, 11);
-    ASSERT_EQ(kept.size(), 11u);
-    EXPECT_EQ(kept.front().x, 0);
-    EXPECT_EQ(kept[5].x, 500);
-    EXPECT_EQ(kept.back().x, 1000);
-    EXPECT_EQ(thinned(points, 5000).size(), 1001u);
-    EXPECT_EQ(thinned(points, 0).size(), 2u);
+    for (int i = 0; i <= 10; ++i) points.push_back({double(i), 0});
+    auto kept = [&](std::size_t limit) {
+        std::string xs;
+        for (const SvgPoint& p : thinned(points, limit)) xs += std::to_string(int(p.x)) + " ";
+        return xs;
+    };
+    EXPECT_EQ(kept(4), "0 3 7 10 ");  // steps of 10/3
+    EXPECT_EQ(kept(0), "0 10 ");
+    EXPECT_EQ(kept(11), "0 1 2 3 4 5 6 7 8 9 10 ");
 }
 
 TEST(SvgWriter, AChartDrawsEachSeriesThinnedToItsWidthWithItsMarksAndLabels) {
