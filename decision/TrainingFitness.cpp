@@ -76,24 +76,24 @@ constexpr std::size_t kGroupColumns = 64;
 constexpr std::int64_t kTermsPerPart = std::int64_t{1} << 19;
 
 // One thinking step for every state, from Tops read beforehand: each state's numbers
-// are those of its own product by Tops.
-void thinkTogether(const QDM::TopsView& view, std::vector<linalg::Matrix>& states) {
+// are those of its own product by Tops. `together` and `product` are kept from step to
+// step so that no step allocates.
+void thinkTogether(const QDM::TopsView& view, std::vector<linalg::Matrix>& states, linalg::Matrix& together,
+                   linalg::Matrix& product) {
     const linalg::Matrix& tops = *view.tops;
     if (view.compressed != nullptr || states.size() <= 1) {
         for (linalg::Matrix& state : states) {
-            linalg::Matrix product;
             if (view.compressed == nullptr || !view.compressed->multiply(state, product))
                 linalg::multiply(tops, product, state);
-            state = std::move(product);
+            std::swap(state, product);
         }
         return;
     }
     // Each column of the product is computed as its own product with Tops would be.
     const int rows = tops.rows();
-    linalg::Matrix together(rows, static_cast<int>(states.size()));
+    together.resize(rows, static_cast<int>(states.size()));
     for (std::size_t c = 0; c < states.size(); ++c)
         std::copy_n(states[c].data(), rows, together.data() + c * rows);
-    linalg::Matrix product;
     linalg::multiplyColumns(tops, product, together);
     for (std::size_t c = 0; c < states.size(); ++c)
         std::copy_n(product.data() + c * rows, rows, states[c].data());
@@ -107,13 +107,14 @@ void replayEpisodes(QDM& qdm, const QDM::TopsView& view, const linalg::Matrix& s
                     double* errors, linalg::Matrix* last) {
     const std::size_t ruleCount = rules.size();
     std::vector<linalg::Matrix> states(end - begin, start);
+    linalg::Matrix together, product;
     for (int step = 0; step < repetitions; ++step) {
         for (std::size_t e = begin; e < end; ++e)
             if (const SensorNames* names = stimuliAt(rules[e % ruleCount], step))
                 applyStimuli(*members[e / ruleCount], *names, [&](const linalg::Matrix& op) {
                     qdm.applySensorOperator(op, states[e - begin]);
                 });
-        thinkTogether(view, states);
+        thinkTogether(view, states, together, product);
     }
     for (std::size_t e = begin; e < end; ++e) errors[e] = ruleError(qdm, rules[e % ruleCount], &states[e - begin]);
     if (last != nullptr) *last = states.back();
