@@ -76,57 +76,59 @@ constexpr std::size_t kGroupColumns = 64;
 constexpr std::int64_t kTermsPerPart = std::int64_t{1} << 19;
 
 // One thinking step for every state, from Tops read beforehand: each state's numbers
-// are those of its own product by Tops.
-void thinkTogether(const QDM::TopsView& view, std::vector<linalg::Matrix>& states) {
+// are those of its own product by Tops. `together` and `product` are kept from step to
+// step so that no step allocates.
+void thinkTogether(const QDM::TopsView& view, std::vector<linalg::Matrix>& states, linalg::Matrix& together,
+                   linalg::Matrix& product) {
     const linalg::Matrix& tops = *view.tops;
     if (view.compressed != nullptr || states.size() <= 1) {
         for (linalg::Matrix& state : states) {
-            linalg::Matrix product;
             if (view.compressed == nullptr || !view.compressed->multiply(state, product))
                 linalg::multiply(tops, product, state);
-            state = std::move(product);
+            std::swap(state, product);
         }
         return;
     }
     // Each column of the product is computed as its own product with Tops would be.
     const int rows = tops.rows();
-    linalg::Matrix together(rows, static_cast<int>(states.size()));
+    together.resize(rows, static_cast<int>(states.size()));
     for (std::size_t c = 0; c < states.size(); ++c)
         std::copy_n(states[c].data(), rows, together.data() + c * rows);
-    linalg::Matrix product;
     linalg::multiplyColumns(tops, product, together);
     for (std::size_t c = 0; c < states.size(); ++c)
         std::copy_n(product.data() + c * rows, rows, states[c].data());
 }
 
-// The episodes of `count` candidates, all their rules side by side, scored as
-// evaluateFitness scores one candidate. Touches only the candidates and `last`, which
-// takes the final state of the last candidate's last rule when asked for.
-void replayGroup(QDM& qdm, const QDM::TopsView& view, const linalg::Matrix& start, Individual* const* members,
-                 std::size_t count, const std::vector<Rule>& rules, int repetitions, linalg::Matrix* last,
-                 bool rebuild) {
-    if (rebuild)
-        for (std::size_t m = 0; m < count; ++m) rebuildUnitaries(*members[m]);
+// Episodes begin ... end - 1 side by side, episode e being rule e % rules.size() of
+// members[e / rules.size()], as evaluateFitness plays them. Each leaves its squared error
+// in errors[e], and `last`, when asked, takes the final state of episode end - 1.
+void replayEpisodes(QDM& qdm, const QDM::TopsView& view, const linalg::Matrix& start, Individual* const* members,
+                    const std::vector<Rule>& rules, int repetitions, std::size_t begin, std::size_t end,
+                    double* errors, linalg::Matrix* last) {
     const std::size_t ruleCount = rules.size();
-    std::vector<linalg::Matrix> states(count * ruleCount, start);
+    std::vector<linalg::Matrix> states(end - begin, start);
+    linalg::Matrix together, product;
     for (int step = 0; step < repetitions; ++step) {
-        for (std::size_t m = 0; m < count; ++m)
-            for (std::size_t i = 0; i < ruleCount; ++i)
-                if (const SensorNames* names = stimuliAt(rules[i], step))
-                    applyStimuli(*members[m], *names, [&](const linalg::Matrix& op) {
-                        qdm.applySensorOperator(op, states[m * ruleCount + i]);
-                    });
-        thinkTogether(view, states);
+        for (std::size_t e = begin; e < end; ++e)
+            if (const SensorNames* names = stimuliAt(rules[e % ruleCount], step))
+                applyStimuli(*members[e / ruleCount], *names, [&](const linalg::Matrix& op) {
+                    qdm.applySensorOperator(op, states[e - begin]);
+                });
+        thinkTogether(view, states, together, product);
     }
+    for (std::size_t e = begin; e < end; ++e) errors[e] = ruleError(qdm, rules[e % ruleCount], &states[e - begin]);
+    if (last != nullptr) *last = states.back();
+}
+
+// Scores `count` candidates from their episodes' errors, as evaluateFitness does.
+void scoreEpisodes(Individual* const* members, std::size_t count, std::size_t ruleCount, const double* errors) {
     for (std::size_t m = 0; m < count; ++m) {
         Individual& individual = *members[m];
         individual.fitness = 0.0;
         individual.ruleFitness.resize(ruleCount, 0.0);
-        for (std::size_t i = 0; i < ruleCount; ++i)
-            score(individual, i, ruleError(qdm, rules[i], &states[m * ruleCount + i]));
+        for (std::size_t i = 0; i < ruleCount; ++i) score(individual, i, errors[m * ruleCount + i]);
         individual.fitness /= static_cast<double>(ruleCount);
     }
-    if (last != nullptr) *last = states.back();
 }
 
 // The rules' episodes side by side, with the numbers of replayInTurn: each episode
@@ -139,21 +141,22 @@ bool replaySideBySide(QDM& qdm, Individual& individual, const std::vector<Rule>&
     if (!qdm.startApart(operators, 1, start)) return false;
     Individual* const member = &individual;
     linalg::Matrix last;
-    replayGroup(qdm, qdm.topsForApart(), start.front(), &member, 1, rules, repetitions, &last, false);
+    std::vector<double> errors(rules.size());
+    replayEpisodes(qdm, qdm.topsForApart(), start.front(), &member, rules, repetitions, 0, rules.size(),
+                   errors.data(), &last);
+    scoreEpisodes(&member, 1, rules.size(), errors.data());
     qdm.finishApart(last);
     return true;
 }
 
 // How many threads the batch is worth: each part should have enough products to do.
-int partsFor(const QDM::TopsView& view, std::size_t candidates, std::size_t ruleCount, int repetitions,
-             int threads) {
+int partsFor(const QDM::TopsView& view, std::size_t episodes, int repetitions, int threads) {
     const std::int64_t perProduct = view.compressed != nullptr
                                         ? view.compressed->nonZeroCount()
                                         : std::int64_t{view.tops->rows()} * view.tops->cols();
-    const std::int64_t terms = perProduct * static_cast<std::int64_t>(candidates * ruleCount) *
-                               std::max(repetitions, 1);
+    const std::int64_t terms = perProduct * static_cast<std::int64_t>(episodes) * std::max(repetitions, 1);
     const std::int64_t worth = std::max<std::int64_t>(terms / kTermsPerPart, 1);
-    return static_cast<int>(std::min<std::int64_t>({threads, static_cast<std::int64_t>(candidates), worth}));
+    return static_cast<int>(std::min<std::int64_t>({threads, static_cast<std::int64_t>(episodes), worth}));
 }
 
 }  // namespace
@@ -168,7 +171,7 @@ bool canEvaluateTogether(QDM& qdm, const std::vector<Individual>& population, co
     std::int64_t sensor = 0;
     for (const Individual& individual : population)
         for (const Sensor& each : individual.sensors) sensor = std::max<std::int64_t>(sensor, each.unitary.rows());
-    // A group holds at least one candidate's rules side by side.
+    // As much as one candidate evaluated alone needs, with all its rules side by side.
     const auto columns = static_cast<std::int64_t>(std::max(kGroupColumns, rules.size()));
     const std::int64_t perThread = columns * w * 16 * 4 + 2 * sensor * sensor * 16;
     const std::int64_t need = 2 * std::max(threads, 1) * perThread;
@@ -193,23 +196,31 @@ bool evaluateTogether(QDM& qdm, const std::vector<Individual*>& candidates, cons
     const QDM::TopsView view = qdm.topsForApart();
     if (view.tops == nullptr) return false;
 
-    const std::size_t count = candidates.size();
-    const std::size_t perGroup = std::max<std::size_t>(kGroupColumns / rules.size(), 1);
-    const int parts = partsFor(view, count, rules.size(), repetitions, std::max(threads, 1));
+    // The episodes are shared evenly among the parts, whole candidates or not: all the
+    // unitaries are rebuilt first.
+    const std::size_t count = candidates.size(), episodes = count * rules.size();
+    const int parts = partsFor(view, episodes, repetitions, std::max(threads, 1));
+    std::vector<double> errors(episodes);
     linalg::Matrix last;
     try {
+        if (rebuild)
+            runInParts(parts, [&](int part) {
+                for (std::size_t m = count * part / parts; m < count * (part + 1) / parts; ++m)
+                    rebuildUnitaries(*candidates[m]);
+            });
         runInParts(parts, [&](int part) {
-            const std::size_t begin = count * part / parts, end = count * (part + 1) / parts;
-            for (std::size_t first = begin; first < end; first += perGroup) {
-                const std::size_t size = std::min(perGroup, end - first);
-                replayGroup(qdm, view, start.front(), candidates.data() + first, size, rules, repetitions,
-                            first + size == count ? &last : nullptr, rebuild);
+            const std::size_t begin = episodes * part / parts, end = episodes * (part + 1) / parts;
+            for (std::size_t first = begin; first < end; first += kGroupColumns) {
+                const std::size_t stop = std::min(end, first + kGroupColumns);
+                replayEpisodes(qdm, view, start.front(), candidates.data(), rules, repetitions, first, stop,
+                               errors.data(), stop == episodes ? &last : nullptr);
             }
         });
     } catch (...) {
         // Whatever stopped the batch, evaluating in turn meets it again where it arises.
         return false;
     }
+    scoreEpisodes(candidates.data(), count, rules.size(), errors.data());
     qdm.finishApart(last);
     return true;
 }

@@ -43,10 +43,13 @@ CompressedMatrix::CompressedMatrix(const Matrix& m) : rows_(m.rows()), cols_(m.c
 bool CompressedMatrix::multiply(const Matrix& column, Matrix& result) const {
     if (cols_ == 0 || !column.hasStorage() || column.cols() != 1 || column.rows() != cols_) return false;
     if (!allFinite(column.data(), cols_)) return false;
-    Matrix product(rows_, 1);
-    Complex* out = product.data();
-    kernels().multiplyCompressed(cols_, start_.data(), rowIndex_.data(), values_.data(), column.data(), out);
-    result = std::move(product);
+    // A result of the right shape is reused, unless it is the column itself.
+    Matrix product;
+    Matrix& target = &result == &column || rows_ == 0 ? product : result;
+    target.resize(rows_, 1);
+    target.setZero();
+    kernels().multiplyCompressed(cols_, start_.data(), rowIndex_.data(), values_.data(), column.data(), target.data());
+    if (&target == &product) result = std::move(product);
     return true;
 }
 

@@ -482,11 +482,16 @@ constexpr StreamKernels kNarrowStream = {accumulateColumns<1>, accumulateColumns
 constexpr StreamKernels kWideStream = {accumulateColumnsWide<1>, accumulateColumnsWide<2>, accumulateColumnsWide<3>,
                                        accumulateColumnsWide<4>};
 
+// The passes over a share the columns evenly (9 columns go 3, 3, 3 rather than 4, 4, 1):
+// a pass of one column is the slowest.
 void multiplyStreamingWith(const StreamKernels& kernels, const Complex* a, int rows, int inner, const Complex* b,
                            int cols, Complex* out) {
-    for (int k = 0; k < cols; k += kStreamColumns)
-        kernels[std::min(kStreamColumns, cols - k) - 1](a, rows, inner, b + static_cast<std::size_t>(k) * inner,
-                                                        out + static_cast<std::size_t>(k) * rows);
+    const int passes = (cols + kStreamColumns - 1) / kStreamColumns;
+    for (int pass = 0, k = 0; pass < passes; ++pass) {
+        const int width = (cols - k) / (passes - pass);
+        kernels[width - 1](a, rows, inner, b + static_cast<std::size_t>(k) * inner, out + static_cast<std::size_t>(k) * rows);
+        k += width;
+    }
 }
 
 // --- Factor kernel ---------------------------------------------------------------

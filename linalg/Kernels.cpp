@@ -65,7 +65,8 @@ void applyOnFactor(const Matrix& op, int left, int right, const Matrix& state, M
 void applyOnFactorInPlace(const Matrix& op, int left, int right, Matrix& state) {
     requireColumnShapes(op, left, right, state);
     requireOperandsApart(op, state);
-    const std::vector<Complex> copy(state.data(), state.data() + state.entryCount());
+    thread_local std::vector<Complex> copy;
+    copy.assign(state.data(), state.data() + state.entryCount());
     applyOnColumn(op, left, right, copy.data(), state.data());
 }
 
