@@ -36,18 +36,25 @@ for bad in "--agents 0" "--headless --seconds -3" "--headless --seconds 1e12" "-
   [ -s "$work/out.txt" ] && fail "'$bad' wrote to stdout"
 done
 
+# refused STATUS LAST-LINE ARGS...: flock ends with STATUS, the last line of stderr matching LAST-LINE.
+refused() {
+  local expected=$1 last=$2
+  shift 2
+  run "$@"
+  [ "$status" -eq "$expected" ] && tail -n 1 "$work/err.txt" | grep -qx -- "$last" ||
+    fail "$*: status $status: $(tail -n 1 "$work/err.txt")"
+}
+# alone: stderr was that one line, and nothing went to stdout.
+alone() { [ "$(lines "$work/err.txt")" -eq 1 ] && [ ! -s "$work/out.txt" ] || fail "$1: $(cat "$work/out.txt" "$work/err.txt")"; }
+
 # A copy of the program far from the build tree and any install finds nothing.
 mkdir "$work/bin"
 cp "$flock" "$work/bin/flock"
 (cd "$work/empty" && exec "$work/bin/flock") </dev/null >"$work/out.txt" 2>"$work/err.txt"
-status=$?
-[ "$status" -eq 1 ] || fail "nothing to find: status $status"
-[ "$(lines "$work/err.txt")" -eq 1 ] || fail "nothing to find: $(cat "$work/err.txt")"
-grep -q -- "--data DIR" "$work/err.txt" || fail "nothing to find: no hint"
-[ -s "$work/out.txt" ] && fail "nothing to find wrote to stdout"
-
-run --data "$work/empty"
-[ "$status" -eq 1 ] && [ "$(lines "$work/err.txt")" -eq 1 ] || fail "--data without a setup script: $status"
+[ $? -eq 1 ] && grep -q -- "--data DIR" "$work/err.txt" || fail "nothing to find: $(cat "$work/err.txt")"
+alone "nothing to find"
+refused 1 "flock: no vex_flock_setup.txt in '$work/empty' (given with --data)" --data "$work/empty"
+alone "--data without a setup script"
 
 # A damaged sensor file: one reason and exit 1, in the window before it opens and
 # headless alike, and no flood of messages from the minds.
@@ -55,10 +62,7 @@ cp -r "$data" "$work/damaged"
 head -c 40 "$data/flock_sensors.bin" >"$work/damaged/flock_sensors.bin"
 for mode in "" "--headless"; do
   # shellcheck disable=SC2086
-  run $mode --data "$work/damaged"
-  [ "$status" -eq 1 ] || fail "damaged sensors $mode: status $status"
-  tail -n 1 "$work/err.txt" | grep -q "^flock: cannot fly with the data in '.*': no sensor named 'center'$" ||
-    fail "damaged sensors $mode: $(tail -n 1 "$work/err.txt")"
+  refused 1 "flock: cannot fly with the data in '.*': no sensor named 'center'" $mode --data "$work/damaged"
   grep -q "Window" "$work/err.txt" && fail "damaged sensors $mode: a window was tried"
   [ $(($(lines "$work/out.txt") + $(lines "$work/err.txt"))) -le 12 ] || fail "damaged sensors $mode: a flood"
 done
@@ -86,28 +90,21 @@ xmllint --noout "$work/out/flight.svg" || fail "the SVG does not parse"
 [ "$(grep -c "<polyline" "$work/out/flight.svg")" -eq 10 ] || fail "the SVG lacks the eight paths and two charts"
 
 # Outputs that cannot be written stop the run before it flies, and leave no file.
-run --headless --data "$data" --csv "$work/missing/flight.csv"
-[ "$status" -eq 1 ] && [ "$(lines "$work/err.txt")" -eq 1 ] && grep -q "^flock: cannot write" "$work/err.txt" ||
-  fail "unwritable CSV: status $status: $(cat "$work/err.txt")"
-[ -s "$work/out.txt" ] && fail "unwritable CSV: it flew"
-run --headless --data "$data" --svg "$work/out"
-[ "$status" -eq 1 ] || fail "SVG onto a folder: status $status"
+refused 1 "flock: cannot write .*" --headless --data "$data" --csv "$work/missing/flight.csv"
+alone "unwritable CSV"
+refused 1 "flock: cannot write .*" --headless --data "$data" --svg "$work/out"
 # A data folder without QDM_Scripts/ cannot finalize a decision maker: one line names
 # what is missing, before any agent is made.
 cp -r "$data" "$work/noscripts"
 rm -r "$work/noscripts/QDM_Scripts"
-run --headless --data "$work/noscripts"
-[ "$status" -eq 1 ] && [ "$(lines "$work/err.txt")" -eq 1 ] && [ ! -s "$work/out.txt" ] &&
-  grep -q "has no QDM_Scripts/SetupTops.txt and QDM_Scripts/prepare.txt" "$work/err.txt" ||
-  fail "no QDM_Scripts: status $status: $(cat "$work/err.txt")"
+refused 1 ".*has no QDM_Scripts/SetupTops.txt and QDM_Scripts/prepare.txt.*" --headless --data "$work/noscripts"
+alone "no QDM_Scripts"
 
 # A flight in which every decision fails exits 1 and quotes the first failure.
 cp -r "$data" "$work/unmeasurable"
 : >"$work/unmeasurable/QDM_Scripts/prepare.txt"
-run --headless --data "$work/unmeasurable" --seconds 2
-[ "$status" -eq 1 ] && [ "$(tail -n 1 "$work/err.txt")" = \
-  "flock: every one of 80 decisions failed; the first failure: Measurement error." ] ||
-  fail "every decision failing: status $status: $(tail -n 1 "$work/err.txt")"
+refused 1 "flock: every one of 80 decisions failed; the first failure: Measurement error." \
+  --headless --data "$work/unmeasurable" --seconds 2
 
 # Sensor files of --sensors that cannot be read or do not fit: the last line names the file.
 printf '%s\n' "global (new vex::QDM QDM)" "vex::qdm::new (get QDM)" "file flock_decision_maker.txt" \
@@ -115,9 +112,7 @@ printf '%s\n' "global (new vex::QDM QDM)" "vex::qdm::new (get QDM)" "file flock_
   "vex::add_sensor (get small) center" "vex::add_sensor (get small) left" "vex::add_sensor (get small) right" \
   "vex::save (get small) $work/small.bin" | (cd "$data" && "$(dirname "$flock")/tala" --quiet >/dev/null)
 while IFS='|' read -r sensors reason; do
-  run --headless --data "$data" --sensors "$sensors"
-  [ "$status" -eq 1 ] && [ "$(tail -n 1 "$work/err.txt")" = "flock: $reason" ] ||
-    fail "--sensors $sensors: status $status: $(tail -n 1 "$work/err.txt")"
+  refused 1 "flock: $reason" --headless --data "$data" --sensors "$sensors"
 done <<TABLE
 $work/missing.bin|cannot read the sensor file '$work/missing.bin': No such file or directory
 $work|cannot read the sensor file '$work': Is a directory

@@ -58,27 +58,29 @@ try {
   await page.waitForFunction(() => window.flockStats && window.flockStats.firstFrame !== null, { timeout: 30000 });
   const firstFrameMs = await page.evaluate(() => window.flockStats.firstFrame);
   check(consoleErrors.length === 0, 'the page loads with no console error', consoleErrors.join(' | '));
+  // R as the page's keys see it, whatever has the focus.
+  await page.evaluate(() => {
+    window.pressR = () => ['keydown', 'keyup'].forEach((type) =>
+      document.dispatchEvent(new KeyboardEvent(type, { code: 'KeyR', key: 'r', bubbles: true })));
+  });
+  const recenter = async () => { await page.evaluate(() => window.pressR()); await sleep(300); };
 
-  // Pixels of the canvas by kind, and where the agents' colours are.
+  // Pixels of the canvas by kind, and the box around the agents' colours.
   const look = () => page.evaluate(() => {
     const source = document.getElementById('canvas');
     const copy = Object.assign(document.createElement('canvas'), { width: source.width, height: source.height });
     const context = copy.getContext('2d');
     context.drawImage(source, 0, 0);
     const data = context.getImageData(0, 0, copy.width, copy.height).data;
+    const hi = (v) => v > 150, lo = (v) => v < 80;
+    const colours = { blue: [lo, lo, hi], green: [lo, hi, lo], red: [hi, lo, lo], yellow: [hi, hi, lo] };
     const counts = { blue: 0, green: 0, red: 0, yellow: 0, grey: 0 };
     const box = { minX: 1e9, maxX: -1, minY: 1e9, maxY: -1 };
     const greys = [];
     for (let i = 0; i < data.length; i += 4) {
-      const [r, g, b] = [data[i] > 150, data[i + 1] > 150, data[i + 2] > 150];
-      const dark = [data[i] < 80, data[i + 1] < 80, data[i + 2] < 80];
-      let kind = null;
-      if (b && dark[0] && dark[1]) kind = 'blue';
-      else if (g && dark[0] && dark[2]) kind = 'green';
-      else if (r && dark[1] && dark[2]) kind = 'red';
-      else if (r && g && dark[2]) kind = 'yellow';
-      else if (data[i] > 20 && Math.abs(data[i] - data[i + 1]) < 12 && Math.abs(data[i + 1] - data[i + 2]) < 12)
-        kind = 'grey';
+      const r = data[i], g = data[i + 1], b = data[i + 2];
+      let kind = Object.keys(colours).find((name) => colours[name].every((test, c) => test(data[i + c])));
+      if (!kind && r > 20 && Math.abs(r - g) < 12 && Math.abs(g - b) < 12) kind = 'grey';
       if (!kind) continue;
       counts[kind] += 1;
       if (kind === 'grey' && greys.length < 4000) greys.push(i / 4);
@@ -103,15 +105,6 @@ try {
     return most;
   }
 
-  // R as the page's keys see it, whatever has the focus.
-  const recenter = async () => {
-    await page.evaluate(() => {
-      for (const type of ['keydown', 'keyup'])
-        document.dispatchEvent(new KeyboardEvent(type, { code: 'KeyR', key: 'r', bubbles: true }));
-    });
-    await sleep(300);
-  };
-
   // --- P: the flock flies ----------------------------------------------------
   await page.keyboard.press('p');
   await sleep(2500);
@@ -123,10 +116,9 @@ try {
   }
   const flying = await look();
   await sleep(300);
-  const later = await look();
   check(seen.blue > 0 && seen.green > 0 && seen.red > 0,
     'after P the canvas holds blue, green and red agents', JSON.stringify(seen));
-  check(flying.counts.grey > 0 && later.greys !== flying.greys, 'grey points and trails move on the canvas');
+  check(flying.counts.grey > 0 && (await look()).greys !== flying.greys, 'grey points and trails move on the canvas');
 
   // --- Speed over five seconds of flight (8 agents) --------------------------
   await page.evaluate(() => Module._flock_frame_ms(0));
@@ -159,8 +151,7 @@ try {
     await frame();
     await frame();
     const before = distance();
-    for (const type of ['keydown', 'keyup'])
-      document.dispatchEvent(new KeyboardEvent(type, { code: 'KeyR', key: 'r', bubbles: true }));
+    window.pressR();
     await frame();
     await frame();
     distance();
@@ -227,12 +218,10 @@ try {
   await type('while 1 (nop 0)');
   await sleep(1000);
   const busy = await page.evaluate(() => window.flockStats.busy);
-  const loopStart = await look();
-  const loopFrames = await frames();
+  const [loopStart, loopFrames] = [await look(), await frames()];
   await sleep(1500);
-  const loopLater = await look();
   const loopRate = ((await frames()) - loopFrames) / 1.5;
-  check(busy && loopRate > 5 && loopLater.greys !== loopStart.greys, 'the canvas keeps moving during a while loop',
+  check(busy && loopRate > 5 && (await look()).greys !== loopStart.greys, 'the canvas keeps moving during a while loop',
     `${loopRate.toFixed(1)} frames a second`);
   // A new flight chosen while the command runs waits for it: the command runs in an
   // agent of the old flight.
@@ -279,7 +268,7 @@ try {
       const out = execFileSync(benchProgram, ['--benchmark_filter=^BM_FlockFrame$', '--benchmark_format=json'],
         { cwd: path.dirname(benchProgram), encoding: 'utf8', stdio: ['ignore', 'pipe', 'ignore'] });
       const run = JSON.parse(out).benchmarks[0];
-      const nativeMs = run.real_time / (run.time_unit === 'us' ? 1000 : run.time_unit === 'ns' ? 1e6 : 1);
+      const nativeMs = run.real_time / ({ us: 1000, ns: 1e6 }[run.time_unit] ?? 1);
       native = `, native BM_FlockFrame ${nativeMs.toFixed(3)} ms, ratio ${(wasmFrameMs / nativeMs).toFixed(2)}x`;
     } catch (error) {
       native = ` (native BM_FlockFrame not measured: ${error.message.split('\n')[0]})`;
