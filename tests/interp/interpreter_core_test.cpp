@@ -1,7 +1,7 @@
-// The pieces both evaluators share, where the scripts cannot reach them: the nesting
-// guard on its own and with the stack watch, the bracket check at its limit, and
-// where the two languages' number readers part (each language's literals are in its
-// golden scripts).
+// The pieces both evaluators share, where the scripts cannot reach them: the tokenizer
+// against a full rescan, the nesting guard on its own and with the stack watch, the
+// bracket check at its limit, and where the two languages' number readers part (each
+// language's literals are in its golden scripts).
 
 #include "interp/InterpreterCore.h"
 
@@ -10,13 +10,28 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <random>
 #include <string>
+#include <vector>
 
+#include "interp/CommandTokenizer.h"
+#include "tests/interp/RescanningTokenizer.h"
 #include "tests/support/StreamCapture.h"
 
 using namespace tala::interp;
 
 namespace {
+
+using Tokens = std::vector<std::string>;
+
+Tokens tokensOf(CommandTokenizer tokenizer, const std::string& text) {
+    tokenizer.setText(text);
+    Tokens tokens;
+    for (int i = 0; i < tokenizer.count(); ++i) tokens.push_back(tokenizer.token(i));
+    return tokens;
+}
+
+Tokens scriptTokens(const std::string& text) { return tokensOf(CommandTokenizer::forScripts(), text); }
 
 constexpr NestingRule kThreeDeep{3, "too deep", false};
 
@@ -30,6 +45,58 @@ int recurse(NestingDepth& depth, const NestingRule& rule, int level) {
 }
 
 }  // namespace
+
+TEST(Tokenizer, GroupsSeparatorsTabsAndQuotes) {
+    EXPECT_EQ(scriptTokens("f (a (b c)) d"), (Tokens{"f", "a (b c)", "d"}));
+    EXPECT_EQ(scriptTokens("f (a b"), (Tokens{"f", "a b"}));
+    // Glued groups stay in one token; only the outer brackets of each group go.
+    EXPECT_EQ(scriptTokens("f(a)(b) c"), (Tokens{"fab", "c"}));
+    EXPECT_EQ(scriptTokens("a) b"), (Tokens{"a)", "b"}));
+    // Every separator makes a token, even an empty one.
+    EXPECT_EQ(scriptTokens(""), (Tokens{""}));
+    EXPECT_EQ(scriptTokens("a, b"), (Tokens{"a", "", "b"}));
+    EXPECT_EQ(scriptTokens(" a "), (Tokens{"", "a", ""}));
+    // Tabs are dropped outside groups only.
+    EXPECT_EQ(scriptTokens("pr\tint (a\tb)"), (Tokens{"print", "a\tb"}));
+    // Counting skips to the next quote, extracting stops at a bracket too.
+    EXPECT_EQ(scriptTokens("x \"p(q\" r"), (Tokens{"x", "pq r", "r"}));
+    EXPECT_EQ(scriptTokens("\"(\" y"), (Tokens{" y", "y"}));
+}
+
+TEST(Tokenizer, KeptPositionsGiveTheTokensOfAFullRescan) {
+    // Texts drawn from the characters that steer the scan, so that quotes inside
+    // groups, unclosed sections and stray closing brackets all come up; all tokens
+    // taken at once are the tokens taken one by one. One tokenizer takes every text in
+    // turn, so that nothing of a longer text before is left over.
+    const std::string alphabet = "ab (),\t\"";
+    std::mt19937 generator(17);
+    CommandTokenizer tokenizer = CommandTokenizer::forScripts();
+    for (int round = 0; round < 2000; ++round) {
+        std::string text;
+        const int length = static_cast<int>(generator() % 24);
+        for (int i = 0; i < length; ++i) text.push_back(alphabet[generator() % alphabet.size()]);
+        tokenizer.setText(text);
+        for (int n = -1; n <= tokenizer.count(); ++n)
+            ASSERT_EQ(tokenizer.token(n), rescanning::token(tokenizer, rescanning::kScripts, n)) << "text [" << text << "] token " << n;
+        ASSERT_EQ(tokenizer.tokens(), tokensOf(CommandTokenizer::forScripts(), text)) << "text [" << text << "]";
+    }
+}
+
+TEST(Tokenizer, DeepNestingIsHandledWithoutRecursion) {
+    std::string text = "f " + std::string(200000, '(') + "x" + std::string(200000, ')') + " y";
+    Tokens tokens = scriptTokens(text);
+    ASSERT_EQ(tokens.size(), 3u);
+    EXPECT_EQ(tokens[1].size(), 399999u);
+}
+
+TEST(Normalize, FoldsBlanksAndSpacesBrackets) {
+    EXPECT_EQ(normalizeCommandText("  f(a  b)( c) "), "f (a b) (c)");
+    EXPECT_EQ(normalizeCommandText("f((x))"), "f ( (x))");
+    EXPECT_EQ(normalizeCommandText("    "), "");
+    // A tab is not a blank: the bracket after it still gets its blank.
+    EXPECT_EQ(normalizeCommandText("f\t(x)"), "f\t (x)");
+    EXPECT_EQ(normalizeCommandText("f \t(x)"), "f \t(x)");
+}
 
 TEST(NestingGuard, CountsOpenEvaluationsRefusesPastTheLimitAndRecovers) {
     NestingDepth depth;

@@ -1,24 +1,75 @@
-// Loading command modules: by name and under search directories, the four failures,
-// the order libraries are asked in, and the order of teardown. The example modules are
+// The interpreter's dealings with libraries, command modules, the host and the console's
+// keys. Plain script behaviour is covered by the golden scripts. The example modules are
 // built from tests/interp/modules into TEST_MODULE_DIR.
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "tests/support/StreamCapture.h"
 #include "interp/Interpreter.h"
+#include "interp/InterpreterHost.h"
+#include "support/ConsoleKeys.h"
+#include "tests/support/StreamCapture.h"
+#include "tests/support/TypedKeys.h"
 
 using namespace tala::interp;
 
 namespace {
 
+using Names = std::vector<std::string>;
+
 const std::string kModuleDir = TEST_MODULE_DIR;
 
 std::string modulePath(const std::string& name) { return kModuleDir + "/" + name + ".so"; }
 
-// Runs a command in the globals and returns what it printed.
+// What library objects and their values announce when they are released.
+Names releases;
+
+// A library with a word ("label" unless told otherwise), answered with its own label,
+// and the value type "test::thing"; it may decline everything. It records what it was asked.
+class LabelLibrary : public CommandLibrary {
+public:
+    LabelLibrary(std::string label, bool accepts, std::int32_t level = 1)
+        : label(std::move(label)), accepts(accepts), level(level) {}
+    ~LabelLibrary() override { releases.push_back(label + " released"); }
+
+    bool execute(const CommandTokenizer& tokens, ObjectList& scope, Object& result,
+                 Interpreter& interpreter, const LibraryList& libraries, bool global) override {
+        asked.push_back(tokens.token(0));
+        if (!accepts || tokens.token(0) != word) return false;
+        Object argument;
+        interpreter.execute(tokens.token(1), scope, argument, libraries, global, true);
+        result.setString(label + ":" + argument.getString());
+        sawGlobal = global;
+        return true;
+    }
+
+    bool createType(const std::string& typeName, const std::string& variableName, ObjectList& scope) override {
+        asked.push_back("type " + typeName);
+        if (!accepts || typeName != "test::thing") return false;
+        scope.append(Object(variableName, std::make_unique<Thing>()));
+        return true;
+    }
+
+    std::int32_t interfaceLevel() override { return level; }
+
+    struct Thing : UserObject {
+        Thing() : UserObject("test::Thing") {}
+        ~Thing() override { releases.push_back("thing released"); }
+    };
+
+    std::string label;
+    std::string word = "label";
+    bool accepts;
+    std::int32_t level;
+    Names asked;
+    bool sawGlobal = false;
+};
+
+// Runs a command the way the host does (in the globals, global off, fresh on) and
+// returns what it printed.
 std::string run(Interpreter& interpreter, const std::string& text, Object& result,
                 const LibraryList& libraries = {}) {
     OutputCapture out;
@@ -31,22 +82,70 @@ std::string run(Interpreter& interpreter, const std::string& text) {
     return run(interpreter, text, result);
 }
 
-using Names = std::vector<std::string>;
-
-// Answers "greet" before any module can.
-class Greeter : public CommandLibrary {
-public:
-    bool execute(const CommandTokenizer& tokens, ObjectList&, Object& result, Interpreter&,
-                 const LibraryList&, bool) override {
-        if (tokens.token(0) != "greet") return false;
-        result.setString("caller's greeting");
-        return true;
-    }
-    bool createType(const std::string&, const std::string&, ObjectList&) override { return false; }
-    std::int32_t interfaceLevel() override { return 1; }
-};
-
 }  // namespace
+
+TEST(InterpreterLibraries, FirstAcceptingLibraryInOrderAnswersAndOthersStaySilent) {
+    LabelLibrary newer("newer", true, 2);  // a newer interface: never asked
+    LabelLibrary declining("declining", false);
+    LabelLibrary first("first", true);
+    LabelLibrary second("second", true);
+    Interpreter interpreter;
+    Object result;
+    EXPECT_EQ(run(interpreter, "label x", result, {nullptr, &newer, &declining, &first, &second}), "");
+    EXPECT_EQ(result.getString(), "first:x");
+    EXPECT_EQ(declining.asked, Names{"label"});
+    EXPECT_TRUE(second.asked.empty());
+
+    EXPECT_EQ(run(interpreter, "label x", result, {&newer, &declining}), "Syntax error 'label x'\n");
+    EXPECT_FALSE(result.hasData());
+    EXPECT_EQ(run(interpreter, "new test::thing t", result, {&newer}),
+              "Syntax error 'new test::thing t'; type 'test::thing' not recognized.\n");
+    EXPECT_TRUE(newer.asked.empty());
+}
+
+TEST(InterpreterLibraries, LibraryTypesGoToTheTargetScopeAndGlobalIsPassedOn) {
+    LabelLibrary maker("maker", true);
+    Interpreter interpreter;
+    Object result;
+    run(interpreter, "new test::thing local", result, {&maker});
+    EXPECT_TRUE(interpreter.globals().empty());
+    run(interpreter, "global (new test::thing kept)", result, {&maker});
+    ASSERT_EQ(interpreter.globals().size(), 1u);
+    EXPECT_EQ(interpreter.globals()[0].getUserObject().typeName(), "test::Thing");
+
+    run(interpreter, "global (label y)", result, {&maker});
+    EXPECT_TRUE(maker.sawGlobal);
+    run(interpreter, "label y", result, {&maker});
+    EXPECT_FALSE(maker.sawGlobal);
+}
+
+TEST(InterpreterHostTest, LibrariesGoBeforeTheInterpreterAndItsValues) {
+    {
+        InterpreterHost host;
+        host.addLibrary(std::make_unique<LabelLibrary>("first", true));
+        host.addLibrary(std::make_unique<LabelLibrary>("second", true));
+        host.runCommand("global (new test::thing t)");
+        Object result;
+        host.runCommand("label z", result);
+        EXPECT_EQ(result.getString(), "first:z");
+        releases.clear();
+    }
+    EXPECT_EQ(releases, (Names{"first released", "second released", "thing released"}));
+}
+
+// A key pressed at the console ends an endless loop with the user-break failure; the
+// key is taken, and the interpreter goes on.
+using InterpreterWhile = TypedKeys;
+
+TEST_F(InterpreterWhile, AKeyPressBreaksTheLoop) {
+    Interpreter interpreter;
+    Object result;
+    type("k");
+    EXPECT_EQ(failureOf([&] { run(interpreter, "while 1 (nop)", result); }), "Error: User break.");
+    EXPECT_FALSE(tala::interp::keyWaiting());
+    run(interpreter, "+ 1 1", result);
+    EXPECT_EQ(result.getInteger(), 2);
+}
 
 TEST(ModuleLoading, LoadedModuleAnswersAfterTheCallersLibrariesAndIsReleasedLast) {
     OutputCapture teardown;
@@ -58,9 +157,10 @@ TEST(ModuleLoading, LoadedModuleAnswersAfterTheCallersLibrariesAndIsReleasedLast
         EXPECT_EQ(interpreter.moduleNames(), Names{path});
 
         Object result;
-        Greeter greeter;
-        run(interpreter, "greet x", result, {&greeter});
-        EXPECT_EQ(result.getString(), "caller's greeting");
+        LabelLibrary caller("caller", true);
+        caller.word = "greet";
+        run(interpreter, "greet x", result, {&caller});
+        EXPECT_EQ(result.getString(), "caller:x");
         run(interpreter, "greet world", result);
         EXPECT_EQ(result.getString(), "hello world");
         EXPECT_EQ(run(interpreter, "begin (new test::counter c) (print c)"),
@@ -70,7 +170,6 @@ TEST(ModuleLoading, LoadedModuleAnswersAfterTheCallersLibrariesAndIsReleasedLast
     // Libraries go first, then the values, while the module's code is still loaded.
     EXPECT_EQ(teardown.take(), "greeting library released\ncounter released\n");
 }
-
 // Each failure prints its line, and on standard error its reason with what the loader
 // said (only the start is fixed where the loader's words vary).
 TEST(ModuleLoading, FailuresLeaveNoRecordAndSearchDirectoriesAreTried) {

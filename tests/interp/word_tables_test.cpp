@@ -1,5 +1,6 @@
-// The word tables: a word claimed twice stops the table from being built, and the
-// object language's table describes every word with an example that prints what it should.
+// The word tables: a word claimed twice stops the table from being built, the object
+// language's table describes every word with an example that prints what it should, and
+// help read from tables: the nearest words to an unknown one, and the Markdown reference.
 
 #include "interp/DispatchTable.h"
 
@@ -8,9 +9,11 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "interp/Interpreter.h"
 #include "interp/InterpreterWords.h"
+#include "interp/WordHelp.h"
 #include "tests/support/StreamCapture.h"
 #include "tests/support/TempFolder.h"
 
@@ -32,8 +35,6 @@ constexpr DispatchEntry<Handler> kSecondGroup[] = {
     {"a", second, "Y", "The second a.", "a 2"},
 };
 
-bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
-
 // Runs a command in a fresh interpreter's globals; what it printed, and its failure.
 std::string runAlone(const std::string& text) {
     Interpreter interpreter;
@@ -43,6 +44,16 @@ std::string runAlone(const std::string& text) {
         failureOf([&] { interpreter.execute(text, interpreter.globals(), result, {}, false, true); });
     return out.take() + (failure == "(no failure)" ? "" : "Failure: " + failure + "\n");
 }
+
+const std::vector<GroupDoc> kGroups = {
+    {"numbers",
+     {{"add", "A B", "The sum of A and B.", "print (add 1 2)"},
+      {"addmod", "A B M", "The sum of A and B modulo M, for integers that may be large or small.", "addmod 1 2 3"},
+      {"neg", "X", "Minus X.", ""}}},
+    {"library",
+     {{"lib::qdm::decide", "QDM SPACE", "Measures the space.", "lib::qdm::decide (get QDM) 0"},
+      {"lib::Mark", "", "A *marked* value_type <x> | [y] `z`.", "lib::Mark"}}},
+};
 
 // For the comparison with the examples' transcript.
 using ObjectLanguageWords = TempFolder;
@@ -65,7 +76,7 @@ TEST_F(ObjectLanguageWords, EveryWordIsDescribedWithAnExampleThatPrintsWhatItSho
         names += std::string(group.name) + ";";
         for (const WordDoc& word : group.words) {
             EXPECT_FALSE(word.summary.empty()) << word.word;
-            EXPECT_TRUE(contains(std::string(word.example), std::string(word.word))) << word.word;
+            EXPECT_NE(std::string(word.example).find(word.word), std::string::npos) << word.word;
             if (word.word == "user.input" || word.word == "file" || word.word == "load_module") continue;
             printed += "> " + std::string(word.example) + "\n" + runAlone(std::string(word.example));
         }
@@ -75,4 +86,32 @@ TEST_F(ObjectLanguageWords, EveryWordIsDescribedWithAnExampleThatPrintsWhatItSho
     const std::filesystem::path expected = std::filesystem::path(__FILE__).parent_path() / "word_examples.out";
     if (printed != fileText(expected)) std::ofstream(::testing::TempDir() + "object_word_examples.out") << printed;
     EXPECT_EQ(printed, fileText(expected)) << "see " << ::testing::TempDir() << "object_word_examples.out";
+}
+
+// The help texts of the shipped tables are in the shell's golden help script; here the
+// cases those tables lack: a word without an example and no words at all.
+TEST(WordHelp, AWordWithoutAnExampleAndEmptyTables) {
+    EXPECT_EQ(helpText(kGroups, "neg"), "neg X   (numbers)\n  Minus X.\n");
+    EXPECT_EQ(helpText({}, "x"), "No word 'x' in the tables.\n");
+}
+
+TEST(WordHelp, NearestWordsPreferPrefixesThenEditDistanceThenTableOrder) {
+    EXPECT_EQ(nearestWords(kGroups, "ADDM", 2), (std::vector<std::string>{"addmod", "add"}));
+    EXPECT_EQ(nearestWords(kGroups, "nag", 1), (std::vector<std::string>{"neg"}));
+    EXPECT_EQ(nearestWords(kGroups, "mark", 1), (std::vector<std::string>{"lib::Mark"}));
+    EXPECT_EQ(nearestWords(kGroups, "", 3), (std::vector<std::string>{"add", "neg", "lib::Mark"}));
+    EXPECT_EQ(nearestWords(kGroups, "add", 99).size(), 5u);
+}
+
+TEST(WordHelp, ReferenceIsMarkdownWithTheTextsEscapedAndTheWordListKeepsTableOrder) {
+    EXPECT_EQ(referenceText(kGroups),
+              "### numbers\n\n"
+              "- `add A B`: The sum of A and B. Example: `print (add 1 2)`\n"
+              "- `addmod A B M`: The sum of A and B modulo M, for integers that may be large or small. "
+              "Example: `addmod 1 2 3`\n"
+              "- `neg X`: Minus X.\n"
+              "\n### library\n\n"
+              "- `lib::qdm::decide QDM SPACE`: Measures the space. Example: `lib::qdm::decide (get QDM) 0`\n"
+              "- `lib::Mark`: A \\*marked\\* value\\_type \\<x\\> \\| \\[y\\] \\`z\\`. Example: `lib::Mark`\n");
+    EXPECT_EQ(wordList(kGroups), (std::vector<std::string>{"add", "addmod", "neg", "lib::qdm::decide", "lib::Mark"}));
 }

@@ -1,14 +1,13 @@
 // The indexed state routes against lifted operators multiplied out in full, on
-// random systems and states, and their failures against the dot product's.
+// random systems and states (the measurement and huge-matrix scripts show their
+// failures), and the sampling of an outcome.
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <random>
-#include <string>
 #include <vector>
 
-#include "support/Failure.h"
 #include "linalg/Matrix.h"
 #include "qlang/StateIndexing.h"
 #include "tests/linalg/MatrixTestSupport.h"
@@ -73,36 +72,6 @@ TEST(StateIndexing, ProbabilitiesCollapseAndApplyEqualTheLiftedProducts) {
             }
         }
     }
-}
-
-TEST(StateIndexing, WrongStatesFailAsTheDotProductDoes) {
-    const SystemDims dims = {2, 2};
-    Matrix e(4, 1);  // the basis column of outcome (0, 0)
-    e(0, 0) = {1.0, 0.0};
-    const Matrix shortState(3, 1);
-    const Matrix wideState(2, 2);
-    const Matrix rowState(1, 4);
-    for (const Matrix* state : {&shortState, &wideState, &rowState}) {
-        const std::string expected = failureOf([&] { linalg::dot(e, state); });
-        EXPECT_EQ(expected, failureOf([&] { qlang::outcomeProbabilities(*state, dims, 0); }));
-        EXPECT_EQ(expected, failureOf([&] { qlang::collapse(*state, dims, 1, 0, 1.0); }));
-    }
-    EXPECT_EQ("Dot product error 1\n", failureOf([&] { linalg::dot(e, &shortState); }));
-    EXPECT_EQ("Dot product error 3\n", failureOf([&] { linalg::dot(e, &wideState); }));
-}
-
-TEST(StateIndexing, HugeAndDegenerateSystemsNeitherAllocateNorOverflow) {
-    const Matrix state(4, 1);
-    const SystemDims huge = {100000, 100000, 100000};
-    EXPECT_EQ("Dot product error 1\n", failureOf([&] { qlang::outcomeProbabilities(state, huge, 1); }));
-    EXPECT_EQ("Dot product error 1\n",
-              failureOf([&] { qlang::outcomeProbabilities(state, {2147483647}, 0); }));
-    // A dimension below 1 leaves no basis state: nothing is read, every p is 0.
-    EXPECT_EQ(qlang::outcomeProbabilities(state, {3, 0}, 0), (std::vector<double>{0, 0, 0}));
-    EXPECT_TRUE(qlang::outcomeProbabilities(state, {-2, 2}, 0).empty());
-    EXPECT_EQ(qlang::systemLength({-2, -3}), 0);
-    Matrix out;
-    EXPECT_FALSE(qlang::applyOnSubsystem(identity(2), huge, 0, state, out));
 }
 
 // --- Sampling -----------------------------------------------------------------
