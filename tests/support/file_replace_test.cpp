@@ -1,7 +1,6 @@
 #include "support/FileReplace.h"
 
 #include <fcntl.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <grp.h>
@@ -177,18 +176,6 @@ TEST_F(FileReplace, StandardOutputRedirectedToAFileGetsTheBytesAfterWhatItHolds)
     EXPECT_EQ(status, 0);
     EXPECT_EQ(fileText(out), "before\ncsv\nafter\n");
     EXPECT_EQ(listing(), "out.txt;");
-}
-
-TEST_F(FileReplace, AWriteOverTheFileSizeLimitFailsAndLeavesTheOldFile) {
-    std::ofstream(path("fsz.csv")) << "old";
-    const int status = inChild([&] {
-        const rlimit limit{8, 8};
-        const char* reason = "File too large (the file-size limit is 8 bytes)";
-        return ::setrlimit(RLIMIT_FSIZE, &limit) != 0 ? 3 : refused(path("fsz.csv"), reason);
-    });
-    EXPECT_EQ(status, 0);
-    EXPECT_EQ(fileText(path("fsz.csv")), "old");
-    EXPECT_EQ(listing(), "fsz.csv;");
 }
 
 TEST(ReplaceTemporary, NamesAreShortAndFixedInLength) {
