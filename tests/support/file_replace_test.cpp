@@ -1,7 +1,6 @@
 #include "support/FileReplace.h"
 
 #include <fcntl.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <grp.h>
@@ -28,6 +27,7 @@ namespace {
 using FileReplace = TempFolder;
 
 constexpr uid_t kOtherUser = 65534;  // nobody
+constexpr uid_t kSameUser = static_cast<uid_t>(-1);
 
 mode_t modeOf(const std::string& file) {
     struct stat status {};
@@ -35,11 +35,11 @@ mode_t modeOf(const std::string& file) {
 }
 
 // Runs `action` in a child process (as `user` when given); answers its exit status.
-int inChild(const std::function<int()>& action, uid_t user = static_cast<uid_t>(-1)) {
+int inChild(const std::function<int()>& action, uid_t user = kSameUser) {
     const pid_t child = ::fork();
     if (child == 0) {
-        if (user != static_cast<uid_t>(-1) && (::setgroups(0, nullptr) != 0 || ::setresgid(user, user, user) != 0 ||
-                                               ::setresuid(user, user, user) != 0))
+        if (user != kSameUser &&
+            (::setgroups(0, nullptr) != 0 || ::setresgid(user, user, user) != 0 || ::setresuid(user, user, user) != 0))
             ::_exit(99);
         ::_exit(action());
     }
@@ -48,18 +48,10 @@ int inChild(const std::function<int()>& action, uid_t user = static_cast<uid_t>(
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
-// In a child process (as `user`, with a file-size limit when given): 0 when replacing
-// `file` fails for `reason`, 1 when it succeeds, 2 when it fails for another.
-int refusedInChild(const std::string& file, const std::string& reason, uid_t user = static_cast<uid_t>(-1),
-                   rlim_t sizeLimit = RLIM_INFINITY) {
-    return inChild(
-        [&] {
-            const rlimit limit{sizeLimit, sizeLimit};
-            if (sizeLimit != RLIM_INFINITY && ::setrlimit(RLIMIT_FSIZE, &limit) != 0) return 3;
-            const std::string failure = failureOf([&] { replaceFile(file, std::string(100, 'x')); });
-            return failure == reason ? 0 : failure == "(no failure)" ? 1 : 2;
-        },
-        user);
+// 0 when replacing `file` fails for `reason`, 1 when it succeeds, 2 when it fails for another.
+int refused(const std::string& file, const std::string& reason) {
+    const std::string failure = failureOf([&] { replaceFile(file, std::string(100, 'x')); });
+    return failure == reason ? 0 : failure == "(no failure)" ? 1 : 2;
 }
 
 TEST_F(FileReplace, WritesANewFileAndReplacesAnEarlierOneWhole) {
@@ -136,7 +128,7 @@ TEST_F(FileReplace, AFileTheUserMayNotWriteIsRefusedAsTheShellRefusesIt) {
     ::chmod(path("locked").c_str(), 0444);
     ::chmod(folder_.c_str(), 0777);  // anyone may make files beside it
     const bool root = ::geteuid() == 0;
-    EXPECT_EQ(refusedInChild(path("locked"), "Permission denied", root ? kOtherUser : static_cast<uid_t>(-1)), 0);
+    EXPECT_EQ(inChild([&] { return refused(path("locked"), "Permission denied"); }, root ? kOtherUser : kSameUser), 0);
     EXPECT_EQ(fileText(path("locked")), "root's");
     EXPECT_EQ(listing(), "locked;");
     if (!root) return;
@@ -184,13 +176,6 @@ TEST_F(FileReplace, StandardOutputRedirectedToAFileGetsTheBytesAfterWhatItHolds)
     EXPECT_EQ(status, 0);
     EXPECT_EQ(fileText(out), "before\ncsv\nafter\n");
     EXPECT_EQ(listing(), "out.txt;");
-}
-
-TEST_F(FileReplace, AWriteOverTheFileSizeLimitFailsAndLeavesTheOldFile) {
-    std::ofstream(path("fsz.csv")) << "old";
-    EXPECT_EQ(refusedInChild(path("fsz.csv"), "File too large (the file-size limit is 8 bytes)", -1, 8), 0);
-    EXPECT_EQ(fileText(path("fsz.csv")), "old");
-    EXPECT_EQ(listing(), "fsz.csv;");
 }
 
 TEST(ReplaceTemporary, NamesAreShortAndFixedInLength) {

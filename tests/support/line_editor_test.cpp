@@ -66,7 +66,6 @@ TEST_F(HistoryFile, AHugeFileIsReadFromItsTailAndUnusableFilesGiveNoLines) {
     EXPECT_EQ(loadHistory(write(bytes), 1'000'000), (std::deque<std::string>{"recent 0", "recent 1", "recent 2"}));
 
     EXPECT_TRUE(loadHistory(path("missing"), 10).empty());
-    EXPECT_TRUE(loadHistory(folder_.string(), 10).empty());
     // A history that cannot be written is dropped without a word or a file.
     saveHistory(path("no/such/folder"), {"line"});
     EXPECT_EQ(listing(), "history;");

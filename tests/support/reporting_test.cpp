@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
+#include <utility>
 
 #include "interp/InterpreterHost.h"
 #include "support/Reporting.h"
@@ -13,21 +13,17 @@ using namespace tala::interp;
 
 namespace {
 
-struct Case {
-    const char* command;
-    unsigned problems;
-};
-
 TEST(Problems, ObjectLanguageCountsEachMistakeLine) {
     InterpreterHost host;
     OutputCapture out;
     unsigned handled = 0;
     setProblemHandler([&] { ++handled; });
-    for (const Case& c : {Case{"print 1", 0}, Case{"frobnicate 1", 1}, Case{"while abc (print 1)", 1},
-                          Case{"begin (bogus 1) (bogus 2)", 2}}) {
+    const std::pair<const char*, unsigned> cases[] = {
+        {"print 1", 0}, {"frobnicate 1", 1}, {"while abc (print 1)", 1}, {"begin (bogus 1) (bogus 2)", 2}};
+    for (const auto& [command, problems] : cases) {
         const unsigned before = problemCount();
-        host.runCommand(c.command);
-        EXPECT_EQ(problemCount() - before, c.problems) << c.command;
+        host.runCommand(command);
+        EXPECT_EQ(problemCount() - before, problems) << command;
     }
     setProblemHandler({});
     EXPECT_EQ(handled, 4u);

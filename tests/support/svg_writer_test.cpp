@@ -45,30 +45,19 @@ TEST(SvgWriter, ThinningKeepsTheEndsAndThePointsNearestEvenSteps) {
     EXPECT_EQ(kept(11), "0 1 2 3 4 5 6 7 8 9 10 ");
 }
 
-TEST(SvgWriter, AChartDrawsEachSeriesThinnedToItsWidthWithItsMarksAndLabels) {
+// Marks outside the fixed range are left out; its ticks are 0, 5 and 10.
+TEST(SvgWriter, AChartDrawsOnlyTheMarksAndTicksOfItsRange) {
     LineChart chart;
-    chart.title = "fitness";
-    chart.xLabel = "generation";
-    chart.yLabel = "value";
-    std::vector<SvgPoint> many;
-    for (int i = 0; i < 5000; ++i) many.push_back({double(i), 5.0 + (i % 7)});
-    chart.series = {{"best", "#1f77b4", many}, {"worst", "#d62728", {{0, 1}, {4999, 2}}}};
+    chart.series = {{"best", "#1f77b4", {{0, 1}, {9, 7}}}};
     chart.marks = {{10, "ceiling 10"}, {99, "off the chart"}};
     chart.yMin = 0;
     chart.yMax = 12;
     SvgDocument doc(472, 300);
     drawLineChart(doc, chart, 0, 0, 472, 300);
     const std::string svg = doc.str();
-    EXPECT_EQ(occurrences(svg, "<polyline"), 2);
-    // 472 units less the margins leave 400 for the plot: at most 400 points a curve.
-    const auto first = svg.find("points=\"");
-    const auto end = svg.find('"', first + 8);
-    EXPECT_EQ(occurrences(svg.substr(first, end - first), " ") + 1, 400);
     EXPECT_EQ(occurrences(svg, ">ceiling 10</text>"), 1);
     EXPECT_EQ(occurrences(svg, "off the chart"), 0);
-    EXPECT_EQ(occurrences(svg, ">generation</text>"), 1);
-    EXPECT_EQ(occurrences(svg, ">fitness</text>"), 1);
-    EXPECT_EQ(occurrences(svg, ">5</text>"), 1);  // ticks of the fixed range: 0, 5, 10
+    EXPECT_EQ(occurrences(svg, ">5</text>"), 1);
     EXPECT_EQ(occurrences(svg, ">10</text>"), 1);
 }
 
