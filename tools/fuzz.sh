@@ -1,11 +1,8 @@
 #!/usr/bin/env bash
-# Runs one libFuzzer target (or all of them, one after another) for SECONDS each,
-# built with clang and the sanitizers in build-fuzz/ (README.md, "Fuzzing").
-# Usage: bash tools/fuzz.sh TARGET SECONDS
-#   TARGET: tokenizer, typed_evaluator, object_interpreter, sensor_file, file_writer or all
-# New inputs go to build-fuzz/corpus/TARGET/, findings to build-fuzz/findings/TARGET/.
-# Inputs that run longer than 30 seconds count as timeouts and the run goes on; a crash,
-# a sanitizer report or running out of memory stops it with exit status 1.
+# Usage: bash tools/fuzz.sh TARGET|all SECONDS (README.md, "Fuzzing"): runs libFuzzer
+# targets built with clang and the sanitizers in build-fuzz/. New inputs go to
+# build-fuzz/corpus/TARGET/, findings to build-fuzz/findings/TARGET/. An input running over
+# 30 s is a timeout and the run goes on; a crash, sanitizer report or oom exits with 1.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -21,7 +18,7 @@ if [ "$1" = all ]; then
   exit $status
 fi
 target=$1 seconds=$2
-case " ${targets[*]} " in *" $target "*) ;; *) echo "unknown target '$target'" >&2; exit 2 ;; esac
+[[ " ${targets[*]} " == *" $target "* ]] || { echo "unknown target '$target'" >&2; exit 2; }
 
 build=$root/build-fuzz
 if [ ! -f "$build/CMakeCache.txt" ]; then
@@ -43,9 +40,7 @@ case $target in
 esac
 seed tests/fuzz/corpus/"$target"/*
 
-# The dictionary: for the evaluators every word of the tables they reach and the
-# words the handlers look for in their arguments (fuzz_dictionary); for the others
-# the characters and numbers their formats turn on.
+# The dictionary: the evaluators' words (fuzz_dictionary), or what the formats turn on.
 dictionary=$build/dict/$target.dict
 case $target in
   tokenizer) printf '"("\n")"\n"\\""\n","\n" "\n"\\x09"\n"\\x00"\n' > "$dictionary" ;;
@@ -68,8 +63,7 @@ fail() {
 echo "== fuzz $target: $(ls "$seeds" | wc -l) seeds, then ${seconds}s of fuzzing"
 "$fuzzer" "${options[@]}" -runs=0 "$seeds" < /dev/null > "$log" 2>&1 || fail
 
-# Fuzzing in a child process that is started again after a timeout, so that one
-# long input does not end the run; a crash, a sanitizer report or an oom does.
+# Fuzzing in a child process, started again after a timeout (not after anything else).
 start=$(date +%s)
 status=0
 "$fuzzer" "${options[@]}" -fork=1 -ignore_timeouts=1 -ignore_ooms=0 -ignore_crashes=0 \

@@ -3,15 +3,14 @@
 #include <signal.h>
 #include <stdlib.h>
 #include <sys/resource.h>
-#include <unistd.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <exception>
 #include <filesystem>
 #include <iostream>
 #include <sstream>
 #include <streambuf>
+#include <string_view>
 
 #include "interp/CommandTokenizer.h"
 #include "linalg/MemoryBudget.h"
@@ -80,7 +79,6 @@ void setUpProcess(std::initializer_list<const char*> dataFiles) {
     const fs::path root = pattern;
     workFolder = root / "work";
     pristineFolder = root / "pristine";
-    fs::create_directories(workFolder);
     fs::create_directories(pristineFolder);
     const fs::path data = fs::path(FLOCK_SOURCE_DIR) / "data";
     for (const char* file : dataFiles) copyFolder(data / file, pristineFolder / file);
@@ -93,38 +91,34 @@ void setUpProcess(std::initializer_list<const char*> dataFiles) {
     linalg::setMemoryBudget(kMemoryBudget);
 }
 
-void startInput() {
+int runScript(const std::uint8_t* data, std::size_t size, const std::function<void(const EachLine&)>& session) {
+    std::string_view input(reinterpret_cast<const char*>(data), size);
+    const bool writes = writesFiles(input);
+    if (input.find("load_module") != std::string_view::npos || (writes && input.find('/') != std::string_view::npos))
+        return -1;
     std::srand(1);
     pollsLeft = kPollsBeforeKey;
     keyPending = false;
     std::cin.clear();
-}
-
-bool mayRun(std::string_view input) {
-    if (input.find("load_module") != std::string_view::npos) return false;
-    return input.find('/') == std::string_view::npos || !writesFiles(input);
-}
-
-void restoreFolder(std::string_view input) {
-    if (!writesFiles(input)) return;
+    session([input](const Line& run) mutable {
+        while (!input.empty()) {
+            const std::size_t end = input.find('\n');
+            std::string line(input.substr(0, end));
+            input.remove_prefix(end == std::string_view::npos ? input.size() : end + 1);
+            if (!line.empty() && line.back() == '\r') line.pop_back();
+            line = tala::interp::normalizeCommandText(line);
+            if (line.empty()) continue;
+            try {
+                run(line);
+            } catch (const std::exception&) {
+                // Printed as "Error: ..." by the programs, which then go on.
+            }
+        }
+    });
+    if (!writes) return 0;
     for (const auto& entry : fs::directory_iterator(workFolder)) fs::remove_all(entry.path());
     copyFolder(pristineFolder, workFolder);
-}
-
-void runLines(std::string_view input, const std::function<void(const std::string&)>& run) {
-    while (!input.empty()) {
-        const std::size_t end = input.find('\n');
-        std::string line(input.substr(0, end));
-        input.remove_prefix(end == std::string_view::npos ? input.size() : end + 1);
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        line = tala::interp::normalizeCommandText(line);
-        if (line.empty()) continue;
-        try {
-            run(line);
-        } catch (const std::exception&) {
-            // Printed as "Error: ..." by the programs, which then go on.
-        }
-    }
+    return 0;
 }
 
 }  // namespace fuzz

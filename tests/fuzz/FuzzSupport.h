@@ -8,7 +8,6 @@
 #include <cstdlib>
 #include <functional>
 #include <string>
-#include <string_view>
 
 namespace fuzz {
 
@@ -23,21 +22,16 @@ inline void require(bool holds) {
 // and the memory budget small enough that no single request takes long.
 void setUpProcess(std::initializer_list<const char*> dataFiles = {});
 
-// Before each input: the C library's generator seeded the same way, and the key poll's
-// count started afresh. After 1000 polls a key is "pressed", so loops end.
-void startInput();
+using Line = std::function<void(const std::string&)>;
+using EachLine = std::function<void(const Line&)>;
 
-// Whether the input may run here. Writing words are confined to the working folder:
-// an input that could name a file outside it (a "/" together with a writing word)
-// is left out, and so is every input that loads a module.
-bool mayRun(std::string_view input);
-
-// After an input that may have written files: the working folder is put back as it
-// was set up, so inputs stay independent and the disk does not fill.
-void restoreFolder(std::string_view input);
-
-// Each non-empty line, normalised as the programs do, is handed to `run`; failures
-// are reported by the programs and the run goes on, so here they are dropped.
-void runLines(std::string_view input, const std::function<void(const std::string&)>& run);
+// One script input, as libFuzzer's TestOneInput returns it. An input that loads a
+// module, or has a "/" and a writing word (which could reach outside the working
+// folder), is not run: -1. Otherwise `session` runs with the C library's generator
+// seeded alike and a key "pressed" after 1000 polls, so loops end; its `eachLine`
+// hands every non-empty line, normalised as the programs do, to a handler whose
+// failures are dropped (the programs report them and go on). Then the working
+// folder is put back as it was set up, so inputs stay independent.
+int runScript(const std::uint8_t* data, std::size_t size, const std::function<void(const EachLine&)>& session);
 
 }  // namespace fuzz

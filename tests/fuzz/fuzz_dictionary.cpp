@@ -22,20 +22,15 @@ void addWords(std::set<std::string>& words, const Groups& groups) {
         for (const auto& word : group.words) words.emplace(word.word);
 }
 
-// libFuzzer's form: a quoted text with \\, \" and \xNN escapes.
+// libFuzzer's form: a quoted text, with \xNN for the quote, the backslash and
+// every byte that is not printable.
 std::string entry(const std::string& word) {
     std::string quoted = "\"";
     for (unsigned char c : word) {
-        if (c == '\\' || c == '"') {
-            quoted += '\\';
-            quoted += static_cast<char>(c);
-        } else if (c < 0x20 || c >= 0x7f) {
-            char escaped[5];
-            std::snprintf(escaped, sizeof escaped, "\\x%02x", c);
-            quoted += escaped;
-        } else {
-            quoted += static_cast<char>(c);
-        }
+        char escaped[5];
+        const bool plain = c >= 0x20 && c < 0x7f && c != '\\' && c != '"';
+        std::snprintf(escaped, sizeof escaped, plain ? "%c" : "\\x%02x", c);
+        quoted += escaped;
     }
     return quoted + "\"";
 }

@@ -10,13 +10,8 @@
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
-#include <cstddef>
-#include <cstdint>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
-#include <string>
 
 #include "support/FileReplace.h"
 #include "support/Failure.h"
@@ -46,9 +41,7 @@ mode_t typeOf(const std::string& file) {
 
 // The folder each input starts from.
 void setUpFolder() {
-    std::error_code ignored;
-    for (const char* name : {"regular", "link", "dangling", "pipe", "readonly", "real", "missing", "full"})
-        fs::remove_all(name, ignored);
+    for (const auto& entry : fs::directory_iterator(".")) fs::remove_all(entry.path());
     fs::create_directory("real");
     std::ofstream("regular") << "regular";
     std::ofstream("real/target") << "target";
@@ -69,7 +62,7 @@ bool refused(const std::string& name, const std::string& bytes) {
     return false;
 }
 
-// Writes `bytes` to `name` (whose content lives in `file`) and checks the outcome.
+// Writes `bytes` to `name` (a link to `file`, or `file` itself) and checks the outcome.
 void step(const std::string& name, const std::string& file, const std::string& bytes, bool cutShort) {
     const bool existed = fs::exists(file);
     const std::string before = existed ? contentOf(file) : std::string();
@@ -81,10 +74,8 @@ void step(const std::string& name, const std::string& file, const std::string& b
     }
     const bool written = !refused(name, bytes);
     ::setrlimit(RLIMIT_FSIZE, &saved);
-    if (written) require(contentOf(file) == bytes);
-    else if (existed) require(contentOf(file) == before);
-    else require(!fs::exists(file));
-    require(noTemporaries());
+    require(written ? contentOf(file) == bytes : existed ? contentOf(file) == before : !fs::exists(file));
+    require(noTemporaries() && (name == file || typeOf(name) == S_IFLNK));
 }
 
 }  // namespace
@@ -106,26 +97,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         while (bytes.size() < length && !input.empty()) bytes += input;
         bytes.resize(length);
         const bool cutShort = (choice & 0x80) != 0;
-        switch (choice % 7) {
-            case 0: step("regular", "regular", bytes, cutShort); break;
-            case 1:
-                step("link", "real/target", bytes, cutShort);
-                require(typeOf("link") == S_IFLNK);
-                break;
-            case 2:
-                step("dangling", "real/fresh", bytes, cutShort);
-                require(typeOf("dangling") == S_IFLNK);
-                break;
-            case 3:  // no reader: refused at once
-                require(refused("pipe", bytes) && typeOf("pipe") == S_IFIFO && noTemporaries());
-                break;
-            case 4: step("missing/file", "missing/file", bytes, cutShort); break;
-            case 5: step("readonly", "readonly", bytes, cutShort); break;
-            case 6:
-                if (typeOf("full") != S_IFCHR) break;
-                if (!bytes.empty()) require(refused("full", bytes));
-                require(typeOf("full") == S_IFCHR && noTemporaries());
-                break;
+        const unsigned target = choice % 7;
+        if (target == 3) {  // no reader: refused at once
+            require(refused("pipe", bytes) && typeOf("pipe") == S_IFIFO && noTemporaries());
+        } else if (target == 6) {
+            if (typeOf("full") != S_IFCHR) continue;
+            if (!bytes.empty()) require(refused("full", bytes));
+            require(typeOf("full") == S_IFCHR && noTemporaries());
+        } else {
+            const char* const targets[][2] = {{"regular", "regular"}, {"link", "real/target"},
+                                              {"dangling", "real/fresh"}, {}, {"missing/file", "missing/file"},
+                                              {"readonly", "readonly"}};
+            step(targets[target][0], targets[target][1], bytes, cutShort);
         }
     }
     return 0;
