@@ -1,15 +1,54 @@
 #pragma once
 // What the fuzz targets share: quiet output, a private working folder, a console
 // whose key poll breaks loops after a fixed number of polls, and script lines run
-// the way the programs run them.
+// the way the programs run them. A target includes it in its one source file: the
+// console keys the linker swaps in (--wrap, see CMakeLists.txt) are defined here.
+
+#include <signal.h>
+#include <stdlib.h>
+#include <sys/resource.h>
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <exception>
+#include <filesystem>
 #include <functional>
+#include <iostream>
+#include <sstream>
 #include <string>
+#include <string_view>
+
+#include "interp/CommandTokenizer.h"
+#include "linalg/MemoryBudget.h"
 
 namespace fuzz {
+
+namespace fs = std::filesystem;
+
+constexpr int kPollsBeforeKey = 1000;
+constexpr std::int64_t kMemoryBudget = std::int64_t{8} << 20;
+constexpr rlim_t kFileSizeLimit = 1 << 20;
+
+inline int pollsLeft = kPollsBeforeKey;
+inline bool keyPending = false;
+
+struct Discard : std::streambuf {
+    int overflow(int c) override { return traits_type::not_eof(c); }
+    std::streamsize xsputn(const char*, std::streamsize n) override { return n; }
+};
+
+inline fs::path workFolder, pristineFolder;
+
+inline void copyFolder(const fs::path& from, const fs::path& to) {
+    fs::copy(from, to, fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+}
+
+inline bool writesFiles(std::string_view input) {
+    for (std::string_view writer : {"new_file", "print_file", "vex::save"})
+        if (input.find(writer) != std::string_view::npos) return true;
+    return false;
+}
 
 // A check of a target: a failed one is a finding.
 inline void require(bool holds) {
@@ -20,7 +59,32 @@ inline void require(bool holds) {
 // standard input empty, the working folder a fresh temporary one (with copies of
 // `dataFiles` from the project's data/ folder), files written limited to 1 MB each,
 // and the memory budget small enough that no single request takes long.
-void setUpProcess(std::initializer_list<const char*> dataFiles = {});
+inline void setUpProcess(std::initializer_list<const char*> dataFiles = {}) {
+    static Discard discard;
+    static std::istringstream noInput;
+    // std::cerr too: libFuzzer and the sanitizers write to the descriptor itself.
+    if (std::getenv("FLOCK_FUZZ_OUTPUT") == nullptr) {
+        std::cout.rdbuf(&discard);
+        std::cerr.rdbuf(&discard);
+    }
+    std::cin.rdbuf(noInput.rdbuf());
+
+    std::string pattern = (fs::temp_directory_path() / "flock-fuzz-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr) std::abort();
+    const fs::path root = pattern;
+    workFolder = root / "work";
+    pristineFolder = root / "pristine";
+    fs::create_directories(pristineFolder);
+    const fs::path data = fs::path(FLOCK_SOURCE_DIR) / "data";
+    for (const char* file : dataFiles) copyFolder(data / file, pristineFolder / file);
+    copyFolder(pristineFolder, workFolder);
+    fs::current_path(workFolder);
+
+    ::signal(SIGXFSZ, SIG_IGN);
+    const rlimit fileSize{kFileSizeLimit, kFileSizeLimit};
+    ::setrlimit(RLIMIT_FSIZE, &fileSize);
+    linalg::setMemoryBudget(kMemoryBudget);
+}
 
 using Line = std::function<void(const std::string&)>;
 using EachLine = std::function<void(const Line&)>;
@@ -32,6 +96,50 @@ using EachLine = std::function<void(const Line&)>;
 // hands every non-empty line, normalised as the programs do, to a handler whose
 // failures are dropped (the programs report them and go on). Then the working
 // folder is put back as it was set up, so inputs stay independent.
-int runScript(const std::uint8_t* data, std::size_t size, const std::function<void(const EachLine&)>& session);
+inline int runScript(const std::uint8_t* data, std::size_t size, const std::function<void(const EachLine&)>& session) {
+    std::string_view input(reinterpret_cast<const char*>(data), size);
+    const bool writes = writesFiles(input);
+    if (input.find("load_module") != std::string_view::npos || (writes && input.find('/') != std::string_view::npos))
+        return -1;
+    std::srand(1);
+    pollsLeft = kPollsBeforeKey;
+    keyPending = false;
+    std::cin.clear();
+    session([input](const Line& run) mutable {
+        while (!input.empty()) {
+            const std::size_t end = input.find('\n');
+            std::string line(input.substr(0, end));
+            input.remove_prefix(end == std::string_view::npos ? input.size() : end + 1);
+            if (!line.empty() && line.back() == '\r') line.pop_back();
+            line = tala::interp::normalizeCommandText(line);
+            if (line.empty()) continue;
+            try {
+                run(line);
+            } catch (const std::exception&) {
+                // Printed as "Error: ..." by the programs, which then go on.
+            }
+        }
+    });
+    if (!writes) return 0;
+    for (const auto& entry : fs::directory_iterator(workFolder)) fs::remove_all(entry.path());
+    copyFolder(pristineFolder, workFolder);
+    return 0;
+}
 
 }  // namespace fuzz
+
+// The console keys, seen through the linker's --wrap: no input ever waits, and after
+// a fixed number of polls one "q" is pressed, which ends a while loop or a training.
+extern "C" bool __wrap__ZN4tala6interp10keyWaitingEv() {
+    if (fuzz::pollsLeft > 0 && --fuzz::pollsLeft > 0) return false;
+    fuzz::keyPending = true;
+    return true;
+}
+
+extern "C" int __wrap__ZN4tala6interp7readKeyEv() {
+    if (!fuzz::keyPending) return -1;
+    fuzz::keyPending = false;
+    return 'q';
+}
+
+extern "C" int __wrap__ZN4tala6interp11readKeyEchoEv() { return __wrap__ZN4tala6interp7readKeyEv(); }

@@ -1,9 +1,7 @@
-// The whole-file writer on random sequences of targets (a regular file, a symbolic link,
-// a link to a file not there yet, a pipe without a reader, a missing folder, a read-only
-// file, a full device) and failures (a write cut short by the file-size limit). After
-// every step the target holds its old bytes whole (the write failed) or the new ones
-// whole (it succeeded), links are still links, the pipe and device are what they were,
-// and no temporary is left anywhere.
+// The whole-file writer on random sequences of targets (a regular file, a link, a link to a
+// file not there yet, a pipe without a reader, a missing folder, a read-only file, a full
+// device) and writes cut short by the file-size limit. After every step the target holds
+// its old bytes or the new ones, whole; links, pipe and device stay; no temporary is left.
 
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -53,13 +51,11 @@ void setUpFolder() {
     if (::geteuid() == 0) ::mknod("full", S_IFCHR | 0666, makedev(1, 7));
 }
 
-bool refused(const std::string& name, const std::string& bytes) {
-    try {
-        tala::interp::replaceFile(name, bytes);
-    } catch (const tala::Failure&) {
-        return true;
-    }
+bool refused(const std::string& name, const std::string& bytes) try {
+    tala::interp::replaceFile(name, bytes);
     return false;
+} catch (const tala::Failure&) {
+    return true;
 }
 
 // Writes `bytes` to `name` (a link to `file`, or `file` itself) and checks the outcome.

@@ -2,10 +2,8 @@
 // that already has sensors. A refused file must leave those sensors exactly as they
 // were; an accepted one must append sensors whose file form is the bytes read.
 
-#include <cstddef>
-#include <cstdint>
-#include <cstdlib>
 #include <fstream>
+#include <optional>
 #include <string>
 
 #include "decision/QDM.h"
@@ -17,17 +15,6 @@ namespace {
 
 using fuzz::require;
 
-// Two sensors of dimension 3, made once.
-vex::QDM& decisionMaker() {
-    static vex::QDM qdm;
-    if (qdm.sensors.empty()) {
-        qdm.memorySize = 3;
-        qdm.addSensor("left");
-        qdm.addSensor("right");
-    }
-    return qdm;
-}
-
 // The sensors' angles and unitaries, byte for byte.
 std::string fingerprint(const std::vector<vex::Sensor>& sensors) {
     std::string print = vex::sensorFileBytes(sensors);
@@ -37,27 +24,32 @@ std::string fingerprint(const std::vector<vex::Sensor>& sensors) {
     return print;
 }
 
+std::optional<vex::QDM> qdm;  // two sensors of dimension 3
+std::string before;           // and their fingerprint
+
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     fuzz::setUpProcess();
-    decisionMaker();
+    qdm.emplace();
+    qdm->memorySize = 3;
+    qdm->addSensor("left");
+    qdm->addSensor("right");
+    before = fingerprint(qdm->sensors);
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string bytes(reinterpret_cast<const char*>(data), size);
     std::ofstream("input.sensors", std::ios::binary | std::ios::trunc) << bytes;
-    vex::QDM& qdm = decisionMaker();
-    static const std::string before = fingerprint(qdm.sensors);
-    const std::size_t kept = qdm.sensors.size();
+    const std::size_t kept = qdm->sensors.size();
     try {
-        qdm.loadSensors("input.sensors");
+        qdm->loadSensors("input.sensors");
     } catch (const tala::Failure&) {
-        require(fingerprint(qdm.sensors) == before);
+        require(fingerprint(qdm->sensors) == before);
         return 0;
     }
-    const std::vector<vex::Sensor> loaded(qdm.sensors.begin() + static_cast<long>(kept), qdm.sensors.end());
+    const std::vector<vex::Sensor> loaded(qdm->sensors.begin() + static_cast<long>(kept), qdm->sensors.end());
     const std::string rewritten = vex::sensorFileBytes(loaded);
     // Everything read, written again, gives back the bytes that were read.
     require(rewritten.size() <= bytes.size());
@@ -66,7 +58,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const int n = static_cast<int>(sensor.offPhase.size());
         require(sensor.unitary.rows() == n && sensor.unitary.cols() == n);
     }
-    qdm.sensors.resize(kept);
-    require(fingerprint(qdm.sensors) == before);
+    qdm->sensors.resize(kept);
+    require(fingerprint(qdm->sensors) == before);
     return 0;
 }

@@ -2,9 +2,6 @@
 // positions kept by one scan give the same tokens as rescanning from the start, and
 // a normalised text has the form normalisation promises.
 
-#include <cstddef>
-#include <cstdint>
-#include <cstdlib>
 #include <string>
 #include <string_view>
 
@@ -14,9 +11,8 @@
 
 namespace {
 
-using tala::interp::CommandTokenizer;
-
 using fuzz::require;
+using tala::interp::CommandTokenizer;
 
 void checkTokens(CommandTokenizer tokenizer, const rescanning::Rules& rules, const std::string& text) {
     tokenizer.setText(text);
