@@ -5,7 +5,6 @@
 # 30 s is a timeout and the run goes on; a crash, sanitizer report or oom exits with 1.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-root=$(pwd)
 
 targets=(tokenizer typed_evaluator object_interpreter sensor_file file_writer)
 if [ $# -ne 2 ] || ! [[ $2 =~ ^[0-9]+$ ]]; then
@@ -20,7 +19,7 @@ fi
 target=$1 seconds=$2
 [[ " ${targets[*]} " == *" $target "* ]] || { echo "unknown target '$target'" >&2; exit 2; }
 
-build=$root/build-fuzz
+build=$(pwd)/build-fuzz
 if [ ! -f "$build/CMakeCache.txt" ]; then
   CC=clang CXX=clang++ cmake -S . -B "$build" -DFLOCK_FUZZ=ON -DCMAKE_BUILD_TYPE=Release > /dev/null
 fi

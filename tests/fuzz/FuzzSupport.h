@@ -27,8 +27,6 @@ namespace fuzz {
 namespace fs = std::filesystem;
 
 constexpr int kPollsBeforeKey = 1000;
-constexpr std::int64_t kMemoryBudget = std::int64_t{8} << 20;
-constexpr rlim_t kFileSizeLimit = 1 << 20;
 
 inline int pollsLeft = kPollsBeforeKey;
 inline bool keyPending = false;
@@ -71,9 +69,8 @@ inline void setUpProcess(std::initializer_list<const char*> dataFiles = {}) {
 
     std::string pattern = (fs::temp_directory_path() / "flock-fuzz-XXXXXX").string();
     if (::mkdtemp(pattern.data()) == nullptr) std::abort();
-    const fs::path root = pattern;
-    workFolder = root / "work";
-    pristineFolder = root / "pristine";
+    workFolder = fs::path(pattern) / "work";
+    pristineFolder = fs::path(pattern) / "pristine";
     fs::create_directories(pristineFolder);
     const fs::path data = fs::path(FLOCK_SOURCE_DIR) / "data";
     for (const char* file : dataFiles) copyFolder(data / file, pristineFolder / file);
@@ -81,9 +78,9 @@ inline void setUpProcess(std::initializer_list<const char*> dataFiles = {}) {
     fs::current_path(workFolder);
 
     ::signal(SIGXFSZ, SIG_IGN);
-    const rlimit fileSize{kFileSizeLimit, kFileSizeLimit};
+    const rlimit fileSize{1 << 20, 1 << 20};
     ::setrlimit(RLIMIT_FSIZE, &fileSize);
-    linalg::setMemoryBudget(kMemoryBudget);
+    linalg::setMemoryBudget(std::int64_t{8} << 20);
 }
 
 using Line = std::function<void(const std::string&)>;
@@ -97,7 +94,7 @@ using EachLine = std::function<void(const Line&)>;
 // failures are dropped (the programs report them and go on). Then the working
 // folder is put back as it was set up, so inputs stay independent.
 inline int runScript(const std::uint8_t* data, std::size_t size, const std::function<void(const EachLine&)>& session) {
-    std::string_view input(reinterpret_cast<const char*>(data), size);
+    const std::string_view input(reinterpret_cast<const char*>(data), size);
     const bool writes = writesFiles(input);
     if (input.find("load_module") != std::string_view::npos || (writes && input.find('/') != std::string_view::npos))
         return -1;
@@ -105,11 +102,9 @@ inline int runScript(const std::uint8_t* data, std::size_t size, const std::func
     pollsLeft = kPollsBeforeKey;
     keyPending = false;
     std::cin.clear();
-    session([input](const Line& run) mutable {
-        while (!input.empty()) {
-            const std::size_t end = input.find('\n');
-            std::string line(input.substr(0, end));
-            input.remove_prefix(end == std::string_view::npos ? input.size() : end + 1);
+    session([input](const Line& run) {
+        std::istringstream lines{std::string(input)};
+        for (std::string line; std::getline(lines, line);) {
             if (!line.empty() && line.back() == '\r') line.pop_back();
             line = tala::interp::normalizeCommandText(line);
             if (line.empty()) continue;

@@ -15,9 +15,7 @@
 
 namespace {
 
-using Groups = std::vector<tala::interp::GroupDoc>;
-
-void addWords(std::set<std::string>& words, const Groups& groups) {
+void addWords(std::set<std::string>& words, const std::vector<tala::interp::GroupDoc>& groups) {
     for (const auto& group : groups)
         for (const auto& word : group.words) words.emplace(word.word);
 }
