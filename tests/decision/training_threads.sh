@@ -1,9 +1,6 @@
 #!/usr/bin/env bash
-# Trains the flock's decision maker (data/train_flock.txt, W = 27) and a W = 450 one
-# (threads/train_450.txt, 10 generations) with 1, 2 and 4 threads, and on the narrower
-# kernel paths, and compares the whole standard output and the saved sensor file byte
-# for byte with what one candidate at a time on one thread wrote (threads/*.out, the
-# shipped flock_sensors.bin).
+# Trainings (the flock's, W = 27, and threads/train_450.txt, W = 450) on several threads
+# and kernel paths write the standard output and sensor file one thread wrote.
 # Usage: training_threads.sh TALA SOURCE_DIR
 set -u
 tala=$1 source=$2
@@ -12,19 +9,14 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 failed=0
 
-# run NAME FOLDER SCRIPT EXPECTED_OUT SENSOR_FILE EXPECTED_SENSORS [ENVIRONMENT...]
+# run FOLDER SCRIPT EXPECTED_OUT SENSOR_FILE EXPECTED_SENSORS [ENVIRONMENT...]
 run() {
-    local name=$1 folder=$2 script=$3 expected=$4 sensors=$5 expectedSensors=$6
-    shift 6
+    local folder=$1 script=$2 expected=$3 sensors=$4 expectedSensors=$5
+    shift 5
     rm -f "$folder/$sensors"
-    if ! (cd "$folder" && env "$@" "$tala" "$script" > "$work/out.txt" 2> "$work/err.txt"); then
-        echo "FAIL $name: tala ended with a failure"; cat "$work/err.txt"; failed=1; return
-    fi
-    if ! cmp -s "$work/out.txt" "$expected"; then
-        echo "FAIL $name: standard output differs"; diff "$expected" "$work/out.txt" | head -20; failed=1
-    fi
-    if ! cmp -s "$folder/$sensors" "$expectedSensors"; then
-        echo "FAIL $name: $sensors differs"; failed=1
+    (cd "$folder" && env "$@" "$tala" "$script" > "$work/out.txt" 2> "$work/err.txt")
+    if ! cmp -s "$work/out.txt" "$expected" || ! cmp -s "$folder/$sensors" "$expectedSensors"; then
+        echo "FAIL $script $*"; diff "$expected" "$work/out.txt" | head -20; cat "$work/err.txt"; failed=1
     fi
 }
 
@@ -32,14 +24,11 @@ cp -r "$source/data" "$work/flock"
 mkdir "$work/w450"
 cp -r "$source/bench/effect/QDM_Scripts" "$here/train_450.txt" "$work/w450/"
 for threads in 1 2 4; do
-    run "flock, $threads threads" "$work/flock" train_flock.txt "$here/train_flock.out" flock_sensors.bin \
-        "$source/data/flock_sensors.bin" FLOCK_THREADS=$threads
-    run "W = 450, $threads threads" "$work/w450" train_450.txt "$here/train_450.out" sensors_450.bin \
-        "$here/sensors_450.bin" FLOCK_THREADS=$threads
+    run "$work/flock" train_flock.txt "$here/train_flock.out" flock_sensors.bin "$source/data/flock_sensors.bin" \
+        FLOCK_THREADS=$threads
 done
-for kernels in avx2 portable; do
-    run "W = 450, $kernels kernels" "$work/w450" train_450.txt "$here/train_450.out" sensors_450.bin \
-        "$here/sensors_450.bin" FLOCK_THREADS=2 FLOCK_KERNELS=$kernels
+for setting in FLOCK_THREADS=1 FLOCK_THREADS=2 FLOCK_THREADS=4 FLOCK_KERNELS=avx2 FLOCK_KERNELS=portable; do
+    run "$work/w450" train_450.txt "$here/train_450.out" sensors_450.bin "$here/sensors_450.bin" FLOCK_THREADS=2 $setting
 done
 # tala --threads: a bad count is named on standard error, a later good one is taken.
 (cd "$work/w450" && "$tala" --threads zero --threads=3 train_450.txt > "$work/out.txt" 2> "$work/err.txt")
