@@ -1,29 +1,22 @@
 #include <gtest/gtest.h>
-
 #include <cmath>
 #include <random>
 #include <string>
 #include <vector>
-
 #include "linalg/Matrix.h"
 #include "tests/linalg/MatrixTestSupport.h"
-
 using linalg::Matrix;
 using namespace linalg::testing;
 
 // Every rotation a full n x n matrix and every step a full product, straight from
 // the definition; offPhase holds n entries of which only the first may count.
 TEST(BuildUnitary, UnitaryAndEqualToTheFullProducts) {
-    std::mt19937 generator(6);
+    std::mt19937 random(6);
     std::uniform_real_distribution<double> angle(0.0, 3.1415);
     for (int n = 1; n <= 7; ++n) {
         std::vector<double> rotation, phase, offPhase;
-        for (int k = 0; k < n * (n - 1) / 2; ++k) {
-            rotation.push_back(angle(generator));
-            phase.push_back(angle(generator));
-        }
-        for (int k = 0; k < n; ++k) offPhase.push_back(angle(generator));
-
+        for (int k = 0; k < n * (n - 1) / 2; ++k) rotation.push_back(angle(random)), phase.push_back(angle(random));
+        for (int k = 0; k < n; ++k) offPhase.push_back(angle(random));
         Matrix expected = identity(n);
         for (int j = 1, k = 0; j < n; ++j) {
             Matrix p = identity(n);
@@ -39,7 +32,6 @@ TEST(BuildUnitary, UnitaryAndEqualToTheFullProducts) {
             }
             expected = referenceProduct(expected, p);
         }
-
         Matrix u(n, n);
         u.fill({5.0, 5.0});  // old entries must not survive
         linalg::buildUnitary(rotation, phase, offPhase, u);
@@ -49,7 +41,7 @@ TEST(BuildUnitary, UnitaryAndEqualToTheFullProducts) {
 }
 
 TEST(BuildUnitary, ShortAngleArraysAreRefusedBeforeAnythingChanges) {
-    Matrix u(3, 3), two(2, 2);  // zeros, which no successful build leaves; 2 is the smallest size with angles
+    Matrix u(3, 3), two(2, 2), single(1, 1);  // zeros, which no successful build leaves
     const std::string three = "Not enough angles for a 3 x 3 unitary: 3 rotations, 3 phases and 1 off-phase needed";
     const std::string one = "Not enough angles for a 2 x 2 unitary: 1 rotations, 1 phases and 1 off-phase needed";
     EXPECT_EQ(three, failureOf([&] { linalg::buildUnitary({0.1, 0.2}, {0.1, 0.2, 0.3}, {0.0}, u); }));
@@ -58,8 +50,6 @@ TEST(BuildUnitary, ShortAngleArraysAreRefusedBeforeAnythingChanges) {
     EXPECT_EQ(one, failureOf([&] { linalg::buildUnitary({0.1}, {0.1}, {}, two); }));
     expectSame(Matrix(3, 3), u);
     expectSame(Matrix(2, 2), two);
-
-    Matrix single(1, 1);  // n = 1 needs no angles at all
-    linalg::buildUnitary({}, {}, {}, single);
+    linalg::buildUnitary({}, {}, {}, single);  // n = 1 needs no angles at all
     expectSame(identity(1), single);
 }

@@ -1,31 +1,23 @@
 // The memory budget: the count follows matrix storage, and a request over the budget is
 // refused before anything changes.
-
 #include "linalg/MemoryBudget.h"
-
 #include <gtest/gtest.h>
-
 #include <cstdint>
+#include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
-
 #include "linalg/Matrix.h"
 #include "tests/support/StreamCapture.h"
-
 namespace {
-
 using linalg::Matrix;
 using linalg::memoryInUse;
-
 constexpr std::int64_t kEntry = sizeof(linalg::Complex);
-
 class MemoryBudget : public ::testing::Test {
 protected:
     void TearDown() override { linalg::setMemoryBudget(saved_); }
-
     // A budget that leaves exactly `free` bytes over what is counted now.
     void leaveFree(std::int64_t free) { linalg::setMemoryBudget(memoryInUse() + free); }
-
     const std::int64_t saved_ = linalg::memoryBudget();
     const std::int64_t base_ = memoryInUse();
 };
@@ -59,7 +51,6 @@ TEST_F(MemoryBudget, RequestsOverTheBudgetAreRefusedBeforeAnythingChanges) {
     EXPECT_EQ(m(3, 4).re, 5.0);
     EXPECT_EQ("Not enough memory for the test: it needs 2048 KB, but only 1024 KB of the memory budget are free",
               failureOf([] { linalg::requireMemory(2 << 20, "the test"); }));
-
     // What fits is allowed, up to the last byte; what is given back can be asked for again.
     Matrix fits(256, 256);
     EXPECT_EQ("Not enough memory for a 1 x 1 matrix: it needs 16 bytes, but only 0 bytes of the memory budget are free",
@@ -85,30 +76,19 @@ TEST_F(MemoryBudget, CountingAllocatorCountsEachAllocationWithItsExtra) {
 // FLOCK_MEMORY_LIMIT_MB lowers the budget; what is not a positive number, or is more
 // than the memory available (2^43 MB would overflow in bytes), leaves it with a notice.
 TEST(MemoryBudgetSetting, TheLimitIsReadWithARangeCheck) {
-    constexpr std::int64_t kMB = 1 << 20;
-    constexpr std::int64_t available = 8192 * kMB;  // budget 7168 MB: the margin is an eighth
-    struct Case {
-        const char* limit;
-        std::int64_t budget;
-        const char* notice;
-    };
-    const Case cases[] = {
-        {nullptr, 7168 * kMB, ""},
-        {"100", 100 * kMB, ""},
-        {"8000", 7168 * kMB, ""},
-        {"8193", 7168 * kMB,
+    constexpr std::int64_t kMB = 1 << 20, available = 8192 * kMB, kept = 7168 * kMB;  // the margin is an eighth
+    const std::tuple<const char*, std::int64_t, const char*> cases[] = {
+        {nullptr, kept, ""}, {"100", 100 * kMB, ""}, {"8000", kept, ""},
+        {"8193", kept,
          "FLOCK_MEMORY_LIMIT_MB='8193' is more than the 8192 MB of memory available; the budget stays at 7168 MB."},
-        {"8796093022208", 7168 * kMB, "FLOCK_MEMORY_LIMIT_MB='8796093022208' is more than the 8192 MB"},
-        {"0", 7168 * kMB, "FLOCK_MEMORY_LIMIT_MB='0' is not a number of megabytes; ignored."},
-        {"12x", 7168 * kMB, "is not a number of megabytes"},
-        {"", 7168 * kMB, "is not a number of megabytes"},
-    };
-    for (const Case& c : cases) {
+        {"8796093022208", kept, "FLOCK_MEMORY_LIMIT_MB='8796093022208' is more than the 8192 MB"},
+        {"0", kept, "FLOCK_MEMORY_LIMIT_MB='0' is not a number of megabytes; ignored."},
+        {"12x", kept, "is not a number of megabytes"}, {"", kept, "is not a number of megabytes"}};
+    for (const auto& [limit, budget, expected] : cases) {
         std::string notice;
-        EXPECT_EQ(linalg::memoryBudgetFor(available, c.limit, notice), c.budget) << (c.limit ? c.limit : "unset");
-        EXPECT_NE(notice.find(c.notice), std::string::npos) << notice;
-        EXPECT_EQ(notice.empty(), *c.notice == '\0') << notice;
+        EXPECT_EQ(linalg::memoryBudgetFor(available, limit, notice), budget) << (limit ? limit : "unset");
+        EXPECT_NE(notice.find(expected), std::string::npos) << notice;
+        EXPECT_EQ(notice.empty(), *expected == '\0') << notice;
     }
 }
-
 }  // namespace
