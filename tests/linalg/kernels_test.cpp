@@ -195,9 +195,7 @@ TEST(MatrixVersion, ChangesWithEveryMutableAccessAndIsNeverShared) {
         {"setAdjointOf", [&] { m.setAdjointOf(m); }}, {"copy", [&] { m = randomMatrix(3, 3, generator); }},
         {"resize", [&] { m.resize(2, 5); }}, {"move", [&] { m = Matrix(2, 5); }}};
     for (const auto& [route, change] : changes) EXPECT_TRUE((change(), fresh())) << route;
-    const Matrix copy = m;
-    EXPECT_TRUE(seen.insert(copy.version()).second);
-    Matrix moved = std::move(m);
-    EXPECT_TRUE(seen.insert(moved.version()).second);
+    EXPECT_TRUE(seen.insert(Matrix(m).version()).second);
+    EXPECT_TRUE(seen.insert(Matrix(std::move(m)).version()).second);
     EXPECT_TRUE(fresh());
 }

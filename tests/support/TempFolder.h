@@ -1,15 +1,12 @@
 #pragma once
 // A test fixture with a fresh, empty folder of its own under the system's temporary
 // folder, named after the test and removed afterwards.
-
 #include <gtest/gtest.h>
-
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <set>
 #include <string>
-
 class TempFolder : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -19,7 +16,6 @@ protected:
         std::filesystem::create_directories(folder_);
     }
     void TearDown() override { std::filesystem::remove_all(folder_); }
-
     // The path of `name` in the folder.
     std::string path(const std::string& name) const { return (folder_ / name).string(); }
     // The names in the folder in order, each followed by ';', so that a left-over file shows.
@@ -35,6 +31,5 @@ protected:
         std::ifstream in(file, std::ios::binary);
         return {std::istreambuf_iterator<char>(in), {}};
     }
-
     std::filesystem::path folder_;
 };

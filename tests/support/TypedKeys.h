@@ -1,15 +1,12 @@
 #pragma once
 // A test fixture whose standard input is a pseudo-terminal that the test types into,
 // so that the console key poll sees real key presses.
-
 #include <gtest/gtest.h>
 #include <pty.h>
 #include <unistd.h>
-
 #include <cstdio>
 #include <iostream>
 #include <string>
-
 class TypedKeys : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -22,18 +19,13 @@ protected:
     void TearDown() override {
         if (savedInput_ < 0) return;
         dup2(savedInput_, STDIN_FILENO);
-        close(savedInput_);
-        close(terminal_);
-        close(master_);
+        for (int fd : {savedInput_, terminal_, master_}) close(fd);
         std::cin.clear();
         clearerr(stdin);
     }
     void type(const std::string& keys) const {
         ASSERT_EQ(write(master_, keys.data(), keys.size()), static_cast<ssize_t>(keys.size()));
     }
-
 private:
-    int master_ = -1;
-    int terminal_ = -1;
-    int savedInput_ = -1;
+    int master_ = -1, terminal_ = -1, savedInput_ = -1;
 };

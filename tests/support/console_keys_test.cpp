@@ -1,41 +1,17 @@
 #include "support/ConsoleKeys.h"
-
 #include <gtest/gtest.h>
 #include <pthread.h>
 #include <signal.h>
 #include <unistd.h>
-
 #include <chrono>
 #include <thread>
-
 #include "tests/support/TypedKeys.h"
-
 using namespace tala::interp;
-
-namespace {
-
-bool testHandlerRan = false;
-void testHandler(int) { testHandlerRan = true; }
-
-// Sends Ctrl-C's signal to this process after a pause, from a thread that does not take
-// it itself, so that it lands where the test waits.
-std::thread interruptSoon() {
-    return std::thread([] {
-        sigset_t interrupt;
-        sigemptyset(&interrupt);
-        sigaddset(&interrupt, SIGINT);
-        pthread_sigmask(SIG_BLOCK, &interrupt, nullptr);
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        kill(getpid(), SIGINT);
-    });
-}
-
-}  // namespace
+static bool testHandlerRan = false;
 
 TEST(Interrupts, CtrlCCountsAsOneKeyPressWhileCaughtAndTheOldHandlerReturnsAfter) {
-    struct sigaction test {};
-    test.sa_handler = testHandler;
-    struct sigaction before {};
+    struct sigaction test {}, before {};
+    test.sa_handler = [](int) { testHandlerRan = true; };
     sigaction(SIGINT, &test, &before);
     {
         InterruptCatcher catcher;
@@ -43,7 +19,6 @@ TEST(Interrupts, CtrlCCountsAsOneKeyPressWhileCaughtAndTheOldHandlerReturnsAfter
         EXPECT_TRUE(keyWaiting());
         EXPECT_EQ(readKey(), kInterruptKey);
         EXPECT_FALSE(keyWaiting());
-
         raise(SIGINT);
         discardStoppingKeys();
         EXPECT_FALSE(keyWaiting());
@@ -58,15 +33,22 @@ using TerminalKeys = TypedKeys;
 
 TEST_F(TerminalKeys, CtrlCEndsAWaitForAKey) {
     InterruptCatcher catcher;
-    std::thread sender = interruptSoon();
+    // Ctrl-C's signal after a pause, from a thread that does not take it, so that it lands where the test waits.
+    std::thread sender([] {
+        sigset_t interrupt;
+        sigemptyset(&interrupt);
+        sigaddset(&interrupt, SIGINT);
+        pthread_sigmask(SIG_BLOCK, &interrupt, nullptr);
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        kill(getpid(), SIGINT);
+    });
     EXPECT_EQ(readKey(), kInterruptKey);
     sender.join();
     EXPECT_FALSE(keyWaiting());
 }
 
 TEST_F(TerminalKeys, AKeyThatStoppedACommandIsDiscardedWithWhatFollowsIt) {
-    // An arrow key sends three bytes; a loop that reads one leaves two behind.
-    type("\x1b[A");
+    type("\x1b[A");  // an arrow key sends three bytes; a loop that reads one leaves two behind
     ASSERT_TRUE(keyWaiting());
     EXPECT_EQ(readKey(), 0x1b);
     discardStoppingKeys();

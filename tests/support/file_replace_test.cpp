@@ -1,39 +1,29 @@
 #include "support/FileReplace.h"
-
 #include <fcntl.h>
+#include <grp.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
-#include <grp.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
 #include <gtest/gtest.h>
-
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <string>
 #include <utility>
-
 #include "support/Failure.h"
 #include "tests/support/StreamCapture.h"
 #include "tests/support/TempFolder.h"
-
 namespace fs = std::filesystem;
 using tala::interp::replaceFile;
-
 namespace {
-
 using FileReplace = TempFolder;
-
 constexpr uid_t kOtherUser = 65534;  // nobody
 constexpr uid_t kSameUser = static_cast<uid_t>(-1);
-
 mode_t modeOf(const std::string& file) {
     struct stat status {};
     return ::lstat(file.c_str(), &status) == 0 ? status.st_mode : 0;
 }
-
 // Runs `action` in a child process (as `user` when given); answers its exit status.
 int inChild(const std::function<int()>& action, uid_t user = kSameUser) {
     const pid_t child = ::fork();
@@ -46,12 +36,6 @@ int inChild(const std::function<int()>& action, uid_t user = kSameUser) {
     int status = 0;
     ::waitpid(child, &status, 0);
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-}
-
-// 0 when replacing `file` fails for `reason`, 1 when it succeeds, 2 when it fails for another.
-int refused(const std::string& file, const std::string& reason) {
-    const std::string failure = failureOf([&] { replaceFile(file, std::string(100, 'x')); });
-    return failure == reason ? 0 : failure == "(no failure)" ? 1 : 2;
 }
 
 TEST_F(FileReplace, WritesANewFileAndReplacesAnEarlierOneWhole) {
@@ -70,12 +54,8 @@ TEST_F(FileReplace, WritesANewFileAndReplacesAnEarlierOneWhole) {
 TEST_F(FileReplace, AFailureNamesItsReasonLeavesTheEarlierFileAndNoTemporary) {
     fs::create_directories(folder_ / "taken");  // a target that cannot be replaced
     std::ofstream(path("taken/keep.txt")) << "kept";
-    const std::pair<const char*, const char*> refusals[] = {
-        {"missing/a.bin", "No such file or directory"},
-        {"taken", "Is a directory"},
-        {"taken/keep.txt/a", "Not a directory"},
-    };
-    for (const auto& [name, reason] : refusals) {
+    for (const auto& [name, reason] : {std::pair{"missing/a.bin", "No such file or directory"},
+                                       {"taken", "Is a directory"}, {"taken/keep.txt/a", "Not a directory"}}) {
         EXPECT_EQ(tala::interp::replaceProblem(path(name)), reason);
         EXPECT_EQ(failureOf([&] { replaceFile(path(name), "x"); }), reason);
     }
@@ -92,16 +72,13 @@ TEST_F(FileReplace, ALinkStaysALinkAndTheFileItNamesIsReplaced) {
     fs::create_symlink("real/data.csv", folder_ / "link.csv");
     fs::create_symlink("link.csv", folder_ / "link2.csv");
     replaceFile(path("link2.csv"), "new");
-    EXPECT_TRUE(fs::is_symlink(folder_ / "link.csv"));
-    EXPECT_TRUE(fs::is_symlink(folder_ / "link2.csv"));
+    EXPECT_TRUE(fs::is_symlink(folder_ / "link.csv") && fs::is_symlink(folder_ / "link2.csv"));
     EXPECT_EQ(fileText(path("real/data.csv")), "new");
-    // A link to a file not there yet makes that file.
-    fs::create_symlink("real/fresh.csv", folder_ / "dangling.csv");
+    fs::create_symlink("real/fresh.csv", folder_ / "dangling.csv");  // a link to a file not there yet makes that file
     replaceFile(path("dangling.csv"), "made");
     EXPECT_TRUE(fs::is_symlink(folder_ / "dangling.csv"));
     EXPECT_EQ(fileText(path("real/fresh.csv")), "made");
     EXPECT_EQ(listing(), "dangling.csv;link.csv;link2.csv;real;");
-    // A loop of links is refused.
     fs::create_symlink("loop", folder_ / "loop");
     EXPECT_EQ(failureOf([&] { replaceFile(path("loop"), "x"); }), "Too many levels of symbolic links");
 }
@@ -109,18 +86,17 @@ TEST_F(FileReplace, ALinkStaysALinkAndTheFileItNamesIsReplaced) {
 TEST_F(FileReplace, ModesAreKeptAndNewFilesGetTheirOwn) {
     const mode_t mask = ::umask(022);
     std::ofstream(path("secret")) << "token";
-    ::chmod(path("secret").c_str(), 0600);
     std::ofstream(path("shared")) << "x";
+    ::chmod(path("secret").c_str(), 0600);
     ::chmod(path("shared").c_str(), 0664);
     replaceFile(path("secret"), "a");
     replaceFile(path("shared"), "b", tala::interp::kPrivateFileMode);
     replaceFile(path("plain"), "c");
     replaceFile(path("private"), "d", tala::interp::kPrivateFileMode);
     ::umask(mask);
-    EXPECT_EQ(modeOf(path("secret")) & 07777, 0600u);
-    EXPECT_EQ(modeOf(path("shared")) & 07777, 0664u);
-    EXPECT_EQ(modeOf(path("plain")) & 07777, 0644u);
-    EXPECT_EQ(modeOf(path("private")) & 07777, 0600u);
+    for (const auto& [name, mode] :
+         {std::pair{"secret", 0600u}, {"shared", 0664u}, {"plain", 0644u}, {"private", 0600u}})
+        EXPECT_EQ(modeOf(path(name)) & 07777, mode) << name;
 }
 
 TEST_F(FileReplace, AFileTheUserMayNotWriteIsRefusedAsTheShellRefusesIt) {
@@ -128,17 +104,21 @@ TEST_F(FileReplace, AFileTheUserMayNotWriteIsRefusedAsTheShellRefusesIt) {
     ::chmod(path("locked").c_str(), 0444);
     ::chmod(folder_.c_str(), 0777);  // anyone may make files beside it
     const bool root = ::geteuid() == 0;
-    EXPECT_EQ(inChild([&] { return refused(path("locked"), "Permission denied"); }, root ? kOtherUser : kSameUser), 0);
+    // 0 when the child's replace fails for the right reason, 1 when it succeeds, 2 when it fails for another.
+    const int refused = inChild([&] {
+        const std::string failure = failureOf([&] { replaceFile(path("locked"), std::string(100, 'x')); });
+        return failure == "Permission denied" ? 0 : failure == "(no failure)" ? 1 : 2;
+    }, root ? kOtherUser : kSameUser);
+    EXPECT_EQ(refused, 0);
     EXPECT_EQ(fileText(path("locked")), "root's");
     EXPECT_EQ(listing(), "locked;");
     if (!root) return;
-    // The owner is kept where the process may set it.
-    ::chown(path("locked").c_str(), kOtherUser, kOtherUser);
+    ::chown(path("locked").c_str(), kOtherUser, kOtherUser);  // the owner is kept where the process may set it
     replaceFile(path("locked"), "still nobody's");
-    struct stat status2 {};
-    ::stat(path("locked").c_str(), &status2);
-    EXPECT_EQ(status2.st_uid, kOtherUser);
-    EXPECT_EQ(status2.st_mode & 07777, 0444u);
+    struct stat status {};
+    ::stat(path("locked").c_str(), &status);
+    EXPECT_EQ(status.st_uid, kOtherUser);
+    EXPECT_EQ(status.st_mode & 07777, 0444u);
 }
 
 TEST_F(FileReplace, DevicesAreWrittenInPlace) {
@@ -147,8 +127,7 @@ TEST_F(FileReplace, DevicesAreWrittenInPlace) {
     ASSERT_EQ(::mknod(path("full").c_str(), S_IFCHR | 0666, makedev(1, 7)), 0);
     replaceFile(path("null"), "swallowed");
     EXPECT_EQ(failureOf([&] { replaceFile(path("full"), "x"); }), "No space left on device");
-    EXPECT_TRUE(S_ISCHR(modeOf(path("null"))));
-    EXPECT_TRUE(S_ISCHR(modeOf(path("full"))));
+    EXPECT_TRUE(S_ISCHR(modeOf(path("null"))) && S_ISCHR(modeOf(path("full"))));
     EXPECT_EQ(listing(), "full;null;");
 }
 
@@ -167,13 +146,12 @@ TEST_F(FileReplace, APipeIsWrittenInPlaceAndOneWithoutReaderIsRefused) {
 
 TEST_F(FileReplace, StandardOutputRedirectedToAFileGetsTheBytesAfterWhatItHolds) {
     const std::string out = path("out.txt");
-    const int status = inChild([&] {
+    EXPECT_EQ(inChild([&] {
         const int fd = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         if (fd < 0 || ::dup2(fd, STDOUT_FILENO) < 0 || ::write(STDOUT_FILENO, "before\n", 7) != 7) return 1;
         replaceFile("/dev/stdout", "csv\n");
         return ::write(STDOUT_FILENO, "after\n", 6) == 6 ? 0 : 1;
-    });
-    EXPECT_EQ(status, 0);
+    }), 0);
     EXPECT_EQ(fileText(out), "before\ncsv\nafter\n");
     EXPECT_EQ(listing(), "out.txt;");
 }
@@ -183,5 +161,4 @@ TEST(ReplaceTemporary, NamesAreShortAndFixedInLength) {
     for (const char* name : {".~01234.tmp", ".~0123456.tmp", ".~01234a.tmp", "a~012345.tmp", ".~012345.tmq"})
         EXPECT_FALSE(tala::interp::isReplaceTemporary(name)) << name;
 }
-
 }  // namespace

@@ -1,24 +1,17 @@
 #include "support/ProgramOptions.h"
-
 #include <gtest/gtest.h>
-
 #include <string>
 #include <vector>
-
 using namespace tala::interp;
-
 namespace {
-
 const std::vector<OptionRow> kOptions = {{"--help"}, {"--seed", true}, {"--strict"}, {"--version", false, true}};
-
 // What the reader makes of a command line, one word per argument: "name=value" for an
 // option, "<operand>", "?text" for an unknown one, "--" for the end of the options, and
 // "!complaint" for a refusal.
 std::string read(std::vector<std::string> arguments) {
     std::string seen;
     try {
-        OptionReader reader(std::move(arguments), kOptions);
-        while (reader.next()) {
+        for (OptionReader reader(std::move(arguments), kOptions); reader.next();) {
             switch (reader.kind()) {
                 case OptionReader::Kind::Option: seen += reader.name() + "=" + reader.value() + " "; break;
                 case OptionReader::Kind::Operand: seen += "<" + reader.value() + "> "; break;
@@ -31,7 +24,6 @@ std::string read(std::vector<std::string> arguments) {
     }
     return seen;
 }
-
 }  // namespace
 
 TEST(OptionReader, ReadsOptionsAndOperandsInTheirOrder) {
@@ -45,11 +37,8 @@ TEST(OptionReader, ReadsOptionsAndOperandsInTheirOrder) {
 TEST(OptionReader, OnlyWholeNamesAreOptionsAndGetoptSaysNothing) {
     testing::internal::CaptureStderr();
     EXPECT_EQ(read({"a", "--str"}), "<a> ?--str");  // no abbreviations
-    EXPECT_EQ(read({"--s=1"}), "?--s=1");
-    EXPECT_EQ(read({"-hx"}), "?-hx");
-    EXPECT_EQ(read({"-xh"}), "?-xh");
-    EXPECT_EQ(read({"-seed"}), "?-seed");
-    EXPECT_EQ(read({"--bogus=1"}), "?--bogus=1");
+    for (const char* unknown : {"--s=1", "-hx", "-xh", "-seed", "--bogus=1"})
+        EXPECT_EQ(read({unknown}), std::string("?") + unknown);
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
 }
 
@@ -57,6 +46,5 @@ TEST(OptionReader, AMissingOrUnwantedValueIsNamed) {
     EXPECT_EQ(read({"--strict", "--seed"}), "--strict= !--seed needs a value");
     EXPECT_EQ(read({"--strict=yes"}), "!--strict takes no value");
     EXPECT_EQ(read({"--help=yes"}), "!--help takes no value");
-    // Unless the option is no option at all with a value.
-    EXPECT_EQ(read({"--version=2"}), "?--version=2");
+    EXPECT_EQ(read({"--version=2"}), "?--version=2");  // unless the option is no option at all with a value
 }

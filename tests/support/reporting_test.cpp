@@ -1,17 +1,11 @@
 // Every line a word prints about a mistake and goes on after counts as one problem;
 // ordinary output counts as none. The handler (tala --strict) is told of each.
-
 #include <gtest/gtest.h>
-
 #include <utility>
-
 #include "interp/InterpreterHost.h"
 #include "support/Reporting.h"
 #include "tests/support/StreamCapture.h"
-
 using namespace tala::interp;
-
-namespace {
 
 TEST(Problems, ObjectLanguageCountsEachMistakeLine) {
     InterpreterHost host;
@@ -28,5 +22,3 @@ TEST(Problems, ObjectLanguageCountsEachMistakeLine) {
     setProblemHandler({});
     EXPECT_EQ(handled, 4u);
 }
-
-}  // namespace

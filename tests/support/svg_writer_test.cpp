@@ -1,14 +1,9 @@
 #include "support/SvgWriter.h"
-
 #include <gtest/gtest.h>
-
 #include <string>
 #include <vector>
-
 using namespace tala::interp;
-
 namespace {
-
 int occurrences(const std::string& text, const std::string& part) {
     int count = 0;
     for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
@@ -22,12 +17,10 @@ TEST(SvgWriter, ShapesAreWrittenWithTwoDecimalsAndEscapedText) {
     doc.text(5, 6, "a < b & \"c\"\x01", 10, "middle", "#fff", -90);
     const std::string svg = doc.str();
     EXPECT_EQ(svg.rfind("<?xml", 0), 0u);
-    EXPECT_NE(svg.find("width=\"200\" height=\"100\" viewBox=\"0 0 200 100\""), std::string::npos);
-    EXPECT_NE(svg.find("y1=\"0.13\""), std::string::npos);
-    EXPECT_NE(svg.find("points=\"1,2 3.33,-4\""), std::string::npos);
-    EXPECT_NE(svg.find("stroke-opacity=\"0.5\""), std::string::npos);
-    EXPECT_NE(svg.find(">a &lt; b &amp; &quot;c&quot; </text>"), std::string::npos);
-    EXPECT_NE(svg.find("transform=\"rotate(-90 5 6)\""), std::string::npos);
+    for (const char* part :
+         {"width=\"200\" height=\"100\" viewBox=\"0 0 200 100\"", "y1=\"0.13\"", "points=\"1,2 3.33,-4\"",
+          "stroke-opacity=\"0.5\"", ">a &lt; b &amp; &quot;c&quot; </text>", "transform=\"rotate(-90 5 6)\""})
+        EXPECT_NE(svg.find(part), std::string::npos) << part;
     EXPECT_EQ(svg.substr(svg.size() - 7), "</svg>\n");
 }
 
@@ -54,11 +47,9 @@ TEST(SvgWriter, AChartDrawsOnlyTheMarksAndTicksOfItsRange) {
     chart.yMax = 12;
     SvgDocument doc(472, 300);
     drawLineChart(doc, chart, 0, 0, 472, 300);
-    const std::string svg = doc.str();
-    EXPECT_EQ(occurrences(svg, ">ceiling 10</text>"), 1);
-    EXPECT_EQ(occurrences(svg, "off the chart"), 0);
-    EXPECT_EQ(occurrences(svg, ">5</text>"), 1);
-    EXPECT_EQ(occurrences(svg, ">10</text>"), 1);
+    for (const auto& [part, count] :
+         {std::pair{">ceiling 10</text>", 1}, {"off the chart", 0}, {">5</text>", 1}, {">10</text>", 1}})
+        EXPECT_EQ(occurrences(doc.str(), part), count) << part;
 }
 
 TEST(SvgWriter, ALegendWiderThanThePlotWrapsOntoAnotherRow) {
@@ -66,13 +57,10 @@ TEST(SvgWriter, ALegendWiderThanThePlotWrapsOntoAnotherRow) {
     for (int i = 0; i < 12; ++i) chart.series.push_back({"series " + std::to_string(i), "#000", {{0, 0}, {1, 1}}});
     SvgDocument doc(472, 300);
     drawLineChart(doc, chart, 0, 0, 472, 300);
-    const std::string svg = doc.str();
     // Entries take 76 units each: five fit in the plot's 400 after the first 8, the sixth
     // and the eleventh open new rows, 14 units further down.
-    EXPECT_EQ(occurrences(svg, "y=\"44\" font-family"), 5);
-    EXPECT_EQ(occurrences(svg, "x=\"84\" y=\"58\" font-family"), 1);
-    EXPECT_EQ(occurrences(svg, "y=\"58\" font-family"), 5);
-    EXPECT_EQ(occurrences(svg, "y=\"72\" font-family"), 2);
+    for (const auto& [part, count] :
+         {std::pair{"y=\"44\"", 5}, {"x=\"84\" y=\"58\"", 1}, {"y=\"58\"", 5}, {"y=\"72\"", 2}})
+        EXPECT_EQ(occurrences(doc.str(), std::string(part) + " font-family"), count) << part;
 }
-
 }  // namespace
