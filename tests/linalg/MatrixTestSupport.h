@@ -28,12 +28,15 @@ inline Matrix kron(const Matrix& a, const Matrix& b) {
     kronecker(a, &b, &result);
     return result;
 }
-// result(i, k) = sum over ascending j of a(i, j) * b(j, k) from +0, through operator().
+// result(i, k) = sum over ascending j of a(i, j) * b(j, k), through operator().
 inline Matrix referenceProduct(const Matrix& a, const Matrix& b) {
     Matrix result(a.rows(), b.cols());
     for (int i = 0; i < a.rows(); ++i)
-        for (int k = 0; k < b.cols(); ++k)
-            for (int j = 0; j < a.cols(); ++j) result(i, k) = result(i, k) + a(i, j) * b(j, k);
+        for (int k = 0; k < b.cols(); ++k) {
+            Complex sum;
+            for (int j = 0; j < a.cols(); ++j) sum = sum + a(i, j) * b(j, k);
+            result(i, k) = sum;
+        }
     return result;
 }
 // (I_left (x) op (x) I_right) * state, multiplied out in full.

@@ -8,8 +8,7 @@
 using linalg::Matrix;
 using namespace linalg::testing;
 
-// Every rotation a full n x n matrix and every step a full product, straight from
-// the definition; offPhase holds n entries of which only the first may count.
+// Each rotation a full n x n matrix, each step a full product; of offPhase's n entries only the first may count.
 TEST(BuildUnitary, UnitaryAndEqualToTheFullProducts) {
     std::mt19937 random(6);
     std::uniform_real_distribution<double> angle(0.0, 3.1415);

@@ -47,10 +47,7 @@ Matrix sparseMatrix(int rows, int cols, int share, std::mt19937& generator) {
         if (pick(generator) != 0) m.data()[n] = n % 3 == 0 ? Complex{-0.0, 0.0} : Complex{};
     return m;
 }
-// Every kernel rounds each term alike and adds the terms of an entry from zero in ascending
-// order: the plain formula's numbers bit for bit, for every shape the tiles, register widths
-// and groups of columns split differently. The compressed form skips the zeros, negative
-// ones included: they add nothing to a sum that starts from +0.
+// Terms rounded alike, added from +0 in ascending order: bit for bit however tiles split; skipped -0 adds nothing.
 void productsGiveThePlainFormulasNumbers() {
     std::mt19937 generator(2);
     const int shapes[][3] = {{1, 1, 1}, {2, 3, 5}, {3, 4, 2}, {3, 5, 9}, {4, 4, 4}, {5, 7, 9}, {6, 1, 4}, {7, 6, 4},
@@ -83,9 +80,7 @@ void productsGiveThePlainFormulasNumbers() {
         expectSame(referenceProduct(a, column), result);
     }
 }
-// Rectangular operators on states of several columns, and square ones on one column in
-// every form the typed language uses, against (I_left (x) op (x) I_right) * state
-// multiplied out: products with the identity's 1 + 0i are exact, so bit for bit.
+// Products with the identity's 1 + 0i are exact, so each form gives the full product's numbers bit for bit.
 void factorKernelsGiveTheFullProductsNumbers() {
     std::mt19937 generator(12);
     std::uniform_int_distribution<int> size(1, 6);
@@ -116,8 +111,7 @@ TEST_F(PortableKernels, FactorKernelsGiveTheFullProductsNumbers) { factorKernels
 TEST_F(Avx2Kernels, FactorKernelsGiveTheFullProductsNumbers) { factorKernelsGiveTheFullProductsNumbers(); }
 TEST_F(Avx512Kernels, FactorKernelsGiveTheFullProductsNumbers) { factorKernelsGiveTheFullProductsNumbers(); }
 
-// A path beyond the processor gives the best it runs; each path runs its own kernels,
-// taken from its table when the path is chosen.
+// A path beyond the processor gives the best it runs; each path chosen runs its own table's kernels.
 TEST(KernelPaths, EachPathTheProcessorRunsHasItsOwnKernels) {
     PathGuard guard;
     const KernelPath best = linalg::bestKernelPath();
@@ -159,8 +153,7 @@ TEST(ApplyOnFactor, RefusalsNameTheirReasonAndLeaveEverythingAsItWas) {
     expectSame(state, out);
 }
 
-// The form holds no zeros, negative ones included; and 0 * infinity is not 0: such columns
-// and shapes that do not fit are declined, the result untouched.
+// -0 is a zero too; 0 * infinity is not 0, so such columns are declined like misfit shapes, the result untouched.
 TEST(CompressedMatrix, HoldsNoZerosAndDeclinesColumnsItCannotMultiplyExactly) {
     Matrix zeros(2, 2);
     zeros(0, 1) = {-0.0, 0.0};

@@ -16,11 +16,7 @@ Matrix numbered(int rows, int cols) {  // entry (r, c) is (r + 10c) - ri
         for (int r = 0; r < rows; ++r) m(r, c) = {double(r + 10 * c), double(-r)};
     return m;
 }
-std::string printed(const Matrix& m, bool all) {
-    std::ostringstream out;
-    m.print(out, all);
-    return out.str();
-}
+std::string printed(const Matrix& m, bool all) { std::ostringstream out; m.print(out, all); return out.str(); }
 }  // namespace
 
 TEST(Complex, NormAndPower) {

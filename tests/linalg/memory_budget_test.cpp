@@ -73,8 +73,7 @@ TEST_F(MemoryBudget, CountingAllocatorCountsEachAllocationWithItsExtra) {
     EXPECT_EQ(memoryInUse(), base_);
 }
 
-// FLOCK_MEMORY_LIMIT_MB lowers the budget; what is not a positive number, or is more
-// than the memory available (2^43 MB would overflow in bytes), leaves it with a notice.
+// A limit not a positive number or over the memory available (2^43 MB overflows in bytes) is refused with a notice.
 TEST(MemoryBudgetSetting, TheLimitIsReadWithARangeCheck) {
     constexpr std::int64_t kMB = 1 << 20, available = 8192 * kMB, kept = 7168 * kMB;  // the margin is an eighth
     const std::tuple<const char*, std::int64_t, const char*> cases[] = {

@@ -5,9 +5,7 @@
 using namespace tala::interp;
 namespace {
 const std::vector<OptionRow> kOptions = {{"--help"}, {"--seed", true}, {"--strict"}, {"--version", false, true}};
-// What the reader makes of a command line, one word per argument: "name=value" for an
-// option, "<operand>", "?text" for an unknown one, "--" for the end of the options, and
-// "!complaint" for a refusal.
+// A command line as read, a word an argument: "name=value", "<operand>", "?unknown", "--" (the end), "!complaint".
 std::string read(std::vector<std::string> arguments) {
     std::string seen;
     try {

@@ -24,7 +24,6 @@ TEST(SvgWriter, ShapesAreWrittenWithTwoDecimalsAndEscapedText) {
     EXPECT_EQ(svg.substr(svg.size() - 7), "</svg>\n");
 }
 
-// Thinning keeps the ends and, between them, the points nearest to even steps.
 TEST(SvgWriter, ThinningKeepsTheEndsAndThePointsNearestEvenSteps) {
     std::vector<SvgPoint> points;
     for (int i = 0; i <= 10; ++i) points.push_back({double(i), 0});
@@ -57,8 +56,7 @@ TEST(SvgWriter, ALegendWiderThanThePlotWrapsOntoAnotherRow) {
     for (int i = 0; i < 12; ++i) chart.series.push_back({"series " + std::to_string(i), "#000", {{0, 0}, {1, 1}}});
     SvgDocument doc(472, 300);
     drawLineChart(doc, chart, 0, 0, 472, 300);
-    // Entries take 76 units each: five fit in the plot's 400 after the first 8, the sixth
-    // and the eleventh open new rows, 14 units further down.
+    // 76 units an entry: five fit in the plot's 400 after the first 8; the sixth and eleventh open rows 14 lower.
     for (const auto& [part, count] :
          {std::pair{"y=\"44\"", 5}, {"x=\"84\" y=\"58\"", 1}, {"y=\"58\"", 5}, {"y=\"72\"", 2}})
         EXPECT_EQ(occurrences(doc.str(), std::string(part) + " font-family"), count) << part;
