@@ -30,8 +30,7 @@ window=$(timeout 60 xdotool search --sync --name '^Open GL$' | head -n 1)
 geometry=$(timeout 10 xdotool getwindowgeometry "$window" | tr -d '\n')
 [[ $geometry == *"Position: 0,0"*"Geometry: 800x600"* ]] || fail "window at $geometry"
 
-# Counts the window's lit pixels: white grey blue green red other yellow, then the
-# largest distance of a blue, green, red or other pixel from the window's centre.
+# The window's lit pixels: white grey blue green red other yellow, and how far a coloured one is from the centre.
 shot() {
   timeout 20 xwd -root -silent >"$work/shot.xwd" || return 1
   timeout 30 convert "$work/shot.xwd" -crop 800x600+0+0 +repage -depth 8 txt:- | awk -F'[,:() ]+' '
@@ -66,8 +65,7 @@ tap p; look 0.5
 [ "$other" -eq 0 ] || fail "$other pixels of colours the flock does not use"
 [ "$yellow" -eq 0 ] || fail "yellow before D"
 
-# D shows each agent's decision odds as yellow bars; a second D hides them. A loaded
-# machine may take a while to draw the next frame, so each is awaited (up to 6 s).
+# D shows the decision odds as yellow bars, a second D hides them; awaited, as a loaded machine draws slowly.
 await() { for _ in $(seq 20); do look 0.3; eval "$1" && return 0; done; return 1; }
 tap d; await '[ "$yellow" -gt 40 ]' || fail "no odds bars after D: $yellow yellow pixels"
 [ $((blue + green + red)) -gt 0 ] || fail "agents not drawn with the odds shown"

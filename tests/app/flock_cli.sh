@@ -42,8 +42,7 @@ alone "nothing to find"
 refused 1 "flock: no vex_flock_setup.txt in '$work/empty' (given with --data)" --data "$work/empty"
 alone "--data without a setup script"
 
-# A damaged sensor file: one reason and exit 1, in the window before it opens and
-# headless alike, and no flood of messages from the minds.
+# A damaged sensor file: one reason and exit 1, in the window before it opens and headless, and no flood from the minds.
 cp -r "$data" damaged && head -c 40 "$data/flock_sensors.bin" >damaged/flock_sensors.bin
 for mode in "" "--headless"; do
   refused 1 "flock: cannot fly with the data in '.*': no sensor named 'center'" ${mode:+"$mode"} --data "$work/damaged"
@@ -74,8 +73,7 @@ xmllint --noout out/flight.svg || fail "the SVG does not parse"
 refused 1 "flock: cannot write .*" --headless --data "$data" --csv "$work/missing/flight.csv"
 alone "unwritable CSV"
 refused 1 "flock: cannot write .*" --headless --data "$data" --svg "$work/out"
-# A data folder without QDM_Scripts/ cannot finalize a decision maker: one line names
-# what is missing, before any agent is made.
+# Without QDM_Scripts/ no decision maker can be finalized: one line names what is missing, before any agent is made.
 cp -r "$data" noscripts && rm -r noscripts/QDM_Scripts
 refused 1 ".*has no QDM_Scripts/SetupTops.txt and QDM_Scripts/prepare.txt.*" --headless --data "$work/noscripts"
 alone "no QDM_Scripts"

@@ -46,6 +46,7 @@ protected:
     void tap(int key) { app.keys.keyDown(key), app.keys.keyUp(key); }
     bool pass() { return runLoopPass(app, canvas); }
     void passes(int count) { for (int i = 0; i < count; ++i) pass(); }
+    void press(int key) { tap(key), pass(); }
 
     ManualClock clock;
     AppState app;
@@ -61,31 +62,28 @@ TEST_F(FrameLoopTest, PAndDToggleOncePerKeyDownAndATapReleasedBeforeTheLoopLooks
     pass();
     EXPECT_TRUE(app.paused);
     app.keys.keyUp(VirtualKey::P);
-    tap(VirtualKey::P);  // down and up drained in one poll
-    pass();
+    press(VirtualKey::P);  // down and up drained in one poll
     EXPECT_FALSE(app.paused);
     tap(-1);  // codes out of range are ignored
     tap(KeyState::kCount);
     EXPECT_FALSE(app.keys.takePress(KeyState::kCount));
     EXPECT_FALSE(app.showMinds);  // the minds start hidden
     for (bool shown : {true, false}) {
-        tap(VirtualKey::D);
-        passes(2);
+        press(VirtualKey::D);
+        pass();
         EXPECT_EQ(app.showMinds, shown);
     }
 }
 
 TEST_F(FrameLoopTest, RResetsOncePerPressWhilePausedAndEscapeEndsAfterItsFrameIgnoringR) {
-    tap(VirtualKey::R);
-    pass();
+    press(VirtualKey::R);
     app.keys.keyDown(VirtualKey::R);
     passes(2);
     EXPECT_EQ(agents->resets, 2);
     app.keys.keyDown(VirtualKey::R);
     tap(VirtualKey::Escape);
     EXPECT_FALSE(pass());
-    EXPECT_EQ(canvas.presented, 4);
-    EXPECT_EQ(agents->resets, 2);
+    EXPECT_TRUE(canvas.presented == 4 && agents->resets == 2);
     EXPECT_FALSE(pass());  // the press is not consumed
     app.keys.keyDown(VirtualKey::Z);  // held Z and X move the camera every pass, after the frame is drawn
     passes(50);
@@ -100,8 +98,7 @@ TEST_F(FrameLoopTest, AgentsAreSteeredThenDrawnInOrderAndTheCameraFollowsTheirCe
     agents->positions = {{0, 2}, {4, 6}};
     EXPECT_TRUE(pass());  // starts paused: fifty particles, no agents
     EXPECT_EQ(canvas.points.size(), 50u);
-    tap(VirtualKey::P);
-    pass();
+    press(VirtualKey::P);
     EXPECT_EQ(agents->calls, (std::vector<std::string>{"steer0", "draw0", "steer1", "draw1"}));
     EXPECT_FLOAT_EQ(app.cameraX, -3.0f);  // mean of the moved x: (1 + 5) / 2
     EXPECT_FLOAT_EQ(app.cameraY, -4.0f);
@@ -109,9 +106,8 @@ TEST_F(FrameLoopTest, AgentsAreSteeredThenDrawnInOrderAndTheCameraFollowsTheirCe
     pass();
     EXPECT_FLOAT_EQ(canvas.cameraX, -3.0f);  // the scene is translated by last frame's centre
     EXPECT_EQ(canvas.points.size(), 52u);
-    tap(VirtualKey::P);
     agents->calls.clear();
-    pass();
+    press(VirtualKey::P);
     EXPECT_TRUE(agents->calls.empty());
     EXPECT_FLOAT_EQ(app.cameraX, 0.0f);
     EXPECT_FLOAT_EQ(agents->positions[0].x, 2.0f);  // kept while paused

@@ -41,8 +41,7 @@ TEST(Angles, DistanceIsTheShortestWayRoundAndReductionTruncatesThenWraps) {
 
 using Place = std::array<float, 3>;  // x, y, heading
 
-// Self at the origin heading along x; the others placed so that only the rule under
-// test can set a flag. Answers the sides self wants to turn to.
+// The sides an agent at the origin heading along x wants to turn to, among others placed to test one rule.
 std::string turnsAmong(std::initializer_list<Place> others) {
     std::vector<Agent> agents;
     agents.push_back(agentAt(0, 0, 0));

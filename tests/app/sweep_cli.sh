@@ -51,8 +51,7 @@ random,/dev/zero|not a regular file '/dev/zero'
 random,damaged.bin|'damaged.bin' does not load: .*damaged
 TABLE
 
-# With the setup's sensors damaged, those runs cannot fly and random sensors fly with
-# a failure per agent: the sweep goes on, the failures are counted, the status is 1.
+# Damaged setup sensors: those runs cannot fly, random ones fail once per agent; the sweep goes on and ends with 1.
 cp -r "$data" damaged-data && cp damaged.bin damaged-data/flock_sensors.bin
 run --sweep --data damaged-data --seeds 1-2 --sensors setup,random --seconds 2 --jobs 2 --csv failing.csv
 [ "$status" -eq 1 ] || fail "failing runs: status $status"
@@ -77,8 +76,7 @@ same_as_flight 3 8 trained.bin --sensors trained.bin
 same_as_flight 2 3 random --random-sensors
 same_as_flight 5 8 ""  # the setup's sensors, by default
 
-# The shipped sensors beat random ones in every seed on every figure; --jobs does not
-# change the table or the picture; three shards merged give both.
+# The shipped sensors beat random ones in every seed; --jobs changes nothing; three shards merged give the same.
 sweep=(--sweep --data "$data" --seconds 10 --seeds 1-4 --agents 4,6 --sensors trained.bin,random)
 run "${sweep[@]}" --jobs 1 --csv all.csv --svg all.svg
 [ "$status" -eq 0 ] || fail "sweep: status $status: $(cat err.txt)"
@@ -107,9 +105,8 @@ script -qec "'$flock' --sweep --data '$data' --seconds 1 --seeds 1-3 --jobs 1 >t
 grep -q "flock: 0 of 3 runs, 0:00 elapsed, ? left" terminal.txt || fail "no progress at a terminal: $(cat -v terminal.txt)"
 [ "$(wc -l <table.txt)" -eq 2 ] || fail "at a terminal: $(cat table.txt)"
 
-# Interrupted, the sweep alone (Ctrl-C would reach the flights too; here the sweep must
-# stop them) while flights of 64 agents run, long after the four of one agent ended: the
-# finished runs in the CSV, a line saying how many, no child left, and no waiting.
+# The sweep alone interrupted (it must stop its flights) while 64 agents fly, after the four 1-agent runs ended:
+# the finished runs in the CSV, a line saying how many, no child left, and no waiting.
 setsid "$flock" --sweep --data "$data" --seconds 450 --seeds 1-4 --agents 1,64 --jobs 2 --csv stopped.csv \
   </dev/null >out.txt 2>err.txt & sweeper=$!
 sleep 3; children=$(pgrep -P "$sweeper")

@@ -8,7 +8,7 @@ namespace flock {
 namespace {
 
 TEST(StudentT, MatchesTheTableAndTheLimitBeyondIt) {
-    const std::pair<std::size_t, double> known[] = {  // t(0.975, n) to six decimals, on both sides of the table's end
+    const std::pair<std::size_t, double> known[] = {  // t(0.975, n) to six decimals, both sides of the table's end
         {1, 12.706205}, {2, 4.302653}, {29, 2.045230}, {30, 2.042272}, {31, 2.039513}, {120, 1.979930}, {1000, 1.962339}};
     for (auto [degrees, t] : known) EXPECT_NEAR(studentT95(degrees), t, 1e-6) << degrees;
     EXPECT_NEAR(studentT95(1000000), 1.95996, 1e-5);
@@ -78,8 +78,7 @@ TEST(SweepRows, MergedInRunOrderAndARunGivenTwiceIsRefused) {
     EXPECT_EQ(refusal([&] { mergeSweepRows(rows); }), "again.csv:2: run 2 is also at late.csv:2");
 }
 
-// Three seeds of two sensors: a line per setting, then the paired line, where the first
-// flies closer in every seed but follows better in none.
+// Three seeds of two sensors: a line each, then the pair; the first flies closer in each seed, follows better in none.
 TEST(SweepSummary, OneLinePerSettingThenThePairOverTheSameSeeds) {
     const std::vector<SweepRow> rows = {row(0, "setup", 1, 3.0, 90),   row(1, "setup", 2, 4.0, 95),
                                         row(2, "setup", 3, 5.0, 91),   row(3, "random", 1, 70.0, 93),
