@@ -6,13 +6,8 @@
 
 namespace flock::testing {
 
-struct DrawnPoint {
-    float x, grey;  // grey: the red channel of the colour it was drawn in
-};
-struct DrawnLine {
-    float x1, y1, x2, y2;
-    Color color;
-};
+struct DrawnPoint { float x, grey; };  // grey: the red channel of the colour it was drawn in
+struct DrawnLine { float x1, y1, x2, y2; Color color; };
 using DrawnRect = DrawnLine;  // two corners
 
 class RecordingCanvas : public Canvas {

@@ -118,9 +118,7 @@ TEST_F(FlockTest, AgentIsATriangleInItsIndexColourAndDropsADotEveryEleventhDraw)
 TEST_F(FlockTest, WithTheMindsShownEachAgentHasThreeYellowBarsOfItsOdds) {
     makeFlock();
     Agent& agent = flock->agents()[2];
-    agent.x = 1;
-    agent.odds.probability = {0.5f, 0.25f, 0.0f};
-    agent.odds.known = true;
+    agent.x = 1, agent.odds.probability = {0.5f, 0.25f, 0.0f}, agent.odds.known = true;
     draw(2);
     EXPECT_EQ(canvas.lines.size() + canvas.rects.size(), 3u);  // hidden: the triangle alone
     app.showMinds = true;
@@ -138,8 +136,7 @@ TEST_F(FlockTest, WithTheMindsShownEachAgentHasThreeYellowBarsOfItsOdds) {
     draw(2);
     EXPECT_EQ(canvas.lines.size() + canvas.rects.size(), 15u);
     // The odds are read only while shown: shown again later, stale odds would mislead.
-    app.framesPerSecond = 60;
-    agent.odds.known = true;
+    app.framesPerSecond = 60, agent.odds.known = true;
     flock->steerAgent(2, app);
     EXPECT_TRUE(agent.watchOdds && agent.odds.known);
     app.showMinds = false;

@@ -47,17 +47,15 @@ tap() { timeout 10 xdotool keydown "$1"; sleep 0.05; timeout 10 xdotool keyup "$
 # Only part of the particle field is in view, so a moment may show none.
 baseline=""
 for _ in $(seq 60); do
-  look 0
+  look 0.5
   [ $((blue + green + red + other)) -eq 0 ] || fail "colours before P: $blue $green $red $other"
   [ $((white + grey)) -lt 24000 ] || fail "the background is not black"
   if [ $((white + grey)) -gt 0 ]; then baseline=$((white + grey)); break; fi
-  sleep 0.5
 done
 [ -n "$baseline" ] || fail "no background points drawn"
 
-timeout 10 xdotool windowfocus "$window"
 # Paused again, the agents vanish and the view goes back to the origin, among the trail dots they dropped.
-tap p; sleep 1.5; tap p; look 0.3
+timeout 10 xdotool windowfocus "$window"; tap p; sleep 1.5; tap p; look 0.3
 [ $((blue + green + red)) -eq 0 ] || fail "agents drawn while paused"
 [ $((white + grey)) -ge $((baseline + 20)) ] || fail "no trail dots: $((white + grey)) points against $baseline"
 tap p; look 0.5
@@ -77,8 +75,7 @@ tap p; tap r; sleep 0.3; tap p; look 0.1
 [ $((blue + green + red)) -gt 0 ] || fail "agents not drawn after R and P"
 [ "$far" -le 160 ] || fail "agents not together after R: a coloured pixel $far from the centre"
 
-tap Escape
-for _ in $(seq 300); do kill -0 "$flock_pid" 2>/dev/null && sleep 0.1 || break; done
+tap Escape; for _ in $(seq 300); do kill -0 "$flock_pid" 2>/dev/null && sleep 0.1 || break; done
 kill -0 "$flock_pid" 2>/dev/null && fail "Escape did not end flock within 30 s"
 wait "$flock_pid"; status=$? flock_pid=""
 [ "$status" -eq 0 ] || fail "flock ended with status $status after Escape"

@@ -35,8 +35,7 @@ for bad in "--agents 0" "--headless --seconds -3" "--headless --seconds 1e12" "-
 done
 
 # A copy of the program far from the build tree and any install finds nothing.
-mkdir bin && cp "$flock" bin/flock
-(cd empty && exec "$work/bin/flock") </dev/null >out.txt 2>err.txt
+mkdir bin && cp "$flock" bin/flock && (cd empty && exec "$work/bin/flock") </dev/null >out.txt 2>err.txt
 [ $? -eq 1 ] && grep -q -- "--data DIR" err.txt || fail "nothing to find: $(cat err.txt)"
 alone "nothing to find"
 refused 1 "flock: no vex_flock_setup.txt in '$work/empty' (given with --data)" --data "$work/empty"
