@@ -1,12 +1,10 @@
 #pragma once
 // A mind that records the commands it is sent, answers decisions from a queue and
 // raises a failure for commands that start with a chosen text.
-
 #include <deque>
 #include <memory>
 #include <string>
 #include <vector>
-
 #include "app/AgentMind.h"
 #include "support/Failure.h"
 
@@ -23,7 +21,6 @@ class RecordingMind : public AgentMind {
 public:
     explicit RecordingMind(std::shared_ptr<MindRecord> record) : record_(std::move(record)) {}
     ~RecordingMind() override { record_->destroyed = true; }
-
     void runCommand(std::string text) override { record(text); }
     void runCommand(std::string text, tala::interp::Object& result) override {
         record(text);
@@ -33,12 +30,10 @@ public:
     }
 
 private:
-    void record(const std::string& text) {
-        record_->commands.push_back(text);
-        bool fails = !record_->failOn.empty() && text.rfind(record_->failOn, 0) == 0;
-        if (fails) throw tala::Failure("Error 1 in operator=\n");
+    void record(const std::string& t) {
+        record_->commands.push_back(t);
+        if (!record_->failOn.empty() && t.rfind(record_->failOn, 0) == 0) throw tala::Failure("Error 1 in operator=\n");
     }
-
     std::shared_ptr<MindRecord> record_;
 };
 

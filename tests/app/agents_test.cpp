@@ -1,11 +1,9 @@
 #include <gtest/gtest.h>
-
 #include <cmath>
 #include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
-
 #include "app/AppState.h"
 #include "app/Flock.h"
 #include "support/Failure.h"
@@ -21,28 +19,22 @@ using testing::MindRecord;
 class FlockTest : public ::testing::Test {
 protected:
     FlockTest() : app(clock) {}
-
     void makeFlock(std::string failOn = "", FlockStart start = {}) {
         std::srand(7);
-        flock = createFlock(
-            [this, failOn] {
-                records.push_back(std::make_shared<MindRecord>());
-                records.back()->failOn = failOn;
-                return std::make_unique<testing::RecordingMind>(records.back());
-            },
-            start);
+        flock = createFlock([this, failOn] {
+            records.push_back(std::make_shared<MindRecord>());
+            records.back()->failOn = failOn;
+            return std::make_unique<testing::RecordingMind>(records.back());
+        }, start);
     }
-    // Every mind was sent its free last and is gone.
-    void expectAllReleased() {
-        for (const auto& record : records) {
-            EXPECT_EQ(record->commands.back(), "vex::qdm::free (get QDM)");
-            EXPECT_TRUE(record->destroyed);
-        }
+    void expectAllReleased() {  // every mind was sent its free last and is gone
+        for (const auto& r : records) EXPECT_TRUE(r->destroyed && r->commands.back() == "vex::qdm::free (get QDM)");
     }
     void draw(std::size_t index) {
         canvas.beginFrame(0, 0, 0);
         flock->drawAgent(index, app, canvas);
     }
+    bool white() const { return canvas.color.red + canvas.color.green + canvas.color.blue == 3.0f; }
 
     ManualClock clock;
     AppState app;
@@ -55,11 +47,9 @@ TEST_F(FlockTest, EachAgentRunsTheStartCommandsOnItsOwnMindAndIsMadeEvenWhenThey
     OutputCapture printed;
     makeFlock("file");
     ASSERT_EQ(records.size(), 8u);
-    for (const auto& record : records) {
-        EXPECT_EQ(record->commands, (std::vector<std::string>{"global (new vex::QDM QDM)", "vex::qdm::new (get QDM)",
-                                                              "file vex_flock_setup.txt",
-                                                              "vex::qdm::prepare (get QDM)"}));
-    }
+    const std::vector<std::string> commands = {"global (new vex::QDM QDM)", "vex::qdm::new (get QDM)",
+                                               "file vex_flock_setup.txt", "vex::qdm::prepare (get QDM)"};
+    for (const auto& record : records) EXPECT_EQ(record->commands, commands);
     std::string eightTimes;
     for (int i = 0; i < 8; ++i) eightTimes += "Error: Error 1 in operator=\n";
     EXPECT_EQ(printed.text(), eightTimes);
@@ -69,18 +59,13 @@ TEST_F(FlockTest, AnyNumberOfAgentsAndAFailedStartReleasesThoseAlreadyMade) {
     FlockStart start;
     start.agentCount = 13;
     std::vector<std::size_t> started;
-    start.afterStart = [&](Agent& agent, std::size_t index) {
-        if (agent.mind) started.push_back(index);
-    };
+    start.afterStart = [&](Agent& agent, std::size_t index) { if (agent.mind) started.push_back(index); };
     makeFlock("", start);
     EXPECT_EQ(flock->agentCount(), 13u);
     EXPECT_EQ(started, (std::vector<std::size_t>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}));
     flock.reset();
-
     records.clear();
-    start.afterStart = [](Agent&, std::size_t index) {
-        if (index == 2) throw tala::Failure("no sensor named 'left'");
-    };
+    start.afterStart = [](Agent&, std::size_t index) { if (index == 2) throw tala::Failure("no sensor named 'left'"); };
     EXPECT_THROW(makeFlock("", start), tala::Failure);
     EXPECT_EQ(records.size(), 3u);
     expectAllReleased();
@@ -97,13 +82,11 @@ TEST_F(FlockTest, ResetGathersEveryoneAtTheOriginAndReleaseFreesEachMindOnce) {
         EXPECT_EQ(agent.targetHeading, agent.heading);
     }
     EXPECT_EQ(records[0]->commands.size(), commands);  // the minds are left alone
-
     flock->releaseAgents();
     flock->releaseAgents();
     flock.reset();
     EXPECT_EQ(records[0]->commands.size(), commands + 1);
     expectAllReleased();
-
     records.clear();
     makeFlock();  // dropped without a release: released all the same
     flock.reset();
@@ -115,21 +98,16 @@ TEST_F(FlockTest, AgentIsATriangleInItsIndexColourAndDropsADotEveryEleventhDraw)
     const Color expected[] = {{1, 1, 1, 1}, {0, 0, 1, 1}, {0, 1, 0, 1}, {1, 0, 0, 1}, {1, 1, 1, 1}};
     for (std::size_t i = 0; i < 5; ++i) {
         Agent& agent = flock->agents()[i];
-        agent.x = 1;
-        agent.y = 2;
-        agent.heading = 90;
-        agent.trailCounter = 0;
+        agent.x = 1, agent.y = 2, agent.heading = 90, agent.trailCounter = 0;
         draw(i);
         ASSERT_EQ(canvas.lines.size(), 3u);
-        for (const auto& [x1, y1, x2, y2, c] : canvas.lines) {
+        for (const auto& [x1, y1, x2, y2, c] : canvas.lines)
             EXPECT_TRUE(c.red == expected[i].red && c.green == expected[i].green && c.blue == expected[i].blue) << i;
-        }
-        EXPECT_EQ(canvas.color.red + canvas.color.green + canvas.color.blue, 3.0f);  // back to white
+        EXPECT_TRUE(white());  // the colour is put back
     }
     // Heading 90 from (1, 2): from the left wing to the right wing, then the nose straight up.
     EXPECT_NEAR(canvas.lines[0].x1, 1 - 0.175, 1e-5);
     EXPECT_NEAR(canvas.lines[1].y2, 2 + 0.875, 1e-5);
-
     EXPECT_TRUE(app.particles.empty());
     for (int draw = 2; draw <= 22; ++draw) flock->drawAgent(0, app, canvas);
     ASSERT_EQ(app.particles.size(), 2u);
@@ -140,12 +118,9 @@ TEST_F(FlockTest, AgentIsATriangleInItsIndexColourAndDropsADotEveryEleventhDraw)
 TEST_F(FlockTest, WithTheMindsShownEachAgentHasThreeYellowBarsOfItsOdds) {
     makeFlock();
     Agent& agent = flock->agents()[2];
-    agent.x = 1;
-    agent.odds.probability = {0.5f, 0.25f, 0.0f};
-    agent.odds.known = true;
+    agent.x = 1, agent.odds.probability = {0.5f, 0.25f, 0.0f}, agent.odds.known = true;
     draw(2);
     EXPECT_EQ(canvas.lines.size() + canvas.rects.size(), 3u);  // hidden: the triangle alone
-
     app.showMinds = true;
     draw(2);
     ASSERT_EQ(canvas.lines.size(), 3u + 3 * 4);  // and an outline of four lines per bar
@@ -156,15 +131,12 @@ TEST_F(FlockTest, WithTheMindsShownEachAgentHasThreeYellowBarsOfItsOdds) {
     EXPECT_NEAR(canvas.rects[0].y2 - canvas.rects[0].y1, 0.5f * kOddsFullHeight, 1e-5f);
     EXPECT_NEAR(canvas.rects[1].y2 - canvas.rects[1].y1, 0.25f * kOddsFullHeight, 1e-5f);
     EXPECT_LT(canvas.rects[0].x2, canvas.rects[1].x1);  // forward, then left
-    EXPECT_EQ(canvas.color.red + canvas.color.green + canvas.color.blue, 3.0f);
-
+    EXPECT_TRUE(white());
     agent.odds.known = false;  // not decided yet: the outlines alone
     draw(2);
     EXPECT_EQ(canvas.lines.size() + canvas.rects.size(), 15u);
-
     // The odds are read only while shown: shown again later, stale odds would mislead.
-    app.framesPerSecond = 60;
-    agent.odds.known = true;
+    app.framesPerSecond = 60, agent.odds.known = true;
     flock->steerAgent(2, app);
     EXPECT_TRUE(agent.watchOdds && agent.odds.known);
     app.showMinds = false;

@@ -1,10 +1,7 @@
 #include "app/FrameLoop.h"
-
 #include <gtest/gtest.h>
-
 #include <string>
 #include <vector>
-
 #include "app/AppState.h"
 #include "app/FramePacer.h"
 #include "support/Failure.h"
@@ -46,11 +43,10 @@ protected:
             return group;
         });
     }
-    void tap(int key) {
-        app.keys.keyDown(key);
-        app.keys.keyUp(key);
-    }
+    void tap(int key) { app.keys.keyDown(key), app.keys.keyUp(key); }
     bool pass() { return runLoopPass(app, canvas); }
+    void passes(int count) { for (int i = 0; i < count; ++i) pass(); }
+    void press(int key) { tap(key), pass(); }
 
     ManualClock clock;
     AppState app;
@@ -60,49 +56,41 @@ protected:
 
 TEST_F(FrameLoopTest, PAndDToggleOncePerKeyDownAndATapReleasedBeforeTheLoopLooksStillCounts) {
     app.keys.keyDown(VirtualKey::P);
-    pass();
-    pass();  // still held, no new key-down: no toggle
+    passes(2);  // still held, no new key-down: no toggle
     EXPECT_FALSE(app.paused);
     app.keys.keyDown(VirtualKey::P);  // auto-repeat
     pass();
     EXPECT_TRUE(app.paused);
     app.keys.keyUp(VirtualKey::P);
-    tap(VirtualKey::P);  // down and up drained in one poll
-    pass();
+    press(VirtualKey::P);  // down and up drained in one poll
     EXPECT_FALSE(app.paused);
     tap(-1);  // codes out of range are ignored
     tap(KeyState::kCount);
     EXPECT_FALSE(app.keys.takePress(KeyState::kCount));
-
     EXPECT_FALSE(app.showMinds);  // the minds start hidden
     for (bool shown : {true, false}) {
-        tap(VirtualKey::D);
-        pass();
+        press(VirtualKey::D);
         pass();
         EXPECT_EQ(app.showMinds, shown);
     }
 }
 
 TEST_F(FrameLoopTest, RResetsOncePerPressWhilePausedAndEscapeEndsAfterItsFrameIgnoringR) {
-    tap(VirtualKey::R);
-    pass();
+    press(VirtualKey::R);
     app.keys.keyDown(VirtualKey::R);
-    pass();
-    pass();
+    passes(2);
     EXPECT_EQ(agents->resets, 2);
     app.keys.keyDown(VirtualKey::R);
     tap(VirtualKey::Escape);
     EXPECT_FALSE(pass());
-    EXPECT_EQ(canvas.presented, 4);
-    EXPECT_EQ(agents->resets, 2);
+    EXPECT_TRUE(canvas.presented == 4 && agents->resets == 2);
     EXPECT_FALSE(pass());  // the press is not consumed
-
     app.keys.keyDown(VirtualKey::Z);  // held Z and X move the camera every pass, after the frame is drawn
-    for (int i = 0; i < 50; ++i) pass();
+    passes(50);
     EXPECT_NEAR(app.cameraZ, -20.0f, 1e-3f);
     EXPECT_NEAR(canvas.cameraZ, -20.2f, 1e-3f);
     app.keys.keyDown(VirtualKey::X);
-    for (int i = 0; i < 50; ++i) pass();
+    passes(50);
     EXPECT_NEAR(app.cameraZ, -20.0f, 1e-3f);
 }
 
@@ -110,8 +98,7 @@ TEST_F(FrameLoopTest, AgentsAreSteeredThenDrawnInOrderAndTheCameraFollowsTheirCe
     agents->positions = {{0, 2}, {4, 6}};
     EXPECT_TRUE(pass());  // starts paused: fifty particles, no agents
     EXPECT_EQ(canvas.points.size(), 50u);
-    tap(VirtualKey::P);
-    pass();
+    press(VirtualKey::P);
     EXPECT_EQ(agents->calls, (std::vector<std::string>{"steer0", "draw0", "steer1", "draw1"}));
     EXPECT_FLOAT_EQ(app.cameraX, -3.0f);  // mean of the moved x: (1 + 5) / 2
     EXPECT_FLOAT_EQ(app.cameraY, -4.0f);
@@ -119,16 +106,12 @@ TEST_F(FrameLoopTest, AgentsAreSteeredThenDrawnInOrderAndTheCameraFollowsTheirCe
     pass();
     EXPECT_FLOAT_EQ(canvas.cameraX, -3.0f);  // the scene is translated by last frame's centre
     EXPECT_EQ(canvas.points.size(), 52u);
-
-    tap(VirtualKey::P);
     agents->calls.clear();
-    pass();
+    press(VirtualKey::P);
     EXPECT_TRUE(agents->calls.empty());
     EXPECT_FLOAT_EQ(app.cameraX, 0.0f);
     EXPECT_FLOAT_EQ(agents->positions[0].x, 2.0f);  // kept while paused
-
-    // A failing agent is reported and the frame goes on.
-    agents->positions.resize(3);
+    agents->positions.resize(3);  // a failing agent is reported and the frame goes on
     agents->failingAgent = 1;
     tap(VirtualKey::P);
     OutputCapture errors(std::cerr);
@@ -139,30 +122,20 @@ TEST_F(FrameLoopTest, AgentsAreSteeredThenDrawnInOrderAndTheCameraFollowsTheirCe
 }
 
 TEST_F(FrameLoopTest, FirstMeasuredRateCountsOneFrameMoreThanWereDrawn) {
-    for (int frame = 0; frame < 9; ++frame) {
-        clock.set(frame * 25);
-        renderFrame(app, canvas);
-    }
+    auto frameAt = [&](Milliseconds at) { clock.set(at), renderFrame(app, canvas); };
+    for (int frame = 0; frame < 9; ++frame) frameAt(frame * 25);
     EXPECT_FLOAT_EQ(app.framesPerSecond, 1.0f);
-    clock.set(250);
-    renderFrame(app, canvas);  // the tenth frame
+    frameAt(250);  // the tenth frame
     EXPECT_FLOAT_EQ(app.framesPerSecond, 44.0f);
-    for (int frame = 1; frame <= 10; ++frame) {
-        clock.set(250 + frame * 25);
-        renderFrame(app, canvas);
-    }
+    for (int frame = 1; frame <= 10; ++frame) frameAt(250 + frame * 25);
     EXPECT_FLOAT_EQ(app.framesPerSecond, 40.0f);
 }
 
 TEST(FramePacer, QuickFramesWaitForTheirSlotAndLateOnesDoNotHurryTheNext) {
     using namespace std::chrono_literals;
     FramePacer pacer(250);  // 4 ms a frame
-    FramePacer::Clock::time_point start{};
-    EXPECT_EQ(pacer.waitAfterFrame(start + 1ms), 0ms);
-    EXPECT_EQ(pacer.waitAfterFrame(start + 2ms), 3ms);
-    EXPECT_EQ(pacer.waitAfterFrame(start + 6ms), 3ms);  // due at 9
-    EXPECT_EQ(pacer.waitAfterFrame(start + 50ms), 0ms);
-    EXPECT_EQ(pacer.waitAfterFrame(start + 51ms), 3ms);
+    for (auto [now, wait] : {std::pair{1ms, 0ms}, {2ms, 3ms}, {6ms, 3ms} /* due at 9 */, {50ms, 0ms}, {51ms, 3ms}})
+        EXPECT_EQ(pacer.waitAfterFrame(FramePacer::Clock::time_point{} + now), wait) << now.count();
 }
 
 }  // namespace

@@ -1,13 +1,10 @@
 // The flock with real interpreters and the shipped data, flown without a window.
 #include "app/HeadlessFlight.h"
-
 #include <gtest/gtest.h>
-
 #include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <string>
-
 #include "app/DecisionOdds.h"
 #include "app/FlightReport.h"
 #include "app/Steering.h"
@@ -24,7 +21,6 @@ class HeadlessFlightTest : public TempFolder {
 protected:
     HeadlessFlightTest() : before_(fs::current_path()) { fs::current_path(FLOCK_DATA_DIR); }
     ~HeadlessFlightTest() override { fs::current_path(before_); }
-
     OutputCapture printed;  // what the minds print, kept from the screen
 
 private:
@@ -34,14 +30,10 @@ private:
 // Reading the odds (as the window does with the minds shown) leaves the flight as it was.
 TEST_F(HeadlessFlightTest, ShippedFlockDecidesEveryTwelfthFrameWithoutAFailure) {
     FlightSettings settings;
-    settings.seconds = 3;
-    settings.keepPaths = true;
+    settings.seconds = 3, settings.keepPaths = true;
     const FlightRecord record = flyHeadless(settings);
-
     EXPECT_EQ(printed.text().find("Error"), std::string::npos) << printed.text().substr(0, 2000);
-    EXPECT_EQ(record.whole.frames, 180);
-    EXPECT_EQ(record.distance.size(), 180u);
-    EXPECT_TRUE(record.allFinite);
+    EXPECT_TRUE(record.whole.frames == 180 && record.distance.size() == 180u && record.allFinite);
     EXPECT_EQ(record.whole.failures, 0);
     std::map<std::size_t, std::vector<std::int64_t>> frames;
     for (const DecisionRow& row : record.decisions) frames[row.agent].push_back(row.frame);
@@ -51,7 +43,6 @@ TEST_F(HeadlessFlightTest, ShippedFlockDecidesEveryTwelfthFrameWithoutAFailure) 
         for (std::size_t i = 1; i < decided.size(); ++i) EXPECT_EQ(decided[i] - decided[i - 1], 12) << agent;
     }
     EXPECT_EQ(record.whole.decisions, static_cast<std::int64_t>(record.decisions.size()));
-
     settings.watchOdds = true;
     const FlightRecord watched = flyHeadless(settings);
     EXPECT_EQ(decisionsCsv(record, 60), decisionsCsv(watched, 60));
@@ -60,9 +51,7 @@ TEST_F(HeadlessFlightTest, ShippedFlockDecidesEveryTwelfthFrameWithoutAFailure) 
 
 TEST_F(HeadlessFlightTest, TheOddsAddUpToOneAndReadingThemLeavesNothingBehind) {
     std::srand(5);
-    FlockChoice one;
-    one.agentCount = 1;
-    auto flock = createProgramFlock(one);
+    auto flock = createProgramFlock({1, SensorSource::Setup, ""});
     Agent& agent = flock->agents()[0];
     agent.watchOdds = true;
     const std::size_t variables = agent.mind->decisionMaker()->variables.size();
@@ -75,17 +64,10 @@ TEST_F(HeadlessFlightTest, TheOddsAddUpToOneAndReadingThemLeavesNothingBehind) {
 }
 
 TEST_F(HeadlessFlightTest, SensorsComeFromTheSetupAFileOrAtRandom) {
-    FlockChoice choice;
-    choice.agentCount = 2;
-    auto shipped = createProgramFlock(choice);
-    choice.sensors = SensorSource::Random;
-    auto random = createProgramFlock(choice);
-    choice.sensors = SensorSource::File;
-    choice.sensorFile = "flock_sensors.bin";
-    auto fromFile = createProgramFlock(choice);
-
-    // An entry of sensor i of an agent's decision maker.
-    auto entry = [](Flock& flock, std::size_t agent, std::size_t i) {
+    auto shipped = createProgramFlock({2, SensorSource::Setup, ""});
+    auto random = createProgramFlock({2, SensorSource::Random, ""});
+    auto fromFile = createProgramFlock({2, SensorSource::File, "flock_sensors.bin"});
+    auto entry = [](Flock& flock, std::size_t agent, std::size_t i) {  // an entry of the agent's sensor i
         return flock.agents()[agent].mind->decisionMaker()->sensors.at(i).unitary.data()[4].re;
     };
     for (std::size_t i = 0; i < 3; ++i) {
@@ -98,12 +80,9 @@ TEST_F(HeadlessFlightTest, SensorsComeFromTheSetupAFileOrAtRandom) {
 // Sensor files that cannot fly are refused by the command line's tests.
 TEST_F(HeadlessFlightTest, WithoutASetupScriptTheFirstAgentSaysSoOnceAndTheFlockIsRefused) {
     fs::current_path(folder_);
-    try {
-        createProgramFlock({});
-        ADD_FAILURE() << "made";
-    } catch (const SetupFailure& refused) {
-        EXPECT_NE(std::string(refused.what()).find("action space 0 has no action 'forward'"), std::string::npos);
-    }
+    std::string refused = "made";
+    try { createProgramFlock({}); } catch (const SetupFailure& failure) { refused = failure.what(); }
+    EXPECT_NE(refused.find("action space 0 has no action 'forward'"), std::string::npos) << refused;
     const std::string said = printed.text(), notFound = "Cannot open file 'vex_flock_setup.txt'";
     ASSERT_NE(said.find(notFound), std::string::npos);
     EXPECT_EQ(said.find(notFound, said.find(notFound) + 1), std::string::npos);

@@ -1,14 +1,11 @@
 // The flock's command line and where it finds its data.
 #include "app/FlockOptions.h"
-
 #include <gtest/gtest.h>
 #include <unistd.h>
-
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
-
 #include "app/DataFolder.h"
 
 namespace flock {
@@ -18,35 +15,26 @@ namespace fs = std::filesystem;
 
 FlockOptions parse(std::vector<std::string> arguments) { return parseFlockOptions(arguments); }
 
-std::string refusal(std::vector<std::string> arguments) {
-    try {
-        parseFlockOptions(arguments);
-    } catch (const UsageError& error) {
-        return error.what();
-    }
+std::string refusal(std::vector<std::string> arguments) try {
+    parseFlockOptions(arguments);
     return "accepted";
+} catch (const UsageError& error) {
+    return error.what();
 }
 
 TEST(FlockOptions, DefaultsAndEveryOptionInBothSpellings) {
     FlockOptions options = parse({});
     EXPECT_FALSE(options.headless || options.help || options.version || options.quiet || options.seed);
-    EXPECT_EQ(options.flock.agentCount, 8);
-    EXPECT_EQ(options.flock.sensors, SensorSource::Setup);
+    EXPECT_TRUE(options.flock.agentCount == 8 && options.flock.sensors == SensorSource::Setup);
     EXPECT_TRUE(options.seconds == 60 && options.every == 0);
-
     options = parse({"--headless", "--data", "d", "--agents=256", "--seed", "4294967295", "--seconds", "112.5",
                      "--every=0.5", "--csv", "a.csv", "--svg=b.svg", "--sensors", "s.bin", "--quiet"});
     EXPECT_TRUE(options.headless && options.quiet);
     EXPECT_EQ(options.dataFolder + options.csvFile + options.svgFile + options.flock.sensorFile, "da.csvb.svgs.bin");
-    EXPECT_EQ(options.flock.agentCount, 256);
-    EXPECT_EQ(*options.seed, 4294967295u);
-    EXPECT_TRUE(options.seconds == 112.5 && options.every == 0.5);
-    EXPECT_EQ(options.flock.sensors, SensorSource::File);
-
+    EXPECT_TRUE(options.flock.agentCount == 256 && *options.seed == 4294967295u && options.seconds == 112.5);
+    EXPECT_TRUE(options.every == 0.5 && options.flock.sensors == SensorSource::File);
     options = parse({"--agents", "1", "--random-sensors", "--seed=0"});  // the window takes these too
-    EXPECT_EQ(options.flock.agentCount, 1);
-    EXPECT_EQ(options.flock.sensors, SensorSource::Random);
-    EXPECT_EQ(*options.seed, 0u);
+    EXPECT_TRUE(options.flock.agentCount == 1 && options.flock.sensors == SensorSource::Random && *options.seed == 0);
     EXPECT_TRUE(parse({"-h"}).help && parse({"--seconds", "5", "--help"}).help && parse({"--version"}).version);
 }
 
@@ -82,7 +70,6 @@ protected:
         for (const char* name : {"work", "build", "installed", "given"}) fs::create_directories(root / name);
     }
     ~DataFolderTest() override { fs::remove_all(root); }
-
     void setUp(const char* folder) { std::ofstream(root / folder / "vex_flock_setup.txt") << "begin\n"; }
     DataSearch search() { return {{}, root / "work", root / "build", root / "installed"}; }
 
@@ -103,7 +90,6 @@ TEST_F(DataFolderTest, AGivenFolderIsTheOnlyOneLookedAtAndAFailureSaysWhereItLoo
     EXPECT_TRUE(findDataFolder(given).folder.empty());  // its message: the command line's test
     setUp("given");
     EXPECT_EQ(findDataFolder(given).folder, root / "given");
-
     fs::remove(root / "work" / "vex_flock_setup.txt");
     fs::create_directories(root / "work" / "vex_flock_setup.txt");  // a folder of that name is no script
     const DataFolder found = findDataFolder(search());

@@ -1,10 +1,7 @@
 #include "app/Particles.h"
-
 #include <gtest/gtest.h>
-
 #include <cstdlib>
 #include <vector>
-
 #include "app/AppState.h"
 #include "RecordingCanvas.h"
 
@@ -14,7 +11,6 @@ namespace {
 class ParticleTest : public ::testing::Test {
 protected:
     ParticleTest() : app(clock) {}
-
     void add(float x, std::int32_t kind, std::int32_t phase) {
         app.particles.push_back({x, 0, 1, kind, {clock.now() + 1000, 1000}, phase});  // a 1 s phase from now
     }
@@ -34,8 +30,7 @@ TEST(Timer, AZeroPeriodIsCompleteAndALongRunDoesNotWrap) {
     clock.set(Milliseconds{1} << 31);  // beyond a 32-bit millisecond count
     Timer timer;
     timer.start(clock);
-    EXPECT_TRUE(timer.expired(clock));
-    EXPECT_FLOAT_EQ(timer.progress(clock), 1.0f);
+    EXPECT_TRUE(timer.expired(clock) && timer.progress(clock) == 1.0f);
     timer.period = 2000;
     timer.start(clock);
     clock.advance(500);
@@ -45,8 +40,8 @@ TEST(Timer, AZeroPeriodIsCompleteAndALongRunDoesNotWrap) {
 
 TEST_F(ParticleTest, BackgroundParticleFadesInGlowsFadesOutAndIsReplacedATrailDotIsNot) {
     add(3, ParticleKind::Background, ParticlePhase::FadingIn);
-    for (auto [at, grey] : {std::pair<Milliseconds, float>{0, 0.0f}, {500, 0.5f}, {1000, 1.0f}, {1600, 1.0f},
-                            {2000, 1.0f}, {2250, 0.75f}}) {
+    for (auto [at, grey] : {std::pair<Milliseconds, float>{0, 0}, {500, 0.5f}, {1000, 1}, {1600, 1}, {2000, 1},
+                            {2250, 0.75f}}) {
         drawFrameAt(at);
         ASSERT_EQ(canvas.points.size(), 1u);
         EXPECT_FLOAT_EQ(canvas.points[0].grey, grey) << "at " << at;
@@ -58,7 +53,6 @@ TEST_F(ParticleTest, BackgroundParticleFadesInGlowsFadesOutAndIsReplacedATrailDo
     ASSERT_EQ(app.particles.size(), 1u);
     EXPECT_EQ(app.particles.front().phase, ParticlePhase::FadingIn);
     EXPECT_FLOAT_EQ(canvas.color.red, 1.0f);  // colour left opaque white
-
     app.particles.clear();  // a trail dot glows for two seconds, then fades for two
     clock.set(100);
     dropTrailDot(app, 1.5f, -2.5f);
@@ -70,35 +64,29 @@ TEST_F(ParticleTest, BackgroundParticleFadesInGlowsFadesOutAndIsReplacedATrailDo
 }
 
 TEST_F(ParticleTest, SeveralExpiriesInOneFrameDrawEveryOtherParticleOnceAndKeepOrder) {
-    add(1, ParticleKind::Background, ParticlePhase::Expired);
-    add(2, ParticleKind::TrailDot, ParticlePhase::Glowing);
-    add(3, ParticleKind::Background, ParticlePhase::Expired);
-    add(4, ParticleKind::TrailDot, ParticlePhase::Expired);
-    add(5, ParticleKind::Background, ParticlePhase::Glowing);
-    add(6, ParticleKind::Background, ParticlePhase::Expired);
+    using namespace ParticleKind;
+    using namespace ParticlePhase;
+    add(1, Background, Expired), add(2, TrailDot, Glowing), add(3, Background, Expired);
+    add(4, TrailDot, Expired), add(5, Background, Glowing), add(6, Background, Expired);
     drawFrameAt(0);
-
     ASSERT_EQ(canvas.points.size(), 2u);
     EXPECT_TRUE(canvas.points[0].x == 2 && canvas.points[1].x == 5);
-    // Survivors first, in their order; three background replacements after them.
-    std::vector<std::int32_t> phases;
+    std::vector<std::int32_t> phases;  // survivors first, in their order; three background replacements after them
     for (const Particle& particle : app.particles) phases.push_back(particle.phase);
     EXPECT_EQ(phases, (std::vector<std::int32_t>{1, 1, 0, 0, 0}));
     EXPECT_FLOAT_EQ(app.particles.front().x, 2.0f);
-    EXPECT_EQ(app.particles.back().kind, ParticleKind::Background);
+    EXPECT_EQ(app.particles.back().kind, Background);
 }
 
 TEST_F(ParticleTest, FiftyBackgroundParticlesAroundTheCameraTargetStayFiftyForTenSeconds) {
     clock.set(700);
-    app.cameraX = 10;  // the camera looks at (-10, 5)
-    app.cameraY = -5;
+    app.cameraX = 10, app.cameraY = -5;  // the camera looks at (-10, 5)
     std::srand(11);
     for (int i = 0; i < kBackgroundParticleCount; ++i) createBackgroundParticle(app);
-    for (const Particle& particle : app.particles) {
-        EXPECT_TRUE(particle.x >= -60.0f && particle.x <= 39.9f + 1e-4f) << particle.x;
-        EXPECT_TRUE(particle.y >= -45.0f && particle.y <= 54.9f + 1e-4f) << particle.y;
-        EXPECT_TRUE(particle.timer.period >= 1000 && particle.timer.period <= 2999) << particle.timer.period;
-        EXPECT_EQ(particle.timer.deadline, 700 + particle.timer.period);
+    for (const Particle& p : app.particles) {
+        EXPECT_TRUE(p.x >= -60 && p.x <= 39.9f + 1e-4f && p.y >= -45 && p.y <= 54.9f + 1e-4f) << p.x << " " << p.y;
+        EXPECT_TRUE(p.timer.period >= 1000 && p.timer.period <= 2999) << p.timer.period;
+        EXPECT_EQ(p.timer.deadline, 700 + p.timer.period);
     }
     int framesWithAReplacement = 0;
     for (Milliseconds at = 700; at <= 10700; at += 16) {

@@ -1,13 +1,11 @@
 #include "app/Steering.h"
-
 #include <gtest/gtest.h>
-
 #include <array>
 #include <cmath>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
-
 #include "RecordingMind.h"
 #include "tests/support/StreamCapture.h"
 
@@ -20,11 +18,9 @@ const std::string kCenter = kStimulusCommandPrefix + "center";
 const std::string kLeft = kStimulusCommandPrefix + "left";
 const std::string kRight = kStimulusCommandPrefix + "right";
 
-Agent agentAt(float x, float y, float heading) {
+Agent agentAt(float x, float y, float heading, std::optional<float> target = {}) {
     Agent agent;
-    agent.x = x;
-    agent.y = y;
-    agent.heading = agent.targetHeading = heading;
+    agent.x = x, agent.y = y, agent.heading = heading, agent.targetHeading = target.value_or(heading);
     return agent;
 }
 
@@ -37,19 +33,15 @@ std::shared_ptr<MindRecord> giveMind(Agent& agent) {
 TEST(Angles, DistanceIsTheShortestWayRoundAndReductionTruncatesThenWraps) {
     const int cases[][3] = {{10, 350, 20}, {0, 181, 179}, {720, 181, 179}, {-400, 400, 80}, {359, -359, 2}};
     for (const auto& c : cases) EXPECT_EQ(angleDistance(c[0], c[1]), c[2]) << c[0] << " " << c[1];
-    EXPECT_EQ(reducedDegrees(359.9), 359);
-    EXPECT_EQ(reducedDegrees(-0.5), 0);
-    EXPECT_EQ(reducedDegrees(-1.5), 359);
-    EXPECT_EQ(reducedDegrees(-725.0), 355);
     // Out of the integer range or not a number: still an angle, never undefined.
-    EXPECT_EQ(reducedDegrees(1e12), 280);
-    EXPECT_EQ(reducedDegrees(std::nan("")), 0);
+    for (auto [degrees, reduced] :
+         {std::pair{359.9, 359}, {-0.5, 0}, {-1.5, 359}, {-725.0, 355}, {1e12, 280}, {std::nan(""), 0}})
+        EXPECT_EQ(reducedDegrees(degrees), reduced) << degrees;
 }
 
 using Place = std::array<float, 3>;  // x, y, heading
 
-// Self at the origin heading along x; the others placed so that only the rule under
-// test can set a flag. Answers the sides self wants to turn to.
+// The sides an agent at the origin heading along x wants to turn to, among others placed to test one rule.
 std::string turnsAmong(std::initializer_list<Place> others) {
     std::vector<Agent> agents;
     agents.push_back(agentAt(0, 0, 0));
@@ -58,8 +50,7 @@ std::string turnsAmong(std::initializer_list<Place> others) {
     return std::string(wish.left ? "left" : "") + (wish.right ? "right" : "");
 }
 
-// Heading along x, 20 away in the given direction.
-Place around(double degrees) {
+Place around(double degrees) {  // heading along x, 20 away in the given direction
     return {static_cast<float>(20 * std::cos(degrees * kRadiansPerDegree)),
             static_cast<float>(20 * std::sin(degrees * kRadiansPerDegree)), 0};
 }
@@ -73,23 +64,18 @@ TEST(SensingTest, CloseNeighboursPushTheAgentAwayAndWinOverTheOtherRules) {
 }
 
 TEST(SensingTest, AlignmentActsBeyondTenDegreesAndCohesionBeyondTwenty) {
-    EXPECT_EQ(turnsAmong({{20, 0, 10}, {20, 0, 10}}), "");
-    EXPECT_EQ(turnsAmong({{20, 0, 350}, {20, 0, 350}}), "");
-    EXPECT_EQ(turnsAmong({{20, 0, 11}, {20, 0, 11}}), "left");
-    EXPECT_EQ(turnsAmong({{20, 0, 349}, {20, 0, 349}}), "right");
-    EXPECT_EQ(turnsAmong({around(20.5), around(20.5)}), "");
-    EXPECT_EQ(turnsAmong({around(21.5), around(21.5)}), "left");
-    EXPECT_EQ(turnsAmong({around(-21.5), around(-21.5)}), "right");
+    for (auto [heading, turns] : {std::pair<float, std::string>{10, ""}, {350, ""}, {11, "left"}, {349, "right"}})
+        EXPECT_EQ(turnsAmong({{20, 0, heading}, {20, 0, heading}}), turns) << heading;
+    for (auto [degrees, turns] : {std::pair<double, std::string>{20.5, ""}, {21.5, "left"}, {-21.5, "right"}})
+        EXPECT_EQ(turnsAmong({around(degrees), around(degrees)}), turns) << degrees;
 }
 
 TEST(Thinking, StimulusFollowsTheFlagsAndEveryFourthThoughtDecides) {
     Agent agent = agentAt(0, 0, 100);
     auto mind = giveMind(agent);
     mind->decisions = {"left", "right", "sideways", "forward"};
-    thinkAgent(agent, false, false);
-    thinkAgent(agent, true, true);
-    thinkAgent(agent, true, false);
-    thinkAgent(agent, false, true);
+    for (auto [left, right] : {std::pair{false, false}, {true, true}, {true, false}, {false, true}})
+        thinkAgent(agent, left, right);
     EXPECT_EQ(mind->commands, (std::vector<std::string>{kCenter, kThinkCommand, kCenter, kThinkCommand, kLeft,
                                                         kThinkCommand, kRight, kThinkCommand, kDecideCommand}));
     EXPECT_FLOAT_EQ(agent.targetHeading, 120);
@@ -101,8 +87,7 @@ TEST(Thinking, StimulusFollowsTheFlagsAndEveryFourthThoughtDecides) {
 }
 
 TEST(Turning, TurnsAt576DegreesASecondFlies7point2UnitsAndLandsOnTheTarget) {
-    Agent agent = agentAt(0, 0, 100);
-    agent.targetHeading = 170;
+    Agent agent = agentAt(0, 0, 100, 170);
     turnAndMove(agent, 144);
     EXPECT_NEAR(agent.heading, 104, 1e-3);  // 576 / 144 degrees
     agent = agentAt(0, 0, 90);
@@ -111,21 +96,14 @@ TEST(Turning, TurnsAt576DegreesASecondFlies7point2UnitsAndLandsOnTheTarget) {
     EXPECT_NEAR(agent.y, 7.2, 1e-3);
     turnAndMove(agent, 0);  // no measured rate yet: no step at all
     EXPECT_NEAR(agent.y, 7.2, 1e-3);
-
-    agent = agentAt(0, 0, 100.5f);  // the heading loses its fraction each step, never swinging past
-    agent.targetHeading = 120.9f;
+    agent = agentAt(0, 0, 100.5f, 120.9f);  // the heading loses its fraction each step, never swinging past
     std::vector<float> headings;
-    for (int frame = 0; frame < 4; ++frame) {
-        turnAndMove(agent, 60);
-        headings.push_back(agent.heading);
-    }
+    for (int frame = 0; frame < 4; ++frame) turnAndMove(agent, 60), headings.push_back(agent.heading);
     EXPECT_EQ(headings, (std::vector<float>{109.6f, 118.6f, 120, 120}));
-    agent = agentAt(0, 0, 100);
-    agent.targetHeading = 280;  // exactly behind: no side is nearer
+    agent = agentAt(0, 0, 100, 280);  // exactly behind: no side is nearer
     turnAndMove(agent, 60);
     EXPECT_FLOAT_EQ(agent.heading, 100);
-    agent = agentAt(0, 0, 5);  // across zero: -4.6 truncates towards zero, to 356
-    agent.targetHeading = 340;
+    agent = agentAt(0, 0, 5, 340);  // across zero: -4.6 truncates towards zero, to 356
     turnAndMove(agent, 60);
     EXPECT_NEAR(agent.heading, -4.6, 1e-3);
     turnAndMove(agent, 60);
@@ -144,11 +122,8 @@ TEST(Steering, ThinksEveryThirdStepDecidesEveryTwelfthAndPrintsEachFailureOnce) 
     ASSERT_EQ(mind->commands.size(), 8u * 2 + 2);
     EXPECT_EQ(mind->commands[0], kRight);
     EXPECT_EQ(mind->commands[8], kDecideCommand);
-    EXPECT_EQ(printed.text(),
-              "Error: Error 1 in operator=\n"
-              "Error: getString error - type is NULL or not string\n");
+    EXPECT_EQ(printed.text(), "Error: Error 1 in operator=\nError: getString error - type is NULL or not string\n");
     EXPECT_NEAR(agents[0].x, 24 * 0.12, 1e-3);
-
     FailureLog log;  // distinct texts stop at a limit
     for (std::size_t i = 0; i < FailureLog::kLimit; ++i) EXPECT_TRUE(log.firstTime("text " + std::to_string(i)));
     EXPECT_FALSE(log.firstTime("text 0"));

@@ -1,25 +1,16 @@
 #!/usr/bin/env bash
-# flock --sweep and --summarize: refused command lines, one run against the single
-# flight, --jobs and shards that do not change the output, and an interrupted sweep.
-# Usage: sweep_cli.sh FLOCK-PROGRAM DATA-DIR
+# flock --sweep and --summarize: refused command lines, one run against the single flight, --jobs and shards
+# that do not change the output, and an interrupted sweep. Usage: sweep_cli.sh FLOCK-PROGRAM DATA-DIR
 set -u -o pipefail
-flock=$(realpath "$1")
-data=$(realpath "$2")
-work=$(mktemp -d)
+flock=$(realpath "$1") data=$(realpath "$2") work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*"; exit 1; }
 unset DISPLAY WAYLAND_DISPLAY
 cd "$work" || exit 1
-
-# run ARGS...: status in $status, output in out.txt, err.txt.
-run() {
-  timeout 300 "$flock" "$@" </dev/null >out.txt 2>err.txt
-  status=$?
-}
+run() { timeout 300 "$flock" "$@" </dev/null >out.txt 2>err.txt; status=$?; }  # status in $status
 rows() { tail -n +2 "$1" | wc -l | tr -d ' '; }
 
-cp "$data/flock_sensors.bin" trained.bin
-head -c 40 trained.bin >damaged.bin
+cp "$data/flock_sensors.bin" trained.bin && head -c 40 trained.bin >damaged.bin
 printf 'run,agents,sensors,seconds,seed,distance,polarisation,following,decisions,failures,wall_seconds\n0,8,setup,60,1,3.9,0.9,93.0,10,0,1.0\n1,8,setup,60,2,4.1,zero,93.0,10,0,1.0\n' >bad.csv
 
 # Refused before any flight, with a reason and status 2.
@@ -60,38 +51,32 @@ random,/dev/zero|not a regular file '/dev/zero'
 random,damaged.bin|'damaged.bin' does not load: .*damaged
 TABLE
 
-# With the setup's sensors damaged, those runs cannot fly and random sensors fly with
-# a failure per agent: the sweep goes on, the failures are counted, the status is 1.
-cp -r "$data" damaged-data
-cp damaged.bin damaged-data/flock_sensors.bin
+# Damaged setup sensors: those runs cannot fly, random ones fail once per agent; the sweep goes on and ends with 1.
+cp -r "$data" damaged-data && cp damaged.bin damaged-data/flock_sensors.bin
 run --sweep --data damaged-data --seeds 1-2 --sensors setup,random --seconds 2 --jobs 2 --csv failing.csv
 [ "$status" -eq 1 ] || fail "failing runs: status $status"
 for r in 0 1; do
   grep -q "^flock: run $r (8 agents, setup, seed $((r + 1))) failed: cannot fly" err.txt || fail "run $r: $(cat err.txt)"
 done
-[ "$(cut -d, -f1,3,10 failing.csv | tail -n +2 | tr '\n' ' ')" = "2,random,8 3,random,8 " ] ||
-  fail "failing rows: $(cat failing.csv)"
+[ "$(cut -d, -f1,3,10 failing.csv | sed 1d | paste -sd' ')" = "2,random,8 3,random,8" ] || fail "$(cat failing.csv)"
 [ "$(awk '$2 == "random" { print $NF }' out.txt)" = 16 ] || fail "failures in the table: $(cat out.txt)"
 
 # One run is the single flight: its figures as the flight's table prints them.
 same_as_flight() {
-  local seed=$1 agents=$2 sweep_sensors=$3
-  shift 3
-  run --sweep --data "$data" --seconds 4 --seeds "$seed" --agents "$agents" ${sweep_sensors:+--sensors "$sweep_sensors"} \
-    --csv one.csv
+  local seed=$1 agents=$2 sensors=$3
+  shift 3; run --sweep --data "$data" --seconds 4 --seeds "$seed" --agents "$agents" --csv one.csv \
+    ${sensors:+--sensors "$sensors"}
   [ "$status" -eq 0 ] || fail "one run: status $status: $(cat err.txt)"
   run --headless --data "$data" --seconds 4 --seed "$seed" --agents "$agents" "$@"
-  local flight sweep
+  local flight sweep=$(awk -F, 'NR == 2 { print $6, $7, $8 "%", $9, $10 }' one.csv)
   flight=$(awk '$1 == "all" { print $2, $3, $4, $5, $6 }' out.txt)
-  sweep=$(awk -F, 'NR == 2 { print $6, $7, $8 "%", $9, $10 }' one.csv)
-  [ "$flight" = "$sweep" ] || fail "seed $seed, $sweep_sensors: the flight's '$flight', the run's '$sweep'"
+  [ "$flight" = "$sweep" ] || fail "seed $seed, $sensors: the flight's '$flight', the run's '$sweep'"
 }
 same_as_flight 3 8 trained.bin --sensors trained.bin
 same_as_flight 2 3 random --random-sensors
 same_as_flight 5 8 ""  # the setup's sensors, by default
 
-# The shipped sensors beat random ones in every seed on every figure; --jobs does not
-# change the table or the picture; three shards merged give both.
+# The shipped sensors beat random ones in every seed; --jobs changes nothing; three shards merged give the same.
 sweep=(--sweep --data "$data" --seconds 10 --seeds 1-4 --agents 4,6 --sensors trained.bin,random)
 run "${sweep[@]}" --jobs 1 --csv all.csv --svg all.svg
 [ "$status" -eq 0 ] || fail "sweep: status $status: $(cat err.txt)"
@@ -102,18 +87,16 @@ mv out.txt all.txt
   fail "the shipped sensors do not win every seed at both agent counts: $(cat all.txt)"
 xmllint --noout all.svg || fail "the SVG does not parse"
 run "${sweep[@]}" --jobs 3 --csv jobs.csv --svg jobs.svg
-cmp -s out.txt all.txt || fail "--jobs 3 printed another table"
-cmp -s jobs.svg all.svg || fail "--jobs 3 drew another picture"
-cmp -s <(cut -d, -f1-10 jobs.csv) <(cut -d, -f1-10 all.csv) || fail "--jobs 3 wrote other rows"
+cmp -s out.txt all.txt && cmp -s jobs.svg all.svg && cmp -s <(cut -d, -f1-10 jobs.csv) <(cut -d, -f1-10 all.csv) ||
+  fail "--jobs 3 changed the table, the picture or the rows"
 for k in 1 2 3; do
-  run "${sweep[@]}" --shard "$k/3" --csv "shard$k.csv"
-  [ "$status" -eq 0 ] || fail "shard $k: status $status"
+  run "${sweep[@]}" --shard "$k/3" --csv "shard$k.csv"; [ "$status" -eq 0 ] || fail "shard $k: status $status"
 done
 [ $(($(rows shard1.csv) + $(rows shard2.csv) + $(rows shard3.csv))) -eq 16 ] || fail "the shards do not add up"
 run --summarize shard3.csv shard1.csv shard2.csv --svg merged.svg
 [ "$status" -eq 0 ] || fail "summarize: status $status: $(cat err.txt)"
-cmp -s out.txt all.txt || fail "the merged shards' table: $(diff out.txt all.txt)"
-cmp -s merged.svg all.svg || fail "the merged shards' picture differs"
+cmp -s merged.svg all.svg && cmp -s out.txt all.txt ||
+  fail "the merged shards' picture or table: $(diff out.txt all.txt)"
 run --summarize shard1.csv shard1.csv
 [ "$status" -eq 2 ] && grep -q "shard1.csv:2: run 0 is also at shard1.csv:2" err.txt || fail "a shard twice: $(cat err.txt)"
 
@@ -122,20 +105,16 @@ script -qec "'$flock' --sweep --data '$data' --seconds 1 --seeds 1-3 --jobs 1 >t
 grep -q "flock: 0 of 3 runs, 0:00 elapsed, ? left" terminal.txt || fail "no progress at a terminal: $(cat -v terminal.txt)"
 [ "$(wc -l <table.txt)" -eq 2 ] || fail "at a terminal: $(cat table.txt)"
 
-# Interrupted, the sweep alone (Ctrl-C would reach the flights too; here the sweep must
-# stop them) while flights of 64 agents run, long after the four of one agent ended: the
-# finished runs in the CSV, a line saying how many, no child left, and no waiting.
+# The sweep alone interrupted (it must stop its flights) while 64 agents fly, after the four 1-agent runs ended:
+# the finished runs in the CSV, a line saying how many, no child left, and no waiting.
 setsid "$flock" --sweep --data "$data" --seconds 450 --seeds 1-4 --agents 1,64 --jobs 2 --csv stopped.csv \
-  </dev/null >out.txt 2>err.txt &
-sweeper=$!
-sleep 3
-children=$(pgrep -P "$sweeper")
+  </dev/null >out.txt 2>err.txt & sweeper=$!
+sleep 3; children=$(pgrep -P "$sweeper")
 [ -n "$children" ] || fail "no flights running"
 kill -INT "$sweeper"
 for _ in $(seq 20); do kill -0 "$sweeper" 2>/dev/null && sleep 0.1; done
 kill -0 "$sweeper" 2>/dev/null && { kill -KILL -- "-$sweeper"; fail "the interrupted sweep waited for its flights"; }
-wait "$sweeper"
-status=$?
+wait "$sweeper"; status=$?
 [ "$status" -eq 130 ] || fail "interrupted: status $status"
 finished=$(sed -n 's/^flock: interrupted: \([0-9]*\) of 8 runs finished, their rows are in .*/\1/p' err.txt)
 [ -n "$finished" ] || fail "interrupted: $(cat err.txt)"
