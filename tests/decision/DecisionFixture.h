@@ -12,12 +12,8 @@ inline std::unique_ptr<vex::QDM> finalized(const char* folder, std::vector<vex::
                                            int memory) {
     std::filesystem::current_path(std::filesystem::path(__FILE__).parent_path() / folder);
     auto qdm = std::make_unique<vex::QDM>();
-    vex::ActionSpace space;
-    space.points = std::move(points);
-    space.movementMap = {{-1}, {0}, {1}};
-    space.gridSize = grid;
     OutputCapture quiet;
-    qdm->addActionSpace(space);
+    qdm->addActionSpace({std::move(points), {{-1}, {0}, {1}}, grid});
     qdm->finalize(memory);
     return qdm;
 }
