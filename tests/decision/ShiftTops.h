@@ -1,21 +1,15 @@
 #pragma once
-// A sparse Tops for a finished decision maker: every basis state moves one place on,
-// the last to the first, so that each column holds one non-zero as in the flock's own
-// moves, and thinking takes the compressed way.
-
+// A sparse Tops for a finished decision maker: every basis state moves one place on, the last to the first,
+// one non-zero per column as in the flock's own moves, so that thinking takes the compressed way.
 #include "decision/QDM.h"
 #include "interp/Variable.h"
 #include "linalg/Matrix.h"
-
 namespace fixture {
-
 inline void setShiftTops(vex::QDM& qdm) {
     tala::interp::Variable tops;
     tala::interp::lookup(qdm.variables, "Tops", tops);
     linalg::Matrix& matrix = tops.getMatrix();
     matrix.setZero();
-    const int size = matrix.rows();
-    for (int from = 0; from < size; ++from) matrix((from + 1) % size, from) = {1.0, 0.0};
+    for (int from = 0, size = matrix.rows(); from < size; ++from) matrix((from + 1) % size, from) = {1.0, 0.0};
 }
-
 }  // namespace fixture

@@ -1,59 +1,99 @@
-// The decision maker's whole-system sensors against the full Kronecker product, its
-// action probabilities for a state of known shares, and its answers for odd spaces and
-// points.
-// Decisions themselves are checked by the golden scripts in golden/decide.
-
+// The decision maker against the long way (LiteralRoutes.h): sensors, thinking and training's fitness; its
+// action odds for a state of known shares, and what a steering host asks of it. Decisions: golden/decide.
 #include <gtest/gtest.h>
-
 #include <cmath>
+#include <cstdlib>
+#include <cstring>
 #include <random>
-
+#include <string>
+#include <vector>
 #include "DecisionFixture.h"
 #include "LiteralRoutes.h"
+#include "decision/SteeringQuestions.h"
+#include "decision/Training.h"
 #include "tests/linalg/MatrixTestSupport.h"
-
 namespace {
-
 using linalg::testing::expectSame;
-
 linalg::Matrix& psi(vex::QDM& qdm) { return literal::variableMatrix(qdm, "psi.0"); }
+std::unique_ptr<vex::QDM> flock() { return fixture::flockSystem({{"forward", {0}}, {"left", {1}}, {"right", {-1}}}); }
+// Sensor "left" applied, seeded alike every time, to the flock's decision maker (whose Tops is a shift) or
+// the fixture's with the Fourier Tops; `dense` applies it the long way.
+std::unique_ptr<vex::QDM> stimulated(bool shift, bool dense = false) {
+    std::srand(5);
+    auto qdm = shift ? flock() : fixture::finishedDecisionMaker();
+    qdm->addSensor("left");
+    if (dense) literal::applyOp(*qdm, "left"); else qdm->applyOp("left");
+    return qdm;
+}
 
 TEST(SensorOperator, AsLargeAsTheWholeSystemActsOnTheWholeState) {
-    std::mt19937 generator(3);
-    auto qdm = fixture::finishedDecisionMaker();
-    qdm->addSensor("left");
-    qdm->applyOp("left");
+    auto qdm = stimulated(false);
     qdm->think();  // weight on every register
+    std::mt19937 generator(3);
     const linalg::Matrix op = linalg::testing::randomMatrix(450, 450, generator);
     const linalg::Matrix expected = literal::apply(1, op, 1, psi(*qdm));
     qdm->applySensorOperator(op);
     expectSame(expected, psi(*qdm), 1e-12);
 }
 
-// The points (1, 0), (0, 1) and (-1, 0) sit at cells (3, 2), (2, 3) and (1, 2) of the
-// 5 x 5 grid. Cell (4, 4) is as near to the first as to the second and counts for the
-// first; (2, 4) is nearest the second, (0, 0) the third. psi.0 holds a share of 0.5, 0.2
-// and 0.3 in those cells, with various Memory and Delta registers: index (m * 9 + d) * 25
-// + 5 x + y.
+// A shift has one non-zero per column and goes the compressed way; the Fourier Tops is dense. Either way the
+// steps equal the dense product bit for bit, also after Tops is written through its matrix between steps.
+TEST(Thinking, EqualsTheDenseProductForSparseAndDenseTopsAndSeesTopsChangedInPlace) {
+    for (const bool shift : {true, false}) {
+        auto fast = stimulated(shift), dense = stimulated(shift, true);
+        const auto step = [&] { fast->think(); literal::think(*dense); expectSame(psi(*dense), psi(*fast)); };
+        for (int n = 0; n < 3; ++n) { step(); fast->applyOp("left"); literal::applyOp(*dense, "left"); }
+        for (vex::QDM* qdm : {fast.get(), dense.get()}) {
+            linalg::Matrix& tops = literal::variableMatrix(*qdm, "Tops");
+            tops(3, 7) = {0.5, -0.5};
+            tops.data()[0] = {0.0, 2.0};
+        }
+        step();
+        for (vex::QDM* qdm : {fast.get(), dense.get()}) literal::variableMatrix(*qdm, "Tops").fill({0.25, 0.0});
+        step();  // dense now
+    }
+}
+
+// Rules replayed side by side, or in turn on psi.0 (a variable stands in the way of the measuring text), give
+// the same fitness and psi.0 for a dense and a compressed Tops, repeating and single rules, several lists.
+TEST(TrainingFitness, RulesSideBySideScoreAsRulesInTurn) {
+    const std::vector<vex::Rule> rules = {{{{"left"}}, 0, {{0, 0, 1.0}}},
+                                          {{{"right"}, {"left", "right"}}, 1, {{2, 0, 0.5}, {1, 0, 0.25}}},
+                                          {{}, 0, {{1, 0, 1.0}}},
+                                          {{{"left"}, {"nobody"}, {"right"}}, 0, {{0, 0, 0.3}}}};
+    for (const bool shift : {false, true}) {
+        auto together = stimulated(shift), inTurn = stimulated(shift);
+        inTurn->evaluateText("new integer QDM-temp-guard", true);
+        for (vex::QDM* qdm : {together.get(), inTurn.get()}) { std::srand(9); qdm->addSensor("right"); }
+        vex::Individual first, second;
+        first.sensors = second.sensors = together->sensors;
+        vex::evaluateFitness(*together, first, rules, 5);
+        vex::evaluateFitness(*inTurn, second, rules, 5);
+        EXPECT_EQ(second.fitness, first.fitness);
+        EXPECT_EQ(second.ruleFitness, first.ruleFitness);
+        expectSame(psi(*inTurn), psi(*together));
+    }
+}
+
+// Points (1, 0), (0, 1), (-1, 0) sit at cells (3, 2), (2, 3), (1, 2) of the 5 x 5 grid. Cell (4, 4) is as near
+// the first as the second and counts for the first, (2, 4) is nearest the second, (0, 0) the third. psi.0
+// holds shares 0.5, 0.2, 0.3 there, in various Memory and Delta registers: index (m * 9 + d) * 25 + 5 x + y.
 TEST(ActionProbability, SumsTheCellsNearestEachActionAndIsZeroOutsideTheSpacesAndActions) {
     auto qdm = fixture::finishedDecisionMaker();
-    linalg::Matrix& psi = literal::variableMatrix(*qdm, "psi.0");
-    psi.fill({0.0, 0.0});
-    psi(324, 0) = {0.5, 0.5};             // m 1, d 3, cell (4, 4)
-    psi(239, 0) = {0.0, std::sqrt(0.2)};  // m 1, d 0, cell (2, 4)
-    psi(200, 0) = {std::sqrt(0.3), 0.0};  // m 0, d 8, cell (0, 0)
-    const double expected[] = {0.5, 0.2, 0.3};
-    for (int action = 0; action < 3; ++action)
-        EXPECT_NEAR(expected[action], qdm->actionProbability(0, action), 1e-12) << "action " << action;
+    psi(*qdm).fill({0.0, 0.0});
+    psi(*qdm)(324, 0) = {0.5, 0.5};             // m 1, d 3, cell (4, 4)
+    psi(*qdm)(239, 0) = {0.0, std::sqrt(0.2)};  // m 1, d 0, cell (2, 4)
+    psi(*qdm)(200, 0) = {std::sqrt(0.3), 0.0};  // m 0, d 8, cell (0, 0)
     // Action 3 is one past the last point: no cell maps to it.
     for (const auto& [space, action] : {std::pair{-1, 0}, {1, 0}, {0, -1}, {0, 3}, {0, 4}})
         EXPECT_EQ(0.0, qdm->actionProbability(space, action)) << space << " " << action;
-
-    // The measuring text writes any variable named like its temporaries; with such a
-    // variable about, the text itself runs, with the same numbers.
-    qdm->evaluateText("new integer QDM-temp-Space.1.size", true);
-    for (int action = 0; action < 3; ++action)
-        EXPECT_NEAR(expected[action], qdm->actionProbability(0, action), 1e-12) << "action " << action;
+    // The measuring text writes any variable named like its temporaries; with one about, the text itself runs.
+    const double expected[] = {0.5, 0.2, 0.3};
+    for (const std::string guard : {"", "new integer QDM-temp-Space.1.size"}) {
+        if (!guard.empty()) qdm->evaluateText(guard, true);
+        for (int action = 0; action < 3; ++action)
+            EXPECT_NEAR(expected[action], qdm->actionProbability(0, action), 1e-12) << guard << " " << action;
+    }
     tala::interp::Variable written;
     tala::interp::lookup(qdm->variables, "QDM-temp-Space.1.size", written);
     EXPECT_EQ(25, written.getInteger());
@@ -69,8 +109,47 @@ TEST(NearestAction, AnswersZeroWithoutFillingForMismatchesAndEmptySpaces) {
     EXPECT_EQ(0, qdm.nearestAction(1, {}, &chosen));
     EXPECT_EQ(0, qdm.nearestAction(2, {0, 0}, &chosen));
     EXPECT_EQ("untouched", chosen.name);
-    // A point with another coordinate count counts as distance 0.
-    EXPECT_EQ(1, qdm.nearestAction(0, {4, 4}));
+    EXPECT_EQ(1, qdm.nearestAction(0, {4, 4}));  // a point with another coordinate count counts as distance 0
+}
+
+constexpr const char* kActions[] = {"forward", "left", "right"};
+constexpr const char* kStimuli[] = {"center", "left", "right"};
+
+TEST(SteeringQuestions, NameTheFirstMissingPieceAndNothingOnceAllFit) {
+    auto qdm = flock();
+    EXPECT_EQ(vex::steeringProblem(*qdm, kActions, kStimuli), "no sensor named 'center'");
+    for (const char* name : kStimuli) qdm->addSensor(name);
+    EXPECT_EQ(vex::steeringProblem(*qdm, kActions, kStimuli), "");
+    const char* up[] = {"up"};
+    EXPECT_EQ(vex::steeringProblem(*qdm, up, kStimuli), "action space 0 has no action 'up'");
+    const std::string size = std::to_string(qdm->sensorSize());
+    qdm->sensors[1].unitary.resize(2, 2);
+    EXPECT_EQ(vex::steeringSensorProblem(*qdm, kStimuli),
+              "sensor 'left' is 2 x 2, the decision maker needs " + size + " x " + size);
+    qdm->sensors[1].unitary.resize(static_cast<int>(qdm->systemSize()), static_cast<int>(qdm->systemSize()));
+    EXPECT_EQ(vex::steeringProblem(*qdm, kActions, kStimuli), "");  // a whole-system sensor applies too
+    literal::variableMatrix(*qdm, "Tops").resize(2, 2);
+    EXPECT_EQ(vex::steeringProblem(*qdm, kActions, kStimuli),
+              "the decision maker was not finalised (no state psi.0 or transition operator Tops of its size)");
+}
+
+TEST(SteeringQuestions, OddsAreTheActionProbabilitiesAndChangeNothing) {
+    auto qdm = stimulated(true);
+    qdm->think();
+    const linalg::Matrix before = psi(*qdm);
+    std::srand(4);
+    const char* asked[] = {"right", "forward", "left"};
+    const auto odds = vex::actionOdds(*qdm, asked);
+    const int next = std::rand();
+    std::srand(4);
+    EXPECT_EQ(next, std::rand());  // no draw
+    ASSERT_TRUE(odds.has_value());
+    EXPECT_EQ(*odds, std::vector<double>({qdm->actionProbability(0, 2), qdm->actionProbability(0, 0),
+                                          qdm->actionProbability(0, 1)}));
+    EXPECT_NEAR((*odds)[0] + (*odds)[1] + (*odds)[2], 1.0, 1e-9);
+    EXPECT_EQ(0, std::memcmp(before.data(), psi(*qdm).data(), sizeof(linalg::Complex) * before.entryCount()));
+    const char* unknown[] = {"forward", "up"};
+    EXPECT_FALSE(vex::actionOdds(*qdm, unknown).has_value());
 }
 
 }  // namespace

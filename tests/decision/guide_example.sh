@@ -1,20 +1,14 @@
 #!/usr/bin/env bash
-# Keeps the worked example of docs/decision-makers.md true. The page's script files
-# ("<!-- file: NAME -->", a fenced block, "<!-- end of file -->") are written to an empty
-# folder, a "path" line pointed at the project's data/ folder; each transcript ("<!--
-# transcript: tala --quiet < NAME -->", a fenced block, "<!-- end of transcript -->") is
-# what that run prints on standard output, with nothing on standard error.
+# Keeps the worked example of docs/decision-makers.md true: its "<!-- file: NAME -->" blocks, written to an empty folder
+# ("path" at data/), print what each "<!-- transcript: tala --quiet < NAME -->" block shows, nothing on standard error.
 # Usage: guide_example.sh BIN_DIR [--write]   (--write rewrites the transcripts)
 set -u
-bin=$(cd "$1" && pwd)
-write=${2:-}
-root=$(cd "$(dirname "$0")/../.." && pwd)
-page=$root/docs/decision-makers.md
-work=$(mktemp -d)
+bin=$(cd "$1" && pwd) write=${2:-} root=$(cd "$(dirname "$0")/../.." && pwd)
+page=$root/docs/decision-makers.md work=$(mktemp -d) failures=0
 trap 'rm -rf "$work"' EXIT
 mkdir "$work/example"
-
-# The fenced lines after each "<!-- KIND: NAME -->" marker, written to $work/KIND.N.
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+# The fenced lines after each "<!-- KIND: NAME -->" marker, written to $work/KIND.N, NAME to $work/KIND.N.name.
 awk -v dir="$work" '
   index($0, "<!-- end of ") == 1 { inside = 0; next }
   match($0, /^<!-- (file|transcript): .* -->$/) {
@@ -25,38 +19,26 @@ awk -v dir="$work" '
   inside && /^```/ { fence++; next }
   inside && fence == 1 { print > (dir "/" kind "." n[kind]) }
 ' "$page"
-
 for name_file in "$work"/file.*.name; do
   [ -e "$name_file" ] || { echo "FAIL: no script files in ${page#"$root"/}"; exit 1; }
   sed "s#^path .*#path $root/data#" "${name_file%.name}" > "$work/example/$(cat "$name_file")"
 done
-
-failures=0
 for name_file in "$work"/transcript.*.name; do
   [ -e "$name_file" ] || { echo "FAIL: no transcripts in ${page#"$root"/}"; exit 1; }
-  command=$(cat "$name_file")
+  command=$(cat "$name_file") expected=${name_file%.name}
   script=${command#tala --quiet < }
-  if [ "$script" = "$command" ] || [ ! -f "$work/example/$script" ]; then
-    echo "FAIL: transcript '$command' is not 'tala --quiet < FILE' for one of the page's files"
-    failures=$((failures + 1))
-    continue
-  fi
+  [ "$script" != "$command" ] && [ -f "$work/example/$script" ] ||
+    { fail "transcript '$command' is not 'tala --quiet < FILE' for one of the page's files"; continue; }
   (cd "$work/example" && "$bin/tala" --quiet < "$script" 2> "$work/errors") > "$work/actual"
-  if [ -s "$work/errors" ]; then
-    echo "FAIL: '$command' reports problems on standard error:"
-    head -5 "$work/errors"
-    failures=$((failures + 1))
-  fi
-  expected=${name_file%.name}
+  [ -s "$work/errors" ] && { fail "'$command' reports problems on standard error:"; head -5 "$work/errors"; }
   if [ "$write" = "--write" ]; then
     awk -v start="<!-- transcript: $command -->" -v new="$work/actual" '
       $0 == start { print; print "```text"; while ((getline line < new) > 0) print line; print "```"; skip = 1; next }
       skip && index($0, "<!-- end of transcript -->") == 1 { skip = 0 }
       !skip { print }' "$page" > "$work/page" && cat "$work/page" > "$page"
   elif ! cmp -s "$expected" "$work/actual"; then
-    echo "FAIL: the transcript of '$command' in ${page#"$root"/} differs from what tala prints (rewrite: $0 BIN_DIR --write)"
+    fail "the transcript of '$command' in ${page#"$root"/} differs from what tala prints (rewrite: $0 BIN_DIR --write)"
     diff "$expected" "$work/actual" | head -20
-    failures=$((failures + 1))
   fi
 done
 [ $failures -eq 0 ] || exit 1

@@ -1,32 +1,22 @@
-// The sensor file: its exact bytes and files cut short or that cannot be opened. The
-// golden scripts in golden/sensors load the refused files of each other kind; failed
-// saves are the file replacement's (tests/support/file_replace_test.cpp).
-
+// The sensor file: its exact bytes and files cut short or that cannot be opened. golden/sensors loads the
+// refused files of each other kind; failed saves are the file replacement's (tests/support).
 #include <gtest/gtest.h>
-
 #include <filesystem>
 #include <fstream>
 #include <string>
-
 #include "decision/QDM.h"
 #include "tests/linalg/MatrixTestSupport.h"
 #include "tests/support/StreamCapture.h"
 #include "tests/support/TempFolder.h"
-
 namespace {
 
 class SensorFile : public TempFolder {
 protected:
-    void SetUp() override {
-        TempFolder::SetUp();
-        file_ = path("sensors.bin");
-    }
+    void SetUp() override { TempFolder::SetUp(); file_ = path("sensors.bin"); }
     void write(const std::string& bytes) const { std::ofstream(file_, std::ios::binary) << bytes; }
-
     std::string file_;
-    // A dimension-2 sensor "left", 76 bytes: format 10, one sensor, the name, then offPhase
-    // {0.5, 0.25}, rotation {1, 2} and phase {0.125, 3}, each a count and doubles, all
-    // little-endian.
+    // A dimension-2 sensor "left", 76 bytes: format 10, one sensor, the name, then offPhase {0.5, 0.25},
+    // rotation {1, 2} and phase {0.125, 3}, each a count and doubles, all little-endian.
     const std::string leftFile_ =
         fileText(std::filesystem::path(__FILE__).parent_path() / "golden/sensors/left.sensors");
 };
@@ -46,7 +36,6 @@ TEST_F(SensorFile, LoadsTheAnglesInTheirOrderAndSavesTheSameBytes) {
     linalg::Matrix unitary(2, 2);
     linalg::buildUnitary(left.rotation, left.phase, left.offPhase, unitary);
     linalg::testing::expectSame(unitary, left.unitary);
-
     std::filesystem::remove(file_);
     ASSERT_TRUE(qdm.saveSensors(file_));
     EXPECT_EQ(leftFile_, fileText(file_));
@@ -60,8 +49,7 @@ TEST_F(SensorFile, CutShortAnywhereOrNotAPlainFileIsRefusedWhole) {
     for (std::size_t length = 0; length < leftFile_.size(); ++length) {
         write(leftFile_.substr(0, length));
         EXPECT_EQ("sensor file '" + file_ + "' is truncated or corrupted; no sensors loaded.",
-                  failureOf([&] { qdm.loadSensors(file_); }))
-            << "length " << length;
+                  failureOf([&] { qdm.loadSensors(file_); })) << "length " << length;
     }
     EXPECT_EQ("Cannot open sensor file '/dev/null': not a plain file",
               failureOf([&] { qdm.loadSensors("/dev/null"); }));

@@ -1,38 +1,24 @@
-// What a training records and shows: the fitness history, its table and plot, the
-// progress line and the lines that say how training ended.
-
+// What a training records and shows: the fitness history, its table and plot, the progress line and the
+// lines that say how training ended.
 #include <gtest/gtest.h>
-
 #include <algorithm>
 #include <cstdlib>
-#include <filesystem>
 #include <sstream>
 #include <string>
 #include <vector>
-
 #include "DecisionFixture.h"
 #include "decision/TrainingHistory.h"
 #include "decision/TrainingProgress.h"
 #include "support/ScriptOutput.h"
 #include "tests/support/TempFolder.h"
-
 namespace {
-
-namespace fs = std::filesystem;
 using vex::GenerationFitness;
-using vex::QDM;
-using vex::Rule;
 using vex::TrainingHistory;
-
 // The flock's system with two sensors and their rules.
 struct SmallTraining {
-    std::unique_ptr<QDM> qdm = fixture::flockSystem({{"forward", {0}}, {"left", {-1}}, {"right", {1}}});
-    std::vector<Rule> rules = {Rule{{{"center"}}, 0, {{0, 0, 1.0}}}, Rule{{{"left"}}, 0, {{1, 0, 1.0}}}};
-
-    SmallTraining() {
-        qdm->addSensor("center");
-        qdm->addSensor("left");
-    }
+    std::unique_ptr<vex::QDM> qdm = fixture::flockSystem({{"forward", {0}}, {"left", {-1}}, {"right", {1}}});
+    std::vector<vex::Rule> rules = {{{{"center"}}, 0, {{0, 0, 1.0}}}, {{{"left"}}, 0, {{1, 0, 1.0}}}};
+    SmallTraining() { for (const char* name : {"center", "left"}) qdm->addSensor(name); }
     void train(int generations, int population) {
         OutputCapture quiet;
         qdm->train(rules, generations, 4, population, population);
@@ -56,19 +42,15 @@ TEST(TrainingHistory, EveryGenerationIsRecordedAndTheBestNeverFalls) {
         EXPECT_GE(fitness.best, history.generations[g > 0 ? g - 1 : 0].best);
         ASSERT_EQ(fitness.bestRules.size(), 2u);
         EXPECT_NEAR((fitness.bestRules[0] + fitness.bestRules[1]) / 2, fitness.best, 1e-12);
-        std::string text = rows[g + 1];
-        std::replace(text.begin(), text.end(), ',', ' ');
-        std::istringstream row(text);
+        std::istringstream row(rows[g + 1]);
         std::vector<double> read(6);
-        for (double& number : read) row >> number;
+        for (double& number : read) if ((row >> number).peek() == ',') row.ignore();
         EXPECT_EQ(read, (std::vector<double>{double(g + 1), fitness.best, fitness.mean, fitness.worst,
-                                             fitness.bestRules[0], fitness.bestRules[1]}))
-            << rows[g + 1];
+                                             fitness.bestRules[0], fitness.bestRules[1]})) << rows[g + 1];
     }
     // The last row is the population the training left.
     EXPECT_EQ(history.generations.back().best, training.qdm->population().front().fitness);
     EXPECT_EQ(history.generations.back().worst, training.qdm->population().back().fitness);
-
     // A new training starts a new history; one that runs no generation leaves none.
     training.train(3, 2);
     EXPECT_EQ(training.qdm->trainingHistory.generations.size(), 3u);
@@ -81,16 +63,14 @@ using HistoryFiles = TempFolder;
 TEST_F(HistoryFiles, ThePlotIsXmlWithLabelledAxesTheCeilingAndEveryCurve) {
     SmallTraining training;
     training.train(4, 3);
-    const fs::path plot = folder_ / "history.SVG";
-    vex::saveTrainingHistory(training.qdm->trainingHistory, plot.string());
+    const std::string plot = path("history.SVG");
+    vex::saveTrainingHistory(training.qdm->trainingHistory, plot);
     const std::string svg = fileText(plot);
     for (const char* part : {">generation</text>", ">fitness</text>", ">ceiling 10</text>", ">best</text>",
                              ">mean</text>", ">worst</text>", ">center -&gt; forward</text>", ">left -&gt; left</text>"})
         EXPECT_NE(svg.find(part), std::string::npos) << part;
-    EXPECT_EQ(std::system(("xmllint --noout " + plot.string()).c_str()), 0);
-
-    // Stopped early, the title says so.
-    training.qdm->trainingHistory.plannedGenerations = 300;
+    EXPECT_EQ(std::system(("xmllint --noout " + plot).c_str()), 0);
+    training.qdm->trainingHistory.plannedGenerations = 300;  // stopped early, the title says so
     EXPECT_NE(vex::historySvg(training.qdm->trainingHistory).find("(ended after 4 of 300)"), std::string::npos);
 }
 
@@ -100,20 +80,17 @@ TEST_F(HistoryFiles, ALongHistoryIsThinnedForThePlotButNotForTheTable) {
         const double best = 10.0 - 5.0 / (g + 1);
         history.generations.push_back({best, best - 1, best - 2, {best}});
     }
-    const fs::path table = folder_ / "history.csv";
-    vex::saveTrainingHistory(history, table.string());
-    const auto rows = linesOf(fileText(table));
+    vex::saveTrainingHistory(history, path("history.csv"));
+    const auto rows = linesOf(fileText(path("history.csv")));
     ASSERT_EQ(rows.size(), 5001u);
     EXPECT_EQ(rows.back().rfind("5000,", 0), 0u);
     // A name holding a NUL byte is shown with \0 in the refusal.
     EXPECT_EQ(failureOf([&] { vex::saveTrainingHistory(history, std::string("h\0x.csv", 7)); }),
               "Cannot write training history 'h\\0x.csv': file name holds a NUL byte");
     EXPECT_EQ(listing(), "history.csv;");
-
-    const std::string svg = vex::historySvg(history);
     // The rule, worst, mean and best: 648 points each, one per unit of the plot's width.
+    const std::string svg = vex::historySvg(history);
     EXPECT_EQ(std::count(svg.begin(), svg.end(), ','), 4 * 648);
-
     // 4999 steps over 647: the second point drawn is the generation nearest 7.73, the ninth.
     for (const std::size_t changed : {8, 7}) {
         TrainingHistory dipped = history;
@@ -130,7 +107,6 @@ protected:
         return std::make_unique<vex::TrainingProgress>(300, *shown_, [this] { return now_; });
     }
     std::string take() { return screen_.take(); }
-
     OutputCapture screen_;
     std::unique_ptr<tala::ConsoleProgress> shown_;
     double now_ = 100.0;
@@ -160,8 +136,7 @@ TEST_F(ProgressScreen, UpdatesComeAtMostTenTimesASecondAndTheLastStateStays) {
     EXPECT_EQ(take(), "");
     now_ += 0.06;
     line->tick();
-    // Cut to the terminal's width less one, so that the line never wraps.
-    EXPECT_EQ(take(), "\rgeneration 2/300  best 5.00 o\033[K");
+    EXPECT_EQ(take(), "\rgeneration 2/300  best 5.00 o\033[K");  // cut to the width less one: it never wraps
     now_ += 0.01;
     line->finishGeneration(fitness);
     line->close();
@@ -173,23 +148,20 @@ TEST_F(ProgressScreen, UpdatesComeAtMostTenTimesASecondAndTheLastStateStays) {
 TEST_F(ProgressScreen, OutputOnTheSameScreenTakesTheLineAwayAndPutsItBackUnderIt) {
     auto line = progress(true);
     line->startGeneration(0);
-    tala::out() << "DEBUG: max fitness = 5\n";
-    tala::out() << "0/3: 5 -> " << std::flush;
+    tala::out() << "DEBUG: max fitness = 5\n" << "0/3: 5 -> " << std::flush;
     now_ += 1;
     line->tick();  // not under a finished line: nothing is drawn
     tala::out() << "6\n";
-    EXPECT_EQ(take(),
-              "\rgeneration 1/300  0.0 s\033[K"
-              "\r\033[KDEBUG: max fitness = 5\n\rgeneration 1/300  0.0 s\033[K"
-              "\r\033[K0/3: 5 -> 6\n\rgeneration 1/300  1.0 s\033[K");
+    EXPECT_EQ(take(), "\rgeneration 1/300  0.0 s\033[K\r\033[KDEBUG: max fitness = 5\n\rgeneration 1/300  0.0 s\033[K"
+                      "\r\033[K0/3: 5 -> 6\n\rgeneration 1/300  1.0 s\033[K");
     line->close();
     EXPECT_EQ(take(), "\rgeneration 0/300  1.0 s\033[K\n");
     tala::out() << "after\n";
     EXPECT_EQ(take(), "after\n");
 }
 
-// Training inside a flight whose minds' text is sent elsewhere: the text stays where the
-// flight sent it, and goes back there, unshared, when training ends.
+// Training inside a flight whose minds' text is sent elsewhere: the text stays where the flight sent it,
+// and goes back there, unshared, when training ends.
 TEST_F(ProgressScreen, TextSentElsewhereStaysThereAroundTheLine) {
     std::ostringstream minds;
     tala::OutputTo flight(minds);

@@ -1,15 +1,10 @@
-// What scripts cannot reach of the library: a command word alone, words it declines,
-// and the release of the decision maker a value held, by a new one and by the last
-// value that refers to it. Copies of freed and replaced decision makers are checked by
-// golden/values/decision_maker_value.
-
+// What scripts cannot reach of the library: a command word alone, words it declines, and the release of the
+// decision maker a value held. Copies of freed and replaced ones: golden/values/decision_maker_value.
 #include <gtest/gtest.h>
-
 #include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
-
 #include "decision/VEXCommands.h"
 #include "decision/ValueTypes.h"
 #include "interp/CommandTokenizer.h"
@@ -17,11 +12,9 @@
 #include "interp/InterpreterHost.h"
 #include "linalg/MemoryBudget.h"
 #include "tests/support/StreamCapture.h"
-
 namespace {
 
-// vex::State alone explains its arguments; words of other libraries are declined
-// without evaluating their arguments.
+// vex::State alone explains its arguments; words of other libraries are declined without evaluating theirs.
 TEST(Commands, StateAloneExplainsItsArgumentsAndOtherWordsAreDeclinedUnevaluated) {
     vex::VEXCommands library;
     tala::interp::Interpreter interpreter;
@@ -37,29 +30,23 @@ TEST(Commands, StateAloneExplainsItsArgumentsAndOtherWordsAreDeclinedUnevaluated
     EXPECT_EQ("Error: Arguments for vex::State are MODE:STRING {vex::SensorList}^*\n", printed.text());
 }
 
-std::unique_ptr<tala::interp::InterpreterHost> vexHost() {
-    std::vector<std::unique_ptr<tala::interp::CommandLibrary>> libraries;
-    libraries.push_back(std::make_unique<vex::VEXCommands>());
-    return std::make_unique<tala::interp::InterpreterHost>(std::move(libraries));
-}
-
-// Rounds of finished decision makers for one value fit in a small budget, and the last
-// one goes with the host, that is with the last value referring to it.
+// Rounds of finished decision makers for one value fit in a small budget, and the last one goes with the
+// host, that is with the last value referring to it.
 TEST(DecisionMakerValues, ANewDecisionMakerAndTheLastValueReleaseTheOneHeld) {
     const std::filesystem::path saved = std::filesystem::current_path();
     std::filesystem::current_path(std::filesystem::path(__FILE__).parent_path());  // for QDM_Scripts/
-    auto host = vexHost();
+    std::vector<std::unique_ptr<tala::interp::CommandLibrary>> libraries;
+    libraries.push_back(std::make_unique<vex::VEXCommands>());
+    auto host = std::make_unique<tala::interp::InterpreterHost>(std::move(libraries));
     OutputCapture out;
-    for (const char* command :
-         {"global (new vex::QDM a)", "global (new vex::qdm::ActionSpace A)",
-          "vex::qdm::set_action_space degreeOfFreedom A -1 0 1", "vex::qdm::set_action_space gridSize A 3",
-          "vex::qdm::set_action_space points A (vex::qdm::ActionList (vex::qdm::Action (vex::qdm::Point 0) forward))"})
-        host->runCommand(command);
-    auto round = [&] {
-        for (const char* command : {"vex::qdm::new a", "vex::qdm::add_action_space a A", "vex::qdm::finalize a 2"})
-            host->runCommand(command);
+    const auto run = [&](std::initializer_list<const char*> commands) {
+        for (const char* command : commands) host->runCommand(command);
     };
-    auto held = [&] {
+    run({"global (new vex::QDM a)", "global (new vex::qdm::ActionSpace A)",
+         "vex::qdm::set_action_space degreeOfFreedom A -1 0 1", "vex::qdm::set_action_space gridSize A 3",
+         "vex::qdm::set_action_space points A (vex::qdm::ActionList (vex::qdm::Action (vex::qdm::Point 0) forward))"});
+    const auto round = [&] { run({"vex::qdm::new a", "vex::qdm::add_action_space a A", "vex::qdm::finalize a 2"}); };
+    const auto held = [&] {
         tala::interp::Object value;
         host->runCommand("get a", value);
         return std::weak_ptr<vex::QDM>(dynamic_cast<vex::QDMType&>(value.getUserObject()).decisionMaker());
@@ -73,7 +60,6 @@ TEST(DecisionMakerValues, ANewDecisionMakerAndTheLastValueReleaseTheOneHeld) {
     std::filesystem::current_path(saved);
     EXPECT_TRUE(first.expired());
     EXPECT_EQ(std::string::npos, out.text().find("Not enough memory")) << out.text().substr(0, 300);
-
     const std::weak_ptr<vex::QDM> last = held();
     EXPECT_FALSE(last.expired());
     host.reset();
