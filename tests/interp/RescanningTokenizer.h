@@ -6,7 +6,6 @@
 #include <string>
 #include <string_view>
 #include "interp/CommandTokenizer.h"
-
 namespace rescanning {
 // The characters of CommandTokenizer::forScripts() and forShellCommands(); opens[k] is closed by closes[k].
 struct Rules { std::string_view separators, dropped, quotes, opens, closes; };

@@ -12,9 +12,7 @@
 #include "interp/CommandTokenizer.h"
 #include "tests/interp/RescanningTokenizer.h"
 #include "tests/support/StreamCapture.h"
-
 using namespace tala::interp;
-
 namespace {
 using Tokens = std::vector<std::string>;
 

@@ -9,15 +9,12 @@
 #include "support/ConsoleKeys.h"
 #include "tests/support/StreamCapture.h"
 #include "tests/support/TypedKeys.h"
-
 using namespace tala::interp;
-
 namespace {
 using Names = std::vector<std::string>;
 const std::string kModuleDir = TEST_MODULE_DIR;
 std::string modulePath(const std::string& name) { return kModuleDir + "/" + name + ".so"; }
-// What library objects and their values announce when they are released.
-Names releases;
+Names releases;  // what library objects and their values announce when they are released
 // A library with a word ("label" unless told otherwise), answered with its own label, and the value type
 // "test::thing"; it may decline everything. It records what it was asked.
 class LabelLibrary : public CommandLibrary {
@@ -47,10 +44,9 @@ public:
         ~Thing() override { releases.push_back("thing released"); }
     };
     std::string label, word = "label";
-    bool accepts;
+    bool accepts, sawGlobal = false;
     std::int32_t level;
     Names asked;
-    bool sawGlobal = false;
 };
 // Runs a command the way the host does (in the globals, global off, fresh on); what it printed.
 std::string run(Interpreter& interpreter, const std::string& text, Object* result = nullptr,

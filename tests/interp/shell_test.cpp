@@ -9,9 +9,7 @@
 #include "linalg/MemoryBudget.h"
 #include "support/Failure.h"
 #include "tests/support/StreamCapture.h"
-
 using namespace tala::interp;
-
 namespace {
 using Lines = std::vector<std::string>;
 const std::string kBanner = "Morrow Scripter (Morrow) v.0.80.1.13\n\n";
@@ -52,14 +50,10 @@ TEST(Shell, EveryKindOfFailureIsPrintedAndTheSessionGoesOn) {
 
 TEST(Session, NormalisedLinesSkipBlanksAndTheProgramsOwnCommandsAreAsked) {
     Lines ran, commands;
-    Session session;
-    session.prompt = "> ";
-    session.normalizeLines = true;
-    session.run = [&](const std::string& line) { ran.push_back(line); };
-    session.command = [&](const std::string& command) { commands.push_back(command); };
     InputFeed in("  f(a  b)\n\n   \n  !state x\n!help zzz\n  exit  \nnever\n");
     OutputCapture out;
-    runSession(session);
+    runSession({.prompt = "> ", .normalizeLines = true, .run = [&](const std::string& line) { ran.push_back(line); },
+                .command = [&](const std::string& command) { commands.push_back(command); }});
     EXPECT_EQ(ran, Lines{"f (a b)"});
     EXPECT_EQ(commands, Lines{"!state"});  // !help is the session's own
     // Whole lines read without a terminal, each after its prompt; "exit" ends the session.

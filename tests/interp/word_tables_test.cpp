@@ -11,9 +11,7 @@
 #include "interp/WordHelp.h"
 #include "tests/support/StreamCapture.h"
 #include "tests/support/TempFolder.h"
-
 using namespace tala::interp;
-
 namespace {
 using Handler = int (*)();
 using Words = std::vector<std::string>;
@@ -33,13 +31,12 @@ std::string runAlone(const std::string& text) {
     return out.take() + (failure == "(no failure)" ? "" : "Failure: " + failure + "\n");
 }
 const std::vector<GroupDoc> kGroups = {
-    {"numbers",
-     {{"add", "A B", "The sum of A and B.", "print (add 1 2)"},
-      {"addmod", "A B M", "The sum of A and B modulo M, for integers that may be large or small.", "addmod 1 2 3"},
-      {"neg", "X", "Minus X.", ""}}},
-    {"library",
-     {{"lib::qdm::decide", "QDM SPACE", "Measures the space.", "lib::qdm::decide (get QDM) 0"},
-      {"lib::Mark", "", "A *marked* value_type <x> | [y] `z`.", "lib::Mark"}}}};
+    {"numbers", {{"add", "A B", "The sum of A and B.", "print (add 1 2)"},
+                 {"addmod", "A B M", "The sum of A and B modulo M, for integers that may be large or small.",
+                  "addmod 1 2 3"},
+                 {"neg", "X", "Minus X.", ""}}},
+    {"library", {{"lib::qdm::decide", "QDM SPACE", "Measures the space.", "lib::qdm::decide (get QDM) 0"},
+                 {"lib::Mark", "", "A *marked* value_type <x> | [y] `z`.", "lib::Mark"}}}};
 // For the comparison with the examples' transcript.
 using ObjectLanguageWords = TempFolder;
 }  // namespace

@@ -8,7 +8,6 @@
 #include "linalg/Matrix.h"
 #include "qlang/StateIndexing.h"
 #include "tests/linalg/MatrixTestSupport.h"
-
 namespace {
 using linalg::Matrix;
 using qlang::SystemDims;
@@ -19,11 +18,7 @@ SystemDims randomSystem(std::mt19937& generator) {
     for (auto& d : dims) d = dimension(generator);
     return dims;
 }
-int length(const SystemDims& dims) {
-    int n = 1;
-    for (int d : dims) n *= d;
-    return n;
-}
+int length(const SystemDims& dims) { int n = 1; for (int d : dims) n *= d; return n; }
 Matrix liftedOperator(const Matrix& op, const SystemDims& dims, int index) {
     Matrix lifted = identity(1);
     for (int k = 0; k < static_cast<int>(dims.size()); ++k) lifted = kron(lifted, k == index ? op : identity(dims[k]));

@@ -18,9 +18,7 @@
 #include "support/Reporting.h"
 #include "tests/support/StreamCapture.h"
 #include "tests/support/TempFolder.h"
-
 using namespace tala::interp;
-
 namespace {
 // A fresh table, and commands run on it as the shell runs them, in a folder of the test's own.
 class TypedWords : public TempFolder {
@@ -38,11 +36,8 @@ protected:
     VariableTable table;
     Variable result;
 };
-using Evaluate = TypedWords;
-using IoWords = TypedWords;
-using MatrixWords = TypedWords;
-using Problems = TypedWords;
-using WordTableExamples = TypedWords;
+using Evaluate = TypedWords; using IoWords = TypedWords; using MatrixWords = TypedWords;
+using Problems = TypedWords; using WordTableExamples = TypedWords;
 // Runs a command on a fresh table; what it printed, and its failure. The random words draw from a generator
 // seeded alike for each example.
 std::string runAlone(const std::string& text) {
@@ -54,20 +49,18 @@ std::string runAlone(const std::string& text) {
     return out.take() + (failure == "(no failure)" ? "" : "Failure: " + failure + "\n");
 }
 // An extension word that records how it was called: its argument, the size of its scope and its flags.
-class RecordingHandler : public CommandHandler {
-public:
-    explicit RecordingHandler(std::string word) : word_(std::move(word)) {}
+struct RecordingHandler : CommandHandler {
+    explicit RecordingHandler(std::string word) : word(std::move(word)) {}
     void execute(const CommandTokenizer& tokens, VariableList& localScope, Variable& result, bool global, bool fresh,
                  VariableTable&) override {
         calls.push_back(tokens.token(1) + "; " + std::to_string(localScope.size()) + (global ? " global" : "") +
                         (fresh ? " fresh" : ""));
         result.setInteger(99);
     }
-    void help() override { std::cout << "help of " << word_ << "\n"; }
-    std::string name() override { return word_; }
+    void help() override { std::cout << "help of " << word << "\n"; }
+    std::string name() override { return word; }
+    std::string word;
     std::vector<std::string> calls;
-private:
-    std::string word_;
 };
 }  // namespace
 
@@ -161,9 +154,8 @@ TEST_F(MatrixWords, QubitMeasurementNeverPicksAnImpossibleOutcome) {
     std::srand(seed);
     const linalg::Matrix m = run("measure_qbit (matrix 2 1 (complex 0 0) (complex 0 1)) 0 out").getMatrix();
     EXPECT_EQ(run("get out").getInteger(), 1);
-    EXPECT_EQ(m(0, 0).re, 0.0);
-    EXPECT_EQ(m(0, 0).im, 0.0);
-    EXPECT_EQ(m(1, 0).im, 1.0);
+    EXPECT_EQ(m(0, 0), (linalg::Complex{0.0, 0.0}));
+    EXPECT_EQ(m(1, 0), (linalg::Complex{0.0, 1.0}));
     // The same draw with outcome 0 possible still takes it.
     std::srand(seed);
     run("measure_qbit (matrix 2 1 (complex 0.6 0) (complex 0.8 0)) 0 out");

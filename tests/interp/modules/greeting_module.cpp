@@ -5,9 +5,7 @@
 #include <string>
 #include "interp/CommandLibrary.h"
 #include "interp/Interpreter.h"
-
 using namespace tala::interp;
-
 namespace {
 class Counter : public UserObject {
 public:
@@ -36,5 +34,4 @@ public:
     std::int32_t interfaceLevel() override { return 1; }
 };
 }  // namespace
-
 extern "C" CommandLibrary* LoadCommandLibrary() { return new GreetingLibrary; }
