@@ -1,30 +1,19 @@
 #pragma once
-// Token n of a tokenizer's text found the slow way, by scanning from the start of the
-// command past the n tokens before it, written out here from the rules: the reference
-// the tokenizer's kept positions and its reading of a token are checked and measured
-// against.
-
+// Token n of a tokenizer's text found the slow way, scanning from the start past the n tokens before it, written
+// out from the rules: the reference the tokenizer's kept positions and its reading of a token are checked against.
 #include <algorithm>
 #include <cstddef>
 #include <string>
 #include <string_view>
-
 #include "interp/CommandTokenizer.h"
-
 namespace rescanning {
-
-// The characters of CommandTokenizer::forScripts() and forShellCommands(); opens[k]
-// is closed by closes[k].
-struct Rules {
-    std::string_view separators, dropped, quotes, opens, closes;
-};
+// The characters of CommandTokenizer::forScripts() and forShellCommands(); opens[k] is closed by closes[k].
+struct Rules { std::string_view separators, dropped, quotes, opens, closes; };
 inline constexpr Rules kScripts{" ,", "\t", "\"", "(", ")"};
 inline constexpr Rules kShellCommands{" ", "", "", "", ""};
-
 inline bool in(std::string_view set, char c) { return set.find(c) != std::string_view::npos; }
-
-// The index of the character that closes the group whose inner text starts at i, or
-// the end of the text; groups of the same pair nest.
+// The index of the character that closes the group whose inner text starts at i, or the end of the text; groups
+// of the same pair nest.
 inline std::size_t groupEnd(std::string_view text, std::size_t i, char open, char close) {
     for (int depth = 0; i < text.size(); ++i) {
         if (text[i] == open) ++depth;
@@ -32,9 +21,8 @@ inline std::size_t groupEnd(std::string_view text, std::size_t i, char open, cha
     }
     return i;
 }
-
-// Where the token that starts at i ends: its separator, or the end of the text. A
-// quoted section runs to the next quote, a group to its close.
+// Where the token that starts at i ends: its separator, or the end of the text. A quoted section runs to the next
+// quote, a group to its close.
 inline std::size_t skipToken(std::string_view text, std::size_t i, const Rules& rules) {
     while (i < text.size() && !in(rules.separators, text[i])) {
         const char c = text[i++];
@@ -47,10 +35,8 @@ inline std::size_t skipToken(std::string_view text, std::size_t i, const Rules& 
     }
     return std::min(i, text.size());
 }
-
-// The text of the token that starts at i: a group gives its inner text, a quoted
-// section its text up to a quote or any bracket character (which goes too), and the
-// dropped characters go elsewhere.
+// The text of the token that starts at i: a group gives its inner text, a quoted section its text up to a quote
+// or any bracket character (which goes too), and the dropped characters go elsewhere.
 inline std::string readToken(std::string_view text, std::size_t i, const Rules& rules) {
     std::string token;
     while (i < text.size() && !in(rules.separators, text[i])) {
@@ -70,7 +56,6 @@ inline std::string readToken(std::string_view text, std::size_t i, const Rules& 
     }
     return token;
 }
-
 // Token n of the tokenizer's text, empty outside 0 ... count() - 1.
 inline std::string token(const tala::interp::CommandTokenizer& tokenizer, const Rules& rules, int n) {
     if (n < 0 || n >= tokenizer.count()) return {};
@@ -79,5 +64,4 @@ inline std::string token(const tala::interp::CommandTokenizer& tokenizer, const 
     for (int k = 0; k < n; ++k) start = skipToken(text, start, rules) + 1;
     return readToken(text, start, rules);
 }
-
 }  // namespace rescanning

@@ -1,42 +1,29 @@
-// The interpreter's dealings with libraries, command modules, the host and the console's
-// keys. Plain script behaviour is covered by the golden scripts. The example modules are
-// built from tests/interp/modules into TEST_MODULE_DIR.
-
+// The interpreter's dealings with libraries, command modules, the host and the console's keys. The example
+// modules are built from tests/interp/modules into TEST_MODULE_DIR.
 #include <gtest/gtest.h>
-
 #include <memory>
 #include <string>
 #include <vector>
-
 #include "interp/Interpreter.h"
 #include "interp/InterpreterHost.h"
 #include "support/ConsoleKeys.h"
 #include "tests/support/StreamCapture.h"
 #include "tests/support/TypedKeys.h"
-
 using namespace tala::interp;
-
 namespace {
-
 using Names = std::vector<std::string>;
-
 const std::string kModuleDir = TEST_MODULE_DIR;
-
 std::string modulePath(const std::string& name) { return kModuleDir + "/" + name + ".so"; }
-
-// What library objects and their values announce when they are released.
-Names releases;
-
-// A library with a word ("label" unless told otherwise), answered with its own label,
-// and the value type "test::thing"; it may decline everything. It records what it was asked.
+Names releases;  // what library objects and their values announce when they are released
+// A library with a word ("label" unless told otherwise), answered with its own label, and the value type
+// "test::thing"; it may decline everything. It records what it was asked.
 class LabelLibrary : public CommandLibrary {
 public:
     LabelLibrary(std::string label, bool accepts, std::int32_t level = 1)
         : label(std::move(label)), accepts(accepts), level(level) {}
     ~LabelLibrary() override { releases.push_back(label + " released"); }
-
-    bool execute(const CommandTokenizer& tokens, ObjectList& scope, Object& result,
-                 Interpreter& interpreter, const LibraryList& libraries, bool global) override {
+    bool execute(const CommandTokenizer& tokens, ObjectList& scope, Object& result, Interpreter& interpreter,
+                 const LibraryList& libraries, bool global) override {
         asked.push_back(tokens.token(0));
         if (!accepts || tokens.token(0) != word) return false;
         Object argument;
@@ -45,60 +32,44 @@ public:
         sawGlobal = global;
         return true;
     }
-
     bool createType(const std::string& typeName, const std::string& variableName, ObjectList& scope) override {
         asked.push_back("type " + typeName);
         if (!accepts || typeName != "test::thing") return false;
         scope.append(Object(variableName, std::make_unique<Thing>()));
         return true;
     }
-
     std::int32_t interfaceLevel() override { return level; }
-
     struct Thing : UserObject {
         Thing() : UserObject("test::Thing") {}
         ~Thing() override { releases.push_back("thing released"); }
     };
-
-    std::string label;
-    std::string word = "label";
-    bool accepts;
+    std::string label, word = "label";
+    bool accepts, sawGlobal = false;
     std::int32_t level;
     Names asked;
-    bool sawGlobal = false;
 };
-
-// Runs a command the way the host does (in the globals, global off, fresh on) and
-// returns what it printed.
-std::string run(Interpreter& interpreter, const std::string& text, Object& result,
+// Runs a command the way the host does (in the globals, global off, fresh on); what it printed.
+std::string run(Interpreter& interpreter, const std::string& text, Object* result = nullptr,
                 const LibraryList& libraries = {}) {
+    Object scratch;
     OutputCapture out;
-    interpreter.execute(text, interpreter.globals(), result, libraries, false, true);
+    interpreter.execute(text, interpreter.globals(), result ? *result : scratch, libraries, false, true);
     return out.take();
 }
-
-std::string run(Interpreter& interpreter, const std::string& text) {
-    Object result;
-    return run(interpreter, text, result);
-}
-
 }  // namespace
 
 TEST(InterpreterLibraries, FirstAcceptingLibraryInOrderAnswersAndOthersStaySilent) {
     LabelLibrary newer("newer", true, 2);  // a newer interface: never asked
-    LabelLibrary declining("declining", false);
-    LabelLibrary first("first", true);
-    LabelLibrary second("second", true);
+    LabelLibrary declining("declining", false), first("first", true), second("second", true);
     Interpreter interpreter;
     Object result;
-    EXPECT_EQ(run(interpreter, "label x", result, {nullptr, &newer, &declining, &first, &second}), "");
+    EXPECT_EQ(run(interpreter, "label x", &result, {nullptr, &newer, &declining, &first, &second}), "");
     EXPECT_EQ(result.getString(), "first:x");
     EXPECT_EQ(declining.asked, Names{"label"});
     EXPECT_TRUE(second.asked.empty());
-
-    EXPECT_EQ(run(interpreter, "label x", result, {&newer, &declining}), "Syntax error 'label x'\n");
+    EXPECT_EQ(run(interpreter, "label x", &result, {&newer, &declining}), "Syntax error 'label x'\n");
     EXPECT_FALSE(result.hasData());
-    EXPECT_EQ(run(interpreter, "new test::thing t", result, {&newer}),
+    EXPECT_EQ(run(interpreter, "new test::thing t", &result, {&newer}),
               "Syntax error 'new test::thing t'; type 'test::thing' not recognized.\n");
     EXPECT_TRUE(newer.asked.empty());
 }
@@ -107,15 +78,14 @@ TEST(InterpreterLibraries, LibraryTypesGoToTheTargetScopeAndGlobalIsPassedOn) {
     LabelLibrary maker("maker", true);
     Interpreter interpreter;
     Object result;
-    run(interpreter, "new test::thing local", result, {&maker});
+    run(interpreter, "new test::thing local", &result, {&maker});
     EXPECT_TRUE(interpreter.globals().empty());
-    run(interpreter, "global (new test::thing kept)", result, {&maker});
+    run(interpreter, "global (new test::thing kept)", &result, {&maker});
     ASSERT_EQ(interpreter.globals().size(), 1u);
     EXPECT_EQ(interpreter.globals()[0].getUserObject().typeName(), "test::Thing");
-
-    run(interpreter, "global (label y)", result, {&maker});
+    run(interpreter, "global (label y)", &result, {&maker});
     EXPECT_TRUE(maker.sawGlobal);
-    run(interpreter, "label y", result, {&maker});
+    run(interpreter, "label y", &result, {&maker});
     EXPECT_FALSE(maker.sawGlobal);
 }
 
@@ -133,17 +103,16 @@ TEST(InterpreterHostTest, LibrariesGoBeforeTheInterpreterAndItsValues) {
     EXPECT_EQ(releases, (Names{"first released", "second released", "thing released"}));
 }
 
-// A key pressed at the console ends an endless loop with the user-break failure; the
-// key is taken, and the interpreter goes on.
+// A key pressed at the console ends an endless loop with the user-break failure; the key is taken, and the
+// interpreter goes on.
 using InterpreterWhile = TypedKeys;
-
 TEST_F(InterpreterWhile, AKeyPressBreaksTheLoop) {
     Interpreter interpreter;
     Object result;
     type("k");
-    EXPECT_EQ(failureOf([&] { run(interpreter, "while 1 (nop)", result); }), "Error: User break.");
+    EXPECT_EQ(failureOf([&] { run(interpreter, "while 1 (nop)", &result); }), "Error: User break.");
     EXPECT_FALSE(tala::interp::keyWaiting());
-    run(interpreter, "+ 1 1", result);
+    run(interpreter, "+ 1 1", &result);
     EXPECT_EQ(result.getInteger(), 2);
 }
 
@@ -155,13 +124,12 @@ TEST(ModuleLoading, LoadedModuleAnswersAfterTheCallersLibrariesAndIsReleasedLast
         EXPECT_EQ(run(interpreter, "load_module " + path), "");
         EXPECT_EQ(run(interpreter, "load_module " + path), "Module alreadly loaded.\n");
         EXPECT_EQ(interpreter.moduleNames(), Names{path});
-
         Object result;
         LabelLibrary caller("caller", true);
         caller.word = "greet";
-        run(interpreter, "greet x", result, {&caller});
+        run(interpreter, "greet x", &result, {&caller});
         EXPECT_EQ(result.getString(), "caller:x");
-        run(interpreter, "greet world", result);
+        run(interpreter, "greet world", &result);
         EXPECT_EQ(result.getString(), "hello world");
         EXPECT_EQ(run(interpreter, "begin (new test::counter c) (print c)"),
                   "test::Counter c = Counter(0)\ncounter released\n");
@@ -170,42 +138,38 @@ TEST(ModuleLoading, LoadedModuleAnswersAfterTheCallersLibrariesAndIsReleasedLast
     // Libraries go first, then the values, while the module's code is still loaded.
     EXPECT_EQ(teardown.take(), "greeting library released\ncounter released\n");
 }
-// Each failure prints its line, and on standard error its reason with what the loader
-// said (only the start is fixed where the loader's words vary).
+
+// Each failure prints its line, and on standard error its reason with what the loader said (only the start is
+// fixed where the loader's words vary).
 TEST(ModuleLoading, FailuresLeaveNoRecordAndSearchDirectoriesAreTried) {
     Interpreter interpreter;
     Object result;
     OutputCapture errors(std::cerr);
     const std::string notFound = ": cannot open shared object file: No such file or directory\n";
     const std::string notModule = TEST_NOT_A_MODULE, noEntry = modulePath("missing_entry_module"),
-                      null = modulePath("null_module");
+                      null = modulePath("null_module"), cannot = "load_module: cannot load '";
     const std::string cases[][3] = {
-        {"nothing.so", "Cannot load module 'nothing.so'\n",
-         "load_module: cannot load 'nothing.so': nothing.so" + notFound},
-        {notModule, "Cannot load module '" + notModule + "'\n", "load_module: cannot load '" + notModule + "': "},
+        {"nothing.so", "Cannot load module 'nothing.so'\n", cannot + "nothing.so': nothing.so" + notFound},
+        {notModule, "Cannot load module '" + notModule + "'\n", cannot + notModule + "': "},
         {noEntry, "Error " + std::to_string(kEntryPointMissingCode) + "\nCannot run command 'LoadCommandLibrary'\n",
-         "load_module: '" + noEntry + "' has no LoadCommandLibrary: " + noEntry +
-             ": undefined symbol: LoadCommandLibrary"},
+         "load_module: '" + noEntry + "' has no LoadCommandLibrary: " + noEntry + ": undefined symbol: " +
+             "LoadCommandLibrary"},
         {null, "'LoadCommandLibrary()' returned NULL.\n",
-         "load_module: LoadCommandLibrary() of '" + null + "' returned NULL\n"},
-    };
+         "load_module: LoadCommandLibrary() of '" + null + "' returned NULL\n"}};
     for (const auto& [name, out, err] : cases) {
-        EXPECT_EQ(run(interpreter, "load_module " + name, result), out);
+        EXPECT_EQ(run(interpreter, "load_module " + name, &result), out);
         const std::string said = errors.take();
         EXPECT_EQ(said.rfind(err, 0), 0u) << said;
     }
     EXPECT_TRUE(interpreter.moduleNames().empty());
     EXPECT_FALSE(result.hasData());
-
     run(interpreter, "path /nonexistent/directory");
     run(interpreter, "path " + kModuleDir);
     EXPECT_EQ(run(interpreter, "load_module greeting_module.so"), "");
     EXPECT_EQ(interpreter.moduleNames(), Names{"greeting_module.so"});
     // Each path tried in vain is named, with what the loader said about it.
     run(interpreter, "load_module absent.so");
-    EXPECT_EQ(errors.take(), "load_module: cannot load 'absent.so': absent.so" + notFound +
-                                 "load_module: cannot load '/nonexistent/directory/absent.so': "
-                                 "/nonexistent/directory/absent.so" + notFound +
-                                 "load_module: cannot load '" + kModuleDir + "/absent.so': " + kModuleDir +
-                                 "/absent.so" + notFound);
+    const std::string elsewhere = "/nonexistent/directory/absent.so", here = kModuleDir + "/absent.so";
+    EXPECT_EQ(errors.take(), cannot + "absent.so': absent.so" + notFound + cannot + elsewhere + "': " + elsewhere +
+                                 notFound + cannot + here + "': " + here + notFound);
 }

@@ -1,13 +1,9 @@
-// The two languages' values: ownership and aliasing, assignment, the rules for user
-// values, the lists and scopes that hold them, and the memory budget. Plain arithmetic
-// and how names are seen through nested scopes are covered by the golden scripts.
-
+// The two languages' values: ownership and aliasing, assignment, user values, the lists and scopes that hold them,
+// and the memory budget. Plain arithmetic and nested scopes are in the golden scripts.
 #include <gtest/gtest.h>
-
 #include <memory>
 #include <string>
 #include <vector>
-
 #include "interp/Object.h"
 #include "interp/Scope.h"
 #include "interp/UserObject.h"
@@ -15,29 +11,19 @@
 #include "linalg/MemoryBudget.h"
 #include "support/Failure.h"
 #include "tests/support/StreamCapture.h"
-
 using namespace tala::interp;
-
 namespace {
-
-Object integer(std::int32_t v) {
-    Object o;
-    o.setInteger(v);
-    return o;
-}
-
+using Log = std::vector<std::string>;
+Object integer(std::int32_t v) { Object o; o.setInteger(v); return o; }
 Object variable(const std::string& name, std::int32_t v) {
     return Object(name, ObjectType::Integer, std::make_shared<ObjectValue>(v));
 }
-
 // Records the operations it is asked for.
 class Probe : public UserObject {
 public:
-    explicit Probe(int value, std::vector<std::string>* log = nullptr, std::string type = "test::Probe")
+    explicit Probe(int value, Log* log = nullptr, std::string type = "test::Probe")
         : UserObject(std::move(type)), value(value), log(log) {}
-    ~Probe() override {
-        if (log) log->push_back("released " + std::to_string(value));
-    }
+    ~Probe() override { if (log) log->push_back("released " + std::to_string(value)); }
     void copy(const UserObject& source) override { value = static_cast<const Probe&>(source).value; }
     void add(const Object& left, const Object&, Object& result) override {
         if (log) log->push_back("add with left " + left.name);
@@ -48,24 +34,11 @@ public:
         return true;
     }
     int value;
-    std::vector<std::string>* log;
+    Log* log;
 };
-
-// A type that overrides nothing.
-class Plain : public UserObject {
-public:
-    Plain() : UserObject("test::Plain") {}
-};
-
-Variable entry(const std::string& name, int number) {
-    Variable v;
-    v.setInteger(number);
-    v.name = name;
-    return v;
-}
-
+struct Plain : UserObject { Plain() : UserObject("test::Plain") {} };
+Variable entry(const std::string& name, int number) { Variable v; v.setInteger(number); v.name = name; return v; }
 int probeValue(const Object& o) { return static_cast<Probe&>(o.getUserObject()).value; }
-
 }  // namespace
 
 TEST(ObjectOwnership, ReferencesShareTheVariableUntilASetterDetachesThemAndGettersCheckTags) {
@@ -83,7 +56,6 @@ TEST(ObjectOwnership, ReferencesShareTheVariableUntilASetterDetachesThemAndGette
     // The setter left the variable alone, and the value outlives its scope.
     EXPECT_EQ(outliving.getInteger(), 6);
     EXPECT_EQ(failureOf([&] { outliving.getDouble(); }), "getDouble error - type is NULL or not double");
-    // A tag that disagrees with the stored value is refused, not misread.
     const Object lying("x", ObjectType::Integer, std::make_shared<ObjectValue>(std::string("abc")));
     EXPECT_EQ(failureOf([&] { lying.getInteger(); }), "getInteger error - type is NULL or not int");
 }
@@ -94,7 +66,6 @@ TEST(ObjectSet, CopiesOnlyBetweenEqualTagsAndTypeNames) {
     EXPECT_EQ(probeValue(target), 1);
     set(target, Object("s", std::make_unique<Probe>(9)));
     EXPECT_EQ(probeValue(target), 9);
-
     Object empty;
     set(empty, integer(3));  // a target without data has nothing to store into
     EXPECT_FALSE(empty.hasData());
@@ -103,14 +74,12 @@ TEST(ObjectSet, CopiesOnlyBetweenEqualTagsAndTypeNames) {
 }
 
 TEST(ObjectArithmetic, UserValueReceivesOperandsInScriptOrderButComparesFromItsOwnSide) {
-    std::vector<std::string> log;
-    Object probe("p", std::make_unique<Probe>(1, &log));
-    Object number = variable("n", 2);
-    Object result;
+    Log log;
+    Object probe("p", std::make_unique<Probe>(1, &log)), number = variable("n", 2), result;
     add(number, probe, result);
     EXPECT_EQ(probeValue(result), 101);
     EXPECT_TRUE(lessThan(number, probe));
-    EXPECT_EQ(log, (std::vector<std::string>{"add with left n", "lessThan own=p other=n"}));
+    EXPECT_EQ(log, (Log{"add with left n", "lessThan own=p other=n"}));
 }
 
 TEST(ObjectArithmetic, IntegerDivisionByZeroGivesNoValueAndTheResultMayBeAnOperand) {
@@ -119,7 +88,6 @@ TEST(ObjectArithmetic, IntegerDivisionByZeroGivesNoValueAndTheResultMayBeAnOpera
     EXPECT_FALSE(quotient.hasData());
     divide(integer(-7), integer(2), quotient);
     EXPECT_EQ(quotient.getInteger(), -3);
-
     // Both operands are read before the result is cleared.
     Object x = integer(3);
     const Object y = integer(4);
@@ -130,7 +98,7 @@ TEST(ObjectArithmetic, IntegerDivisionByZeroGivesNoValueAndTheResultMayBeAnOpera
 }
 
 TEST(ObjectListTest, OwnedValuesAreReleasedOnceAndForeignTagsAreReported) {
-    std::vector<std::string> log;
+    Log log;
     ObjectList list;
     list.append(Object("p", std::make_unique<Probe>(1, &log)));
     {
@@ -139,8 +107,7 @@ TEST(ObjectListTest, OwnedValuesAreReleasedOnceAndForeignTagsAreReported) {
         o.setInteger(3);
     }
     list.clear();
-    EXPECT_EQ(log, (std::vector<std::string>{"released 2", "released 1"}));
-
+    EXPECT_EQ(log, (Log{"released 2", "released 1"}));
     list.append(Object("bad", static_cast<ObjectType>(9), std::make_shared<ObjectValue>(std::int32_t{1})));
     EXPECT_EQ(failureOf([&] { list.clear(); }), "Unrecognized type");
     EXPECT_TRUE(list.empty());
@@ -155,7 +122,6 @@ TEST(Variable, SetterNeverWritesThroughAnAliasAndGettersCheckTheStoredValue) {
     EXPECT_EQ(result.name, "temp");
     EXPECT_EQ(result.typeName, "double");
     EXPECT_EQ(list[0].getInteger(), 1);
-    // A type name that disagrees with the stored value is refused, not misread.
     Variable forged("x", "integer", std::make_shared<Value>(std::string("no")));
     EXPECT_EQ(failureOf([&] { forged.getInteger(); }), "getInteger error - type is NULL or not int");
 }
@@ -163,18 +129,15 @@ TEST(Variable, SetterNeverWritesThroughAnAliasAndGettersCheckTheStoredValue) {
 // Values of other types are left alone (the golden scripts set an integer to a double).
 TEST(Variable, SetCopiesIntoTheExistingStorageOfAKnownType) {
     VariableList list;
-    Variable m;
+    Variable m, alias, source;
     m.setMatrix(2, 1);
     m.name = "psi";
     append(list, m);
-    Variable alias;
     lookup(list, "psi", alias);
-    Variable source;
     source.setMatrix(2, 1)(1, 0) = {0.0, 1.0};
     set(list[0], source);
     source.getMatrix()(1, 0) = {5.0, 5.0};  // a copy, not a share
     EXPECT_EQ(alias.getMatrix()(1, 0), (linalg::Complex{0.0, 1.0}));
-
     Variable odd("y", "quaternion", std::make_shared<Value>(std::int32_t{1}));
     Variable odd2("z", "quaternion", std::make_shared<Value>(std::int32_t{2}));
     EXPECT_EQ(failureOf([&] { set(odd, odd2); }), "Object::set unkown type");
@@ -197,8 +160,7 @@ TEST(VariableList, DuplicateNamesAliasesAndRemoval) {
     EXPECT_EQ(result.getInteger(), 7);  // an alias outliving its entry stays readable
 }
 
-// What a local scope hands on (to an extension word, say) is borrowed, its own entries
-// go with it, and a scope over a list a caller keeps leaves its flags.
+// A scope over a list a caller keeps leaves its flags.
 TEST(Scope, WhatALocalScopeHandsOnIsBorrowedAndItsOwnEntriesGoWithIt) {
     VariableList globals;
     append(globals, entry("x", 1));
@@ -207,10 +169,9 @@ TEST(Scope, WhatALocalScopeHandsOnIsBorrowedAndItsOwnEntriesGoWithIt) {
         Scope inner(root);
         inner.append(entry("own", 6));
         const VariableList copy = inner.borrowedCopy();
-        ASSERT_EQ(2u, copy.size());
-        EXPECT_EQ("x", copy[0].name);
-        EXPECT_EQ("own", copy[1].name);
-        for (const Variable& entry : copy) EXPECT_TRUE(entry.borrowed);
+        Log seen;
+        for (const Variable& v : copy) seen.push_back(v.name + (v.borrowed ? " borrowed" : " owned"));
+        EXPECT_EQ(seen, (Log{"x borrowed", "own borrowed"}));
     }
     EXPECT_EQ(1u, globals.size());
     VariableList handed;
@@ -230,13 +191,8 @@ TEST(Variable, ValuesCountAgainstTheMemoryBudgetAndARefusedBuildLeavesTheListAsI
         EXPECT_EQ(held.getInteger(), 1);
     }
     // Dropping the value gives its memory back: one more fits again.
-    EXPECT_EQ(failureOf([&] {
-                  appendAllOrNothing(list, [&] {
-                      append(list, entry("a", 2));
-                      append(list, entry("b", 3));
-                  });
-              }).rfind("Not enough memory for a value", 0),
-              0u);
+    const auto add2 = [&] { append(list, entry("a", 2)); append(list, entry("b", 3)); };
+    EXPECT_EQ(failureOf([&] { appendAllOrNothing(list, add2); }).rfind("Not enough memory for a value", 0), 0u);
     linalg::setMemoryBudget(saved);
     ASSERT_EQ(list.size(), 1u);
     EXPECT_EQ(list[0].name, "kept");

@@ -1,23 +1,18 @@
+// The shell's reading of lines: normalising, cutting, failures, the session's own commands, the line budget.
 #include "interp/Shell.h"
-
 #include <gtest/gtest.h>
-
 #include <new>
 #include <sstream>
 #include <string>
 #include <vector>
-
 #include "interp/BoundedLine.h"
 #include "linalg/MemoryBudget.h"
 #include "support/Failure.h"
 #include "tests/support/StreamCapture.h"
-
 using namespace tala::interp;
-
 namespace {
-
+using Lines = std::vector<std::string>;
 const std::string kBanner = "Morrow Scripter (Morrow) v.0.80.1.13\n\n";
-
 // Runs the shell on `input` with the given evaluator and returns what it printed.
 std::string runShell(const std::string& input, const ShellEvaluator& evaluator) {
     VariableTable table;
@@ -26,24 +21,17 @@ std::string runShell(const std::string& input, const ShellEvaluator& evaluator) 
     shell(table, evaluator);
     return out.text();
 }
-
 }  // namespace
 
 TEST(Shell, LinesReachTheEvaluatorNormalisedAndCut) {
-    std::vector<std::string> seen;
-    auto record = [&](VariableTable&, const std::string& line, Variable&) { seen.push_back(line); };
-    const std::string longLine(5000, 'x');
-    const std::string fullLine(kShellLineLimit, 'y');
+    Lines seen;
+    const std::string longLine(5000, 'x'), fullLine(kShellLineLimit, 'y');
     OutputCapture errors(std::cerr);
-    runShell("  f(a  b)  \n\n" + longLine + "\nlast\n" + fullLine + "\r\n", record);
-    // The cut is told once for the long line; a line that just fits is not cut.
+    runShell("  f(a  b)  \n\n" + longLine + "\nlast\n" + fullLine + "\r\n",
+             [&](VariableTable&, const std::string& line, Variable&) { seen.push_back(line); });
+    // The cut is told once for the long line, the rest of which is skipped; a line that just fits is not cut.
     EXPECT_EQ(errors.text(), "Line longer than 2045 characters: only the first 2045 are used.\n");
-    ASSERT_EQ(seen.size(), 5u);
-    EXPECT_EQ(seen[0], "f (a b)");
-    EXPECT_EQ(seen[1], "");
-    EXPECT_EQ(seen[2], std::string(kShellLineLimit, 'x'));
-    EXPECT_EQ(seen[3], "last");  // the rest of the long line was skipped, not run
-    EXPECT_EQ(seen[4], fullLine);
+    EXPECT_EQ(seen, (Lines{"f (a b)", "", std::string(kShellLineLimit, 'x'), "last", fullLine}));
 }
 
 TEST(Shell, EveryKindOfFailureIsPrintedAndTheSessionGoesOn) {
@@ -56,22 +44,18 @@ TEST(Shell, EveryKindOfFailureIsPrintedAndTheSessionGoesOn) {
     };
     const std::string out = runShell("text\nmemory\nok\nexit\nnever\n", failing);
     EXPECT_EQ(calls, 3);
-    EXPECT_EQ(out, kBanner + "Morrow > Error: bad thing\nNULL\n\n" + "Morrow > Error: std::bad_alloc\nNULL\n\n" +
-                       "Morrow > integer temp = 3\n\n" + "Morrow > ");
+    EXPECT_EQ(out, kBanner + "Morrow > Error: bad thing\nNULL\n\nMorrow > Error: std::bad_alloc\nNULL\n\n" +
+                       "Morrow > integer temp = 3\n\nMorrow > ");
 }
 
 TEST(Session, NormalisedLinesSkipBlanksAndTheProgramsOwnCommandsAreAsked) {
-    std::vector<std::string> ran, commands;
-    Session session;
-    session.prompt = "> ";
-    session.normalizeLines = true;
-    session.run = [&](const std::string& line) { ran.push_back(line); };
-    session.command = [&](const std::string& command) { commands.push_back(command); };
+    Lines ran, commands;
     InputFeed in("  f(a  b)\n\n   \n  !state x\n!help zzz\n  exit  \nnever\n");
     OutputCapture out;
-    runSession(session);
-    EXPECT_EQ(ran, std::vector<std::string>{"f (a b)"});
-    EXPECT_EQ(commands, std::vector<std::string>{"!state"});  // !help is the session's own
+    runSession({.prompt = "> ", .normalizeLines = true, .run = [&](const std::string& line) { ran.push_back(line); },
+                .command = [&](const std::string& command) { commands.push_back(command); }});
+    EXPECT_EQ(ran, Lines{"f (a b)"});
+    EXPECT_EQ(commands, Lines{"!state"});  // !help is the session's own
     // Whole lines read without a terminal, each after its prompt; "exit" ends the session.
     EXPECT_EQ(out.text().substr(0, 6), "> > > ");
     EXPECT_EQ(in.rest(), "never\n");
@@ -80,15 +64,13 @@ TEST(Session, NormalisedLinesSkipBlanksAndTheProgramsOwnCommandsAreAsked) {
 // Lines as std::getline gives them, however long, across the pieces' edges.
 TEST(BoundedLine, ReadsLinesAsGetlineDoes) {
     const std::string longLine(200000, 'x'), edge(65535, 'e');
-    const std::string texts[] = {"a\n\nb", "one\ntwo\n", longLine + "\nz", edge + "\n" + edge, "", "\n"};
-    for (const std::string& text : texts) {
+    for (const std::string& text : Lines{"a\n\nb", "one\ntwo\n", longLine + "\nz", edge + "\n" + edge, "", "\n"}) {
         std::istringstream expected(text), actual(text);
         std::string want, got;
-        for (;;) {
-            const bool more = static_cast<bool>(std::getline(expected, want));
+        for (bool more = true; more;) {
+            more = static_cast<bool>(std::getline(expected, want));
             ASSERT_EQ(readLineWithinBudget(actual, got), more) << text.substr(0, 20);
-            if (!more) break;
-            EXPECT_EQ(got, want);
+            if (more) { EXPECT_EQ(got, want); }
         }
     }
 }

@@ -1,40 +1,26 @@
-// The word tables: a word claimed twice stops the table from being built, the object
-// language's table describes every word with an example that prints what it should, and
-// help read from tables: the nearest words to an unknown one, and the Markdown reference.
-
+// The word tables: a word claimed twice stops the table from being built, the object language's table describes
+// every word with an example that prints what it should, and help read from tables (nearest words, reference).
 #include "interp/DispatchTable.h"
-
 #include <gtest/gtest.h>
-
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
-
 #include "interp/Interpreter.h"
 #include "interp/InterpreterWords.h"
 #include "interp/WordHelp.h"
 #include "tests/support/StreamCapture.h"
 #include "tests/support/TempFolder.h"
-
 using namespace tala::interp;
-
 namespace {
-
 using Handler = int (*)();
-
+using Words = std::vector<std::string>;
 int first() { return 1; }
 int second() { return 2; }
-
-constexpr DispatchEntry<Handler> kFirstGroup[] = {
-    {"a", first, "X", "The first a.", "a 1"},
-    {"b", first, "", "The b.", ""},
-};
-constexpr DispatchEntry<Handler> kSecondGroup[] = {
-    {"c", second, "", "The c.", "c 0"},
-    {"a", second, "Y", "The second a.", "a 2"},
-};
-
+constexpr DispatchEntry<Handler> kFirstGroup[] = {{"a", first, "X", "The first a.", "a 1"},
+                                                  {"b", first, "", "The b.", ""}};
+constexpr DispatchEntry<Handler> kSecondGroup[] = {{"c", second, "", "The c.", "c 0"},
+                                                   {"a", second, "Y", "The second a.", "a 2"}};
 // Runs a command in a fresh interpreter's globals; what it printed, and its failure.
 std::string runAlone(const std::string& text) {
     Interpreter interpreter;
@@ -44,20 +30,15 @@ std::string runAlone(const std::string& text) {
         failureOf([&] { interpreter.execute(text, interpreter.globals(), result, {}, false, true); });
     return out.take() + (failure == "(no failure)" ? "" : "Failure: " + failure + "\n");
 }
-
 const std::vector<GroupDoc> kGroups = {
-    {"numbers",
-     {{"add", "A B", "The sum of A and B.", "print (add 1 2)"},
-      {"addmod", "A B M", "The sum of A and B modulo M, for integers that may be large or small.", "addmod 1 2 3"},
-      {"neg", "X", "Minus X.", ""}}},
-    {"library",
-     {{"lib::qdm::decide", "QDM SPACE", "Measures the space.", "lib::qdm::decide (get QDM) 0"},
-      {"lib::Mark", "", "A *marked* value_type <x> | [y] `z`.", "lib::Mark"}}},
-};
-
+    {"numbers", {{"add", "A B", "The sum of A and B.", "print (add 1 2)"},
+                 {"addmod", "A B M", "The sum of A and B modulo M, for integers that may be large or small.",
+                  "addmod 1 2 3"},
+                 {"neg", "X", "Minus X.", ""}}},
+    {"library", {{"lib::qdm::decide", "QDM SPACE", "Measures the space.", "lib::qdm::decide (get QDM) 0"},
+                 {"lib::Mark", "", "A *marked* value_type <x> | [y] `z`.", "lib::Mark"}}}};
 // For the comparison with the examples' transcript.
 using ObjectLanguageWords = TempFolder;
-
 }  // namespace
 
 TEST(DispatchTable, AWordClaimedByTwoGroupsFailsNamingBoth) {
@@ -66,10 +47,8 @@ TEST(DispatchTable, AWordClaimedByTwoGroupsFailsNamingBoth) {
               "Word 'a' claimed by both 'first' and 'second'");
 }
 
-// Every group listed and every word described with an example naming it. Each example
-// runs on its own in a fresh interpreter and prints what word_examples.out shows.
-// user.input would wait for the console; file and load_module name files that the
-// examples' readers have and the tests do not.
+// Each example runs on its own in a fresh interpreter and prints what word_examples.out shows. user.input would
+// wait for the console; file and load_module name files that the examples' readers have and the tests do not.
 TEST_F(ObjectLanguageWords, EveryWordIsDescribedWithAnExampleThatPrintsWhatItShould) {
     std::string names, printed;
     for (const GroupDoc& group : wordGroups()) {
@@ -88,30 +67,26 @@ TEST_F(ObjectLanguageWords, EveryWordIsDescribedWithAnExampleThatPrintsWhatItSho
     EXPECT_EQ(printed, fileText(expected)) << "see " << ::testing::TempDir() << "object_word_examples.out";
 }
 
-// The help texts of the shipped tables are in the shell's golden help script; here the
-// cases those tables lack: a word without an example and no words at all.
+// The shipped tables' help texts are in the shell's golden help script; here the cases those tables lack.
 TEST(WordHelp, AWordWithoutAnExampleAndEmptyTables) {
     EXPECT_EQ(helpText(kGroups, "neg"), "neg X   (numbers)\n  Minus X.\n");
     EXPECT_EQ(helpText({}, "x"), "No word 'x' in the tables.\n");
 }
 
 TEST(WordHelp, NearestWordsPreferPrefixesThenEditDistanceThenTableOrder) {
-    EXPECT_EQ(nearestWords(kGroups, "ADDM", 2), (std::vector<std::string>{"addmod", "add"}));
-    EXPECT_EQ(nearestWords(kGroups, "nag", 1), (std::vector<std::string>{"neg"}));
-    EXPECT_EQ(nearestWords(kGroups, "mark", 1), (std::vector<std::string>{"lib::Mark"}));
-    EXPECT_EQ(nearestWords(kGroups, "", 3), (std::vector<std::string>{"add", "neg", "lib::Mark"}));
+    EXPECT_EQ(nearestWords(kGroups, "ADDM", 2), (Words{"addmod", "add"}));
+    EXPECT_EQ(nearestWords(kGroups, "nag", 1), Words{"neg"});
+    EXPECT_EQ(nearestWords(kGroups, "mark", 1), Words{"lib::Mark"});
+    EXPECT_EQ(nearestWords(kGroups, "", 3), (Words{"add", "neg", "lib::Mark"}));
     EXPECT_EQ(nearestWords(kGroups, "add", 99).size(), 5u);
 }
 
 TEST(WordHelp, ReferenceIsMarkdownWithTheTextsEscapedAndTheWordListKeepsTableOrder) {
     EXPECT_EQ(referenceText(kGroups),
-              "### numbers\n\n"
-              "- `add A B`: The sum of A and B. Example: `print (add 1 2)`\n"
+              "### numbers\n\n- `add A B`: The sum of A and B. Example: `print (add 1 2)`\n"
               "- `addmod A B M`: The sum of A and B modulo M, for integers that may be large or small. "
-              "Example: `addmod 1 2 3`\n"
-              "- `neg X`: Minus X.\n"
-              "\n### library\n\n"
+              "Example: `addmod 1 2 3`\n- `neg X`: Minus X.\n\n### library\n\n"
               "- `lib::qdm::decide QDM SPACE`: Measures the space. Example: `lib::qdm::decide (get QDM) 0`\n"
               "- `lib::Mark`: A \\*marked\\* value\\_type \\<x\\> \\| \\[y\\] \\`z\\`. Example: `lib::Mark`\n");
-    EXPECT_EQ(wordList(kGroups), (std::vector<std::string>{"add", "addmod", "neg", "lib::qdm::decide", "lib::Mark"}));
+    EXPECT_EQ(wordList(kGroups), (Words{"add", "addmod", "neg", "lib::qdm::decide", "lib::Mark"}));
 }

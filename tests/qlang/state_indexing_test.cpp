@@ -1,48 +1,32 @@
-// The indexed state routes against lifted operators multiplied out in full, on
-// random systems and states (the measurement and huge-matrix scripts show their
-// failures), and the sampling of an outcome.
-
+// The indexed state routes against lifted operators multiplied out in full, on random systems and states (the
+// measurement and huge-matrix scripts show their failures), and the sampling of an outcome.
 #include <gtest/gtest.h>
-
 #include <cmath>
 #include <random>
+#include <utility>
 #include <vector>
-
 #include "linalg/Matrix.h"
 #include "qlang/StateIndexing.h"
 #include "tests/linalg/MatrixTestSupport.h"
-
 namespace {
-
 using linalg::Matrix;
 using qlang::SystemDims;
 using namespace linalg::testing;
-
 SystemDims randomSystem(std::mt19937& generator) {
-    std::uniform_int_distribution<int> count(1, 4);
-    std::uniform_int_distribution<int> dimension(1, 4);
+    std::uniform_int_distribution<int> count(1, 4), dimension(1, 4);
     SystemDims dims(count(generator));
     for (auto& d : dims) d = dimension(generator);
     return dims;
 }
-
-int length(const SystemDims& dims) {
-    int n = 1;
-    for (int d : dims) n *= d;
-    return n;
-}
-
+int length(const SystemDims& dims) { int n = 1; for (int d : dims) n *= d; return n; }
 Matrix liftedOperator(const Matrix& op, const SystemDims& dims, int index) {
     Matrix lifted = identity(1);
-    for (std::size_t k = 0; k < dims.size(); ++k)
-        lifted = kron(lifted, static_cast<int>(k) == index ? op : identity(dims[k]));
+    for (int k = 0; k < static_cast<int>(dims.size()); ++k) lifted = kron(lifted, k == index ? op : identity(dims[k]));
     return lifted;
 }
 
-// --- Against the lifted operators -------------------------------------------------
-
-// Every subsystem's outcome probabilities, collapse and an operator applied to it; an
-// index outside the system lifts nothing.
+// Every subsystem's outcome probabilities, collapse and an operator applied to it; an index outside the system
+// lifts nothing.
 TEST(StateIndexing, ProbabilitiesCollapseAndApplyEqualTheLiftedProducts) {
     std::mt19937 generator(7);
     for (int trial = 0; trial < 60; ++trial) {
@@ -74,19 +58,14 @@ TEST(StateIndexing, ProbabilitiesCollapseAndApplyEqualTheLiftedProducts) {
     }
 }
 
-// --- Sampling -----------------------------------------------------------------
-
 TEST(StateIndexing, CumulativePercentsSkipImpossibleOutcomes) {
     const std::vector<double> percents = qlang::cumulativePercents({0.25, 0.0, 0.5, 0.05});
     EXPECT_EQ(percents, (std::vector<double>{25.0, -1.0, 75.0, 80.0}));
-    EXPECT_EQ(qlang::pickOutcome(percents, 0.0), 0);
-    EXPECT_EQ(qlang::pickOutcome(percents, 25.0), 2);
-    EXPECT_EQ(qlang::pickOutcome(percents, 79.99), 3);
     // The 20% nobody owns falls to the last possible outcome.
-    EXPECT_EQ(qlang::pickOutcome(percents, 80.0), 3);
+    const std::pair<double, int> picks[] = {{0.0, 0}, {25.0, 2}, {79.99, 3}, {80.0, 3}};
+    for (const auto& [draw, outcome] : picks) EXPECT_EQ(qlang::pickOutcome(percents, draw), outcome) << draw;
     EXPECT_EQ(qlang::pickOutcome(qlang::cumulativePercents({0.5, 0.3, 0.0}), 99.0), 1);
     EXPECT_EQ(qlang::pickOutcome(qlang::cumulativePercents({0.0, 0.0}), 0.0), -1);
     EXPECT_EQ(qlang::pickOutcome({}, 0.0), -1);
 }
-
 }  // namespace
