@@ -1,37 +1,17 @@
 #!/usr/bin/env bash
-# Runs PROGRAM with INPUT on standard input and compares standard output with EXPECTED.
-# An optional file INPUT minus ".in" plus ".status" holds the expected exit status (default 0);
-# an optional ".err" file beside it, the expected standard error (else it is not compared).
-# With GOLDEN_SCRATCH set, PROGRAM runs in a fresh empty folder, removed afterwards.
+# Runs PROGRAM with INPUT on standard input; compares standard output with EXPECTED, the exit status with INPUT's
+# .status file (0 without one) and standard error with its .err file (when there is one).
 set -u
-program=$1 input=$2 expected=$3
-status_file=${input%.in}.status
-want_status=0
-[ -f "$status_file" ] && want_status=$(cat "$status_file")
-err_file=${input%.in}.err
+program=$1 input=$2 expected=$3 err_file=${2%.in}.err want_status=0
+[ -f "${input%.in}.status" ] && want_status=$(cat "${input%.in}.status")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-actual=$work/out actual_err=$work/err
-if [ -n "${GOLDEN_SCRATCH:-}" ]; then
-  mkdir "$work/scratch" && cd "$work/scratch" || exit 1
-fi
-if [ -f "$err_file" ]; then
-  "$program" < "$input" > "$actual" 2> "$actual_err"
-else
-  "$program" < "$input" > "$actual"
-fi
+# With GOLDEN_SCRATCH set, PROGRAM runs in a fresh empty folder.
+if [ -n "${GOLDEN_SCRATCH:-}" ]; then mkdir "$work/scratch" && cd "$work/scratch" || exit 1; fi
+if [ -f "$err_file" ]; then exec 3> "$work/err"; else exec 3>&2; fi
+"$program" < "$input" > "$work/out" 2>&3 3>&-
 status=$?
-if ! cmp -s "$actual" "$expected"; then
-  echo "output differs from $expected:"
-  diff "$expected" "$actual" | head -40
-  exit 1
-fi
-if [ -f "$err_file" ] && ! cmp -s "$actual_err" "$err_file"; then
-  echo "standard error differs from $err_file:"
-  diff "$err_file" "$actual_err" | head -40
-  exit 1
-fi
-if [ "$status" != "$want_status" ]; then
-  echo "exit status $status, expected $want_status"
-  exit 1
-fi
+same() { cmp -s "$2" "$3" && return; echo "$1 differs from $3:"; diff "$3" "$2" | head -40; exit 1; }
+same output "$work/out" "$expected"
+[ -f "$err_file" ] && same "standard error" "$work/err" "$err_file"
+[ "$status" = "$want_status" ] || { echo "exit status $status, expected $want_status"; exit 1; }

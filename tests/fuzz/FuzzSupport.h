@@ -1,13 +1,9 @@
 #pragma once
-// What the fuzz targets share: quiet output, a private working folder, a console
-// whose key poll breaks loops after a fixed number of polls, and script lines run
-// the way the programs run them. A target includes it in its one source file: the
-// console keys the linker swaps in (--wrap, see CMakeLists.txt) are defined here.
-
+// What the fuzz targets share. A target includes it in its one source file: the console keys the linker swaps in
+// (--wrap, see CMakeLists.txt) are defined here.
 #include <signal.h>
 #include <stdlib.h>
 #include <sys/resource.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -18,7 +14,6 @@
 #include <sstream>
 #include <string>
 #include <string_view>
-
 #include "interp/CommandTokenizer.h"
 #include "linalg/MemoryBudget.h"
 
@@ -27,25 +22,17 @@ namespace fuzz {
 namespace fs = std::filesystem;
 
 constexpr int kPollsBeforeKey = 1000;
-
 inline int pollsLeft = kPollsBeforeKey;
 inline bool keyPending = false;
+inline fs::path workFolder, pristineFolder;
 
 struct Discard : std::streambuf {
     int overflow(int c) override { return traits_type::not_eof(c); }
     std::streamsize xsputn(const char*, std::streamsize n) override { return n; }
 };
 
-inline fs::path workFolder, pristineFolder;
-
 inline void copyFolder(const fs::path& from, const fs::path& to) {
     fs::copy(from, to, fs::copy_options::recursive | fs::copy_options::overwrite_existing);
-}
-
-inline bool writesFiles(std::string_view input) {
-    for (std::string_view writer : {"new_file", "print_file", "vex::save"})
-        if (input.find(writer) != std::string_view::npos) return true;
-    return false;
 }
 
 // A check of a target: a failed one is a finding.
@@ -53,30 +40,23 @@ inline void require(bool holds) {
     if (!holds) std::abort();
 }
 
-// Once per process: standard output discarded (unless FLOCK_FUZZ_OUTPUT is set),
-// standard input empty, the working folder a fresh temporary one (with copies of
-// `dataFiles` from the project's data/ folder), files written limited to 1 MB each,
-// and the memory budget small enough that no single request takes long.
+// Once per process: standard output discarded (unless FLOCK_FUZZ_OUTPUT is set), standard input empty, the working
+// folder a fresh temporary one (with copies of `dataFiles` from the project's data/ folder), files written limited
+// to 1 MB each, and the memory budget small enough that no single request takes long.
 inline void setUpProcess(std::initializer_list<const char*> dataFiles = {}) {
     static Discard discard;
     static std::istringstream noInput;
     // std::cerr too: libFuzzer and the sanitizers write to the descriptor itself.
-    if (std::getenv("FLOCK_FUZZ_OUTPUT") == nullptr) {
-        std::cout.rdbuf(&discard);
-        std::cerr.rdbuf(&discard);
-    }
+    if (std::getenv("FLOCK_FUZZ_OUTPUT") == nullptr) { std::cout.rdbuf(&discard); std::cerr.rdbuf(&discard); }
     std::cin.rdbuf(noInput.rdbuf());
-
     std::string pattern = (fs::temp_directory_path() / "flock-fuzz-XXXXXX").string();
     if (::mkdtemp(pattern.data()) == nullptr) std::abort();
     workFolder = fs::path(pattern) / "work";
     pristineFolder = fs::path(pattern) / "pristine";
     fs::create_directories(pristineFolder);
-    const fs::path data = fs::path(FLOCK_SOURCE_DIR) / "data";
-    for (const char* file : dataFiles) copyFolder(data / file, pristineFolder / file);
+    for (const char* file : dataFiles) copyFolder(fs::path(FLOCK_SOURCE_DIR) / "data" / file, pristineFolder / file);
     copyFolder(pristineFolder, workFolder);
     fs::current_path(workFolder);
-
     ::signal(SIGXFSZ, SIG_IGN);
     const rlimit fileSize{1 << 20, 1 << 20};
     ::setrlimit(RLIMIT_FSIZE, &fileSize);
@@ -86,16 +66,16 @@ inline void setUpProcess(std::initializer_list<const char*> dataFiles = {}) {
 using Line = std::function<void(const std::string&)>;
 using EachLine = std::function<void(const Line&)>;
 
-// One script input, as libFuzzer's TestOneInput returns it. An input that loads a
-// module, or has a "/" and a writing word (which could reach outside the working
-// folder), is not run: -1. Otherwise `session` runs with the C library's generator
-// seeded alike and a key "pressed" after 1000 polls, so loops end; its `eachLine`
-// hands every non-empty line, normalised as the programs do, to a handler whose
-// failures are dropped (the programs report them and go on). Then the working
-// folder is put back as it was set up, so inputs stay independent.
+// One script input, as libFuzzer's TestOneInput returns it. An input that loads a module, or has a "/" and a writing
+// word (which could reach outside the working folder), is not run: -1. Otherwise `session` runs with the C library's
+// generator seeded alike and a key "pressed" after 1000 polls, so loops end; its `eachLine` hands every non-empty
+// line, normalised as the programs do, to a handler whose failures are dropped (the programs report them and go on).
+// Then the working folder is put back as it was set up, so inputs stay independent.
 inline int runScript(const std::uint8_t* data, std::size_t size, const std::function<void(const EachLine&)>& session) {
     const std::string_view input(reinterpret_cast<const char*>(data), size);
-    const bool writes = writesFiles(input);
+    bool writes = false;
+    for (std::string_view writer : {"new_file", "print_file", "vex::save"})
+        writes = writes || input.find(writer) != std::string_view::npos;
     if (input.find("load_module") != std::string_view::npos || (writes && input.find('/') != std::string_view::npos))
         return -1;
     std::srand(1);
@@ -108,11 +88,7 @@ inline int runScript(const std::uint8_t* data, std::size_t size, const std::func
             if (!line.empty() && line.back() == '\r') line.pop_back();
             line = tala::interp::normalizeCommandText(line);
             if (line.empty()) continue;
-            try {
-                run(line);
-            } catch (const std::exception&) {
-                // Printed as "Error: ..." by the programs, which then go on.
-            }
+            try { run(line); } catch (const std::exception&) {}  // the programs print "Error: ..." and go on
         }
     });
     if (!writes) return 0;
@@ -123,12 +99,11 @@ inline int runScript(const std::uint8_t* data, std::size_t size, const std::func
 
 }  // namespace fuzz
 
-// The console keys, seen through the linker's --wrap: no input ever waits, and after
-// a fixed number of polls one "q" is pressed, which ends a while loop or a training.
+// The console keys, seen through the linker's --wrap: no input ever waits, and after a fixed number of polls one "q"
+// is pressed, which ends a while loop or a training.
 extern "C" bool __wrap__ZN4tala6interp10keyWaitingEv() {
     if (fuzz::pollsLeft > 0 && --fuzz::pollsLeft > 0) return false;
-    fuzz::keyPending = true;
-    return true;
+    return fuzz::keyPending = true;
 }
 
 extern "C" int __wrap__ZN4tala6interp7readKeyEv() {

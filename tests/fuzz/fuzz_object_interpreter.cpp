@@ -1,16 +1,14 @@
-// The object-level interpreter with the decision library plugged in, fed line by
-// line as tala feeds it, in a folder holding the flock's setup scripts and sensors.
-
+// The object-level interpreter with the decision library plugged in, fed line by line as tala feeds it, in a folder
+// holding the flock's setup scripts and sensors.
 #include <memory>
 #include <vector>
-
 #include "decision/VEXCommands.h"
 #include "interp/InterpreterHost.h"
 #include "tests/fuzz/FuzzSupport.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    fuzz::setUpProcess({"vex_flock_setup.txt", "flock_decision_maker.txt", "flock_sensors.bin",
-                        "flock_decisions.txt", "QDM_Scripts"});
+    fuzz::setUpProcess({"vex_flock_setup.txt", "flock_decision_maker.txt", "flock_sensors.bin", "flock_decisions.txt",
+                        "QDM_Scripts"});
     return 0;
 }
 

@@ -1,11 +1,9 @@
-// The sensor-file reader on any bytes, loaded from a file into a decision maker
-// that already has sensors. A refused file must leave those sensors exactly as they
-// were; an accepted one must append sensors whose file form is the bytes read.
-
+// The sensor-file reader on any bytes, loaded from a file into a decision maker that already has sensors. A refused
+// file must leave those sensors exactly as they were; an accepted one must append sensors whose file form is the
+// bytes read.
 #include <fstream>
 #include <optional>
 #include <string>
-
 #include "decision/QDM.h"
 #include "decision/SensorFile.h"
 #include "support/Failure.h"
@@ -52,8 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::vector<vex::Sensor> loaded(qdm->sensors.begin() + static_cast<long>(kept), qdm->sensors.end());
     const std::string rewritten = vex::sensorFileBytes(loaded);
     // Everything read, written again, gives back the bytes that were read.
-    require(rewritten.size() <= bytes.size());
-    require(bytes.compare(0, rewritten.size(), rewritten) == 0);
+    require(rewritten.size() <= bytes.size() && bytes.compare(0, rewritten.size(), rewritten) == 0);
     for (const vex::Sensor& sensor : loaded) {
         const int n = static_cast<int>(sensor.offPhase.size());
         require(sensor.unitary.rows() == n && sensor.unitary.cols() == n);

@@ -1,10 +1,7 @@
-// The tokenizer with the normaliser, on any text. Checked beyond "no crash": the
-// positions kept by one scan give the same tokens as rescanning from the start, and
-// a normalised text has the form normalisation promises.
-
+// The tokenizer with the normaliser, on any text. Checked beyond "no crash": the positions kept by one scan give the
+// same tokens as rescanning from the start, and a normalised text has the form normalisation promises.
 #include <string>
 #include <string_view>
-
 #include "interp/CommandTokenizer.h"
 #include "tests/fuzz/FuzzSupport.h"
 #include "tests/interp/RescanningTokenizer.h"
@@ -16,9 +13,8 @@ using tala::interp::CommandTokenizer;
 
 void checkTokens(CommandTokenizer tokenizer, const rescanning::Rules& rules, const std::string& text) {
     tokenizer.setText(text);
-    require(tokenizer.count() >= 1);
     const auto all = tokenizer.tokens();
-    require(all.size() == static_cast<std::size_t>(tokenizer.count()));
+    require(tokenizer.count() >= 1 && all.size() == static_cast<std::size_t>(tokenizer.count()));
     // Rescanning costs the square of the text: long texts are checked at a sample of tokens.
     const int step = text.size() <= 1024 ? 1 : tokenizer.count() / 32 + 1;
     for (int n = 0; n < tokenizer.count(); ++n) {
@@ -29,16 +25,14 @@ void checkTokens(CommandTokenizer tokenizer, const rescanning::Rules& rules, con
     require(tokenizer.token(tokenizer.count()).empty());
 }
 
-// No leading or trailing blank, no double blank, no blank right after "(" but the
-// one put before a "(" that follows it, and before every "(" that is not at the
-// start a blank or another "(" (when blanks between the two were dropped), perhaps
-// followed by tabs: "( \t(" becomes "(\t(". Tabs alone before it count as the start.
+// No leading or trailing blank, no double blank, no blank right after "(" but the one put before a "(" that follows
+// it, and before every "(" that is not at the start a blank or another "(" (when blanks between the two were
+// dropped), perhaps followed by tabs: "( \t(" becomes "(\t(". Tabs alone before it count as the start.
 void checkNormalForm(const std::string& text) {
     if (text.empty()) return;
     require(text.front() != ' ' && text.back() != ' ');
     for (std::size_t i = 1; i < text.size(); ++i) {
-        require(!(text[i] == ' ' && text[i - 1] == ' '));
-        require(!(text[i] == ' ' && text[i - 1] == '(' && text[i + 1] != '('));
+        require(text[i] != ' ' || (text[i - 1] != ' ' && (text[i - 1] != '(' || text[i + 1] == '(')));
         if (text[i] != '(') continue;
         std::size_t before = i - 1;
         while (before > 0 && text[before] == '\t') --before;

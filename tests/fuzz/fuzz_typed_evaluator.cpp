@@ -1,5 +1,4 @@
 // The typed language on a fresh table, fed line by line as the shell feeds it.
-
 #include "interp/VariableTable.h"
 #include "qlang/Evaluate.h"
 #include "tests/fuzz/FuzzSupport.h"

@@ -1,210 +1,93 @@
 #!/usr/bin/env bash
-# Drives morrow and tala at a real terminal through tmux: the test types keys into a
-# pane (send-keys) and reads the screen (capture-pane) as a user would.
-# Usage: terminal.sh BIN_DIR DATA_DIR CASE   (CASE is one of the functions below)
-# Without tmux, or when it cannot open a pseudo-terminal, the case is skipped (status 77).
+# morrow and tala at a real terminal: keys typed into a tmux pane, its screen read as a user would. Skipped (77)
+# without tmux or a pseudo-terminal. Usage: terminal.sh BIN_DIR DATA_DIR CASE   (CASE: a function below)
 set -u
 bin=$1 data=$2 case=$3
 command -v tmux > /dev/null || { echo "SKIP: tmux is not installed"; exit 77; }
-
-work=$(mktemp -d)
-export HOME=$work/home
-mkdir -p "$HOME"
-sessions=0
+work=$(mktemp -d) sessions=0
 socket=$work/tmux-0.sock
+export HOME=$work/home && mkdir -p "$HOME"
 tm() { tmux -S "$socket" -f /dev/null "$@"; }
-cleanup() {
-  for socket in "$work"/tmux-*.sock; do tm kill-server 2>/dev/null; done
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() {
-  echo "FAIL ($case): $*"
-  echo "---- screen:"
-  screen
-  exit 1
-}
-
-# Runs COMMAND in a fresh pane of a detached session, 150x50 unless COLUMNS and LINES
-# are given; once it ends, the pane shows "[exit N]" with its exit status. Each session
+trap 'for socket in "$work"/tmux-*.sock; do tm kill-server 2>/dev/null; done; rm -rf "$work"' EXIT
+fail() { echo "FAIL ($case): $*"; echo "---- screen:"; screen; exit 1; }
+# COMMAND in a fresh pane, 150x50 unless COLUMNS and LINES are given, showing "[exit N]" once it ends. Each session
 # has a server of its own: a server that is still going away cannot take the next one.
 start() {
   tm kill-server 2>/dev/null
-  sessions=$((sessions + 1))
-  socket=$work/tmux-$sessions.sock
+  sessions=$((sessions + 1)) && socket=$work/tmux-$sessions.sock
   tm new-session -d -s t -x "${2:-150}" -y "${3:-50}" "$1; echo \"[exit \$?]\"; sleep 600" && return
   [ $sessions -eq 1 ] || fail "tmux could not start session $sessions"
-  echo "SKIP: tmux cannot start a session (no pseudo-terminal?)"
-  exit 77
+  echo "SKIP: tmux cannot start a session (no pseudo-terminal?)" && exit 77
 }
-
 screen() { tm capture-pane -p -J -t t -S - -E - 2>/dev/null; }
-# Only what the pane shows now, without the lines scrolled out of it.
-visible() { tm capture-pane -p -t t 2>/dev/null; }
-
-# Waits until COMMAND succeeds; fails after 30 seconds.
-await() {
-  local tries=0
-  until "$@"; do
-    tries=$((tries + 1))
-    [ $tries -gt 600 ] && fail "waited in vain: $*"
-    sleep 0.05
-  done
-}
-# The screen holds TEXT (COUNT times when given).
-shows() { [ "$(screen | grep -cF -- "$1")" -ge "${2:-1}" ]; }
+visible() { tm capture-pane -p -t t 2>/dev/null; }  # without the lines scrolled out of the pane
+await() { local tries=0; until "$@"; do [ $((tries += 1)) -gt 600 ] && fail "waited in vain: $*"; sleep 0.05; done; }
+shows() { [ "$(screen | grep -cF -- "$1")" -ge "${2:-1}" ]; }  # TEXT, COUNT times when given
 last_line_is() { [ "$(screen | sed 's/ *$//' | grep -v '^$' | tail -n 1)" = "$1" ]; }
 wait_for() { await shows "$@"; }
 wait_for_last_line() { await last_line_is "$1"; }
-
-type_line() { tm send-keys -t t -l -- "$1"; tm send-keys -t t Enter; }
-# Types a line and waits for the next PROMPT: keys typed while a command runs would
-# count as a key press that stops a loop.
-run_line() {
-  local prompts
-  prompts=$(screen | grep -cF -- "$2")
-  type_line "$1"
-  wait_for "$2" $((prompts + 1))
-}
 keys() { tm send-keys -t t "$@"; }
+type_line() { keys -l -- "$1"; keys Enter; }
+ask() { type_line "$1"; wait_for "${@:2}"; }  # LINE, then the TEXT (COUNT) it brings
+# Waits for the next PROMPT after the line: keys typed while a command runs would count as a key that stops a loop.
+run_line() { local prompts; prompts=$(screen | grep -cF -- "$2"); ask "$1" "$2" $((prompts + 1)); }
 refute() { screen | grep -qF -- "$1" && fail "the screen shows '$1'"; return 0; }
-
-morrow() {
-  start "$bin/morrow" "$@"
-  wait_for "Morrow > "
-}
-
+leave() { keys C-d; wait_for "[exit 0]"; }
+morrow() { start "$bin/morrow" "$@"; wait_for "Morrow > "; }
+tala() { start "cd '$data' && $bin/tala" "$@"; wait_for "type !help"; wait_for "tala> "; }
 # Up recalls the previous line, also from the history file of an earlier session.
 history_recall() {
-  morrow
-  type_line "print 42"
-  wait_for "integer temp = 42"
-  keys Up Enter
-  wait_for "integer temp = 42" 2
-  keys C-d
-  wait_for "[exit 0]"
+  morrow; ask "print 42" "integer temp = 42"; keys Up Enter; wait_for "integer temp = 42" 2; leave
   grep -qxF "print 42" "$HOME/.morrow_history" || fail "history file lacks the line"
-  morrow
-  keys Up
-  wait_for_last_line "Morrow > print 42"
+  morrow; keys Up; wait_for_last_line "Morrow > print 42"
 }
-
-# Ctrl-C stops a running loop with the user break, and the next prompt is empty; Ctrl-C
-# at the prompt discards the line being typed. Any other key stops a loop as well.
+# Ctrl-C, or any key, stops a running loop with the user break and leaves the next prompt empty; Ctrl-C at the
+# prompt discards the line being typed.
 interrupt() {
-  morrow
-  type_line "while 1 (nop 0)"
-  sleep 0.2
-  keys C-c
-  wait_for "User break."
-  wait_for_last_line "Morrow >"
+  morrow; type_line "while 1 (nop 0)"; sleep 0.2; keys C-c; wait_for "User break."; wait_for_last_line "Morrow >"
   # The Ctrl-C was used up: the next loop runs to its end.
-  run_line "global (new integer n)" "Morrow > "
-  run_line "while (comp.lt (get n) 3) (set n (+ (get n) 1))" "Morrow > "
-  type_line "print (get n)"
-  wait_for "integer n = 3"
-  keys -l "print 1"
-  keys C-c
-  type_line "print 2"
-  wait_for "integer temp = 2"
-  refute "integer temp = 1"
-  # A key breaks a loop too, and does not turn up in the next line.
-  type_line "while 1 (nop 0)"
-  sleep 0.2
-  keys -l "x"
-  wait_for "User break." 2
-  wait_for_last_line "Morrow >"
-  type_line "print 3"
-  wait_for "integer temp = 3"
-  refute "Syntax error"
+  run_line "global (new integer n)" "Morrow > "; run_line "while (comp.lt (get n) 3) (set n (+ (get n) 1))" "Morrow > "
+  ask "print (get n)" "integer n = 3"
+  keys -l "print 1"; keys C-c; ask "print 2" "integer temp = 2"; refute "integer temp = 1"
+  type_line "while 1 (nop 0)"; sleep 0.2; keys -l "x"; wait_for "User break." 2; wait_for_last_line "Morrow >"
+  ask "print 3" "integer temp = 3"; refute "Syntax error"
 }
-
-# Tab completes a word of the tables.
-completion() {
-  morrow
-  keys -l "measure_d"
-  keys Tab
-  wait_for_last_line "Morrow > measure_distribution"
-}
-
-# A line over the shell's limit is cut as piped input is, with a notice, and the
-# session goes on.
+completion() { morrow; keys -l "measure_d"; keys Tab; wait_for_last_line "Morrow > measure_distribution"; }
+# A line over the shell's limit is cut as piped input is, with a notice, and the session goes on.
 long_line() {
-  morrow
-  type_line "begin 1$(printf '%*s' 2100 '')2"
-  wait_for "only the first 2045 are used"
-  wait_for "integer temp = 1"
-  type_line "print 4"
-  wait_for "integer temp = 4"
+  morrow; type_line "begin 1$(printf '%*s' 2100 '')2"; wait_for "only the first 2045 are used"
+  wait_for "integer temp = 1"; ask "print 4" "integer temp = 4"
 }
-
 # Neither a missing HOME nor a history file that cannot be used stops the shell.
 unusable_history() {
-  start "env -u HOME $bin/morrow"
-  wait_for "Morrow > "
-  type_line "print 5"
-  wait_for "integer temp = 5"
-  keys C-d
-  wait_for "[exit 0]"
-  mkdir "$HOME/.morrow_history"
-  morrow
-  type_line "print 6"
-  wait_for "integer temp = 6"
-  keys C-d
-  wait_for "[exit 0]"
+  start "env -u HOME $bin/morrow"; wait_for "Morrow > "; ask "print 5" "integer temp = 5"; leave
+  mkdir "$HOME/.morrow_history"; morrow; ask "print 6" "integer temp = 6"; leave
 }
-
-tala() {
-  start "cd '$data' && $bin/tala" "$@"
-  wait_for "type !help"
-  wait_for "tala> "
-}
-
-# !help WORD shows the word's synopsis, and !help alone fits an 80x24 screen: the line
-# that asked for it is still in view above the next prompt.
+# !help WORD shows the word's synopsis, and !help alone fits an 80x24 screen: the line that asked for it is still in
+# view above the next prompt.
 help_screen() {
-  morrow
-  run_line "!help apply_op" "Morrow > "
-  wait_for "apply_op SYSTEM INDEX OP STATE"
-  morrow 80 24
-  run_line "!help" "Morrow > "
+  morrow; run_line "!help apply_op" "Morrow > "; wait_for "apply_op SYSTEM INDEX OP STATE"
+  morrow 80 24; run_line "!help" "Morrow > "
   visible | grep -qxF "Morrow > !help" || fail "!help scrolled out of an 80x24 screen"
   visible | grep -q "^comparison " || fail "the last group is not in view"
-  tala 80 24
-  run_line "!help" "tala> "
+  tala 80 24; run_line "!help" "tala> "
   visible | grep -qxF "tala> !help" || fail "tala's !help scrolled out of an 80x24 screen"
   visible | grep -q "^vex sensors " || fail "the library's last group is not in view"
 }
-
-# tala's prompt runs commands, !state lists the globals, a decision maker's shell shares
-# the terminal, Ctrl-C stops training as q does, and Ctrl-D leaves.
+# tala's prompt runs commands, !state lists the globals, a decision maker's shell shares the terminal, Ctrl-C stops
+# training as q does, and Ctrl-D leaves.
 tala_session() {
-  tala
-  type_line 'print "hello"'
-  wait_for "temp = hello"
-  type_line '!help vex::qdm::decide'
-  wait_for "vex::qdm::decide QDM SPACE"
+  tala; ask 'print "hello"' "temp = hello"
+  ask '!help vex::qdm::decide' "vex::qdm::decide QDM SPACE"
   wait_for "Measures action space SPACE and answers the index of the nearest action."
-  type_line '!help vex::qdm::de*'
-  wait_for "vex::qdm::decide_str QDM SPACE"
-  keys -l "vex::qdm::fin"
-  keys Tab
-  wait_for_last_line "tala> vex::qdm::finalize"
-  keys C-c
-  wait_for_last_line "tala>"
-  run_line "global (new vex::QDM QDM)" "tala> "
-  run_line "vex::qdm::new (get QDM)" "tala> "
-  run_line "global (new integer n)" "tala> "
-  type_line "!state"
-  wait_for "<vex::QDM, QDM>"
+  ask '!help vex::qdm::de*' "vex::qdm::decide_str QDM SPACE"
+  keys -l "vex::qdm::fin"; keys Tab; wait_for_last_line "tala> vex::qdm::finalize"; keys C-c; wait_for_last_line "tala>"
+  for line in "global (new vex::QDM QDM)" "vex::qdm::new (get QDM)" "global (new integer n)"; do
+    run_line "$line" "tala> "
+  done
+  ask "!state" "<vex::QDM, QDM>"
   screen | grep -A1 -xF "<vex::QDM, QDM>" | grep -qxF "<Integer, n>" || fail "!state: not each global with its type"
-  type_line "vex::qdm::shell (get QDM)"
-  wait_for "Morrow > "
-  type_line "print 7"
-  wait_for "integer temp = 7"
-  keys C-d
-  wait_for_last_line "tala>"
+  ask "vex::qdm::shell (get QDM)" "Morrow > "; ask "print 7" "integer temp = 7"; keys C-d; wait_for_last_line "tala>"
   cat > "$work/train.txt" <<'EOF'
 begin
 (file flock_decision_maker.txt)
@@ -213,16 +96,8 @@ begin
 (set rules (vex::add_rule (get rules) (vex::State repeat (vex::SensorList center)) (vex::dist_str (get QDM) 1.0 forward)))
 (vex::train (get QDM) (get rules) 1000000 4 20 20)
 EOF
-  type_line "file $work/train.txt"
-  wait_for "generation "
-  keys C-c
-  wait_for "Training stopped by key after "
-  wait_for " generations; the decision maker keeps the best sensors found."
-  wait_for_last_line "tala>"
-  type_line 'print "after"'
-  wait_for "temp = after"
-  keys C-d
-  wait_for "[exit 0]"
+  ask "file $work/train.txt" "generation "; keys C-c; wait_for "Training stopped by key after "
+  wait_for " generations; the decision maker keeps the best sensors found."; wait_for_last_line "tala>"
+  ask 'print "after"' "temp = after"; leave
 }
-
 "$case"

@@ -1,14 +1,11 @@
-// The page's live figures: distance and polarisation per frame, and the share of
-// decisions that followed their stimulus, counted through the wrapped minds.
-
+// The page's live figures: distance and polarisation per frame, and the share of decisions that followed their
+// stimulus, counted through the wrapped minds.
 #include <gtest/gtest.h>
-
 #include <array>
-#include <cmath>
 #include <initializer_list>
 #include <limits>
+#include <tuple>
 #include <vector>
-
 #include "app/Steering.h"
 #include "tests/app/RecordingMind.h"
 #include "web/LiveFigures.h"
@@ -21,16 +18,14 @@ std::vector<Agent> agentsAt(std::initializer_list<std::array<float, 3>> places) 
     std::vector<Agent> agents;
     for (const auto& [x, y, heading] : places) {
         Agent& agent = agents.emplace_back();
-        agent.x = x;
-        agent.y = y;
-        agent.heading = heading;
+        std::tie(agent.x, agent.y, agent.heading) = std::tie(x, y, heading);
     }
     return agents;
 }
 
 TEST(LiveFigures, AveragesTheFramesSinceTakenAndSkipsFramesThatFlewOffToInfinity) {
     LiveFigures figures;
-    EXPECT_EQ(figures.take(), "0.000 0.000 -1.000");  // no frame, no decision yet
+    EXPECT_EQ(figures.take(), "0.000 0.000 -1.000");        // no frame, no decision yet
     figures.addFrame(agentsAt({{0, 0, 0}, {2, 0, 0}}));     // distance 1, aligned
     figures.addFrame(agentsAt({{0, 0, 90}, {0, 4, 270}}));  // distance 2, opposed
     figures.addFrame(agentsAt({{std::numeric_limits<float>::infinity(), 0, 0}, {0, 0, 0}}));
@@ -41,26 +36,22 @@ TEST(LiveFigures, AveragesTheFramesSinceTakenAndSkipsFramesThatFlewOffToInfinity
 
 TEST(LiveFigures, CountsDecisionsThatFollowTheLastStimulusOfTheSameAgent) {
     LiveFigures figures;
-    auto first = std::make_shared<testing::MindRecord>();
-    auto second = std::make_shared<testing::MindRecord>();
+    auto first = std::make_shared<testing::MindRecord>(), second = std::make_shared<testing::MindRecord>();
     first->decisions = {"left", "forward", "right"};
     second->decisions = {"forward"};
     auto a = figures.watch(std::make_unique<testing::RecordingMind>(first));
     auto b = figures.watch(std::make_unique<testing::RecordingMind>(second));
-    tala::interp::Object result;
+    tala::interp::Object result, none;
     a->runCommand(kStimulusCommandPrefix + "left");
     b->runCommand(kStimulusCommandPrefix + "right");
     a->runCommand(kDecideCommand, result);  // left after left: follows
     b->runCommand(kDecideCommand, result);  // forward after right: does not
     a->runCommand(kStimulusCommandPrefix + "center");
-    a->runCommand(kDecideCommand, result);  // forward after center: follows
+    a->runCommand(kDecideCommand, result);   // forward after center: follows
     a->runCommand("print (+ 1 2)", result);  // not a decision
     EXPECT_EQ(figures.take(), "0.000 0.000 0.667");
-    // Commands reach the minds unchanged.
-    EXPECT_EQ(first->commands.size(), 5u);
-    // A decision without a string answer is no decision.
-    tala::interp::Object none;
-    b->runCommand(kDecideCommand, none);
+    EXPECT_EQ(first->commands.size(), 5u);  // the commands reach the minds unchanged
+    b->runCommand(kDecideCommand, none);    // no string answer: no decision
     EXPECT_EQ(figures.take(), "0.000 0.000 -1.000");
 }
 
