@@ -12,10 +12,10 @@
 #include <streambuf>
 #include <string>
 
-#include "app/AgentInterpreter.h"
-#include "app/AppState.h"
-#include "app/Flock.h"
-#include "app/HeadlessFlight.h"
+#include "app/sim/AgentInterpreter.h"
+#include "app/sim/AppState.h"
+#include "app/sim/Flock.h"
+#include "app/sim/HeadlessFlight.h"
 #include "bench/BenchSupport.h"
 
 namespace {

@@ -3,8 +3,10 @@
 #include <string>
 #include <vector>
 
-#include "app/FlockProgram.h"
+#include "app/cli/FlockProgram.h"
+#include "app/desktop/FlockWindow.h"
 
 int main(int argc, char** argv) {
-    return flock::runFlockProgram(std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc));
+    return flock::runFlockProgram(std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc),
+                                  flock::runFlockWindow);
 }

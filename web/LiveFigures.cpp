@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <utility>
 
-#include "app/HeadlessFlight.h"
-#include "app/Steering.h"
+#include "app/sim/HeadlessFlight.h"
+#include "app/sim/Steering.h"
 
 namespace flock::web {
 

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "app/Agent.h"
-#include "app/AgentMind.h"
+#include "app/sim/Agent.h"
+#include "app/sim/AgentMind.h"
 
 namespace flock::web {
 

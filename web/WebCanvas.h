@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Canvas.h"
+#include "app/sim/Canvas.h"
 
 namespace flock::web {
 

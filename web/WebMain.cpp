@@ -21,10 +21,10 @@
 #include <string>
 
 #include "ProjectVersion.h"
-#include "app/AppState.h"
-#include "app/Clock.h"
-#include "app/FlockSetup.h"
-#include "app/FrameLoop.h"
+#include "app/sim/AppState.h"
+#include "app/sim/Clock.h"
+#include "app/sim/FlockSetup.h"
+#include "app/sim/FrameLoop.h"
 #include "decision/TrainingThreads.h"
 #include "decision/VEXCommands.h"
 #include "interp/CommandTokenizer.h"

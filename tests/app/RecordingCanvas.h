@@ -1,8 +1,8 @@
 #pragma once
 // A Canvas that records what was drawn, for tests without a window.
 #include <vector>
-#include "app/AgentDrawing.h"
-#include "app/Canvas.h"
+#include "app/sim/AgentDrawing.h"
+#include "app/sim/Canvas.h"
 
 namespace flock::testing {
 

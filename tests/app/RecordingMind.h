@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 #include <vector>
-#include "app/AgentMind.h"
+#include "app/sim/AgentMind.h"
 #include "support/Failure.h"
 
 namespace flock::testing {

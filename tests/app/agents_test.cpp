@@ -4,8 +4,8 @@
 #include <memory>
 #include <string>
 #include <vector>
-#include "app/AppState.h"
-#include "app/Flock.h"
+#include "app/sim/AppState.h"
+#include "app/sim/Flock.h"
 #include "support/Failure.h"
 #include "RecordingCanvas.h"
 #include "RecordingMind.h"

@@ -1,5 +1,5 @@
 // What a headless flight writes: the figures table, the decisions as CSV, the picture.
-#include "app/FlightReport.h"
+#include "app/sim/FlightReport.h"
 #include <gtest/gtest.h>
 #include <cstdio>
 #include <string>

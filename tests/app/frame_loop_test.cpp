@@ -1,9 +1,9 @@
-#include "app/FrameLoop.h"
+#include "app/sim/FrameLoop.h"
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
-#include "app/AppState.h"
-#include "app/FramePacer.h"
+#include "app/sim/AppState.h"
+#include "app/sim/FramePacer.h"
 #include "support/Failure.h"
 #include "RecordingCanvas.h"
 #include "tests/support/StreamCapture.h"

@@ -1,13 +1,13 @@
 // The flock with real interpreters and the shipped data, flown without a window.
-#include "app/HeadlessFlight.h"
+#include "app/sim/HeadlessFlight.h"
 #include <gtest/gtest.h>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <string>
-#include "app/DecisionOdds.h"
-#include "app/FlightReport.h"
-#include "app/Steering.h"
+#include "app/sim/DecisionOdds.h"
+#include "app/sim/FlightReport.h"
+#include "app/sim/Steering.h"
 #include "decision/QDM.h"
 #include "tests/support/StreamCapture.h"
 #include "tests/support/TempFolder.h"

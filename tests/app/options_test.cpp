@@ -1,12 +1,12 @@
 // The flock's command line and where it finds its data.
-#include "app/FlockOptions.h"
+#include "app/cli/FlockOptions.h"
 #include <gtest/gtest.h>
 #include <unistd.h>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
-#include "app/DataFolder.h"
+#include "app/cli/DataFolder.h"
 
 namespace flock {
 namespace {

@@ -1,8 +1,8 @@
-#include "app/Particles.h"
+#include "app/sim/Particles.h"
 #include <gtest/gtest.h>
 #include <cstdlib>
 #include <vector>
-#include "app/AppState.h"
+#include "app/sim/AppState.h"
 #include "RecordingCanvas.h"
 
 namespace flock {

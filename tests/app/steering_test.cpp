@@ -1,4 +1,4 @@
-#include "app/Steering.h"
+#include "app/sim/Steering.h"
 #include <gtest/gtest.h>
 #include <array>
 #include <cmath>

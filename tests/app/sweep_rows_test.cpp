@@ -1,8 +1,8 @@
 // Statistics and row files of the sweep, without flying.
 #include <gtest/gtest.h>
 #include <cmath>
-#include "app/SweepRows.h"
-#include "app/SweepStatistics.h"
+#include "app/cli/SweepRows.h"
+#include "app/cli/SweepStatistics.h"
 
 namespace flock {
 namespace {

@@ -6,7 +6,7 @@
 #include <limits>
 #include <tuple>
 #include <vector>
-#include "app/Steering.h"
+#include "app/sim/Steering.h"
 #include "tests/app/RecordingMind.h"
 #include "web/LiveFigures.h"
 

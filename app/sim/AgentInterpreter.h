@@ -1,0 +1,26 @@
+#pragma once
+// An agent's own interpreter with exactly one decision library plugged in. The
+// library goes first when the host is destroyed, then the interpreter.
+
+#include <string>
+
+#include "app/sim/AgentMind.h"
+#include "interp/InterpreterHost.h"
+
+namespace flock {
+
+class AgentInterpreter : public AgentMind {
+public:
+    AgentInterpreter();
+
+    void runCommand(std::string text) override;
+    void runCommand(std::string text, tala::interp::Object& result) override;
+    vex::QDM* decisionMaker() override;
+
+    tala::interp::InterpreterHost& host() { return host_; }
+
+private:
+    tala::interp::InterpreterHost host_;
+};
+
+}  // namespace flock

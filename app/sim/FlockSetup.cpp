@@ -1,0 +1,79 @@
+#include "app/sim/FlockSetup.h"
+
+#include <filesystem>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/sim/AgentInterpreter.h"
+#include "app/sim/DecisionOdds.h"
+#include "decision/SensorFile.h"
+#include "decision/SteeringQuestions.h"
+#include "support/Failure.h"
+
+namespace flock {
+
+namespace {
+
+inline constexpr const char* kStimulusNames[] = {"center", "left", "right"};
+
+// Read once, then copied into every decision maker.
+std::vector<vex::Sensor> readSensorFile(const std::string& fileName) {
+    std::error_code error;
+    const std::filesystem::file_status status = std::filesystem::status(fileName, error);
+    if (!std::filesystem::is_regular_file(status)) {
+        const std::string reason = error                                  ? error.message()
+                                   : std::filesystem::is_directory(status) ? "Is a directory"
+                                                                            : "not a regular file";
+        throw SetupFailure("cannot read the sensor file '" + fileName + "': " + reason);
+    }
+    try {
+        std::vector<vex::Sensor> sensors = vex::readSensorFile(fileName);
+        vex::reportLoad(fileName, sensors, sensors.size());
+        return sensors;
+    } catch (const tala::Failure&) {
+        throw SetupFailure("'" + fileName + "' is not a sensor file, or it is damaged");
+    }
+}
+
+void replaceSensors(vex::QDM& decisionMaker, const FlockChoice& choice, const std::vector<vex::Sensor>& fromFile) {
+    if (choice.sensors == SensorSource::File) decisionMaker.sensors = fromFile;
+    if (choice.sensors != SensorSource::Random) return;
+    decisionMaker.sensors.clear();
+    for (const char* name : kStimulusNames) decisionMaker.addSensor(name);
+}
+
+}  // namespace
+
+std::string flightProblem(const vex::QDM* decisionMaker) {
+    if (!decisionMaker) return "no decision maker was made";
+    return vex::steeringProblem(*decisionMaker, kDecisionNames, kStimulusNames);
+}
+
+std::unique_ptr<Flock> createProgramFlock(const FlockChoice& choice, const MindWrapper& wrap) {
+    std::vector<vex::Sensor> fromFile;
+    if (choice.sensors == SensorSource::File) fromFile = readSensorFile(choice.sensorFile);
+
+    FlockStart start;
+    start.agentCount = choice.agentCount;
+    start.afterStart = [&](Agent& agent, std::size_t index) {
+        vex::QDM* decisionMaker = agent.mind->decisionMaker();
+        if (decisionMaker) replaceSensors(*decisionMaker, choice, fromFile);
+        // Every agent reads the same script: the first speaks for all of them.
+        if (index != 0) return;
+        const std::string problem = flightProblem(decisionMaker);
+        if (problem.empty()) return;
+        // Sensors read with --sensors are the file's fault, not the data folder's.
+        if (choice.sensors == SensorSource::File && decisionMaker && vex::steeringSensorProblem(*decisionMaker, kStimulusNames) == problem)
+            throw SetupFailure("cannot fly with the sensors of '" + choice.sensorFile + "': " + problem);
+        throw SetupFailure("cannot fly with the data in '" + std::filesystem::current_path().string() +
+                           "': " + problem);
+    };
+    auto makeMind = [&]() -> std::unique_ptr<AgentMind> {
+        auto mind = std::make_unique<AgentInterpreter>();
+        return wrap ? wrap(std::move(mind)) : std::move(mind);
+    };
+    return createFlock(makeMind, start);
+}
+
+}  // namespace flock

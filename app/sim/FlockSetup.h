@@ -1,0 +1,52 @@
+#pragma once
+// The program's own agents: real interpreters in the working directory, the sensors
+// the command line chose, and a check that the first decision maker can fly before
+// anything else is made.
+
+#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+#include "app/sim/Agent.h"
+#include "app/sim/Flock.h"
+
+namespace vex {
+class QDM;
+}
+
+namespace flock {
+
+enum class SensorSource {
+    Setup,   // those the setup script loads
+    File,    // a sensor file in place of them
+    Random,  // center, left and right drawn afresh, as an untrained decision maker has them
+};
+
+struct FlockChoice {
+    int agentCount = kAgentCount;
+    SensorSource sensors = SensorSource::Setup;
+    std::string sensorFile;  // for SensorSource::File
+};
+
+// The flock cannot fly with this data or these sensors; the text says why, in one line.
+class SetupFailure : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Wraps each agent's interpreter, to watch what it is told.
+using MindWrapper = std::function<std::unique_ptr<AgentMind>(std::unique_ptr<AgentMind>)>;
+
+// The agents, made as createFlock makes them, each with its sensors replaced as
+// chosen right after its start-up. Raises SetupFailure when the sensor file cannot be
+// read or the first agent's decision maker cannot steer (see flightProblem); the
+// agents made so far are released first.
+std::unique_ptr<Flock> createProgramFlock(const FlockChoice& choice, const MindWrapper& wrap = {});
+
+// Why this decision maker cannot steer an agent, or empty when it can: it must exist,
+// decide forward, left or right in action space 0, hold the sensors center, left and
+// right at a size it can apply, and have its transition operator and state.
+std::string flightProblem(const vex::QDM* decisionMaker);
+
+}  // namespace flock

@@ -1,0 +1,229 @@
+#include "app/sim/HeadlessFlight.h"
+
+#include <cctype>
+#include <cmath>
+#include <cstdlib>
+#include <exception>
+#include <memory>
+#include <utility>
+
+#include "app/sim/AppState.h"
+#include "app/sim/FrameLoop.h"
+#include "app/sim/Steering.h"
+
+namespace flock {
+
+namespace {
+
+// What one agent's mind was told and answered since the loop last looked.
+struct MindLog {
+    std::string lastStimulus;  // center, left or right
+    bool decided = false;
+    std::string stimulus;  // the last stimulus before the decision
+    std::string decision;
+    std::int64_t failures = 0;
+    std::string firstFailure;
+};
+
+// Passes every command on to the real mind and logs stimuli, decisions and failures.
+class ObservedMind : public AgentMind {
+public:
+    ObservedMind(std::unique_ptr<AgentMind> inner, MindLog& log) : inner_(std::move(inner)), log_(log) {}
+
+    void runCommand(std::string text) override {
+        if (text.rfind(kStimulusCommandPrefix, 0) == 0) log_.lastStimulus = text.substr(kStimulusCommandPrefix.size());
+        counted([&] { inner_->runCommand(std::move(text)); });
+    }
+
+    void runCommand(std::string text, tala::interp::Object& result) override {
+        const bool deciding = text == kDecideCommand;
+        if (deciding) {
+            log_.decided = true;
+            log_.stimulus = log_.lastStimulus;
+            log_.decision.clear();
+        }
+        counted([&] { inner_->runCommand(std::move(text), result); });
+        if (!deciding) return;
+        // An answer that is not a string fails the agent's reading of it.
+        if (result.holds(tala::interp::ObjectType::String)) log_.decision = result.getString();
+        else failed("the decision is not a text");
+    }
+
+    vex::QDM* decisionMaker() override { return inner_->decisionMaker(); }
+
+private:
+    template <typename Action>
+    void counted(Action action) {
+        try {
+            action();
+        } catch (const std::exception& failure) {
+            failed(failure.what());
+            throw;
+        } catch (...) {
+            failed("an unknown failure");
+            throw;
+        }
+    }
+
+    void failed(const std::string& text) {
+        log_.failures += 1;
+        if (!log_.firstFailure.empty()) return;
+        log_.firstFailure = text;
+        // Some failure texts carry their own line end.
+        while (!log_.firstFailure.empty() && std::isspace(static_cast<unsigned char>(log_.firstFailure.back())))
+            log_.firstFailure.pop_back();
+    }
+
+    std::unique_ptr<AgentMind> inner_;
+    MindLog& log_;
+};
+
+struct FrameShape {
+    double distanceFromCentre = 0;
+    double polarisation = 0;
+    bool finite = true;
+};
+
+FrameShape measure(const std::vector<Agent>& agents) {
+    FrameShape shape;
+    double cx = 0, cy = 0, hx = 0, hy = 0;
+    for (const Agent& agent : agents) {
+        shape.finite = shape.finite && std::isfinite(agent.x) && std::isfinite(agent.y) &&
+                       std::isfinite(agent.heading) && std::isfinite(agent.targetHeading);
+        cx += agent.x;
+        cy += agent.y;
+        double r = agent.heading * kRadiansPerDegree;
+        hx += std::cos(r);
+        hy += std::sin(r);
+    }
+    double n = static_cast<double>(agents.size());
+    cx /= n;
+    cy /= n;
+    for (const Agent& agent : agents) shape.distanceFromCentre += std::hypot(agent.x - cx, agent.y - cy);
+    shape.distanceFromCentre /= n;
+    shape.polarisation = std::hypot(hx / n, hy / n);
+    return shape;
+}
+
+double share(double part, double whole) { return whole > 0 ? part / whole : 0.0; }
+
+}  // namespace
+
+bool decisionFollows(const std::string& stimulus, const std::string& decision) {
+    if (stimulus == "center") return decision == "forward";
+    return (stimulus == "left" || stimulus == "right") && decision == stimulus;
+}
+
+double FlightFigures::meanDistance() const { return share(distanceSum, static_cast<double>(frames)); }
+double FlightFigures::meanPolarisation() const { return share(polarisationSum, static_cast<double>(frames)); }
+double FlightFigures::followingShare() const {
+    return share(static_cast<double>(following), static_cast<double>(decisions));
+}
+
+const FlightFigure kFlightFigures[kFigureCount] = {
+    {"distance", 10, "%10.3f", "%.3f", false, "distance", false, "mean distance from the centroid",
+     "distance from centroid %.2f", [](const FlightFigures& f) { return f.meanDistance(); }},
+    {"polarisation", 13, "%13.3f", "%.3f", false, "polarisation", true, "polarisation",
+     "polarisation %.2f", [](const FlightFigures& f) { return f.meanPolarisation(); }},
+    {"following", 10, "%9.1f%%", "%.1f", false, "following %", true, "decisions following their stimulus",
+     "decisions following their stimulus %.1f%%", [](const FlightFigures& f) { return 100 * f.followingShare(); }},
+    {"decisions", 10, "%10.0f", "%.0f", true, nullptr, false, "decisions", "%.0f decisions",
+     [](const FlightFigures& f) { return static_cast<double>(f.decisions); }},
+    {"failures", 9, "%9.0f", "%.0f", true, nullptr, false, "command failures", "%.0f command failures",
+     [](const FlightFigures& f) { return static_cast<double>(f.failures); }},
+};
+
+FigureValues valuesOf(const FlightFigures& figures) {
+    FigureValues values{};
+    for (std::size_t i = 0; i < kFigureCount; ++i) values[i] = kFlightFigures[i].of(figures);
+    return values;
+}
+
+void FlightFigures::add(const FlightFigures& other) {
+    endSeconds = other.endSeconds;
+    frames += other.frames;
+    distanceSum += other.distanceSum;
+    polarisationSum += other.polarisationSum;
+    decisions += other.decisions;
+    following += other.following;
+    failures += other.failures;
+}
+
+std::int64_t flightFrames(double seconds, int framesPerSecond) {
+    // A hair below a whole frame still counts as that frame, not one more.
+    const double frames = std::ceil(seconds * framesPerSecond - 1e-9);
+    return frames < 1 ? 1 : static_cast<std::int64_t>(frames);
+}
+
+FlightRecord flyHeadless(const FlightSettings& settings) {
+    std::srand(settings.seed);
+    ManualClock clock;
+    AppState app(clock);
+    app.paused = false;
+    app.framesPerSecond = static_cast<float>(settings.framesPerSecond);
+    app.showMinds = settings.watchOdds;
+
+    const auto agentCount = static_cast<std::size_t>(settings.flock.agentCount);
+    std::vector<MindLog> logs(agentCount);
+    std::size_t made = 0;
+    Flock* flock = nullptr;
+    startApp(app, [&](AppState&) {
+        auto created = createProgramFlock(settings.flock, [&](std::unique_ptr<AgentMind> inner) {
+            return std::make_unique<ObservedMind>(std::move(inner), logs[made++]);
+        });
+        flock = created.get();
+        return created;
+    });
+    std::vector<Agent>& agents = flock->agents();
+
+    FlightRecord record;
+    const std::int64_t frames = flightFrames(settings.seconds, settings.framesPerSecond);
+    const double fps = settings.framesPerSecond;
+    record.distance.reserve(static_cast<std::size_t>(frames));
+    record.polarisation.reserve(static_cast<std::size_t>(frames));
+    if (settings.keepPaths) record.paths.assign(agentCount, {});
+    std::vector<DecisionRow> before(agentCount);
+    FlightFigures period;
+    NullCanvas canvas;
+    for (std::int64_t frame = 0; frame < frames; ++frame) {
+        for (std::size_t i = 0; i < agentCount; ++i)
+            before[i] = {frame, i, agents[i].x, agents[i].y, agents[i].heading, {}, {}};
+
+        advanceScene(app, canvas);
+
+        const FrameShape shape = measure(agents);
+        record.allFinite = record.allFinite && shape.finite;
+        record.distance.push_back(shape.distanceFromCentre);
+        record.polarisation.push_back(shape.polarisation);
+        FlightFigures figures;
+        figures.endSeconds = static_cast<double>(frame + 1) / fps;
+        figures.frames = 1;
+        figures.distanceSum = shape.distanceFromCentre;
+        figures.polarisationSum = shape.polarisation;
+        for (std::size_t i = 0; i < agentCount; ++i) {
+            MindLog& log = logs[i];
+            figures.failures += std::exchange(log.failures, 0);
+            if (record.firstFailure.empty()) record.firstFailure = log.firstFailure;
+            if (settings.keepPaths) record.paths[i].push_back({agents[i].x, agents[i].y});
+            if (!std::exchange(log.decided, false)) continue;
+            figures.decisions += 1;
+            if (decisionFollows(log.stimulus, log.decision)) figures.following += 1;
+            if (!log.decision.empty()) record.answered += 1;
+            DecisionRow& row = record.decisions.emplace_back(before[i]);
+            row.stimulus = log.stimulus;
+            row.decision = log.decision;
+        }
+        record.whole.add(figures);
+        period.add(figures);
+        if (settings.periodFrames > 0 && (period.frames == settings.periodFrames || frame + 1 == frames)) {
+            if (settings.onPeriod) settings.onPeriod(period);
+            period = {};
+        }
+        // Whole milliseconds on the program clock, without drift.
+        clock.set(static_cast<Milliseconds>(std::llround(static_cast<double>(frame + 1) * 1000.0 / fps)));
+    }
+    app.agents->releaseAgents();
+    return record;
+}
+
+}  // namespace flock

@@ -1,0 +1,135 @@
+#include "app/sim/Steering.h"
+
+#include <cmath>
+#include <cstdlib>
+
+#include "app/sim/DecisionOdds.h"
+
+namespace flock {
+
+namespace {
+
+int reduced(int degrees) {
+    int r = degrees % 360;
+    return r < 0 ? r + 360 : r;
+}
+
+int distanceFromZero(int reducedAngle) { return reducedAngle <= 180 ? reducedAngle : 360 - reducedAngle; }
+
+// Sets the side on which `toward` lies as seen from heading h.
+void leanTowards(TurnWish& wish, int toward, int h) {
+    int dm = angleDistance(toward, h - 1);
+    int dp = angleDistance(toward, h + 1);
+    if (dp < dm) wish.left = true;
+    if (dp > dm) wish.right = true;
+}
+
+int bearingDegrees(float dy, float dx) { return reducedDegrees(std::atan2(dy, dx) * kDegreesPerRadian); }
+
+}  // namespace
+
+int angleDistance(int a, int b) {
+    int ra = reduced(a);
+    int rb = reduced(b);
+    int d = std::abs(ra - rb);
+    if (d <= 180) return d;
+    return distanceFromZero(ra) + distanceFromZero(rb);
+}
+
+int reducedDegrees(double degrees) {
+    // A broken value must not reach the integer conversion.
+    if (!std::isfinite(degrees)) return 0;
+    return reduced(static_cast<int>(std::fmod(std::trunc(degrees), 360.0)));
+}
+
+TurnWish senseOthers(const std::vector<Agent>& agents, std::size_t index) {
+    const Agent& self = agents[index];
+    TurnWish wish;
+    float sumX = 0, sumY = 0, sumHeading = 0;
+    for (std::size_t j = 0; j < agents.size(); ++j) {
+        if (j == index) continue;
+        const Agent& other = agents[j];
+        float dx = other.x - self.x;
+        float dy = other.y - self.y;
+        if (dx * dx + dy * dy <= kCloseNeighbourDistanceSquared) {
+            // Away from a close neighbour: one on the left makes the agent want right.
+            int bearing = bearingDegrees(dy, dx);
+            int h = reducedDegrees(self.heading);
+            int dMinus = angleDistance(bearing, h - 1);
+            int dPlus = angleDistance(bearing, h + 1);
+            if (dPlus < dMinus) wish.right = true;
+            if (dPlus > dMinus) wish.left = true;
+        }
+        sumX += other.x;
+        sumY += other.y;
+        sumHeading += other.heading;
+    }
+    if (agents.size() < 2) return wish;  // no others: no mean to follow
+
+    float others = static_cast<float>(agents.size() - 1);
+    float meanX = sumX / others;
+    float meanY = sumY / others;
+    float meanHeading = sumHeading / others;
+    int h = reducedDegrees(self.heading);
+
+    if (wish.left == wish.right) {
+        int mh = reducedDegrees(meanHeading);
+        if (angleDistance(mh, h) > kAlignmentThreshold) leanTowards(wish, mh, h);
+    }
+    if (wish.left == wish.right) {
+        int c = bearingDegrees(meanY - self.y, meanX - self.x);
+        if (angleDistance(c, h) > kCohesionThreshold) leanTowards(wish, c, h);
+    }
+    return wish;
+}
+
+void steerAgent(std::vector<Agent>& agents, std::size_t index, float framesPerSecond) {
+    TurnWish wish = senseOthers(agents, index);
+    Agent& self = agents[index];
+    self.stepCounter += 1;
+    if (self.thinkPeriod > 0 && self.stepCounter % self.thinkPeriod == 0) {
+        thinkAgent(self, wish.left, wish.right);
+    }
+    turnAndMove(self, framesPerSecond);
+}
+
+void thinkAgent(Agent& agent, bool left, bool right) {
+    const char* stimulus = left == right ? "center" : (left ? "left" : "right");
+    runAgentCommand(agent, AgentCommand::Stimulus, stimulus);
+    runAgentCommand(agent, AgentCommand::Think);
+
+    agent.thinkCount += 1;
+    if (agent.thinkCount < kThinksPerDecision) return;
+    agent.thinkCount = 0;
+    if (agent.watchOdds) readDecisionOdds(agent);
+    std::string decision;
+    if (!askAgentMind(agent, AgentCommand::Decide, decision)) return;
+    if (decision == "forward") agent.targetHeading = agent.heading;
+    else if (decision == "left") agent.targetHeading = agent.heading + kDecisionTurn;
+    else if (decision == "right") agent.targetHeading = agent.heading - kDecisionTurn;
+}
+
+void turnAndMove(Agent& agent, float framesPerSecond) {
+    int t = reducedDegrees(agent.targetHeading);
+    agent.targetHeading = static_cast<float>(t);
+    int h = reducedDegrees(agent.heading);
+    agent.heading = static_cast<float>(h);
+    // Without a measured rate there is no step to take.
+    if (!(framesPerSecond > 0) || !std::isfinite(framesPerSecond)) return;
+
+    float fpsScale = framesPerSecond / kReferenceFrameRate;
+    double turn = kTurnPerReferenceFrame / fpsScale;
+    int dm = angleDistance(t, h - 1);
+    int dp = angleDistance(t, h + 1);
+    // A turn larger than what is left lands on the target instead of swinging past it.
+    bool reaches = angleDistance(t, h) <= turn;
+    if (dp < dm) agent.heading = reaches ? static_cast<float>(t) : static_cast<float>(h + turn);
+    if (dp > dm) agent.heading = reaches ? static_cast<float>(t) : static_cast<float>(h - turn);
+
+    double r = agent.heading * kRadiansPerDegree;
+    double step = agent.speed * kFlightPerReferenceFrame / fpsScale;
+    agent.x = static_cast<float>(agent.x + std::cos(r) * step);
+    agent.y = static_cast<float>(agent.y + std::sin(r) * step);
+}
+
+}  // namespace flock
