@@ -2,6 +2,8 @@
 
 #include <exception>
 
+#include "decision/ValueTypes.h"
+#include "interp/Interpreter.h"
 #include "interp/Variable.h"
 
 namespace vex {
@@ -58,6 +60,41 @@ std::optional<std::vector<double>> actionOdds(QDM& decisionMaker, NameList actio
         return std::nullopt;
     }
     return odds;
+}
+
+QDM* HeldDecisionMaker::held() const {
+    tala::interp::Object found;
+    if (!interpreter_.globals().lookup("QDM", found) || !found.holds(tala::interp::ObjectType::UserType)) return nullptr;
+    auto* value = dynamic_cast<QDMType*>(&found.getUserObject());
+    // A value may still refer to a decision maker that a script has freed: none then.
+    return value ? value->decisionMaker().get() : nullptr;
+}
+
+std::string HeldDecisionMaker::steeringProblem(NameList actions, NameList stimuli) const {
+    const QDM* decisionMaker = held();
+    return decisionMaker ? vex::steeringProblem(*decisionMaker, actions, stimuli) : "no decision maker was made";
+}
+
+std::string HeldDecisionMaker::steeringSensorProblem(NameList stimuli) const {
+    const QDM* decisionMaker = held();
+    return decisionMaker ? vex::steeringSensorProblem(*decisionMaker, stimuli) : std::string();
+}
+
+std::optional<std::vector<double>> HeldDecisionMaker::actionOdds(NameList actions) const {
+    QDM* decisionMaker = held();
+    if (!decisionMaker) return std::nullopt;
+    return vex::actionOdds(*decisionMaker, actions);
+}
+
+void HeldDecisionMaker::loadSensors(const std::vector<Sensor>& sensors) const {
+    if (QDM* decisionMaker = held()) decisionMaker->sensors = sensors;
+}
+
+void HeldDecisionMaker::loadRandomSensors(NameList stimuli) const {
+    QDM* decisionMaker = held();
+    if (!decisionMaker) return;
+    decisionMaker->sensors.clear();
+    for (const char* name : stimuli) decisionMaker->addSensor(name);
 }
 
 }  // namespace vex

@@ -29,7 +29,7 @@ public:
         if (decisionFollows(tally_.lastStimulus, result.getString())) tally_.following += 1;
     }
 
-    vex::QDM* decisionMaker() override { return inner_->decisionMaker(); }
+    const vex::HeldDecisionMaker* decisionMaker() override { return inner_->decisionMaker(); }
 
 private:
     std::unique_ptr<AgentMind> inner_;

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/sim/AgentMind.h"
+#include "decision/SteeringQuestions.h"
 #include "interp/InterpreterHost.h"
 
 namespace flock {
@@ -15,12 +16,13 @@ public:
 
     void runCommand(std::string text) override;
     void runCommand(std::string text, tala::interp::Object& result) override;
-    vex::QDM* decisionMaker() override;
+    const vex::HeldDecisionMaker* decisionMaker() override { return &decisionMaker_; }
 
     tala::interp::InterpreterHost& host() { return host_; }
 
 private:
     tala::interp::InterpreterHost host_;
+    vex::HeldDecisionMaker decisionMaker_{host_.interpreter()};
 };
 
 }  // namespace flock

@@ -8,7 +8,7 @@
 #include "interp/Object.h"
 
 namespace vex {
-class QDM;
+class HeldDecisionMaker;
 }
 
 namespace flock {
@@ -20,10 +20,10 @@ public:
     virtual void runCommand(std::string text) = 0;
     // Runs a command into the caller's result.
     virtual void runCommand(std::string text, tala::interp::Object& result) = 0;
-    // The decision maker held in the global QDM, for what commands cannot show (the
-    // odds of each decision) or set up (sensors chosen on the command line); none
-    // when the mind has none or is not an interpreter.
-    virtual vex::QDM* decisionMaker() { return nullptr; }
+    // The door into the decision maker held in the global QDM, for what commands cannot
+    // show (the odds of each decision) or set up (sensors chosen on the command line);
+    // none when the mind is not an interpreter.
+    virtual const vex::HeldDecisionMaker* decisionMaker() { return nullptr; }
 };
 
 }  // namespace flock

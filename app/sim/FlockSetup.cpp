@@ -36,18 +36,17 @@ std::vector<vex::Sensor> readSensorFile(const std::string& fileName) {
     }
 }
 
-void replaceSensors(vex::QDM& decisionMaker, const FlockChoice& choice, const std::vector<vex::Sensor>& fromFile) {
-    if (choice.sensors == SensorSource::File) decisionMaker.sensors = fromFile;
-    if (choice.sensors != SensorSource::Random) return;
-    decisionMaker.sensors.clear();
-    for (const char* name : kStimulusNames) decisionMaker.addSensor(name);
+void replaceSensors(const vex::HeldDecisionMaker& decisionMaker, const FlockChoice& choice,
+                    const std::vector<vex::Sensor>& fromFile) {
+    if (choice.sensors == SensorSource::File) decisionMaker.loadSensors(fromFile);
+    if (choice.sensors == SensorSource::Random) decisionMaker.loadRandomSensors(kStimulusNames);
 }
 
 }  // namespace
 
-std::string flightProblem(const vex::QDM* decisionMaker) {
+std::string flightProblem(const vex::HeldDecisionMaker* decisionMaker) {
     if (!decisionMaker) return "no decision maker was made";
-    return vex::steeringProblem(*decisionMaker, kDecisionNames, kStimulusNames);
+    return decisionMaker->steeringProblem(kDecisionNames, kStimulusNames);
 }
 
 std::unique_ptr<Flock> createProgramFlock(const FlockChoice& choice, const MindWrapper& wrap) {
@@ -57,14 +56,14 @@ std::unique_ptr<Flock> createProgramFlock(const FlockChoice& choice, const MindW
     FlockStart start;
     start.agentCount = choice.agentCount;
     start.afterStart = [&](Agent& agent, std::size_t index) {
-        vex::QDM* decisionMaker = agent.mind->decisionMaker();
+        const vex::HeldDecisionMaker* decisionMaker = agent.mind->decisionMaker();
         if (decisionMaker) replaceSensors(*decisionMaker, choice, fromFile);
         // Every agent reads the same script: the first speaks for all of them.
         if (index != 0) return;
         const std::string problem = flightProblem(decisionMaker);
         if (problem.empty()) return;
         // Sensors read with --sensors are the file's fault, not the data folder's.
-        if (choice.sensors == SensorSource::File && decisionMaker && vex::steeringSensorProblem(*decisionMaker, kStimulusNames) == problem)
+        if (choice.sensors == SensorSource::File && decisionMaker && decisionMaker->steeringSensorProblem(kStimulusNames) == problem)
             throw SetupFailure("cannot fly with the sensors of '" + choice.sensorFile + "': " + problem);
         throw SetupFailure("cannot fly with the data in '" + std::filesystem::current_path().string() +
                            "': " + problem);

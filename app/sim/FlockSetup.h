@@ -12,7 +12,7 @@
 #include "app/sim/Flock.h"
 
 namespace vex {
-class QDM;
+class HeldDecisionMaker;
 }
 
 namespace flock {
@@ -47,6 +47,6 @@ std::unique_ptr<Flock> createProgramFlock(const FlockChoice& choice, const MindW
 // Why this decision maker cannot steer an agent, or empty when it can: it must exist,
 // decide forward, left or right in action space 0, hold the sensors center, left and
 // right at a size it can apply, and have its transition operator and state.
-std::string flightProblem(const vex::QDM* decisionMaker);
+std::string flightProblem(const vex::HeldDecisionMaker* decisionMaker);
 
 }  // namespace flock

@@ -49,7 +49,7 @@ public:
         else failed("the decision is not a text");
     }
 
-    vex::QDM* decisionMaker() override { return inner_->decisionMaker(); }
+    const vex::HeldDecisionMaker* decisionMaker() override { return inner_->decisionMaker(); }
 
 private:
     template <typename Action>

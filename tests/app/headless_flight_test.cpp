@@ -9,6 +9,7 @@
 #include "app/sim/FlightReport.h"
 #include "app/sim/Steering.h"
 #include "decision/QDM.h"
+#include "decision/SteeringQuestions.h"
 #include "tests/support/StreamCapture.h"
 #include "tests/support/TempFolder.h"
 
@@ -54,9 +55,9 @@ TEST_F(HeadlessFlightTest, TheOddsAddUpToOneAndReadingThemLeavesNothingBehind) {
     auto flock = createProgramFlock({1, SensorSource::Setup, ""});
     Agent& agent = flock->agents()[0];
     agent.watchOdds = true;
-    const std::size_t variables = agent.mind->decisionMaker()->variables.size();
+    const std::size_t variables = agent.mind->decisionMaker()->held()->variables.size();
     for (int thought = 0; thought < 8; ++thought) thinkAgent(agent, thought % 3 == 0, false);
-    EXPECT_EQ(agent.mind->decisionMaker()->variables.size(), variables);  // nothing left behind
+    EXPECT_EQ(agent.mind->decisionMaker()->held()->variables.size(), variables);  // nothing left behind
     ASSERT_TRUE(agent.odds.known);
     const auto& p = agent.odds.probability;
     EXPECT_TRUE(p[0] >= 0 && p[1] >= 0 && p[2] >= 0);
@@ -68,7 +69,7 @@ TEST_F(HeadlessFlightTest, SensorsComeFromTheSetupAFileOrAtRandom) {
     auto random = createProgramFlock({2, SensorSource::Random, ""});
     auto fromFile = createProgramFlock({2, SensorSource::File, "flock_sensors.bin"});
     auto entry = [](Flock& flock, std::size_t agent, std::size_t i) {  // an entry of the agent's sensor i
-        return flock.agents()[agent].mind->decisionMaker()->sensors.at(i).unitary.data()[4].re;
+        return flock.agents()[agent].mind->decisionMaker()->held()->sensors.at(i).unitary.data()[4].re;
     };
     for (std::size_t i = 0; i < 3; ++i) {
         EXPECT_NE(entry(*random, 0, i), entry(*shipped, 0, i));

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 #include <vector>
+#include "decision/SteeringQuestions.h"
 #include "decision/VEXCommands.h"
 #include "decision/ValueTypes.h"
 #include "interp/CommandTokenizer.h"
@@ -67,3 +68,31 @@ TEST(DecisionMakerValues, ANewDecisionMakerAndTheLastValueReleaseTheOneHeld) {
 }
 
 }  // namespace
+
+TEST(HeldDecisionMakers, TheDoorFollowsTheGlobalThroughNewAndFree) {
+    std::vector<std::unique_ptr<tala::interp::CommandLibrary>> libraries;
+    libraries.push_back(std::make_unique<vex::VEXCommands>());
+    tala::interp::InterpreterHost host(std::move(libraries));
+    OutputCapture out;
+    const vex::HeldDecisionMaker door(host.interpreter());
+    const char* const actions[] = {"forward"};
+    const char* const stimuli[] = {"left", "right"};
+    EXPECT_FALSE(door.present());
+    EXPECT_EQ(door.steeringProblem(actions, stimuli), "no decision maker was made");
+    EXPECT_FALSE(door.actionOdds(actions));
+    door.loadRandomSensors(stimuli);  // nothing to load into: no failure
+
+    host.runCommand("global (new vex::QDM QDM)");
+    host.runCommand("vex::qdm::new (get QDM)");
+    ASSERT_TRUE(door.present());
+    door.loadRandomSensors(stimuli);
+    ASSERT_EQ(door.held()->sensors.size(), 2u);
+    EXPECT_EQ(door.held()->sensors[1].name, "right");
+    door.loadSensors({});
+    EXPECT_TRUE(door.held()->sensors.empty());
+    EXPECT_FALSE(door.actionOdds(actions));  // no action space yet
+
+    host.runCommand("vex::qdm::free (get QDM)");
+    EXPECT_FALSE(door.present());
+    EXPECT_EQ(door.steeringProblem(actions, stimuli), "no decision maker was made");
+}
