@@ -4,43 +4,13 @@
 #include <cstdio>
 #include <utility>
 
-#include "app/sim/HeadlessFlight.h"
 #include "app/sim/Steering.h"
 
 namespace flock::web {
 
-namespace {
-
-// Passes every command on and counts the decisions that follow their stimulus.
-class CountedMind : public AgentMind {
-public:
-    CountedMind(std::unique_ptr<AgentMind> inner, DecisionTally& tally) : inner_(std::move(inner)), tally_(tally) {}
-
-    void runCommand(std::string text) override {
-        if (text.rfind(kStimulusCommandPrefix, 0) == 0) tally_.lastStimulus = text.substr(kStimulusCommandPrefix.size());
-        inner_->runCommand(std::move(text));
-    }
-
-    void runCommand(std::string text, tala::interp::Object& result) override {
-        const bool deciding = text == kDecideCommand;
-        inner_->runCommand(std::move(text), result);
-        if (!deciding || !result.holds(tala::interp::ObjectType::String)) return;
-        tally_.decisions += 1;
-        if (decisionFollows(tally_.lastStimulus, result.getString())) tally_.following += 1;
-    }
-
-    const vex::HeldDecisionMaker* decisionMaker() override { return inner_->decisionMaker(); }
-
-private:
-    std::unique_ptr<AgentMind> inner_;
-    DecisionTally& tally_;
-};
-
-}  // namespace
-
 std::unique_ptr<AgentMind> LiveFigures::watch(std::unique_ptr<AgentMind> mind) {
-    tallies_.push_back(std::make_unique<DecisionTally>());
-    return std::make_unique<CountedMind>(std::move(mind), *tallies_.back());
+    logs_.push_back(std::make_unique<MindLog>());
+    return std::make_unique<ObservedMind>(std::move(mind), *logs_.back());
 }
 
 void LiveFigures::addFrame(const std::vector<Agent>& agents) {
@@ -65,10 +35,9 @@ void LiveFigures::addFrame(const std::vector<Agent>& agents) {
 
 std::string LiveFigures::take() {
     std::int64_t decisions = 0, following = 0;
-    for (auto& tally : tallies_) {
-        decisions += tally->decisions;
-        following += tally->following;
-        tally->decisions = tally->following = 0;
+    for (auto& log : logs_) {
+        decisions += std::exchange(log->answered, 0);
+        following += std::exchange(log->following, 0);
     }
     const double frames = frames_ > 0 ? static_cast<double>(frames_) : 1.0;
     char text[96];
@@ -80,7 +49,7 @@ std::string LiveFigures::take() {
 }
 
 void LiveFigures::clear() {
-    tallies_.clear();
+    logs_.clear();
     take();
 }
 

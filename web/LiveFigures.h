@@ -10,14 +10,9 @@
 
 #include "app/sim/Agent.h"
 #include "app/sim/AgentMind.h"
+#include "app/sim/ObservedMind.h"
 
 namespace flock::web {
-
-struct DecisionTally {
-    std::string lastStimulus;
-    std::int64_t decisions = 0;
-    std::int64_t following = 0;
-};
 
 class LiveFigures {
 public:
@@ -32,7 +27,7 @@ public:
     void clear();
 
 private:
-    std::vector<std::unique_ptr<DecisionTally>> tallies_;
+    std::vector<std::unique_ptr<MindLog>> logs_;
     double distanceSum_ = 0;
     double polarisationSum_ = 0;
     std::int64_t frames_ = 0;

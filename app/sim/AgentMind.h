@@ -20,6 +20,12 @@ public:
     virtual void runCommand(std::string text) = 0;
     // Runs a command into the caller's result.
     virtual void runCommand(std::string text, tala::interp::Object& result) = 0;
+    // Told after each decision: the stimulus before it, and its answer (none when
+    // deciding failed), for whoever observes the flight.
+    virtual void decided(const std::string& stimulus, const std::string* decision) {
+        (void)stimulus;
+        (void)decision;
+    }
     // The door into the decision maker held in the global QDM, for what commands cannot
     // show (the odds of each decision) or set up (sensors chosen on the command line);
     // none when the mind is not an interpreter.

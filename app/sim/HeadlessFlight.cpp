@@ -1,82 +1,18 @@
 #include "app/sim/HeadlessFlight.h"
 
-#include <cctype>
 #include <cmath>
 #include <cstdlib>
-#include <exception>
 #include <memory>
 #include <utility>
 
 #include "app/sim/AppState.h"
 #include "app/sim/FrameLoop.h"
+#include "app/sim/ObservedMind.h"
 #include "app/sim/Steering.h"
 
 namespace flock {
 
 namespace {
-
-// What one agent's mind was told and answered since the loop last looked.
-struct MindLog {
-    std::string lastStimulus;  // center, left or right
-    bool decided = false;
-    std::string stimulus;  // the last stimulus before the decision
-    std::string decision;
-    std::int64_t failures = 0;
-    std::string firstFailure;
-};
-
-// Passes every command on to the real mind and logs stimuli, decisions and failures.
-class ObservedMind : public AgentMind {
-public:
-    ObservedMind(std::unique_ptr<AgentMind> inner, MindLog& log) : inner_(std::move(inner)), log_(log) {}
-
-    void runCommand(std::string text) override {
-        if (text.rfind(kStimulusCommandPrefix, 0) == 0) log_.lastStimulus = text.substr(kStimulusCommandPrefix.size());
-        counted([&] { inner_->runCommand(std::move(text)); });
-    }
-
-    void runCommand(std::string text, tala::interp::Object& result) override {
-        const bool deciding = text == kDecideCommand;
-        if (deciding) {
-            log_.decided = true;
-            log_.stimulus = log_.lastStimulus;
-            log_.decision.clear();
-        }
-        counted([&] { inner_->runCommand(std::move(text), result); });
-        if (!deciding) return;
-        // An answer that is not a string fails the agent's reading of it.
-        if (result.holds(tala::interp::ObjectType::String)) log_.decision = result.getString();
-        else failed("the decision is not a text");
-    }
-
-    const vex::HeldDecisionMaker* decisionMaker() override { return inner_->decisionMaker(); }
-
-private:
-    template <typename Action>
-    void counted(Action action) {
-        try {
-            action();
-        } catch (const std::exception& failure) {
-            failed(failure.what());
-            throw;
-        } catch (...) {
-            failed("an unknown failure");
-            throw;
-        }
-    }
-
-    void failed(const std::string& text) {
-        log_.failures += 1;
-        if (!log_.firstFailure.empty()) return;
-        log_.firstFailure = text;
-        // Some failure texts carry their own line end.
-        while (!log_.firstFailure.empty() && std::isspace(static_cast<unsigned char>(log_.firstFailure.back())))
-            log_.firstFailure.pop_back();
-    }
-
-    std::unique_ptr<AgentMind> inner_;
-    MindLog& log_;
-};
 
 struct FrameShape {
     double distanceFromCentre = 0;
@@ -108,11 +44,6 @@ FrameShape measure(const std::vector<Agent>& agents) {
 double share(double part, double whole) { return whole > 0 ? part / whole : 0.0; }
 
 }  // namespace
-
-bool decisionFollows(const std::string& stimulus, const std::string& decision) {
-    if (stimulus == "center") return decision == "forward";
-    return (stimulus == "left" || stimulus == "right") && decision == stimulus;
-}
 
 double FlightFigures::meanDistance() const { return share(distanceSum, static_cast<double>(frames)); }
 double FlightFigures::meanPolarisation() const { return share(polarisationSum, static_cast<double>(frames)); }

@@ -12,6 +12,7 @@
 
 #include "app/sim/Canvas.h"
 #include "app/sim/FlockSetup.h"
+#include "app/sim/ObservedMind.h"
 
 namespace flock {
 
@@ -25,9 +26,6 @@ public:
     void fillRect(float, float, float, float) override {}
     void present() override {}
 };
-
-// Forward after center, left after left, right after right.
-bool decisionFollows(const std::string& stimulus, const std::string& decision);
 
 // Figures over a stretch of frames.
 struct FlightFigures {

@@ -103,7 +103,9 @@ void thinkAgent(Agent& agent, bool left, bool right) {
     agent.thinkCount = 0;
     if (agent.watchOdds) readDecisionOdds(agent);
     std::string decision;
-    if (!askAgentMind(agent, AgentCommand::Decide, decision)) return;
+    const bool answered = askAgentMind(agent, AgentCommand::Decide, decision);
+    if (agent.mind) agent.mind->decided(stimulus, answered ? &decision : nullptr);
+    if (!answered) return;
     if (decision == "forward") agent.targetHeading = agent.heading;
     else if (decision == "left") agent.targetHeading = agent.heading + kDecisionTurn;
     else if (decision == "right") agent.targetHeading = agent.heading - kDecisionTurn;

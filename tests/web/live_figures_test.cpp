@@ -34,24 +34,19 @@ TEST(LiveFigures, AveragesTheFramesSinceTakenAndSkipsFramesThatFlewOffToInfinity
     EXPECT_EQ(figures.take(), "0.000 0.000 -1.000");
 }
 
-TEST(LiveFigures, CountsDecisionsThatFollowTheLastStimulusOfTheSameAgent) {
+TEST(LiveFigures, CountsTheAnsweredDecisionsThatFollowTheirStimulus) {
     LiveFigures figures;
     auto first = std::make_shared<testing::MindRecord>(), second = std::make_shared<testing::MindRecord>();
-    first->decisions = {"left", "forward", "right"};
-    second->decisions = {"forward"};
     auto a = figures.watch(std::make_unique<testing::RecordingMind>(first));
     auto b = figures.watch(std::make_unique<testing::RecordingMind>(second));
-    tala::interp::Object result, none;
-    a->runCommand(kStimulusCommandPrefix + "left");
-    b->runCommand(kStimulusCommandPrefix + "right");
-    a->runCommand(kDecideCommand, result);  // left after left: follows
-    b->runCommand(kDecideCommand, result);  // forward after right: does not
-    a->runCommand(kStimulusCommandPrefix + "center");
-    a->runCommand(kDecideCommand, result);   // forward after center: follows
-    a->runCommand("print (+ 1 2)", result);  // not a decision
+    const std::string left = "left", forward = "forward";
+    a->decided("left", &left);        // follows
+    b->decided("right", &forward);    // does not
+    a->decided("center", &forward);   // follows
+    a->runCommand(kThinkCommand);
     EXPECT_EQ(figures.take(), "0.000 0.000 0.667");
-    EXPECT_EQ(first->commands.size(), 5u);  // the commands reach the minds unchanged
-    b->runCommand(kDecideCommand, none);    // no string answer: no decision
+    EXPECT_EQ(first->commands.size(), 1u);  // the commands reach the minds unchanged
+    b->decided("left", nullptr);  // no answer: no decision
     EXPECT_EQ(figures.take(), "0.000 0.000 -1.000");
 }
 
