@@ -3,17 +3,12 @@
 // does not depend on how many run at once; and flock --summarize of the rows.
 #include "app/cli/Sweep.h"
 
-#include <poll.h>
 #include <sched.h>
-#include <signal.h>
-#include <sys/prctl.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <exception>
@@ -25,6 +20,7 @@
 
 #include "app/cli/DistinctLines.h"
 #include "app/cli/FlockProgram.h"
+#include "app/cli/ProcessPool.h"
 #include "app/cli/SweepRows.h"
 #include "support/ScriptOutput.h"
 #include "interp/InterpreterCore.h"
@@ -64,101 +60,24 @@ std::string runText(const Run& run) {
            ", seed " + std::to_string(run.seed) + ")";
 }
 
-volatile std::sig_atomic_t interrupted = 0;
-extern "C" void noteInterrupt(int) { interrupted = 1; }
-
-// While it lives, Ctrl-C and a termination request only set `interrupted`, and a
-// waiting poll returns.
-class InterruptWatch {
-public:
-    InterruptWatch() {
-        interrupted = 0;
-        struct sigaction action {};
-        action.sa_handler = noteInterrupt;
-        sigemptyset(&action.sa_mask);
-        action.sa_flags = 0;  // no restart: poll wakes up
-        sigaction(SIGINT, &action, &savedInt_);
-        sigaction(SIGTERM, &action, &savedTerm_);
-    }
-    ~InterruptWatch() {
-        sigaction(SIGINT, &savedInt_, nullptr);
-        sigaction(SIGTERM, &savedTerm_, nullptr);
-    }
-    InterruptWatch(const InterruptWatch&) = delete;
-    InterruptWatch& operator=(const InterruptWatch&) = delete;
-
-private:
-    struct sigaction savedInt_ {};
-    struct sigaction savedTerm_ {};
-};
-
-struct Child {
-    pid_t pid = -1;
-    // The child's answer: a row line, or "!" and why it failed, on the first line; then
-    // what the minds printed.
-    int fd = -1;
-    std::size_t slot = 0;
+// What a child sends back: a row line, or "!" and why it failed, on the first line;
+// then what the minds printed. Standard output in the child goes to standard error:
+// only the parent writes the table.
+std::string childAnswer(const std::function<std::string()>& work) {
     std::string answer;
-};
-
-// Forks a child that answers `work()` through a pipe and exits. Standard output in
-// the child goes to standard error: only the parent writes the table.
-std::optional<Child> startChild(const std::function<std::string()>& work) {
-    int fds[2];
-    if (::pipe(fds) != 0) return std::nullopt;
-    sigset_t blocked, saved;
-    sigemptyset(&blocked);
-    sigaddset(&blocked, SIGINT);
-    sigaddset(&blocked, SIGTERM);
-    // No signal between the fork and the child's own handlers: the child must die of it.
-    sigprocmask(SIG_BLOCK, &blocked, &saved);
-    std::cout.flush();
-    std::cerr.flush();
-    std::fflush(nullptr);
-    const pid_t parent = ::getpid();
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        std::signal(SIGINT, SIG_DFL);
-        std::signal(SIGTERM, SIG_DFL);
-        ::prctl(PR_SET_PDEATHSIG, SIGTERM);  // never outlive the sweep
-        if (::getppid() != parent) ::_exit(1);
-        sigprocmask(SIG_SETMASK, &saved, nullptr);
-        ::close(fds[0]);
-        // A key pressed at the terminal would break a script's loop: the flights read nothing.
-        if (!std::freopen("/dev/null", "r", stdin)) ::_exit(1);
-        ::dup2(STDERR_FILENO, STDOUT_FILENO);
-        std::string answer;
-        DistinctLines minds;
-        std::ostream mindsText(&minds);
-        try {
-            tala::OutputTo redirect(mindsText);
-            answer = work();
-        } catch (const std::exception& failure) {
-            answer = std::string("!") + failure.what();
-        } catch (...) {
-            answer = "!an unknown failure";
-        }
-        for (char& c : answer)
-            if (c == '\n') c = ' ';
-        ::_exit(tala::interp::writeAll(fds[1], answer + '\n' + minds.take()) ? 0 : 1);
+    DistinctLines minds;
+    std::ostream mindsText(&minds);
+    try {
+        tala::OutputTo redirect(mindsText);
+        answer = work();
+    } catch (const std::exception& failure) {
+        answer = std::string("!") + failure.what();
+    } catch (...) {
+        answer = "!an unknown failure";
     }
-    sigprocmask(SIG_SETMASK, &saved, nullptr);
-    ::close(fds[1]);
-    if (pid < 0) {
-        ::close(fds[0]);
-        return std::nullopt;
-    }
-    return Child{pid, fds[0], 0, {}};
-}
-
-// Reads what is there; true at the end of the answer.
-bool readAnswer(Child& child) {
-    char buffer[4096];
-    const ssize_t n = ::read(child.fd, buffer, sizeof buffer);
-    if (n < 0) return errno != EINTR && errno != EAGAIN;
-    if (n == 0) return true;
-    child.answer.append(buffer, static_cast<std::size_t>(n));
-    return false;
+    for (char& c : answer)
+        if (c == '\n') c = ' ';
+    return answer + '\n' + minds.take();
 }
 
 // The first line of a child's answer; the minds' lines after it go to standard error,
@@ -177,27 +96,11 @@ std::string answerLine(const std::string& answer, std::set<std::string>& shown) 
     return answer.substr(0, end);
 }
 
-// The child's exit, or "" when it ended well.
-std::string reapChild(Child& child) {
-    ::close(child.fd);
-    int status = 0;
-    while (::waitpid(child.pid, &status, 0) < 0 && errno == EINTR) {
-    }
-    if (WIFSIGNALED(status)) return std::string("ended by signal ") + strsignal(WTERMSIG(status));
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
-        return "ended with status " + std::to_string(WEXITSTATUS(status));
-    return {};
-}
-
 // One child's answer alone.
 std::string askChild(const std::function<std::string()>& work) {
-    std::optional<Child> child = startChild(work);
-    if (!child) return std::string("!") + std::strerror(errno);
-    while (!readAnswer(*child)) {
-    }
-    const std::string ended = reapChild(*child);
+    const ChildAnswer child = runInChild([&] { return childAnswer(work); });
     std::set<std::string> shown;
-    return ended.empty() ? answerLine(child->answer, shown) : "!" + ended;
+    return child.ended.empty() ? answerLine(child.text, shown) : "!" + child.ended;
 }
 
 // Runs done of all, elapsed and left, on a terminal's standard error, at most ten times a second.
@@ -315,54 +218,32 @@ int runSweep(const FlockOptions& options) {
     const auto jobs = static_cast<std::size_t>(std::max(1, choice.jobs.value_or(usableCores())));
 
     std::vector<std::optional<std::string>> lines(runs.size());
-    std::vector<Child> running;
-    std::size_t next = 0, done = 0, failed = 0;
+    std::size_t done = 0, failed = 0;
     std::set<std::string> shownLines;  // of the minds, on standard error once
-    bool broken = false;               // the sweep itself could not go on
+    PoolEnd end;
     {
-        InterruptWatch watch;
         Progress progress(runs.size());
         progress.draw(0);
-        while ((next < runs.size() || !running.empty()) && !interrupted && !broken) {
-            while (!interrupted && running.size() < jobs && next < runs.size()) {
-                const Run& run = runs[next];
-                std::optional<Child> child = startChild([&] { return flyRun(run, options.seconds); });
-                if (!child) {
-                    std::cerr << "flock: cannot start " << runText(run) << ": " << std::strerror(errno) << '\n';
-                    broken = true;
-                    break;
-                }
-                child->slot = next++;
-                running.push_back(std::move(*child));
+        PoolHooks hooks;
+        hooks.work = [&](std::size_t task) { return childAnswer([&] { return flyRun(runs[task], options.seconds); }); };
+        hooks.cannotStart = [&](std::size_t task, const std::string& reason) {
+            std::cerr << "flock: cannot start " << runText(runs[task]) << ": " << reason << '\n';
+        };
+        hooks.cannotWait = [](const std::string& reason) { std::cerr << "flock: " << reason << '\n'; };
+        hooks.answered = [&](const ChildAnswer& child) {
+            done += 1;
+            progress.clearLine();
+            const std::string answer = answerLine(child.text, shownLines);
+            if (child.ended.empty() && !answer.empty() && answer[0] != '!') {
+                lines[child.task] = answer + '\n';
+                return;
             }
-            std::vector<pollfd> waiting;
-            for (const Child& child : running) waiting.push_back({child.fd, POLLIN, 0});
-            if (::poll(waiting.data(), waiting.size(), 100) < 0 && errno != EINTR) {
-                std::cerr << "flock: " << std::strerror(errno) << '\n';
-                broken = true;
-            }
-            for (std::size_t i = running.size(); i-- > 0;) {
-                if (waiting[i].revents == 0 || !readAnswer(running[i])) continue;
-                Child child = std::move(running[i]);
-                running.erase(running.begin() + static_cast<std::ptrdiff_t>(i));
-                const std::string ended = reapChild(child);
-                if (interrupted && !ended.empty()) continue;  // stopped with the sweep
-                done += 1;
-                progress.clearLine();
-                const std::string answer = answerLine(child.answer, shownLines);
-                if (ended.empty() && !answer.empty() && answer[0] != '!') {
-                    lines[child.slot] = answer + '\n';
-                    continue;
-                }
-                failed += 1;
-                std::cerr << "flock: " << runText(runs[child.slot])
-                          << " failed: " << (ended.empty() ? answer.substr(answer.empty() ? 0 : 1) : ended) << '\n';
-            }
-            progress.draw(done);
-        }
-        // Interrupted or broken: no child stays behind.
-        for (Child& child : running) ::kill(child.pid, SIGTERM);
-        for (Child& child : running) reapChild(child);
+            failed += 1;
+            std::cerr << "flock: " << runText(runs[child.task]) << " failed: "
+                      << (child.ended.empty() ? answer.substr(answer.empty() ? 0 : 1) : child.ended) << '\n';
+        };
+        hooks.waited = [&] { progress.draw(done); };
+        end = runInChildren(runs.size(), jobs, hooks);
     }
 
     std::string rowsText = sweepRowsHeader();
@@ -373,7 +254,8 @@ int runSweep(const FlockOptions& options) {
             finished += 1;
         }
     bool written = options.csvFile.empty() || writeOutput(options.csvFile, rowsText);
-    if (interrupted || broken) {
+    const bool interrupted = end == PoolEnd::Interrupted;
+    if (end != PoolEnd::Done) {
         std::cerr << "flock: " << (interrupted ? "interrupted" : "stopped") << ": " << finished << " of " << runs.size()
                   << " runs finished";
         if (!options.csvFile.empty() && written) std::cerr << ", their rows are in '" << options.csvFile << "'";

@@ -1,0 +1,42 @@
+#pragma once
+// Work done in child processes, a few at a time: each task is a function run in a
+// forked child, its text answer read back through a pipe. Ctrl-C and a termination
+// request stop the pool, and no child outlives it or its parent.
+
+#include <cstddef>
+#include <functional>
+#include <string>
+
+namespace flock {
+
+// What a child answered, and how it ended: empty when it exited well, else
+// "ended by signal ..." or "ended with status N".
+struct ChildAnswer {
+    std::size_t task = 0;
+    std::string text;
+    std::string ended;
+};
+
+struct PoolHooks {
+    // Runs in the child, standard input empty and standard output sent to standard
+    // error; its answer goes back to the parent. A failure raised ends the child with 1.
+    std::function<std::string(std::size_t task)> work;
+    // In the parent, for each child that ended (those stopped by an interrupt left out).
+    std::function<void(const ChildAnswer&)> answered;
+    // A child could not be started; the pool stops. Told the task and why.
+    std::function<void(std::size_t task, const std::string& reason)> cannotStart;
+    // Waiting failed; the pool stops.
+    std::function<void(const std::string& reason)> cannotWait;
+    // After every round of waiting, at most a tenth of a second apart.
+    std::function<void()> waited;
+};
+
+enum class PoolEnd { Done, Interrupted, Broken };
+
+// Runs tasks 0 to count-1, at most `jobs` at once, in task order.
+PoolEnd runInChildren(std::size_t count, std::size_t jobs, const PoolHooks& hooks);
+
+// One task in one child, waited for; cannotStart's reason comes back as the ended text.
+ChildAnswer runInChild(const std::function<std::string()>& work);
+
+}  // namespace flock
