@@ -96,8 +96,7 @@ void Interpreter::execute(std::string_view text, ObjectList& scope, Object& resu
     const NestingGuard guard(nesting, words::kNesting);
     result.release();
 
-    CommandTokenizer tokens = CommandTokenizer::forScripts();
-    tokens.setText(text);
+    const CommandTokenizer tokens = CommandTokenizer::forScriptText(text);
     if (tokens.count() == 1) {
         applyLiteral(tokens.token(0), scope, result);
         return;

@@ -51,8 +51,7 @@ void evaluate(VariableTable& table, std::string_view text, VariableList& scope, 
 void evaluate(VariableTable& table, std::string_view text, Scope& scope, Variable& result, bool global, bool fresh) {
     const tala::interp::NestingGuard guard(nesting, kNesting);
     tala::interp::checkBracketDepth(text, kNesting);
-    CommandTokenizer tokens = CommandTokenizer::forScripts();
-    tokens.setText(text);
+    const CommandTokenizer tokens = CommandTokenizer::forScriptText(text);
     if (tokens.count() == 1) {
         applyLiteral(tokens.token(0), result);
         return;
