@@ -142,6 +142,12 @@ std::string CommandTokenizer::token(int n) const {
     return scan.extract(starts_[static_cast<size_t>(n)]);
 }
 
+const std::string& CommandTokenizer::token(int n, std::string& scratch) const {
+    if (split_ && n >= 0 && n < count_) return split_->tokens[static_cast<size_t>(n)];
+    scratch = token(n);
+    return scratch;
+}
+
 std::vector<std::string> CommandTokenizer::tokens() const {
     if (split_) return split_->tokens;
     const Scanner scan{text_, separators_, dropped_, quotes_, brackets_};

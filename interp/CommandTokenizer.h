@@ -29,6 +29,9 @@ public:
     // Text of token n; empty at or beyond count(). Costs the token's own length:
     // where each token starts is found once, by setText.
     std::string token(int n) const;
+    // The same text without a copy where the tokens were served by forScriptText (the
+    // reference lives as long as this tokenizer); otherwise extracted into `scratch`.
+    const std::string& token(int n, std::string& scratch) const;
     // Every token (same texts as token(0) ... token(count() - 1)).
     std::vector<std::string> tokens() const;
 

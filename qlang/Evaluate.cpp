@@ -53,7 +53,8 @@ void evaluate(VariableTable& table, std::string_view text, Scope& scope, Variabl
     tala::interp::checkBracketDepth(text, kNesting);
     const CommandTokenizer tokens = CommandTokenizer::forScriptText(text);
     if (tokens.count() == 1) {
-        applyLiteral(tokens.token(0), result);
+        std::string scratch;
+        applyLiteral(tokens.token(0, scratch), result);
         return;
     }
     // This evaluation's own scope: it sees the caller's entries, borrowed, and holds
@@ -61,7 +62,8 @@ void evaluate(VariableTable& table, std::string_view text, Scope& scope, Variabl
     Scope local(scope);
     Scope globals(table.variables);
     Scope& target = global ? globals : (fresh ? local : scope);
-    const std::string word = tokens.token(0);
+    std::string scratch;
+    const std::string& word = tokens.token(0, scratch);
     WordCall call{table, tokens.text(), tokens, scope, local, target, result, global, fresh};
     if (WordHandler handler = WordTable::builtins().find(word)) {
         handler(call);
