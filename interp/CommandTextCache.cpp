@@ -40,8 +40,10 @@ std::shared_ptr<const SplitCommand> CommandTextCache::split(std::string_view tex
     }
     std::shared_ptr<const SplitCommand> split = splitScriptText(text);
     if (!enabled_ || text.size() > kMaxTextSize || split->bytes > kMaxBytes) return split;
-    while (!recent_.empty() && (index_.size() >= kMaxEntries || bytes_ + split->bytes > kMaxBytes)) evictOldest();
-    if (!linalg::countMemory(static_cast<std::int64_t>(split->bytes))) return split;
+    while (!recent_.empty() && (index_.size() >= kMaxEntries || bytes_ + split->bytes > kMaxBytes ||
+                                linalg::cachedMemoryOverBudget()))
+        evictOldest();
+    if (!linalg::countCachedMemory(static_cast<std::int64_t>(split->bytes))) return split;
     recent_.push_front(split);
     index_.emplace(std::string_view(split->text), recent_.begin());
     bytes_ += split->bytes;
@@ -52,7 +54,7 @@ void CommandTextCache::evictOldest() {
     const std::shared_ptr<const SplitCommand>& oldest = recent_.back();
     index_.erase(std::string_view(oldest->text));
     bytes_ -= oldest->bytes;
-    linalg::uncountMemory(static_cast<std::int64_t>(oldest->bytes));
+    linalg::uncountCachedMemory(static_cast<std::int64_t>(oldest->bytes));
     recent_.pop_back();
 }
 

@@ -5,8 +5,9 @@
 // what the words of a text mean is still looked up on every run.
 //
 // The cache is bounded by entries and by bytes and drops the least recently used text
-// first. Its bytes are counted in the memory budget; when the budget has no room, a
-// text is simply split afresh and not kept.
+// first. Its bytes are counted in the memory budget as cached memory: it takes only
+// what is free, gives way when other uses grow into it, and never changes what is
+// refused or the figures a refusal prints. Without room a text is split afresh.
 
 #include <cstddef>
 #include <list>

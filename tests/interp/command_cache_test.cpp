@@ -83,7 +83,7 @@ TEST_F(CommandCacheTest, ServedTokensEqualAFreshSplitOnRandomTexts) {
 }
 
 TEST_F(CommandCacheTest, KeepsToItsBoundsLeastRecentlyUsedFirstAndCountsItsBytes) {
-    const std::int64_t before = linalg::memoryInUse();
+    const std::int64_t before = linalg::memoryCached();
     servedTokens("print first");
     for (std::size_t n = 0; n < CommandTextCache::kMaxEntries + 500; ++n) {
         servedTokens("print " + std::to_string(n));
@@ -91,7 +91,7 @@ TEST_F(CommandCacheTest, KeepsToItsBoundsLeastRecentlyUsedFirstAndCountsItsBytes
         ASSERT_LE(cache.entries(), CommandTextCache::kMaxEntries);
     }
     EXPECT_EQ(cache.entries(), CommandTextCache::kMaxEntries);
-    EXPECT_EQ(linalg::memoryInUse() - before, static_cast<std::int64_t>(cache.bytes()));
+    EXPECT_EQ(linalg::memoryCached() - before, static_cast<std::int64_t>(cache.bytes()));
     const std::size_t hits = cache.hits();
     servedTokens("print first");
     EXPECT_EQ(cache.hits(), hits + 1);
@@ -102,19 +102,19 @@ TEST_F(CommandCacheTest, KeepsToItsBoundsLeastRecentlyUsedFirstAndCountsItsBytes
     for (int n = 0; n < 600; ++n) servedTokens("print " + std::to_string(n) + filler);
     EXPECT_LE(cache.bytes(), CommandTextCache::kMaxBytes);
     EXPECT_GT(cache.bytes(), CommandTextCache::kMaxBytes / 2);
-    EXPECT_EQ(linalg::memoryInUse() - before, static_cast<std::int64_t>(cache.bytes()));
+    EXPECT_EQ(linalg::memoryCached() - before, static_cast<std::int64_t>(cache.bytes()));
     // Too long to keep: split afresh every time.
     const std::string huge = "print " + std::string(CommandTextCache::kMaxTextSize, 'y');
     EXPECT_EQ(servedTokens(huge), freshTokens(huge));
     EXPECT_EQ(servedTokens(huge), freshTokens(huge));
     EXPECT_EQ(cache.hits(), hits + 1);
     cache.clear();
-    EXPECT_EQ(linalg::memoryInUse(), before);
+    EXPECT_EQ(linalg::memoryCached(), before);
 }
 
 TEST_F(CommandCacheTest, AFullBudgetKeepsNothingAndChangesNoResult) {
     const std::int64_t budget = linalg::memoryBudget();
-    linalg::setMemoryBudget(linalg::memoryInUse());
+    linalg::setMemoryBudget(linalg::memoryCached());
     EXPECT_EQ(servedTokens("print (a b)"), freshTokens("print (a b)"));
     EXPECT_EQ(cache.entries(), 0u);
     linalg::setMemoryBudget(budget);
