@@ -1,4 +1,4 @@
-// The flock without a window: one frame of eight agents with their decision makers
+// The flock without a window: one frame of 8, 64 or 256 agents with their decision makers
 // (the baseline flies the same agents without minds, so the difference is the
 // decision makers' share), the start-up of eight agents up to the first frame, and
 // whole headless flights of a simulated minute.
@@ -54,7 +54,9 @@ void flyFrames(benchmark::State& state, const flock::MindFactory& makeMind) {
     app.paused = false;
     app.framesPerSecond = 60;
     flock::NullCanvas canvas;
-    auto agents = flock::createFlock(makeMind);
+    flock::FlockStart start;
+    start.agentCount = static_cast<int>(state.range(0));
+    auto agents = flock::createFlock(makeMind, start);
     for (auto _ : state) flyOneFrame(*agents, app, canvas, clock);
     state.SetItemsProcessed(state.iterations());  // frames
     agents->releaseAgents();
@@ -106,8 +108,8 @@ void BM_HeadlessFlight(benchmark::State& state) {
     state.counters["following"] = record.whole.followingShare();
 }
 
-BENCHMARK(BM_FlockFrame)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_FlockFrame_Baseline)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FlockFrame)->Arg(8)->Arg(64)->Arg(256)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FlockFrame_Baseline)->Arg(8)->Arg(64)->Arg(256)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_FlockStartup)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_HeadlessFlight)->Arg(0)->Arg(1)->Arg(2)->Iterations(3)->Unit(benchmark::kMillisecond);
 

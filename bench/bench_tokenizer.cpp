@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 
+#include "interp/CommandTextCache.h"
 #include "interp/CommandTokenizer.h"
 #include "interp/InterpreterHost.h"
 #include "interp/VariableTable.h"
@@ -65,6 +66,22 @@ void BM_InterpreterBegin(benchmark::State& state) {
     state.SetComplexityN(state.range(0));
 }
 BENCHMARK(BM_InterpreterBegin)->Arg(5000)->Arg(10000)->Arg(20000)->Arg(40000)->Complexity()->Unit(benchmark::kMillisecond);
+
+// One command text run again and again, as an agent runs its commands every frame:
+// its split served from the cache, and (the baseline) split afresh each time.
+void repeatCommand(benchmark::State& state, bool cached) {
+    auto& cache = tala::interp::CommandTextCache::forThisThread();
+    cache.setEnabled(cached);
+    tala::interp::InterpreterHost host;
+    host.runCommand("global (new integer i)");
+    const std::string text = "set i (+ (* i 3, 7) (- (/ 12 4) 2))";
+    for (auto _ : state) host.runCommand(text);
+    cache.setEnabled(true);
+}
+void BM_RepeatedCommand(benchmark::State& state) { repeatCommand(state, true); }
+void BM_RepeatedCommand_Baseline(benchmark::State& state) { repeatCommand(state, false); }
+BENCHMARK(BM_RepeatedCommand);
+BENCHMARK(BM_RepeatedCommand_Baseline);
 
 // The typed evaluator reading a matrix literal of n x n entries.
 void BM_MatrixLiteral(benchmark::State& state) {

@@ -1,5 +1,7 @@
 #include "interp/CommandTokenizer.h"
 
+#include "interp/CommandTextCache.h"
+
 namespace tala::interp {
 
 namespace {
@@ -100,12 +102,30 @@ struct Scanner {
 
 }  // namespace
 
-void CommandTokenizer::addSeparator(char c) { separators_.push_back(c); }
-void CommandTokenizer::addDropped(char c) { dropped_.push_back(c); }
-void CommandTokenizer::addQuote(char c) { quotes_.push_back(c); }
-void CommandTokenizer::addBracketPair(char open, char close) { brackets_.emplace_back(open, close); }
+CommandTokenizer::CommandTokenizer() = default;
+CommandTokenizer::~CommandTokenizer() = default;
+CommandTokenizer::CommandTokenizer(const CommandTokenizer&) = default;
+CommandTokenizer::CommandTokenizer(CommandTokenizer&&) noexcept = default;
+CommandTokenizer& CommandTokenizer::operator=(const CommandTokenizer&) = default;
+CommandTokenizer& CommandTokenizer::operator=(CommandTokenizer&&) noexcept = default;
+
+void CommandTokenizer::ownTokens() {
+    if (!split_) return;
+    const std::shared_ptr<const SplitCommand> split = std::move(split_);
+    *this = forScripts();
+    setText(split->text);
+}
+
+void CommandTokenizer::addSeparator(char c) { ownTokens(); separators_.push_back(c); }
+void CommandTokenizer::addDropped(char c) { ownTokens(); dropped_.push_back(c); }
+void CommandTokenizer::addQuote(char c) { ownTokens(); quotes_.push_back(c); }
+void CommandTokenizer::addBracketPair(char open, char close) { ownTokens(); brackets_.emplace_back(open, close); }
+
+const std::string& CommandTokenizer::text() const { return split_ ? split_->text : text_; }
 
 void CommandTokenizer::setText(std::string_view text) {
+    const std::shared_ptr<const SplitCommand> served = split_;  // `text` may lie in it
+    ownTokens();
     text_.assign(text);
     const Scanner scan{text_, separators_, dropped_, quotes_, brackets_};
     // One scan finds where every token starts, so reading token n later costs
@@ -117,11 +137,19 @@ void CommandTokenizer::setText(std::string_view text) {
 
 std::string CommandTokenizer::token(int n) const {
     if (n < 0 || n >= count_) return {};
+    if (split_) return split_->tokens[static_cast<size_t>(n)];
     const Scanner scan{text_, separators_, dropped_, quotes_, brackets_};
     return scan.extract(starts_[static_cast<size_t>(n)]);
 }
 
+const std::string& CommandTokenizer::token(int n, std::string& scratch) const {
+    if (split_ && n >= 0 && n < count_) return split_->tokens[static_cast<size_t>(n)];
+    scratch = token(n);
+    return scratch;
+}
+
 std::vector<std::string> CommandTokenizer::tokens() const {
+    if (split_) return split_->tokens;
     const Scanner scan{text_, separators_, dropped_, quotes_, brackets_};
     std::vector<std::string> all;
     all.reserve(starts_.size());
@@ -136,6 +164,13 @@ CommandTokenizer CommandTokenizer::forScripts() {
     tokenizer.addDropped('\t');
     tokenizer.addBracketPair('(', ')');
     tokenizer.addQuote('"');
+    return tokenizer;
+}
+
+CommandTokenizer CommandTokenizer::forScriptText(std::string_view text) {
+    CommandTokenizer tokenizer;
+    tokenizer.split_ = CommandTextCache::forThisThread().split(text);
+    tokenizer.count_ = static_cast<int>(tokenizer.split_->tokens.size());
     return tokenizer;
 }
 

@@ -3,12 +3,15 @@
 // one token without its outer brackets; the evaluators recurse on that text.
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
 namespace tala::interp {
+
+struct SplitCommand;
 
 class CommandTokenizer {
 public:
@@ -19,13 +22,16 @@ public:
 
     // Stores the text and counts its tokens.
     void setText(std::string_view text);
-    const std::string& text() const { return text_; }
+    const std::string& text() const;
 
     // Number of tokens of the current text; at least 1.
     int count() const { return count_; }
     // Text of token n; empty at or beyond count(). Costs the token's own length:
     // where each token starts is found once, by setText.
     std::string token(int n) const;
+    // The same text without a copy where the tokens were served by forScriptText (the
+    // reference lives as long as this tokenizer); otherwise extracted into `scratch`.
+    const std::string& token(int n, std::string& scratch) const;
     // Every token (same texts as token(0) ... token(count() - 1)).
     std::vector<std::string> tokens() const;
 
@@ -34,8 +40,23 @@ public:
     static CommandTokenizer forScripts();
     // The shell's "!" commands: blank-separated, nothing else.
     static CommandTokenizer forShellCommands();
+    // A forScripts() tokenizer set to `text`, its tokens taken from this thread's cache
+    // of recent texts (CommandTextCache) instead of scanned again.
+    static CommandTokenizer forScriptText(std::string_view text);
+
+    CommandTokenizer();
+    ~CommandTokenizer();
+    CommandTokenizer(const CommandTokenizer&);
+    CommandTokenizer(CommandTokenizer&&) noexcept;
+    CommandTokenizer& operator=(const CommandTokenizer&);
+    CommandTokenizer& operator=(CommandTokenizer&&) noexcept;
 
 private:
+    // A tokenizer served by forScriptText becomes an ordinary forScripts() one before
+    // its characters or its text are changed.
+    void ownTokens();
+
+    std::shared_ptr<const SplitCommand> split_;  // the served tokens, when set
     std::string text_;
     std::string separators_;
     std::string dropped_;

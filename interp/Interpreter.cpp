@@ -17,7 +17,8 @@ thread_local NestingDepth nesting;
 
 Object evaluated(const WordCall& call, int n) {
     Object value;
-    call.interpreter.execute(call.tokens.token(n), call.local, value, call.libraries, call.global, true);
+    std::string scratch;
+    call.interpreter.execute(call.tokens.token(n, scratch), call.local, value, call.libraries, call.global, true);
     return value;
 }
 
@@ -64,7 +65,8 @@ std::string WordCall::stringArg(int n) const { return evaluated(*this, n).getStr
 namespace words {
 
 void WordCall::run(int k, Object& into, bool freshFlag) const {
-    interpreter.execute(tokens.token(k), local, into, libraries, global, freshFlag);
+    std::string scratch;
+    interpreter.execute(tokens.token(k, scratch), local, into, libraries, global, freshFlag);
 }
 
 const WordTable& WordTable::builtins() {
@@ -96,10 +98,10 @@ void Interpreter::execute(std::string_view text, ObjectList& scope, Object& resu
     const NestingGuard guard(nesting, words::kNesting);
     result.release();
 
-    CommandTokenizer tokens = CommandTokenizer::forScripts();
-    tokens.setText(text);
+    const CommandTokenizer tokens = CommandTokenizer::forScriptText(text);
     if (tokens.count() == 1) {
-        applyLiteral(tokens.token(0), scope, result);
+        std::string scratch;
+        applyLiteral(tokens.token(0, scratch), scope, result);
         return;
     }
 
@@ -107,7 +109,8 @@ void Interpreter::execute(std::string_view text, ObjectList& scope, Object& resu
     ObjectList& target = global ? globals_ : (fresh ? local : scope);
     words::WordCall command{{*this, tokens, local, result, libraries, global}, text, target, fresh};
 
-    if (words::WordHandler handler = words::WordTable::builtins().find(tokens.token(0))) {
+    std::string scratch;
+    if (words::WordHandler handler = words::WordTable::builtins().find(tokens.token(0, scratch))) {
         handler(command);
         return;
     }

@@ -105,6 +105,23 @@ bool countMemory(std::int64_t bytes) {
 
 void uncountMemory(std::int64_t bytes) { inUse.fetch_sub(bytes); }
 
+namespace {
+std::atomic<std::int64_t> cached{0};
+}  // namespace
+
+std::int64_t memoryCached() { return cached.load(); }
+
+bool countCachedMemory(std::int64_t bytes) {
+    const std::int64_t after = cached.fetch_add(bytes) + bytes;
+    if (bytes <= 0 || after + memoryInUse() <= memoryBudget()) return true;
+    cached.fetch_sub(bytes);
+    return false;
+}
+
+void uncountCachedMemory(std::int64_t bytes) { cached.fetch_sub(bytes); }
+
+bool cachedMemoryOverBudget() { return memoryCached() > 0 && memoryCached() + memoryInUse() > memoryBudget(); }
+
 void refuseMemory(std::int64_t bytes, std::string_view what) {
     const std::int64_t free = std::max<std::int64_t>(memoryBudget() - memoryInUse(), 0);
     // What is needed is rounded up and what is free down, so the two never look alike.

@@ -34,6 +34,16 @@ void requireMemory(std::int64_t bytes, std::string_view what);
 // Counts bytes against the budget; false (nothing counted) when they do not fit.
 bool countMemory(std::int64_t bytes);
 void uncountMemory(std::int64_t bytes);
+
+// Memory held by caches that can give it back at any time. It only takes what is free:
+// counting it fails when the bytes in use and the cached bytes would pass the budget,
+// and a cache gives way (cachedMemoryOverBudget) once other uses have grown into it.
+// Other requests, memoryInUse() and the failures' figures leave it out, so a cache
+// never changes what is refused or what a refusal says.
+std::int64_t memoryCached();
+bool countCachedMemory(std::int64_t bytes);
+void uncountCachedMemory(std::int64_t bytes);
+bool cachedMemoryOverBudget();
 [[noreturn]] void refuseMemory(std::int64_t bytes, std::string_view what);
 
 // An array of value-initialised T whose bytes are counted while it lives.

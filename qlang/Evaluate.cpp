@@ -51,10 +51,10 @@ void evaluate(VariableTable& table, std::string_view text, VariableList& scope, 
 void evaluate(VariableTable& table, std::string_view text, Scope& scope, Variable& result, bool global, bool fresh) {
     const tala::interp::NestingGuard guard(nesting, kNesting);
     tala::interp::checkBracketDepth(text, kNesting);
-    CommandTokenizer tokens = CommandTokenizer::forScripts();
-    tokens.setText(text);
+    const CommandTokenizer tokens = CommandTokenizer::forScriptText(text);
     if (tokens.count() == 1) {
-        applyLiteral(tokens.token(0), result);
+        std::string scratch;
+        applyLiteral(tokens.token(0, scratch), result);
         return;
     }
     // This evaluation's own scope: it sees the caller's entries, borrowed, and holds
@@ -62,7 +62,8 @@ void evaluate(VariableTable& table, std::string_view text, Scope& scope, Variabl
     Scope local(scope);
     Scope globals(table.variables);
     Scope& target = global ? globals : (fresh ? local : scope);
-    const std::string word = tokens.token(0);
+    std::string scratch;
+    const std::string& word = tokens.token(0, scratch);
     WordCall call{table, tokens.text(), tokens, scope, local, target, result, global, fresh};
     if (WordHandler handler = WordTable::builtins().find(word)) {
         handler(call);

@@ -28,7 +28,8 @@ linalg::Complex WordCall::complexArg(int n) const { return valueArg(n).getComple
 MatrixArg WordCall::matrixArg(int n) const { return MatrixArg(valueArg(n)); }
 
 void WordCall::run(int n, Variable& into, bool freshFlag) const {
-    evaluate(table, tokens.token(n), local, into, global, freshFlag);
+    std::string scratch;
+    evaluate(table, tokens.token(n, scratch), local, into, global, freshFlag);
 }
 
 void WordCall::report(std::string_view suffix) const {
