@@ -39,4 +39,10 @@ nice -n 10 cmake --build build-web-obj -j"${FLOCK_WEB_JOBS:-2}"
 mkdir -p build-web
 cp web/index.html web/page.js web/page.css build-web/
 cp build-web-obj/flock.js build-web-obj/flock.wasm build-web-obj/flock.data build-web/
+# The docs the page links to.
+mkdir -p build-web/docs
+cp docs/*.md docs/*.png docs/*.svg build-web/docs/
+# Compressed copies beside the files, for servers that send them as they are.
+for f in flock.wasm flock.js flock.data index.html page.js page.css; do gzip -9 -k -f -n "build-web/$f"; done
+echo "Compressed: $(cat build-web/{flock.wasm,flock.js,flock.data,index.html,page.js,page.css}.gz | wc -c) bytes"
 echo "Built build-web/ ($(du -cb build-web/flock.{js,wasm,data} | tail -1 | cut -f1) bytes to download)"

@@ -19,8 +19,10 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "ProjectVersion.h"
+#include "app/sim/AgentInterpreter.h"
 #include "app/sim/AppState.h"
 #include "app/sim/Clock.h"
 #include "app/sim/FlockSetup.h"
@@ -29,6 +31,7 @@
 #include "decision/VEXCommands.h"
 #include "interp/CommandTokenizer.h"
 #include "support/ConsoleKeys.h"
+#include "support/Reporting.h"
 #include "interp/Interpreter.h"
 #include "interp/WordHelp.h"
 #include "linalg/MemoryBudget.h"
@@ -49,6 +52,10 @@ constexpr std::size_t kConsoleAgent = 1;
 constexpr std::int64_t kMegabyte = 1024 * 1024;
 constexpr std::int64_t kHeapReserveMb = 192;
 constexpr std::size_t kConsoleLineLimit = 2045;
+constexpr std::string_view kErrorPrefix = "Error: ";
+// The page's camera stays where the agents can be seen: the view ends 100 units away.
+constexpr float kNearestCameraZ = -3.0f;
+constexpr float kFarthestCameraZ = -90.0f;
 
 EM_ASYNC_JS(void, nextAnimationFrame, (), { await new Promise(resolve => requestAnimationFrame(resolve)); });
 
@@ -64,6 +71,12 @@ struct Page {
     flock::Flock* flock = nullptr;
     std::deque<std::string> lines;
     std::optional<flock::FlockChoice> restart;
+    int restartSeed = -1;  // the new flight's random seed; -1 for none
+    // The console speaks to a fresh interpreter of its own instead of agent 1's, where
+    // the shipped scripts run as from a terminal; `freshWanted` takes effect between
+    // commands (-1: no change).
+    std::unique_ptr<flock::AgentInterpreter> fresh;
+    int freshWanted = -1;
     bool busy = false;
     bool firstFrameTold = false;
     double frameMsSum = 0;  // the simulation's part of the frames, without handing them to WebGL
@@ -118,6 +131,7 @@ void startFlock(const flock::FlockChoice& choice) {
 void drawFrame() {
     const double start = emscripten_get_now();
     flock::runLoopPass(page->app, page->canvas);
+    page->app.cameraZ = std::clamp(page->app.cameraZ, kFarthestCameraZ, kNearestCameraZ);
     const double drawing = page->canvas.takeDrawingMs();
     page->frameMsSum += emscripten_get_now() - start - drawing;
     page->drawingMsSum += drawing;
@@ -152,15 +166,22 @@ void runConsoleLine(std::string typed) {
         runSessionCommand(command);
         return;
     }
-    if (!page->flock || page->flock->agents().size() <= kConsoleAgent || !page->flock->agents()[kConsoleAgent].mind) {
-        std::cout << "Error: agent " << kConsoleAgent << " is not flying: choose at least two agents.\n";
-        return;
+    flock::AgentMind* mind = page->fresh.get();
+    if (!mind) {
+        if (!page->flock || page->flock->agents().size() <= kConsoleAgent ||
+            !page->flock->agents()[kConsoleAgent].mind) {
+            std::cout << "Error: agent " << kConsoleAgent << " is not flying: choose at least two agents.\n";
+            return;
+        }
+        mind = page->flock->agents()[kConsoleAgent].mind.get();
     }
     try {
-        page->flock->agents()[kConsoleAgent].mind->runCommand(command);
+        mind->runCommand(command);
     } catch (const std::exception& failure) {
-        // As tala reports it; the flock flies on.
-        std::cout << "Error: " << failure.what() << "\n";
+        // As tala reports it, once: some failures already begin with "Error: ". The
+        // flock flies on.
+        const std::string_view text = failure.what();
+        std::cout << (text.starts_with(kErrorPrefix) ? "" : kErrorPrefix) << text << "\n";
     } catch (...) {
         std::cout << "Error: the command failed without saying why.\n";
     }
@@ -181,10 +202,26 @@ void runConsoleLines() {
     }
 }
 
+void applyConsoleTarget() {
+    if (page->freshWanted < 0 || page->busy) return;
+    const bool wanted = page->freshWanted == 1;
+    page->freshWanted = -1;
+    page->fresh.reset();
+    if (wanted) {
+        page->fresh = std::make_unique<flock::AgentInterpreter>();
+        std::cout << "A fresh interpreter, apart from the flock: scripts such as file train_flock.txt run here as "
+                     "at a terminal.\n";
+    } else {
+        std::cout << "Back in agent " << kConsoleAgent << "'s interpreter.\n";
+    }
+    flushOutput();
+}
+
 void applyRestart() {
     if (!page->restart || page->busy) return;
     const flock::FlockChoice choice = *page->restart;
     page->restart.reset();
+    if (page->restartSeed >= 0) std::srand(static_cast<unsigned>(page->restartSeed));
     startFlock(choice);
 }
 
@@ -195,6 +232,8 @@ extern "C" {
 // A key of the page (virtual-key code) went down (1) or up (0).
 EMSCRIPTEN_KEEPALIVE void flock_key(int code, int down) {
     if (!page) return;
+    // R brings the camera back too, as well as the agents.
+    if (down && code == 'R') page->app.cameraZ = flock::kStartCameraZ;
     if (down) page->app.keys.keyDown(code);
     else page->app.keys.keyUp(code);
 }
@@ -207,14 +246,16 @@ EMSCRIPTEN_KEEPALIVE void flock_console_line(const char* text) {
 // A key typed into the console while a command runs (Ctrl-C as 3).
 EMSCRIPTEN_KEEPALIVE void flock_console_key(int key) { flock::web::pushConsoleKey(key); }
 
-// A new flight: `agents` agents with trained (0) or random (1) sensors. Waits for a
-// running command to finish, since the console's agent goes with the old flock.
-EMSCRIPTEN_KEEPALIVE void flock_restart(int agents, int randomSensors) {
+// A new flight: `agents` agents with trained (0) or random (1) sensors, from the random
+// seed `seed` (-1: as it comes). Waits for a running command to finish, since the
+// console's agent goes with the old flock.
+EMSCRIPTEN_KEEPALIVE void flock_restart(int agents, int randomSensors, int seed) {
     if (!page) return;
     flock::FlockChoice choice;
     choice.agentCount = std::clamp(agents, 1, 256);
     choice.sensors = randomSensors ? flock::SensorSource::Random : flock::SensorSource::Setup;
     page->restart = choice;
+    page->restartSeed = seed;
 }
 
 // The live figures since the last call: "distance polarisation following".
@@ -223,6 +264,30 @@ EMSCRIPTEN_KEEPALIVE const char* flock_figures() {
     text = page ? page->figures.take() : "";
     return text.c_str();
 }
+
+// The console speaks to a new fresh interpreter (1) or to agent 1's (0), from the next
+// command on.
+EMSCRIPTEN_KEEPALIVE void flock_console_fresh(int fresh) {
+    if (page) page->freshWanted = fresh ? 1 : 0;
+}
+
+// 1 while the flock is paused.
+EMSCRIPTEN_KEEPALIVE int flock_paused() { return !page || page->app.paused ? 1 : 0; }
+
+// 1 leaves out the decision library's chatter (per-decision lines, training's debug
+// lines), as --quiet does; 0 brings it back.
+EMSCRIPTEN_KEEPALIVE void flock_set_quiet(int quiet) { tala::interp::setQuiet(quiet != 0); }
+
+// The console's words, one a line, for Tab completion.
+EMSCRIPTEN_KEEPALIVE const char* flock_words() {
+    static std::string text;
+    if (text.empty())
+        for (const std::string& word : tala::interp::wordList(consoleGroups())) text += word + "\n";
+    return text.c_str();
+}
+
+// The camera's distance along its axis (negative: the agents are ahead).
+EMSCRIPTEN_KEEPALIVE double flock_camera_z() { return page ? page->app.cameraZ : 0; }
 
 // 1 while a console command runs.
 EMSCRIPTEN_KEEPALIVE int flock_busy() { return page && page->busy ? 1 : 0; }
@@ -256,6 +321,9 @@ int main() {
     // The page draws its frames at the key polls between training's candidates, and it
     // has no threads to evaluate a batch on: one candidate at a time keeps it drawing.
     vex::setBatchedTraining(false);
+    // The page starts quiet: agent 1's per-decision line would rewrite the console
+    // many times a second. The page's "verbose" switch turns the chatter back on.
+    tala::interp::setQuiet(true);
     std::srand(static_cast<unsigned>(std::time(nullptr)));
 
     std::string problem;
@@ -264,9 +332,12 @@ int main() {
         tellPage("failed", problem.c_str());
         return 1;
     }
-    std::cout << "tala " << flock::kProjectVersion << " in agent " << kConsoleAgent
-              << "'s interpreter: type !help for the words.\n";
     startFlock(flock::FlockChoice{});
+    // After the agents' start-up lines, so that it shows at the bottom of the console.
+    std::cout << "tala " << flock::kProjectVersion << " in agent " << kConsoleAgent
+              << "'s interpreter: type !help for the words.\n"
+              << "Agent 1 already holds its decision maker QDM: the shipped scripts (file train_flock.txt)\n"
+              << "make their own, so run them in a fresh interpreter (the button above the console).\n";
     flock::web::setIdleHook([] {
         // Only a console command yields; the frame's own polls go on at once.
         if (!page->busy) return;
@@ -278,6 +349,7 @@ int main() {
         nextAnimationFrame();
         applyRestart();
         drawFrame();
+        applyConsoleTarget();
         runConsoleLines();
     }
 }

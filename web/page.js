@@ -1,13 +1,17 @@
-// The page around the flock: keys and buttons, the agent choice, the live figures and
-// the console. The program (flock.js, flock.wasm) draws on #canvas and runs the
-// console's lines in agent 1's interpreter.
+// The page around the flock: keys and buttons, the flight's settings (also in the
+// link), the live figures, downloads and the console. The program (flock.js,
+// flock.wasm) draws on #canvas and runs the console's lines in agent 1's interpreter.
 'use strict';
 
 (function () {
-  const status = document.getElementById('status');
-  const consoleArea = document.getElementById('console');
-  const line = document.getElementById('line');
-  const prompt = document.getElementById('prompt');
+  const $ = (id) => document.getElementById(id);
+  const status = $('status');
+  const consoleArea = $('console');
+  const line = $('line');
+  const prompt = $('prompt');
+  const progress = $('progress');
+  const announce = $('announce');
+  const stopButton = $('stop');
   const stats = { pageStart: 0, firstFrame: null, ready: false, busy: false };
   window.flockStats = stats;
 
@@ -17,13 +21,63 @@
     return;
   }
 
+  // --- Settings: read from the link, written back as they change -----------------
+  const agents = $('agents');
+  const sensors = $('sensors');
+  const seed = $('seed');
+  const kSensorNames = ['trained', 'random'];
+  const settings = { agents: 8, sensors: 0, seed: -1 };
+  (function readLink() {
+    const query = new URLSearchParams(location.search);
+    const problems = [];
+    const agentChoices = [...agents.options].map((option) => option.value);
+    if (query.has('agents')) {
+      const value = query.get('agents');
+      if (agentChoices.includes(value)) settings.agents = Number(value);
+      else problems.push(`agents=${value} is not one of ${agentChoices.join(', ')}: 8 agents fly`);
+    }
+    if (query.has('sensors')) {
+      const value = query.get('sensors');
+      if (kSensorNames.includes(value)) settings.sensors = kSensorNames.indexOf(value);
+      else problems.push(`sensors=${value} is neither trained nor random: trained sensors fly`);
+    }
+    if (query.has('seed')) {
+      const value = query.get('seed');
+      if (/^\d{1,10}$/.test(value) && Number(value) <= 2147483647) settings.seed = Number(value);
+      else problems.push(`seed=${value} is not a whole number from 0 to 2147483647: the seed is left to chance`);
+    }
+    agents.value = String(settings.agents);
+    sensors.value = String(settings.sensors);
+    seed.value = settings.seed >= 0 ? String(settings.seed) : '';
+    if (problems.length) {
+      $('url-problems').textContent = 'In the link: ' + problems.join('; ') + '.';
+      $('url-problems').hidden = false;
+    }
+  })();
+  function linkToSettings() {
+    const query = new URLSearchParams();
+    query.set('agents', String(settings.agents));
+    query.set('sensors', kSensorNames[settings.sensors]);
+    if (settings.seed >= 0) query.set('seed', String(settings.seed));
+    return location.origin + location.pathname + '?' + query.toString();
+  }
+  function writeLink() { history.replaceState(null, '', linkToSettings()); }
+
   // --- The console: standard output and error, byte by byte ---------------------
   const kKeptLines = 2000;
   const decoder = new TextDecoder();
+  // Standard error that is not a failure: training's debug and progress lines.
+  const chatterPattern = /^(DEBUG|\s*\d+\/\d+\b|mutation|generation\b)/i;
   let pending = [];        // bytes of the line being written
   let current = null;      // its element
   let carriageReturn = false;
+  let progressLine = false;  // the line being written rewrites itself (a progress line)
   let scheduled = false;
+  let followBottom = true;   // the view follows new output only while at the bottom
+  consoleArea.addEventListener('scroll', function () {
+    followBottom = consoleArea.scrollTop + consoleArea.clientHeight >= consoleArea.scrollHeight - 4;
+  });
+  let commandOutput = '';    // what the running command printed, for the screen reader
 
   function newLine(kind) {
     current = document.createElement('span');
@@ -33,9 +87,14 @@
   }
   function render() {
     scheduled = false;
+    if (progressLine) {
+      // A progress line lives in its one status place, updated in place.
+      progress.textContent = decoder.decode(new Uint8Array(pending));
+      return;
+    }
     if (!current) newLine();
     current.textContent = decoder.decode(new Uint8Array(pending));
-    consoleArea.scrollTop = consoleArea.scrollHeight;
+    if (followBottom) consoleArea.scrollTop = consoleArea.scrollHeight;
   }
   function schedule() {
     if (!scheduled) { scheduled = true; requestAnimationFrame(render); }
@@ -56,7 +115,21 @@
       }
       if (byte === 10) {
         pending.push(10);
+        if (progressLine) {
+          // The last state of a progress line stays in the console, as at a terminal.
+          progressLine = false;
+          progress.textContent = '';
+          if (!current || current.textContent !== '') newLine(kind);
+        }
         render();
+        const text = current.textContent;
+        if (kind === 'err' && chatterPattern.test(text)) current.className = 'chatter';
+        // A failure told on standard output and again, with its reason, on standard error
+        // shows once: the line with the reason.
+        const before = current.previousSibling;
+        if (kind === 'err' && before && before.textContent.length > 1 &&
+            text.startsWith(before.textContent.slice(0, -1) + ': ')) before.remove();
+        if (stats.busy && commandOutput.length < 400) commandOutput += text;
         pending = [];
         newLine(kind);
         carriageReturn = false;
@@ -64,26 +137,37 @@
       }
       if (byte === 13) { carriageReturn = true; schedule(); return; }
       // A progress line rewrites itself after a carriage return.
-      if (carriageReturn) { pending = []; carriageReturn = false; }
-      if (current && current.className !== kind && pending.length === 0) { render(); newLine(kind); }
+      if (carriageReturn) {
+        carriageReturn = false;
+        if (!progressLine) {
+          progressLine = true;
+          if (current) current.textContent = '';
+        }
+        pending = [];
+      }
+      if (!progressLine && current && current.className !== kind && pending.length === 0) {
+        if (current.textContent === '') current.className = kind;
+        else { render(); newLine(kind); }
+      }
       pending.push(byte);
       schedule();
     };
   }
+  const writers = { '': output(''), err: output('err') };
   function say(text, kind) {
-    for (const byte of new TextEncoder().encode(text)) output(kind)(byte);
+    for (const byte of new TextEncoder().encode(text)) writers[kind](byte);
   }
 
   // --- The program -------------------------------------------------------------
   window.Module = {
-    canvas: document.getElementById('canvas'),
+    canvas: $('canvas'),
     // Standard output and error stay terminals (a training's progress line shows), but
     // write here byte by byte; standard input is empty: reads see the end of input.
     onRuntimeInitialized: function () {
       for (const [fd, kind] of [[1, ''], [2, 'err']]) {
         const stream = FS.getStream(fd);
         if (stream && stream.tty) {
-          const write = output(kind);
+          const write = writers[kind];
           stream.tty.ops = { get_char: function () { return null; },
             put_char: function (tty, byte) { write(byte); }, fsync: function () { write(null); } };
         }
@@ -93,11 +177,23 @@
     printErr: function (text) { say(text + '\n', 'err'); },
     onAbort: function (what) { status.textContent = 'The program stopped: ' + what; },
     onFlockEvent: function (what, text) {
-      if (what === 'ready') { stats.ready = true; status.textContent = 'P flies or pauses the flock; the console below speaks tala to agent 1 (the blue one).'; }
-      else if (what === 'first-frame') stats.firstFrame = performance.now();
+      if (what === 'ready') {
+        stats.ready = true;
+        status.textContent = 'P flies or pauses the flock; the console below speaks tala to agent 1 (the blue one).';
+        if (settings.agents !== 8 || settings.sensors !== 0 || settings.seed >= 0) restart();
+        writeLink();
+        noteFiles();
+      } else if (what === 'first-frame') stats.firstFrame = performance.now();
       else if (what === 'busy') {
         stats.busy = text === '1';
         prompt.classList.toggle('busy', stats.busy);
+        stopButton.hidden = !stats.busy;
+        if (stats.busy) commandOutput = '';
+        else {
+          const said = commandOutput.trim();
+          announce.textContent = said ? said.slice(0, 300) : 'done';
+          listFiles();
+        }
       } else if (what === 'failed') status.textContent = 'The flock cannot fly here: ' + text;
     },
   };
@@ -113,8 +209,10 @@
   function key(code, down) { if (started()) Module._flock_key(code, down ? 1 : 0); }
   document.addEventListener('keydown', function (event) {
     if (event.target === line || event.ctrlKey || event.altKey || event.metaKey) return;
+    const tag = event.target.tagName;
+    if (tag === 'SELECT' || tag === 'INPUT' || tag === 'BUTTON') return;
     const code = keyCodes[event.code];
-    if (code === undefined || event.target.tagName === 'SELECT') return;
+    if (code === undefined) return;
     key(code, true);
     event.preventDefault();
   });
@@ -122,35 +220,147 @@
     const code = keyCodes[event.code];
     if (code !== undefined) key(code, false);
   });
-  for (const button of document.querySelectorAll('#keys button')) {
+  for (const button of document.querySelectorAll('#keys button[data-key]')) {
     const code = Number(button.dataset.key);
     button.addEventListener('pointerdown', function (event) { key(code, true); event.preventDefault(); });
     for (const end of ['pointerup', 'pointerleave', 'pointercancel'])
       button.addEventListener(end, function () { key(code, false); });
+    // Enter and Space act as a press, held while held (Z and X move the camera).
+    button.addEventListener('keydown', function (event) {
+      if (event.key !== 'Enter' && event.key !== ' ') return;
+      if (!event.repeat) key(code, true);
+      event.preventDefault();
+    });
+    button.addEventListener('keyup', function (event) {
+      if (event.key !== 'Enter' && event.key !== ' ') return;
+      key(code, false);
+      event.preventDefault();
+    });
   }
+  // "paused - press P" over the canvas while the flock is paused.
+  const pausedNote = $('paused');
+  setInterval(function () { if (started()) pausedNote.hidden = Module._flock_paused() === 0; }, 200);
 
   // --- A new flight ------------------------------------------------------------
-  const agents = document.getElementById('agents');
-  const sensors = document.getElementById('sensors');
   function restart() {
-    if (started()) Module._flock_restart(Number(agents.value), Number(sensors.value));
+    settings.agents = Number(agents.value);
+    settings.sensors = Number(sensors.value);
+    const typed = seed.value.trim();
+    settings.seed = /^\d{1,10}$/.test(typed) && Number(typed) <= 2147483647 ? Number(typed) : -1;
+    writeLink();
+    if (started()) Module._flock_restart(settings.agents, settings.sensors, settings.seed);
+    series.length = 0;
   }
   agents.addEventListener('change', restart);
   sensors.addEventListener('change', restart);
+  seed.addEventListener('change', restart);
+  $('copy-link').addEventListener('click', async function () {
+    const link = linkToSettings();
+    try {
+      await navigator.clipboard.writeText(link);
+      status.textContent = 'Link copied: ' + link;
+    } catch (error) {
+      status.textContent = 'Copy this link: ' + link;
+    }
+  });
 
-  // --- Live figures ------------------------------------------------------------
-  const figures = document.getElementById('figures');
+  // --- Live figures, kept for the CSV ------------------------------------------
+  const figures = $('figures');
+  const series = [];  // [second of flight, distance, polarisation, following]
+  let second = 0;
   setInterval(function () {
     if (!started()) return;
     const [distance, polarisation, following] = UTF8ToString(Module._flock_figures()).split(' ').map(Number);
     if (!Number.isFinite(distance)) return;
-    figures.textContent = 'distance ' + distance.toFixed(2) + ' \u00b7 polarisation ' + polarisation.toFixed(2) +
+    second += 1;
+    if (series.length < 100000) series.push([second, distance, polarisation, following]);
+    figures.textContent = 'distance ' + distance.toFixed(2) + ' units \u00b7 polarisation ' + polarisation.toFixed(2) +
       ' \u00b7 following ' + (following < 0 ? '\u2013' : Math.round(following * 100) + ' %');
   }, 1000);
 
+  // --- Downloads ---------------------------------------------------------------
+  function offer(blob, name) {
+    const link = document.createElement('a');
+    link.href = URL.createObjectURL(blob);
+    link.download = name;
+    document.body.appendChild(link);
+    link.click();
+    link.remove();
+    setTimeout(function () { URL.revokeObjectURL(link.href); }, 10000);
+  }
+  $('get-png').addEventListener('click', function () {
+    // Read the picture right after the program drew a frame.
+    requestAnimationFrame(function () {
+      $('canvas').toBlob(function (blob) { if (blob) offer(blob, 'flock.png'); }, 'image/png');
+    });
+  });
+  $('get-csv').addEventListener('click', function () {
+    const rows = ['second,distance,polarisation,following'];
+    for (const [s, d, p, f] of series) rows.push(`${s},${d},${p},${f < 0 ? '' : f}`);
+    offer(new Blob([rows.join('\n') + '\n'], { type: 'text/csv' }), 'flock_figures.csv');
+  });
+  // Files that commands wrote into the page's folder, each with a download link.
+  const shippedFiles = new Map();  // name -> modification time when the page started
+  function folderFiles() {
+    const found = new Map();
+    try {
+      for (const name of FS.readdir('/data')) {
+        if (name === '.' || name === '..') continue;
+        const node = FS.stat('/data/' + name);
+        if (FS.isFile(node.mode)) found.set(name, node.mtime.getTime());
+      }
+    } catch (error) { /* no folder yet */ }
+    return found;
+  }
+  function noteFiles() { for (const [name, time] of folderFiles()) shippedFiles.set(name, time); }
+  function listFiles() {
+    const box = $('files');
+    const written = [...folderFiles()].filter(([name, time]) => shippedFiles.get(name) !== time).map(([name]) => name);
+    if (written.length === 0) { box.textContent = 'none yet'; return; }
+    box.textContent = '';
+    for (const name of written.sort()) {
+      const link = document.createElement('a');
+      link.href = '#';
+      link.textContent = name;
+      link.addEventListener('click', function (event) {
+        event.preventDefault();
+        const type = name.endsWith('.svg') ? 'image/svg+xml' : name.endsWith('.txt') || name.endsWith('.csv')
+          ? 'text/plain' : 'application/octet-stream';
+        offer(new Blob([FS.readFile('/data/' + name)], { type }), name);
+      });
+      box.appendChild(link);
+    }
+  }
+
+  // --- The console's switches --------------------------------------------------
+  const verbose = $('verbose');
+  verbose.addEventListener('change', function () { if (started()) Module._flock_set_quiet(verbose.checked ? 0 : 1); });
+  stopButton.addEventListener('click', function () { if (started() && stats.busy) Module._flock_console_key(3); });
+  // The console speaks to agent 1's interpreter or to a fresh one of its own.
+  const freshButton = $('fresh');
+  let inFresh = false;
+  freshButton.addEventListener('click', function () {
+    if (!started()) return;
+    inFresh = !inFresh;
+    Module._flock_console_fresh(inFresh ? 1 : 0);
+    freshButton.textContent = inFresh ? 'back to agent 1' : 'fresh interpreter';
+    $('prompt-text').textContent = inFresh ? 'tala (fresh)>' : 'tala>';
+    followBottom = true;
+  });
+
   // --- The console's input line ------------------------------------------------
-  const history = [];
-  let recalled = 0;
+  const kHistoryKept = 500;
+  const kHistoryKey = 'flock-console-history';
+  let lines = [];
+  try { lines = JSON.parse(localStorage.getItem(kHistoryKey) || '[]').filter((x) => typeof x === 'string'); }
+  catch (error) { lines = []; }
+  let recalled = lines.length;
+  function remember(text) {
+    if (lines[lines.length - 1] !== text) lines.push(text);
+    if (lines.length > kHistoryKept) lines.splice(0, lines.length - kHistoryKept);
+    recalled = lines.length;
+    try { localStorage.setItem(kHistoryKey, JSON.stringify(lines)); } catch (error) { /* storage full or off */ }
+  }
   function send(text) {
     const bytes = new TextEncoder().encode(text);
     const memory = Module._malloc(bytes.length + 1);
@@ -159,29 +369,60 @@
     Module._flock_console_line(memory);
     Module._free(memory);
   }
+  let words = null;
+  function complete() {
+    if (!words) words = UTF8ToString(Module._flock_words()).split('\n').filter(Boolean);
+    const end = line.selectionStart;
+    const before = line.value.slice(0, end);
+    const start = before.search(/[^\s()]*$/);
+    const typed = before.slice(start);
+    const session = ['!help'];
+    const matches = (typed.startsWith('!') ? session : words).filter((word) => word.startsWith(typed));
+    if (matches.length === 0) return;
+    let common = matches[0];
+    for (const word of matches) while (!word.startsWith(common)) common = common.slice(0, -1);
+    const insert = matches.length === 1 ? common + ' ' : common;
+    line.value = line.value.slice(0, start) + insert + line.value.slice(end);
+    line.selectionStart = line.selectionEnd = start + insert.length;
+    if (matches.length > 1 && common === typed) {
+      followBottom = true;
+      say(matches.slice(0, 60).join('  ') + (matches.length > 60 ? `  ... (${matches.length})` : '') + '\n', '');
+    }
+  }
   line.addEventListener('keydown', function (event) {
     if (!started()) return;
     if (stats.busy) {
-      // While a command runs, keys go to it, as at a terminal: q or Ctrl-C stops a loop.
-      if (event.ctrlKey && event.key.toLowerCase() === 'c') Module._flock_console_key(3);
-      else if (event.key.length === 1 && !event.ctrlKey && !event.metaKey) Module._flock_console_key(event.key.charCodeAt(0));
-      else return;
-      event.preventDefault();
-      return;
+      // While a command runs only q and Ctrl-C reach it, as at a terminal; every other key
+      // edits the input line for the next command.
+      if (event.ctrlKey && event.key.toLowerCase() === 'c') {
+        Module._flock_console_key(3);
+        event.preventDefault();
+        return;
+      }
+      if (event.key === 'q' && !event.ctrlKey && !event.metaKey && !event.altKey) {
+        Module._flock_console_key(113);
+        event.preventDefault();
+        return;
+      }
     }
     if (event.key === 'Enter') {
       const text = line.value;
       line.value = '';
-      say('tala> ' + text + '\n', '');
-      if (text.trim() !== '') { history.push(text); recalled = history.length; }
+      followBottom = true;
+      say($('prompt-text').textContent + ' ' + text + '\n', '');
+      if (text.trim() !== '') remember(text);
       send(text);
       event.preventDefault();
-    } else if (event.key === 'ArrowUp' && recalled > 0) {
-      line.value = history[--recalled];
+    } else if (event.key === 'Tab' && !event.shiftKey && line.value.trim() !== '') {
+      // An empty line lets Tab move on to the next control.
+      complete();
       event.preventDefault();
-    } else if (event.key === 'ArrowDown' && recalled < history.length) {
+    } else if (event.key === 'ArrowUp' && recalled > 0) {
+      line.value = lines[--recalled];
+      event.preventDefault();
+    } else if (event.key === 'ArrowDown' && recalled < lines.length) {
       recalled += 1;
-      line.value = recalled < history.length ? history[recalled] : '';
+      line.value = recalled < lines.length ? lines[recalled] : '';
       event.preventDefault();
     }
   });
