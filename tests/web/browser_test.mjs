@@ -62,8 +62,9 @@ try {
     const context = copy.getContext('2d');
     context.drawImage(source, 0, 0);
     const data = context.getImageData(0, 0, copy.width, copy.height).data;
-    const hi = (v) => v > 150, lo = (v) => v < 80;
-    const colours = { blue: [lo, lo, hi], green: [lo, hi, lo], red: [hi, lo, lo], yellow: [hi, hi, lo] };
+    const hi = (v) => v > 150, lo = (v) => v < 80, mid = (v) => v >= 90 && v <= 170;
+    // Agent 1's blue is lightened on the page to read well on black.
+    const colours = { blue: [lo, mid, hi], green: [lo, hi, lo], red: [hi, lo, lo], yellow: [hi, hi, lo] };
     const counts = { blue: 0, green: 0, red: 0, yellow: 0, grey: 0 };
     const box = { minX: 1e9, maxX: -1, minY: 1e9, maxY: -1 };
     const greys = [];
@@ -94,6 +95,32 @@ try {
     }
     return most;
   }
+
+  // The page explains itself: an introduction, the legend and links to the docs; paused, it says how to fly.
+  const intro = await page.evaluate(() => ({
+    text: document.getElementById('intro').textContent,
+    legend: document.querySelectorAll('#legend li').length,
+    docs: [...document.querySelectorAll('#intro a')].map((a) => a.getAttribute('href')),
+    paused: !document.getElementById('paused').hidden && document.getElementById('paused').textContent,
+  }));
+  check(/decision maker/.test(intro.text) && /forward, left, right/.test(intro.text) && /polarisation/.test(intro.text) &&
+    intro.legend >= 5 && intro.docs.includes('docs/web.md'), 'the introduction, the legend and links to the docs show',
+  JSON.stringify(intro.docs));
+  check(intro.paused === 'paused \u2014 press P or the button to fly', 'paused, the page says how to fly',
+    String(intro.paused));
+  // A button answers Enter and Space as a press.
+  const isPaused = () => page.evaluate(() => Module._flock_paused());
+  await page.focus('#keys button[data-key="80"]');
+  await page.keyboard.press('Enter');
+  await sleep(300);
+  const afterEnter = await isPaused();
+  await page.keyboard.press('Space');
+  await sleep(300);
+  const afterSpace = await isPaused();
+  await sleep(300);
+  check(afterEnter === 0 && afterSpace === 1 && await page.evaluate(() => !document.getElementById('paused').hidden),
+    'Enter and Space on the P button fly and pause the flock', `paused after Enter ${afterEnter}, after Space ${afterSpace}`);
+  await page.evaluate(() => document.activeElement.blur());
 
   // P: the flock flies. An agent that strays beyond the view is fetched back with R.
   await page.keyboard.press('p');
@@ -145,6 +172,18 @@ try {
   check(near && distanceAfter < 0.5 && distanceAfter < 0.25 * distanceBefore, 'R brings the agents back to the middle',
     `agents' box ${JSON.stringify(box)}, mean distance from their centre ${distanceAfter} (before: ${distanceBefore})`);
 
+  // Z brings the camera closer, X takes it away, as far as the view reaches; R brings it back.
+  const cameraZ = () => page.evaluate(() => Module._flock_camera_z());
+  const startZ = await cameraZ();
+  await page.keyboard.down('z'); await sleep(500); await page.keyboard.up('z');
+  const closerZ = await cameraZ();
+  await page.keyboard.down('x'); await sleep(7000); await page.keyboard.up('x');
+  const farthestZ = await cameraZ();
+  await recenter();
+  const resetZ = await cameraZ();
+  check(closerZ > startZ && farthestZ === -90 && resetZ === startZ,
+    'Z brings the camera closer, X takes it no farther than the view, R resets it',
+    `start ${startZ}, after Z ${closerZ}, after 7 s of X ${farthestZ}, after R ${resetZ}`);
   // The console.
   const consoleText = () => page.evaluate(() => document.getElementById('console').textContent);
   const type = async (text) => {
@@ -169,6 +208,31 @@ try {
     text = await run(command);
     check(expected.test(text), what, JSON.stringify(text.slice(0, 120)));
   }
+  // While the flock flies the console is quiet (the screen reader's region too); with verbose on, agent 1's decisions
+  // show, and a reader scrolled up stays where they are.
+  const announced = await page.evaluate(async () => {
+    let changes = 0;
+    const watch = new MutationObserver((records) => { changes += records.length; });
+    watch.observe(document.getElementById('announce'), { childList: true, characterData: true, subtree: true });
+    await new Promise((resolve) => setTimeout(resolve, 3000));
+    watch.disconnect();
+    return changes + document.querySelectorAll('#console[aria-live="polite"], #console[aria-live="assertive"]').length;
+  });
+  check(announced === 0, 'idle flight changes no live region', `${announced} changes`);
+  await page.click('#verbose');
+  await type('while 1 (print 1)');
+  await sleep(1000);
+  await page.evaluate(() => { document.getElementById('console').scrollTop = 0; });
+  const linesBefore = await page.evaluate(() => document.getElementById('console').textContent.length);
+  await sleep(1500);
+  const scrolled = await page.evaluate(() => [document.getElementById('console').scrollTop,
+    document.getElementById('console').textContent.length]);
+  await page.click('#stop');
+  await waitIdle();
+  await page.click('#verbose');
+  check(scrolled[0] === 0 && scrolled[1] !== linesBefore, 'scrolled up, the console stays put while new lines come',
+    `scrollTop ${scrolled[0]}, characters ${linesBefore} -> ${scrolled[1]}`);
+  await page.focus('#line');
   // A decision maker whose state space does not fit the page's heap.
   text = await run('global (new vex::QDM Big)', 'vex::qdm::new (get Big)', 'global (new vex::qdm::ActionSpace wide)',
     'vex::qdm::set_action_space degreeOfFreedom wide -1 0 1', 'vex::qdm::set_action_space gridSize wide 3000',
@@ -181,13 +245,18 @@ try {
     `${stimulus})) (vex::dist_str (get QDM) 1.0 ${decision}))`;
   await run('global (new vex::TrainingSet rules)', rule('center', 'forward'), rule('left', 'left'));
   await type('vex::train (get QDM) (get rules) 300 4 20 20');
-  await page.waitForFunction(() => /generation \d+\/300/.test(document.getElementById('console').textContent),
-    { timeout: 20000 }).catch(() => {});
-  await page.keyboard.press('q');
+  const shownProgress = await page.waitForFunction(() => {
+    const shown = document.getElementById('progress').textContent;
+    return /generation \d+\/300/.test(shown) && shown;
+  }, { timeout: 20000 }).then((handle) => handle.jsonValue()).catch(() => '');
+  const stopShown = await page.evaluate(() => !document.getElementById('stop').hidden);
+  await page.click('#stop');
   await waitIdle();
   text = (await consoleText()).split('vex::train').pop();
-  check(/generation \d+\/300/.test(text) && /Training stopped by key/.test(text),
-    "training's progress line shows in the console and q stops it", JSON.stringify(text.slice(-300)));
+  const progressLines = text.split('\n').filter((row) => /generation \d+\/300/.test(row)).length;
+  check(shownProgress && stopShown && progressLines <= 1 && /Training stopped by key/.test(text),
+    "training's progress shows in one place, and the Stop button stops it",
+    `${JSON.stringify(shownProgress)}, ${progressLines} progress line(s) in the console: ${JSON.stringify(text.slice(-300))}`);
   // A runaway loop: the page stays alive and Ctrl-C stops it.
   await type('while 1 (nop 0)');
   await sleep(1000);
@@ -195,6 +264,13 @@ try {
   const [loopStart, loopFrames] = [await look(), await frames()];
   await sleep(1500);
   const loopRate = ((await frames()) - loopFrames) / 1.5;
+  // Keys other than q typed meanwhile are kept for the next command.
+  await page.focus('#line');
+  await page.keyboard.type('print 5');
+  await sleep(300);
+  const keptLine = await page.evaluate(() => [document.getElementById('line').value, window.flockStats.busy]);
+  check(keptLine[0] === 'print 5' && keptLine[1], 'keys typed during a loop stay in the input line, and the loop runs on',
+    JSON.stringify(keptLine));
   check(busy && loopRate > 5 && (await look()).greys !== loopStart.greys, 'the canvas keeps moving during a while loop',
     `${loopRate.toFixed(1)} frames a second`);
   // A new flight chosen while the command runs waits for it: the command runs in an agent of the old flight. R first,
@@ -211,7 +287,12 @@ try {
   await page.keyboard.up('Control');
   await waitIdle();
   text = (await consoleText()).split('while 1 (nop 0)').pop();
-  check(/User break/.test(text), 'Ctrl-C stops the loop', JSON.stringify(text.slice(0, 120)));
+  check(/\nError: User break\.\n/.test(text) && !/Error: Error/.test(text), 'Ctrl-C stops the loop, saying so once',
+    JSON.stringify(text.slice(0, 120)));
+  await page.keyboard.press('Enter');
+  await waitIdle();
+  text = (await consoleText()).split('print 5').pop();
+  check(/^\n.*5\n/.test(text), 'the kept line runs as typed', JSON.stringify(text.slice(0, 80)));
   const framesAfterBreak = await frames();
   await sleep(500);
   check((await frames()) > framesAfterBreak, 'the flock flies on after the break');
@@ -221,8 +302,67 @@ try {
   check(two.blue > 0 && two.green === 0 && two.red === 0, 'then the page flies two agents with random sensors',
     JSON.stringify(two));
   check((await run('print (+ 40 2)')).includes('42'), 'the console speaks to the new agent 1');
+  // The shipped scripts run in a fresh interpreter as at a terminal; a file that is missing is told once.
+  await page.click('#fresh');
+  text = await run('file check_flock.txt');
+  check(/forward-after-center = /.test(text) && !/Error/.test(text), 'file check_flock.txt runs in a fresh interpreter',
+    JSON.stringify(text.slice(0, 300)));
+  text = await run('file nosuch.txt');
+  check(text.split("Cannot open file 'nosuch.txt'").length === 2, 'a missing file is told once', JSON.stringify(text));
+  await page.click('#fresh');
+  await run('vex::save (get QDM) saved_sensors.bin');
+  // Downloads: the picture, the figures and a file a command wrote.
+  const downloads = await mkdtemp(path.join(tmpdir(), 'flock-downloads-'));
+  const cdp = await page.createCDPSession();
+  await cdp.send('Browser.setDownloadBehavior', { behavior: 'allow', downloadPath: downloads });
+  await page.click('#get-png');
+  await page.click('#get-csv');
+  const fileLinks = await page.evaluate(() => [...document.querySelectorAll('#files a')].map((a) => a.textContent));
+  await page.evaluate(() => [...document.querySelectorAll('#files a')].find((a) => a.textContent === 'saved_sensors.bin')?.click());
+  const got = {};
+  for (let i = 0; i < 50 && Object.keys(got).length < 3; ++i) {
+    await sleep(200);
+    for (const name of ['flock.png', 'flock_figures.csv', 'saved_sensors.bin'])
+      got[name] = got[name] ?? await readFile(path.join(downloads, name)).catch(() => undefined);
+    for (const name of Object.keys(got)) if (!got[name]) delete got[name];
+  }
+  const png = got['flock.png'], csv = got['flock_figures.csv'], saved = got['saved_sensors.bin'];
+  check(png && png.length > 1000 && png.subarray(1, 4).toString() === 'PNG', 'the picture downloads as a PNG',
+    `${png?.length ?? 0} bytes`);
+  check(csv && /^second,distance,polarisation,following\n\d+,/.test(csv.toString()), 'the figures download as CSV',
+    JSON.stringify(csv?.toString().slice(0, 80) ?? ''));
+  check(fileLinks.includes('saved_sensors.bin') && saved && saved.length > 0, 'a file a command wrote downloads',
+    `${JSON.stringify(fileLinks)}, ${saved?.length ?? 0} bytes`);
+  await rm(downloads, { recursive: true, force: true });
   check(consoleErrors.length === 0, 'no console error while testing', consoleErrors.join(' | '));
   if (failures > 0) console.log('The console held:\n' + (await consoleText()));
+  // Settings in the link: applied and written back as they change; history kept; Tab completes.
+  const linked = await browser.newPage();
+  await linked.goto(url + '?agents=2&sensors=random&seed=3', { waitUntil: 'load' });
+  await linked.waitForFunction(() => window.flockStats && window.flockStats.ready, { timeout: 30000 });
+  await sleep(500);
+  const applied = await linked.evaluate(() => [document.getElementById('agents').value,
+    document.getElementById('sensors').value, document.getElementById('seed').value, document.getElementById('url-problems').hidden]);
+  await linked.select('#agents', '4');
+  await sleep(200);
+  check(applied.join() === '2,1,3,true' && /agents=4&sensors=random&seed=3$/.test(linked.url()),
+    'the link sets agents, sensors and seed, and changes are written back', `${JSON.stringify(applied)} ${linked.url()}`);
+  await linked.focus('#line');
+  await linked.keyboard.press('ArrowUp');
+  const recalledLine = await linked.evaluate(() => document.getElementById('line').value);
+  check(recalledLine === 'vex::save (get QDM) saved_sensors.bin', 'the console history lasts across pages', recalledLine);
+  await linked.evaluate(() => { document.getElementById('line').value = ''; });
+  await linked.keyboard.type('vex::qdm::descr');
+  await linked.keyboard.press('Tab');
+  const completed = await linked.evaluate(() => document.getElementById('line').value);
+  check(completed === 'vex::qdm::describe ', 'Tab completes a word', JSON.stringify(completed));
+  await linked.goto(url + '?agents=5&sensors=trained&seed=x', { waitUntil: 'load' });
+  await linked.waitForFunction(() => window.flockStats && window.flockStats.ready, { timeout: 30000 });
+  const named = await linked.evaluate(() => [document.getElementById('url-problems').textContent,
+    document.getElementById('agents').value]);
+  check(/agents=5/.test(named[0]) && /seed=x/.test(named[0]) && !/sensors/.test(named[0]) && named[1] === '8',
+    'bad values in the link are named, and the defaults used', JSON.stringify(named));
+  await linked.close();
   // Opened as a file: says how to serve it.
   const filePage = await browser.newPage();
   await filePage.goto('file://' + path.join(root, 'index.html'), { waitUntil: 'load' });
