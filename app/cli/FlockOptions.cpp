@@ -146,7 +146,8 @@ std::int64_t SweepChoice::runCount() const {
     std::int64_t count = 1;
     for (std::size_t size : sizes) {
         if (size == 0) return 0;
-        if (count > kMaxSweepRuns / static_cast<std::int64_t>(size) + 1) return std::numeric_limits<std::int64_t>::max();
+        if (count > std::numeric_limits<std::int64_t>::max() / static_cast<std::int64_t>(size))
+            return std::numeric_limits<std::int64_t>::max();
         count *= static_cast<std::int64_t>(size);
     }
     return count;

@@ -264,8 +264,7 @@ bool setupsFly(const FlockOptions& options) {
             return std::string("ok");
         });
         if (answer != "ok") {
-            std::cerr << "flock: --setup: '" << setup.label << "' does not make a decision maker the flock can fly: "
-                      << answer.substr(1) << '\n';
+            std::cerr << "flock: --setup: " << answer.substr(1) << '\n';
             return false;
         }
     }

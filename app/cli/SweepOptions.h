@@ -51,8 +51,8 @@ struct SweepChoice {
     std::vector<std::string> rowFiles;  // --summarize FILE...
 
     // Every combination: setups outermost, then the settings in the table's order, the
-    // seconds, the agents, the sensors, and the seeds innermost. Past kMaxSweepRuns the
-    // count stops at kMaxSweepRuns + 1.
+    // seconds, the agents, the sensors, and the seeds innermost. A count past the
+    // 64-bit range is given as its largest value.
     std::int64_t runCount() const;
 };
 
