@@ -509,4 +509,16 @@ std::string flockHelp() {
 
 std::string flockSettings() { return worldSettingsHelp(); }
 
+std::string flockOptionReference() {
+    std::string text = "| option | goes with | values |\n|---|---|---|\n";
+    for (const FlockOptionRow& row : kFlockOptionRows) {
+        std::string modes;
+        for (auto [mode, name] : {std::pair{kWindow, "window"}, {kHeadless, "headless"}, {kSweep, "sweep"}, {kSummarize, "summarize"}})
+            if (row.modes & mode) modes += (modes.empty() ? "" : ", ") + std::string(name);
+        text += std::string("| `") + row.name + (row.argument ? std::string(" ") + row.argument : "") + "` | " +
+                (row.modes == kAnyMode ? "any" : modes) + " | " + (*row.range ? row.range : "-") + " |\n";
+    }
+    return text;
+}
+
 }  // namespace flock

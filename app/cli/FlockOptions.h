@@ -65,5 +65,8 @@ std::string flockUsage();
 std::string flockHelp();
 // The world settings' table for --settings.
 std::string flockSettings();
+// Every option with the modes it goes with and its values, as the Markdown table of
+// docs/flock.md.
+std::string flockOptionReference();
 
 }  // namespace flock

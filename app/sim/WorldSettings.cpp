@@ -80,4 +80,13 @@ std::string worldSettingsHelp() {
     return text;
 }
 
+std::string worldSettingsReference() {
+    std::string text = "| setting | default | unit | range | meaning |\n|---|---|---|---|---|\n";
+    for (const WorldSetting& row : worldSettingTable())
+        text += std::string("| `") + row.name + "` | " + settingText(row.defaultValue) + " | " + row.unit + " | " +
+                settingText(row.low) + " to " + settingText(row.high) + (row.whole ? ", whole" : "") + " | " +
+                row.meaning + " |\n";
+    return text;
+}
+
 }  // namespace flock
