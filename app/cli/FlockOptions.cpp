@@ -367,9 +367,18 @@ bool sameFile(const std::string& a, const std::string& b) {
     return placeOf(a) == placeOf(b);
 }
 
+// Every output file asked for, with its option; two of them may not be one file.
+std::vector<std::pair<const char*, const std::string*>> outputFiles(const FlockOptions& options) {
+    return {{"--csv", &options.csvFile}, {"--svg", &options.svgFile}};
+}
+
 void refuseOneFileForBoth(const FlockOptions& options) {
-    if (!options.csvFile.empty() && sameFile(options.csvFile, options.svgFile))
-        throw UsageError("--csv and --svg name one file, '" + options.csvFile + "': give each its own");
+    const auto outputs = outputFiles(options);
+    for (std::size_t i = 0; i < outputs.size(); ++i)
+        for (std::size_t j = i + 1; j < outputs.size(); ++j)
+            if (sameFile(*outputs[i].second, *outputs[j].second))
+                throw UsageError(std::string(outputs[i].first) + " and " + outputs[j].first + " name one file, '" +
+                                 *outputs[i].second + "': give each its own");
 }
 
 const char* modeName(unsigned mode) {
