@@ -381,25 +381,20 @@ void refuseOneFileForBoth(const FlockOptions& options) {
                                  *outputs[i].second + "': give each its own");
 }
 
-const char* modeName(unsigned mode) {
-    return mode == kSweep ? "--sweep" : mode == kSummarize ? "--summarize" : "--headless";
-}
-
 // Each given option must go with the mode; the refusals come in the order they always did.
 void checkModes(const FlockOptions& options, unsigned mode, const std::vector<std::string>& given) {
     for (const std::string& name : given)
         if (rowOf(name).modes == kSweep && mode != kSweep) throw UsageError(name + " needs --sweep");
     if (mode == kSummarize) {
         for (const std::string& name : given)
-            if (!(rowOf(name).modes & kSummarize) || name == "--headless" || name == "--sweep")
-                if (name != "--summarize") throw UsageError(name + " does not go with --summarize");
+            if (!(rowOf(name).modes & kSummarize)) throw UsageError(name + " does not go with --summarize");
         if (options.sweepChoice.rowFiles.empty()) throw UsageError("--summarize needs one or more row files");
     }
     if (mode == kSweep || mode == kSummarize) refuseOneFileForBoth(options);
     for (const std::string& name : given) {
         if (rowOf(name).modes & mode) continue;
         if (mode == kSweep) throw UsageError(name + " does not go with --sweep" + (name == "--seed" ? ": give --seeds" : ""));
-        if (mode == kWindow) throw UsageError(name + " needs " + modeName(kHeadless));
+        if (mode == kWindow) throw UsageError(name + " needs --headless");
     }
 }
 
@@ -448,7 +443,6 @@ FlockOptions parseFlockOptions(const std::vector<std::string>& arguments) {
     Parse parse{options};
     tala::interp::OptionReader reader(arguments, readerRows());
     parse.sweeping = std::find(arguments.begin(), arguments.end(), "--sweep") != arguments.end();
-    const bool summarizing = std::find(arguments.begin(), arguments.end(), "--summarize") != arguments.end();
     std::vector<std::string> given;
     using Kind = tala::interp::OptionReader::Kind;
     while (reader.next()) {
@@ -457,7 +451,7 @@ FlockOptions parseFlockOptions(const std::vector<std::string>& arguments) {
         if (reader.kind() == Kind::Unknown || reader.kind() == Kind::End || text == "-")
             throw UsageError("unknown option '" + text.substr(0, text.starts_with("--") ? text.find('=') : text.npos) + "'");
         if (reader.kind() == Kind::Operand) {
-            if (!options.summarize || !summarizing) throw UsageError("unexpected argument '" + reader.value() + "'");
+            if (!options.summarize) throw UsageError("unexpected argument '" + reader.value() + "'");
             options.sweepChoice.rowFiles.push_back(reader.value());
             continue;
         }
