@@ -69,4 +69,19 @@ run --headless --data "$data" --seconds 5 --seed 2 --random-sensors --set decisi
 run --summarize grid.csv
 [ "$status" -eq 0 ] && [ "$(grep -c ' random ' out.txt)" -eq 8 ] || fail "summarized grid: $(cat out.txt)"
 grep -q "decision_turn  noise  runs" out.txt || fail "grid columns: $(head -1 out.txt)"
+cp out.txt whole.txt
+# Shards of the grid, merged, are the whole: table and rows.
+for k in 1 2 3; do
+  run --sweep --data "$data" --seeds 1-2 --seconds 3,5 --set noise=0,30 --set decision_turn=10:30:2 --random-sensors \
+    --shard "$k/3" --csv "shard$k.csv"
+  [ "$status" -eq 0 ] || fail "shard $k: $status $(cat err.txt)"
+done
+run --summarize shard3.csv shard1.csv shard2.csv --csv merged.csv
+cmp -s out.txt whole.txt || fail "merged shards: $(diff out.txt whole.txt)"
+[ "$(cut -d, -f1-10,12- merged.csv)" = "$(cut -d, -f1-10,12- grid.csv)" ] || fail "merged rows differ"
+# Rows with and without the grid columns merge; the plain ones are the default world.
+run --sweep --data "$data" --seeds 1-20 --shard 20/20 --seconds 3 --random-sensors --csv plain.csv  # run 19
+run --summarize grid.csv plain.csv --csv both.csv
+[ "$status" -eq 0 ] || fail "plain and grid rows: $(cat err.txt)"
+tail -1 both.csv | grep -q ",vex_flock_setup.txt,1.4142135623730951,10,20,20,576,7.2,3,4,0$" || fail "$(tail -1 both.csv)"
 exit 0
