@@ -15,7 +15,7 @@ printf 'begin\n(file flock_decision_maker.txt)\n(vex::load (get QDM) flock_senso
 printf 'begin\n(nop no decision maker at all)\n' >broken/setup.txt
 cp own/mine.txt "own/with space.txt"
 
-# Refused before any flight, with a reason and status 2.
+# Refused before any flight, with a reason and status 2 (the parse's own refusals: options_test).
 while IFS='|' read -r args reason; do
   # shellcheck disable=SC2086
   run $args
@@ -24,12 +24,7 @@ while IFS='|' read -r args reason; do
   [ -s out.txt ] && fail "'$args' wrote to stdout"
 done <<TABLE
 --headless --data $data --set noise=181|noise must be from 0 to 180 degrees
---headless --data $data --set speed=1 --set speed=2|speed is given twice
---sweep --data $data --set noise=0:40:1001|must be a whole number from 1 to 1000
---sweep --data $data --set noise=9:1:3|stops before it starts
 --sweep --data $data --set noise=0:180:1000 --seeds 1-101|101000 runs: a sweep has at most 100000
---sweep --data $data --seeds 0-3|seed 0 flies as seed 1
---headless --data $data --data $data|--data is given twice
 --headless --setup own/missing.txt|--setup: no file 'own/missing.txt'
 --headless --setup broken/setup.txt|--setup: cannot fly with the setup 'setup.txt': action space 0
 --sweep --seconds 1 --setup own/mine.txt,broken/setup.txt --csv never.csv|--setup: cannot fly with the setup 'setup.txt'
