@@ -21,6 +21,8 @@ struct FlockStart {
     int agentCount = kAgentCount;
     // Read from the working directory by every agent's interpreter.
     std::string setupScript = kSetupScript;
+    WorldSettings world;  // the rules every agent steers by
+    std::vector<std::string> scriptFolders;  // given to every interpreter's path before the setup
     // Runs on each agent right after its start-up commands (agent index second). It may
     // raise to stop: the agents made so far are then released.
     std::function<void(Agent&, std::size_t)> afterStart;
@@ -44,9 +46,13 @@ public:
     void releaseAgents() override;
 
     std::vector<Agent>& agents() { return agents_; }
+    const WorldSettings& world() const { return world_; }
+    // The rules from the next steering step on, for a flock already flying.
+    void setWorld(const WorldSettings& world);
 
 private:
     std::vector<Agent> agents_;
+    WorldSettings world_;
 };
 
 // The agents at random places near the origin, each with a new mind that has run the
