@@ -45,12 +45,14 @@ void awayFromCloseNeighbours(const std::vector<Agent>& agents, std::size_t index
                              TurnWish& wish) {
     const Agent& self = agents[index];
     const int h = reducedDegrees(self.heading);
-    const HeadingLine line = lineOf(h);
+    HeadingLine line{};
+    bool lineKnown = false;  // most agents have no close neighbour: no sine to take
     for (std::size_t j = 0; j < agents.size() && !(wish.left && wish.right); ++j) {
         if (j == index) continue;
         const float dx = agents[j].x - self.x;
         const float dy = agents[j].y - self.y;
         if (!(dx * dx + dy * dy <= distanceSquared)) continue;
+        if (!lineKnown) line = lineOf(h), lineKnown = true;
         int side = clearSide(line, dx, dy);
         if (side == 0) side = sideAwayFrom(dx, dy, h);
         if (side > 0) wish.right = true;
