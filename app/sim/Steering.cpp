@@ -4,7 +4,7 @@
 #include <cstdlib>
 
 #include "app/sim/DecisionOdds.h"
-#include "app/sim/NeighbourGrid.h"
+#include "app/sim/CloseNeighbours.h"
 
 namespace flock {
 

@@ -1,4 +1,4 @@
-#include "app/sim/NeighbourGrid.h"
+#include "app/sim/CloseNeighbours.h"
 
 #include <cmath>
 #include <numbers>

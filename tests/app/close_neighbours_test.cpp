@@ -1,6 +1,6 @@
 // The quick side test for close neighbours against the whole-degree rule, neighbour by
 // neighbour, with most neighbours put near the heading line where the two could part.
-#include "app/sim/NeighbourGrid.h"
+#include "app/sim/CloseNeighbours.h"
 #include <gtest/gtest.h>
 #include <array>
 #include <cmath>
