@@ -80,6 +80,8 @@ public:
     void applySensorOperator(const linalg::Matrix& op);
     void think();
     std::vector<std::int32_t> measureActions(int space);
+    // Off: every measurement runs its text, the reference the in-place route is checked against.
+    bool measureInPlace = true;
     void recenter(int space, const std::vector<std::int32_t>& position);
     int nearestAction(int space, const std::vector<std::int32_t>& position,
                       ActionPoint* chosen = nullptr) const;
@@ -172,6 +174,9 @@ private:
     // Measures `count` registers of the system QDM from number `first` on, in turn, each
     // outcome kept in the variable prefix + i + ".result".
     std::vector<std::int32_t> measureRegisters(int first, int count, const std::string& prefix);
+    // The measuring text of measureRegisters done in place when its variables are as
+    // the decision maker made them: false, with nothing drawn or changed, otherwise.
+    bool measureDirectly(int subsystem, const std::string& resultName);
     linalg::Matrix& readMatrix(const std::string& name);
     std::int32_t readInteger(const std::string& name);
     // psi = (I_left (x) op (x) I_right) psi, by index arithmetic on the registers.

@@ -3,12 +3,15 @@
 // point and puts the registers back to their centre.
 
 #include <algorithm>
+#include <cmath>
+#include <cstdlib>
 #include <iostream>
 #include <limits>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
+#include <variant>
 
 #include "decision/QDM.h"
 #include "decision/SizeArithmetic.h"
@@ -181,11 +184,43 @@ std::vector<std::int32_t> QDM::measureRegisters(int first, int count, const std:
     std::vector<std::int32_t> outcomes;
     for (int i = 0; i < count; ++i) {
         const std::string result = prefix + num(i) + ".result";
-        evaluateText("set psi.0 (measure (get psi.0) (get QDM) (integer " + num(first + i) + ") " + result + ")",
-                     false);
+        if (!measureInPlace || !measureDirectly(first + i, result))
+            evaluateText("set psi.0 (measure (get psi.0) (get QDM) (integer " + num(first + i) + ") " + result + ")",
+                         false);
         outcomes.push_back(readInteger(result));
     }
     return outcomes;
+}
+
+// What the measuring text does when psi.0 is a column of the system QDM, the subsystem
+// is one of QDM's and the outcome's name is an integer: the same draw from the C
+// generator, the outcome stored, then psi.0 set to the collapsed state. A state that
+// cannot be drawn from fails as the text does, after the draw.
+bool QDM::measureDirectly(int subsystem, const std::string& resultName) {
+    tala::interp::Variable system, outcomeEntry;
+    tala::interp::lookup(variables, "QDM", system);
+    tala::interp::lookup(variables, resultName, outcomeEntry);
+    if (system.typeName != "system" || !system.hasValue() ||
+        !std::holds_alternative<tala::interp::SystemDims>(*system.value))
+        return false;
+    if (outcomeEntry.typeName != "integer" || !outcomeEntry.hasValue()) return false;
+    const tala::interp::SystemDims& dims = system.getSystem();
+    const linalg::Matrix* psi = matrixWithEntries(variables, "psi.0");
+    if (psi == nullptr || subsystem < 0 || subsystem >= static_cast<int>(dims.size())) return false;
+    if (psi->cols() != 1 || psi->rows() != qlang::systemLength(dims)) return false;
+
+    const std::vector<double> probabilities = qlang::outcomeProbabilities(*psi, dims, subsystem);
+    const std::vector<double> percents = qlang::cumulativePercents(probabilities);
+    const double draw = (std::rand() % 10000) / 10000.0 * 100.0;
+    const int outcome = qlang::pickOutcome(percents, draw);
+    if (outcome < 0) throw tala::Failure("Measurement error.\n");
+    tala::interp::Variable number;
+    number.setInteger(outcome);
+    tala::interp::assign(variables, resultName, number);
+    tala::interp::Variable collapsed;
+    collapsed.setMatrix(qlang::collapse(*psi, dims, subsystem, outcome, std::sqrt(probabilities[outcome])));
+    tala::interp::assign(variables, "psi.0", collapsed);
+    return true;
 }
 
 void QDM::recenter(int space, const std::vector<std::int32_t>& position) {

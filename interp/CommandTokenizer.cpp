@@ -168,11 +168,12 @@ CommandTokenizer CommandTokenizer::forScripts() {
 }
 
 CommandTokenizer CommandTokenizer::forScriptText(std::string_view text) {
-    CommandTokenizer tokenizer;
-    tokenizer.split_ = CommandTextCache::forThisThread().split(text);
-    tokenizer.count_ = static_cast<int>(tokenizer.split_->tokens.size());
-    return tokenizer;
+    return CommandTokenizer(CommandTextCache::forThisThread().split(text));
 }
+
+// Served tokens need no starts of their own; ownTokens() makes them before any scan.
+CommandTokenizer::CommandTokenizer(std::shared_ptr<const SplitCommand> split)
+    : split_(std::move(split)), starts_(), count_(static_cast<int>(split_->tokens.size())) {}
 
 CommandTokenizer CommandTokenizer::forShellCommands() {
     CommandTokenizer tokenizer;

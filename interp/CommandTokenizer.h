@@ -52,6 +52,8 @@ public:
     CommandTokenizer& operator=(CommandTokenizer&&) noexcept;
 
 private:
+    explicit CommandTokenizer(std::shared_ptr<const SplitCommand> split);
+
     // A tokenizer served by forScriptText becomes an ordinary forScripts() one before
     // its characters or its text are changed.
     void ownTokens();

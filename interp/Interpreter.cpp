@@ -114,15 +114,25 @@ void Interpreter::execute(std::string_view text, ObjectList& scope, Object& resu
         handler(command);
         return;
     }
-    for (CommandLibrary* library : consultedLibraries(libraries))
-        if (library->execute(tokens, local, result, *this, libraries, global)) return;
+    // The libraries of the caller, then those of the modules loaded before this command.
+    const auto answers = [&](CommandLibrary* library) {
+        return consulted(library) && library->execute(tokens, local, result, *this, libraries, global);
+    };
+    for (std::size_t n = 0, given = libraries.size(); n < given && n < libraries.size(); ++n)
+        if (answers(libraries[n])) return;
+    for (std::size_t m = 0, loaded = modules_.size(); m < loaded && m < modules_.size(); ++m)
+        if (answers(modules_[m].library.get())) return;
     command.report("'\n");
+}
+
+bool Interpreter::consulted(CommandLibrary* library) {
+    return library && library->interfaceLevel() <= kSupportedInterfaceLevel;
 }
 
 LibraryList Interpreter::consultedLibraries(const LibraryList& callerLibraries) const {
     LibraryList consulted;
     auto consider = [&](CommandLibrary* library) {
-        if (library && library->interfaceLevel() <= kSupportedInterfaceLevel) consulted.push_back(library);
+        if (this->consulted(library)) consulted.push_back(library);
     };
     for (CommandLibrary* library : callerLibraries) consider(library);
     for (const ModuleRecord& module : modules_) consider(module.library.get());

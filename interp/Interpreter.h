@@ -53,6 +53,9 @@ public:
     LibraryList consultedLibraries(const LibraryList& callerLibraries) const;
 
 private:
+    // Whether a library is asked at all: not null, and of a supported interface level.
+    static bool consulted(CommandLibrary* library);
+
     struct ModuleRecord {
         std::unique_ptr<CommandLibrary> library;
         std::string name;

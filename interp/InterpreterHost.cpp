@@ -20,12 +20,12 @@ void InterpreterHost::addLibrary(std::unique_ptr<CommandLibrary> library) {
     owned_.push_back(std::move(library));
 }
 
-void InterpreterHost::runCommand(std::string text) {
+void InterpreterHost::runCommand(std::string_view text) {
     Object result;
-    runCommand(std::move(text), result);
+    runCommand(text, result);
 }
 
-void InterpreterHost::runCommand(std::string text, Object& result) {
+void InterpreterHost::runCommand(std::string_view text, Object& result) {
     interpreter_.execute(text, interpreter_.globals(), result, libraries_, false, true);
 }
 

@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "interp/CommandLibrary.h"
@@ -25,9 +26,9 @@ public:
     void addLibrary(std::unique_ptr<CommandLibrary> library);
 
     // Runs a command for its effect; its value is discarded.
-    void runCommand(std::string text);
+    void runCommand(std::string_view text);
     // Runs a command into the caller's result.
-    void runCommand(std::string text, Object& result);
+    void runCommand(std::string_view text, Object& result);
 
     Interpreter& interpreter() { return interpreter_; }
     const LibraryList& libraries() const { return libraries_; }

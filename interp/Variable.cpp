@@ -132,11 +132,13 @@ void set(Variable& target, const Variable& value) {
 void append(VariableList& list, const Variable& variable) { list.emplace_back(variable, false); }
 
 void lookup(const VariableList& list, const std::string& name, Variable& result) {
-    for (const Variable& entry : list) {
-        if (entry.name != name) continue;
-        result.name = entry.name;
-        result.typeName = entry.typeName;
-        result.value = entry.value;
+    // From the end: the last entry of the name is the one found.
+    for (auto entry = list.rbegin(); entry != list.rend(); ++entry) {
+        if (entry->name != name) continue;
+        result.name = entry->name;
+        result.typeName = entry->typeName;
+        result.value = entry->value;
+        return;
     }
 }
 

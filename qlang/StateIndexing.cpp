@@ -1,5 +1,6 @@
 #include "qlang/StateIndexing.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <utility>
 
@@ -47,15 +48,23 @@ void checkStateFits(const linalg::Matrix& state, const SystemDims& dims) {
 
 OutcomeRows::OutcomeRows(const SystemDims& dims, int subsystem, int outcome)
     : dims_(dims), subsystem_(subsystem), strides_(dims.size(), 1), digits_(dims.size(), 0) {
-    const std::int64_t length = systemLength(dims);
-    const int count = static_cast<int>(dims.size());
-    if (length == 0 || subsystem < 0 || subsystem >= count || outcome < 0 ||
-        outcome >= dims[subsystem])
+    // A system without basis states walks nothing and needs no strides.
+    if (systemLength(dims) != 0)
+        for (int k = static_cast<int>(dims.size()) - 2; k >= 0; --k)
+            strides_[k] = saturatingProduct(strides_[k + 1], dims[k + 1]);
+    restart(outcome);
+}
+
+void OutcomeRows::restart(int outcome) {
+    std::fill(digits_.begin(), digits_.end(), 0);
+    row_ = 0;
+    remaining_ = 0;
+    const std::int64_t length = systemLength(dims_);
+    const int count = static_cast<int>(dims_.size());
+    if (length == 0 || subsystem_ < 0 || subsystem_ >= count || outcome < 0 || outcome >= dims_[subsystem_])
         return;
-    for (int k = count - 2; k >= 0; --k)
-        strides_[k] = saturatingProduct(strides_[k + 1], dims[k + 1]);
-    row_ = outcome * strides_[subsystem];
-    remaining_ = length / dims[subsystem];
+    row_ = outcome * strides_[subsystem_];
+    remaining_ = length / dims_[subsystem_];
 }
 
 void OutcomeRows::next() {
@@ -79,9 +88,10 @@ std::vector<double> outcomeProbabilities(const linalg::Matrix& state, const Syst
     if (systemLength(dims) == 0) return probabilities;
     checkStateFits(state, dims);
     const linalg::Complex* amplitudes = state.data();
+    OutcomeRows rows(dims, subsystem, 0);
     for (int v = 0; v < outcomes; ++v) {
         double sum = 0.0;
-        for (OutcomeRows rows(dims, subsystem, v); !rows.done(); rows.next()) {
+        for (rows.restart(v); !rows.done(); rows.next()) {
             linalg::Complex a = amplitudes[rows.row()];
             linalg::normSquared(a);
             sum += a.re;

@@ -37,6 +37,8 @@ void checkStateFits(const linalg::Matrix& state, const SystemDims& dims);
 class OutcomeRows {
 public:
     OutcomeRows(const SystemDims& dims, int subsystem, int outcome);
+    // The same walk for another outcome, from its first row.
+    void restart(int outcome);
     bool done() const { return remaining_ <= 0; }
     std::int64_t row() const { return row_; }
     void next();

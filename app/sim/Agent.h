@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/sim/AgentMind.h"
@@ -54,9 +55,9 @@ struct Agent {
 // Runs one command on the agent's mind. A failure is printed to standard output as
 // "Error: " and its text (each distinct text once per agent) and the agent goes on;
 // answers false then, or when the agent has no mind.
-bool runAgentCommand(Agent& agent, std::string text);
+bool runAgentCommand(Agent& agent, std::string_view text);
 // The same for a command whose value is read as a string into `answer`; a value
 // that is not a string is such a failure.
-bool askAgentMind(Agent& agent, std::string text, std::string& answer);
+bool askAgentMind(Agent& agent, std::string_view text, std::string& answer);
 
 }  // namespace flock

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <array>
 #include <exception>
 #include <iterator>
 #include <utility>
@@ -33,6 +34,27 @@ constexpr bool rowsInEnumOrder() {
 }
 static_assert(rowsInEnumOrder(), "one row per command, in the order of AgentCommand");
 
+// The texts sent every frame, made once: each command without an argument, and the
+// stimuli. Null for any other argument.
+const std::string* repeatedCommandText(AgentCommand command, std::string_view argument) {
+    static const auto bare = [] {
+        std::array<std::string, std::size(kAgentCommands)> texts;
+        for (const AgentCommandRow& row : kAgentCommands) texts[static_cast<std::size_t>(row.command)] = row.text;
+        return texts;
+    }();
+    static constexpr std::string_view kStimuli[] = {"center", "left", "right"};
+    static const auto stimuli = [] {
+        std::array<std::string, std::size(kStimuli)> texts;
+        for (std::size_t i = 0; i < texts.size(); ++i) texts[i] = agentCommandText(AgentCommand::Stimulus, kStimuli[i]);
+        return texts;
+    }();
+    if (argument.empty()) return &bare[static_cast<std::size_t>(command)];
+    if (command != AgentCommand::Stimulus) return nullptr;
+    for (std::size_t i = 0; i < stimuli.size(); ++i)
+        if (argument == kStimuli[i]) return &stimuli[i];
+    return nullptr;
+}
+
 void report(Agent& agent, const std::string& message) {
     if (!agent.failures.firstTime(message)) return;
     // Some failure texts carry their own line end.
@@ -62,14 +84,14 @@ bool FailureLog::firstTime(const std::string& message) {
     return true;
 }
 
-bool runAgentCommand(Agent& agent, std::string text) {
-    return guarded(agent, [&](AgentMind& mind) { mind.runCommand(std::move(text)); });
+bool runAgentCommand(Agent& agent, std::string_view text) {
+    return guarded(agent, [&](AgentMind& mind) { mind.runCommand(text); });
 }
 
-bool askAgentMind(Agent& agent, std::string text, std::string& answer) {
+bool askAgentMind(Agent& agent, std::string_view text, std::string& answer) {
     return guarded(agent, [&](AgentMind& mind) {
         tala::interp::Object result;
-        mind.runCommand(std::move(text), result);
+        mind.runCommand(text, result);
         answer = result.getString();
     });
 }
@@ -81,11 +103,12 @@ std::string agentCommandText(AgentCommand command, std::string_view argument) {
 }
 
 bool runAgentCommand(Agent& agent, AgentCommand command, std::string_view argument) {
+    if (const std::string* text = repeatedCommandText(command, argument)) return runAgentCommand(agent, *text);
     return runAgentCommand(agent, agentCommandText(command, argument));
 }
 
 bool askAgentMind(Agent& agent, AgentCommand command, std::string& answer) {
-    return askAgentMind(agent, agentCommandText(command), answer);
+    return askAgentMind(agent, *repeatedCommandText(command, {}), answer);
 }
 
 }  // namespace flock

@@ -9,10 +9,10 @@ namespace flock {
 
 AgentInterpreter::AgentInterpreter() { host_.addLibrary(std::make_unique<vex::VEXCommands>()); }
 
-void AgentInterpreter::runCommand(std::string text) { host_.runCommand(std::move(text)); }
+void AgentInterpreter::runCommand(std::string_view text) { host_.runCommand(text); }
 
-void AgentInterpreter::runCommand(std::string text, tala::interp::Object& result) {
-    host_.runCommand(std::move(text), result);
+void AgentInterpreter::runCommand(std::string_view text, tala::interp::Object& result) {
+    host_.runCommand(text, result);
 }
 
 }  // namespace flock

@@ -14,8 +14,8 @@ class AgentInterpreter : public AgentMind {
 public:
     AgentInterpreter();
 
-    void runCommand(std::string text) override;
-    void runCommand(std::string text, tala::interp::Object& result) override;
+    void runCommand(std::string_view text) override;
+    void runCommand(std::string_view text, tala::interp::Object& result) override;
     const vex::HeldDecisionMaker* decisionMaker() override { return &decisionMaker_; }
 
     tala::interp::InterpreterHost& host() { return host_; }

@@ -4,6 +4,7 @@
 // recorder here to see the commands and feed decisions.
 
 #include <string>
+#include <string_view>
 
 #include "interp/Object.h"
 
@@ -17,9 +18,9 @@ class AgentMind {
 public:
     virtual ~AgentMind() = default;
     // Runs a command for its effect; its value is discarded.
-    virtual void runCommand(std::string text) = 0;
+    virtual void runCommand(std::string_view text) = 0;
     // Runs a command into the caller's result.
-    virtual void runCommand(std::string text, tala::interp::Object& result) = 0;
+    virtual void runCommand(std::string_view text, tala::interp::Object& result) = 0;
     // Told after each decision: the stimulus before it, and its answer (none when
     // deciding failed), for whoever observes the flight.
     virtual void decided(const std::string& stimulus, const std::string* decision) {

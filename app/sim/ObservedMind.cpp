@@ -24,13 +24,13 @@ void ObservedMind::counted(Action action) {
     }
 }
 
-void ObservedMind::runCommand(std::string text) {
-    counted([&] { inner_->runCommand(std::move(text)); });
+void ObservedMind::runCommand(std::string_view text) {
+    counted([&] { inner_->runCommand(text); });
 }
 
-void ObservedMind::runCommand(std::string text, tala::interp::Object& result) {
+void ObservedMind::runCommand(std::string_view text, tala::interp::Object& result) {
     askFailed_ = true;
-    counted([&] { inner_->runCommand(std::move(text), result); });
+    counted([&] { inner_->runCommand(text, result); });
     askFailed_ = false;
 }
 

@@ -31,8 +31,8 @@ class ObservedMind : public AgentMind {
 public:
     ObservedMind(std::unique_ptr<AgentMind> inner, MindLog& log) : inner_(std::move(inner)), log_(log) {}
 
-    void runCommand(std::string text) override;
-    void runCommand(std::string text, tala::interp::Object& result) override;
+    void runCommand(std::string_view text) override;
+    void runCommand(std::string_view text, tala::interp::Object& result) override;
     void decided(const std::string& stimulus, const std::string* decision) override;
     const vex::HeldDecisionMaker* decisionMaker() override { return inner_->decisionMaker(); }
 

@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "app/sim/DecisionOdds.h"
+#include "app/sim/CloseNeighbours.h"
 
 namespace flock {
 
@@ -53,21 +54,12 @@ TurnWish senseOthers(const std::vector<Agent>& agents, std::size_t index, const 
     const auto closeSquared = static_cast<float>(world.neighbourDistance * world.neighbourDistance);
     const Agent& self = agents[index];
     TurnWish wish;
+    awayFromCloseNeighbours(agents, index, closeSquared, wish);
+    // The means are over every other agent, summed in index order.
     float sumX = 0, sumY = 0, sumHeading = 0;
     for (std::size_t j = 0; j < agents.size(); ++j) {
         if (j == index) continue;
         const Agent& other = agents[j];
-        float dx = other.x - self.x;
-        float dy = other.y - self.y;
-        if (dx * dx + dy * dy <= closeSquared) {
-            // Away from a close neighbour: one on the left makes the agent want right.
-            int bearing = bearingDegrees(dy, dx);
-            int h = reducedDegrees(self.heading);
-            int dMinus = angleDistance(bearing, h - 1);
-            int dPlus = angleDistance(bearing, h + 1);
-            if (dPlus < dMinus) wish.right = true;
-            if (dPlus > dMinus) wish.left = true;
-        }
         sumX += other.x;
         sumY += other.y;
         sumHeading += other.heading;

@@ -21,9 +21,9 @@ class RecordingMind : public AgentMind {
 public:
     explicit RecordingMind(std::shared_ptr<MindRecord> record) : record_(std::move(record)) {}
     ~RecordingMind() override { record_->destroyed = true; }
-    void runCommand(std::string text) override { record(text); }
-    void runCommand(std::string text, tala::interp::Object& result) override {
-        record(text);
+    void runCommand(std::string_view text) override { record(std::string(text)); }
+    void runCommand(std::string_view text, tala::interp::Object& result) override {
+        record(std::string(text));
         if (record_->decisions.empty()) return;
         result.setString(record_->decisions.front());
         record_->decisions.pop_front();

@@ -153,3 +153,25 @@ TEST(SteeringQuestions, OddsAreTheActionProbabilitiesAndChangeNothing) {
 }
 
 }  // namespace
+
+// Measuring in place draws as the measuring text does and leaves the same state, decision after decision.
+TEST(Decisions, MeasuredInPlaceAsByTheirTextDrawForDrawAndBitForBit) {
+    for (const bool shift : {true, false}) {
+        auto decisions = [&](bool inPlace, linalg::Matrix& state) {
+            auto qdm = stimulated(shift);
+            qdm->measureInPlace = inPlace;
+            std::string names;
+            OutputCapture printed;
+            for (int step = 0; step < 30; ++step) {
+                qdm->applyOp("left");
+                qdm->think();
+                names += qdm->decideName(0) + " ";
+            }
+            state = psi(*qdm);
+            return names + printed.take() + std::to_string(std::rand());
+        };
+        linalg::Matrix inPlace, byText;
+        EXPECT_EQ(decisions(true, inPlace), decisions(false, byText)) << shift;
+        expectSame(byText, inPlace, 0.0);
+    }
+}
