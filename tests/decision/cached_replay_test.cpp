@@ -17,7 +17,7 @@
 #include "interp/InterpreterHost.h"
 #include "interp/VariableTable.h"
 #include "qlang/Evaluate.h"
-#include "tests/support/StreamCapture.h"
+#include "testsupport/StreamCapture.h"
 
 namespace {
 
