@@ -115,6 +115,19 @@ run --summarize shard1.csv changed.csv
 [ "$status" -eq 2 ] && grep -q "changed.csv: its setup 'vex_flock_setup.txt' (.*) is not the one of shard1.csv" err.txt ||
   fail "another setup of one name: status $status: $(cat err.txt)"
 
+# Row files held to the memory budget, and the pairs of 3000 sensors (4.5 million) refused before they are made.
+big() {  # big ROWS SETTINGS: a row file of ROWS runs over SETTINGS sensors
+  { echo '# flock 1'; echo "$header"
+    awk -v n="$1" -v k="$2" 'BEGIN { for (i = 0; i < n; i++) printf "%d,8,s%d,60,%d,3.5,0.9,90,2400,0,0.400\n", i, i % k, int(i / k) + 1 }'
+  } >big.csv
+}
+big 99000 10
+FLOCK_MEMORY_LIMIT_MB=20 run --summarize big.csv
+[ "$status" -eq 2 ] && grep -q "Not enough memory for the rows of 'big.csv'" err.txt || fail "a large row file: status $status: $(cat err.txt)"
+big 3000 3000
+run --summarize big.csv
+[ "$status" -eq 2 ] && grep -q "more than 100000 pairs" err.txt || fail "4.5 million pairs: status $status: $(head -c 300 err.txt)"
+
 # The figures of every period: in a flight, the table's rows; in a sweep, one row per run and period.
 run --headless --data "$data" --seconds 4 --every 1 --series series.csv
 [ "$(awk '$1 != "all" && NR > 1 { print $2 }' out.txt | paste -sd' ')" = \
