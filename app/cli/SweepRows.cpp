@@ -622,9 +622,11 @@ void drawFrame(SvgDocument& doc, const Scale& x, const Scale& y, bool numberedX)
     }
 }
 
+// "agents, sensors, seconds s" and the settings shown, without the column `leftOut`
+// (or, with `withoutSensors`, the sensors).
 std::string settingLabel(const Setting& s, const std::vector<std::size_t>& shown, const std::vector<std::string>& names,
-                         std::optional<std::size_t> leftOut = std::nullopt) {
-    std::string label = format("%d, ", s.agents) + s.sensors + ", " + secondsText(s.seconds) + " s";
+                         std::optional<std::size_t> leftOut = std::nullopt, bool withoutSensors = false) {
+    std::string label = format("%d, ", s.agents) + (withoutSensors ? "" : s.sensors + ", ") + secondsText(s.seconds) + " s";
     for (std::size_t c : shown)
         if (c != leftOut) label += ", " + names[c] + " " + s.values[c];
     return label;
@@ -749,7 +751,7 @@ void drawPairsPanel(SvgDocument& doc, const std::vector<Setting>& settings, cons
         const std::string label = axisValue(first, pairs[p].column) + " - " +
                                   axisValue(settings[pairs[p].second], pairs[p].column);
         doc.text(centre, y.from + 16, label, 10, "middle", "#333333");
-        doc.text(centre, y.from + 28, settingLabel(first, shown, names, pairs[p].column), 9, "middle", "#666666");
+        doc.text(centre, y.from + 28, settingLabel(first, shown, names, pairs[p].column, !pairs[p].column), 9, "middle", "#666666");
         const Spread& spread = spreads[p];
         if (!std::isnan(spread.low)) {
             doc.line(centre, y.at(spread.low), centre, y.at(spread.high), "#000000", 1.5);
