@@ -4,6 +4,7 @@
 
 #include "ProjectVersion.h"
 #include "app/sim/Flock.h"
+#include "app/sim/WorldSettings.h"
 
 namespace flock {
 
@@ -18,11 +19,6 @@ void addFile(Provenance& provenance, const std::string& kind, const std::string&
     provenance.files.push_back(*identity);
 }
 
-std::string shortest(double value) {
-    char text[64];
-    const auto [end, error] = std::to_chars(text, text + sizeof text, value);
-    return std::string(text, error == std::errc() ? end : text);
-}
 
 }  // namespace
 
@@ -47,10 +43,13 @@ std::string seriesHeader() {
 }
 
 std::string seriesLine(std::int64_t run, const FlightFigures& stretch) {
-    std::string line = std::to_string(run) + "," + shortest(stretch.endSeconds);
+    std::string line = std::to_string(run) + "," + settingText(stretch.endSeconds);
     const FigureValues values = valuesOf(stretch);
     for (std::size_t i = 0; i < kFigureCount; ++i)
-        line += "," + (kFlightFigures[i].count ? std::to_string(static_cast<std::int64_t>(values[i])) : shortest(values[i]));
+    {
+        line += ',';
+        line += kFlightFigures[i].count ? std::to_string(static_cast<std::int64_t>(values[i])) : settingText(values[i]);
+    }
     return line + "\n";
 }
 

@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "app/sim/FlightReport.h"
+#include "app/sim/WorldSettings.h"
 #include "app/cli/FlockOptions.h"
 #include "app/cli/SweepStatistics.h"
 #include "support/SvgWriter.h"
@@ -54,12 +55,6 @@ bool holdsControlByte(const std::string& text) {
                        [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7f; });
 }
 
-// The shortest text that reads back to the same double.
-std::string shortest(double value) {
-    char text[64];
-    const auto [end, error] = std::to_chars(text, text + sizeof text, value);
-    return error == std::errc() ? std::string(text, end) : std::string("nan");
-}
 
 std::string secondsText(double seconds) { return format("%g", seconds); }
 
@@ -94,8 +89,8 @@ std::string parseRow(const std::vector<std::string>& fields, std::size_t setting
         if (!readField(field, row.figures[i])) return std::string(figure.name) + " '" + field + "' is not a number";
         const double high = std::min(range.high + kRangeSlack, kMaxRowFigure);
         if (row.figures[i] < range.low || row.figures[i] > high)
-            return std::string(figure.name) + " '" + field + "' is not from " + shortest(range.low) + " to " +
-                   shortest(std::min(range.high, kMaxRowFigure));
+            return std::string(figure.name) + " '" + field + "' is not from " + settingText(range.low) + " to " +
+                   settingText(std::min(range.high, kMaxRowFigure));
     }
     if (row.figures[kFailures] > row.figures[kDecisions]) return "more failures than decisions";
     if (!readField(fields[10], row.wallSeconds) || row.wallSeconds < 0 || row.wallSeconds > kMaxRowFigure)
@@ -421,10 +416,10 @@ std::string sweepRowsHeader(const std::vector<std::string>& settingNames) {
 
 std::string sweepRowLine(const SweepRow& row) {
     std::string line = std::to_string(row.run) + "," + std::to_string(row.agents) + "," + row.sensors + "," +
-                       shortest(row.seconds) + "," + std::to_string(row.seed);
+                       settingText(row.seconds) + "," + std::to_string(row.seed);
     for (std::size_t i = 0; i < kFigureCount; ++i) {
         line += ',';
-        line += kFlightFigures[i].count ? std::to_string(static_cast<std::int64_t>(row.figures[i])) : shortest(row.figures[i]);
+        line += kFlightFigures[i].count ? std::to_string(static_cast<std::int64_t>(row.figures[i])) : settingText(row.figures[i]);
     }
     line += format(",%.3f", row.wallSeconds);
     for (const std::string& value : row.settings) line += "," + value;
@@ -546,10 +541,10 @@ std::string sweepPairsCsv(const std::vector<SweepRow>& rows, const std::vector<s
         std::vector<std::string> cells = {pair.column ? settingNames[*pair.column] : std::string("sensors"),
                                           axisValue(first, pair.column), axisValue(settings[pair.second], pair.column),
                                           std::to_string(first.agents), pair.column ? first.sensors : std::string(),
-                                          shortest(first.seconds)};
+                                          settingText(first.seconds)};
         for (std::size_t c = 0; c < settingNames.size(); ++c) cells.push_back(pair.column == c ? std::string() : first.values[c]);
         cells.push_back(std::to_string(pair.seeds));
-        const auto cell = [](double v) { return std::isnan(v) ? std::string() : shortest(v); };
+        const auto cell = [](double v) { return std::isnan(v) ? std::string() : settingText(v); };
         for (const PairFigure& figure : pair.figures)
             cells.insert(cells.end(), {cell(figure.spread.mean), cell(figure.spread.low), cell(figure.spread.high),
                                        std::to_string(figure.wins)});
@@ -676,43 +671,45 @@ void drawCategoryPanel(SvgDocument& doc, const std::vector<Setting>& settings, c
     }
 }
 
-// A line per group of settings alike but for the swept column: means against its
-// values, the 95 % band around them, and the runs as faint dots.
-void drawSweptPanel(SvgDocument& doc, const std::vector<Setting>& settings, std::size_t column,
-                    const std::vector<std::size_t>& shown, const std::vector<std::string>& names, std::size_t figure,
-                    double left, double top, double width, double height) {
-    std::map<std::string, std::vector<std::size_t>> groups;  // by the label of the rest
-    std::vector<std::string> order;
-    double xLow = INFINITY, xHigh = -INFINITY, low = INFINITY, high = -INFINITY;
-    for (std::size_t i = 0; i < settings.size(); ++i) {
-        const std::string label = settingLabel(settings[i], shown, names, column);
-        if (groups.find(label) == groups.end()) order.push_back(label);
-        groups[label].push_back(i);
-        const double v = std::stod(settings[i].values[column]);
-        xLow = std::min(xLow, v), xHigh = std::max(xHigh, v);
-        for (const SweepRow* run : settings[i].runs) {
-            low = std::min(low, run->figures[figure]);
-            high = std::max(high, run->figures[figure]);
+// One line of a swept panel: at each value of the swept number, a spread and the
+// values it was made of.
+struct CurvePoint {
+    double x = 0;
+    Spread spread;
+    std::vector<double> values;
+};
+struct Curve {
+    std::string label;
+    std::vector<CurvePoint> points;
+};
+
+// Each curve's means against the swept number, its 95 % band and its values as faint
+// dots, within [floor, ceiling]; with `zeroLine`, a dashed line at 0.
+void drawCurves(SvgDocument& doc, std::vector<Curve> curves, const std::string& title, const std::string& xName,
+                double floor, double ceiling, bool zeroLine, double left, double top, double width, double height) {
+    double xLow = INFINITY, xHigh = -INFINITY, low = zeroLine ? 0 : INFINITY, high = zeroLine ? 0 : -INFINITY;
+    for (Curve& curve : curves) {
+        std::sort(curve.points.begin(), curve.points.end(), [](const auto& a, const auto& b) { return a.x < b.x; });
+        for (const CurvePoint& p : curve.points) {
+            xLow = std::min(xLow, p.x), xHigh = std::max(xHigh, p.x);
+            for (double v : p.values) low = std::min(low, v), high = std::max(high, v);
+            for (double v : {p.spread.mean, p.spread.low, p.spread.high})
+                if (!std::isnan(v)) low = std::min(low, v), high = std::max(high, v);
         }
     }
-    const FigureRange& range = kFigureRanges[figure];
     const Scale x = axisFor(xLow, xHigh, -INFINITY, INFINITY, left + 64, left + width - 200);
-    const Scale y = axisFor(low, high, range.low, range.high, top + height - 40, top + 28);
-    doc.text(left + width / 2, top + 18, std::string(kFlightFigures[figure].summary) + " against " + names[column] +
-             ": means, 95% bands and runs", 13, "middle");
+    const Scale y = axisFor(low, high, floor, ceiling, top + height - 40, top + 28);
+    doc.text(left + width / 2, top + 18, title, 13, "middle");
     drawFrame(doc, x, y, true);
-    doc.text((x.from + x.to) / 2, y.from + 32, names[column], 11, "middle", "#333333");
-    for (std::size_t g = 0; g < order.size(); ++g) {
+    doc.text((x.from + x.to) / 2, y.from + 32, xName, 11, "middle", "#333333");
+    if (zeroLine) doc.line(x.from, y.at(0), x.to, y.at(0), "#666666", 1, true);
+    for (std::size_t g = 0; g < curves.size(); ++g) {
         const char* colour = kLineColours[g % std::size(kLineColours)];
-        std::vector<std::size_t> members = groups[order[g]];
-        std::sort(members.begin(), members.end(), [&](std::size_t a, std::size_t b) {
-            return std::stod(settings[a].values[column]) < std::stod(settings[b].values[column]);
-        });
         std::vector<SvgPoint> means, upper, lower;
-        for (std::size_t i : members) {
-            const double at = x.at(std::stod(settings[i].values[column]));
-            for (const SweepRow* run : settings[i].runs) doc.circle(at, y.at(run->figures[figure]), 1.5, "#bbbbbb");
-            const Spread spread = clampedTo(spreadOf(valuesOf(settings[i].runs, figure)), figure, false).spread;
+        for (const CurvePoint& p : curves[g].points) {
+            const double at = x.at(p.x);
+            for (double v : p.values) doc.circle(at, y.at(v), 1.5, "#bbbbbb");
+            const Spread& spread = p.spread;
             means.push_back({at, y.at(spread.mean)});
             upper.push_back({at, y.at(std::isnan(spread.high) ? spread.mean : spread.high)});
             lower.push_back({at, y.at(std::isnan(spread.low) ? spread.mean : spread.low)});
@@ -721,9 +718,58 @@ void drawSweptPanel(SvgDocument& doc, const std::vector<Setting>& settings, std:
         band.insert(band.end(), lower.rbegin(), lower.rend());
         doc.polygon(band, colour, 0.2);
         doc.polyline(means, colour, 2);
-        doc.line(x.to + 12, top + 40 + 14.0 * static_cast<double>(g), x.to + 28, top + 40 + 14.0 * static_cast<double>(g), colour, 2);
-        doc.text(x.to + 32, top + 44 + 14.0 * static_cast<double>(g), order[g], 10, "start", "#333333");
+        const double row = top + 40 + 14.0 * static_cast<double>(g);
+        doc.line(x.to + 12, row, x.to + 28, row, colour, 2);
+        doc.text(x.to + 32, row + 4, curves[g].label, 10, "start", "#333333");
     }
+}
+
+double numberOf(const std::string& text) {
+    double v = 0;
+    readField(text, v);
+    return v;
+}
+
+// A curve per group of settings alike but for the swept column.
+void drawSweptPanel(SvgDocument& doc, const std::vector<Setting>& settings, std::size_t column,
+                    const std::vector<std::size_t>& shown, const std::vector<std::string>& names, std::size_t figure,
+                    double left, double top, double width, double height) {
+    std::vector<Curve> curves;
+    std::map<std::string, std::size_t> index;
+    for (const Setting& setting : settings) {
+        const std::string label = settingLabel(setting, shown, names, column);
+        auto [at, added] = index.try_emplace(label, curves.size());
+        if (added) curves.push_back({label, {}});
+        const std::vector<double> values = valuesOf(setting.runs, figure);
+        curves[at->second].points.push_back(
+            {numberOf(setting.values[column]), clampedTo(spreadOf(values), figure, false).spread, values});
+    }
+    const FigureRange& range = kFigureRanges[figure];
+    drawCurves(doc, curves, std::string(kFlightFigures[figure].summary) + " against " + names[column] +
+               ": means, 95% bands and runs", names[column], range.low, range.high, false, left, top, width, height);
+}
+
+// A curve of paired differences per pair of settings alike but for the swept column.
+void drawSweptPairsPanel(SvgDocument& doc, const std::vector<Setting>& settings, const std::vector<Pair>& pairs,
+                         std::size_t column, const std::vector<std::size_t>& shown,
+                         const std::vector<std::string>& names, std::size_t k, double left, double top, double width,
+                         double height) {
+    const std::size_t figure = summedUp()[k];
+    std::vector<Curve> curves;
+    std::map<std::string, std::size_t> index;
+    for (const Pair& pair : pairs) {
+        const Setting& first = settings[pair.first];
+        const std::string label = axisValue(first, pair.column) + " - " + axisValue(settings[pair.second], pair.column) +
+                                  ", " + settingLabel(first, shown, names, column, !pair.column);
+        auto [at, added] = index.try_emplace(label, curves.size());
+        if (added) curves.push_back({label, {}});
+        curves[at->second].points.push_back(
+            {numberOf(first.values[column]), clampedTo(pair.figures[k].spread, figure, true).spread, {}});
+    }
+    const FigureRange& range = kFigureRanges[figure];
+    drawCurves(doc, curves, std::string(kFlightFigures[figure].summary) + " against " + names[column] +
+               ": paired differences, first - second, with 95% bands", names[column], range.low - range.high,
+               range.high - range.low, true, left, top, width, height);
 }
 
 // The paired differences of one figure, each with its interval, about a zero line.
@@ -782,7 +828,7 @@ std::string sweepPicture(const std::vector<SweepRow>& rows, const std::vector<st
     const std::vector<std::size_t> shown = varyingColumns(settings, settingNames.size());
     const std::vector<Pair> pairs = pairsOf(settings, settingNames);
     const std::optional<std::size_t> swept = sweptNumber(settings, shown);
-    const std::size_t columns = std::max(swept ? 0 : settings.size(), pairs.size());
+    const std::size_t columns = swept ? 0 : std::max(settings.size(), pairs.size());
     const double width = std::max(swept ? 900.0 : 760.0, 74.0 + 140.0 * static_cast<double>(columns));
     const double panel = 240, margin = 10;
     const std::vector<std::size_t> figures = summedUp();
@@ -800,7 +846,8 @@ std::string sweepPicture(const std::vector<SweepRow>& rows, const std::vector<st
     }
     if (!pairs.empty())
         for (std::size_t k = 0; k < figures.size(); ++k) {
-            drawPairsPanel(doc, settings, pairs, shown, settingNames, k, margin, top, width - 2 * margin, panel);
+            if (swept) drawSweptPairsPanel(doc, settings, pairs, *swept, shown, settingNames, k, margin, top, width - 2 * margin, panel);
+            else drawPairsPanel(doc, settings, pairs, shown, settingNames, k, margin, top, width - 2 * margin, panel);
             top += panel;
         }
     return doc.str();

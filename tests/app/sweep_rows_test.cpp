@@ -189,5 +189,25 @@ TEST(SweepPicture, TicksAreOneTwoOrFiveTimesAPowerOfTen) {
     }
 }
 
+// A number setting that varies is the x axis: a line and a band per sensors, over its values.
+TEST(SweepPicture, ASweptNumberIsTheXAxisWithALineAndABandPerSetting) {
+    std::vector<SweepRow> rows;
+    std::int64_t run = 0;
+    for (const char* sensors : {"setup", "random"})
+        for (const char* noise : {"0", "10", "20"})
+            for (unsigned seed = 1; seed <= 3; ++seed) {
+                SweepRow r = row(run++, sensors, seed, 2.0 + seed, 50);
+                r.settings = {noise};
+                rows.push_back(r);
+            }
+    const std::string svg = sweepPicture(rows, {"noise"});
+    std::size_t bands = 0;
+    for (std::size_t at = svg.find("<polygon"); at != std::string::npos; at = svg.find("<polygon", at + 1)) ++bands;
+    EXPECT_EQ(bands, 3u * 3u);  // three figures: two sensors, and their pair
+    EXPECT_NE(svg.find("polarisation against noise"), std::string::npos);
+    EXPECT_NE(svg.find(">15</text>"), std::string::npos);  // a tick between the values swept
+    EXPECT_NE(svg.find("paired differences"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace flock
