@@ -252,7 +252,7 @@ Clamped clampedTo(Spread spread, std::size_t figure, bool difference) {
     for (double* v : {&result.spread.mean, &result.spread.low, &result.spread.high}) {
         if (std::isnan(*v)) continue;
         const double held = std::clamp(*v, low, high);
-        result.clamped = result.clamped || held != *v;
+        result.clamped = result.clamped || std::fabs(held - *v) > kRangeSlack;  // not for rounding's hair
         *v = held;
     }
     return result;
