@@ -58,22 +58,32 @@ bool holdsControlByte(const std::string& text) {
 
 std::string secondsText(double seconds) { return format("%g", seconds); }
 
+// A field in a message: quoted, control bytes as \xNN, at most 40 bytes of it.
+std::string quoted(const std::string& field) {
+    std::string text = "'";
+    for (std::size_t i = 0; i < field.size() && i < 40; ++i) {
+        const auto byte = static_cast<unsigned char>(field[i]);
+        text += byte < 0x20 || byte == 0x7f ? format("\\x%02x", byte) : std::string(1, field[i]);
+    }
+    return text + (field.size() > 40 ? "...'" : "'");
+}
+
 // Why these fields are not a row, or empty.
 std::string parseRow(const std::vector<std::string>& fields, std::size_t settingCount, SweepRow& row) {
     const std::size_t columns = kFixedColumns + settingCount;
     if (fields.size() != columns) return format("%zu fields, not %zu", fields.size(), columns);
     if (!readField(fields[0], row.run) || row.run < 0 || row.run >= kMaxSweepRuns)
-        return "run '" + fields[0] + "' is not a whole number from 0 to " + std::to_string(kMaxSweepRuns - 1);
+        return "run " + quoted(fields[0]) + " is not a whole number from 0 to " + std::to_string(kMaxSweepRuns - 1);
     if (!readField(fields[1], row.agents) || row.agents < 1 || row.agents > kMaxAgentCount)
-        return "agents '" + fields[1] + "' is not from 1 to " + std::to_string(kMaxAgentCount);
+        return "agents " + quoted(fields[1]) + " is not from 1 to " + std::to_string(kMaxAgentCount);
     row.sensors = fields[2];
     if (row.sensors.empty()) return "no sensors";
     if (holdsControlByte(row.sensors)) return "the sensors' name holds a control byte";
     if (!readField(fields[3], row.seconds) || !(row.seconds > 0) || row.seconds > kMaxFlightSeconds)
-        return "seconds '" + fields[3] + "' is not a flight's length";
+        return "seconds " + quoted(fields[3]) + " is not a flight's length";
     if (row.seconds * row.agents > kMaxAgentSeconds)
         return format("%d agents cannot fly %g seconds", row.agents, row.seconds);
-    if (!readField(fields[4], row.seed)) return "seed '" + fields[4] + "' is not a whole number";
+    if (!readField(fields[4], row.seed)) return "seed " + quoted(fields[4]) + " is not a whole number";
     for (std::size_t i = 0; i < kFigureCount; ++i) {
         const FlightFigure& figure = kFlightFigures[i];
         const FigureRange& range = kFigureRanges[i];
@@ -81,20 +91,20 @@ std::string parseRow(const std::vector<std::string>& fields, std::size_t setting
         std::int64_t count = 0;
         if (figure.count) {
             if (!readField(field, count) || count < 0 || count > kMaxRowCount)
-                return std::string(figure.name) + " '" + field + "' is not a count from 0 to " +
+                return std::string(figure.name) + " " + quoted(field) + " is not a count from 0 to " +
                        std::to_string(kMaxRowCount);
             row.figures[i] = static_cast<double>(count);
             continue;
         }
-        if (!readField(field, row.figures[i])) return std::string(figure.name) + " '" + field + "' is not a number";
+        if (!readField(field, row.figures[i])) return std::string(figure.name) + " " + quoted(field) + " is not a number";
         const double high = std::min(range.high + kRangeSlack, kMaxRowFigure);
         if (row.figures[i] < range.low || row.figures[i] > high)
-            return std::string(figure.name) + " '" + field + "' is not from " + settingText(range.low) + " to " +
+            return std::string(figure.name) + " " + quoted(field) + " is not from " + settingText(range.low) + " to " +
                    settingText(std::min(range.high, kMaxRowFigure));
     }
     if (row.figures[kFailures] > row.figures[kDecisions]) return "more failures than decisions";
     if (!readField(fields[10], row.wallSeconds) || row.wallSeconds < 0 || row.wallSeconds > kMaxRowFigure)
-        return "wall_seconds '" + fields[10] + "' is not a time";
+        return "wall_seconds " + quoted(fields[10]) + " is not a time";
     row.settings.assign(fields.begin() + static_cast<std::ptrdiff_t>(kFixedColumns), fields.end());
     for (std::size_t i = 0; i < row.settings.size(); ++i)
         if (holdsControlByte(row.settings[i])) return "column " + std::to_string(kFixedColumns + i + 1) + " holds a control byte";

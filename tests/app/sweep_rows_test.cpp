@@ -73,6 +73,7 @@ TEST(SweepRows, FullPrecisionReadsBackAndAnImpossibleLineIsNamed) {
         {text + "2,8,setup,60,3,nan,0.5,50,1,0,1\n", "6: not a sweep row file: distance 'nan' is not a number"},
         {text + "2,0,setup,60,3,1,0.5,50,1,0,1\n", "6: not a sweep row file: agents '0' is not from 1 to 256"},
         {text + "2,8,set\x1bup,60,3,1,0.5,50,1,0,1\n", "6: not a sweep row file: the sensors' name holds a control byte"},
+        {text + "2,8,setup,60,\x1b[2J,1,0.5,50,1,0,1\n", "6: not a sweep row file: seed '\\x1b[2J' is not a whole number"},
         {text + "2,8,setup,60,3,-1,0.5,50,1,0,1\n", "6: not a sweep row file: distance '-1' is not from 0 to 1e+12"},
         {text + "2,8,setup,60,3,1e308,0.5,50,1,0,1\n", "6: not a sweep row file: distance '1e308' is not from 0"},
         {text + "2,8,setup,60,3,1,2,50,1,0,1\n", "6: not a sweep row file: polarisation '2' is not from 0 to 1"},
@@ -107,6 +108,11 @@ TEST(SweepRows, MergedInRunOrderAcrossSetupsButNotARunTwiceNorAnotherFileOfOneNa
               "again.csv:4: run 7 is also at late.csv:4");
     EXPECT_EQ(refusal([&] { merged({{"x.csv", fileOf({}, kHead, {"noise"})}, {"y.csv", fileOf({})}}); }),
               "y.csv: its columns are not those of x.csv");
+}
+
+TEST(SweepRows, TheCommandLineIsWrittenAsAShellReadsItBack) {
+    EXPECT_EQ(shellQuoted({"flock", "--csv", "my rows.csv", "it's", "a\x1b\n", "--set=noise=0:90:10"}),
+              "flock --csv 'my rows.csv' 'it'\\''s' $'a\\x1b\\x0a' --set=noise=0:90:10");
 }
 
 // Full-precision rows give the table of the flights, and a merged file (as --summarize
