@@ -176,7 +176,7 @@ TEST(SweepSummary, PairsAlongTheSetupAndTheSensors) {
 
 TEST(SweepSummary, TooManyPairsAreRefusedBeforeTheyAreMade) {
     std::vector<SweepRow> rows;
-    for (std::int64_t i = 0; i < 500; ++i) rows.push_back(row(i, "s" + std::to_string(i), 1, 1, 1));
+    for (std::int64_t i = 0; i < 500; ++i) rows.push_back(row(i, std::to_string(i) + ".bin", 1, 1, 1));
     EXPECT_EQ(refusal([&] { sweepSummary(rows); }),  // 124 750 pairs
               "more than 100000 pairs of settings to compare: summarize fewer settings at once");
 }
