@@ -344,7 +344,7 @@ int runSummarize(const FlockOptions& given) {
         if (!file->empty()) *file = fs::absolute(*file).string();
     std::vector<SweepRow> rows;
     std::vector<RowFile> files;
-    std::string table;
+    std::vector<std::string> settingNames;
     // The rows, their copies while merged and the tables made of them stay within the
     // memory budget: a row costs about this much beside its text.
     constexpr std::int64_t kRowBytes = 3 * static_cast<std::int64_t>(sizeof(SweepRow)) + 64;
@@ -358,9 +358,11 @@ int runSummarize(const FlockOptions& given) {
             held.hold(static_cast<std::int64_t>(text->size()) + lines * kRowBytes, "the rows of '" + file + "'");
             files.push_back(readRowFile(*text, file));
         }
-        rows = mergeRowFiles(files);
+        MergedRows merged = mergeRowFiles(files);
         for (RowFile& file : files) file.rows.clear();
-        table = sweepSummary(rows, files.front().settingNames);
+        rows = std::move(merged.rows);
+        settingNames = std::move(merged.settingNames);
+        sweepSummary(rows, settingNames);  // too many pairs are refused before any file is written
     } catch (const RowFileError& error) {
         std::cerr << "flock: " << error.what() << '\n';
         return 2;
@@ -372,11 +374,11 @@ int runSummarize(const FlockOptions& given) {
     const Provenance provenance = mergedProvenance(files, shellQuoted(options.arguments));
     bool written = true;
     if (!options.csvFile.empty()) {
-        std::string merged = provenanceLines(provenance) + sweepRowsHeader(files.front().settingNames);
+        std::string merged = provenanceLines(provenance) + sweepRowsHeader(settingNames);
         for (const SweepRow& row : rows) merged += sweepRowLine(row);
         written = writeOutput(options.csvFile, merged);
     }
-    return report(rows, files.front().settingNames, provenance, options) && written ? EXIT_SUCCESS : EXIT_FAILURE;
+    return report(rows, settingNames, provenance, options) && written ? EXIT_SUCCESS : EXIT_FAILURE;
 }
 
 }  // namespace flock

@@ -58,6 +58,23 @@ bool holdsControlByte(const std::string& text) {
 
 std::string secondsText(double seconds) { return format("%g", seconds); }
 
+// The columns of a grid's rows: the setup, then every world setting.
+const std::vector<std::string>& gridColumnNames() {
+    static const std::vector<std::string> names = [] {
+        std::vector<std::string> all = {"setup"};
+        for (const WorldSetting& setting : worldSettingTable()) all.push_back(setting.name);
+        return all;
+    }();
+    return names;
+}
+
+// The value a column has in a flight that did not set it; nothing for a column unknown.
+std::optional<std::string> defaultOf(const std::string& column) {
+    if (column == "setup") return std::string(kDefaultSetupLabel);
+    if (const WorldSetting* setting = findWorldSetting(column)) return settingText(setting->defaultValue);
+    return std::nullopt;
+}
+
 // A field in a message: quoted, control bytes as \xNN, at most 40 bytes of it.
 std::string quoted(const std::string& field) {
     std::string text = "'";
@@ -146,15 +163,18 @@ std::vector<Setting> settingsOf(const std::vector<SweepRow>& rows) {
     return settings;
 }
 
-// The setting columns whose values differ between the rows.
-std::vector<std::size_t> varyingColumns(const std::vector<Setting>& settings, std::size_t count) {
+// The setting columns the tables show: those whose values differ between the rows or
+// are not the default.
+std::vector<std::size_t> varyingColumns(const std::vector<Setting>& settings, const std::vector<std::string>& names) {
     std::vector<std::size_t> varying;
-    for (std::size_t c = 0; c < count; ++c)
+    for (std::size_t c = 0; c < names.size(); ++c) {
+        const std::optional<std::string> usual = defaultOf(names[c]);
         for (const Setting& s : settings)
-            if (s.values[c] != settings.front().values[c]) {
+            if (s.values[c] != settings.front().values[c] || (usual && s.values[c] != *usual)) {
                 varying.push_back(c);
                 break;
             }
+    }
     return varying;
 }
 
@@ -424,6 +444,8 @@ std::string sweepRowsHeader(const std::vector<std::string>& settingNames) {
     return header + "\n";
 }
 
+std::string sweepRowsHeader(bool grid) { return sweepRowsHeader(grid ? gridColumnNames() : std::vector<std::string>()); }
+
 std::string sweepRowLine(const SweepRow& row) {
     std::string line = std::to_string(row.run) + "," + std::to_string(row.agents) + "," + row.sensors + "," +
                        settingText(row.seconds) + "," + std::to_string(row.seed);
@@ -432,13 +454,19 @@ std::string sweepRowLine(const SweepRow& row) {
         line += kFlightFigures[i].count ? std::to_string(static_cast<std::int64_t>(row.figures[i])) : settingText(row.figures[i]);
     }
     line += format(",%.3f", row.wallSeconds);
-    for (const std::string& value : row.settings) line += "," + value;
+    if (row.grid) line += gridFields(row);
+    else
+        for (const std::string& value : row.settings) line += "," + value;
     return line + "\n";
 }
 
 SweepRow sweepRow(std::int64_t run, int agents, const std::string& sensors, double seconds, unsigned seed,
                   const FlightFigures& figures, double wallSeconds) {
-    return {run, agents, sensors, seconds, seed, valuesOf(figures), wallSeconds, {}, {}};
+    SweepRow row;
+    row.run = run, row.agents = agents, row.sensors = sensors, row.seconds = seconds, row.seed = seed;
+    row.figures = valuesOf(figures);
+    row.wallSeconds = wallSeconds;
+    return row;
 }
 
 RowFile readRowFile(const std::string& text, const std::string& fileName) {
@@ -481,7 +509,12 @@ RowFile readRowFile(const std::string& text, const std::string& fileName) {
         if (name.empty() || holdsControlByte(name)) fail(at + 1, "a column without a name");
     for (std::size_t i = at + 1; i < lines.size(); ++i) {
         SweepRow row;
-        const std::string problem = parseRow(splitText(lines[i], ','), file.settingNames.size(), row);
+        std::string problem = parseRow(splitText(lines[i], ','), file.settingNames.size(), row);
+        // A grid's settings must be ones a flight can have.
+        if (problem.empty() && file.settingNames == gridColumnNames()) {
+            problem = parseGridFields(row.settings, row);
+            if (problem.empty()) row.settings = splitText(gridFields(row).substr(1), ',');  // as the grid writes them
+        }
         if (!problem.empty()) fail(i + 1, problem);
         row.origin = fileName + ":" + std::to_string(i + 1);
         file.rows.push_back(std::move(row));
@@ -489,12 +522,22 @@ RowFile readRowFile(const std::string& text, const std::string& fileName) {
     return file;
 }
 
-std::vector<SweepRow> mergeRowFiles(const std::vector<RowFile>& files) {
-    std::vector<SweepRow> rows;
+MergedRows mergeRowFiles(const std::vector<RowFile>& files) {
+    MergedRows merged;
+    const RowFile* widest = &files.front();
+    for (const RowFile& file : files)
+        if (file.settingNames.size() > widest->settingNames.size()) widest = &file;
+    merged.settingNames = widest->settingNames;
+    // Rows without setting columns flew with the defaults.
+    std::vector<std::string> defaults;
+    for (const std::string& name : merged.settingNames) defaults.push_back(defaultOf(name).value_or(std::string()));
+    std::vector<SweepRow>& rows = merged.rows;
     std::map<std::pair<std::string, std::string>, std::pair<FileIdentity, std::string>> identities;
     for (const RowFile& file : files) {
-        if (file.settingNames != files.front().settingNames)
-            throw RowFileError(file.name + ": its columns are not those of " + files.front().name);
+        const bool plain = file.settingNames.empty() &&
+                           std::none_of(defaults.begin(), defaults.end(), [](const std::string& d) { return d.empty(); });
+        if (file.settingNames != merged.settingNames && !plain)
+            throw RowFileError(file.name + ": its columns are not those of " + widest->name);
         for (const FileIdentity& identity : file.provenance.files) {
             auto [at, added] = identities.try_emplace({identity.kind, identity.name}, identity, file.name);
             const FileIdentity& known = at->second.first;
@@ -504,7 +547,10 @@ std::vector<SweepRow> mergeRowFiles(const std::vector<RowFile>& files) {
                                    "...) is not the one of " + at->second.second + " (" + std::to_string(known.size) +
                                    " bytes, SHA-256 " + known.sha256.substr(0, 12) + "...)");
         }
+        const std::size_t first = rows.size();
         rows.insert(rows.end(), file.rows.begin(), file.rows.end());
+        if (file.settingNames != merged.settingNames)
+            for (std::size_t i = first; i < rows.size(); ++i) rows[i].settings = defaults;
     }
     std::stable_sort(rows.begin(), rows.end(), [](const SweepRow& a, const SweepRow& b) { return a.run < b.run; });
     // One flight is one sample: the same settings and seed twice is a run held twice.
@@ -513,7 +559,7 @@ std::vector<SweepRow> mergeRowFiles(const std::vector<RowFile>& files) {
         auto [at, added] = flown.try_emplace({{row.agents, row.sensors, row.seconds, row.settings}, row.seed}, &row);
         if (!added) throw RowFileError(row.origin + ": run " + std::to_string(row.run) + " is also at " + at->second->origin);
     }
-    return rows;
+    return merged;
 }
 
 Provenance mergedProvenance(const std::vector<RowFile>& files, const std::string& command) {
@@ -529,7 +575,7 @@ Provenance mergedProvenance(const std::vector<RowFile>& files, const std::string
 
 std::string sweepSummary(const std::vector<SweepRow>& rows, const std::vector<std::string>& settingNames) {
     const std::vector<Setting> settings = settingsOf(rows);
-    const std::vector<std::size_t> shown = varyingColumns(settings, settingNames.size());
+    const std::vector<std::size_t> shown = varyingColumns(settings, settingNames);
     std::string text = settingsTable(settings, settingNames, shown);
     const std::string paired = pairedTable(settings, pairsOf(settings, settingNames), settingNames, shown);
     if (!paired.empty()) text += "\n" + paired;
@@ -633,7 +679,7 @@ std::string settingLabel(const Setting& s, const std::vector<std::size_t>& shown
                          std::optional<std::size_t> leftOut = std::nullopt, bool withoutSensors = false) {
     std::string label = format("%d, ", s.agents) + (withoutSensors ? "" : s.sensors + ", ") + secondsText(s.seconds) + " s";
     for (std::size_t c : shown)
-        if (c != leftOut) label += ", " + names[c] + " " + s.values[c];
+        if (c != leftOut) label += ", " + names[c] + "=" + s.values[c];
     return label;
 }
 
@@ -835,7 +881,7 @@ std::optional<std::size_t> sweptNumber(const std::vector<Setting>& settings, con
 
 std::string sweepPicture(const std::vector<SweepRow>& rows, const std::vector<std::string>& settingNames) {
     const std::vector<Setting> settings = settingsOf(rows);
-    const std::vector<std::size_t> shown = varyingColumns(settings, settingNames.size());
+    const std::vector<std::size_t> shown = varyingColumns(settings, settingNames);
     const std::vector<Pair> pairs = pairsOf(settings, settingNames);
     const std::optional<std::size_t> swept = sweptNumber(settings, shown);
     const std::size_t columns = swept ? 0 : std::max(settings.size(), pairs.size());

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "app/cli/FileDigest.h"
+#include "app/cli/SweepGrid.h"
 #include "app/sim/HeadlessFlight.h"
 
 namespace flock {
@@ -34,8 +35,12 @@ struct SweepRow {
     unsigned seed = 1;
     FigureValues figures{};  // by FigureIndex, following in percent
     double wallSeconds = 0;
-    std::vector<std::string> settings;  // the columns after wall_seconds, as written
+    std::vector<std::string> settings;  // the columns after wall_seconds, as read
     std::string origin;  // "FILE:LINE" of a row read from a file
+    // Written after the columns above only by a sweep over settings or setups.
+    bool grid = false;
+    std::string setup = kDefaultSetupLabel;  // the setup script as given
+    WorldSettings world;
 };
 
 // Where the rows of a file come from.
@@ -67,7 +72,10 @@ std::string provenanceLines(const Provenance& provenance);
 // "run,agents,sensors,seconds,seed,", the figures' names, ",wall_seconds", then the
 // setting names, and a newline.
 std::string sweepRowsHeader(const std::vector<std::string>& settingNames = {});
-// One line, ending in a newline, at full precision.
+// With `grid`, the setup's and the world settings' columns.
+std::string sweepRowsHeader(bool grid);
+// One line, ending in a newline, at full precision: a grid row's setup and world
+// settings, or else the settings as read.
 std::string sweepRowLine(const SweepRow& row);
 // The row of a flight with these settings and figures.
 SweepRow sweepRow(std::int64_t run, int agents, const std::string& sensors, double seconds, unsigned seed,
@@ -76,10 +84,16 @@ SweepRow sweepRow(std::int64_t run, int agents, const std::string& sensors, doub
 // The provenance and rows of a file's text; `fileName` is for messages. A file without
 // provenance, or with a row no flight could have written, is refused.
 RowFile readRowFile(const std::string& text, const std::string& fileName);
-// The rows of one or many files in the order of their runs. Refused: files with other
-// columns, a setup or sensor file of one name but other contents in two files, and a
-// run (the same settings and seed) held twice.
-std::vector<SweepRow> mergeRowFiles(const std::vector<RowFile>& files);
+// The rows of one or many files in the order of their runs, and the columns of them
+// all: a file without setting columns merges with files that have them, its rows
+// taking the defaults they flew with. Refused: files with other columns, a setup or
+// sensor file of one name but other contents in two files, and a run (the same
+// settings and seed) held twice.
+struct MergedRows {
+    std::vector<std::string> settingNames;
+    std::vector<SweepRow> rows;
+};
+MergedRows mergeRowFiles(const std::vector<RowFile>& files);
 // The provenance of files merged: the first file's version, `command`, and every file
 // identity once.
 Provenance mergedProvenance(const std::vector<RowFile>& files, const std::string& command);

@@ -43,7 +43,7 @@ std::string fileOf(const std::vector<SweepRow>& rows, const std::string& head = 
 std::vector<SweepRow> merged(const std::vector<std::pair<std::string, std::string>>& files) {
     std::vector<RowFile> read;
     for (const auto& [name, text] : files) read.push_back(readRowFile(text, name));
-    return mergeRowFiles(read);
+    return mergeRowFiles(read).rows;
 }
 
 template <class Work> std::string refusal(Work work) try {
@@ -106,7 +106,12 @@ TEST(SweepRows, MergedInRunOrderAcrossSetupsButNotARunTwiceNorAnotherFileOfOneNa
     // The same flight twice, whatever its run number.
     EXPECT_EQ(refusal([&] { merged({{"late.csv", fileOf({row(2, "setup", 3, 1, 1)})}, {"again.csv", fileOf({row(7, "setup", 3, 1, 1)})}}); }),
               "again.csv:4: run 7 is also at late.csv:4");
-    EXPECT_EQ(refusal([&] { merged({{"x.csv", fileOf({}, kHead, {"noise"})}, {"y.csv", fileOf({})}}); }),
+    // Rows without setting columns flew with the defaults; a column without one cannot be filled.
+    SweepRow noisy = row(1, "setup", 1, 1, 1);
+    noisy.settings = {"30"};
+    const auto mixed = merged({{"x.csv", fileOf({noisy}, kHead, {"noise"})}, {"y.csv", fileOf({row(0, "setup", 1, 1, 1)})}});
+    EXPECT_EQ(mixed[0].settings, std::vector<std::string>{"0"});
+    EXPECT_EQ(refusal([&] { merged({{"x.csv", fileOf({}, kHead, {"colour"})}, {"y.csv", fileOf({})}}); }),
               "y.csv: its columns are not those of x.csv");
 }
 
