@@ -26,7 +26,8 @@ Provenance provenanceOf(const FlockOptions& options) {
     Provenance provenance;
     provenance.version = kProjectVersion;
     provenance.command = shellQuoted(options.arguments);
-    addFile(provenance, "setup", kSetupScript, kSetupScript);
+    for (const SweepSetup& setup : options.sweepChoice.setups) addFile(provenance, "setup", setup.label, setup.file);
+    if (options.sweepChoice.setups.empty()) addFile(provenance, "setup", kSetupScript, kSetupScript);
     if (options.sweep) {
         for (const SweepSensors& sensors : options.sweepChoice.sensors)
             if (sensors.source == SensorSource::File) addFile(provenance, "sensors", sensors.label, sensors.file);

@@ -17,6 +17,7 @@
 #include <iostream>
 #include <optional>
 #include <set>
+#include <stdexcept>
 
 #include "app/cli/DistinctLines.h"
 #include "app/cli/FlockProgram.h"
@@ -42,15 +43,37 @@ struct Run {
     int agents = 0;
     const SweepSensors* sensors = nullptr;
     unsigned seed = 0;
+    double seconds = 60;
+    const SweepSetup* setup = nullptr;  // null: the data folder's
+    WorldSettings world;
 };
+
+// The worlds of every combination of the settings' values, the first setting outermost.
+std::vector<WorldSettings> worldsOf(const std::vector<SettingAxis>& axes, WorldSettings world) {
+    if (axes.empty()) return {world};
+    std::vector<WorldSettings> worlds;
+    const std::vector<SettingAxis> rest(axes.begin() + 1, axes.end());
+    for (double value : axes.front().values) {
+        world.*(axes.front().setting->field) = value;
+        for (const WorldSettings& each : worldsOf(rest, world)) worlds.push_back(each);
+    }
+    return worlds;
+}
 
 // Every combination, then the shard's slice of them: runs [T(K-1)/N, TK/N).
 std::vector<Run> planRuns(const SweepChoice& choice) {
     std::vector<Run> runs;
     std::int64_t index = 0;
-    for (int agents : choice.agentCounts)
-        for (const SweepSensors& sensors : choice.sensors)
-            for (unsigned seed : choice.seeds) runs.push_back({index++, agents, &sensors, seed});
+    std::vector<const SweepSetup*> setups;
+    for (const SweepSetup& setup : choice.setups) setups.push_back(&setup);
+    if (setups.empty()) setups.push_back(nullptr);
+    for (const SweepSetup* setup : setups)
+        for (const WorldSettings& world : worldsOf(choice.axes, {}))
+            for (double seconds : choice.seconds)
+                for (int agents : choice.agentCounts)
+                    for (const SweepSensors& sensors : choice.sensors)
+                        for (unsigned seed : choice.seeds)
+                            runs.push_back({index++, agents, &sensors, seed, seconds, setup, world});
     const auto total = static_cast<std::int64_t>(runs.size());
     const std::int64_t first = total * (choice.shard - 1) / choice.shards;
     const std::int64_t last = total * choice.shard / choice.shards;
@@ -60,6 +83,14 @@ std::vector<Run> planRuns(const SweepChoice& choice) {
 std::string runText(const Run& run) {
     return "run " + std::to_string(run.index) + " (" + std::to_string(run.agents) + " agents, " + run.sensors->label +
            ", seed " + std::to_string(run.seed) + ")";
+}
+
+// In a child: its setup's folder entered, or raises.
+void enterSetup(const SweepSetup* setup) {
+    if (!setup) return;
+    std::error_code error;
+    fs::current_path(setup->folder, error);
+    if (error) throw std::runtime_error("cannot enter '" + setup->folder + "': " + error.message());
 }
 
 // What a child sends back: a row line, or "!" and why it failed, on the first line;
@@ -155,12 +186,24 @@ int usableCores() {
     return online > 0 ? static_cast<int>(online) : 1;
 }
 
-FlockChoice flockChoice(int agents, const SweepSensors& sensors) {
+FlockChoice flockChoice(int agents, const SweepSensors& sensors, const SweepSetup* setup = nullptr) {
     FlockChoice choice;
     choice.agentCount = agents;
     choice.sensors = sensors.source;
     choice.sensorFile = sensors.file;
+    if (setup) {
+        choice.setupScript = setup->script;
+        choice.scriptFolders = setup->scriptFolders;
+    }
     return choice;
+}
+
+SweepRow runRow(const Run& run, bool grid, const FlightFigures& figures, double wall) {
+    SweepRow row = sweepRow(run.index, run.agents, run.sensors->label, run.seconds, run.seed, figures, wall);
+    row.grid = grid;
+    if (run.setup) row.setup = run.setup->label;
+    row.world = run.world;
+    return row;
 }
 
 // Between a run's row and its series lines in a child's answer: no row holds it.
@@ -168,11 +211,13 @@ constexpr char kSeriesMark = '\t';
 
 // The flight of `run`, as `flock --headless` flies it, as its row; then, with `every`,
 // its series lines, each after a kSeriesMark.
-std::string flyRun(const Run& run, double seconds, double every) {
+std::string flyRun(const Run& run, bool grid, double every) {
+    enterSetup(run.setup);
     FlightSettings settings;
-    settings.flock = flockChoice(run.agents, *run.sensors);
+    settings.flock = flockChoice(run.agents, *run.sensors, run.setup);
+    settings.flock.world = run.world;
     settings.seed = run.seed;
-    settings.seconds = seconds;
+    settings.seconds = run.seconds;
     std::string series;
     if (every > 0) {
         settings.periodFrames = flightFrames(every, settings.framesPerSecond);
@@ -184,8 +229,7 @@ std::string flyRun(const Run& run, double seconds, double every) {
     const Clock::time_point start = Clock::now();
     const FlightRecord record = flyHeadless(settings);
     const double wall = std::chrono::duration<double>(Clock::now() - start).count();
-    std::string line =
-        sweepRowLine(sweepRow(run.index, run.agents, run.sensors->label, seconds, run.seed, record.whole, wall));
+    std::string line = sweepRowLine(runRow(run, grid, record.whole, wall));
     line.pop_back();  // the answer's first line
     return line + series;
 }
@@ -208,6 +252,7 @@ private:
 
 // Every sensor file must load before the first flight: a name and exit 2 otherwise.
 bool sensorFilesLoad(const SweepChoice& choice) {
+    const SweepSetup* setup = choice.setups.empty() ? nullptr : &choice.setups.front();
     std::set<std::string> checked;
     for (const SweepSensors& sensors : choice.sensors) {
         if (sensors.source != SensorSource::File || !checked.insert(sensors.file).second) continue;
@@ -221,7 +266,8 @@ bool sensorFilesLoad(const SweepChoice& choice) {
             return false;
         }
         const std::string answer = askChild([&] {
-            createProgramFlock(flockChoice(1, sensors))->releaseAgents();
+            enterSetup(setup);
+            createProgramFlock(flockChoice(1, sensors, setup))->releaseAgents();
             return std::string("ok");
         });
         if (answer != "ok") {
@@ -245,6 +291,25 @@ bool report(const std::vector<SweepRow>& rows, const std::vector<std::string>& s
 
 }  // namespace
 
+bool setupsFly(const FlockOptions& options) {
+    for (const SweepSetup& setup : options.sweepChoice.setups) {
+        const std::string answer = askChild([&] {
+            enterSetup(&setup);
+            FlockChoice choice;
+            choice.agentCount = 1;
+            choice.setupScript = setup.script;
+            choice.scriptFolders = setup.scriptFolders;
+            createProgramFlock(choice)->releaseAgents();
+            return std::string("ok");
+        });
+        if (answer != "ok") {
+            std::cerr << "flock: --setup: " << answer.substr(1) << '\n';
+            return false;
+        }
+    }
+    return true;
+}
+
 int runSweep(const FlockOptions& options) {
     const SweepChoice& choice = options.sweepChoice;
     if (!outputsWritable(options)) return EXIT_FAILURE;
@@ -258,10 +323,10 @@ int runSweep(const FlockOptions& options) {
     }
     const std::vector<Run> runs = planRuns(choice);
     try {  // too many pairs are refused before anything flies
-        std::vector<SweepRow> planned;
-        for (const Run& run : runs)
-            planned.push_back(sweepRow(run.index, run.agents, run.sensors->label, options.seconds, run.seed, {}, 0));
-        sweepSummary(planned);
+        std::string planned = "# flock plan\n" + sweepRowsHeader(choice.grid);
+        for (const Run& run : runs) planned += sweepRowLine(runRow(run, choice.grid, {}, 0));
+        const RowFile file = readRowFile(planned, "the sweep's plan");
+        sweepSummary(file.rows, file.settingNames);
     } catch (const RowFileError& error) {
         std::cerr << "flock: " << error.what() << '\n';
         return 2;
@@ -276,7 +341,7 @@ int runSweep(const FlockOptions& options) {
         Progress progress(runs.size());
         progress.draw(0);
         PoolHooks hooks;
-        hooks.work = [&](std::size_t task) { return childAnswer([&] { return flyRun(runs[task], options.seconds, options.every); }); };
+        hooks.work = [&](std::size_t task) { return childAnswer([&] { return flyRun(runs[task], choice.grid, options.every); }); };
         hooks.cannotStart = [&](std::size_t task, const std::string& reason) {
             std::cerr << "flock: cannot start " << runText(runs[task]) << ": " << reason << '\n';
         };
@@ -298,7 +363,7 @@ int runSweep(const FlockOptions& options) {
     }
 
     const std::string head = provenanceLines(provenance);
-    std::string rowsText = head + sweepRowsHeader(), seriesText = head + seriesHeader();
+    std::string rowsText = head + sweepRowsHeader(choice.grid), seriesText = head + seriesHeader();
     std::size_t finished = 0;
     for (const auto& line : lines)
         if (line) {

@@ -163,14 +163,14 @@ std::vector<Setting> settingsOf(const std::vector<SweepRow>& rows) {
     return settings;
 }
 
-// The setting columns the tables show: those whose values differ between the rows or
-// are not the default.
+// The setting columns the tables show: the setup, and the others whose values differ
+// between the rows or are not the default.
 std::vector<std::size_t> varyingColumns(const std::vector<Setting>& settings, const std::vector<std::string>& names) {
     std::vector<std::size_t> varying;
     for (std::size_t c = 0; c < names.size(); ++c) {
         const std::optional<std::string> usual = defaultOf(names[c]);
         for (const Setting& s : settings)
-            if (s.values[c] != settings.front().values[c] || (usual && s.values[c] != *usual)) {
+            if (names[c] == "setup" || s.values[c] != settings.front().values[c] || (usual && s.values[c] != *usual)) {
                 varying.push_back(c);
                 break;
             }
@@ -326,6 +326,14 @@ std::string alignedTable(const std::vector<std::vector<std::string>>& lines, con
     return text;
 }
 
+// The shown columns whose every value is a number, aligned to the right.
+bool numberColumn(const std::vector<Setting>& settings, std::size_t c) {
+    return std::all_of(settings.begin(), settings.end(), [&](const Setting& s) {
+        double v = 0;
+        return readField(s.values[c], v);
+    });
+}
+
 // The note under a table with clamped intervals.
 std::string clampNote(const std::vector<bool>& clamped) {
     std::string ranges;
@@ -362,7 +370,8 @@ std::string settingsTable(const std::vector<Setting>& settings, const std::vecto
         lines.push_back(cells);
     }
     std::vector<std::size_t> textColumns = {1};
-    for (std::size_t i = 0; i < shown.size(); ++i) textColumns.push_back(3 + i);
+    for (std::size_t i = 0; i < shown.size(); ++i)
+        if (!numberColumn(settings, shown[i])) textColumns.push_back(3 + i);
     return alignedTable(lines, textColumns) + clampNote(clamped);
 }
 
@@ -396,8 +405,10 @@ std::string pairedTable(const std::vector<Setting>& settings, const std::vector<
         lines.push_back(cells);
     }
     const std::size_t before = 2 + (sensorsShown ? 1 : 0);
-    std::vector<std::size_t> textColumns;
-    for (std::size_t c = 2; c <= before + shown.size(); ++c) textColumns.push_back(c);
+    std::vector<std::size_t> textColumns = {before + shown.size()};
+    if (sensorsShown) textColumns.push_back(2);
+    for (std::size_t i = 0; i < shown.size(); ++i)
+        if (!numberColumn(settings, shown[i])) textColumns.push_back(before + i);
     return alignedTable(lines, textColumns) + clampNote(clamped);
 }
 
@@ -467,6 +478,10 @@ SweepRow sweepRow(std::int64_t run, int agents, const std::string& sensors, doub
     row.figures = valuesOf(figures);
     row.wallSeconds = wallSeconds;
     return row;
+}
+
+std::vector<SweepRow> readSweepRows(const std::string& text, const std::string& fileName) {
+    return readRowFile(text, fileName).rows;
 }
 
 RowFile readRowFile(const std::string& text, const std::string& fileName) {

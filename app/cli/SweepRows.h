@@ -84,6 +84,8 @@ SweepRow sweepRow(std::int64_t run, int agents, const std::string& sensors, doub
 // The provenance and rows of a file's text; `fileName` is for messages. A file without
 // provenance, or with a row no flight could have written, is refused.
 RowFile readRowFile(const std::string& text, const std::string& fileName);
+// The rows of readRowFile alone.
+std::vector<SweepRow> readSweepRows(const std::string& text, const std::string& fileName);
 // The rows of one or many files in the order of their runs, and the columns of them
 // all: a file without setting columns merges with files that have them, its rows
 // taking the defaults they flew with. Refused: files with other columns, a setup or
