@@ -241,7 +241,8 @@ void setWorld(Parse& p, const std::string& value) {
 }
 
 void setOutput(Parse& p, const std::string& name, const std::string& value) {
-    std::string& file = name == "--csv" ? p.options.csvFile : p.options.svgFile;
+    FlockOptions& o = p.options;
+    std::string& file = name == "--csv" ? o.csvFile : name == "--svg" ? o.svgFile : name == "--pairs" ? o.pairsFile : o.seriesFile;
     file = value;
     if (file.empty()) throw UsageError(name + " needs a file");
 }
@@ -302,8 +303,8 @@ const std::vector<FlockOptionRow> kFlockOptionRows = {
      "simulated seconds to fly (default 60), at most 3600, and at\n"
      "most 28800 / K with K agents",
      kHeadless | kSweep, "above 0, at most 3600; a sweep: a list", setSeconds},
-    {"--every", "T", nullptr, "also a row of figures for every T simulated seconds", kHeadless,
-     "above 0, at most 3600",
+    {"--every", "T", nullptr, "also a row of figures for every T simulated seconds", kHeadless | kSweep,
+     "above 0, at most 3600; a sweep: with --series",
      [](Parse& p, const std::string& value) { p.options.every = readSeconds("--every", value); }},
     {"--csv", "FILE", nullptr, "one row per decision: time,agent,x,y,heading,stimulus,decision", kOutputs,
      "a file, not the one of another output",
@@ -311,6 +312,14 @@ const std::vector<FlockOptionRow> kFlockOptionRows = {
     {"--svg", "FILE", nullptr, "a picture of the paths and of the figures over time", kOutputs,
      "a file, not the one of another output",
      [](Parse& p, const std::string& value) { setOutput(p, "--svg", value); }},
+    {"--series", "FILE", nullptr,
+     "with --every, in a flight or a sweep: one CSV row per run and\n"
+     "period (run,time and the figures)",
+     kHeadless | kSweep, "a file, not the one of another output; needs --every",
+     [](Parse& p, const std::string& value) { setOutput(p, "--series", value); }},
+    {"--pairs", "FILE", nullptr, "with --sweep or --summarize: the paired differences as CSV", kSweep | kSummarize,
+     "a file, not the one of another output",
+     [](Parse& p, const std::string& value) { setOutput(p, "--pairs", value); }},
     {"--sweep", nullptr, nullptr,
      "headless flights over every combination of --seeds (default 1-10),\n"
      "--agents K1,K2,... and --sensors S1,S2,... (each a file, setup\n"
@@ -367,9 +376,18 @@ bool sameFile(const std::string& a, const std::string& b) {
     return placeOf(a) == placeOf(b);
 }
 
+// The row files' options that go together.
+void checkRowFiles(unsigned mode, const std::vector<std::string>& given) {
+    const auto has = [&](const char* name) { return std::find(given.begin(), given.end(), name) != given.end(); };
+    if (has("--pairs") && mode != kSweep && mode != kSummarize) throw UsageError("--pairs needs --sweep or --summarize");
+    if (has("--series") && !has("--every")) throw UsageError("--series needs --every T: the length of a period");
+    if (mode == kSweep && has("--every") && !has("--series")) throw UsageError("--every in a sweep needs --series FILE");
+}
+
 // Every output file asked for, with its option; two of them may not be one file.
 std::vector<std::pair<const char*, const std::string*>> outputFiles(const FlockOptions& options) {
-    return {{"--csv", &options.csvFile}, {"--svg", &options.svgFile}};
+    return {{"--csv", &options.csvFile}, {"--svg", &options.svgFile}, {"--pairs", &options.pairsFile},
+            {"--series", &options.seriesFile}};
 }
 
 void refuseOneFileForBoth(const FlockOptions& options) {
@@ -464,6 +482,7 @@ FlockOptions parseFlockOptions(const std::vector<std::string>& arguments) {
         throw UsageError("--headless, --sweep and --summarize: choose one");
     const unsigned mode = options.sweep ? kSweep : options.summarize ? kSummarize : options.headless ? kHeadless : kWindow;
     checkModes(options, mode, given);
+    checkRowFiles(mode, given);
     if (mode == kSweep) completeSweep(options);
     if (mode == kHeadless) {
         refuseOneFileForBoth(options);
@@ -477,7 +496,7 @@ std::string flockUsage() {
            "       flock --headless [--seconds S] [--every T] [--csv FILE] [--svg FILE] ...\n"
            "       flock --sweep [--seeds A-B | --seeds S1,S2,...] [--agents K1,K2,...]\n"
            "             [--sensors FILE|setup|random,...] [--jobs N] [--shard K/N] [--csv FILE] [--svg FILE] ...\n"
-           "       flock --summarize FILE... [--csv FILE] [--svg FILE]\n"
+           "       flock --summarize FILE... [--csv FILE] [--svg FILE] [--pairs FILE]\n"
            "       flock ... [--setup FILE] [--set NAME=VALUE]... | flock --settings\n"
            "       flock --help | --version\n";
 }

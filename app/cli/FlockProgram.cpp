@@ -24,6 +24,8 @@ void anchorPaths(FlockOptions& options) {
     anchorPath(options.flock.sensorFile);
     anchorPath(options.csvFile);
     anchorPath(options.svgFile);
+    anchorPath(options.pairsFile);
+    anchorPath(options.seriesFile);
     for (SweepSensors& sensors : options.sweepChoice.sensors) anchorPath(sensors.file);
 }
 
@@ -78,6 +80,8 @@ int runFlockProgram(const std::vector<std::string>& arguments, WindowProgram run
     } catch (const UsageError& error) {
         return tala::interp::refuseCommandLine(program, error.what());
     }
+    options.arguments = {"flock"};
+    options.arguments.insert(options.arguments.end(), arguments.begin(), arguments.end());
     if (options.help) return tala::interp::printHelp(program);
     if (options.version) return tala::interp::printVersion(program);
     if (options.settings) {

@@ -16,7 +16,7 @@ SweepRow gridRow(std::int64_t run, const std::string& sensors, unsigned seed, do
 }
 
 std::string fileOf(const std::vector<SweepRow>& rows, bool grid) {
-    std::string text = sweepRowsHeader(grid);
+    std::string text = "# flock 1\n" + sweepRowsHeader(grid);
     for (const SweepRow& r : rows) text += sweepRowLine(r);
     return text;
 }
@@ -45,21 +45,22 @@ TEST(GridRows, SettingsOutsideTheirRangeOrNoSetupAreRefusedWithTheLine) {
     };
     std::string outside = good;
     outside.replace(outside.rfind(",5\n"), 3, ",500\n");
-    EXPECT_EQ(refusal(outside), "g.csv:2: not a sweep row file: noise must be from 0 to 180 degrees, not 500");
+    EXPECT_EQ(refusal(outside), "g.csv:3: not a sweep row file: noise must be from 0 to 180 degrees, not 500");
     std::string fraction = good;
     fraction.replace(fraction.find(",3,4,"), 5, ",2.5,4,");
-    EXPECT_EQ(refusal(fraction), "g.csv:2: not a sweep row file: think_period must be a whole number, not 2.5");
+    EXPECT_EQ(refusal(fraction), "g.csv:3: not a sweep row file: think_period must be a whole number, not 2.5");
     std::string noSetup = good;
     noSetup.replace(noSetup.find(",vex_flock_setup.txt,"), 21, ",,");
-    EXPECT_EQ(refusal(noSetup), "g.csv:2: not a sweep row file: no setup");
+    EXPECT_EQ(refusal(noSetup), "g.csv:3: not a sweep row file: no setup");
 }
 
 TEST(GridSummary, SettingsAreKeptApartAndPairsHoldThemFixed) {
     const std::vector<SweepRow> rows = {gridRow(0, "setup", 1, 0), gridRow(1, "random", 1, 0),
                                         gridRow(2, "setup", 1, 30), gridRow(3, "random", 1, 30)};
-    const std::string summary = sweepSummary(readSweepRows(fileOf(rows, true), "g.csv"));
+    const RowFile file = readRowFile(fileOf(rows, true), "g.csv");
+    const std::string summary = sweepSummary(file.rows, file.settingNames);
     // Two lines per noise, the noise column shown because it is not at its default in some run.
-    EXPECT_NE(summary.find("agents  sensors  seconds                setup  noise  runs"), std::string::npos) << summary;
+    EXPECT_NE(summary.find("agents  sensors  seconds  setup                noise  runs"), std::string::npos) << summary;
     EXPECT_NE(summary.find("setup         60  vex_flock_setup.txt     30     1    31.500"), std::string::npos) << summary;
     // One pair per noise, never a pair across two noises.
     EXPECT_NE(summary.find("60  vex_flock_setup.txt      0  setup - random"), std::string::npos) << summary;
