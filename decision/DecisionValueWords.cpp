@@ -3,7 +3,7 @@
 #include <iostream>
 #include <memory>
 
-#include "decision/WordCall.h"
+#include "decision/DecisionCall.h"
 #include "decision/QDM.h"
 #include "decision/ValueTypes.h"
 #include "decision/Notices.h"
@@ -18,7 +18,7 @@ using tala::interp::Object;
 using tala::interp::ObjectType;
 
 // vex::dist weight space action ... : one entry per complete triple.
-bool word_dist(WordCall& call) {
+bool word_dist(DecisionCall& call) {
     auto distribution = std::make_unique<DistributionType>();
     // A single argument is never evaluated.
     if (call.argumentCount() != 1)
@@ -34,7 +34,7 @@ bool word_dist(WordCall& call) {
 }
 
 // vex::dist_str QDM weight name ... : actions given by name.
-bool word_dist_str(WordCall& call) {
+bool word_dist_str(DecisionCall& call) {
     auto distribution = std::make_unique<DistributionType>();
     if (call.argumentCount() == 1) {
         call.result.setUserObject(std::move(distribution));
@@ -71,7 +71,7 @@ bool word_dist_str(WordCall& call) {
     return true;
 }
 
-bool word_SensorList(WordCall& call) {
+bool word_SensorList(DecisionCall& call) {
     auto list = std::make_unique<SensorListType>();
     for (int n = 1; n <= call.argumentCount(); ++n) list->sensors.push_back(call.stringArg(n));
     call.result.setUserObject(std::move(list));
@@ -79,7 +79,7 @@ bool word_SensorList(WordCall& call) {
 }
 
 // vex::State repeat|single list ... : a stimulus sequence.
-bool word_State(WordCall& call) {
+bool word_State(DecisionCall& call) {
     if (call.argumentCount() == 0) {
         tala::out() << "Error: Arguments for vex::State are MODE:STRING {vex::SensorList}^*\n";
         tala::interp::noteProblem();
@@ -101,7 +101,7 @@ bool word_State(WordCall& call) {
 }
 
 // vex::add_rule set state distribution : a new set with one more rule.
-bool word_add_rule(WordCall& call) {
+bool word_add_rule(DecisionCall& call) {
     const auto set = call.userArg<TrainingSetType>(1);
     const auto state = set ? call.userArg<StateType>(2) : nullptr;
     const auto distribution = state ? call.userArg<DistributionType>(3) : nullptr;

@@ -3,7 +3,7 @@
 #include <iostream>
 #include <string>
 
-#include "decision/WordCall.h"
+#include "decision/DecisionCall.h"
 #include "decision/Inspection.h"
 #include "decision/Notices.h"
 #include "decision/QDM.h"
@@ -15,13 +15,13 @@ namespace vex {
 
 namespace {
 
-bool word_qdm_describe(WordCall& call) {
+bool word_qdm_describe(DecisionCall& call) {
     if (const auto decisionMaker = call.decisionMakerArg(1)) describe(*decisionMaker, tala::out());
     return true;
 }
 
 // vex::qdm::score QDM RULES TRIALS [STEPS]: STEPS defaults to the last training's steps, else 1.
-bool word_qdm_score(WordCall& call) {
+bool word_qdm_score(DecisionCall& call) {
     const auto decisionMaker = call.decisionMakerArg(1);
     if (decisionMaker == nullptr) return true;
     const auto set = call.userArg<TrainingSetType>(2);

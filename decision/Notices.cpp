@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "decision/WordCall.h"
+#include "decision/DecisionCall.h"
 #include "decision/QDM.h"
 #include "support/Reporting.h"
 
@@ -52,7 +52,7 @@ std::string spaceNamesOf(const QDM& decisionMaker) {
     return orNone(names);
 }
 
-void warnNoDecisionMaker(const WordCall& call) {
+void warnNoDecisionMaker(const DecisionCall& call) {
     tala::interp::warn(call.word() + ": " + call.arg(1) +
                        " has no decision maker: vex::qdm::new never ran on it, or it was freed; run "
                        "vex::qdm::new on it first.");
@@ -63,7 +63,7 @@ void warnOnce(QDM& decisionMaker, const std::string& text) {
     else tala::interp::noteProblem();
 }
 
-void warnNoSuchSpace(const WordCall& call, QDM& decisionMaker, int space) {
+void warnNoSuchSpace(const DecisionCall& call, QDM& decisionMaker, int space) {
     warnOnce(decisionMaker, call.word() + ": no action space " + std::to_string(space) +
                        "; the decision maker's action spaces are: " + spaceNamesOf(decisionMaker) + ".");
 }

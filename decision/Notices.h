@@ -8,7 +8,7 @@
 namespace vex {
 
 class QDM;
-struct WordCall;
+struct DecisionCall;
 
 // "hot, cold"; "none" when there are none.
 std::string sensorNamesOf(const QDM& decisionMaker);
@@ -22,8 +22,8 @@ std::string spaceNamesOf(const QDM& decisionMaker);
 void warnOnce(QDM& decisionMaker, const std::string& text);
 
 // WORD: ARGUMENT has no decision maker (never made, or freed).
-void warnNoDecisionMaker(const WordCall& call);
+void warnNoDecisionMaker(const DecisionCall& call);
 // WORD: no action space SPACE, with the spaces there are.
-void warnNoSuchSpace(const WordCall& call, QDM& decisionMaker, int space);
+void warnNoSuchSpace(const DecisionCall& call, QDM& decisionMaker, int space);
 
 }  // namespace vex

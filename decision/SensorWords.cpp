@@ -3,7 +3,7 @@
 
 #include <iostream>
 
-#include "decision/WordCall.h"
+#include "decision/DecisionCall.h"
 #include "decision/QDM.h"
 #include "decision/TrainingHistory.h"
 #include "decision/TrainingSizes.h"
@@ -21,7 +21,7 @@ namespace {
 using tala::interp::Object;
 
 // vex::train QDM set generations repetitions population limit.
-bool word_train(WordCall& call) {
+bool word_train(DecisionCall& call) {
     const auto value = call.userArg<QDMType>(1);
     const auto set = value ? call.userArg<TrainingSetType>(2) : nullptr;
     if (set == nullptr) {
@@ -41,7 +41,7 @@ bool word_train(WordCall& call) {
     return true;
 }
 
-bool word_add_sensor(WordCall& call) {
+bool word_add_sensor(DecisionCall& call) {
     const auto value =
         call.userArg<QDMType>(1, "vex::add_sensor syntax error: first agument must be of type 'vex::QDM'\n");
     if (value == nullptr) return false;
@@ -50,7 +50,7 @@ bool word_add_sensor(WordCall& call) {
     return true;
 }
 
-bool word_save(WordCall& call) {
+bool word_save(DecisionCall& call) {
     const auto value = call.decisionMakerValueArg(1, "\n");
     if (value == nullptr) return false;
     if (const auto decisionMaker = call.decisionMakerIn(*value, NoDecisionMaker::Notice)) {
@@ -61,7 +61,7 @@ bool word_save(WordCall& call) {
     return true;
 }
 
-bool word_load(WordCall& call) {
+bool word_load(DecisionCall& call) {
     const auto value = call.decisionMakerValueArg(1, "\n");
     if (value == nullptr) return false;
     if (const auto decisionMaker = call.decisionMakerIn(*value, NoDecisionMaker::Notice)) {
@@ -75,7 +75,7 @@ bool word_load(WordCall& call) {
 // vex::save_training_history QDM file: a .csv table or an .svg plot of the last
 // training's fitness per generation. Every failure is raised, so a script run by
 // tala ends with status 1; a missing decision maker too, since nothing was saved.
-bool word_save_training_history(WordCall& call) {
+bool word_save_training_history(DecisionCall& call) {
     const auto value = call.decisionMakerValueArg(1, "\n");
     if (value == nullptr) return false;
     const auto decisionMaker = call.decisionMakerIn(*value, NoDecisionMaker::Raise);

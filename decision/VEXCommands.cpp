@@ -1,6 +1,6 @@
 #include "decision/VEXCommands.h"
 
-#include "decision/WordCall.h"
+#include "decision/DecisionCall.h"
 #include "decision/ValueTypes.h"
 
 namespace vex {
@@ -25,7 +25,7 @@ bool VEXCommands::execute(const tala::interp::CommandTokenizer& tokens, tala::in
     // Words of other libraries are declined before anything is evaluated.
     const CommandHandler handler = commandTable().find(tokens.token(0));
     if (handler == nullptr) return false;
-    WordCall call{{interpreter, tokens, scope, result, libraries, global}};
+    DecisionCall call{{interpreter, tokens, scope, result, libraries, global}};
     return handler(call);
 }
 

@@ -10,10 +10,10 @@ namespace tala::interp::words {
 
 namespace {
 
-void word_path(WordCall& c) { c.interpreter.addSearchDirectory(c.stringArg(1)); }
+void word_path(InterpreterCall& c) { c.interpreter.addSearchDirectory(c.stringArg(1)); }
 
 // The whole file is one command, run in this command's local copy with fresh off.
-void word_file(WordCall& c) {
+void word_file(InterpreterCall& c) {
     const std::string fileName = c.arg(1);
     std::string reason;
     std::optional<std::string> text = readScriptFile(fileName, &reason);
@@ -30,7 +30,7 @@ void word_file(WordCall& c) {
     c.interpreter.execute(*text, c.local, c.result, c.libraries, c.global, false);
 }
 
-void word_load_module(WordCall& c) { c.interpreter.loadModule(c.stringArg(1)); }
+void word_load_module(InterpreterCall& c) { c.interpreter.loadModule(c.stringArg(1)); }
 
 constexpr WordEntry kFileWords[] = {
     {"path", word_path, "DIRECTORY", "Adds DIRECTORY to the places file and load_module look in.", "path scripts"},

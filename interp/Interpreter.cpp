@@ -15,7 +15,7 @@ namespace {
 // The commands being evaluated on this thread, for the nesting limit.
 thread_local NestingDepth nesting;
 
-Object evaluated(const WordCall& call, int n) {
+Object evaluated(const ObjectCall& call, int n) {
     Object value;
     std::string scratch;
     call.interpreter.execute(call.tokens.token(n, scratch), call.local, value, call.libraries, call.global, true);
@@ -54,17 +54,17 @@ std::unique_ptr<CommandLibrary> libraryOf(ModuleHandle& handle) {
 
 }  // namespace
 
-Object WordCall::valueArg(int n) const { return evaluated(*this, n); }
+Object ObjectCall::valueArg(int n) const { return evaluated(*this, n); }
 
-std::int32_t WordCall::integerArg(int n) const { return evaluated(*this, n).getInteger(); }
+std::int32_t ObjectCall::integerArg(int n) const { return evaluated(*this, n).getInteger(); }
 
-double WordCall::doubleArg(int n) const { return evaluated(*this, n).getDouble(); }
+double ObjectCall::doubleArg(int n) const { return evaluated(*this, n).getDouble(); }
 
-std::string WordCall::stringArg(int n) const { return evaluated(*this, n).getString(); }
+std::string ObjectCall::stringArg(int n) const { return evaluated(*this, n).getString(); }
 
 namespace words {
 
-void WordCall::run(int k, Object& into, bool freshFlag) const {
+void InterpreterCall::run(int k, Object& into, bool freshFlag) const {
     std::string scratch;
     interpreter.execute(tokens.token(k, scratch), local, into, libraries, global, freshFlag);
 }
@@ -107,7 +107,7 @@ void Interpreter::execute(std::string_view text, ObjectList& scope, Object& resu
 
     ObjectList local = scope.borrowedCopy();
     ObjectList& target = global ? globals_ : (fresh ? local : scope);
-    words::WordCall command{{*this, tokens, local, result, libraries, global}, text, target, fresh};
+    words::InterpreterCall command{{*this, tokens, local, result, libraries, global}, text, target, fresh};
 
     std::string scratch;
     if (words::WordHandler handler = words::WordTable::builtins().find(tokens.token(0, scratch))) {

@@ -14,7 +14,7 @@ namespace tala::interp {
 
 class Interpreter;
 
-struct WordCall {
+struct ObjectCall {
     Interpreter& interpreter;
     const CommandTokenizer& tokens;
     ObjectList& local;  // this command's local copy of the caller's scope

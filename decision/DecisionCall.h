@@ -12,7 +12,7 @@
 
 #include "interp/DispatchTable.h"
 #include "interp/Object.h"
-#include "interp/WordCall.h"
+#include "interp/ObjectCall.h"
 
 namespace vex {
 
@@ -36,7 +36,7 @@ std::shared_ptr<T> userValue(const tala::interp::Object& object, bool userValueR
 // raised failure.
 enum class NoDecisionMaker { Notice, NullText, Raise };
 
-struct WordCall : tala::interp::WordCall {
+struct DecisionCall : tala::interp::ObjectCall {
     std::string word() const { return tokens.token(0); }
     // Number of arguments after the command word.
     int argumentCount() const { return tokens.count() - 1; }
@@ -68,9 +68,9 @@ struct WordCall : tala::interp::WordCall {
 };
 
 // A value that is a String in the last position ends an argument list quietly.
-bool isTrailingString(const WordCall& call, int n, const tala::interp::Object& value);
+bool isTrailingString(const DecisionCall& call, int n, const tala::interp::Object& value);
 
-using CommandHandler = bool (*)(WordCall& call);
+using CommandHandler = bool (*)(DecisionCall& call);
 
 using CommandEntry = tala::interp::DispatchEntry<CommandHandler>;
 using CommandGroup = tala::interp::WordGroup<CommandHandler>;
