@@ -21,7 +21,7 @@ bool word_Point(DecisionCall& call) {
     for (int n = 1; n <= call.argumentCount(); ++n) {
         const Object coordinate = call.valueArg(n);
         if (isTrailingString(call, n, coordinate)) break;
-        point->coordinates.push_back(coordinate.getInteger());
+        point->coordinates.push_back(call.integerIn(coordinate, n));
     }
     call.result.setUserObject(std::move(point));
     return true;
@@ -35,7 +35,7 @@ bool word_Action(DecisionCall& call) {
         action->action.coordinates = point->coordinates;
         action->action.name = call.stringArg(2);
     } else {
-        const std::int32_t count = first.getInteger();
+        const std::int32_t count = call.integerIn(first, 1);
         for (std::int32_t i = 0; i < count; ++i) action->action.coordinates.push_back(call.integerArg(2 + i));
     }
     call.result.setUserObject(std::move(action));

@@ -21,13 +21,12 @@ constexpr const char* kNoDecisionMakerText = "vex::QDM = NULL; make sure to vex:
 double DecisionCall::weightArg(int n) const {
     const Object value = valueArg(n);
     if (value.holds(ObjectType::Double)) return value.getDouble();
+    if (!value.holds(ObjectType::Integer)) wrongType(n, "a number", value, true);
     return value.getInteger();
 }
 
 std::shared_ptr<QDMType> DecisionCall::decisionMakerValueArg(int n, const char* ending) const {
-    std::shared_ptr<QDMType> value = userArg<QDMType>(n);
-    if (!value) complain(word() + " syntax error: first argument must be of type 'vex::QDM'" + ending);
-    return value;
+    return userArg<QDMType>(n, word() + " syntax error: first argument must be of type 'vex::QDM'" + ending);
 }
 
 std::shared_ptr<QDM> DecisionCall::decisionMakerArg(int n, NoDecisionMaker missing) const {

@@ -47,10 +47,20 @@ struct DecisionCall : tala::interp::ObjectCall {
     // The value of argument n as a T, kept alive while the answer is held. Null when the
     // argument is a user value of another type, after printing the complaint (if any)
     // as a problem of the run. A value that is no user value fails.
+    // Either way the notice of wrongType follows.
     template <class T>
     std::shared_ptr<T> userArg(int n, std::string_view complaint = {}) const {
-        std::shared_ptr<T> value = userValue<T>(valueArg(n), true);
-        if (!value && !complaint.empty()) complain(complaint);
+        return userIn<T>(valueArg(n), n, complaint);
+    }
+    // The same for a value argument n already gave.
+    template <class T>
+    std::shared_ptr<T> userIn(const tala::interp::Object& argument, int n, std::string_view complaint = {}) const {
+        const std::string wanted = std::string("a ") + T::kTypeName;
+        if (!argument.holds(tala::interp::ObjectType::UserType)) wrongType(n, wanted, argument, true);
+        std::shared_ptr<T> value = userValue<T>(argument, true);
+        if (value) return value;
+        if (!complaint.empty()) complain(complaint);
+        wrongType(n, wanted, argument);
         return value;
     }
 

@@ -86,7 +86,10 @@ bool word_State(DecisionCall& call) {
         return false;
     }
     const Object mode = call.valueArg(1);
-    if (!mode.holds(ObjectType::String)) return false;
+    if (!mode.holds(ObjectType::String) || (mode.getString() != "repeat" && mode.getString() != "single")) {
+        call.wrongType(1, "repeat or single", mode);
+        return false;
+    }
     auto state = std::make_unique<StateType>();
     if (mode.getString() == "repeat") state->mode = 0;
     else if (mode.getString() == "single") state->mode = 1;
@@ -119,15 +122,15 @@ bool word_add_rule(DecisionCall& call) {
 constexpr CommandEntry kValueWords[] = {
     {"vex::dist", word_dist, "WEIGHT SPACE ACTION...",
      "A distribution with one entry per complete triple of weight, space index and action index.",
-     "print (vex::dist 0.5 0 1 0.25 1 2)"},
+     "print (vex::dist 0.5 0 1 0.25 1 2)", tala::interp::kAnyArguments},
     {"vex::dist_str", word_dist_str, "QDM WEIGHT ACTION-NAME...",
      "A distribution whose actions are named, looked up in the decision maker's action spaces.",
-     "vex::dist_str (get QDM) 1.0 forward"},
+     "vex::dist_str (get QDM) 1.0 forward", {1, tala::interp::kUnbounded}},
     {"vex::SensorList", word_SensorList, "SENSOR...", "A list of sensor names.",
      "vex::SensorList center left"},
     {"vex::State", word_State, "repeat|single SENSOR-LIST...",
      "A stimulus sequence of sensor lists, repeated or applied once.",
-     "vex::State repeat (vex::SensorList center)"},
+     "vex::State repeat (vex::SensorList center)", tala::interp::kAnyArguments},
     {"vex::add_rule", word_add_rule, "TRAINING-SET STATE DISTRIBUTION",
      "A new training set: the given set's rules and one more rule of the state and the distribution.",
      "set rules (vex::add_rule (get rules) (vex::State repeat (vex::SensorList left)) (vex::dist_str "

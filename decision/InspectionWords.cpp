@@ -24,7 +24,10 @@ bool word_qdm_describe(DecisionCall& call) {
 bool word_qdm_score(DecisionCall& call) {
     const auto decisionMaker = call.decisionMakerArg(1);
     if (decisionMaker == nullptr) return true;
-    const auto set = call.userArg<TrainingSetType>(2);
+    // A value of another type gets the notice below; anything else is read as usual.
+    const tala::interp::Object rules = call.valueArg(2);
+    const auto set = rules.holds(tala::interp::ObjectType::UserType) ? userValue<TrainingSetType>(rules)
+                                                                     : call.userIn<TrainingSetType>(rules, 2);
     if (set == nullptr) {
         tala::interp::warn("vex::qdm::score: the second argument must be a vex::TrainingSet (made with vex::add_rule).");
         return true;

@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 
+#include "interp/ArgumentCount.h"
 #include "interp/InterpreterWords.h"
 #include "support/OutputFile.h"
 
@@ -27,6 +28,7 @@ void word_file(InterpreterCall& c) {
     }
     if (!text->empty()) *text = normalizeCommandText(*text);
     checkBracketDepth(*text, kNesting);
+    expectScriptFile(fileName);
     c.interpreter.execute(*text, c.local, c.result, c.libraries, c.global, false);
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <iostream>
 
+#include "interp/ArgumentCount.h"
 #include "interp/InterpreterWords.h"
 #include "support/Reporting.h"
 #include "support/Failure.h"
@@ -56,11 +57,27 @@ std::unique_ptr<CommandLibrary> libraryOf(ModuleHandle& handle) {
 
 Object ObjectCall::valueArg(int n) const { return evaluated(*this, n); }
 
-std::int32_t ObjectCall::integerArg(int n) const { return evaluated(*this, n).getInteger(); }
+std::int32_t ObjectCall::integerIn(const Object& value, int n) const {
+    if (!value.holds(ObjectType::Integer)) wrongType(n, "an integer", value, true);
+    return value.getInteger();
+}
 
-double ObjectCall::doubleArg(int n) const { return evaluated(*this, n).getDouble(); }
+double ObjectCall::doubleIn(const Object& value, int n) const {
+    if (!value.holds(ObjectType::Double)) wrongType(n, "a double", value, true);
+    return value.getDouble();
+}
 
-std::string ObjectCall::stringArg(int n) const { return evaluated(*this, n).getString(); }
+std::string ObjectCall::stringIn(const Object& value, int n) const {
+    if (!value.holds(ObjectType::String)) wrongType(n, "a string", value, true);
+    return value.getString();
+}
+
+void ObjectCall::wrongType(int n, std::string_view wanted, const Object& got, bool failureFollows) const {
+    std::string name = argumentName(synopsis, n);
+    if (!name.empty()) name = " " + name;
+    (failureFollows ? explain : warn)(tokens.token(0) + ": argument " + std::to_string(n) + name + " wants " + std::string(wanted) + ", got " +
+         describeValue(got));
+}
 
 namespace words {
 
@@ -97,6 +114,7 @@ void Interpreter::execute(std::string_view text, ObjectList& scope, Object& resu
     if (nesting.depth == 0) checkBracketDepth(text, words::kNesting);
     const NestingGuard guard(nesting, words::kNesting);
     result.release();
+    const std::string scriptFile = takeScriptFile();
 
     const CommandTokenizer tokens = CommandTokenizer::forScriptText(text);
     if (tokens.count() == 1) {
@@ -110,12 +128,17 @@ void Interpreter::execute(std::string_view text, ObjectList& scope, Object& resu
     words::InterpreterCall command{{*this, tokens, local, result, libraries, global}, text, target, fresh};
 
     std::string scratch;
-    if (words::WordHandler handler = words::WordTable::builtins().find(tokens.token(0, scratch))) {
-        handler(command);
+    if (const auto* word = words::WordTable::builtins().lookup(tokens.token(0, scratch))) {
+        command.synopsis = word->synopsis;
+        word->handler(command);
+        checkArgumentCount(tokens, word->arity, scriptFile);
         return;
     }
+    // A library's word counts its own arguments: the mark of a script file goes to it.
+    if (!scriptFile.empty()) expectScriptFile(scriptFile);
     for (CommandLibrary* library : consultedLibraries(libraries))
         if (library->execute(tokens, local, result, *this, libraries, global)) return;
+    takeScriptFile();
     command.report("'\n");
 }
 

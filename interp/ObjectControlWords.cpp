@@ -92,8 +92,8 @@ constexpr WordEntry kControlWords[] = {
      "print (case 2 1 one 2 two default other)"},
     {"cond", word_cond, "CONDITION VALUE...", "Runs the VALUE after the first non-zero integer CONDITION.",
      "print (cond 0 a 1 b)"},
-    {"nop", word_nop, "", "Does nothing.", "if (< 1 2) (nop 0) (print no)"},
-    {"NOP", word_nop, "", "Does nothing (the same as nop).", "if (< 1 2) (NOP 0) (print no)"},
+    {"nop", word_nop, "", "Does nothing.", "if (< 1 2) (nop 0) (print no)", kAnyArguments},
+    {"NOP", word_nop, "", "Does nothing (the same as nop).", "if (< 1 2) (NOP 0) (print no)", kAnyArguments},
 };
 
 }  // namespace

@@ -61,7 +61,7 @@ void word_user_input(InterpreterCall& c) {
 constexpr WordEntry kIoWords[] = {
     {"print", word_print, "VALUE", "Prints VALUE with its type and name, or NULL, and a line end.",
      "print (+ 1 2)"},
-    {"print_new_line", word_print_new_line, "", "Prints a line end.", "print_new_line 0"},
+    {"print_new_line", word_print_new_line, "", "Prints a line end.", "print_new_line 0", kAnyArguments},
     {"print_one_line", word_print_one_line, "VALUE", "Prints VALUE alone, or NULL, without a line end.",
      "print_one_line (+ 1 2)"},
     {"user.input", word_user_input, "integer|char|string|kbhit",

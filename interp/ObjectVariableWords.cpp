@@ -63,21 +63,25 @@ void declare(InterpreterCall& c, const std::string& typeName, const std::string&
 void word_new(InterpreterCall& c) {
     const Object typeArg = c.valueArg(1);
     const Object nameArg = c.valueArg(2);
+    if (!nameArg.holds(ObjectType::String) && nameArg.name != kObjectTempName)
+        explain("new: '" + nameArg.name + "' is declared already, as " + describeValue(nameArg) +
+             "; a name is declared once, then set or used as it is");
+    else if (!nameArg.holds(ObjectType::String)) c.wrongType(2, "a string", nameArg, true);
     const std::string name = nameArg.getString();
     if (name == kObjectTempName) {
         tala::out() << "Illegal name of variable; on line '" << c.text << "'\n";
         noteProblem();
         return;
     }
-    std::string typeName = typeArg.getString();
+    std::string typeName = c.stringIn(typeArg, 1);
     if (typeName != "array") {
         declare(c, typeName, name);
         return;
     }
     const Object elementType = c.valueArg(3);
     const Object size = c.valueArg(4);
-    const std::int32_t n = size.getInteger();
-    typeName = elementType.getString();
+    const std::int32_t n = c.integerIn(size, 4);
+    typeName = c.stringIn(elementType, 3);
     if (n > kMaxArraySize) {
         c.report("'; array size too large.\n");
         return;

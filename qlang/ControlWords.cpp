@@ -82,8 +82,8 @@ constexpr WordEntry kControlWords[] = {
      "Evaluates THEN when the integer CONDITION is non-zero, else ELSE; a failure inside is reported, "
      "not raised.",
      "print (if (< 1 2) 10 20)"},
-    {"nop", word_nop, "", "Does nothing.", "if 0 (print no) (nop 0)"},
-    {"NOP", word_nop, "", "Does nothing (the same as nop).", "if 0 (print no) (NOP 0)"},
+    {"nop", word_nop, "", "Does nothing.", "if 0 (print no) (nop 0)", tala::interp::kAnyArguments},
+    {"NOP", word_nop, "", "Does nothing (the same as nop).", "if 0 (print no) (NOP 0)", tala::interp::kAnyArguments},
     {"help", word_help, "NAME", "Runs the help of the extension handler NAME, if there is one.", "help gate"},
 };
 

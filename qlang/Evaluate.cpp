@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "interp/ArgumentCount.h"
 #include "interp/CommandTokenizer.h"
 #include "interp/InterpreterCore.h"
 #include "qlang/QuantumCall.h"
@@ -65,8 +66,9 @@ void evaluate(VariableTable& table, std::string_view text, Scope& scope, Variabl
     std::string scratch;
     const std::string& word = tokens.token(0, scratch);
     QuantumCall call{table, tokens.text(), tokens, scope, local, target, result, global, fresh};
-    if (WordHandler handler = WordTable::builtins().find(word)) {
-        handler(call);
+    if (const auto* found = WordTable::builtins().lookup(word)) {
+        found->handler(call);
+        tala::interp::checkArgumentCount(tokens, found->arity);
         return;
     }
     runHandler(call, word);

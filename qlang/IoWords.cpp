@@ -134,7 +134,7 @@ constexpr WordEntry kIoWords[] = {
      "print (add 2 3)"},
     {"print_one_line", word_print_one_line, "X", "Prints the value of X alone, without a line end.",
      "print_one_line 2.5"},
-    {"print_new_line", word_print_new_line, "", "Prints a line end.", "print_new_line 0"},
+    {"print_new_line", word_print_new_line, "", "Prints a line end.", "print_new_line 0", tala::interp::kAnyArguments},
     {"new_file", word_new_file, "NAME", "Creates the file NAME, or empties it.", "new_file out.txt"},
     {"print_file", word_print_file, "NAME X...",
      "Appends one line to the file NAME: each value in full, followed by a comma.", "print_file out.txt 1 2.5"},
