@@ -93,6 +93,9 @@ bool word_qdm_finalize(DecisionCall& call) {
     if (decisionMaker->finalized)
         tala::interp::warn("vex::qdm::finalize: the decision maker is already finalized; finalizing it again "
                            "builds a second system beside the first. Start a new one with vex::qdm::new.");
+    if (decisionMaker->actionSpaces.empty())
+        tala::interp::warn("vex::qdm::finalize: the decision maker has no action space, so there is nothing to "
+                           "decide and the setup scripts fail; add one with vex::qdm::add_action_space first.");
     call.result.setInteger(decisionMaker->finalize(memory, call.interpreter.searchPath()) ? 1 : 0);
     return true;
 }

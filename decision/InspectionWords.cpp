@@ -34,7 +34,8 @@ bool word_qdm_score(DecisionCall& call) {
     }
     const std::int32_t trials = call.integerArg(3);
     const int trained = decisionMaker->trainingHistory.repetitions;
-    const std::int32_t steps = call.argumentCount() >= 4 ? call.integerArg(4) : (trained > 0 ? trained : 1);
+    const bool stepsGiven = call.argumentCount() >= 4 && !call.arg(4).empty();
+    const std::int32_t steps = stepsGiven ? call.integerArg(4) : (trained > 0 ? trained : 1);
     std::string problem;
     if (set->rules.empty()) problem = "the training set has no rules; add them with vex::add_rule";
     else if (trials <= 0) problem = "TRIALS must be 1 or more, not " + std::to_string(trials);
@@ -44,12 +45,12 @@ bool word_qdm_score(DecisionCall& call) {
         tala::interp::warn("vex::qdm::score: " + problem + "; nothing scored.");
         return true;
     }
-    for (std::size_t r = 0; r < set->rules.size(); ++r)
-        for (const SensorNames& names : set->rules[r].sensorLists)
-            for (const std::string& name : names)
-                if (!decisionMaker->hasSensor(name))
-                    tala::interp::warn("vex::qdm::score: rule " + std::to_string(r) + " names no sensor of '" + name +
-                                       "'; the decision maker's sensors are: " + sensorNamesOf(*decisionMaker) + ".");
+    warnUnknownSensors("vex::qdm::score", *decisionMaker, set->rules);
+    // Sensors loaded from a file keep no step count, and a training set holds none.
+    if (!stepsGiven && trained <= 0)
+        tala::interp::warn("vex::qdm::score: no STEPS given and the decision maker was not trained in this run, "
+                           "so each trial takes 1 thinking step; give STEPS, the repetitions its sensors were "
+                           "trained with, to score them as trained.");
     const auto scores = scoreRules(*decisionMaker, set->rules, trials, steps);
     printScores(*decisionMaker, set->rules, scores, trials, steps, tala::out());
     return true;

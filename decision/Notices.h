@@ -4,11 +4,13 @@
 // once. They go through tala::interp::warn, which counts them as problems of the run.
 
 #include <string>
+#include <vector>
 
 namespace vex {
 
 class QDM;
 struct DecisionCall;
+struct Rule;
 
 // "hot, cold"; "none" when there are none.
 std::string sensorNamesOf(const QDM& decisionMaker);
@@ -20,6 +22,9 @@ std::string spaceNamesOf(const QDM& decisionMaker);
 // The notice the first time this decision maker meets it; later, the problem is only
 // counted, so that an agent repeating a mistake at every step does not flood the console.
 void warnOnce(QDM& decisionMaker, const std::string& text);
+
+// WORD: rule R names no sensor 'NAME', with the sensors there are; one notice per name.
+void warnUnknownSensors(const std::string& word, const QDM& decisionMaker, const std::vector<Rule>& rules);
 
 // WORD: ARGUMENT has no decision maker (never made, or freed).
 void warnNoDecisionMaker(const DecisionCall& call);

@@ -34,7 +34,11 @@ bool word_train(DecisionCall& call) {
     const std::int32_t repetitions = call.integerArg(4);
     const std::int32_t population = call.integerArg(5);
     const std::int32_t limit = call.integerArg(6);
-    warnAboutTrainingSizes(generations, repetitions, population);
+    warnAboutTrainingSizes(generations, repetitions, population, limit);
+    if (set->rules.empty())
+        tala::interp::warn("vex::train: the training set has no rules, so every candidate's fitness is 0 and "
+                           "nothing is learnt; add rules with vex::add_rule");
+    warnUnknownSensors("vex::train", *decisionMaker, set->rules);
     // Progress shows at the console, whose keys stop training.
     decisionMaker->train(set->rules, generations, repetitions, population, limit,
                          tala::ConsoleProgress::atConsole().get());
@@ -56,6 +60,9 @@ bool word_save(DecisionCall& call) {
     if (const auto decisionMaker = call.decisionMakerIn(*value, NoDecisionMaker::Notice)) {
         const std::string fileName = call.stringArg(2);
         tala::out() << "Saving sensors to file '" << fileName << "'\n";
+        if (decisionMaker->sensors.empty())
+            tala::interp::warn("vex::save: the decision maker has no sensors, so '" + fileName +
+                               "' holds none; add them with vex::add_sensor or vex::load first.");
         decisionMaker->saveSensors(fileName);
     }
     return true;

@@ -1,17 +1,25 @@
 // Script files, their search path, and command modules.
 
+#include <filesystem>
 #include <optional>
 #include <string>
 
 #include "interp/ArgumentCount.h"
 #include "interp/InterpreterWords.h"
 #include "support/OutputFile.h"
+#include "support/Reporting.h"
 
 namespace tala::interp::words {
 
 namespace {
 
-void word_path(InterpreterCall& c) { c.interpreter.addSearchDirectory(c.stringArg(1)); }
+void word_path(InterpreterCall& c) {
+    const std::string folder = c.stringArg(1);
+    std::error_code error;
+    if (!std::filesystem::is_directory(folder, error))
+        warn("path: there is no folder '" + folder + "', so file, load_module and finalize find nothing there");
+    c.interpreter.addSearchDirectory(folder);
+}
 
 // The whole file is one command, run in this command's local copy with fresh off.
 void word_file(InterpreterCall& c) {
