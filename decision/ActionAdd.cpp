@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "decision/ValueTypes.h"
-#include "decision/WordCall.h"
+#include "decision/DecisionCall.h"
 
 namespace vex {
 

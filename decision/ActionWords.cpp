@@ -3,7 +3,7 @@
 #include <iostream>
 #include <memory>
 
-#include "decision/WordCall.h"
+#include "decision/DecisionCall.h"
 #include "decision/ValueTypes.h"
 #include "support/Reporting.h"
 #include "support/ScriptOutput.h"
@@ -16,26 +16,26 @@ using tala::interp::Object;
 using tala::interp::ObjectType;
 
 // vex::qdm::Point c1 c2 ... : a point of integer coordinates.
-bool word_Point(WordCall& call) {
+bool word_Point(DecisionCall& call) {
     auto point = std::make_unique<PointType>();
     for (int n = 1; n <= call.argumentCount(); ++n) {
         const Object coordinate = call.valueArg(n);
         if (isTrailingString(call, n, coordinate)) break;
-        point->coordinates.push_back(coordinate.getInteger());
+        point->coordinates.push_back(call.integerIn(coordinate, n));
     }
     call.result.setUserObject(std::move(point));
     return true;
 }
 
 // vex::qdm::Action point name, or vex::qdm::Action n c1 ... cn.
-bool word_Action(WordCall& call) {
+bool word_Action(DecisionCall& call) {
     auto action = std::make_unique<ActionType>();
     const Object first = call.valueArg(1);
     if (const auto point = userValue<PointType>(first)) {
         action->action.coordinates = point->coordinates;
         action->action.name = call.stringArg(2);
     } else {
-        const std::int32_t count = first.getInteger();
+        const std::int32_t count = call.integerIn(first, 1);
         for (std::int32_t i = 0; i < count; ++i) action->action.coordinates.push_back(call.integerArg(2 + i));
     }
     call.result.setUserObject(std::move(action));
@@ -43,7 +43,7 @@ bool word_Action(WordCall& call) {
 }
 
 // vex::qdm::ActionList action ... : copies of the actions, in order.
-bool word_ActionList(WordCall& call) {
+bool word_ActionList(DecisionCall& call) {
     auto list = std::make_unique<ActionListType>();
     for (int n = 1; n <= call.argumentCount(); ++n) {
         const Object argument = call.valueArg(n);
@@ -59,7 +59,7 @@ bool word_ActionList(WordCall& call) {
     return true;
 }
 
-void setPoints(WordCall& call, ActionSpace& space) {
+void setPoints(DecisionCall& call, ActionSpace& space) {
     const auto list = userValue<ActionListType>(call.valueArg(3));
     if (list == nullptr) {
         call.complain("Syntax error.\n");
@@ -68,7 +68,7 @@ void setPoints(WordCall& call, ActionSpace& space) {
     space.points = list->actions;
 }
 
-void setMovementMap(WordCall& call, ActionSpace& space) {
+void setMovementMap(DecisionCall& call, ActionSpace& space) {
     space.movementMap.clear();
     for (int n = 3; n <= call.argumentCount(); ++n) {
         const Object argument = call.valueArg(n);
@@ -85,7 +85,7 @@ void setMovementMap(WordCall& call, ActionSpace& space) {
 }
 
 // vex::qdm::set_action_space keyword space value ... : changes one part of a space.
-bool word_set_action_space(WordCall& call) {
+bool word_set_action_space(DecisionCall& call) {
     const std::string keyword = call.stringArg(1);
     const bool known = keyword == "points" || keyword == "actions" || keyword == "degreeOfFreedom" ||
                        keyword == "movementMap" || keyword == "gridSize" || keyword == "resetDelta";

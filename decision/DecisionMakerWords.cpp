@@ -3,7 +3,7 @@
 #include <iostream>
 #include <string>
 
-#include "decision/WordCall.h"
+#include "decision/DecisionCall.h"
 #include "decision/Notices.h"
 #include "decision/QDM.h"
 #include "decision/ValueTypes.h"
@@ -18,19 +18,19 @@ namespace {
 
 using tala::interp::Object;
 
-bool word_qdm_new(WordCall& call) {
+bool word_qdm_new(DecisionCall& call) {
     // The one the value held is released for every copy of the value too.
     if (const auto value = call.decisionMakerValueArg(1)) value->makeNew();
     return true;
 }
 
-bool word_qdm_free(WordCall& call) {
+bool word_qdm_free(DecisionCall& call) {
     const auto value = call.decisionMakerValueArg(1);
     if (value && call.decisionMakerIn(*value, NoDecisionMaker::Notice)) value->release();
     return true;
 }
 
-bool word_qdm_apply_op(WordCall& call) {
+bool word_qdm_apply_op(DecisionCall& call) {
     const auto decisionMaker = call.decisionMakerArg(1);
     if (decisionMaker == nullptr) return true;
     const std::string name = call.stringArg(2);
@@ -41,17 +41,17 @@ bool word_qdm_apply_op(WordCall& call) {
     return true;
 }
 
-bool word_qdm_think(WordCall& call) {
+bool word_qdm_think(DecisionCall& call) {
     if (const auto decisionMaker = call.decisionMakerArg(1)) decisionMaker->think();
     return true;
 }
 
-bool word_qdm_prepare(WordCall& call) {
+bool word_qdm_prepare(DecisionCall& call) {
     if (const auto decisionMaker = call.decisionMakerArg(1)) decisionMaker->prepare();
     return true;
 }
 
-bool word_qdm_get_max_measure_time(WordCall& call) {
+bool word_qdm_get_max_measure_time(DecisionCall& call) {
     if (const auto decisionMaker = call.decisionMakerArg(1))
         call.result.setInteger(decisionMaker->getMaxMeasureTime(call.integerArg(2)));
     return true;
@@ -59,7 +59,7 @@ bool word_qdm_get_max_measure_time(WordCall& call) {
 
 // QDM SPACE, with a notice for a space the decision maker lacks; answer(qdm, space) decides.
 template <class Answer>
-bool decideIn(WordCall& call, Answer answer) {
+bool decideIn(DecisionCall& call, Answer answer) {
     const auto decisionMaker = call.decisionMakerArg(1);
     if (decisionMaker == nullptr) return true;
     const std::int32_t space = call.integerArg(2);
@@ -69,16 +69,16 @@ bool decideIn(WordCall& call, Answer answer) {
     return true;
 }
 
-bool word_qdm_decide(WordCall& call) {
+bool word_qdm_decide(DecisionCall& call) {
     return decideIn(call, [&](QDM& qdm, int space) { call.result.setInteger(space < 0 ? 0 : qdm.decide(space)); });
 }
 
-bool word_qdm_decide_str(WordCall& call) {
+bool word_qdm_decide_str(DecisionCall& call) {
     return decideIn(call, [&](QDM& qdm, int space) { call.result.setString(space < 0 ? "" : qdm.decideName(space)); });
 }
 
 // vex::qdm::finalize QDM [memory size]: the memory size is read before the decision maker.
-bool word_qdm_finalize(WordCall& call) {
+bool word_qdm_finalize(DecisionCall& call) {
     std::int32_t memory = 1;
     const Object size = call.valueArg(2);
     if (size.holds(tala::interp::ObjectType::Integer)) {
@@ -93,11 +93,14 @@ bool word_qdm_finalize(WordCall& call) {
     if (decisionMaker->finalized)
         tala::interp::warn("vex::qdm::finalize: the decision maker is already finalized; finalizing it again "
                            "builds a second system beside the first. Start a new one with vex::qdm::new.");
+    if (decisionMaker->actionSpaces.empty())
+        tala::interp::warn("vex::qdm::finalize: the decision maker has no action space, so there is nothing to "
+                           "decide and the setup scripts fail; add one with vex::qdm::add_action_space first.");
     call.result.setInteger(decisionMaker->finalize(memory, call.interpreter.searchPath()) ? 1 : 0);
     return true;
 }
 
-bool word_qdm_add_action_space(WordCall& call) {
+bool word_qdm_add_action_space(DecisionCall& call) {
     const auto decisionMaker = call.decisionMakerArg(1, NoDecisionMaker::NullText);
     if (decisionMaker == nullptr) return true;
     if (decisionMaker->finalized)
@@ -118,7 +121,7 @@ bool word_qdm_add_action_space(WordCall& call) {
     return true;
 }
 
-bool word_qdm_shell(WordCall& call) {
+bool word_qdm_shell(DecisionCall& call) {
     const auto decisionMaker = call.decisionMakerArg(1, NoDecisionMaker::NullText);
     if (decisionMaker == nullptr) return true;
     qlang::runShell(*decisionMaker);

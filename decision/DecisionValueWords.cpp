@@ -3,7 +3,7 @@
 #include <iostream>
 #include <memory>
 
-#include "decision/WordCall.h"
+#include "decision/DecisionCall.h"
 #include "decision/QDM.h"
 #include "decision/ValueTypes.h"
 #include "decision/Notices.h"
@@ -18,7 +18,7 @@ using tala::interp::Object;
 using tala::interp::ObjectType;
 
 // vex::dist weight space action ... : one entry per complete triple.
-bool word_dist(WordCall& call) {
+bool word_dist(DecisionCall& call) {
     auto distribution = std::make_unique<DistributionType>();
     // A single argument is never evaluated.
     if (call.argumentCount() != 1)
@@ -34,7 +34,7 @@ bool word_dist(WordCall& call) {
 }
 
 // vex::dist_str QDM weight name ... : actions given by name.
-bool word_dist_str(WordCall& call) {
+bool word_dist_str(DecisionCall& call) {
     auto distribution = std::make_unique<DistributionType>();
     if (call.argumentCount() == 1) {
         call.result.setUserObject(std::move(distribution));
@@ -71,7 +71,7 @@ bool word_dist_str(WordCall& call) {
     return true;
 }
 
-bool word_SensorList(WordCall& call) {
+bool word_SensorList(DecisionCall& call) {
     auto list = std::make_unique<SensorListType>();
     for (int n = 1; n <= call.argumentCount(); ++n) list->sensors.push_back(call.stringArg(n));
     call.result.setUserObject(std::move(list));
@@ -79,14 +79,17 @@ bool word_SensorList(WordCall& call) {
 }
 
 // vex::State repeat|single list ... : a stimulus sequence.
-bool word_State(WordCall& call) {
+bool word_State(DecisionCall& call) {
     if (call.argumentCount() == 0) {
         tala::out() << "Error: Arguments for vex::State are MODE:STRING {vex::SensorList}^*\n";
         tala::interp::noteProblem();
         return false;
     }
     const Object mode = call.valueArg(1);
-    if (!mode.holds(ObjectType::String)) return false;
+    if (!mode.holds(ObjectType::String) || (mode.getString() != "repeat" && mode.getString() != "single")) {
+        call.wrongType(1, "repeat or single", mode);
+        return false;
+    }
     auto state = std::make_unique<StateType>();
     if (mode.getString() == "repeat") state->mode = 0;
     else if (mode.getString() == "single") state->mode = 1;
@@ -101,7 +104,7 @@ bool word_State(WordCall& call) {
 }
 
 // vex::add_rule set state distribution : a new set with one more rule.
-bool word_add_rule(WordCall& call) {
+bool word_add_rule(DecisionCall& call) {
     const auto set = call.userArg<TrainingSetType>(1);
     const auto state = set ? call.userArg<StateType>(2) : nullptr;
     const auto distribution = state ? call.userArg<DistributionType>(3) : nullptr;
@@ -119,15 +122,15 @@ bool word_add_rule(WordCall& call) {
 constexpr CommandEntry kValueWords[] = {
     {"vex::dist", word_dist, "WEIGHT SPACE ACTION...",
      "A distribution with one entry per complete triple of weight, space index and action index.",
-     "print (vex::dist 0.5 0 1 0.25 1 2)"},
+     "print (vex::dist 0.5 0 1 0.25 1 2)", tala::interp::kAnyArguments},
     {"vex::dist_str", word_dist_str, "QDM WEIGHT ACTION-NAME...",
      "A distribution whose actions are named, looked up in the decision maker's action spaces.",
-     "vex::dist_str (get QDM) 1.0 forward"},
+     "vex::dist_str (get QDM) 1.0 forward", {1, tala::interp::kUnbounded}},
     {"vex::SensorList", word_SensorList, "SENSOR...", "A list of sensor names.",
      "vex::SensorList center left"},
     {"vex::State", word_State, "repeat|single SENSOR-LIST...",
      "A stimulus sequence of sensor lists, repeated or applied once.",
-     "vex::State repeat (vex::SensorList center)"},
+     "vex::State repeat (vex::SensorList center)", tala::interp::kAnyArguments},
     {"vex::add_rule", word_add_rule, "TRAINING-SET STATE DISTRIBUTION",
      "A new training set: the given set's rules and one more rule of the state and the distribution.",
      "set rules (vex::add_rule (get rules) (vex::State repeat (vex::SensorList left)) (vex::dist_str "

@@ -116,7 +116,10 @@ void describe(const QDM& decisionMaker, std::ostream& out) {
     if (q.finalized)
         out << "system size " << q.systemSize() << " = memory " << q.memorySize << " x Delta " << q.deltaSize
             << " x Action " << q.actionSize << "; sensors of size " << q.sensorSize() << " fit\n";
-    out << "finalized " << (q.finalized ? "yes" : "no") << ", prepared " << (q.prepared ? "yes" : "no")
+    // A system built without an action space has nothing to decide in.
+    const bool decides = q.finalized && q.spacesInSystem > 0;
+    out << "finalized " << (decides ? "yes" : q.finalized ? "no (its system has no action space)" : "no")
+        << ", prepared " << (q.prepared ? "yes" : "no")
         << ", trained ";
     if (q.trainingHistory.generations.empty()) out << "no\n";
     else

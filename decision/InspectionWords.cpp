@@ -3,7 +3,7 @@
 #include <iostream>
 #include <string>
 
-#include "decision/WordCall.h"
+#include "decision/DecisionCall.h"
 #include "decision/Inspection.h"
 #include "decision/Notices.h"
 #include "decision/QDM.h"
@@ -15,23 +15,27 @@ namespace vex {
 
 namespace {
 
-bool word_qdm_describe(WordCall& call) {
+bool word_qdm_describe(DecisionCall& call) {
     if (const auto decisionMaker = call.decisionMakerArg(1)) describe(*decisionMaker, tala::out());
     return true;
 }
 
 // vex::qdm::score QDM RULES TRIALS [STEPS]: STEPS defaults to the last training's steps, else 1.
-bool word_qdm_score(WordCall& call) {
+bool word_qdm_score(DecisionCall& call) {
     const auto decisionMaker = call.decisionMakerArg(1);
     if (decisionMaker == nullptr) return true;
-    const auto set = call.userArg<TrainingSetType>(2);
+    // A value of another type gets the notice below; anything else is read as usual.
+    const tala::interp::Object rules = call.valueArg(2);
+    const auto set = rules.holds(tala::interp::ObjectType::UserType) ? userValue<TrainingSetType>(rules)
+                                                                     : call.userIn<TrainingSetType>(rules, 2);
     if (set == nullptr) {
         tala::interp::warn("vex::qdm::score: the second argument must be a vex::TrainingSet (made with vex::add_rule).");
         return true;
     }
     const std::int32_t trials = call.integerArg(3);
     const int trained = decisionMaker->trainingHistory.repetitions;
-    const std::int32_t steps = call.argumentCount() >= 4 ? call.integerArg(4) : (trained > 0 ? trained : 1);
+    const bool stepsGiven = call.argumentCount() >= 4 && !call.arg(4).empty();
+    const std::int32_t steps = stepsGiven ? call.integerArg(4) : (trained > 0 ? trained : 1);
     std::string problem;
     if (set->rules.empty()) problem = "the training set has no rules; add them with vex::add_rule";
     else if (trials <= 0) problem = "TRIALS must be 1 or more, not " + std::to_string(trials);
@@ -41,12 +45,12 @@ bool word_qdm_score(WordCall& call) {
         tala::interp::warn("vex::qdm::score: " + problem + "; nothing scored.");
         return true;
     }
-    for (std::size_t r = 0; r < set->rules.size(); ++r)
-        for (const SensorNames& names : set->rules[r].sensorLists)
-            for (const std::string& name : names)
-                if (!decisionMaker->hasSensor(name))
-                    tala::interp::warn("vex::qdm::score: rule " + std::to_string(r) + " names no sensor of '" + name +
-                                       "'; the decision maker's sensors are: " + sensorNamesOf(*decisionMaker) + ".");
+    warnUnknownSensors("vex::qdm::score", *decisionMaker, set->rules);
+    // Sensors loaded from a file keep no step count, and a training set holds none.
+    if (!stepsGiven && trained <= 0)
+        tala::interp::warn("vex::qdm::score: no STEPS given and the decision maker was not trained in this run, "
+                           "so each trial takes 1 thinking step; give STEPS, the repetitions its sensors were "
+                           "trained with, to score them as trained.");
     const auto scores = scoreRules(*decisionMaker, set->rules, trials, steps);
     printScores(*decisionMaker, set->rules, scores, trials, steps, tala::out());
     return true;

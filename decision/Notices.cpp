@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "decision/WordCall.h"
+#include "decision/DecisionCall.h"
 #include "decision/QDM.h"
 #include "support/Reporting.h"
 
@@ -52,7 +52,20 @@ std::string spaceNamesOf(const QDM& decisionMaker) {
     return orNone(names);
 }
 
-void warnNoDecisionMaker(const WordCall& call) {
+void warnUnknownSensors(const std::string& word, const QDM& decisionMaker, const std::vector<Rule>& rules) {
+    for (std::size_t r = 0; r < rules.size(); ++r) {
+        std::vector<std::string> told;
+        for (const SensorNames& names : rules[r].sensorLists)
+            for (const std::string& name : names)
+                if (!decisionMaker.hasSensor(name) && std::find(told.begin(), told.end(), name) == told.end()) {
+                    told.push_back(name);
+                    tala::interp::warn(word + ": rule " + std::to_string(r) + " names no sensor of '" + name +
+                                       "'; the decision maker's sensors are: " + sensorNamesOf(decisionMaker) + ".");
+                }
+    }
+}
+
+void warnNoDecisionMaker(const DecisionCall& call) {
     tala::interp::warn(call.word() + ": " + call.arg(1) +
                        " has no decision maker: vex::qdm::new never ran on it, or it was freed; run "
                        "vex::qdm::new on it first.");
@@ -63,7 +76,7 @@ void warnOnce(QDM& decisionMaker, const std::string& text) {
     else tala::interp::noteProblem();
 }
 
-void warnNoSuchSpace(const WordCall& call, QDM& decisionMaker, int space) {
+void warnNoSuchSpace(const DecisionCall& call, QDM& decisionMaker, int space) {
     warnOnce(decisionMaker, call.word() + ": no action space " + std::to_string(space) +
                        "; the decision maker's action spaces are: " + spaceNamesOf(decisionMaker) + ".");
 }

@@ -4,11 +4,13 @@
 // once. They go through tala::interp::warn, which counts them as problems of the run.
 
 #include <string>
+#include <vector>
 
 namespace vex {
 
 class QDM;
-struct WordCall;
+struct DecisionCall;
+struct Rule;
 
 // "hot, cold"; "none" when there are none.
 std::string sensorNamesOf(const QDM& decisionMaker);
@@ -21,9 +23,12 @@ std::string spaceNamesOf(const QDM& decisionMaker);
 // counted, so that an agent repeating a mistake at every step does not flood the console.
 void warnOnce(QDM& decisionMaker, const std::string& text);
 
+// WORD: rule R names no sensor 'NAME', with the sensors there are; one notice per name.
+void warnUnknownSensors(const std::string& word, const QDM& decisionMaker, const std::vector<Rule>& rules);
+
 // WORD: ARGUMENT has no decision maker (never made, or freed).
-void warnNoDecisionMaker(const WordCall& call);
+void warnNoDecisionMaker(const DecisionCall& call);
 // WORD: no action space SPACE, with the spaces there are.
-void warnNoSuchSpace(const WordCall& call, QDM& decisionMaker, int space);
+void warnNoSuchSpace(const DecisionCall& call, QDM& decisionMaker, int space);
 
 }  // namespace vex

@@ -200,7 +200,8 @@ void reportLoad(const std::string& fileName, const std::vector<Sensor>& held, st
         for (std::size_t j = 0; j < i && !seen; ++j) seen = held[j].name == held[i].name;
         if (seen) repeated += (repeated.empty() ? "'" : ", '") + held[i].name + "'";
     }
-    tala::out() << "Sensor size is " << held.size() << "\n";
+    // How many sensors there are now (not their size): chatter, left out under --quiet.
+    if (!tala::interp::quiet()) tala::out() << "Sensor size is " << held.size() << "\n";
     if (!repeated.empty())
         tala::interp::warn("vex::load: " + quoted(fileName) + " adds sensors under names already taken: " + repeated +
                            "; vex::qdm::apply_op uses the first sensor of a name, so these are not used in "

@@ -3,7 +3,7 @@
 
 #include <iostream>
 
-#include "decision/WordCall.h"
+#include "decision/DecisionCall.h"
 #include "decision/QDM.h"
 #include "decision/TrainingHistory.h"
 #include "decision/TrainingSizes.h"
@@ -21,7 +21,7 @@ namespace {
 using tala::interp::Object;
 
 // vex::train QDM set generations repetitions population limit.
-bool word_train(WordCall& call) {
+bool word_train(DecisionCall& call) {
     const auto value = call.userArg<QDMType>(1);
     const auto set = value ? call.userArg<TrainingSetType>(2) : nullptr;
     if (set == nullptr) {
@@ -34,14 +34,18 @@ bool word_train(WordCall& call) {
     const std::int32_t repetitions = call.integerArg(4);
     const std::int32_t population = call.integerArg(5);
     const std::int32_t limit = call.integerArg(6);
-    warnAboutTrainingSizes(generations, repetitions, population);
+    warnAboutTrainingSizes(generations, repetitions, population, limit);
+    if (set->rules.empty())
+        tala::interp::warn("vex::train: the training set has no rules, so every candidate's fitness is 0 and "
+                           "nothing is learnt; add rules with vex::add_rule");
+    warnUnknownSensors("vex::train", *decisionMaker, set->rules);
     // Progress shows at the console, whose keys stop training.
     decisionMaker->train(set->rules, generations, repetitions, population, limit,
                          tala::ConsoleProgress::atConsole().get());
     return true;
 }
 
-bool word_add_sensor(WordCall& call) {
+bool word_add_sensor(DecisionCall& call) {
     const auto value =
         call.userArg<QDMType>(1, "vex::add_sensor syntax error: first agument must be of type 'vex::QDM'\n");
     if (value == nullptr) return false;
@@ -50,18 +54,21 @@ bool word_add_sensor(WordCall& call) {
     return true;
 }
 
-bool word_save(WordCall& call) {
+bool word_save(DecisionCall& call) {
     const auto value = call.decisionMakerValueArg(1, "\n");
     if (value == nullptr) return false;
     if (const auto decisionMaker = call.decisionMakerIn(*value, NoDecisionMaker::Notice)) {
         const std::string fileName = call.stringArg(2);
         tala::out() << "Saving sensors to file '" << fileName << "'\n";
+        if (decisionMaker->sensors.empty())
+            tala::interp::warn("vex::save: the decision maker has no sensors, so '" + fileName +
+                               "' holds none; add them with vex::add_sensor or vex::load first.");
         decisionMaker->saveSensors(fileName);
     }
     return true;
 }
 
-bool word_load(WordCall& call) {
+bool word_load(DecisionCall& call) {
     const auto value = call.decisionMakerValueArg(1, "\n");
     if (value == nullptr) return false;
     if (const auto decisionMaker = call.decisionMakerIn(*value, NoDecisionMaker::Notice)) {
@@ -75,7 +82,7 @@ bool word_load(WordCall& call) {
 // vex::save_training_history QDM file: a .csv table or an .svg plot of the last
 // training's fitness per generation. Every failure is raised, so a script run by
 // tala ends with status 1; a missing decision maker too, since nothing was saved.
-bool word_save_training_history(WordCall& call) {
+bool word_save_training_history(DecisionCall& call) {
     const auto value = call.decisionMakerValueArg(1, "\n");
     if (value == nullptr) return false;
     const auto decisionMaker = call.decisionMakerIn(*value, NoDecisionMaker::Raise);

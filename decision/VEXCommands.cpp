@@ -5,8 +5,9 @@
 
 #include "interp/Interpreter.h"
 
-#include "decision/WordCall.h"
+#include "decision/DecisionCall.h"
 #include "decision/ValueTypes.h"
+#include "interp/ArgumentCount.h"
 
 namespace vex {
 
@@ -42,10 +43,13 @@ bool VEXCommands::execute(const tala::interp::CommandTokenizer& tokens, tala::in
                           tala::interp::Object& result, tala::interp::Interpreter& interpreter,
                           const tala::interp::LibraryList& libraries, bool global) {
     // Words of other libraries are declined before anything is evaluated.
-    const CommandHandler handler = commandTable().find(tokens.token(0));
-    if (handler == nullptr) return false;
-    WordCall call{{interpreter, tokens, scope, result, libraries, global}};
-    return handler(call);
+    const auto* word = commandTable().lookup(tokens.token(0));
+    if (word == nullptr) return false;
+    const std::string scriptFile = tala::interp::takeScriptFile();
+    DecisionCall call{{interpreter, tokens, scope, result, libraries, global, word->synopsis}};
+    const bool handled = word->handler(call);
+    tala::interp::checkArgumentCount(tokens, word->arity, scriptFile);
+    return handled;
 }
 
 bool VEXCommands::createType(const std::string& typeName, const std::string& variableName,

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <iostream>
 
+#include "interp/ArgumentCount.h"
 #include "interp/InterpreterWords.h"
 #include "support/Reporting.h"
 #include "support/Failure.h"
@@ -15,7 +16,7 @@ namespace {
 // The commands being evaluated on this thread, for the nesting limit.
 thread_local NestingDepth nesting;
 
-Object evaluated(const WordCall& call, int n) {
+Object evaluated(const ObjectCall& call, int n) {
     Object value;
     std::string scratch;
     call.interpreter.execute(call.tokens.token(n, scratch), call.local, value, call.libraries, call.global, true);
@@ -54,17 +55,33 @@ std::unique_ptr<CommandLibrary> libraryOf(ModuleHandle& handle) {
 
 }  // namespace
 
-Object WordCall::valueArg(int n) const { return evaluated(*this, n); }
+Object ObjectCall::valueArg(int n) const { return evaluated(*this, n); }
 
-std::int32_t WordCall::integerArg(int n) const { return evaluated(*this, n).getInteger(); }
+std::int32_t ObjectCall::integerIn(const Object& value, int n) const {
+    if (!value.holds(ObjectType::Integer)) wrongType(n, "an integer", value, true);
+    return value.getInteger();
+}
 
-double WordCall::doubleArg(int n) const { return evaluated(*this, n).getDouble(); }
+double ObjectCall::doubleIn(const Object& value, int n) const {
+    if (!value.holds(ObjectType::Double)) wrongType(n, "a double", value, true);
+    return value.getDouble();
+}
 
-std::string WordCall::stringArg(int n) const { return evaluated(*this, n).getString(); }
+std::string ObjectCall::stringIn(const Object& value, int n) const {
+    if (!value.holds(ObjectType::String)) wrongType(n, "a string", value, true);
+    return value.getString();
+}
+
+void ObjectCall::wrongType(int n, std::string_view wanted, const Object& got, bool failureFollows) const {
+    std::string name = argumentName(synopsis, n);
+    if (!name.empty()) name = " " + name;
+    (failureFollows ? explain : warn)(tokens.token(0) + ": argument " + std::to_string(n) + name + " wants " + std::string(wanted) + ", got " +
+         describeValue(got));
+}
 
 namespace words {
 
-void WordCall::run(int k, Object& into, bool freshFlag) const {
+void InterpreterCall::run(int k, Object& into, bool freshFlag) const {
     std::string scratch;
     interpreter.execute(tokens.token(k, scratch), local, into, libraries, global, freshFlag);
 }
@@ -97,6 +114,7 @@ void Interpreter::execute(std::string_view text, ObjectList& scope, Object& resu
     if (nesting.depth == 0) checkBracketDepth(text, words::kNesting);
     const NestingGuard guard(nesting, words::kNesting);
     result.release();
+    const std::string scriptFile = takeScriptFile();
 
     const CommandTokenizer tokens = CommandTokenizer::forScriptText(text);
     if (tokens.count() == 1) {
@@ -107,13 +125,17 @@ void Interpreter::execute(std::string_view text, ObjectList& scope, Object& resu
 
     ObjectList local = scope.borrowedCopy();
     ObjectList& target = global ? globals_ : (fresh ? local : scope);
-    words::WordCall command{{*this, tokens, local, result, libraries, global}, text, target, fresh};
+    words::InterpreterCall command{{*this, tokens, local, result, libraries, global}, text, target, fresh};
 
     std::string scratch;
-    if (words::WordHandler handler = words::WordTable::builtins().find(tokens.token(0, scratch))) {
-        handler(command);
+    if (const auto* word = words::WordTable::builtins().lookup(tokens.token(0, scratch))) {
+        command.synopsis = word->synopsis;
+        word->handler(command);
+        checkArgumentCount(tokens, word->arity, scriptFile);
         return;
     }
+    // A library's word counts its own arguments: the mark of a script file goes to it.
+    if (!scriptFile.empty()) expectScriptFile(scriptFile);
     // The libraries of the caller, then those of the modules loaded before this command.
     const auto answers = [&](CommandLibrary* library) {
         return consulted(library) && library->execute(tokens, local, result, *this, libraries, global);
@@ -122,6 +144,7 @@ void Interpreter::execute(std::string_view text, ObjectList& scope, Object& resu
         if (answers(libraries[n])) return;
     for (std::size_t m = 0, loaded = modules_.size(); m < loaded && m < modules_.size(); ++m)
         if (answers(modules_[m].library.get())) return;
+    takeScriptFile();
     command.report("'\n");
 }
 

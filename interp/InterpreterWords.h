@@ -9,11 +9,11 @@
 #include "interp/DispatchTable.h"
 #include "interp/Interpreter.h"
 #include "interp/InterpreterCore.h"
-#include "interp/WordCall.h"
+#include "interp/ObjectCall.h"
 
 namespace tala::interp::words {
 
-struct WordCall : interp::WordCall {
+struct InterpreterCall : interp::ObjectCall {
     std::string_view text;  // the whole command text, for reports
     ObjectList& target;     // where new variables go and names are looked up
     bool fresh;
@@ -24,7 +24,7 @@ struct WordCall : interp::WordCall {
     void report(std::string_view suffix) const { writeReport(ReportForm::Plain, text, suffix); }
 };
 
-using WordHandler = void (*)(WordCall& command);
+using WordHandler = void (*)(InterpreterCall& command);
 
 using WordEntry = DispatchEntry<WordHandler>;
 using WordGroup = interp::WordGroup<WordHandler>;

@@ -15,17 +15,17 @@ bool resultIs(const Object& result, std::string_view word) {
     return result.holds(ObjectType::String) && result.getString() == word;
 }
 
-void word_global(WordCall& c) {
+void word_global(InterpreterCall& c) {
     c.interpreter.execute(c.arg(1), c.local, c.result, c.libraries, true, true);
 }
 
 // Statements run in the begin's own local copy, so one statement's variables are seen
 // by the next.
-void word_begin(WordCall& c) {
+void word_begin(InterpreterCall& c) {
     for (int k = 1; k < c.count(); ++k) c.run(k, c.result, false);
 }
 
-void word_while(WordCall& c) {
+void word_while(InterpreterCall& c) {
     for (;;) {
         // A key pressed at the console stops a runaway loop.
         if (keyWaiting()) {
@@ -48,9 +48,9 @@ void word_while(WordCall& c) {
     }
 }
 
-void word_if(WordCall& c) { c.run(c.integerArg(1) != 0 ? 2 : 3, c.result, true); }
+void word_if(InterpreterCall& c) { c.run(c.integerArg(1) != 0 ? 2 : 3, c.result, true); }
 
-void word_case(WordCall& c) {
+void word_case(InterpreterCall& c) {
     const Object selector = c.valueArg(1);
     for (int k = 2; k < c.count(); k += 2) {
         const Object label = c.valueArg(k);
@@ -62,7 +62,7 @@ void word_case(WordCall& c) {
     }
 }
 
-void word_cond(WordCall& c) {
+void word_cond(InterpreterCall& c) {
     for (int k = 1; k < c.count(); k += 2) {
         const Object condition = c.valueArg(k);
         if (k == c.count() - 1) return;
@@ -73,7 +73,7 @@ void word_cond(WordCall& c) {
     }
 }
 
-void word_nop(WordCall&) {}
+void word_nop(InterpreterCall&) {}
 
 constexpr WordEntry kControlWords[] = {
     {"global", word_global, "COMMAND", "Runs COMMAND with new variables going to the globals.",
@@ -92,8 +92,8 @@ constexpr WordEntry kControlWords[] = {
      "print (case 2 1 one 2 two default other)"},
     {"cond", word_cond, "CONDITION VALUE...", "Runs the VALUE after the first non-zero integer CONDITION.",
      "print (cond 0 a 1 b)"},
-    {"nop", word_nop, "", "Does nothing.", "if (< 1 2) (nop 0) (print no)"},
-    {"NOP", word_nop, "", "Does nothing (the same as nop).", "if (< 1 2) (NOP 0) (print no)"},
+    {"nop", word_nop, "", "Does nothing.", "if (< 1 2) (nop 0) (print no)", kAnyArguments},
+    {"NOP", word_nop, "", "Does nothing (the same as nop).", "if (< 1 2) (NOP 0) (print no)", kAnyArguments},
 };
 
 }  // namespace

@@ -14,20 +14,20 @@ namespace {
 // A line typed at a prompt counts for at most this many characters.
 constexpr std::size_t kInputLineLimit = 99;
 
-void printValue(WordCall& c, bool header) {
+void printValue(InterpreterCall& c, bool header) {
     const Object value = c.valueArg(1);
     if (value.hasData()) value.print(tala::out(), header);
     else tala::out() << "NULL";
 }
 
-void word_print(WordCall& c) {
+void word_print(InterpreterCall& c) {
     printValue(c, true);
     tala::out() << "\n";
 }
 
-void word_print_new_line(WordCall&) { tala::out() << "\n"; }
+void word_print_new_line(InterpreterCall&) { tala::out() << "\n"; }
 
-void word_print_one_line(WordCall& c) { printValue(c, false); }
+void word_print_one_line(InterpreterCall& c) { printValue(c, false); }
 
 // The whole line is consumed so that its rest is never taken for the next command.
 std::string readInputLine() {
@@ -38,7 +38,7 @@ std::string readInputLine() {
     return line;
 }
 
-void word_user_input(WordCall& c) {
+void word_user_input(InterpreterCall& c) {
     const std::string what = c.stringArg(1);
     if (what == "integer") {
         tala::out() << "\nPlease enter an integer: " << std::flush;
@@ -61,7 +61,7 @@ void word_user_input(WordCall& c) {
 constexpr WordEntry kIoWords[] = {
     {"print", word_print, "VALUE", "Prints VALUE with its type and name, or NULL, and a line end.",
      "print (+ 1 2)"},
-    {"print_new_line", word_print_new_line, "", "Prints a line end.", "print_new_line 0"},
+    {"print_new_line", word_print_new_line, "", "Prints a line end.", "print_new_line 0", kAnyArguments},
     {"print_one_line", word_print_one_line, "VALUE", "Prints VALUE alone, or NULL, without a line end.",
      "print_one_line (+ 1 2)"},
     {"user.input", word_user_input, "integer|char|string|kbhit",

@@ -9,26 +9,26 @@ namespace tala::interp::words {
 namespace {
 
 // The conversion words read the raw token: it is not evaluated.
-void word_integer(WordCall& c) { c.result.setInteger(ObjectNumbers::integer(c.arg(1))); }
+void word_integer(InterpreterCall& c) { c.result.setInteger(ObjectNumbers::integer(c.arg(1))); }
 
-void word_double(WordCall& c) { c.result.setDouble(ObjectNumbers::real(c.arg(1))); }
+void word_double(InterpreterCall& c) { c.result.setDouble(ObjectNumbers::real(c.arg(1))); }
 
-void word_string(WordCall& c) { c.result.setString(c.arg(1)); }
+void word_string(InterpreterCall& c) { c.result.setString(c.arg(1)); }
 
 using Arithmetic = void (*)(const Object&, const Object&, Object&);
 
-void arithmetic(WordCall& c, Arithmetic operation) {
+void arithmetic(InterpreterCall& c, Arithmetic operation) {
     const Object left = c.valueArg(1);
     const Object right = c.valueArg(2);
     operation(left, right, c.result);
 }
 
-void word_add(WordCall& c) { arithmetic(c, add); }
-void word_subtract(WordCall& c) { arithmetic(c, subtract); }
-void word_multiply(WordCall& c) { arithmetic(c, multiply); }
+void word_add(InterpreterCall& c) { arithmetic(c, add); }
+void word_subtract(InterpreterCall& c) { arithmetic(c, subtract); }
+void word_multiply(InterpreterCall& c) { arithmetic(c, multiply); }
 
 // Integer division by zero has no value; say so rather than give nothing silently.
-void word_divide(WordCall& c) {
+void word_divide(InterpreterCall& c) {
     const Object left = c.valueArg(1);
     const Object right = c.valueArg(2);
     if (left.holds(ObjectType::Integer) && right.holds(ObjectType::Integer) && right.getInteger() == 0) {
@@ -38,7 +38,7 @@ void word_divide(WordCall& c) {
     divide(left, right, c.result);
 }
 
-void word_remainder(WordCall& c) {
+void word_remainder(InterpreterCall& c) {
     const Object first = c.valueArg(1);
     const Object second = c.valueArg(2);
     const std::int64_t a = first.getInteger();
@@ -53,17 +53,17 @@ void word_remainder(WordCall& c) {
 
 using Comparison = bool (*)(const Object&, const Object&);
 
-void comparison(WordCall& c, Comparison compare) {
+void comparison(InterpreterCall& c, Comparison compare) {
     const Object first = c.valueArg(1);
     const Object second = c.valueArg(2);
     c.result.setInteger(compare(first, second) ? 1 : 0);
 }
 
-void word_equals(WordCall& c) { comparison(c, equals); }
-void word_less(WordCall& c) { comparison(c, lessThan); }
-void word_greater(WordCall& c) { comparison(c, greaterThan); }
+void word_equals(InterpreterCall& c) { comparison(c, equals); }
+void word_less(InterpreterCall& c) { comparison(c, lessThan); }
+void word_greater(InterpreterCall& c) { comparison(c, greaterThan); }
 
-void word_not(WordCall& c) {
+void word_not(InterpreterCall& c) {
     const Object value = c.valueArg(1);
     if (!value.holds(ObjectType::Integer)) {
         c.report("'; 'not' argument not integer.\n");
@@ -74,7 +74,7 @@ void word_not(WordCall& c) {
 
 // Bitwise over every argument. A String last argument is the empty token of a
 // trailing separator and is ignored.
-void bitwise(WordCall& c, bool conjunction, std::string_view word) {
+void bitwise(InterpreterCall& c, bool conjunction, std::string_view word) {
     std::int32_t accumulator = conjunction ? 1 : 0;
     for (int k = 1; k < c.count(); ++k) {
         const Object value = c.valueArg(k);
@@ -91,8 +91,8 @@ void bitwise(WordCall& c, bool conjunction, std::string_view word) {
     c.result.setInteger(accumulator);
 }
 
-void word_and(WordCall& c) { bitwise(c, true, "and"); }
-void word_or(WordCall& c) { bitwise(c, false, "or"); }
+void word_and(InterpreterCall& c) { bitwise(c, true, "and"); }
+void word_or(InterpreterCall& c) { bitwise(c, false, "or"); }
 
 constexpr WordEntry kValueWords[] = {
     {"integer", word_integer, "TEXT", "The leading integer of the raw text TEXT (not evaluated); 0 if none.",

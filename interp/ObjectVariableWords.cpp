@@ -15,16 +15,16 @@ namespace {
 constexpr std::int32_t kMaxArraySize = 1'000'000;
 
 // The argument must be a variable reference: its name is looked up.
-void word_get(WordCall& c) { c.target.lookup(c.valueArg(1).name, c.result); }
+void word_get(InterpreterCall& c) { c.target.lookup(c.valueArg(1).name, c.result); }
 
-void word_set(WordCall& c) {
+void word_set(InterpreterCall& c) {
     const Object target = c.valueArg(1);
     const Object value = c.valueArg(2);
     c.target.assign(target, value);
 }
 
 // Builds base.part.part... and looks it up; arrays are named name.0, name.1, ...
-void word_index(WordCall& c) {
+void word_index(InterpreterCall& c) {
     const Object base = c.valueArg(1);
     std::string name = base.holds(ObjectType::String) ? base.getString() : base.name;
     for (int k = 2; k < c.count(); ++k) {
@@ -50,7 +50,7 @@ void appendValue(ObjectList& scope, const std::string& name, ObjectType type, Ob
 }
 
 // One variable of a built-in type, or one made by the first library that knows the type.
-void declare(WordCall& c, const std::string& typeName, const std::string& name) {
+void declare(InterpreterCall& c, const std::string& typeName, const std::string& name) {
     if (typeName == "integer") return appendValue(c.target, name, ObjectType::Integer, std::int32_t{0});
     if (typeName == "double") return appendValue(c.target, name, ObjectType::Double, 0.0);
     if (typeName == "string") return appendValue(c.target, name, ObjectType::String, std::string());
@@ -60,24 +60,28 @@ void declare(WordCall& c, const std::string& typeName, const std::string& name) 
 }
 
 // new TYPE NAME, or new array NAME ELEMENT-TYPE SIZE.
-void word_new(WordCall& c) {
+void word_new(InterpreterCall& c) {
     const Object typeArg = c.valueArg(1);
     const Object nameArg = c.valueArg(2);
+    if (!nameArg.holds(ObjectType::String) && nameArg.name != kObjectTempName)
+        explain("new: '" + nameArg.name + "' is declared already, as " + describeValue(nameArg) +
+             "; a name is declared once, then set or used as it is");
+    else if (!nameArg.holds(ObjectType::String)) c.wrongType(2, "a string", nameArg, true);
     const std::string name = nameArg.getString();
     if (name == kObjectTempName) {
         tala::out() << "Illegal name of variable; on line '" << c.text << "'\n";
         noteProblem();
         return;
     }
-    std::string typeName = typeArg.getString();
+    std::string typeName = c.stringIn(typeArg, 1);
     if (typeName != "array") {
         declare(c, typeName, name);
         return;
     }
     const Object elementType = c.valueArg(3);
     const Object size = c.valueArg(4);
-    const std::int32_t n = size.getInteger();
-    typeName = elementType.getString();
+    const std::int32_t n = c.integerIn(size, 4);
+    typeName = c.stringIn(elementType, 3);
     if (n > kMaxArraySize) {
         c.report("'; array size too large.\n");
         return;

@@ -22,7 +22,7 @@ bool holds(Relation relation, T a, T b) {
     return false;
 }
 
-void compare(WordCall& call, Relation relation) {
+void compare(QuantumCall& call, Relation relation) {
     const auto [a, b] = call.valueArgs<2>(1);
     if (a.typeName != b.typeName) {
         tala::out() << "Cannot compare different types; '" << call.text << "'\n";
@@ -42,12 +42,12 @@ void compare(WordCall& call, Relation relation) {
     call.result.setInteger(result ? 1 : 0);
 }
 
-void word_comp_lt(WordCall& call) { compare(call, Relation::Less); }
-void word_comp_lte(WordCall& call) { compare(call, Relation::LessOrEqual); }
-void word_comp_gt(WordCall& call) { compare(call, Relation::Greater); }
-void word_comp_gte(WordCall& call) { compare(call, Relation::GreaterOrEqual); }
-void word_comp_ne(WordCall& call) { compare(call, Relation::NotEqual); }
-void word_comp_eq(WordCall& call) { compare(call, Relation::Equal); }
+void word_comp_lt(QuantumCall& call) { compare(call, Relation::Less); }
+void word_comp_lte(QuantumCall& call) { compare(call, Relation::LessOrEqual); }
+void word_comp_gt(QuantumCall& call) { compare(call, Relation::Greater); }
+void word_comp_gte(QuantumCall& call) { compare(call, Relation::GreaterOrEqual); }
+void word_comp_ne(QuantumCall& call) { compare(call, Relation::NotEqual); }
+void word_comp_eq(QuantumCall& call) { compare(call, Relation::Equal); }
 
 constexpr WordEntry kComparisonWords[] = {
     {"comp.less", word_comp_lt, "A B", "1 when A < B, else 0, for two integers or two doubles.",

@@ -17,17 +17,17 @@ namespace {
 
 using tala::interp::Variable;
 
-void word_global(WordCall& call) { evaluate(call.table, call.arg(1), call.local, call.result, true, true); }
+void word_global(QuantumCall& call) { evaluate(call.table, call.arg(1), call.local, call.result, true, true); }
 
 // Fresh off: a declaration in one statement lands in the begin's own scope and is
 // seen by the statements after it.
-void word_begin(WordCall& call) {
+void word_begin(QuantumCall& call) {
     const std::vector<std::string> statements = call.tokens.tokens();
     for (size_t i = 1; i < statements.size(); ++i)
         evaluate(call.table, statements[i], call.local, call.result, call.global, false);
 }
 
-void word_while(WordCall& call) {
+void word_while(QuantumCall& call) {
     std::vector<std::string> body = call.tokens.tokens();
     const std::string condition = body.size() > 1 ? body[1] : std::string();
     body.erase(body.begin(), body.begin() + std::min<size_t>(body.size(), 2));
@@ -48,7 +48,7 @@ void word_while(WordCall& call) {
 
 // The one control word that stops a failure: the condition and the chosen branch
 // fail into a report and the script goes on.
-void word_if(WordCall& call) {
+void word_if(QuantumCall& call) {
     try {
         const int branch = call.integerArg(1) != 0 ? 2 : 3;
         call.run(branch, call.result);
@@ -57,9 +57,9 @@ void word_if(WordCall& call) {
     }
 }
 
-void word_nop(WordCall&) {}
+void word_nop(QuantumCall&) {}
 
-void word_help(WordCall& call) {
+void word_help(QuantumCall& call) {
     const std::string word = call.stringArg(1);
     for (const auto& handler : call.table.handlers) {
         if (handler->name() != word) continue;
@@ -82,8 +82,8 @@ constexpr WordEntry kControlWords[] = {
      "Evaluates THEN when the integer CONDITION is non-zero, else ELSE; a failure inside is reported, "
      "not raised.",
      "print (if (< 1 2) 10 20)"},
-    {"nop", word_nop, "", "Does nothing.", "if 0 (print no) (nop 0)"},
-    {"NOP", word_nop, "", "Does nothing (the same as nop).", "if 0 (print no) (NOP 0)"},
+    {"nop", word_nop, "", "Does nothing.", "if 0 (print no) (nop 0)", tala::interp::kAnyArguments},
+    {"NOP", word_nop, "", "Does nothing (the same as nop).", "if 0 (print no) (NOP 0)", tala::interp::kAnyArguments},
     {"help", word_help, "NAME", "Runs the help of the extension handler NAME, if there is one.", "help gate"},
 };
 

@@ -2,9 +2,10 @@
 
 #include <string>
 
+#include "interp/ArgumentCount.h"
 #include "interp/CommandTokenizer.h"
 #include "interp/InterpreterCore.h"
-#include "qlang/WordCall.h"
+#include "qlang/QuantumCall.h"
 #include "qlang/WordTable.h"
 
 namespace qlang {
@@ -30,7 +31,7 @@ void applyLiteral(const std::string& token, Variable& result) {
 
 // Extension handlers take their local scope as a list: they get the entries the local
 // scope sees, borrowed, as a list of their own that goes when the command ends.
-void runHandler(WordCall& call, const std::string& word) {
+void runHandler(QuantumCall& call, const std::string& word) {
     for (const auto& handler : call.table.handlers) {
         if (handler->name() != word) continue;
         VariableList local = call.local.borrowedCopy();
@@ -64,9 +65,10 @@ void evaluate(VariableTable& table, std::string_view text, Scope& scope, Variabl
     Scope& target = global ? globals : (fresh ? local : scope);
     std::string scratch;
     const std::string& word = tokens.token(0, scratch);
-    WordCall call{table, tokens.text(), tokens, scope, local, target, result, global, fresh};
-    if (WordHandler handler = WordTable::builtins().find(word)) {
-        handler(call);
+    QuantumCall call{table, tokens.text(), tokens, scope, local, target, result, global, fresh};
+    if (const auto* found = WordTable::builtins().lookup(word)) {
+        found->handler(call);
+        tala::interp::checkArgumentCount(tokens, found->arity);
         return;
     }
     runHandler(call, word);

@@ -12,7 +12,7 @@
 #include "interp/InterpreterCore.h"
 #include "support/OutputFile.h"
 #include "qlang/Evaluate.h"
-#include "qlang/WordCall.h"
+#include "qlang/QuantumCall.h"
 #include "qlang/Words.h"
 #include "support/ScriptOutput.h"
 
@@ -44,16 +44,16 @@ void reportFinished(const std::string& name, tala::interp::OutputFile& file) {
     if (!reason.empty()) tala::interp::reportFileFailure(tala::interp::cannotWriteFileText(name, reason), reason);
 }
 
-void word_print(WordCall& call) {
+void word_print(QuantumCall& call) {
     call.valueArg(1).print(tala::out(), true, kConsoleMatrixMode);
     tala::out() << "\n";
 }
 
-void word_print_one_line(WordCall& call) { call.valueArg(1).print(tala::out(), false, kConsoleMatrixMode); }
+void word_print_one_line(QuantumCall& call) { call.valueArg(1).print(tala::out(), false, kConsoleMatrixMode); }
 
-void word_print_new_line(WordCall&) { tala::out() << "\n"; }
+void word_print_new_line(QuantumCall&) { tala::out() << "\n"; }
 
-void word_new_file(WordCall& call) {
+void word_new_file(QuantumCall& call) {
     const std::string name = call.stringArg(1);
     tala::interp::OutputFile file(name, tala::interp::OutputFile::Mode::Replace);
     if (!file.isOpen()) reportUnopenable(name, file.finish());
@@ -62,7 +62,7 @@ void word_new_file(WordCall& call) {
 
 // One line per call: every value bare and followed by ",", then the line end. A
 // failure in a value leaves the values before it in the file, without the line end.
-void word_print_file(WordCall& call) {
+void word_print_file(QuantumCall& call) {
     const std::string name = call.stringArg(1);
     tala::interp::OutputFile file(name, tala::interp::OutputFile::Mode::Append);
     if (!file.isOpen()) {
@@ -98,7 +98,7 @@ std::string readInputLine() {
     return line;
 }
 
-void word_user_input(WordCall& call) {
+void word_user_input(QuantumCall& call) {
     if (call.stringArg(1) == "integer") {
         tala::out() << "Please enter an integer: ";
         call.result.setInteger(tala::interp::TypedNumbers::integer(readInputLine()));
@@ -112,7 +112,7 @@ void word_user_input(WordCall& call) {
 // The whole file is one command: line ends become blanks. The path is taken
 // literally, and the script runs in this word's local scope with fresh off, so its
 // declarations vanish with this word unless made global.
-void word_file(WordCall& call) {
+void word_file(QuantumCall& call) {
     const std::string path = call.arg(1);
     std::string reason;
     std::optional<std::string> text = tala::interp::readScriptFile(path, &reason);
@@ -134,7 +134,7 @@ constexpr WordEntry kIoWords[] = {
      "print (add 2 3)"},
     {"print_one_line", word_print_one_line, "X", "Prints the value of X alone, without a line end.",
      "print_one_line 2.5"},
-    {"print_new_line", word_print_new_line, "", "Prints a line end.", "print_new_line 0"},
+    {"print_new_line", word_print_new_line, "", "Prints a line end.", "print_new_line 0", tala::interp::kAnyArguments},
     {"new_file", word_new_file, "NAME", "Creates the file NAME, or empties it.", "new_file out.txt"},
     {"print_file", word_print_file, "NAME X...",
      "Appends one line to the file NAME: each value in full, followed by a comma.", "print_file out.txt 1 2.5"},

@@ -49,7 +49,7 @@ void requireSpaceMemory(const std::string& name, std::int64_t n) {
     linalg::requireMemory(2 * n * each, "space " + name + " of dimension " + std::to_string(n));
 }
 
-void declareSpace(WordCall& call, const std::string& name) {
+void declareSpace(QuantumCall& call, const std::string& name) {
     const int n = call.integerArg(3);
     if (n < 1) {
         tala::out() << "Syntax error - dim <= 0\n";
@@ -71,7 +71,7 @@ void declareSpace(WordCall& call, const std::string& name) {
     });
 }
 
-void declareSystem(WordCall& call, const std::string& name) {
+void declareSystem(QuantumCall& call, const std::string& name) {
     const int count = call.integerArg(3);
     SystemDims dims;
     // A count beyond the tokens fails at the first missing one (an empty name has
@@ -85,7 +85,7 @@ void declareSystem(WordCall& call, const std::string& name) {
     appendNew(call.target, name + ".size", "integer", std::int32_t{count > 0 ? count : 0});
 }
 
-void declareMatrix(WordCall& call, const std::string& name) {
+void declareMatrix(QuantumCall& call, const std::string& name) {
     const auto [rowsArg, colsArg] = call.valueArgs<2>(3);
     const int rows = rowsArg.getInteger();
     const int cols = colsArg.getInteger();
@@ -97,7 +97,7 @@ void declareMatrix(WordCall& call, const std::string& name) {
     appendNew(call.target, name, "matrix", Matrix(rows, cols));
 }
 
-using Declaration = void (*)(WordCall&, const std::string&);
+using Declaration = void (*)(QuantumCall&, const std::string&);
 
 struct DeclarationEntry {
     std::string_view type;
@@ -120,7 +120,7 @@ void fillFourier(Matrix& m) {
 }
 
 // The three array names of "u_random" are tokens 4, 5 and 6.
-void fillRandomUnitary(WordCall& call, Matrix& m, int rows, int cols) {
+void fillRandomUnitary(QuantumCall& call, Matrix& m, int rows, int cols) {
     if (rows != cols) {
         call.report("'; u_random needs as many columns as rows\n");
         return;
@@ -131,7 +131,7 @@ void fillRandomUnitary(WordCall& call, Matrix& m, int rows, int cols) {
 }
 
 // A keyword at the first entry position decides the whole matrix.
-bool fillByKeyword(WordCall& call, const Variable& first, Matrix& m, int rows, int cols) {
+bool fillByKeyword(QuantumCall& call, const Variable& first, Matrix& m, int rows, int cols) {
     if (first.typeName != "string") return false;
     const std::string& word = first.getString();
     if (word == "ident") {
@@ -148,7 +148,7 @@ bool fillByKeyword(WordCall& call, const Variable& first, Matrix& m, int rows, i
     return true;
 }
 
-void word_matrix(WordCall& call) {
+void word_matrix(QuantumCall& call) {
     const auto [rowsArg, colsArg] = call.valueArgs<2>(1);
     const int rows = rowsArg.getInteger();
     const int cols = colsArg.getInteger();
@@ -174,19 +174,19 @@ void word_matrix(WordCall& call) {
     }
 }
 
-void word_vector(WordCall& call) {
+void word_vector(QuantumCall& call) {
     tala::out() << "create vector of size " << call.count() - 1 << "\n";
 }
 
-void word_rowSize(WordCall& call) { call.result.setInteger(call.matrixArg(1)->rows()); }
+void word_rowSize(QuantumCall& call) { call.result.setInteger(call.matrixArg(1)->rows()); }
 
-void word_colSize(WordCall& call) { call.result.setInteger(call.matrixArg(1)->cols()); }
+void word_colSize(QuantumCall& call) { call.result.setInteger(call.matrixArg(1)->cols()); }
 
-void reportCaught(WordCall& call, const tala::Failure& failure) {
+void reportCaught(QuantumCall& call, const tala::Failure& failure) {
     call.report(std::string("': ") + failure.what() + "\n");
 }
 
-void word_set_element(WordCall& call) {
+void word_set_element(QuantumCall& call) {
     const auto [m, row, col, value] = call.valueArgs<4>(1);
     try {
         Matrix copy = m.getMatrix();
@@ -199,7 +199,7 @@ void word_set_element(WordCall& call) {
     }
 }
 
-void word_get_element(WordCall& call) {
+void word_get_element(QuantumCall& call) {
     const auto [m, row, col] = call.valueArgs<3>(1);
     try {
         const Matrix& matrix = m.getMatrix();
@@ -227,7 +227,7 @@ constexpr WordEntry kMatrixWords[] = {
 
 }  // namespace
 
-void declareStructured(WordCall& call, const std::string& type, const std::string& name) {
+void declareStructured(QuantumCall& call, const std::string& type, const std::string& name) {
     for (const DeclarationEntry& entry : kDeclarations)
         if (entry.type == type) entry.declare(call, name);
 }

@@ -31,7 +31,7 @@ struct SubsystemMeasurement {
     int subsystem;
 };
 
-SubsystemMeasurement readSubsystemArgs(WordCall& call, const Variable& psi, const Variable& system,
+SubsystemMeasurement readSubsystemArgs(QuantumCall& call, const Variable& psi, const Variable& system,
                                        const Variable& index) {
     SubsystemMeasurement m{psi.getMatrix(), system.getSystem(), index.getInteger()};
     if (m.subsystem < 0 || m.subsystem >= static_cast<int>(m.dims.size())) {
@@ -41,7 +41,7 @@ SubsystemMeasurement readSubsystemArgs(WordCall& call, const Variable& psi, cons
     return m;
 }
 
-void setInteger(WordCall& call, const Variable& name, std::int32_t value) {
+void setInteger(QuantumCall& call, const Variable& name, std::int32_t value) {
     Variable number;
     number.setInteger(value);
     tala::interp::assign(call.target, name.getString(), number);
@@ -53,7 +53,7 @@ int drawOrFail(const std::vector<double>& percents, double draw) {
     return outcome;
 }
 
-void word_measure_distribution(WordCall& call) {
+void word_measure_distribution(QuantumCall& call) {
     const auto [psi, system, index, name] = call.valueArgs<4>(1);
     const SubsystemMeasurement m = readSubsystemArgs(call, psi, system, index);
     std::vector<double> probabilities = outcomeProbabilities(m.state, m.dims, m.subsystem);
@@ -67,7 +67,7 @@ void word_measure_distribution(WordCall& call) {
     }
 }
 
-void word_measure(WordCall& call) {
+void word_measure(QuantumCall& call) {
     const auto [psi, system, index, name] = call.valueArgs<4>(1);
     const SubsystemMeasurement m = readSubsystemArgs(call, psi, system, index);
     const std::vector<double> probabilities = outcomeProbabilities(m.state, m.dims, m.subsystem);
@@ -81,7 +81,7 @@ void word_measure(WordCall& call) {
 
 // As "measure", with whole-percent draws, its working on the console and no
 // outcome variable. Tokens 4 and 5 are evaluated and not used.
-void word_partial_measure(WordCall& call) {
+void word_partial_measure(QuantumCall& call) {
     const auto args = call.valueArgs<5>(1);
     const SubsystemMeasurement m = readSubsystemArgs(call, args[0], args[1], args[2]);
     const std::vector<double> probabilities = outcomeProbabilities(m.state, m.dims, m.subsystem);
@@ -100,7 +100,7 @@ void word_partial_measure(WordCall& call) {
 // below 2^31, so a higher bit is never set.
 bool rowHasBit(int row, std::int32_t qubit) { return qubit < 31 && ((row >> qubit) & 1) != 0; }
 
-void word_measure_qbit(WordCall& call) {
+void word_measure_qbit(QuantumCall& call) {
     const auto [psi, qubitArg] = call.valueArgs<2>(1);
     if (psi.typeName != "matrix") {
         call.report("'; type not matrix.\n");

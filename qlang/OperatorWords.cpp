@@ -34,9 +34,9 @@ struct Operands {
 };
 
 // Both operands, A first, each evaluated into its own temporary.
-Operands evaluateOperands(WordCall& call) { return Operands{call.valueArg(1), call.valueArg(2)}; }
+Operands evaluateOperands(QuantumCall& call) { return Operands{call.valueArg(1), call.valueArg(2)}; }
 
-void reportTypesDontMatch(WordCall& call) { call.report("'; types don't match\n"); }
+void reportTypesDontMatch(QuantumCall& call) { call.report("'; types don't match\n"); }
 
 // 32-bit integer arithmetic wraps around instead of overflowing.
 std::int32_t wrapped(std::int64_t value) {
@@ -44,7 +44,7 @@ std::int32_t wrapped(std::int64_t value) {
 }
 
 // The sum, or with `subtract` the difference, of two equal-sized matrices.
-void addMatrices(WordCall& call, const Operands& o, bool subtract) {
+void addMatrices(QuantumCall& call, const Operands& o, bool subtract) {
     const Matrix& a = o.a.getMatrix();
     const Matrix& b = o.b.getMatrix();
     if (a.rows() != b.rows() || a.cols() != b.cols()) {
@@ -57,7 +57,7 @@ void addMatrices(WordCall& call, const Operands& o, bool subtract) {
     call.result.setMatrix(std::move(result));
 }
 
-void word_add(WordCall& call) {
+void word_add(QuantumCall& call) {
     const Operands o = evaluateOperands(call);
     if (o.differ()) {
         call.report("'; types don't match\nint1: ");
@@ -78,7 +78,7 @@ void word_add(WordCall& call) {
     }
 }
 
-void word_subtract(WordCall& call) {
+void word_subtract(QuantumCall& call) {
     const Operands o = evaluateOperands(call);
     if (o.differ()) {
         reportTypesDontMatch(call);
@@ -95,7 +95,7 @@ void word_subtract(WordCall& call) {
     }
 }
 
-void multiplyMatrices(WordCall& call, const Matrix& a, const Matrix& b) {
+void multiplyMatrices(QuantumCall& call, const Matrix& a, const Matrix& b) {
     Matrix product;
     if (!linalg::multiply(a, product, b)) {
         call.report("'; matrix wrong size for mult\n");
@@ -106,13 +106,13 @@ void multiplyMatrices(WordCall& call, const Matrix& a, const Matrix& b) {
     call.result.setMatrix(std::move(product));
 }
 
-void storeScaled(WordCall& call, Complex factor, const Matrix& m) {
+void storeScaled(QuantumCall& call, Complex factor, const Matrix& m) {
     Matrix scaled = m;
     scaled.scale(factor);
     call.result.setMatrix(std::move(scaled));
 }
 
-void word_mult(WordCall& call) {
+void word_mult(QuantumCall& call) {
     const Operands o = evaluateOperands(call);
     if (o.both("double")) {
         call.result.setDouble(o.a.getDouble() * o.b.getDouble());
@@ -135,7 +135,7 @@ void word_mult(WordCall& call) {
     }
 }
 
-void word_div(WordCall& call) {
+void word_div(QuantumCall& call) {
     const Operands o = evaluateOperands(call);
     if (o.differ()) {
         reportTypesDontMatch(call);
@@ -152,7 +152,7 @@ void word_div(WordCall& call) {
     }
 }
 
-void word_div_d(WordCall& call) {
+void word_div_d(QuantumCall& call) {
     const Operands o = evaluateOperands(call);
     if (o.both("integer")) {
         call.result.setDouble(static_cast<double>(o.a.getInteger()) / o.b.getInteger());
@@ -168,7 +168,7 @@ void word_div_d(WordCall& call) {
     }
 }
 
-void word_mod(WordCall& call) {
+void word_mod(QuantumCall& call) {
     const Operands o = evaluateOperands(call);
     if (o.differ()) {
         reportTypesDontMatch(call);
@@ -184,7 +184,7 @@ void word_mod(WordCall& call) {
     call.result.setInteger(wrapped(r));
 }
 
-void word_and(WordCall& call) {
+void word_and(QuantumCall& call) {
     const Operands o = evaluateOperands(call);
     if (o.differ()) {
         reportTypesDontMatch(call);
@@ -195,7 +195,7 @@ void word_and(WordCall& call) {
     }
 }
 
-void word_tensor(WordCall& call) {
+void word_tensor(QuantumCall& call) {
     const Operands o = evaluateOperands(call);
     if (o.a.typeName != "matrix") {
         call.report("'; cannot tensor these types\n");
@@ -209,12 +209,12 @@ void word_tensor(WordCall& call) {
 
 // The operand of "transpose" and "is_unitary": a non-matrix is reported and
 // then fails its matrix read.
-const Matrix& readReportedMatrix(WordCall& call, const Variable& m, const char* word) {
+const Matrix& readReportedMatrix(QuantumCall& call, const Variable& m, const char* word) {
     if (m.typeName != "matrix") call.report(std::string("'; type not matrix (") + word + ")\n");
     return m.getMatrix();
 }
 
-void word_transpose(WordCall& call) {
+void word_transpose(QuantumCall& call) {
     const Variable m = call.valueArg(1);
     const Matrix& source = readReportedMatrix(call, m, "transpose");
     Matrix adjoint;
@@ -222,7 +222,7 @@ void word_transpose(WordCall& call) {
     call.result.setMatrix(std::move(adjoint));
 }
 
-void word_is_unitary(WordCall& call) {
+void word_is_unitary(QuantumCall& call) {
     const Variable m = call.valueArg(1);
     const Matrix& source = readReportedMatrix(call, m, "isUnitary");
     call.result.setInteger(source.isUnitary() ? 1 : 0);
@@ -236,7 +236,7 @@ std::int32_t gateQubit(std::int32_t exponent) { return exponent < 0 ? 0 : expone
 std::int64_t gateMask(std::int32_t qubit) { return std::int64_t{1} << (qubit > 40 ? 40 : qubit); }
 
 // A 2^N x 2^N gate: sizes beyond the largest matrix fail before 2^N can overflow.
-Matrix& gateMatrix(WordCall& call, std::int32_t qubits) {
+Matrix& gateMatrix(QuantumCall& call, std::int32_t qubits) {
     if (qubits > 30)
         throw tala::Failure("Matrix too large: 2^" + std::to_string(qubits) + " x 2^" +
                             std::to_string(qubits) + " entries");
@@ -245,7 +245,7 @@ Matrix& gateMatrix(WordCall& call, std::int32_t qubits) {
     return call.result.setMatrix(dimension, dimension);
 }
 
-void fillControlledNot(WordCall& call, Matrix& gate) {
+void fillControlledNot(QuantumCall& call, Matrix& gate) {
     const auto [controlArg, targetArg] = call.valueArgs<2>(3);
     const std::int32_t control = gateQubit(controlArg.getInteger());
     const std::int32_t target = gateQubit(targetArg.getInteger());
@@ -262,7 +262,7 @@ void fillControlledNot(WordCall& call, Matrix& gate) {
     }
 }
 
-void word_gate(WordCall& call) {
+void word_gate(QuantumCall& call) {
     const auto [nameArg, qubitsArg] = call.valueArgs<2>(1);
     const std::string& name = nameArg.getString();
     const std::int32_t qubits = qubitsArg.getInteger();
@@ -276,7 +276,7 @@ void word_gate(WordCall& call) {
     else call.capitalReport("'; unknown gate '" + name + "' (known: cnot)\n");
 }
 
-void word_apply_op(WordCall& call) {
+void word_apply_op(QuantumCall& call) {
     const auto [systemArg, indexArg, opArg, stateArg] = call.valueArgs<4>(1);
     const tala::interp::SystemDims& dims = systemArg.getSystem();
     const int index = indexArg.getInteger();

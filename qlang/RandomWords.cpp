@@ -10,7 +10,7 @@
 namespace qlang {
 namespace {
 
-void word_rand(WordCall& call) {
+void word_rand(QuantumCall& call) {
     const std::int32_t maxRange = call.integerArg(1);
     if (maxRange < 1) {
         call.capitalReport("'; maxRange <= 0\n");
@@ -19,7 +19,7 @@ void word_rand(WordCall& call) {
     call.result.setInteger(std::rand() % maxRange);
 }
 
-void word_randf(WordCall& call) {
+void word_randf(QuantumCall& call) {
     const auto [low, high] = call.valueArgs<2>(1);
     const double a = low.getDouble();
     const double b = high.getDouble();
@@ -29,7 +29,7 @@ void word_randf(WordCall& call) {
 
 // (S * 100 + d * (L - S + 1)) / 100 for a draw d in 0 .. 99, truncating toward zero.
 // Worked in 64 bits so wide ranges cannot overflow; the value always fits 32 bits.
-void word_random_int(WordCall& call) {
+void word_random_int(QuantumCall& call) {
     const auto [smallArg, largeArg] = call.valueArgs<2>(1);
     const std::int64_t small = smallArg.getInteger();
     const std::int64_t large = largeArg.getInteger();

@@ -44,17 +44,17 @@ std::int32_t wrappingPower(std::int32_t base, std::int32_t exponent) {
     return result;
 }
 
-void word_integer(WordCall& call) {
+void word_integer(QuantumCall& call) {
     const Variable x = call.valueArg(1);
     call.result.setInteger(x.typeName == "integer" ? x.getInteger() : TypedNumbers::integer(x.getString()));
 }
 
-void word_double(WordCall& call) {
+void word_double(QuantumCall& call) {
     const Variable x = call.valueArg(1);
     call.result.setDouble(x.typeName == "double" ? x.getDouble() : TypedNumbers::real(x.getString()));
 }
 
-void word_real(WordCall& call) { call.result.setDouble(call.complexArg(1).re); }
+void word_real(QuantumCall& call) { call.result.setDouble(call.complexArg(1).re); }
 
 // One part of "complex": a string, double or integer, as a double.
 bool readComplexPart(const Variable& value, double& part) {
@@ -70,7 +70,7 @@ bool readComplexPart(const Variable& value, double& part) {
     return true;
 }
 
-void word_complex(WordCall& call) {
+void word_complex(QuantumCall& call) {
     const auto [a, b] = call.valueArgs<2>(1);
     double re = 0.0;
     double im = 0.0;
@@ -81,7 +81,7 @@ void word_complex(WordCall& call) {
     call.result.setComplex(re, im);
 }
 
-void word_cast(WordCall& call) {
+void word_cast(QuantumCall& call) {
     const auto [type, x] = call.valueArgs<2>(1);
     if (type.getString() != "complex") return;
     if (x.typeName != "double") {
@@ -91,7 +91,7 @@ void word_cast(WordCall& call) {
     call.result.setComplex(x.getDouble(), 0.0);
 }
 
-void word_neg(WordCall& call) {
+void word_neg(QuantumCall& call) {
     const Variable x = call.valueArg(1);
     if (x.typeName == "integer") {
         call.result.setInteger(wrappingProduct(x.getInteger(), -1));
@@ -103,13 +103,13 @@ void word_neg(WordCall& call) {
     }
 }
 
-void word_inv(WordCall& call) { call.result.setDouble(1.0 / readNumber(call.valueArg(1))); }
+void word_inv(QuantumCall& call) { call.result.setDouble(1.0 / readNumber(call.valueArg(1))); }
 
-void word_sqrt(WordCall& call) { call.result.setDouble(std::sqrt(readNumber(call.valueArg(1)))); }
+void word_sqrt(QuantumCall& call) { call.result.setDouble(std::sqrt(readNumber(call.valueArg(1)))); }
 
-void word_pow2(WordCall& call) { call.result.setInteger(wrappingPower(2, call.integerArg(1))); }
+void word_pow2(QuantumCall& call) { call.result.setInteger(wrappingPower(2, call.integerArg(1))); }
 
-void word_pow(WordCall& call) {
+void word_pow(QuantumCall& call) {
     const auto [a, b] = call.valueArgs<2>(1);
     if (a.typeName == "matrix") return;
     if (a.typeName == "complex") {
@@ -139,7 +139,7 @@ std::int32_t powerRemainder(std::int32_t base, std::int32_t exponent, std::int32
     return static_cast<std::int32_t>(negative ? -magnitude : magnitude);
 }
 
-void word_powm(WordCall& call) {
+void word_powm(QuantumCall& call) {
     const auto [base, exponent, modulus] = call.valueArgs<3>(1);
     const std::int32_t b = base.getInteger();
     const std::int32_t e = exponent.getInteger();
@@ -151,7 +151,7 @@ void word_powm(WordCall& call) {
     call.result.setInteger(powerRemainder(b, e, m));
 }
 
-void word_exp(WordCall& call) {
+void word_exp(QuantumCall& call) {
     const Variable z = call.valueArg(1);
     if (z.typeName != "complex") return;
     const linalg::Complex value = z.getComplex();
@@ -159,11 +159,11 @@ void word_exp(WordCall& call) {
     call.result.setComplex(scale * std::cos(value.im), scale * std::sin(value.im));
 }
 
-void word_sin(WordCall& call) { call.result.setDouble(std::sin(call.doubleArg(1))); }
+void word_sin(QuantumCall& call) { call.result.setDouble(std::sin(call.doubleArg(1))); }
 
-void word_cos(WordCall& call) { call.result.setDouble(std::cos(call.doubleArg(1))); }
+void word_cos(QuantumCall& call) { call.result.setDouble(std::cos(call.doubleArg(1))); }
 
-void word_rootOfUnity(WordCall& call) {
+void word_rootOfUnity(QuantumCall& call) {
     const std::int32_t n = call.integerArg(1);
     if (n == 0) {
         call.report("'; division by zero\n");
@@ -172,7 +172,7 @@ void word_rootOfUnity(WordCall& call) {
     call.result.setComplex(linalg::fromAngle(kTwoPi / static_cast<double>(n)));
 }
 
-void word_cnorm(WordCall& call) {
+void word_cnorm(QuantumCall& call) {
     const Variable z = call.valueArg(1);
     linalg::Complex value;
     if (z.typeName == "matrix") {

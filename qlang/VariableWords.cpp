@@ -34,7 +34,7 @@ bool setZero(Variable& variable, const std::string& type, bool inArray) {
     return true;
 }
 
-void declare(WordCall& call, const std::string& type, const std::string& name, bool inArray) {
+void declare(QuantumCall& call, const std::string& type, const std::string& name, bool inArray) {
     Variable variable;
     if (!setZero(variable, type, inArray)) {
         call.report("'; illegal type (or cannot be used as array)\n");
@@ -54,7 +54,7 @@ void requireArrayMemory(const std::string& name, const std::string& element, std
                           "array " + name + " of " + std::to_string(count) + " elements");
 }
 
-void declareArray(WordCall& call, const std::string& name) {
+void declareArray(QuantumCall& call, const std::string& name) {
     const std::string element = call.stringArg(3);
     const std::int32_t count = call.integerArg(4);
     if (count > kMaxArrayElements) throw tala::Failure("Array larger than 1000000 elements");
@@ -71,7 +71,7 @@ void declareArray(WordCall& call, const std::string& name) {
     for (std::int32_t k = 0; k < count; ++k) declare(call, element, name + "." + std::to_string(k), true);
 }
 
-void word_new(WordCall& call) {
+void word_new(QuantumCall& call) {
     const auto [typeArg, nameArg] = call.valueArgs<2>(1);
     const std::string type = typeArg.getString();
     const std::string name = nameArg.getString();
@@ -91,11 +91,11 @@ void word_new(WordCall& call) {
     declare(call, type, name, false);
 }
 
-void word_get(WordCall& call) { tala::interp::lookup(call.target, call.stringArg(1), call.result); }
+void word_get(QuantumCall& call) { tala::interp::lookup(call.target, call.stringArg(1), call.result); }
 
-void word_size(WordCall& call) { tala::interp::lookup(call.target, call.stringArg(1) + ".size", call.result); }
+void word_size(QuantumCall& call) { tala::interp::lookup(call.target, call.stringArg(1) + ".size", call.result); }
 
-void word_get_index(WordCall& call) {
+void word_get_index(QuantumCall& call) {
     const auto [name, index] = call.valueArgs<2>(1);
     if (name.typeName != "string" || index.typeName != "integer") {
         call.report("'\n");
@@ -104,7 +104,7 @@ void word_get_index(WordCall& call) {
     tala::interp::lookup(call.target, name.getString() + "." + std::to_string(index.getInteger()), call.result);
 }
 
-void word_index(WordCall& call) {
+void word_index(QuantumCall& call) {
     std::string path = call.stringArg(1);
     for (int i = 2; i < call.count(); ++i) {
         const Variable part = call.valueArg(i);
@@ -126,7 +126,7 @@ void word_index(WordCall& call) {
     call.result.setString(path);
 }
 
-void word_set(WordCall& call) {
+void word_set(QuantumCall& call) {
     const std::string name = call.stringArg(1);
     const Variable value = call.valueArg(2);
     tala::interp::assign(call.target, name, value);
@@ -134,7 +134,7 @@ void word_set(WordCall& call) {
 
 // Works on the caller's scope: from inside any word the entry is a borrowed copy,
 // which refuses to be deleted.
-void word_delete(WordCall& call) { tala::interp::remove(call.scope, call.stringArg(1)); }
+void word_delete(QuantumCall& call) { tala::interp::remove(call.scope, call.stringArg(1)); }
 
 constexpr WordEntry kVariableWords[] = {
     {"new", word_new, "TYPE NAME ...",

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "interp/DispatchTable.h"
-#include "qlang/WordCall.h"
+#include "qlang/QuantumCall.h"
 
 namespace qlang {
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "qlang/WordCall.h"
+#include "qlang/QuantumCall.h"
 
 namespace qlang {
 
@@ -20,6 +20,6 @@ WordGroup comparisonWords();   // comparisons of two integers or two doubles
 
 // "new" with TYPE "space", "system" or "matrix": declares NAME (already read as a
 // string) of that structured type. The variable word "new" hands these three over.
-void declareStructured(WordCall& call, const std::string& type, const std::string& name);
+void declareStructured(QuantumCall& call, const std::string& type, const std::string& name);
 
 }  // namespace qlang

@@ -16,9 +16,13 @@ void noteProblem() {
 }
 
 void warn(const std::string& text) {
+    explain(text);
+    noteProblem();
+}
+
+void explain(const std::string& text) {
     tala::out().flush();  // the explanation follows what was printed before it
     std::cerr << text << "\n";
-    noteProblem();
 }
 
 unsigned problemCount() { return problems; }

@@ -18,6 +18,9 @@ namespace tala::interp {
 
 void noteProblem();
 void warn(const std::string& text);  // text + "\n" on standard error, then noteProblem()
+// text + "\n" on standard error, not counted: it explains a failure about to be raised,
+// which is counted (and stops a --strict run) once its own text is printed.
+void explain(const std::string& text);
 unsigned problemCount();
 void setProblemHandler(std::function<void()> handler);  // called after each noted problem
 

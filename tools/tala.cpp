@@ -17,6 +17,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <variant>
 #include <vector>
 
@@ -116,6 +117,8 @@ void stopAtFirstProblem() {
     std::_Exit(1);
 }
 
+constexpr std::string_view kUserBreak = "Error: User break.";
+
 class Runner {
 public:
     Runner() : host_(talaLibraries()) {}
@@ -138,7 +141,9 @@ public:
 
 private:
     void report(const char* message) {
-        std::cout << "Error: " << message << "\n";
+        // A stopped loop's text says Error itself.
+        if (std::string_view(message) != kUserBreak) std::cout << "Error: ";
+        std::cout << message << "\n";
         anyFailed_ = true;
         tala::interp::noteProblem();
     }

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Keeps the worked example of docs/decision-makers.md true: its "<!-- file: NAME -->" blocks, written to an empty folder
-# ("path" at data/), print what each "<!-- transcript: tala --quiet < NAME -->" block shows, nothing on standard error.
+# (DATA is data/), print what each "<!-- transcript: tala --quiet --data "$DATA" < NAME -->" block shows, nothing on
+# standard error.
 # Usage: guide_example.sh BIN_DIR [--write]   (--write rewrites the transcripts)
 set -u
 bin=$(cd "$1" && pwd) write=${2:-} root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -21,15 +22,15 @@ awk -v dir="$work" '
 ' "$page"
 for name_file in "$work"/file.*.name; do
   [ -e "$name_file" ] || { echo "FAIL: no script files in ${page#"$root"/}"; exit 1; }
-  sed "s#^path .*#path $root/data#" "${name_file%.name}" > "$work/example/$(cat "$name_file")"
+  cp "${name_file%.name}" "$work/example/$(cat "$name_file")"
 done
 for name_file in "$work"/transcript.*.name; do
   [ -e "$name_file" ] || { echo "FAIL: no transcripts in ${page#"$root"/}"; exit 1; }
   command=$(cat "$name_file") expected=${name_file%.name}
-  script=${command#tala --quiet < }
+  script=${command#tala --quiet --data \"\$DATA\" < }
   [ "$script" != "$command" ] && [ -f "$work/example/$script" ] ||
-    { fail "transcript '$command' is not 'tala --quiet < FILE' for one of the page's files"; continue; }
-  (cd "$work/example" && "$bin/tala" --quiet < "$script" 2> "$work/errors") > "$work/actual"
+    { fail "transcript '$command' is not 'tala --quiet --data \"\$DATA\" < FILE' for one of the page's files"; continue; }
+  (cd "$work/example" && "$bin/tala" --quiet --data "$root/data" < "$script" 2> "$work/errors") > "$work/actual"
   [ -s "$work/errors" ] && { fail "'$command' reports problems on standard error:"; head -5 "$work/errors"; }
   if [ "$write" = "--write" ]; then
     awk -v start="<!-- transcript: $command -->" -v new="$work/actual" '

@@ -164,6 +164,7 @@ TEST(ModuleLoading, FailuresLeaveNoRecordAndSearchDirectoriesAreTried) {
     EXPECT_TRUE(interpreter.moduleNames().empty());
     EXPECT_FALSE(result.hasData());
     run(interpreter, "path /nonexistent/directory");
+    EXPECT_EQ(errors.take().rfind("path: there is no folder '/nonexistent/directory'", 0), 0u);
     run(interpreter, "path " + kModuleDir);
     EXPECT_EQ(run(interpreter, "load_module greeting_module.so"), "");
     EXPECT_EQ(interpreter.moduleNames(), Names{"greeting_module.so"});

@@ -1,4 +1,4 @@
-#include "decision/WordCall.h"
+#include "decision/DecisionCall.h"
 
 #include "decision/Notices.h"
 #include "decision/ValueTypes.h"
@@ -18,24 +18,23 @@ constexpr const char* kNoDecisionMakerText = "vex::QDM = NULL; make sure to vex:
 
 }  // namespace
 
-double WordCall::weightArg(int n) const {
+double DecisionCall::weightArg(int n) const {
     const Object value = valueArg(n);
     if (value.holds(ObjectType::Double)) return value.getDouble();
+    if (!value.holds(ObjectType::Integer)) wrongType(n, "a number", value, true);
     return value.getInteger();
 }
 
-std::shared_ptr<QDMType> WordCall::decisionMakerValueArg(int n, const char* ending) const {
-    std::shared_ptr<QDMType> value = userArg<QDMType>(n);
-    if (!value) complain(word() + " syntax error: first argument must be of type 'vex::QDM'" + ending);
-    return value;
+std::shared_ptr<QDMType> DecisionCall::decisionMakerValueArg(int n, const char* ending) const {
+    return userArg<QDMType>(n, word() + " syntax error: first argument must be of type 'vex::QDM'" + ending);
 }
 
-std::shared_ptr<QDM> WordCall::decisionMakerArg(int n, NoDecisionMaker missing) const {
+std::shared_ptr<QDM> DecisionCall::decisionMakerArg(int n, NoDecisionMaker missing) const {
     const std::shared_ptr<QDMType> value = decisionMakerValueArg(n);
     return value ? decisionMakerIn(*value, missing) : nullptr;
 }
 
-std::shared_ptr<QDM> WordCall::decisionMakerIn(const QDMType& value, NoDecisionMaker missing) const {
+std::shared_ptr<QDM> DecisionCall::decisionMakerIn(const QDMType& value, NoDecisionMaker missing) const {
     std::shared_ptr<QDM> decisionMaker = value.decisionMaker();
     if (decisionMaker) return decisionMaker;
     switch (missing) {
@@ -46,12 +45,12 @@ std::shared_ptr<QDM> WordCall::decisionMakerIn(const QDMType& value, NoDecisionM
     return nullptr;
 }
 
-void WordCall::complain(std::string_view text) {
+void DecisionCall::complain(std::string_view text) {
     tala::out() << text;
     tala::interp::noteProblem();
 }
 
-bool isTrailingString(const WordCall& call, int n, const Object& value) {
+bool isTrailingString(const DecisionCall& call, int n, const Object& value) {
     return n == call.argumentCount() && value.holds(ObjectType::String);
 }
 

@@ -12,7 +12,7 @@
 
 #include "interp/DispatchTable.h"
 #include "interp/Object.h"
-#include "interp/WordCall.h"
+#include "interp/ObjectCall.h"
 
 namespace vex {
 
@@ -36,7 +36,7 @@ std::shared_ptr<T> userValue(const tala::interp::Object& object, bool userValueR
 // raised failure.
 enum class NoDecisionMaker { Notice, NullText, Raise };
 
-struct WordCall : tala::interp::WordCall {
+struct DecisionCall : tala::interp::ObjectCall {
     std::string word() const { return tokens.token(0); }
     // Number of arguments after the command word.
     int argumentCount() const { return tokens.count() - 1; }
@@ -47,10 +47,20 @@ struct WordCall : tala::interp::WordCall {
     // The value of argument n as a T, kept alive while the answer is held. Null when the
     // argument is a user value of another type, after printing the complaint (if any)
     // as a problem of the run. A value that is no user value fails.
+    // Either way the notice of wrongType follows.
     template <class T>
     std::shared_ptr<T> userArg(int n, std::string_view complaint = {}) const {
-        std::shared_ptr<T> value = userValue<T>(valueArg(n), true);
-        if (!value && !complaint.empty()) complain(complaint);
+        return userIn<T>(valueArg(n), n, complaint);
+    }
+    // The same for a value argument n already gave.
+    template <class T>
+    std::shared_ptr<T> userIn(const tala::interp::Object& argument, int n, std::string_view complaint = {}) const {
+        const std::string wanted = std::string("a ") + T::kTypeName;
+        if (!argument.holds(tala::interp::ObjectType::UserType)) wrongType(n, wanted, argument, true);
+        std::shared_ptr<T> value = userValue<T>(argument, true);
+        if (value) return value;
+        if (!complaint.empty()) complain(complaint);
+        wrongType(n, wanted, argument);
         return value;
     }
 
@@ -68,9 +78,9 @@ struct WordCall : tala::interp::WordCall {
 };
 
 // A value that is a String in the last position ends an argument list quietly.
-bool isTrailingString(const WordCall& call, int n, const tala::interp::Object& value);
+bool isTrailingString(const DecisionCall& call, int n, const tala::interp::Object& value);
 
-using CommandHandler = bool (*)(WordCall& call);
+using CommandHandler = bool (*)(DecisionCall& call);
 
 using CommandEntry = tala::interp::DispatchEntry<CommandHandler>;
 using CommandGroup = tala::interp::WordGroup<CommandHandler>;

@@ -34,7 +34,7 @@ private:
     const linalg::Matrix* matrix_;
 };
 
-struct WordCall {
+struct QuantumCall {
     tala::interp::VariableTable& table;
     const std::string& text;                    // the whole command text, for reports
     const tala::interp::CommandTokenizer& tokens;
@@ -76,7 +76,7 @@ struct WordCall {
     void capitalReport(std::string_view suffix) const;
 };
 
-using WordHandler = void (*)(WordCall& call);
+using WordHandler = void (*)(QuantumCall& call);
 
 using WordEntry = tala::interp::DispatchEntry<WordHandler>;
 using WordGroup = tala::interp::WordGroup<WordHandler>;
