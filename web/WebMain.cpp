@@ -25,6 +25,7 @@
 #include "app/sim/AgentInterpreter.h"
 #include "app/sim/AppState.h"
 #include "app/sim/Clock.h"
+#include "app/sim/FlightReport.h"
 #include "app/sim/FlockSetup.h"
 #include "app/sim/FrameLoop.h"
 #include "decision/TrainingThreads.h"
@@ -72,6 +73,9 @@ struct Page {
     std::deque<std::string> lines;
     std::optional<flock::FlockChoice> restart;
     int restartSeed = -1;  // the new flight's random seed; -1 for none
+    flock::FlockChoice flying;  // the flight's agents and sensors, and its seed (-1: none)
+    int flyingSeed = -1;
+    double lastFrameMs = 0;
     // The console speaks to a fresh interpreter of its own instead of agent 1's, where
     // the shipped scripts run as from a terminal; `freshWanted` takes effect between
     // commands (-1: no change).
@@ -116,6 +120,7 @@ void startFlock(const flock::FlockChoice& choice) {
     page->flock = nullptr;
     page->figures.clear();
     page->app.particles.clear();
+    page->flying = choice;
     try {
         auto made = flock::createProgramFlock(
             choice, [](std::unique_ptr<flock::AgentMind> mind) { return page->figures.watch(std::move(mind)); });
@@ -128,8 +133,14 @@ void startFlock(const flock::FlockChoice& choice) {
     flushOutput();
 }
 
+// The longest stretch one frame counts as flight, s: a page in the background gets no
+// frames, and its pause is no flight.
+constexpr double kLongestFrameSeconds = 0.25;
+
 void drawFrame() {
     const double start = emscripten_get_now();
+    const double sinceLast = page->lastFrameMs > 0 ? (start - page->lastFrameMs) / 1000 : 0;
+    page->lastFrameMs = start;
     flock::runLoopPass(page->app, page->canvas);
     page->app.cameraZ = std::clamp(page->app.cameraZ, kFarthestCameraZ, kNearestCameraZ);
     const double drawing = page->canvas.takeDrawingMs();
@@ -137,7 +148,8 @@ void drawFrame() {
     page->drawingMsSum += drawing;
     page->frameCount += 1;
     page->framesDrawn += 1;
-    if (page->flock && !page->app.paused) page->figures.addFrame(page->flock->agents());
+    if (page->flock && !page->app.paused)
+        page->figures.addFrame(page->flock->agents(), std::clamp(sinceLast, 0.0, kLongestFrameSeconds));
     flushOutput();
     if (!page->firstFrameTold) {
         page->firstFrameTold = true;
@@ -223,6 +235,7 @@ void applyRestart() {
     page->restart.reset();
     if (page->restartSeed >= 0) std::srand(static_cast<unsigned>(page->restartSeed));
     startFlock(choice);
+    page->flyingSeed = page->restartSeed;
 }
 
 }  // namespace
@@ -262,6 +275,27 @@ EMSCRIPTEN_KEEPALIVE void flock_restart(int agents, int randomSensors, int seed)
 EMSCRIPTEN_KEEPALIVE const char* flock_figures() {
     static std::string text;
     text = page ? page->figures.take() : "";
+    return text.c_str();
+}
+
+// The figures of every second flown, as CSV.
+EMSCRIPTEN_KEEPALIVE const char* flock_series_csv() {
+    static std::string text;
+    text = page ? flock::web::seriesCsv(page->figures.series()) : "";
+    return text.c_str();
+}
+
+// The flight so far as the desktop program's headless flight draws it: the paths, and
+// the distance and polarisation over time.
+EMSCRIPTEN_KEEPALIVE const char* flock_picture_svg() {
+    static std::string text;
+    if (!page) return "";
+    char title[160];
+    std::snprintf(title, sizeof title, "%d agents, %.1f s on the web page, %s, %s", page->flying.agentCount,
+                  page->figures.seconds(),
+                  page->flyingSeed >= 0 ? ("seed " + std::to_string(page->flyingSeed)).c_str() : "any seed",
+                  page->flying.sensors == flock::SensorSource::Random ? "random sensors" : "the setup's sensors");
+    text = flock::flightPicture(page->figures.record(), LiveFigures::kSamplesPerSecond, title);
     return text.c_str();
 }
 

@@ -249,7 +249,6 @@
     settings.seed = /^\d{1,10}$/.test(typed) && Number(typed) <= 2147483647 ? Number(typed) : -1;
     writeLink();
     if (started()) Module._flock_restart(settings.agents, settings.sensors, settings.seed);
-    series.length = 0;
   }
   agents.addEventListener('change', restart);
   sensors.addEventListener('change', restart);
@@ -264,16 +263,13 @@
     }
   });
 
-  // --- Live figures, kept for the CSV ------------------------------------------
+  // --- Live figures -------------------------------------------------------------
   const figures = $('figures');
-  const series = [];  // [second of flight, distance, polarisation, following]
-  let second = 0;
   setInterval(function () {
     if (!started()) return;
     const [distance, polarisation, following] = UTF8ToString(Module._flock_figures()).split(' ').map(Number);
-    if (!Number.isFinite(distance)) return;
-    second += 1;
-    if (series.length < 100000) series.push([second, distance, polarisation, following]);
+    // Paused, nothing flew: the last figures stay.
+    if (!Number.isFinite(distance) || Module._flock_paused()) return;
     figures.textContent = 'distance ' + distance.toFixed(2) + ' units \u00b7 polarisation ' + polarisation.toFixed(2) +
       ' \u00b7 following ' + (following < 0 ? '\u2013' : Math.round(following * 100) + ' %');
   }, 1000);
@@ -294,10 +290,12 @@
       $('canvas').toBlob(function (blob) { if (blob) offer(blob, 'flock.png'); }, 'image/png');
     });
   });
+  // The figures of every second flown, and the flight's picture, as the program writes them.
   $('get-csv').addEventListener('click', function () {
-    const rows = ['second,distance,polarisation,following'];
-    for (const [s, d, p, f] of series) rows.push(`${s},${d},${p},${f < 0 ? '' : f}`);
-    offer(new Blob([rows.join('\n') + '\n'], { type: 'text/csv' }), 'flock_figures.csv');
+    if (started()) offer(new Blob([UTF8ToString(Module._flock_series_csv())], { type: 'text/csv' }), 'flock_series.csv');
+  });
+  $('get-svg').addEventListener('click', function () {
+    if (started()) offer(new Blob([UTF8ToString(Module._flock_picture_svg())], { type: 'image/svg+xml' }), 'flock_flight.svg');
   });
   // Files that commands wrote into the page's folder, each with a download link.
   const shippedFiles = new Map();  // name -> modification time when the page started
