@@ -317,20 +317,29 @@ try {
   await cdp.send('Browser.setDownloadBehavior', { behavior: 'allow', downloadPath: downloads });
   await page.click('#get-png');
   await page.click('#get-csv');
+  await page.click('#get-svg');
   const fileLinks = await page.evaluate(() => [...document.querySelectorAll('#files a')].map((a) => a.textContent));
   await page.evaluate(() => [...document.querySelectorAll('#files a')].find((a) => a.textContent === 'saved_sensors.bin')?.click());
   const got = {};
-  for (let i = 0; i < 50 && Object.keys(got).length < 3; ++i) {
+  for (let i = 0; i < 50 && Object.keys(got).length < 4; ++i) {
     await sleep(200);
-    for (const name of ['flock.png', 'flock_figures.csv', 'saved_sensors.bin'])
+    for (const name of ['flock.png', 'flock_series.csv', 'flock_flight.svg', 'saved_sensors.bin'])
       got[name] = got[name] ?? await readFile(path.join(downloads, name)).catch(() => undefined);
     for (const name of Object.keys(got)) if (!got[name]) delete got[name];
   }
-  const png = got['flock.png'], csv = got['flock_figures.csv'], saved = got['saved_sensors.bin'];
+  const png = got['flock.png'], csv = got['flock_series.csv'], svg = got['flock_flight.svg'];
+  const saved = got['saved_sensors.bin'];
   check(png && png.length > 1000 && png.subarray(1, 4).toString() === 'PNG', 'the picture downloads as a PNG',
     `${png?.length ?? 0} bytes`);
-  check(csv && /^second,distance,polarisation,following\n\d+,/.test(csv.toString()), 'the figures download as CSV',
-    JSON.stringify(csv?.toString().slice(0, 80) ?? ''));
+  // One row a second flown, the figures' columns as a headless flight's.
+  const csvRows = csv ? csv.toString().trim().split('\n') : [];
+  check(csvRows[0] === 'time,distance,polarisation,following,decisions,failures' && csvRows.length > 3 &&
+    csvRows.slice(1).every((row, i) => row.startsWith(`${i + 1},`) && row.split(',').length === 6),
+  'the figures of every second flown download as CSV', JSON.stringify(csvRows.slice(0, 3)));
+  const svgText = svg?.toString() ?? '';
+  check(/^<\?xml[^\n]*\n<svg /.test(svgText) && /<polyline/.test(svgText) && /Mean distance from the centroid/.test(svgText) &&
+    /2 agents, [\d.]+ s on the web page, any seed, random sensors/.test(svgText) && !/NaN|\bnan\b/.test(svgText),
+  "the flight's picture downloads as SVG, drawn as a headless flight's", `${svgText.length} bytes: ${svgText.slice(0, 80)}`);
   check(fileLinks.includes('saved_sensors.bin') && saved && saved.length > 0, 'a file a command wrote downloads',
     `${JSON.stringify(fileLinks)}, ${saved?.length ?? 0} bytes`);
   await rm(downloads, { recursive: true, force: true });
