@@ -63,13 +63,15 @@ void LiveFigures::addFrame(const std::vector<Agent>& agents, double seconds) {
             kept->polarisationSum += p;
         }
     }
-    const auto samplesDue = static_cast<std::size_t>(flown_ * kSamplesPerSecond);
+    // Frame times add up with a rounding each: a hair short of a sample is that sample.
+    constexpr double kHair = 1e-9;
+    const auto samplesDue = static_cast<std::size_t>(flown_ * kSamplesPerSecond + kHair);
     while (record_.distance.size() < std::min(samplesDue, kSampleLimit)) {
         closeSample();
         keepPositions(agents);
     }
     sample_ = {};
-    const auto secondsDue = static_cast<std::size_t>(flown_);
+    const auto secondsDue = static_cast<std::size_t>(flown_ + kHair);
     while (series_.size() < std::min(secondsDue, kSampleLimit / kSamplesPerSecond)) {
         second_.endSeconds = static_cast<double>(series_.size() + 1);
         series_.push_back(std::exchange(second_, {}));
