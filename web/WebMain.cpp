@@ -28,6 +28,7 @@
 #include "app/sim/FlightReport.h"
 #include "app/sim/FlockSetup.h"
 #include "app/sim/FrameLoop.h"
+#include "app/sim/WorldSettings.h"
 #include "decision/TrainingThreads.h"
 #include "decision/VEXCommands.h"
 #include "interp/CommandTokenizer.h"
@@ -73,7 +74,8 @@ struct Page {
     std::deque<std::string> lines;
     std::optional<flock::FlockChoice> restart;
     int restartSeed = -1;  // the new flight's random seed; -1 for none
-    flock::FlockChoice flying;  // the flight's agents and sensors, and its seed (-1: none)
+    flock::WorldSettings world;  // for the next flight; noise also changes the flying one
+    flock::FlockChoice flying;   // the flight's agents, sensors and world, and its seed (-1: none)
     int flyingSeed = -1;
     double lastFrameMs = 0;
     // The console speaks to a fresh interpreter of its own instead of agent 1's, where
@@ -238,6 +240,16 @@ void applyRestart() {
     page->flyingSeed = page->restartSeed;
 }
 
+// The flying flock's settings that differ from the defaults, "name=value" each, for the
+// picture's title and the test.
+std::string changedSettings(const flock::WorldSettings& world) {
+    std::string text;
+    for (const flock::WorldSetting& row : flock::worldSettingTable())
+        if (world.*(row.field) != row.defaultValue)
+            text += (text.empty() ? "" : ", ") + std::string(row.name) + "=" + flock::settingText(world.*(row.field));
+    return text;
+}
+
 }  // namespace
 
 extern "C" {
@@ -267,6 +279,7 @@ EMSCRIPTEN_KEEPALIVE void flock_restart(int agents, int randomSensors, int seed)
     flock::FlockChoice choice;
     choice.agentCount = std::clamp(agents, 1, 256);
     choice.sensors = randomSensors ? flock::SensorSource::Random : flock::SensorSource::Setup;
+    choice.world = page->world;
     page->restart = choice;
     page->restartSeed = seed;
 }
@@ -275,6 +288,44 @@ EMSCRIPTEN_KEEPALIVE void flock_restart(int agents, int randomSensors, int seed)
 EMSCRIPTEN_KEEPALIVE const char* flock_figures() {
     static std::string text;
     text = page ? page->figures.take() : "";
+    return text.c_str();
+}
+
+// The world settings, one a line: "name default unit low high whole meaning".
+EMSCRIPTEN_KEEPALIVE const char* flock_world_table() {
+    static std::string text;
+    if (text.empty())
+        for (const flock::WorldSetting& row : flock::worldSettingTable())
+            text += std::string(row.name) + ' ' + flock::settingText(row.defaultValue) + ' ' + row.unit + ' ' +
+                    flock::settingText(row.low) + ' ' + flock::settingText(row.high) + ' ' + (row.whole ? "1 " : "0 ") +
+                    row.meaning + '\n';
+    return text.c_str();
+}
+
+// Sets a world setting for the next flight; the noise also in the flock that flies now.
+// Answers why the value is refused, or nothing when it is taken.
+EMSCRIPTEN_KEEPALIVE const char* flock_set_world(const char* name, double value) {
+    static std::string problem;
+    problem.clear();
+    if (!page) return "";
+    try {
+        flock::setWorldSetting(page->world, name, value);
+        if (std::string_view(name) == "noise") {
+            page->flying.world.noise = page->world.noise;
+            // Steering reads the flock's own settings at every step, so the change takes
+            // effect at the next decision; the flock object itself is not const.
+            if (page->flock) const_cast<flock::WorldSettings&>(page->flock->world()).noise = page->world.noise;
+        }
+    } catch (const std::exception& failure) {
+        problem = failure.what();
+    }
+    return problem.c_str();
+}
+
+// The flying flock's settings that differ from the defaults, as the picture's title has them.
+EMSCRIPTEN_KEEPALIVE const char* flock_world() {
+    static std::string text;
+    text = page && page->flock ? changedSettings(page->flock->world()) : "";
     return text.c_str();
 }
 
@@ -295,7 +346,10 @@ EMSCRIPTEN_KEEPALIVE const char* flock_picture_svg() {
                   page->figures.seconds(),
                   page->flyingSeed >= 0 ? ("seed " + std::to_string(page->flyingSeed)).c_str() : "any seed",
                   page->flying.sensors == flock::SensorSource::Random ? "random sensors" : "the setup's sensors");
-    text = flock::flightPicture(page->figures.record(), LiveFigures::kSamplesPerSecond, title);
+    // The noise may have changed during the flight: the title gives the last settings.
+    const std::string changed = changedSettings(page->flying.world);
+    text = flock::flightPicture(page->figures.record(), LiveFigures::kSamplesPerSecond,
+                                std::string(title) + (changed.empty() ? "" : ", " + changed));
     return text.c_str();
 }
 

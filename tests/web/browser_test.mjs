@@ -371,6 +371,36 @@ try {
     document.getElementById('agents').value]);
   check(/agents=5/.test(named[0]) && /seed=x/.test(named[0]) && !/sensors/.test(named[0]) && named[1] === '8',
     'bad values in the link are named, and the defaults used', JSON.stringify(named));
+  // World settings in the link: checked by the program's table, applied to the flight and written back; the noise
+  // slider changes the flying flock at once, without a new flight.
+  await linked.goto(url + '?agents=4&noise=30&speed=fast&turn_rate=99999&think_period=2.5&bogus=1',
+    { waitUntil: 'load' });
+  await linked.waitForFunction(() => window.flockStats && window.flockStats.ready, { timeout: 30000 });
+  await linked.waitForFunction(() => UTF8ToString(Module._flock_world()) !== '', { timeout: 10000 }).catch(() => {});
+  const world = await linked.evaluate(() => [document.getElementById('url-problems').textContent,
+    document.getElementById('noise').value, UTF8ToString(Module._flock_world()), location.search]);
+  check(world[1] === '30' && world[2] === 'noise=30' && /[?&]noise=30(&|$)/.test(world[3]) &&
+    /speed=fast is not a number: the default 7\.2 is used/.test(world[0]) &&
+    /turn_rate=99999: turn_rate must be from 0 to 36000 degrees\/s, not 99999: the default 576 is used/.test(world[0]) &&
+    /think_period=2\.5: .*whole number.*the default 3 is used/.test(world[0]) && /bogus is not a setting/.test(world[0]) &&
+    !/speed|turn_rate|think_period|bogus/.test(world[3]),
+  'world settings in the link are applied and written back, and bad ones named with the default used',
+  JSON.stringify(world));
+  await linked.keyboard.press('p');
+  await sleep(1500);
+  const framesBeforeNoise = await linked.evaluate(() => Module._flock_frames());
+  const secondsBeforeNoise = await linked.evaluate(() => UTF8ToString(Module._flock_series_csv()).trim().split('\n').length);
+  await linked.$eval('#noise', (slider) => {
+    slider.value = '90';
+    slider.dispatchEvent(new Event('input', { bubbles: true }));
+  });
+  await sleep(1500);
+  const noisy = await linked.evaluate(() => [UTF8ToString(Module._flock_world()), location.search,
+    document.getElementById('noise-value').textContent,
+    UTF8ToString(Module._flock_series_csv()).trim().split('\n').length]);
+  check(noisy[0] === 'noise=90' && /noise=90/.test(noisy[1]) && noisy[2] === '\u00b190\u00b0' &&
+    noisy[3] > secondsBeforeNoise && (await linked.evaluate(() => Module._flock_frames())) > framesBeforeNoise,
+  'the noise slider changes the flying flock, with no new flight, and the link', JSON.stringify(noisy));
   await linked.close();
   // Opened as a file: says how to serve it.
   const filePage = await browser.newPage();
