@@ -59,7 +59,9 @@ constexpr std::string_view kErrorPrefix = "Error: ";
 constexpr float kNearestCameraZ = -3.0f;
 constexpr float kFarthestCameraZ = -90.0f;
 
+#if FLOCK_WEB_ASYNCIFY
 EM_ASYNC_JS(void, nextAnimationFrame, (), { await new Promise(resolve => requestAnimationFrame(resolve)); });
+#endif
 
 EM_JS(void, tellPage, (const char* what, const char* text), {
     if (Module.onFlockEvent) Module.onFlockEvent(UTF8ToString(what), UTF8ToString(text));
@@ -426,6 +428,13 @@ int main() {
               << "'s interpreter: type !help for the words.\n"
               << "Agent 1 already holds its decision maker QDM: the shipped scripts (file train_flock.txt)\n"
               << "make their own, so run them in a fresh interpreter (the button above the console).\n";
+    auto pass = [] {
+        applyRestart();
+        drawFrame();
+        applyConsoleTarget();
+        runConsoleLines();
+    };
+#if FLOCK_WEB_ASYNCIFY
     flock::web::setIdleHook([] {
         // Only a console command yields; the frame's own polls go on at once.
         if (!page->busy) return;
@@ -435,9 +444,13 @@ int main() {
     tellPage("ready", "");
     for (;;) {
         nextAnimationFrame();
-        applyRestart();
-        drawFrame();
-        applyConsoleTarget();
-        runConsoleLines();
+        pass();
     }
+#else
+    // Without Asyncify nothing yields inside a command: the browser calls each pass, and
+    // a long command holds the page until it ends.
+    tellPage("ready", "");
+    emscripten_set_main_loop(pass, 0, false);
+    return 0;
+#endif
 }
