@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "app/sim/Steering.h"
+#include "app/sim/WorldSettings.h"
 
 namespace flock::web {
 
@@ -133,17 +134,17 @@ void LiveFigures::clear() {
 namespace flock::web {
 
 std::string seriesCsv(const std::vector<FlightFigures>& seconds) {
-    std::string csv = "time";
+    std::string csv = "run,time";
     for (const FlightFigure& figure : kFlightFigures) csv += std::string(",") + figure.name;
     csv += '\n';
-    char cell[64];
     for (const FlightFigures& second : seconds) {
-        std::snprintf(cell, sizeof cell, "%.0f", second.endSeconds);
-        csv += cell;
-        for (const FlightFigure& figure : kFlightFigures) {
-            std::snprintf(cell, sizeof cell, figure.stored, figure.of(second));
+        // The page flies one run, 0, as a single headless flight is.
+        csv += "0,";
+        csv += settingText(second.endSeconds);
+        const FigureValues values = valuesOf(second);
+        for (std::size_t i = 0; i < kFigureCount; ++i) {
             csv += ',';
-            csv += cell;
+            csv += kFlightFigures[i].count ? std::to_string(static_cast<std::int64_t>(values[i])) : settingText(values[i]);
         }
         csv += '\n';
     }

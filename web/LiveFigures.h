@@ -67,8 +67,9 @@ private:
     std::size_t samplesSincePoint_ = 0;
 };
 
-// The series as CSV: a header of "time" and the figures' names, then one row a second
-// of flight with the figures of that second.
+// The series as CSV, in the columns of a headless flight's --series: "run,time" and the
+// figures' names, then one row a second of flight with the figures of that second, at
+// full precision.
 std::string seriesCsv(const std::vector<FlightFigures>& seconds);
 
 }  // namespace flock::web

@@ -12,7 +12,8 @@
   const progress = $('progress');
   const announce = $('announce');
   const stopButton = $('stop');
-  const stats = { pageStart: 0, firstFrame: null, ready: false, busy: false };
+  // Times since the page's start, ms: the program compiled and its files in place, its agents made, the first frame.
+  const stats = { pageStart: 0, runtime: null, readyAt: null, firstFrame: null, ready: false, busy: false };
   window.flockStats = stats;
 
   if (location.protocol === 'file:') {
@@ -199,6 +200,7 @@
     // Standard output and error stay terminals (a training's progress line shows), but
     // write here byte by byte; standard input is empty: reads see the end of input.
     onRuntimeInitialized: function () {
+      stats.runtime = performance.now();
       for (const [fd, kind] of [[1, ''], [2, 'err']]) {
         const stream = FS.getStream(fd);
         if (stream && stream.tty) {
@@ -214,6 +216,7 @@
     onFlockEvent: function (what, text) {
       if (what === 'ready') {
         stats.ready = true;
+        stats.readyAt = performance.now();
         status.textContent = 'P flies or pauses the flock; the console below speaks tala to agent 1 (the blue one).';
         const changedWorld = applyWorldFromLink();
         showNoise();

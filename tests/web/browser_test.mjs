@@ -1,5 +1,7 @@
 // The web page in headless Chromium: loads, flies, draws, answers keys and console commands; prints its speed.
-// Usage: node browser_test.mjs BUILD_WEB_DIR [--bench BENCH_FLOCK] [--screenshot PNG]
+// Usage: node browser_test.mjs BUILD_WEB_DIR [--bench BENCH_FLOCK] [--screenshots DIR] [--scale]
+// (--screenshots writes web-paused.png, web-flying.png and web-page.png, with D, into DIR; --scale also measures
+// flights of 64 and 256 agents)
 import { createServer } from 'node:http';
 import { readFile, stat, mkdtemp, rm } from 'node:fs/promises';
 import { tmpdir } from 'node:os';
@@ -11,7 +13,13 @@ const args = process.argv.slice(2);
 const root = path.resolve(args[0] ?? 'build-web');
 const option = (name) => { const i = args.indexOf(name); return i >= 0 ? args[i + 1] : undefined; };
 const benchProgram = option('--bench') && path.resolve(option('--bench'));
-const screenshotFile = option('--screenshot');
+const screenshots = option('--screenshots');
+async function shoot(page, name) {
+  if (!screenshots) return;
+  await (await page.$('body')).screenshot({ path: path.join(screenshots, name) });
+  console.log(`picture: ${path.join(screenshots, name)}`);
+}
+const scale = args.includes('--scale');
 let failures = 0;
 function check(ok, what, detail = '') {
   console.log(`${ok ? 'ok  ' : 'FAIL'} ${what}${detail ? ': ' + detail : ''}`);
@@ -47,7 +55,14 @@ try {
   page.on('dialog', async (dialog) => { consoleErrors.push('dialog: ' + dialog.message()); await dialog.dismiss(); });
   await page.goto(url, { waitUntil: 'load' });
   await page.waitForFunction(() => window.flockStats && window.flockStats.firstFrame !== null, { timeout: 30000 });
-  const firstFrameMs = await page.evaluate(() => window.flockStats.firstFrame);
+  // Where the first frame's time goes: the files, compiling and unpacking, making the agents, the frame itself.
+  const arrival = await page.evaluate(() => {
+    const loaded = (name) => performance.getEntriesByType('resource').find((entry) => entry.name.endsWith(name));
+    const { runtime, readyAt, firstFrame } = window.flockStats;
+    const files = Math.max(...['flock.js', 'flock.wasm', 'flock.data'].map((name) => loaded(name)?.responseEnd ?? 0));
+    return { files, runtime, readyAt, firstFrame };
+  });
+  const firstFrameMs = arrival.firstFrame;
   check(consoleErrors.length === 0, 'the page loads with no console error', consoleErrors.join(' | '));
   // R as the page's keys see it, whatever has the focus.
   await page.evaluate(() => {
@@ -108,6 +123,7 @@ try {
   JSON.stringify(intro.docs));
   check(intro.paused === 'paused \u2014 press P or the button to fly', 'paused, the page says how to fly',
     String(intro.paused));
+  await shoot(page, 'web-paused.png');
   // A button answers Enter and Space as a press.
   const isPaused = () => page.evaluate(() => Module._flock_paused());
   await page.focus('#keys button[data-key="80"]');
@@ -132,6 +148,7 @@ try {
   check(seen.blue > 0 && seen.green > 0 && seen.red > 0, 'after P the canvas holds blue, green and red agents',
     JSON.stringify(seen));
   check(flying.counts.grey > 0 && (await look()).greys !== flying.greys, 'grey points and trails move on the canvas');
+  await shoot(page, 'web-flying.png');
   // Speed over five seconds of flight (8 agents).
   await page.evaluate(() => Module._flock_frame_ms(0));
   const framesBefore = await frames();
@@ -144,10 +161,7 @@ try {
   await sleep(800);
   const minds = await look();
   check(minds.counts.yellow > 0, 'D shows yellow bars', `${minds.counts.yellow} yellow pixels`);
-  if (screenshotFile) {
-    await (await page.$('body')).screenshot({ path: screenshotFile });
-    console.log(`picture: ${screenshotFile}`);
-  }
+  await shoot(page, 'web-page.png');
   await page.keyboard.press('d');
   // R: the camera follows the agents' centre, so the middle is where they gather: their mean distance from their
   // centre drops to about nothing, then grows as they fly. Measured frame by frame in the page, where no round trip
@@ -333,8 +347,8 @@ try {
     `${png?.length ?? 0} bytes`);
   // One row a second flown, the figures' columns as a headless flight's.
   const csvRows = csv ? csv.toString().trim().split('\n') : [];
-  check(csvRows[0] === 'time,distance,polarisation,following,decisions,failures' && csvRows.length > 3 &&
-    csvRows.slice(1).every((row, i) => row.startsWith(`${i + 1},`) && row.split(',').length === 6),
+  check(csvRows[0] === 'run,time,distance,polarisation,following,decisions,failures' && csvRows.length > 3 &&
+    csvRows.slice(1).every((row, i) => row.startsWith(`0,${i + 1},`) && row.split(',').length === 7),
   'the figures of every second flown download as CSV', JSON.stringify(csvRows.slice(0, 3)));
   const svgText = svg?.toString() ?? '';
   check(/^<\?xml[^\n]*\n<svg /.test(svgText) && /<polyline/.test(svgText) && /Mean distance from the centroid/.test(svgText) &&
@@ -424,6 +438,32 @@ try {
       native = ` (native BM_FlockFrame not measured: ${error.message.split('\n')[0]})`;
     }
   }
+  // Bigger flights, from the link: frames a second over 5 s and the WebAssembly frame.
+  const flights = [];
+  for (const agents of scale ? [32, 64, 256] : [32]) {
+    const flight = await browser.newPage();
+    await flight.goto(`${url}?agents=${agents}&seed=1`, { waitUntil: 'load' });
+    await flight.waitForFunction(() => window.flockStats && window.flockStats.ready, { timeout: 60000 });
+    const making = await flight.evaluate(async () => {
+      const start = performance.now();
+      for (let i = 0; i < 3; ++i) await new Promise((resolve) => requestAnimationFrame(resolve));
+      return performance.now() - start;
+    });
+    await flight.evaluate(() => document.activeElement.blur());
+    await flight.keyboard.press('p');
+    await sleep(1500);
+    await flight.evaluate(() => Module._flock_frame_ms(0));
+    const before = await flight.evaluate(() => Module._flock_frames());
+    await sleep(5000);
+    const rate = ((await flight.evaluate(() => Module._flock_frames())) - before) / 5;
+    const frameMs = await flight.evaluate(() => Module._flock_frame_ms(0));
+    flights.push(`${agents} agents ${rate.toFixed(1)} frames a second, frame ${frameMs.toFixed(3)} ms, made in ` +
+      `${Math.round(making)} ms`);
+    await flight.close();
+  }
+  console.log(`arrival: files in ${Math.round(arrival.files)} ms, compiled and unpacked by ${Math.round(arrival.runtime)} ms, ` +
+    `8 agents made by ${Math.round(arrival.readyAt)} ms, first frame at ${Math.round(arrival.firstFrame)} ms`);
+  console.log(`flights: ${flights.join('; ')}`);
   console.log(`speed: ${framesPerSecond.toFixed(1)} frames a second over 5 s with 8 agents (headless Chromium, ` +
     `SwiftShader GL); WebAssembly frame ${wasmFrameMs.toFixed(3)} ms${native}, then ${drawingMs.toFixed(3)} ms ` +
     `handing it to WebGL; download ${(download / 1e6).toFixed(2)} MB; first frame ${Math.round(firstFrameMs)} ms ` +

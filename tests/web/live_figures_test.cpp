@@ -65,9 +65,9 @@ TEST(LiveFigures, KeepsEverySecondOfFlightButNotThePausesForTheSeriesAndThePictu
     }
     EXPECT_DOUBLE_EQ(figures.seconds(), 2.5);
     EXPECT_EQ(seriesCsv(figures.series()),
-              "time,distance,polarisation,following,decisions,failures\n"
-              "1,1.000,1.000,100.0,1,0\n"
-              "2,3.000,1.000,0.0,1,0\n");
+              "run,time,distance,polarisation,following,decisions,failures\n"
+              "0,1,1,1,100,1,0\n"
+              "0,2,3,1,0,1,0\n");
     const FlightRecord& kept = figures.record();
     ASSERT_EQ(kept.distance.size(), 25u);  // ten samples a second
     EXPECT_DOUBLE_EQ(kept.distance.front(), 1);
@@ -81,7 +81,7 @@ TEST(LiveFigures, KeepsEverySecondOfFlightButNotThePausesForTheSeriesAndThePictu
     // The live figures read the same minds, apart.
     EXPECT_EQ(figures.take().substr(12), "0.500");
     figures.clear();
-    EXPECT_EQ(seriesCsv(figures.series()), "time,distance,polarisation,following,decisions,failures\n");
+    EXPECT_EQ(seriesCsv(figures.series()), "run,time,distance,polarisation,following,decisions,failures\n");
     EXPECT_EQ(flightPicture(figures.record(), LiveFigures::kSamplesPerSecond, "nothing flown").find("nan"),
               std::string::npos);
 }
