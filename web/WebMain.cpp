@@ -331,6 +331,11 @@ EMSCRIPTEN_KEEPALIVE const char* flock_world() {
     return text.c_str();
 }
 
+// The agents flying now.
+EMSCRIPTEN_KEEPALIVE int flock_agent_count() {
+    return page && page->flock ? static_cast<int>(page->flock->agents().size()) : 0;
+}
+
 // The figures of every second flown, as CSV.
 EMSCRIPTEN_KEEPALIVE const char* flock_series_csv() {
     static std::string text;
@@ -379,6 +384,9 @@ EMSCRIPTEN_KEEPALIVE const char* flock_words() {
 // The camera's distance along its axis (negative: the agents are ahead).
 EMSCRIPTEN_KEEPALIVE double flock_camera_z() { return page ? page->app.cameraZ : 0; }
 
+// Console lines typed and not yet run.
+EMSCRIPTEN_KEEPALIVE int flock_queued() { return page ? static_cast<int>(page->lines.size()) : 0; }
+
 // 1 while a console command runs.
 EMSCRIPTEN_KEEPALIVE int flock_busy() { return page && page->busy ? 1 : 0; }
 
@@ -422,6 +430,13 @@ int main() {
         tellPage("failed", problem.c_str());
         return 1;
     }
+    // The first frame before the agents are made (their setup scripts take most of the
+    // page's start): the page starts paused, and paused agents are not drawn anyway.
+    flock::startApp(page->app, [](flock::AppState&) { return std::make_unique<flock::NoAgents>(); });
+    drawFrame();
+#if FLOCK_WEB_ASYNCIFY
+    nextAnimationFrame();
+#endif
     startFlock(flock::FlockChoice{});
     // After the agents' start-up lines, so that it shows at the bottom of the console.
     std::cout << "tala " << flock::kProjectVersion << " in agent " << kConsoleAgent
