@@ -223,7 +223,11 @@
         if (settings.agents !== 8 || settings.sensors !== 0 || settings.seed >= 0 || changedWorld) restart();
         writeLink();
         noteFiles();
-      } else if (what === 'first-frame') stats.firstFrame = performance.now();
+      } else if (what === 'first-frame') {
+        // The first frame comes before the agents are made, paused as the page starts.
+        stats.firstFrame = performance.now();
+        $('paused').hidden = false;
+      }
       else if (what === 'busy') {
         stats.busy = text === '1';
         prompt.classList.toggle('busy', stats.busy);

@@ -54,7 +54,8 @@ try {
   page.on('pageerror', (error) => consoleErrors.push(String(error)));
   page.on('dialog', async (dialog) => { consoleErrors.push('dialog: ' + dialog.message()); await dialog.dismiss(); });
   await page.goto(url, { waitUntil: 'load' });
-  await page.waitForFunction(() => window.flockStats && window.flockStats.firstFrame !== null, { timeout: 30000 });
+  await page.waitForFunction(() => window.flockStats && window.flockStats.firstFrame !== null &&
+    window.flockStats.ready, { timeout: 30000 });
   // Where the first frame's time goes: the files, compiling and unpacking, making the agents, the frame itself.
   const arrival = await page.evaluate(() => {
     const loaded = (name) => performance.getEntriesByType('resource').find((entry) => entry.name.endsWith(name));
