@@ -227,8 +227,7 @@
         // The first frame comes before the agents are made, paused as the page starts.
         stats.firstFrame = performance.now();
         $('paused').hidden = false;
-      }
-      else if (what === 'busy') {
+      } else if (what === 'busy') {
         stats.busy = text === '1';
         prompt.classList.toggle('busy', stats.busy);
         stopButton.hidden = !stats.busy;
