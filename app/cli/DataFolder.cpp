@@ -64,6 +64,37 @@ std::string missingDecisionScripts(const fs::path& folder) {
            "a complete data folder with --data DIR";
 }
 
+SetupPlace placeSetup(const std::string& file, const DataSearch& search) {
+    SetupPlace place;
+    std::error_code error;
+    const fs::path path = fs::absolute(file, error);
+    const fs::file_status status = fs::status(path, error);
+    if (!fs::is_regular_file(status)) {
+        place.problem = (fs::is_directory(status) ? "a folder, not a setup script: '" : "no file '") + file + "'";
+        return place;
+    }
+    place.folder = path.parent_path();
+    place.script = path.filename().string();
+    // Names reach the interpreters inside command texts, which these characters would split.
+    const auto unsafe = [](const std::string& name) { return name.find_first_of(" ,\t()\"") != std::string::npos; };
+    if (unsafe(place.script)) {
+        place.problem = "the name of '" + file + "' holds a space, a comma, a bracket or a quote";
+        return place;
+    }
+    bool found = missingDecisionScripts(place.folder).empty();
+    for (const fs::path& folder : {search.given, search.buildTreeData, search.installedData}) {
+        if (folder.empty() || !missingDecisionScripts(folder).empty() || sameFolder(folder, place.folder)) continue;
+        const std::string name = fs::absolute(folder, error).lexically_normal().string();
+        if (unsafe(name)) continue;
+        place.scriptFolders.push_back(name);
+        found = true;
+    }
+    if (!found)
+        place.problem = "no QDM_Scripts/SetupTops.txt and prepare.txt beside '" + file +
+                        "', in --data or in the project's or the installed data";
+    return place;
+}
+
 DataSearch programDataSearch(const std::string& given) {
     DataSearch search;
     search.given = given;

@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace flock {
 
@@ -25,6 +26,17 @@ DataFolder findDataFolder(const DataSearch& search);
 // Why `folder` cannot finalize a decision maker, or empty: finalize runs the two scripts
 // of QDM_Scripts/ from the working folder, which is the data folder.
 std::string missingDecisionScripts(const std::filesystem::path& folder);
+
+// Where a setup script of one's own runs: in its own folder, with the folders that
+// hold QDM_Scripts/ (its own, then --data, then the project's or the installed data)
+// searched in that order after it. `problem` says, in one line, why it cannot run.
+struct SetupPlace {
+    std::filesystem::path folder;
+    std::string script;                      // the file's name in `folder`
+    std::vector<std::string> scriptFolders;  // for the interpreters' path, after `folder`
+    std::string problem;
+};
+SetupPlace placeSetup(const std::string& file, const DataSearch& search);
 
 // The search of the running program: `given` (may be empty), the working folder,
 // then the build tree's or the install's data depending on where the program lives.

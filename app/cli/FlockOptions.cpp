@@ -4,10 +4,13 @@
 #include <algorithm>
 #include <filesystem>
 #include <limits>
+#include <stdexcept>
 
 namespace flock {
 
 namespace {
+
+inline constexpr long long kMaxRangeCount = 1000;
 
 double readNumber(const std::string& option, const std::string& text) {
     double value = 0;
@@ -53,6 +56,49 @@ SweepSensors sweepSensors(const std::string& item) {
     return {item, SensorSource::File, item};
 }
 
+// A name that becomes a column of the row files.
+void refuseAsColumn(const std::string& option, const std::string& item) {
+    for (char c : item)
+        if (static_cast<unsigned char>(c) < 0x20 || c == '"' || c == 0x7f)
+            throw UsageError(option + ": a file name with a quote or a control character cannot be a row's " +
+                             option.substr(2));
+}
+
+// "A,B,C" of numbers, or the range "START:STOP:COUNT" with both ends included.
+std::vector<double> parseValues(const std::string& option, const std::string& text) {
+    std::vector<double> values;
+    if (text.find(':') != std::string::npos) {
+        const std::vector<std::string> parts = [&] {
+            std::vector<std::string> found;
+            std::size_t at = 0;
+            while (true) {
+                const std::size_t colon = text.find(':', at);
+                found.push_back(text.substr(at, colon - at));
+                if (colon == std::string::npos) return found;
+                at = colon + 1;
+            }
+        }();
+        long long count = 0;
+        double first = 0, last = 0;
+        if (parts.size() != 3 || !readField(parts[0], first) || !readField(parts[1], last))
+            throw UsageError(option + " needs START:STOP:COUNT, not '" + text + "'");
+        if (!readField(parts[2], count) || count < 1 || count > kMaxRangeCount)
+            throw UsageError(option + ": the count of '" + text + "' must be a whole number from 1 to " +
+                             std::to_string(kMaxRangeCount));
+        if (last < first) throw UsageError(option + ": the range '" + text + "' stops before it starts");
+        if (count == 1 && last != first)
+            throw UsageError(option + ": a range of one value starts where it stops, not '" + text + "'");
+        for (long long i = 0; i < count; ++i)
+            values.push_back(i + 1 == count ? last : first + (last - first) * static_cast<double>(i) / static_cast<double>(count - 1));
+    } else {
+        for (const std::string& item : splitList(option, text)) values.push_back(readNumber(option, item));
+    }
+    for (std::size_t i = 1; i < values.size(); ++i)
+        if (std::find(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(i), values[i]) != values.begin() + static_cast<std::ptrdiff_t>(i))
+            throw UsageError(option + ": " + settingText(values[i]) + " is given twice");
+    return values;
+}
+
 void readShard(const std::string& text, SweepChoice& sweep) {
     const auto slash = text.find('/');
     long long k = 0, n = 0;
@@ -74,6 +120,8 @@ std::vector<unsigned> parseSeeds(const std::string& text) {
     for (const std::string& item : splitList(option, text)) {
         const auto dash = item.find('-', 1);
         const long long first = readWhole(option, item.substr(0, dash), 0, highest);
+        // The C generator seeds 0 as 1: the same flight would count as two samples.
+        if (first == 0) throw UsageError("--seeds: seed 0 flies as seed 1 does; start at 1, not '" + item + "'");
         const long long last = dash == std::string::npos ? first : readWhole(option, item.substr(dash + 1), 0, highest);
         if (last < first) throw UsageError("--seeds: the range '" + item + "' is reversed");
         count += last - first + 1;
@@ -91,23 +139,232 @@ std::vector<unsigned> parseSeeds(const std::string& text) {
     return seeds;
 }
 
-namespace {
+std::int64_t SweepChoice::runCount() const {
+    std::vector<std::size_t> sizes = {seeds.size(), agentCounts.size(), sensors.size(), std::max<std::size_t>(seconds.size(), 1),
+                                      std::max<std::size_t>(setups.size(), 1)};
+    for (const SettingAxis& axis : axes) sizes.push_back(axis.values.size());
+    std::int64_t count = 1;
+    for (std::size_t size : sizes) {
+        if (size == 0) return 0;
+        if (count > std::numeric_limits<std::int64_t>::max() / static_cast<std::int64_t>(size))
+            return std::numeric_limits<std::int64_t>::max();
+        count *= static_cast<std::int64_t>(size);
+    }
+    return count;
+}
 
-// Every option, and whether it takes a value.
-const std::vector<tala::interp::OptionRow> kFlockOptions = {
-    {"--help"},         {"--version"},     {"--headless"},      {"--quiet"},        {"--random-sensors"},
-    {"--sweep"},        {"--summarize"},   {"--data", true},    {"--agents", true}, {"--seed", true},
-    {"--sensors", true}, {"--seconds", true}, {"--every", true}, {"--csv", true},   {"--svg", true},
-    {"--seeds", true},  {"--jobs", true},  {"--shard", true},
+// What the parse has read so far.
+struct FlockOptionParse {
+    FlockOptions& options;
+    bool sweeping = false;  // a sweep reads --agents, --sensors, --seconds, --setup and --set as lists
+    bool sensorsChosen = false;
+    bool dataGiven = false;
 };
 
-// Two names of one file: the same text, or the same place once made absolute.
+namespace {
+
+using Parse = FlockOptionParse;
+
+void setSeconds(Parse& p, const std::string& value) {
+    if (!p.sweeping) {
+        p.options.seconds = readSeconds("--seconds", value);
+        return;
+    }
+    std::vector<double>& list = p.options.sweepChoice.seconds;
+    for (const std::string& item : splitList("--seconds", value)) {
+        const double seconds = readSeconds("--seconds", item);
+        if (std::find(list.begin(), list.end(), seconds) != list.end())
+            throw UsageError("--seconds: " + item + " is given twice");
+        list.push_back(seconds);
+    }
+    p.options.seconds = list.front();
+}
+
+void setSensors(Parse& p, const std::string& value, bool random) {
+    if (p.sweeping) {
+        const std::vector<std::string> items = random ? std::vector<std::string>{"random"} : splitList("--sensors", value);
+        for (const std::string& item : items) p.options.sweepChoice.sensors.push_back(sweepSensors(item));
+        return;
+    }
+    if (p.sensorsChosen) throw UsageError("--sensors and --random-sensors: choose one, once");
+    p.sensorsChosen = true;
+    if (random) {
+        p.options.flock.sensors = SensorSource::Random;
+        return;
+    }
+    p.options.flock.sensors = SensorSource::File;
+    p.options.flock.sensorFile = value;
+    if (value.empty()) throw UsageError("--sensors needs a file");
+}
+
+void setSetup(Parse& p, const std::string& value) {
+    std::vector<SweepSetup>& setups = p.options.sweepChoice.setups;
+    if (!setups.empty() && !p.sweeping) throw UsageError("--setup is given twice");
+    const std::vector<std::string> items = p.sweeping ? splitList("--setup", value) : std::vector<std::string>{value};
+    for (const std::string& item : items) {
+        if (item.empty()) throw UsageError("--setup needs a file");
+        refuseAsColumn("--setup", item);
+        for (const SweepSetup& setup : setups)
+            if (setup.label == item) throw UsageError("--setup: '" + item + "' is given twice");
+        setups.push_back({item, item, {}, {}, {}});
+    }
+    p.options.sweepChoice.grid = true;
+}
+
+void setWorld(Parse& p, const std::string& value) {
+    const std::size_t equals = value.find('=');
+    const std::string name = value.substr(0, equals);
+    if (equals == std::string::npos) throw UsageError("--set needs NAME=VALUE, not '" + value + "'");
+    const WorldSetting* setting = findWorldSetting(name);
+    std::vector<SettingAxis>& axes = p.options.sweepChoice.axes;
+    try {
+        if (!setting) setWorldSetting(p.options.flock.world, name, 0);  // names the known settings
+    } catch (const std::runtime_error& unknown) {
+        throw UsageError(std::string("--set: ") + unknown.what());
+    }
+    for (const SettingAxis& axis : axes)
+        if (axis.setting == setting) throw UsageError(std::string("--set: ") + setting->name + " is given twice");
+    const std::string option = std::string("--set ") + setting->name;
+    const std::vector<double> values = parseValues(option, value.substr(equals + 1));
+    if (values.size() > 1 && !p.sweeping) throw UsageError(option + ": several values need --sweep");
+    for (double v : values) {
+        try {
+            setWorldSetting(p.options.flock.world, setting->name, v);
+        } catch (const std::runtime_error& outside) {
+            throw UsageError(std::string("--set: ") + outside.what());
+        }
+    }
+    // Kept in the table's order, so that the grid's order does not depend on the command line's.
+    auto at = std::find_if(axes.begin(), axes.end(), [&](const SettingAxis& axis) { return axis.setting > setting; });
+    axes.insert(at, {setting, values});
+    p.options.sweepChoice.grid = true;
+}
+
+void setOutput(Parse& p, const std::string& name, const std::string& value) {
+    std::string& file = name == "--csv" ? p.options.csvFile : p.options.svgFile;
+    file = value;
+    if (file.empty()) throw UsageError(name + " needs a file");
+}
+
+constexpr unsigned kFlight = kWindow | kHeadless | kSweep;
+constexpr unsigned kOutputs = kHeadless | kSweep | kSummarize;
+
+// Every option, in the order of the help.
+const std::vector<FlockOptionRow> kFlockOptionRows = {
+    {"--data", "DIR", nullptr,
+     "the folder holding vex_flock_setup.txt; without it flock looks in\n"
+     "the working folder, then the project's or the installed data",
+     kFlight, "a folder, once",
+     [](Parse& p, const std::string& value) {
+         if (p.dataGiven) throw UsageError("--data is given twice");
+         p.dataGiven = true;
+         p.options.dataFolder = value;
+         if (value.empty()) throw UsageError("--data needs a folder");
+     }},
+    {"--agents", "K", nullptr, "K agents, 1 to 256 (default 8)", kFlight, "1 to 256; a sweep: a list",
+     [](Parse& p, const std::string& value) {
+         if (!p.sweeping) {
+             p.options.flock.agentCount = static_cast<int>(readWhole("--agents", value, 1, kMaxAgentCount));
+             return;
+         }
+         for (const std::string& item : splitList("--agents", value))
+             p.options.sweepChoice.agentCounts.push_back(static_cast<int>(readWhole("--agents", item, 1, kMaxAgentCount)));
+     }},
+    {"--seed", "N", nullptr, "seed of the random generator (default: the time; 1 when headless)",
+     kWindow | kHeadless, "0 to 4294967295; 0 flies as 1",
+     [](Parse& p, const std::string& value) {
+         p.options.seed =
+             static_cast<unsigned>(readWhole("--seed", value, 0, std::numeric_limits<unsigned>::max()));
+     }},
+    {"--sensors", "FILE", nullptr, "the sensors of FILE in place of those the setup script loads", kFlight,
+     "a sensor file; a sweep: a list of files, setup and random",
+     [](Parse& p, const std::string& value) { setSensors(p, value, false); }},
+    {"--random-sensors", nullptr, nullptr, "untrained sensors center, left and right, drawn at random", kFlight, "",
+     [](Parse& p, const std::string& value) { setSensors(p, value, true); }},
+    {"--setup", "FILE", nullptr,
+     "the setup script FILE in place of vex_flock_setup.txt; its\n"
+     "QDM_Scripts/ are looked for beside it, then in --data, then in\n"
+     "the project's or the installed data (a sweep takes F1,F2,...)",
+     kFlight, "a setup script; a sweep: a list", setSetup},
+    {"--set", "NAME=VALUE", nullptr,
+     "a world setting (see --settings), once each; a sweep also takes\n"
+     "V1,V2,... or START:STOP:COUNT, both ends included",
+     kFlight, "a setting's range; a sweep: a list or START:STOP:COUNT, COUNT 1 to 1000", setWorld},
+    {"--settings", nullptr, nullptr, "the world settings: name, default, unit, range and meaning", kAnyMode, "",
+     [](Parse& p, const std::string&) { p.options.settings = true; }},
+    {"--quiet", nullptr, nullptr,
+     "leave out the decision library's own chatter (sizes at start-up\n"
+     "and at every decision); script messages and failures stay",
+     kFlight, "", [](Parse& p, const std::string&) { p.options.quiet = true; }},
+    {"--headless", nullptr, nullptr, "fly without a window on a clock of 60 frames a second and print", kAnyMode, "",
+     [](Parse& p, const std::string&) { p.options.headless = true; }},
+    {"--seconds", "S", nullptr,
+     "simulated seconds to fly (default 60), at most 3600, and at\n"
+     "most 28800 / K with K agents",
+     kHeadless | kSweep, "above 0, at most 3600; a sweep: a list", setSeconds},
+    {"--every", "T", nullptr, "also a row of figures for every T simulated seconds", kHeadless,
+     "above 0, at most 3600",
+     [](Parse& p, const std::string& value) { p.options.every = readSeconds("--every", value); }},
+    {"--csv", "FILE", nullptr, "one row per decision: time,agent,x,y,heading,stimulus,decision", kOutputs,
+     "a file, not the one of another output",
+     [](Parse& p, const std::string& value) { setOutput(p, "--csv", value); }},
+    {"--svg", "FILE", nullptr, "a picture of the paths and of the figures over time", kOutputs,
+     "a file, not the one of another output",
+     [](Parse& p, const std::string& value) { setOutput(p, "--svg", value); }},
+    {"--sweep", nullptr, nullptr,
+     "headless flights over every combination of --seeds (default 1-10),\n"
+     "--agents K1,K2,... and --sensors S1,S2,... (each a file, setup\n"
+     "or random); prints one row per setting with means, deviations\n"
+     "and 95% intervals, and paired differences between the sensors",
+     kAnyMode, "", [](Parse& p, const std::string&) { p.options.sweep = true; }},
+    {"--seeds", "A-B", nullptr, nullptr, kSweep, "1 to 4294967295, ranges and lists, no seed twice",
+     [](Parse& p, const std::string& value) { p.options.sweepChoice.seeds = parseSeeds(value); }},
+    {"--jobs", "N", nullptr,
+     "flights at once in a sweep, each its own process (default: one\n"
+     "per core)",
+     kSweep, "1 to 1024",
+     [](Parse& p, const std::string& value) {
+         p.options.sweepChoice.jobs = static_cast<int>(readWhole("--jobs", value, 1, kMaxSweepJobs));
+     }},
+    {"--shard", "K/N", nullptr,
+     "only the K-th of N equal slices of the sweep's runs\n"
+     "(with --sweep, --csv writes one row per run and --svg the means)",
+     kSweep, "1 <= K <= N <= 100000",
+     [](Parse& p, const std::string& value) { readShard(value, p.options.sweepChoice); }},
+    {"--summarize", "FILE...", nullptr, "the sweep's table (and --svg) from row files written by --csv", kAnyMode,
+     "row files", [](Parse& p, const std::string&) { p.options.summarize = true; }},
+    {"--help", nullptr, "-h, --help", "this text", kAnyMode, "",
+     [](Parse& p, const std::string&) { p.options.help = true; }},
+    {"--version", nullptr, nullptr, "the version", kAnyMode, "",
+     [](Parse& p, const std::string&) { p.options.version = true; }},
+};
+
+const FlockOptionRow& rowOf(const std::string& name) {
+    for (const FlockOptionRow& row : kFlockOptionRows)
+        if (name == row.name) return row;
+    throw std::logic_error("no option row " + name);
+}
+
+// A symbolic link is followed to where it points even when nothing is there yet.
+std::filesystem::path placeOf(const std::string& name) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    fs::path place = fs::absolute(name, error);
+    for (int links = 0; links < 40 && fs::is_symlink(fs::symlink_status(place, error)); ++links) {
+        const fs::path target = fs::read_symlink(place, error);
+        if (error) break;
+        place = target.is_absolute() ? target : place.parent_path() / target;
+    }
+    const fs::path resolved = fs::weakly_canonical(place, error);
+    return error ? place.lexically_normal() : resolved;
+}
+
+// Two names of one file: the same text, or the same place once links are followed.
 bool sameFile(const std::string& a, const std::string& b) {
     if (a.empty() || b.empty()) return false;
     std::error_code error;
     if (std::filesystem::equivalent(a, b, error) && !error) return true;
-    const auto place = [&](const std::string& name) { return std::filesystem::absolute(name, error).lexically_normal(); };
-    return place(a) == place(b);
+    return placeOf(a) == placeOf(b);
 }
 
 void refuseOneFileForBoth(const FlockOptions& options) {
@@ -115,27 +372,40 @@ void refuseOneFileForBoth(const FlockOptions& options) {
         throw UsageError("--csv and --svg name one file, '" + options.csvFile + "': give each its own");
 }
 
-// A sweep takes the flight's options but --every and --seed; --summarize only its files.
-void checkSweepCombination(FlockOptions& options, const std::vector<std::string>& given,
-                           const std::vector<std::string>& sweepOnly) {
-    const auto has = [&](const char* name) { return std::find(given.begin(), given.end(), name) != given.end(); };
-    if (options.sweep + options.summarize + options.headless > 1)
-        throw UsageError("--headless, --sweep and --summarize: choose one");
-    if (!options.sweep && !sweepOnly.empty()) throw UsageError(sweepOnly.front() + " needs --sweep");
-    if (options.summarize) {
+const char* modeName(unsigned mode) {
+    return mode == kSweep ? "--sweep" : mode == kSummarize ? "--summarize" : "--headless";
+}
+
+// Each given option must go with the mode; the refusals come in the order they always did.
+void checkModes(const FlockOptions& options, unsigned mode, const std::vector<std::string>& given) {
+    for (const std::string& name : given)
+        if (rowOf(name).modes == kSweep && mode != kSweep) throw UsageError(name + " needs --sweep");
+    if (mode == kSummarize) {
         for (const std::string& name : given)
-            if (name != "--summarize" && name != "--csv" && name != "--svg")
-                throw UsageError(name + " does not go with --summarize");
+            if (!(rowOf(name).modes & kSummarize) || name == "--headless" || name == "--sweep")
+                if (name != "--summarize") throw UsageError(name + " does not go with --summarize");
         if (options.sweepChoice.rowFiles.empty()) throw UsageError("--summarize needs one or more row files");
     }
-    refuseOneFileForBoth(options);
-    if (!options.sweep) return;
-    if (has("--every")) throw UsageError("--every does not go with --sweep");
-    if (has("--seed")) throw UsageError("--seed does not go with --sweep: give --seeds");
+    if (mode == kSweep || mode == kSummarize) refuseOneFileForBoth(options);
+    for (const std::string& name : given) {
+        if (rowOf(name).modes & mode) continue;
+        if (mode == kSweep) throw UsageError(name + " does not go with --sweep" + (name == "--seed" ? ": give --seeds" : ""));
+        if (mode == kWindow) throw UsageError(name + " needs " + modeName(kHeadless));
+    }
+}
+
+void refuseLongFlights(double seconds, int agents) {
+    if (seconds * agents > kMaxAgentSeconds)
+        throw UsageError("a flight of " + std::to_string(agents) + " agents can last at most " +
+                         std::to_string(static_cast<int>(kMaxAgentSeconds / agents)) + " seconds");
+}
+
+void completeSweep(FlockOptions& options) {
     SweepChoice& choice = options.sweepChoice;
     if (choice.seeds.empty()) choice.seeds = parseSeeds("1-10");
     if (choice.agentCounts.empty()) choice.agentCounts.push_back(options.flock.agentCount);
     if (choice.sensors.empty()) choice.sensors.push_back({"setup", SensorSource::Setup, {}});
+    if (choice.seconds.empty()) choice.seconds.push_back(options.seconds);
     // A setting given twice would be one setting with every seed twice.
     for (std::size_t i = 0; i < choice.agentCounts.size(); ++i)
         if (std::count(choice.agentCounts.begin(), choice.agentCounts.begin() + static_cast<std::ptrdiff_t>(i),
@@ -145,111 +415,56 @@ void checkSweepCombination(FlockOptions& options, const std::vector<std::string>
         for (std::size_t j = 0; j < i; ++j)
             if (choice.sensors[j].label == choice.sensors[i].label)
                 throw UsageError("--sensors: '" + choice.sensors[i].label + "' is given twice");
-    if (choice.runCount() > kMaxSweepRuns)
-        throw UsageError(std::to_string(choice.runCount()) + " runs: a sweep has at most " +
-                         std::to_string(kMaxSweepRuns));
-    for (int agents : choice.agentCounts)
-        if (options.seconds * agents > kMaxAgentSeconds)
-            throw UsageError("a flight of " + std::to_string(agents) + " agents can last at most " +
-                             std::to_string(static_cast<int>(kMaxAgentSeconds / agents)) + " seconds");
+    const std::int64_t runs = choice.runCount();
+    if (runs > kMaxSweepRuns)
+        throw UsageError((runs == std::numeric_limits<std::int64_t>::max() ? "more than " + std::to_string(kMaxSweepRuns)
+                                                                            : std::to_string(runs)) +
+                         " runs: a sweep has at most " + std::to_string(kMaxSweepRuns));
+    for (double seconds : choice.seconds)
+        for (int agents : choice.agentCounts) refuseLongFlights(seconds, agents);
 }
 
-void checkCombination(const FlockOptions& options, const std::vector<std::string>& headlessOnly) {
-    if (options.sweep || options.summarize) return;
-    if (!options.headless && !headlessOnly.empty()) throw UsageError(headlessOnly.front() + " needs --headless");
-    if (!options.headless) return;
-    refuseOneFileForBoth(options);
-    if (options.seconds * options.flock.agentCount > kMaxAgentSeconds)
-        throw UsageError("a flight of " + std::to_string(options.flock.agentCount) + " agents can last at most " +
-                         std::to_string(static_cast<int>(kMaxAgentSeconds / options.flock.agentCount)) +
-                         " seconds");
+std::vector<tala::interp::OptionRow> readerRows() {
+    std::vector<tala::interp::OptionRow> rows;
+    for (const FlockOptionRow& row : kFlockOptionRows) rows.push_back({row.name, row.argument != nullptr && row.name != std::string("--summarize")});
+    return rows;
 }
 
 }  // namespace
 
+const std::vector<FlockOptionRow>& flockOptionTable() { return kFlockOptionRows; }
+
 FlockOptions parseFlockOptions(const std::vector<std::string>& arguments) {
     FlockOptions options;
-    tala::interp::OptionReader reader(arguments, kFlockOptions);
-    std::vector<std::string> headlessOnly;
-    bool sensorsChosen = false;
-    // A sweep reads --agents and --sensors as lists.
-    const bool sweeping = std::find(arguments.begin(), arguments.end(), "--sweep") != arguments.end();
-    SweepChoice& sweep = options.sweepChoice;
-    std::vector<std::string> given, sweepOnly;
+    Parse parse{options};
+    tala::interp::OptionReader reader(arguments, readerRows());
+    parse.sweeping = std::find(arguments.begin(), arguments.end(), "--sweep") != arguments.end();
+    const bool summarizing = std::find(arguments.begin(), arguments.end(), "--summarize") != arguments.end();
+    std::vector<std::string> given;
     using Kind = tala::interp::OptionReader::Kind;
     while (reader.next()) {
         const std::string& text = reader.text();
         // Named without the value given to it: "--frames=3" is "--frames".
         if (reader.kind() == Kind::Unknown || reader.kind() == Kind::End || text == "-")
             throw UsageError("unknown option '" + text.substr(0, text.starts_with("--") ? text.find('=') : text.npos) + "'");
-        const std::string& name = reader.kind() == Kind::Operand ? reader.value() : reader.name();
-        if (reader.kind() == Kind::Option) given.push_back(name);
-        if (sweeping && name == "--agents") {
-            for (const std::string& item : splitList(name, reader.value()))
-                sweep.agentCounts.push_back(static_cast<int>(readWhole(name, item, 1, kMaxAgentCount)));
-        } else if (sweeping && (name == "--sensors" || name == "--random-sensors")) {
-            const std::vector<std::string> items =
-                name == "--sensors" ? splitList(name, reader.value()) : std::vector<std::string>{"random"};
-            for (const std::string& item : items) sweep.sensors.push_back(sweepSensors(item));
-        } else if (name == "--sweep") {
-            options.sweep = true;
-        } else if (name == "--summarize") {
-            options.summarize = true;
-        } else if (name == "--seeds") {
-            sweep.seeds = parseSeeds(reader.value());
-            sweepOnly.push_back(name);
-        } else if (name == "--jobs") {
-            sweep.jobs = static_cast<int>(readWhole(name, reader.value(), 1, kMaxSweepJobs));
-            sweepOnly.push_back(name);
-        } else if (name == "--shard") {
-            readShard(reader.value(), sweep);
-            sweepOnly.push_back(name);
-        } else if (options.summarize && reader.kind() == Kind::Operand) {
-            sweep.rowFiles.push_back(name);
-        } else if (name == "--help") {
-            options.help = true;
-        } else if (name == "--version") {
-            options.version = true;
-        } else if (name == "--headless") {
-            options.headless = true;
-        } else if (name == "--data") {
-            options.dataFolder = reader.value();
-            if (options.dataFolder.empty()) throw UsageError("--data needs a folder");
-        } else if (name == "--agents") {
-            options.flock.agentCount = static_cast<int>(readWhole(name, reader.value(), 1, kMaxAgentCount));
-        } else if (name == "--seed") {
-            options.seed = static_cast<unsigned>(readWhole(name, reader.value(), 0, std::numeric_limits<unsigned>::max()));
-        } else if (name == "--quiet") {
-            options.quiet = true;
-        } else if (name == "--sensors" || name == "--random-sensors") {
-            if (sensorsChosen) throw UsageError("--sensors and --random-sensors: choose one, once");
-            sensorsChosen = true;
-            if (name == "--sensors") {
-                options.flock.sensors = SensorSource::File;
-                options.flock.sensorFile = reader.value();
-                if (options.flock.sensorFile.empty()) throw UsageError("--sensors needs a file");
-            } else {
-                options.flock.sensors = SensorSource::Random;
-            }
-        } else if (name == "--seconds") {
-            options.seconds = readSeconds(name, reader.value());
-            headlessOnly.push_back(name);
-        } else if (name == "--every") {
-            options.every = readSeconds(name, reader.value());
-            headlessOnly.push_back(name);
-        } else if (name == "--csv" || name == "--svg") {
-            std::string& file = name == "--csv" ? options.csvFile : options.svgFile;
-            file = reader.value();
-            if (file.empty()) throw UsageError(name + " needs a file");
-            headlessOnly.push_back(name);
-        } else {
-            throw UsageError("unexpected argument '" + name + "'");
+        if (reader.kind() == Kind::Operand) {
+            if (!options.summarize || !summarizing) throw UsageError("unexpected argument '" + reader.value() + "'");
+            options.sweepChoice.rowFiles.push_back(reader.value());
+            continue;
         }
+        given.push_back(reader.name());
+        rowOf(reader.name()).set(parse, reader.value());
     }
-    // --help and --version answer whatever else the line says.
-    if (!options.help && !options.version) {
-        checkSweepCombination(options, given, sweepOnly);
-        checkCombination(options, headlessOnly);
+    // --help, --version and --settings answer whatever else the line says.
+    if (options.help || options.version || options.settings) return options;
+    if (options.sweep + options.summarize + options.headless > 1)
+        throw UsageError("--headless, --sweep and --summarize: choose one");
+    const unsigned mode = options.sweep ? kSweep : options.summarize ? kSummarize : options.headless ? kHeadless : kWindow;
+    checkModes(options, mode, given);
+    if (mode == kSweep) completeSweep(options);
+    if (mode == kHeadless) {
+        refuseOneFileForBoth(options);
+        refuseLongFlights(options.seconds, options.flock.agentCount);
     }
     return options;
 }
@@ -260,47 +475,50 @@ std::string flockUsage() {
            "       flock --sweep [--seeds A-B | --seeds S1,S2,...] [--agents K1,K2,...]\n"
            "             [--sensors FILE|setup|random,...] [--jobs N] [--shard K/N] [--csv FILE] [--svg FILE] ...\n"
            "       flock --summarize FILE... [--csv FILE] [--svg FILE]\n"
+           "       flock ... [--setup FILE] [--set NAME=VALUE]... | flock --settings\n"
            "       flock --help | --version\n";
 }
 
 std::string flockHelp() {
+    std::string options;
+    for (const FlockOptionRow& row : kFlockOptionRows) {
+        if (row.help == nullptr) continue;
+        const std::string label = row.label ? row.label : std::string(row.name) + (row.argument ? std::string(" ") + row.argument : "");
+        std::string line = "  " + label;
+        line += std::string(label.size() < 20 ? 20 - label.size() : 1, ' ');
+        for (const char* at = row.help; *at; ++at) {
+            line += *at;
+            if (*at == '\n') line += std::string(22, ' ');
+        }
+        options += line + "\n";
+        if (row.name == std::string("--headless")) options += figuresHelp();
+    }
     return flockUsage() +
            "\n"
            "A flock of agents, each steered by its own quantum decision maker, in a window\n"
            "(keys: P start/stop, R reset, Z/X camera, D each agent's decision odds, Escape quit)\n"
            "or flown without one for experiments; the first line's options serve both.\n"
            "\n"
-           "Options:\n"
-           "  --data DIR          the folder holding vex_flock_setup.txt; without it flock looks in\n"
-           "                      the working folder, then the project's or the installed data\n"
-           "  --agents K          K agents, 1 to 256 (default 8)\n"
-           "  --seed N            seed of the random generator (default: the time; 1 when headless)\n"
-           "  --sensors FILE      the sensors of FILE in place of those the setup script loads\n"
-           "  --random-sensors    untrained sensors center, left and right, drawn at random\n"
-           "  --quiet             leave out the decision library's own chatter (sizes at start-up\n"
-           "                      and at every decision); script messages and failures stay\n"
-           "  --headless          fly without a window on a clock of 60 frames a second and print\n" +
-           figuresHelp() +
-           "  --seconds S         simulated seconds to fly (default 60), at most 3600, and at\n"
-           "                      most 28800 / K with K agents\n"
-           "  --every T           also a row of figures for every T simulated seconds\n"
-           "  --csv FILE          one row per decision: time,agent,x,y,heading,stimulus,decision\n"
-           "  --svg FILE          a picture of the paths and of the figures over time\n"
-           "  --sweep             headless flights over every combination of --seeds (default 1-10),\n"
-           "                      --agents K1,K2,... and --sensors S1,S2,... (each a file, setup\n"
-           "                      or random); prints one row per setting with means, deviations\n"
-           "                      and 95% intervals, and paired differences between the sensors\n"
-           "  --jobs N            flights at once in a sweep, each its own process (default: one\n"
-           "                      per core)\n"
-           "  --shard K/N         only the K-th of N equal slices of the sweep's runs\n"
-           "                      (with --sweep, --csv writes one row per run and --svg the means)\n"
-           "  --summarize FILE... the sweep's table (and --svg) from row files written by --csv\n"
-           "  -h, --help          this text\n"
-           "  --version           the version\n"
+           "Options:\n" +
+           options +
            "\n"
            "Exit status: 0 done, 1 the data or an output file failed, 2 a bad command line.\n"
            "More: README.md and docs/flock.md in the project, installed under\n"
            "share/doc/QuantumFlock.\n";
+}
+
+std::string flockSettings() { return worldSettingsHelp(); }
+
+std::string flockOptionReference() {
+    std::string text = "| option | goes with | values |\n|---|---|---|\n";
+    for (const FlockOptionRow& row : kFlockOptionRows) {
+        std::string modes;
+        for (auto [mode, name] : {std::pair{kWindow, "window"}, {kHeadless, "headless"}, {kSweep, "sweep"}, {kSummarize, "summarize"}})
+            if (row.modes & mode) modes += (modes.empty() ? "" : ", ") + std::string(name);
+        text += std::string("| `") + row.name + (row.argument ? std::string(" ") + row.argument : "") + "` | " +
+                (row.modes == kAnyMode ? "any" : modes) + " | " + (*row.range ? row.range : "-") + " |\n";
+    }
+    return text;
 }
 
 }  // namespace flock

@@ -19,6 +19,50 @@ void anchorPath(std::string& path) {
     if (!path.empty()) path = fs::absolute(path).string();
 }
 
+void anchorPaths(FlockOptions& options) {
+    tala::interp::setQuiet(options.quiet);
+    anchorPath(options.flock.sensorFile);
+    anchorPath(options.csvFile);
+    anchorPath(options.svgFile);
+    for (SweepSensors& sensors : options.sweepChoice.sensors) anchorPath(sensors.file);
+}
+
+bool enter(const fs::path& folder) {
+    std::error_code error;
+    fs::current_path(folder, error);
+    if (error) std::cerr << "flock: cannot enter '" << folder.string() << "': " << error.message() << '\n';
+    return !error;
+}
+
+int fly(const FlockOptions& options, WindowProgram runWindow) {
+    if (options.sweep) return runSweep(options);
+    return options.headless ? runHeadlessFlight(options) : runWindow(options);
+}
+
+// --setup: each script found with its QDM_Scripts/ and tried before anything flies.
+int runWithSetups(FlockOptions& options, WindowProgram runWindow) {
+    const DataSearch search = programDataSearch(options.dataFolder);
+    for (SweepSetup& setup : options.sweepChoice.setups) {
+        const SetupPlace place = placeSetup(setup.label, search);
+        if (!place.problem.empty()) {
+            std::cerr << "flock: --setup: " << place.problem << '\n';
+            return 2;
+        }
+        setup.file = (place.folder / place.script).string();
+        setup.folder = place.folder.string();
+        setup.script = place.script;
+        setup.scriptFolders = place.scriptFolders;
+    }
+    anchorPaths(options);
+    if (!setupsFly(options)) return 2;
+    if (options.sweep) return runSweep(options);  // each flight enters its setup's folder
+    const SweepSetup& setup = options.sweepChoice.setups.front();
+    options.flock.setupScript = setup.script;
+    options.flock.scriptFolders = setup.scriptFolders;
+    if (!enter(setup.folder)) return EXIT_FAILURE;
+    return fly(options, runWindow);
+}
+
 }  // namespace
 
 int runFlockProgram(const std::vector<std::string>& arguments, WindowProgram runWindow) {
@@ -31,8 +75,14 @@ int runFlockProgram(const std::vector<std::string>& arguments, WindowProgram run
     }
     if (options.help) return tala::interp::printHelp(program);
     if (options.version) return tala::interp::printVersion(program);
+    if (options.settings) {
+        std::cout << flockSettings();
+        return EXIT_SUCCESS;
+    }
 
     if (options.summarize) return runSummarize(options);
+
+    if (!options.sweepChoice.setups.empty()) return runWithSetups(options, runWindow);
 
     const DataFolder data = findDataFolder(programDataSearch(options.dataFolder));
     if (data.folder.empty()) {
@@ -43,19 +93,9 @@ int runFlockProgram(const std::vector<std::string>& arguments, WindowProgram run
         std::cerr << "flock: " << missing << '\n';
         return EXIT_FAILURE;
     }
-    tala::interp::setQuiet(options.quiet);
-    anchorPath(options.flock.sensorFile);
-    anchorPath(options.csvFile);
-    anchorPath(options.svgFile);
-    for (SweepSensors& sensors : options.sweepChoice.sensors) anchorPath(sensors.file);
-    std::error_code error;
-    fs::current_path(data.folder, error);
-    if (error) {
-        std::cerr << "flock: cannot enter '" << data.folder.string() << "': " << error.message() << '\n';
-        return EXIT_FAILURE;
-    }
-    if (options.sweep) return runSweep(options);
-    return options.headless ? runHeadlessFlight(options) : runWindow(options);
+    anchorPaths(options);
+    if (!enter(data.folder)) return EXIT_FAILURE;
+    return fly(options, runWindow);
 }
 
 }  // namespace flock

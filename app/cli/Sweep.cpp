@@ -17,6 +17,7 @@
 #include <iostream>
 #include <optional>
 #include <set>
+#include <stdexcept>
 
 #include "app/cli/DistinctLines.h"
 #include "app/cli/FlockProgram.h"
@@ -40,15 +41,37 @@ struct Run {
     int agents = 0;
     const SweepSensors* sensors = nullptr;
     unsigned seed = 0;
+    double seconds = 60;
+    const SweepSetup* setup = nullptr;  // null: the data folder's
+    WorldSettings world;
 };
+
+// The worlds of every combination of the settings' values, the first setting outermost.
+std::vector<WorldSettings> worldsOf(const std::vector<SettingAxis>& axes, WorldSettings world) {
+    if (axes.empty()) return {world};
+    std::vector<WorldSettings> worlds;
+    const std::vector<SettingAxis> rest(axes.begin() + 1, axes.end());
+    for (double value : axes.front().values) {
+        world.*(axes.front().setting->field) = value;
+        for (const WorldSettings& each : worldsOf(rest, world)) worlds.push_back(each);
+    }
+    return worlds;
+}
 
 // Every combination, then the shard's slice of them: runs [T(K-1)/N, TK/N).
 std::vector<Run> planRuns(const SweepChoice& choice) {
     std::vector<Run> runs;
     std::int64_t index = 0;
-    for (int agents : choice.agentCounts)
-        for (const SweepSensors& sensors : choice.sensors)
-            for (unsigned seed : choice.seeds) runs.push_back({index++, agents, &sensors, seed});
+    std::vector<const SweepSetup*> setups;
+    for (const SweepSetup& setup : choice.setups) setups.push_back(&setup);
+    if (setups.empty()) setups.push_back(nullptr);
+    for (const SweepSetup* setup : setups)
+        for (const WorldSettings& world : worldsOf(choice.axes, {}))
+            for (double seconds : choice.seconds)
+                for (int agents : choice.agentCounts)
+                    for (const SweepSensors& sensors : choice.sensors)
+                        for (unsigned seed : choice.seeds)
+                            runs.push_back({index++, agents, &sensors, seed, seconds, setup, world});
     const auto total = static_cast<std::int64_t>(runs.size());
     const std::int64_t first = total * (choice.shard - 1) / choice.shards;
     const std::int64_t last = total * choice.shard / choice.shards;
@@ -58,6 +81,14 @@ std::vector<Run> planRuns(const SweepChoice& choice) {
 std::string runText(const Run& run) {
     return "run " + std::to_string(run.index) + " (" + std::to_string(run.agents) + " agents, " + run.sensors->label +
            ", seed " + std::to_string(run.seed) + ")";
+}
+
+// In a child: its setup's folder entered, or raises.
+void enterSetup(const SweepSetup* setup) {
+    if (!setup) return;
+    std::error_code error;
+    fs::current_path(setup->folder, error);
+    if (error) throw std::runtime_error("cannot enter '" + setup->folder + "': " + error.message());
 }
 
 // What a child sends back: a row line, or "!" and why it failed, on the first line;
@@ -153,31 +184,41 @@ int usableCores() {
     return online > 0 ? static_cast<int>(online) : 1;
 }
 
-FlockChoice flockChoice(int agents, const SweepSensors& sensors) {
+FlockChoice flockChoice(int agents, const SweepSensors& sensors, const SweepSetup* setup = nullptr) {
     FlockChoice choice;
     choice.agentCount = agents;
     choice.sensors = sensors.source;
     choice.sensorFile = sensors.file;
+    if (setup) {
+        choice.setupScript = setup->script;
+        choice.scriptFolders = setup->scriptFolders;
+    }
     return choice;
 }
 
 // The flight of `run`, as `flock --headless` flies it, as its row.
-std::string flyRun(const Run& run, double seconds) {
+std::string flyRun(const Run& run, bool grid) {
+    enterSetup(run.setup);
     FlightSettings settings;
-    settings.flock = flockChoice(run.agents, *run.sensors);
+    settings.flock = flockChoice(run.agents, *run.sensors, run.setup);
+    settings.flock.world = run.world;
     settings.seed = run.seed;
-    settings.seconds = seconds;
+    settings.seconds = run.seconds;
     const Clock::time_point start = Clock::now();
     const FlightRecord record = flyHeadless(settings);
     const double wall = std::chrono::duration<double>(Clock::now() - start).count();
-    std::string line =
-        sweepRowLine(sweepRow(run.index, run.agents, run.sensors->label, seconds, run.seed, record.whole, wall));
+    SweepRow row = sweepRow(run.index, run.agents, run.sensors->label, run.seconds, run.seed, record.whole, wall);
+    row.grid = grid;
+    if (run.setup) row.setup = run.setup->label;
+    row.world = run.world;
+    std::string line = sweepRowLine(row);
     line.pop_back();  // the answer's first line
     return line;
 }
 
 // Every sensor file must load before the first flight: a name and exit 2 otherwise.
 bool sensorFilesLoad(const SweepChoice& choice) {
+    const SweepSetup* setup = choice.setups.empty() ? nullptr : &choice.setups.front();
     std::set<std::string> checked;
     for (const SweepSensors& sensors : choice.sensors) {
         if (sensors.source != SensorSource::File || !checked.insert(sensors.file).second) continue;
@@ -191,7 +232,8 @@ bool sensorFilesLoad(const SweepChoice& choice) {
             return false;
         }
         const std::string answer = askChild([&] {
-            createProgramFlock(flockChoice(1, sensors))->releaseAgents();
+            enterSetup(setup);
+            createProgramFlock(flockChoice(1, sensors, setup))->releaseAgents();
             return std::string("ok");
         });
         if (answer != "ok") {
@@ -210,6 +252,25 @@ bool report(const std::vector<SweepRow>& rows, const FlockOptions& options) {
 
 }  // namespace
 
+bool setupsFly(const FlockOptions& options) {
+    for (const SweepSetup& setup : options.sweepChoice.setups) {
+        const std::string answer = askChild([&] {
+            enterSetup(&setup);
+            FlockChoice choice;
+            choice.agentCount = 1;
+            choice.setupScript = setup.script;
+            choice.scriptFolders = setup.scriptFolders;
+            createProgramFlock(choice)->releaseAgents();
+            return std::string("ok");
+        });
+        if (answer != "ok") {
+            std::cerr << "flock: --setup: " << answer.substr(1) << '\n';
+            return false;
+        }
+    }
+    return true;
+}
+
 int runSweep(const FlockOptions& options) {
     const SweepChoice& choice = options.sweepChoice;
     if (!outputsWritable(options)) return EXIT_FAILURE;
@@ -225,7 +286,7 @@ int runSweep(const FlockOptions& options) {
         Progress progress(runs.size());
         progress.draw(0);
         PoolHooks hooks;
-        hooks.work = [&](std::size_t task) { return childAnswer([&] { return flyRun(runs[task], options.seconds); }); };
+        hooks.work = [&](std::size_t task) { return childAnswer([&] { return flyRun(runs[task], choice.grid); }); };
         hooks.cannotStart = [&](std::size_t task, const std::string& reason) {
             std::cerr << "flock: cannot start " << runText(runs[task]) << ": " << reason << '\n';
         };
@@ -246,7 +307,7 @@ int runSweep(const FlockOptions& options) {
         end = runInChildren(runs.size(), jobs, hooks);
     }
 
-    std::string rowsText = sweepRowsHeader();
+    std::string rowsText = sweepRowsHeader(choice.grid);
     std::size_t finished = 0;
     for (const auto& line : lines)
         if (line) {
@@ -301,8 +362,13 @@ int runSummarize(const FlockOptions& given) {
     if (!outputsWritable(options)) return EXIT_FAILURE;
     bool written = true;
     if (!options.csvFile.empty()) {
-        std::string merged = sweepRowsHeader();
-        for (const SweepRow& row : rows) merged += sweepRowLine(row);
+        // One header for all: rows without the grid columns get the defaults they flew with.
+        const bool grid = std::any_of(rows.begin(), rows.end(), [](const SweepRow& row) { return row.grid; });
+        std::string merged = sweepRowsHeader(grid);
+        for (SweepRow& row : rows) {
+            row.grid = grid;
+            merged += sweepRowLine(row);
+        }
         written = writeOutput(options.csvFile, merged);
     }
     return report(rows, options) && written ? EXIT_SUCCESS : EXIT_FAILURE;

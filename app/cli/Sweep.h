@@ -11,6 +11,9 @@ namespace flock {
 // written; 2 for sensors that do not load; 130 when interrupted.
 int runSweep(const FlockOptions& options);
 
+// Whether every --setup makes a decision maker the flock can fly, each tried in a
+// child process in its folder; names the first that does not on standard error.
+bool setupsFly(const FlockOptions& options);
 // The summary and picture of row files; 2 for a file that is not one.
 int runSummarize(const FlockOptions& options);
 

@@ -15,10 +15,11 @@ namespace {
 // Three decimals in [0, 1) from the C generator.
 float randomUnit() { return static_cast<float>(std::rand() % 1000) / 1000.0f; }
 
-void startMind(Agent& agent, const std::string& setupScript) {
+void startMind(Agent& agent, const FlockStart& start) {
     runAgentCommand(agent, AgentCommand::Declare);
     runAgentCommand(agent, AgentCommand::Create);
-    runAgentCommand(agent, AgentCommand::Setup, setupScript);
+    for (const std::string& folder : start.scriptFolders) runAgentCommand(agent, "path " + folder);
+    runAgentCommand(agent, AgentCommand::Setup, start.setupScript);
     runAgentCommand(agent, AgentCommand::Prepare);
 }
 
@@ -77,7 +78,7 @@ std::unique_ptr<Flock> createFlock(const MindFactory& makeMind, const FlockStart
         agent.targetHeading = agent.heading;
         agent.speed = 1;
         agent.mind = makeMind();
-        startMind(agent, start.setupScript);
+        startMind(agent, start);
         if (start.afterStart) start.afterStart(agent, agents.size() - 1);
         agent.thinkCount = 0;
         // Random counters stagger the agents' thinking and trail dots over frames.

@@ -22,6 +22,7 @@ struct FlockStart {
     // Read from the working directory by every agent's interpreter.
     std::string setupScript = kSetupScript;
     WorldSettings world;  // the rules every agent steers by
+    std::vector<std::string> scriptFolders;  // given to every interpreter's path before the setup
     // Runs on each agent right after its start-up commands (agent index second). It may
     // raise to stop: the agents made so far are then released.
     std::function<void(Agent&, std::size_t)> afterStart;

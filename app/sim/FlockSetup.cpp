@@ -57,6 +57,7 @@ std::unique_ptr<Flock> createProgramFlock(const FlockChoice& choice, const MindW
     start.agentCount = choice.agentCount;
     start.world = choice.world;
     if (!choice.setupScript.empty()) start.setupScript = choice.setupScript;
+    start.scriptFolders = choice.scriptFolders;
     start.afterStart = [&](Agent& agent, std::size_t index) {
         const vex::HeldDecisionMaker* decisionMaker = agent.mind->decisionMaker();
         if (decisionMaker) replaceSensors(*decisionMaker, choice, fromFile);
@@ -67,6 +68,8 @@ std::unique_ptr<Flock> createProgramFlock(const FlockChoice& choice, const MindW
         // Sensors read with --sensors are the file's fault, not the data folder's.
         if (choice.sensors == SensorSource::File && decisionMaker && decisionMaker->steeringSensorProblem(kStimulusNames) == problem)
             throw SetupFailure("cannot fly with the sensors of '" + choice.sensorFile + "': " + problem);
+        if (!choice.setupScript.empty())
+            throw SetupFailure("cannot fly with the setup '" + choice.setupScript + "': " + problem);
         throw SetupFailure("cannot fly with the data in '" + std::filesystem::current_path().string() +
                            "': " + problem);
     };

@@ -7,6 +7,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "app/sim/Agent.h"
 #include "app/sim/Flock.h"
@@ -29,6 +30,7 @@ struct FlockChoice {
     std::string sensorFile;  // for SensorSource::File
     WorldSettings world;     // default: the flock's own world
     std::string setupScript;  // empty: the data folder's vex_flock_setup.txt
+    std::vector<std::string> scriptFolders;  // searched for scripts after the working folder
 };
 
 // The flock cannot fly with this data or these sensors; the text says why, in one line.

@@ -72,11 +72,20 @@ std::string worldSettingsHelp() {
     char line[256];
     for (const WorldSetting& row : worldSettingTable()) {
         const std::string range = settingText(row.low) + " to " + settingText(row.high) + (row.whole ? ", whole" : "");
-        std::snprintf(line, sizeof line, "  %-20s %-9s %-10s %s\n", row.name, settingText(row.defaultValue).c_str(),
+        std::snprintf(line, sizeof line, "  %-20s %-18s %-10s %s\n", row.name, settingText(row.defaultValue).c_str(),
                       row.unit, range.c_str());
         text += line;
         text += std::string(23, ' ') + row.meaning + "\n";
     }
+    return text;
+}
+
+std::string worldSettingsReference() {
+    std::string text = "| setting | default | unit | range | meaning |\n|---|---|---|---|---|\n";
+    for (const WorldSetting& row : worldSettingTable())
+        text += std::string("| `") + row.name + "` | " + settingText(row.defaultValue) + " | " + row.unit + " | " +
+                settingText(row.low) + " to " + settingText(row.high) + (row.whole ? ", whole" : "") + " | " +
+                row.meaning + " |\n";
     return text;
 }
 

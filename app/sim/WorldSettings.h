@@ -50,5 +50,7 @@ std::string settingText(double value);
 
 // The table for `flock --settings`: name, default, unit, range and meaning, one a line.
 std::string worldSettingsHelp();
+// The same as the Markdown table of docs/flock.md.
+std::string worldSettingsReference();
 
 }  // namespace flock

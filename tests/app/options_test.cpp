@@ -4,6 +4,7 @@
 #include <unistd.h>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 #include "app/cli/DataFolder.h"
@@ -97,6 +98,80 @@ TEST_F(DataFolderTest, AGivenFolderIsTheOnlyOneLookedAtAndAFailureSaysWhereItLoo
     EXPECT_EQ(found.problem, "cannot find vex_flock_setup.txt in '" + (root / "work").string() + "', '" +
                                  (root / "build").string() + "' or '" + (root / "installed").string() +
                                  "'; run flock in its data folder or name it with --data DIR");
+}
+
+TEST(FlockOptions, SettingsSetupsAndGridsAreReadAndCheckedBeforeAnythingFlies) {
+    FlockOptions options = parse({"--headless", "--set", "noise=12.5", "--set=think_period=5", "--setup", "mine.txt"});
+    EXPECT_EQ(options.flock.world.noise, 12.5);
+    EXPECT_EQ(options.flock.world.thinkPeriod, 5);
+    EXPECT_EQ(options.sweepChoice.setups.at(0).label, "mine.txt");
+    options = parse({"--sweep", "--set", "speed=1,2", "--set", "noise=0:40:9", "--seconds", "5,10", "--setup", "a,b"});
+    const SweepChoice& grid = options.sweepChoice;
+    ASSERT_EQ(grid.axes.size(), 2u);  // in the settings table's order, not the command line's
+    EXPECT_STREQ(grid.axes[0].setting->name, "speed");
+    EXPECT_EQ(grid.axes[1].values, (std::vector<double>{0, 5, 10, 15, 20, 25, 30, 35, 40}));
+    EXPECT_EQ(grid.seconds, (std::vector<double>{5, 10}));
+    EXPECT_TRUE(grid.grid);
+    EXPECT_EQ(grid.runCount(), 2 * 9 * 2 * 2 * 10);
+    EXPECT_FALSE(parse({"--sweep"}).sweepChoice.grid);  // no setting asked: the rows stay as they were
+    EXPECT_EQ(parse({"--sweep", "--set", "noise=0:1:3"}).sweepChoice.axes[0].values.back(), 1);  // the stop exactly
+
+    const std::pair<std::vector<std::string>, std::string> refused[] = {
+        {{"--set", "noise"}, "--set needs NAME=VALUE, not 'noise'"},
+        {{"--set", "noise=5", "--set", "noise=6"}, "--set: noise is given twice"},
+        {{"--set", "noise=-1"}, "--set: noise must be from 0 to 180 degrees, not -1"},
+        {{"--set", "noise=x"}, "--set noise needs a number, not 'x'"},
+        {{"--headless", "--set", "noise=1,2"}, "--set noise: several values need --sweep"},
+        {{"--sweep", "--set", "noise=0:40:0"}, "--set noise: the count of '0:40:0' must be a whole number from 1 to 1000"},
+        {{"--sweep", "--set", "noise=0:40:1001"}, "--set noise: the count of '0:40:1001' must be a whole number from 1 to 1000"},
+        {{"--sweep", "--set", "noise=40:0:3"}, "--set noise: the range '40:0:3' stops before it starts"},
+        {{"--sweep", "--set", "noise=0:40"}, "--set noise needs START:STOP:COUNT, not '0:40'"},
+        {{"--sweep", "--set", "noise=0,200"}, "--set: noise must be from 0 to 180 degrees, not 200"},
+        {{"--sweep", "--set", "noise=5,5"}, "--set noise: 5 is given twice"},
+        {{"--sweep", "--set", "think_period=1:2:3"}, "--set: think_period must be a whole number, not 1.5"},
+        {{"--sweep", "--seconds", "5,5"}, "--seconds: 5 is given twice"},
+        {{"--sweep", "--setup", "a,a"}, "--setup: 'a' is given twice"},
+        {{"--setup", "a", "--setup", "b"}, "--setup is given twice"},
+        {{"--summarize", "f", "--set", "noise=1"}, "--set does not go with --summarize"},
+        {{"--sweep", "--set", "noise=0:180:1000", "--set", "speed=0:1:1000"},
+         "10000000 runs: a sweep has at most 100000"},
+        {{"--sweep", "--seeds", "0-9"}, "--seeds: seed 0 flies as seed 1 does; start at 1, not '0-9'"},
+        {{"--data", "a", "--data", "b"}, "--data is given twice"},
+        {{"--sweep", "--agents", "16", "--seconds", "60,1801"}, "a flight of 16 agents can last at most 1800 seconds"},
+    };
+    for (const auto& [arguments, reason] : refused) EXPECT_EQ(refusal(arguments), reason);
+    EXPECT_TRUE(parse({"--settings"}).settings);
+    EXPECT_EQ(refusal({"--set", "nosie=1"}).rfind("--set: unknown setting 'nosie'; the settings are neighbour_distance", 0), 0u);
+}
+
+TEST(FlockOptions, OutputsThatAreOneFileThroughALinkAreRefused) {
+    const fs::path folder = fs::temp_directory_path() / ("flock_links_" + std::to_string(::getpid()));
+    fs::create_directories(folder);
+    fs::create_symlink("rows.csv", folder / "picture.svg");  // to a file not made yet
+    fs::create_symlink("picture.svg", folder / "again.svg");  // and a link to that link
+    for (const char* svg : {"picture.svg", "again.svg"}) {
+        EXPECT_EQ(refusal({"--sweep", "--csv", (folder / "rows.csv").string(), "--svg", (folder / svg).string()}),
+                  "--csv and --svg name one file, '" + (folder / "rows.csv").string() + "': give each its own")
+            << svg;
+    }
+    EXPECT_EQ(refusal({"--headless", "--csv", (folder / "other.csv").string(), "--svg", (folder / "picture.svg").string()}),
+              "accepted");
+    fs::remove_all(folder);
+}
+
+// The help's option lines and the reference in docs/flock.md come from the option rows.
+TEST(FlockOptions, TheHelpAndTheReferenceFollowTheRows) {
+    const std::string help = flockHelp();
+    for (const FlockOptionRow& row : flockOptionTable()) {
+        if (!row.help) continue;
+        const std::string firstLine = std::string(row.help).substr(0, std::string(row.help).find('\n'));
+        EXPECT_NE(help.find(firstLine + "\n"), std::string::npos) << row.name;
+        EXPECT_EQ(refusal({std::string(row.name) + "=x", "x"}).find("unknown option"), std::string::npos) << row.name;
+    }
+    std::ifstream file(fs::path(__FILE__).parent_path() / "../../docs/flock.md");
+    const std::string doc((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    EXPECT_NE(doc.find(flockOptionReference()), std::string::npos) << flockOptionReference();
+    EXPECT_NE(doc.find(worldSettingsReference()), std::string::npos) << worldSettingsReference();
 }
 
 }  // namespace

@@ -1,0 +1,72 @@
+#!/usr/bin/env bash
+# World settings, setups of one's own and sweeps over them: refusals before any flight, noise 0 as no noise,
+# a grid's run as the single flight, and rows that carry their settings. Usage: grid_cli.sh FLOCK-PROGRAM DATA-DIR
+set -u -o pipefail
+flock=$(realpath "$1") data=$(realpath "$2") work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+fail() { echo "FAIL: $*"; exit 1; }
+unset DISPLAY WAYLAND_DISPLAY
+cd "$work" || exit 1
+run() { timeout 300 "$flock" "$@" </dev/null >out.txt 2>err.txt; status=$?; }
+
+mkdir own broken bare
+cp "$data/flock_decision_maker.txt" "$data/flock_sensors.bin" own/
+printf 'begin\n(file flock_decision_maker.txt)\n(vex::load (get QDM) flock_sensors.bin)\n' >own/mine.txt
+printf 'begin\n(nop no decision maker at all)\n' >broken/setup.txt
+cp own/mine.txt "own/with space.txt"
+
+# Refused before any flight, with a reason and status 2.
+while IFS='|' read -r args reason; do
+  # shellcheck disable=SC2086
+  run $args
+  [ "$status" -eq 2 ] || fail "'$args' ended with status $status, not 2"
+  grep -q -- "$reason" err.txt || fail "'$args': $(cat err.txt)"
+  [ -s out.txt ] && fail "'$args' wrote to stdout"
+done <<TABLE
+--headless --data $data --set noise=181|noise must be from 0 to 180 degrees
+--headless --data $data --set speed=1 --set speed=2|speed is given twice
+--sweep --data $data --set noise=0:40:1001|must be a whole number from 1 to 1000
+--sweep --data $data --set noise=9:1:3|stops before it starts
+--sweep --data $data --set noise=0:180:1000 --seeds 1-101|101000 runs: a sweep has at most 100000
+--sweep --data $data --seeds 0-3|seed 0 flies as seed 1
+--headless --data $data --data $data|--data is given twice
+--headless --setup own/missing.txt|--setup: no file 'own/missing.txt'
+--headless --setup broken/setup.txt|--setup: cannot fly with the setup 'setup.txt': action space 0
+--sweep --seconds 1 --setup own/mine.txt,broken/setup.txt --csv never.csv|--setup: cannot fly with the setup 'setup.txt'
+TABLE
+[ -e never.csv ] && fail "a sweep with a broken setup flew"
+run --headless --setup "own/with space.txt"
+[ "$status" -eq 2 ] && grep -q "holds a space" err.txt || fail "a name with a space: $status $(cat err.txt)"
+
+run --settings
+[ "$status" -eq 0 ] && grep -q "^  noise  *0  *degrees  *0 to 180$" out.txt || fail "--settings: $(cat out.txt)"
+
+# noise 0 is no noise, to the byte; noise above 0 changes the flight.
+flight=(--headless --data "$data" --seconds 6 --every 2 --seed 4)
+run "${flight[@]}" --csv plain.csv && cp out.txt plain.txt
+run "${flight[@]}" --set noise=0 --csv zero.csv
+cmp -s out.txt plain.txt && cmp -s zero.csv plain.csv || fail "noise=0 is not the flight without noise"
+run "${flight[@]}" --set noise=45
+cmp -s out.txt plain.txt && fail "noise=45 changed nothing"
+
+# A setup of one's own that is the shipped one flies the shipped flight, with QDM_Scripts/ from the data.
+run "${flight[@]}" --setup own/mine.txt
+[ "$status" -eq 0 ] && cmp -s out.txt plain.txt || fail "own setup: $status $(cat err.txt)"
+
+# Every run of a grid is the single flight with the same settings; the rows say which.
+run --sweep --data "$data" --seeds 1-2 --seconds 3,5 --set noise=0,30 --set decision_turn=10:30:2 --random-sensors \
+  --csv grid.csv
+[ "$status" -eq 0 ] || fail "grid: $status $(cat err.txt)"
+[ "$(tail -n +2 grid.csv | wc -l)" -eq 16 ] || fail "grid rows: $(cat grid.csv)"
+head -1 grid.csv | grep -q ",wall_seconds,setup,neighbour_distance,.*,noise$" || fail "grid header: $(head -1 grid.csv)"
+# Run 11: decision_turn 30 (outermost: the table puts it before noise), noise 0, 5 seconds, seed 2.
+row=$(awk -F, '$1 == 11' grid.csv)
+[ "$(echo "$row" | cut -d, -f4,5,12,16,21)" = "5,2,vex_flock_setup.txt,30,0" ] || fail "run 11: $row"
+run --headless --data "$data" --seconds 5 --seed 2 --random-sensors --set decision_turn=30
+[ "$(awk '$1 == "all" { print $2, $3, $4, $5, $6 }' out.txt)" = \
+  "$(echo "$row" | awk -F, '{ print $6, $7, $8 "%", $9, $10 }')" ] || fail "run 11 is not its flight: $row"
+# The rows read back, and the table keeps the settings apart.
+run --summarize grid.csv
+[ "$status" -eq 0 ] && [ "$(grep -c ' random ' out.txt)" -eq 8 ] || fail "summarized grid: $(cat out.txt)"
+grep -q "decision_turn  noise  runs" out.txt || fail "grid columns: $(head -1 out.txt)"
+exit 0
