@@ -1,13 +1,13 @@
 #pragma once
 // Decisions and action probabilities done the long way, on top of the routes of
-// tests/decision/LiteralRoutes.h: the baselines the decision benchmark measures the
+// testsupport/LiteralRoutes.h: the baselines the decision benchmark measures the
 // fast routes against.
 
 #include <cmath>
 #include <cstdint>
 #include <vector>
 
-#include "tests/decision/LiteralRoutes.h"
+#include "testsupport/LiteralRoutes.h"
 
 namespace literal {
 

@@ -10,8 +10,8 @@
 #include <streambuf>
 #include <vector>
 
-#include "tests/decision/DecisionFixture.h"
-#include "tests/decision/ShiftTops.h"
+#include "testsupport/DecisionFixture.h"
+#include "testsupport/ShiftTops.h"
 #include "bench/BenchSupport.h"
 #include "bench/LiteralDecide.h"
 

@@ -13,7 +13,7 @@
 #include "interp/InterpreterHost.h"
 #include "interp/VariableTable.h"
 #include "qlang/Evaluate.h"
-#include "tests/interp/RescanningTokenizer.h"
+#include "testsupport/RescanningTokenizer.h"
 
 namespace {
 

@@ -19,7 +19,7 @@
 #include "decision/ValueTypes.h"
 #include "interp/InterpreterHost.h"
 #include "bench/BenchSupport.h"
-#include "tests/decision/LiteralRoutes.h"
+#include "testsupport/LiteralRoutes.h"
 
 namespace {
 

@@ -1,5 +1,10 @@
 #include "decision/VEXCommands.h"
 
+#include <deque>
+#include <string>
+
+#include "interp/Interpreter.h"
+
 #include "decision/WordCall.h"
 #include "decision/ValueTypes.h"
 
@@ -18,6 +23,20 @@ const CommandTable& commandTable() {
 }  // namespace
 
 const std::vector<tala::interp::GroupDoc>& wordGroups() { return commandTable().groups(); }
+
+const std::vector<tala::interp::GroupDoc>& talaWordGroups() {
+    static const std::vector<tala::interp::GroupDoc> groups = [] {
+        std::vector<tala::interp::GroupDoc> all = tala::interp::wordGroups();
+        // Group names are views: the library's names live here as long as the groups do.
+        static std::deque<std::string> names;
+        for (const tala::interp::GroupDoc& group : wordGroups()) {
+            names.push_back("vex " + std::string(group.name));
+            all.push_back(tala::interp::GroupDoc{names.back(), group.words});
+        }
+        return all;
+    }();
+    return groups;
+}
 
 bool VEXCommands::execute(const tala::interp::CommandTokenizer& tokens, tala::interp::ObjectList& scope,
                           tala::interp::Object& result, tala::interp::Interpreter& interpreter,

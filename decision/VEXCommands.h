@@ -24,4 +24,8 @@ public:
 // The library's commands, group by group in table order, for help and completion.
 const std::vector<tala::interp::GroupDoc>& wordGroups();
 
+// Every word a tala shell knows: the interpreter's groups, then the library's, each named
+// "vex " and its group. The terminal and the web console list, describe and complete these.
+const std::vector<tala::interp::GroupDoc>& talaWordGroups();
+
 }  // namespace vex

@@ -11,7 +11,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <deque>
 #include <exception>
 #include <filesystem>
 #include <iostream>
@@ -35,33 +34,12 @@
 #include "support/Failure.h"
 #include "support/ProgramOptions.h"
 
-#if __has_include("decision/VEXCommands.h")
 #include "decision/TrainingThreads.h"
 #include "decision/VEXCommands.h"
-#define TALA_HAS_DECISION_LIBRARY 1
-#endif
 
 namespace {
 
 using tala::interp::CommandLibrary;
-using tala::interp::GroupDoc;
-
-// tala's words: the interpreter's groups, then each library's, named after the library.
-const std::vector<GroupDoc>& talaGroups() {
-    static const std::vector<GroupDoc> groups = [] {
-        std::vector<GroupDoc> all = tala::interp::wordGroups();
-#ifdef TALA_HAS_DECISION_LIBRARY
-        // Group names are views: the library's names live here as long as the groups do.
-        static std::deque<std::string> names;
-        for (const GroupDoc& group : vex::wordGroups()) {
-            names.push_back("vex " + std::string(group.name));
-            all.push_back(GroupDoc{names.back(), group.words});
-        }
-#endif
-        return all;
-    }();
-    return groups;
-}
 
 const tala::interp::ProgramInfo kProgram{
     "tala",
@@ -88,24 +66,19 @@ const tala::interp::ProgramInfo kProgram{
     "failure (tala printed \"Error: ...\"), and with --strict at the first problem;\n"
     "2 for a bad option.\n"
     "The language and all its words: docs/tala.md (installed under share/doc/QuantumFlock).\n",
-    [] { return tala::interp::referenceText(talaGroups()); },
+    [] { return tala::interp::referenceText(vex::talaWordGroups()); },
 };
 
 // The libraries plugged into tala's host: the one place to add a library.
 std::vector<std::unique_ptr<CommandLibrary>> talaLibraries() {
     std::vector<std::unique_ptr<CommandLibrary>> libraries;
-#ifdef TALA_HAS_DECISION_LIBRARY
     libraries.push_back(std::make_unique<vex::VEXCommands>());
-#endif
     return libraries;
 }
 
 // The options tala reads besides the common ones.
 const std::vector<tala::interp::OptionRow> kTalaOptions = {
-    {"--data", true}, {"--strict"}, {"--quiet"}, {"--seed", true},
-#ifdef TALA_HAS_DECISION_LIBRARY
-    {"--threads", true},
-#endif
+    {"--data", true}, {"--strict"}, {"--quiet"}, {"--seed", true}, {"--threads", true},
 };
 
 struct TalaOptions {
@@ -127,10 +100,8 @@ struct TalaOptions {
         } else if (option == "--seed") {
             seed = tala::interp::readSeed(option, value);
         } else {
-#ifdef TALA_HAS_DECISION_LIBRARY
             // --threads: a bad count is named and training keeps its default.
             vex::setTrainingThreads(value, "--threads");
-#endif
         }
     }
 };
@@ -227,7 +198,7 @@ void runInteractive(Runner& runner) {
         else std::cout << "Unknown '" << name << "': the session knows !help [WORD | PREFIX*], !state and !exit.\n";
     };
     tala::interp::runSession({.program = "tala", .historyName = ".tala_history", .prompt = "tala> ",
-                              .groups = talaGroups(), .normalizeLines = true,
+                              .groups = vex::talaWordGroups(), .normalizeLines = true,
                               .run = [&](const std::string& line) { runner.run(line); }, .command = command});
 }
 

@@ -96,19 +96,6 @@ struct Page {
 Page* page = nullptr;
 
 // The console's words: the interpreter's, then the decision library's.
-const std::vector<tala::interp::GroupDoc>& consoleGroups() {
-    static const std::vector<tala::interp::GroupDoc> groups = [] {
-        std::vector<tala::interp::GroupDoc> all = tala::interp::wordGroups();
-        static std::deque<std::string> names;
-        for (const tala::interp::GroupDoc& group : vex::wordGroups()) {
-            names.push_back("vex " + std::string(group.name));
-            all.push_back(tala::interp::GroupDoc{names.back(), group.words});
-        }
-        return all;
-    }();
-    return groups;
-}
-
 void flushOutput() {
     std::cout.flush();
     std::cerr.flush();
@@ -166,7 +153,7 @@ void runSessionCommand(const std::string& line) {
     tala::interp::CommandTokenizer tokens = tala::interp::CommandTokenizer::forShellCommands();
     tokens.setText(line);
     const std::string command = tokens.token(0);
-    if (command == "!help") std::cout << tala::interp::helpText(consoleGroups(), tokens.token(1));
+    if (command == "!help") std::cout << tala::interp::helpText(vex::talaWordGroups(), tokens.token(1));
     else std::cout << "Unknown '" << command << "': the console knows !help [WORD | PREFIX*].\n";
 }
 
@@ -377,7 +364,7 @@ EMSCRIPTEN_KEEPALIVE void flock_set_quiet(int quiet) { tala::interp::setQuiet(qu
 EMSCRIPTEN_KEEPALIVE const char* flock_words() {
     static std::string text;
     if (text.empty())
-        for (const std::string& word : tala::interp::wordList(consoleGroups())) text += word + "\n";
+        for (const std::string& word : tala::interp::wordList(vex::talaWordGroups())) text += word + "\n";
     return text.c_str();
 }
 

@@ -9,7 +9,7 @@
 #include "support/Failure.h"
 #include "RecordingCanvas.h"
 #include "RecordingMind.h"
-#include "tests/support/StreamCapture.h"
+#include "testsupport/StreamCapture.h"
 
 namespace flock {
 namespace {

@@ -6,7 +6,7 @@
 #include "app/sim/FramePacer.h"
 #include "support/Failure.h"
 #include "RecordingCanvas.h"
-#include "tests/support/StreamCapture.h"
+#include "testsupport/StreamCapture.h"
 
 namespace flock {
 namespace {

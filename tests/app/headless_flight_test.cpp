@@ -10,7 +10,7 @@
 #include "app/sim/Steering.h"
 #include "decision/QDM.h"
 #include "decision/SteeringQuestions.h"
-#include "tests/support/StreamCapture.h"
+#include "testsupport/StreamCapture.h"
 #include "tests/support/TempFolder.h"
 
 namespace flock {

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 #include "RecordingMind.h"
-#include "tests/support/StreamCapture.h"
+#include "testsupport/StreamCapture.h"
 
 namespace flock {
 namespace {

@@ -7,8 +7,8 @@
 #include <random>
 #include <string>
 #include <vector>
-#include "DecisionFixture.h"
-#include "LiteralRoutes.h"
+#include "testsupport/DecisionFixture.h"
+#include "testsupport/LiteralRoutes.h"
 #include "decision/SteeringQuestions.h"
 #include "decision/Training.h"
 #include "tests/linalg/MatrixTestSupport.h"

@@ -6,7 +6,7 @@
 #include <string>
 #include "decision/QDM.h"
 #include "tests/linalg/MatrixTestSupport.h"
-#include "tests/support/StreamCapture.h"
+#include "testsupport/StreamCapture.h"
 #include "tests/support/TempFolder.h"
 namespace {
 

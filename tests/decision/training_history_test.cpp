@@ -6,7 +6,7 @@
 #include <sstream>
 #include <string>
 #include <vector>
-#include "DecisionFixture.h"
+#include "testsupport/DecisionFixture.h"
 #include "decision/TrainingHistory.h"
 #include "decision/TrainingProgress.h"
 #include "support/ScriptOutput.h"

@@ -6,8 +6,8 @@
 #include <limits>
 #include <string>
 #include <vector>
-#include "DecisionFixture.h"
-#include "LiteralRoutes.h"
+#include "testsupport/DecisionFixture.h"
+#include "testsupport/LiteralRoutes.h"
 #include "decision/Inspection.h"
 #include "decision/Training.h"
 #include "decision/TrainingThreads.h"

@@ -12,7 +12,7 @@
 #include "interp/Interpreter.h"
 #include "interp/InterpreterHost.h"
 #include "linalg/MemoryBudget.h"
-#include "tests/support/StreamCapture.h"
+#include "testsupport/StreamCapture.h"
 namespace {
 
 // vex::State alone explains its arguments; words of other libraries are declined without evaluating theirs.

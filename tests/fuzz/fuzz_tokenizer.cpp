@@ -4,7 +4,7 @@
 #include <string_view>
 #include "interp/CommandTokenizer.h"
 #include "tests/fuzz/FuzzSupport.h"
-#include "tests/interp/RescanningTokenizer.h"
+#include "testsupport/RescanningTokenizer.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "interp/Interpreter.h"
 #include "linalg/MemoryBudget.h"
 #include "support/Failure.h"
-#include "tests/support/StreamCapture.h"
+#include "testsupport/StreamCapture.h"
 using namespace tala::interp;
 namespace {
 using Tokens = std::vector<std::string>;

@@ -10,8 +10,8 @@
 #include <utility>
 #include <vector>
 #include "interp/CommandTokenizer.h"
-#include "tests/interp/RescanningTokenizer.h"
-#include "tests/support/StreamCapture.h"
+#include "testsupport/RescanningTokenizer.h"
+#include "testsupport/StreamCapture.h"
 using namespace tala::interp;
 namespace {
 using Tokens = std::vector<std::string>;

@@ -7,7 +7,7 @@
 #include "interp/Interpreter.h"
 #include "interp/InterpreterHost.h"
 #include "support/ConsoleKeys.h"
-#include "tests/support/StreamCapture.h"
+#include "testsupport/StreamCapture.h"
 #include "tests/support/TypedKeys.h"
 using namespace tala::interp;
 namespace {

@@ -10,7 +10,7 @@
 #include "interp/Variable.h"
 #include "linalg/MemoryBudget.h"
 #include "support/Failure.h"
-#include "tests/support/StreamCapture.h"
+#include "testsupport/StreamCapture.h"
 using namespace tala::interp;
 namespace {
 using Log = std::vector<std::string>;

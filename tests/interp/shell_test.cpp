@@ -8,7 +8,7 @@
 #include "interp/BoundedLine.h"
 #include "linalg/MemoryBudget.h"
 #include "support/Failure.h"
-#include "tests/support/StreamCapture.h"
+#include "testsupport/StreamCapture.h"
 using namespace tala::interp;
 namespace {
 using Lines = std::vector<std::string>;

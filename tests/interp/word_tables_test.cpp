@@ -9,7 +9,7 @@
 #include "interp/Interpreter.h"
 #include "interp/InterpreterWords.h"
 #include "interp/WordHelp.h"
-#include "tests/support/StreamCapture.h"
+#include "testsupport/StreamCapture.h"
 #include "tests/support/TempFolder.h"
 using namespace tala::interp;
 namespace {

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 #include <random>
 #include "linalg/Matrix.h"
-#include "tests/support/StreamCapture.h"
+#include "testsupport/StreamCapture.h"
 namespace linalg::testing {
 inline Matrix randomMatrix(int rows, int cols, std::mt19937& generator) {
     std::uniform_real_distribution<double> value(-1.0, 1.0);

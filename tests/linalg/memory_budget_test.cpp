@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 #include "linalg/Matrix.h"
-#include "tests/support/StreamCapture.h"
+#include "testsupport/StreamCapture.h"
 namespace {
 using linalg::Matrix;
 using linalg::memoryInUse;

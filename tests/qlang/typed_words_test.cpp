@@ -16,7 +16,7 @@
 #include "qlang/WordTable.h"
 #include "support/OutputFile.h"
 #include "support/Reporting.h"
-#include "tests/support/StreamCapture.h"
+#include "testsupport/StreamCapture.h"
 #include "tests/support/TempFolder.h"
 using namespace tala::interp;
 namespace {

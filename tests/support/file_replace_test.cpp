@@ -12,7 +12,7 @@
 #include <string>
 #include <utility>
 #include "support/Failure.h"
-#include "tests/support/StreamCapture.h"
+#include "testsupport/StreamCapture.h"
 #include "tests/support/TempFolder.h"
 namespace fs = std::filesystem;
 using tala::interp::replaceFile;

@@ -4,7 +4,7 @@
 #include <utility>
 #include "interp/InterpreterHost.h"
 #include "support/Reporting.h"
-#include "tests/support/StreamCapture.h"
+#include "testsupport/StreamCapture.h"
 using namespace tala::interp;
 
 TEST(Problems, ObjectLanguageCountsEachMistakeLine) {

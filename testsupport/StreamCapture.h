@@ -1,5 +1,5 @@
 #pragma once
-// Helpers shared by the unit tests: redirect std::cout and std::cin for the lifetime of
+// Helpers shared by the unit tests and benchmarks: redirect std::cout and std::cin for the lifetime of
 // an object, split a text into lines, and read the text of the failure an action raises.
 #include <iostream>
 #include <sstream>
