@@ -1,5 +1,5 @@
-// The page's live figures: distance and polarisation per frame, and the share of decisions that followed their
-// stimulus, counted through the wrapped minds.
+// The page's live figures: distance and polarisation per frame, the share of decisions that followed their stimulus,
+// counted through the wrapped minds, and what is kept of the flight for the downloads.
 #include <gtest/gtest.h>
 #include <array>
 #include <initializer_list>
