@@ -367,13 +367,18 @@ bool sameFile(const std::string& a, const std::string& b) {
     return placeOf(a) == placeOf(b);
 }
 
-void refuseOneFileForBoth(const FlockOptions& options) {
-    if (!options.csvFile.empty() && sameFile(options.csvFile, options.svgFile))
-        throw UsageError("--csv and --svg name one file, '" + options.csvFile + "': give each its own");
+// Every output file asked for, with its option; two of them may not be one file.
+std::vector<std::pair<const char*, const std::string*>> outputFiles(const FlockOptions& options) {
+    return {{"--csv", &options.csvFile}, {"--svg", &options.svgFile}};
 }
 
-const char* modeName(unsigned mode) {
-    return mode == kSweep ? "--sweep" : mode == kSummarize ? "--summarize" : "--headless";
+void refuseOneFileForBoth(const FlockOptions& options) {
+    const auto outputs = outputFiles(options);
+    for (std::size_t i = 0; i < outputs.size(); ++i)
+        for (std::size_t j = i + 1; j < outputs.size(); ++j)
+            if (sameFile(*outputs[i].second, *outputs[j].second))
+                throw UsageError(std::string(outputs[i].first) + " and " + outputs[j].first + " name one file, '" +
+                                 *outputs[i].second + "': give each its own");
 }
 
 // Each given option must go with the mode; the refusals come in the order they always did.
@@ -382,15 +387,14 @@ void checkModes(const FlockOptions& options, unsigned mode, const std::vector<st
         if (rowOf(name).modes == kSweep && mode != kSweep) throw UsageError(name + " needs --sweep");
     if (mode == kSummarize) {
         for (const std::string& name : given)
-            if (!(rowOf(name).modes & kSummarize) || name == "--headless" || name == "--sweep")
-                if (name != "--summarize") throw UsageError(name + " does not go with --summarize");
+            if (!(rowOf(name).modes & kSummarize)) throw UsageError(name + " does not go with --summarize");
         if (options.sweepChoice.rowFiles.empty()) throw UsageError("--summarize needs one or more row files");
     }
     if (mode == kSweep || mode == kSummarize) refuseOneFileForBoth(options);
     for (const std::string& name : given) {
         if (rowOf(name).modes & mode) continue;
         if (mode == kSweep) throw UsageError(name + " does not go with --sweep" + (name == "--seed" ? ": give --seeds" : ""));
-        if (mode == kWindow) throw UsageError(name + " needs " + modeName(kHeadless));
+        if (mode == kWindow) throw UsageError(name + " needs --headless");
     }
 }
 
@@ -439,7 +443,6 @@ FlockOptions parseFlockOptions(const std::vector<std::string>& arguments) {
     Parse parse{options};
     tala::interp::OptionReader reader(arguments, readerRows());
     parse.sweeping = std::find(arguments.begin(), arguments.end(), "--sweep") != arguments.end();
-    const bool summarizing = std::find(arguments.begin(), arguments.end(), "--summarize") != arguments.end();
     std::vector<std::string> given;
     using Kind = tala::interp::OptionReader::Kind;
     while (reader.next()) {
@@ -448,7 +451,7 @@ FlockOptions parseFlockOptions(const std::vector<std::string>& arguments) {
         if (reader.kind() == Kind::Unknown || reader.kind() == Kind::End || text == "-")
             throw UsageError("unknown option '" + text.substr(0, text.starts_with("--") ? text.find('=') : text.npos) + "'");
         if (reader.kind() == Kind::Operand) {
-            if (!options.summarize || !summarizing) throw UsageError("unexpected argument '" + reader.value() + "'");
+            if (!options.summarize) throw UsageError("unexpected argument '" + reader.value() + "'");
             options.sweepChoice.rowFiles.push_back(reader.value());
             continue;
         }

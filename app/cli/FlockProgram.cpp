@@ -41,6 +41,11 @@ int fly(const FlockOptions& options, WindowProgram runWindow) {
 
 // --setup: each script found with its QDM_Scripts/ and tried before anything flies.
 int runWithSetups(FlockOptions& options, WindowProgram runWindow) {
+    std::error_code error;
+    if (!options.dataFolder.empty() && !fs::is_directory(options.dataFolder, error)) {
+        std::cerr << "flock: no folder '" << options.dataFolder << "' (given with --data)\n";
+        return EXIT_FAILURE;
+    }
     const DataSearch search = programDataSearch(options.dataFolder);
     for (SweepSetup& setup : options.sweepChoice.setups) {
         const SetupPlace place = placeSetup(setup.label, search);

@@ -79,8 +79,13 @@ std::vector<Run> planRuns(const SweepChoice& choice) {
 }
 
 std::string runText(const Run& run) {
+    std::string grid;  // what a grid's run has of its own
+    if (run.setup) grid += ", " + run.setup->label;
+    for (const WorldSetting& setting : worldSettingTable())
+        if (run.world.*(setting.field) != setting.defaultValue)
+            grid += std::string(", ") + setting.name + "=" + settingText(run.world.*(setting.field));
     return "run " + std::to_string(run.index) + " (" + std::to_string(run.agents) + " agents, " + run.sensors->label +
-           ", seed " + std::to_string(run.seed) + ")";
+           grid + ", seed " + std::to_string(run.seed) + ")";
 }
 
 // In a child: its setup's folder entered, or raises.

@@ -35,6 +35,11 @@ void Flock::steerAgent(std::size_t index, AppState& app) {
     flock::steerAgent(agents_, index, app.framesPerSecond, world_);
 }
 
+void Flock::setWorld(const WorldSettings& world) {
+    world_ = world;
+    for (Agent& agent : agents_) agent.thinkPeriod = static_cast<std::int32_t>(world.thinkPeriod);
+}
+
 void Flock::drawAgent(std::size_t index, AppState& app, Canvas& canvas) {
     flock::drawAgent(agents_[index], index, app, canvas);
     if (app.showMinds) drawDecisionOdds(agents_[index], canvas);
@@ -64,7 +69,7 @@ void Flock::releaseAgents() {
 std::unique_ptr<Flock> createFlock(const MindFactory& makeMind, const FlockStart& start) {
     // Each agent joins the flock before its start-up, so that a failure part way
     // through releases every decision maker made so far.
-    auto flock = std::make_unique<Flock>(std::vector<Agent>{}, start.world);
+    auto flock = std::make_unique<Flock>(std::vector<Agent>{});
     std::vector<Agent>& agents = flock->agents();
     agents.reserve(static_cast<std::size_t>(std::max(start.agentCount, 0)));
     for (int i = 0; i < start.agentCount; ++i) {
@@ -84,8 +89,8 @@ std::unique_ptr<Flock> createFlock(const MindFactory& makeMind, const FlockStart
         // Random counters stagger the agents' thinking and trail dots over frames.
         agent.trailCounter = std::rand() % 10;
         agent.stepCounter = std::rand() % 100;
-        agent.thinkPeriod = static_cast<std::int32_t>(start.world.thinkPeriod);
     }
+    flock->setWorld(start.world);
     return flock;
 }
 

@@ -30,8 +30,7 @@ struct FlockStart {
 
 class Flock : public AgentGroup {
 public:
-    explicit Flock(std::vector<Agent> agents, WorldSettings world = {})
-        : agents_(std::move(agents)), world_(world) {}
+    explicit Flock(std::vector<Agent> agents) : agents_(std::move(agents)) {}
     // Releases whatever has not been released, so no decision maker is left behind.
     ~Flock() override;
 
@@ -48,6 +47,8 @@ public:
 
     std::vector<Agent>& agents() { return agents_; }
     const WorldSettings& world() const { return world_; }
+    // The rules from the next steering step on, for a flock already flying.
+    void setWorld(const WorldSettings& world);
 
 private:
     std::vector<Agent> agents_;

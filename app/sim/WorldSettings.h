@@ -11,7 +11,7 @@
 namespace flock {
 
 struct WorldSettings {
-    double neighbourDistance = 1.4142135623730951;  // units: closer neighbours push away (squared, 2)
+    double neighbourDistance = 1.4142135623730951;  // units (the square root of 2): closer ones push away
     double alignmentThreshold = 10;                 // degrees off the others' mean heading before aligning
     double cohesionThreshold = 20;                  // degrees off the bearing to their centre before closing up
     double decisionTurn = 20;                       // degrees a left or right decision turns the target

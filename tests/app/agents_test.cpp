@@ -71,6 +71,24 @@ TEST_F(FlockTest, AnyNumberOfAgentsAndAFailedStartReleasesThoseAlreadyMade) {
     expectAllReleased();
 }
 
+TEST_F(FlockTest, AnOwnSetupRunsAfterItsScriptFoldersAndTheWorldReachesEveryAgent) {
+    FlockStart start;
+    start.agentCount = 2;
+    start.setupScript = "mine.txt";
+    start.scriptFolders = {"/data/a", "/data/b"};
+    start.world.thinkPeriod = 5;
+    makeFlock("", start);
+    EXPECT_EQ(records[1]->commands, (std::vector<std::string>{"global (new vex::QDM QDM)", "vex::qdm::new (get QDM)",
+                                                              "path /data/a", "path /data/b", "file mine.txt",
+                                                              "vex::qdm::prepare (get QDM)"}));
+    EXPECT_EQ(flock->world(), start.world);
+    for (Agent& agent : flock->agents()) EXPECT_EQ(agent.thinkPeriod, 5);
+    WorldSettings faster;
+    faster.thinkPeriod = 1;
+    flock->setWorld(faster);  // a flying flock takes new rules
+    for (Agent& agent : flock->agents()) EXPECT_EQ(agent.thinkPeriod, 1);
+}
+
 TEST_F(FlockTest, ResetGathersEveryoneAtTheOriginAndReleaseFreesEachMindOnce) {
     makeFlock();
     for (Agent& agent : flock->agents()) agent.stepCounter = 42;

@@ -15,7 +15,7 @@ printf 'begin\n(file flock_decision_maker.txt)\n(vex::load (get QDM) flock_senso
 printf 'begin\n(nop no decision maker at all)\n' >broken/setup.txt
 cp own/mine.txt "own/with space.txt"
 
-# Refused before any flight, with a reason and status 2.
+# Refused before any flight, with a reason and status 2 (the parse's own refusals: options_test).
 while IFS='|' read -r args reason; do
   # shellcheck disable=SC2086
   run $args
@@ -24,12 +24,7 @@ while IFS='|' read -r args reason; do
   [ -s out.txt ] && fail "'$args' wrote to stdout"
 done <<TABLE
 --headless --data $data --set noise=181|noise must be from 0 to 180 degrees
---headless --data $data --set speed=1 --set speed=2|speed is given twice
---sweep --data $data --set noise=0:40:1001|must be a whole number from 1 to 1000
---sweep --data $data --set noise=9:1:3|stops before it starts
 --sweep --data $data --set noise=0:180:1000 --seeds 1-101|101000 runs: a sweep has at most 100000
---sweep --data $data --seeds 0-3|seed 0 flies as seed 1
---headless --data $data --data $data|--data is given twice
 --headless --setup own/missing.txt|--setup: no file 'own/missing.txt'
 --headless --setup broken/setup.txt|--setup: cannot fly with the setup 'setup.txt': action space 0
 --sweep --seconds 1 --setup own/mine.txt,broken/setup.txt --csv never.csv|--setup: cannot fly with the setup 'setup.txt'
@@ -69,4 +64,19 @@ run --headless --data "$data" --seconds 5 --seed 2 --random-sensors --set decisi
 run --summarize grid.csv
 [ "$status" -eq 0 ] && [ "$(grep -c ' random ' out.txt)" -eq 8 ] || fail "summarized grid: $(cat out.txt)"
 grep -q "decision_turn  noise  runs" out.txt || fail "grid columns: $(head -1 out.txt)"
+cp out.txt whole.txt
+# Shards of the grid, merged, are the whole: table and rows.
+for k in 1 2 3; do
+  run --sweep --data "$data" --seeds 1-2 --seconds 3,5 --set noise=0,30 --set decision_turn=10:30:2 --random-sensors \
+    --shard "$k/3" --csv "shard$k.csv"
+  [ "$status" -eq 0 ] || fail "shard $k: $status $(cat err.txt)"
+done
+run --summarize shard3.csv shard1.csv shard2.csv --csv merged.csv
+cmp -s out.txt whole.txt || fail "merged shards: $(diff out.txt whole.txt)"
+[ "$(cut -d, -f1-10,12- merged.csv)" = "$(cut -d, -f1-10,12- grid.csv)" ] || fail "merged rows differ"
+# Rows with and without the grid columns merge; the plain ones are the default world.
+run --sweep --data "$data" --seeds 1-20 --shard 20/20 --seconds 3 --random-sensors --csv plain.csv  # run 19
+run --summarize grid.csv plain.csv --csv both.csv
+[ "$status" -eq 0 ] || fail "plain and grid rows: $(cat err.txt)"
+tail -1 both.csv | grep -q ",vex_flock_setup.txt,1.4142135623730951,10,20,20,576,7.2,3,4,0$" || fail "$(tail -1 both.csv)"
 exit 0

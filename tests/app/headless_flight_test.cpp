@@ -18,6 +18,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
+FlockChoice choiceOf(int agents, SensorSource sensors, std::string file) {
+    FlockChoice choice;
+    choice.agentCount = agents, choice.sensors = sensors, choice.sensorFile = std::move(file);
+    return choice;
+}
+
 class HeadlessFlightTest : public TempFolder {
 protected:
     HeadlessFlightTest() : before_(fs::current_path()) { fs::current_path(FLOCK_DATA_DIR); }
@@ -52,7 +58,7 @@ TEST_F(HeadlessFlightTest, ShippedFlockDecidesEveryTwelfthFrameWithoutAFailure) 
 
 TEST_F(HeadlessFlightTest, TheOddsAddUpToOneAndReadingThemLeavesNothingBehind) {
     std::srand(5);
-    auto flock = createProgramFlock({1, SensorSource::Setup, "", {}, {}});
+    auto flock = createProgramFlock(choiceOf(1, SensorSource::Setup, ""));
     Agent& agent = flock->agents()[0];
     agent.watchOdds = true;
     const std::size_t variables = agent.mind->decisionMaker()->held()->variables.size();
@@ -65,9 +71,9 @@ TEST_F(HeadlessFlightTest, TheOddsAddUpToOneAndReadingThemLeavesNothingBehind) {
 }
 
 TEST_F(HeadlessFlightTest, SensorsComeFromTheSetupAFileOrAtRandom) {
-    auto shipped = createProgramFlock({2, SensorSource::Setup, "", {}, {}});
-    auto random = createProgramFlock({2, SensorSource::Random, "", {}, {}});
-    auto fromFile = createProgramFlock({2, SensorSource::File, "flock_sensors.bin", {}, {}});
+    auto shipped = createProgramFlock(choiceOf(2, SensorSource::Setup, ""));
+    auto random = createProgramFlock(choiceOf(2, SensorSource::Random, ""));
+    auto fromFile = createProgramFlock(choiceOf(2, SensorSource::File, "flock_sensors.bin"));
     auto entry = [](Flock& flock, std::size_t agent, std::size_t i) {  // an entry of the agent's sensor i
         return flock.agents()[agent].mind->decisionMaker()->held()->sensors.at(i).unitary.data()[4].re;
     };
