@@ -301,9 +301,12 @@ EMSCRIPTEN_KEEPALIVE const char* flock_set_world(const char* name, double value)
         flock::setWorldSetting(page->world, name, value);
         if (std::string_view(name) == "noise") {
             page->flying.world.noise = page->world.noise;
-            // Steering reads the flock's own settings at every step, so the change takes
-            // effect at the next decision; the flock object itself is not const.
-            if (page->flock) const_cast<flock::WorldSettings&>(page->flock->world()).noise = page->world.noise;
+            // From the flying flock's next steering step on.
+            if (page->flock) {
+                flock::WorldSettings flying = page->flock->world();
+                flying.noise = page->world.noise;
+                page->flock->setWorld(flying);
+            }
         }
     } catch (const std::exception& failure) {
         problem = failure.what();
