@@ -1,7 +1,8 @@
 # flock_library(NAME DEPS...): one static library per subsystem folder, built from
-# every source file in that folder.
+# every source file in that folder and its platform folder.
 function(flock_library name)
-  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp
+       ${CMAKE_CURRENT_SOURCE_DIR}/${FLOCK_PLATFORM_FOLDER}/*.cpp)
   add_library(${name} STATIC ${sources})
   target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
   target_link_libraries(${name} PUBLIC ${ARGN})

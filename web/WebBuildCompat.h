@@ -11,25 +11,11 @@
 #undef flock
 
 #ifdef __cplusplus
-#include <charconv>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
-#include <system_error>
-
-// This C++ library has no floating-point to_chars yet: the shortest text that reads
-// back as the same double, tried digit by digit.
+// This C++ library has no floating-point to_chars yet.
+#include "ShortestDouble.h"
 namespace std {
 inline to_chars_result to_chars(char* first, char* last, double value) {
-    char text[40];
-    int length = 0;
-    for (int digits = 1; digits <= 17; ++digits) {
-        length = snprintf(text, sizeof text, "%.*g", digits, value);
-        if (strtod(text, nullptr) == value || value != value) break;
-    }
-    if (length < 0 || length > last - first) return {last, errc::value_too_large};
-    memcpy(first, text, static_cast<size_t>(length));
-    return {first + length, errc()};
+    return flock::web::shortestDouble(first, last, value);
 }
 }  // namespace std
 #endif

@@ -25,8 +25,10 @@
 #include "app/sim/AgentInterpreter.h"
 #include "app/sim/AppState.h"
 #include "app/sim/Clock.h"
+#include "app/sim/FlightReport.h"
 #include "app/sim/FlockSetup.h"
 #include "app/sim/FrameLoop.h"
+#include "app/sim/WorldSettings.h"
 #include "decision/TrainingThreads.h"
 #include "decision/VEXCommands.h"
 #include "interp/CommandTokenizer.h"
@@ -57,7 +59,9 @@ constexpr std::string_view kErrorPrefix = "Error: ";
 constexpr float kNearestCameraZ = -3.0f;
 constexpr float kFarthestCameraZ = -90.0f;
 
+#if FLOCK_WEB_ASYNCIFY
 EM_ASYNC_JS(void, nextAnimationFrame, (), { await new Promise(resolve => requestAnimationFrame(resolve)); });
+#endif
 
 EM_JS(void, tellPage, (const char* what, const char* text), {
     if (Module.onFlockEvent) Module.onFlockEvent(UTF8ToString(what), UTF8ToString(text));
@@ -72,6 +76,10 @@ struct Page {
     std::deque<std::string> lines;
     std::optional<flock::FlockChoice> restart;
     int restartSeed = -1;  // the new flight's random seed; -1 for none
+    flock::WorldSettings world;  // for the next flight; noise also changes the flying one
+    flock::FlockChoice flying;   // the flight's agents, sensors and world, and its seed (-1: none)
+    int flyingSeed = -1;
+    double lastFrameMs = 0;
     // The console speaks to a fresh interpreter of its own instead of agent 1's, where
     // the shipped scripts run as from a terminal; `freshWanted` takes effect between
     // commands (-1: no change).
@@ -103,6 +111,7 @@ void startFlock(const flock::FlockChoice& choice) {
     page->flock = nullptr;
     page->figures.clear();
     page->app.particles.clear();
+    page->flying = choice;
     try {
         auto made = flock::createProgramFlock(
             choice, [](std::unique_ptr<flock::AgentMind> mind) { return page->figures.watch(std::move(mind)); });
@@ -115,8 +124,14 @@ void startFlock(const flock::FlockChoice& choice) {
     flushOutput();
 }
 
+// The longest stretch one frame counts as flight, s: a page in the background gets no
+// frames, and its pause is no flight.
+constexpr double kLongestFrameSeconds = 0.25;
+
 void drawFrame() {
     const double start = emscripten_get_now();
+    const double sinceLast = page->lastFrameMs > 0 ? (start - page->lastFrameMs) / 1000 : 0;
+    page->lastFrameMs = start;
     flock::runLoopPass(page->app, page->canvas);
     page->app.cameraZ = std::clamp(page->app.cameraZ, kFarthestCameraZ, kNearestCameraZ);
     const double drawing = page->canvas.takeDrawingMs();
@@ -124,7 +139,8 @@ void drawFrame() {
     page->drawingMsSum += drawing;
     page->frameCount += 1;
     page->framesDrawn += 1;
-    if (page->flock && !page->app.paused) page->figures.addFrame(page->flock->agents());
+    if (page->flock && !page->app.paused)
+        page->figures.addFrame(page->flock->agents(), std::clamp(sinceLast, 0.0, kLongestFrameSeconds));
     flushOutput();
     if (!page->firstFrameTold) {
         page->firstFrameTold = true;
@@ -210,6 +226,17 @@ void applyRestart() {
     page->restart.reset();
     if (page->restartSeed >= 0) std::srand(static_cast<unsigned>(page->restartSeed));
     startFlock(choice);
+    page->flyingSeed = page->restartSeed;
+}
+
+// The flying flock's settings that differ from the defaults, "name=value" each, for the
+// picture's title and the test.
+std::string changedSettings(const flock::WorldSettings& world) {
+    std::string text;
+    for (const flock::WorldSetting& row : flock::worldSettingTable())
+        if (world.*(row.field) != row.defaultValue)
+            text += (text.empty() ? "" : ", ") + std::string(row.name) + "=" + flock::settingText(world.*(row.field));
+    return text;
 }
 
 }  // namespace
@@ -241,6 +268,7 @@ EMSCRIPTEN_KEEPALIVE void flock_restart(int agents, int randomSensors, int seed)
     flock::FlockChoice choice;
     choice.agentCount = std::clamp(agents, 1, 256);
     choice.sensors = randomSensors ? flock::SensorSource::Random : flock::SensorSource::Setup;
+    choice.world = page->world;
     page->restart = choice;
     page->restartSeed = seed;
 }
@@ -249,6 +277,76 @@ EMSCRIPTEN_KEEPALIVE void flock_restart(int agents, int randomSensors, int seed)
 EMSCRIPTEN_KEEPALIVE const char* flock_figures() {
     static std::string text;
     text = page ? page->figures.take() : "";
+    return text.c_str();
+}
+
+// The world settings, one a line: "name default unit low high whole meaning".
+EMSCRIPTEN_KEEPALIVE const char* flock_world_table() {
+    static std::string text;
+    if (text.empty())
+        for (const flock::WorldSetting& row : flock::worldSettingTable())
+            text += std::string(row.name) + ' ' + flock::settingText(row.defaultValue) + ' ' + row.unit + ' ' +
+                    flock::settingText(row.low) + ' ' + flock::settingText(row.high) + ' ' + (row.whole ? "1 " : "0 ") +
+                    row.meaning + '\n';
+    return text.c_str();
+}
+
+// Sets a world setting for the next flight; the noise also in the flock that flies now.
+// Answers why the value is refused, or nothing when it is taken.
+EMSCRIPTEN_KEEPALIVE const char* flock_set_world(const char* name, double value) {
+    static std::string problem;
+    problem.clear();
+    if (!page) return "";
+    try {
+        flock::setWorldSetting(page->world, name, value);
+        if (std::string_view(name) == "noise") {
+            page->flying.world.noise = page->world.noise;
+            // From the flying flock's next steering step on.
+            if (page->flock) {
+                flock::WorldSettings flying = page->flock->world();
+                flying.noise = page->world.noise;
+                page->flock->setWorld(flying);
+            }
+        }
+    } catch (const std::exception& failure) {
+        problem = failure.what();
+    }
+    return problem.c_str();
+}
+
+// The flying flock's settings that differ from the defaults, as the picture's title has them.
+EMSCRIPTEN_KEEPALIVE const char* flock_world() {
+    static std::string text;
+    text = page && page->flock ? changedSettings(page->flock->world()) : "";
+    return text.c_str();
+}
+
+// The agents flying now.
+EMSCRIPTEN_KEEPALIVE int flock_agent_count() {
+    return page && page->flock ? static_cast<int>(page->flock->agents().size()) : 0;
+}
+
+// The figures of every second flown, as CSV.
+EMSCRIPTEN_KEEPALIVE const char* flock_series_csv() {
+    static std::string text;
+    text = page ? flock::web::seriesCsv(page->figures.series()) : "";
+    return text.c_str();
+}
+
+// The flight so far as the desktop program's headless flight draws it: the paths, and
+// the distance and polarisation over time.
+EMSCRIPTEN_KEEPALIVE const char* flock_picture_svg() {
+    static std::string text;
+    if (!page) return "";
+    char title[160];
+    std::snprintf(title, sizeof title, "%d agents, %.1f s on the web page, %s, %s", page->flying.agentCount,
+                  page->figures.seconds(),
+                  page->flyingSeed >= 0 ? ("seed " + std::to_string(page->flyingSeed)).c_str() : "any seed",
+                  page->flying.sensors == flock::SensorSource::Random ? "random sensors" : "the setup's sensors");
+    // The noise may have changed during the flight: the title gives the last settings.
+    const std::string changed = changedSettings(page->flying.world);
+    text = flock::flightPicture(page->figures.record(), LiveFigures::kSamplesPerSecond,
+                                std::string(title) + (changed.empty() ? "" : ", " + changed));
     return text.c_str();
 }
 
@@ -275,6 +373,9 @@ EMSCRIPTEN_KEEPALIVE const char* flock_words() {
 
 // The camera's distance along its axis (negative: the agents are ahead).
 EMSCRIPTEN_KEEPALIVE double flock_camera_z() { return page ? page->app.cameraZ : 0; }
+
+// Console lines typed and not yet run.
+EMSCRIPTEN_KEEPALIVE int flock_queued() { return page ? static_cast<int>(page->lines.size()) : 0; }
 
 // 1 while a console command runs.
 EMSCRIPTEN_KEEPALIVE int flock_busy() { return page && page->busy ? 1 : 0; }
@@ -319,12 +420,26 @@ int main() {
         tellPage("failed", problem.c_str());
         return 1;
     }
+    // The first frame before the agents are made (their setup scripts take most of the
+    // page's start): the page starts paused, and paused agents are not drawn anyway.
+    flock::startApp(page->app, [](flock::AppState&) { return std::make_unique<flock::NoAgents>(); });
+    drawFrame();
+#if FLOCK_WEB_ASYNCIFY
+    nextAnimationFrame();
+#endif
     startFlock(flock::FlockChoice{});
     // After the agents' start-up lines, so that it shows at the bottom of the console.
     std::cout << "tala " << flock::kProjectVersion << " in agent " << kConsoleAgent
               << "'s interpreter: type !help for the words.\n"
               << "Agent 1 already holds its decision maker QDM: the shipped scripts (file train_flock.txt)\n"
               << "make their own, so run them in a fresh interpreter (the button above the console).\n";
+    auto pass = [] {
+        applyRestart();
+        drawFrame();
+        applyConsoleTarget();
+        runConsoleLines();
+    };
+#if FLOCK_WEB_ASYNCIFY
     flock::web::setIdleHook([] {
         // Only a console command yields; the frame's own polls go on at once.
         if (!page->busy) return;
@@ -334,9 +449,13 @@ int main() {
     tellPage("ready", "");
     for (;;) {
         nextAnimationFrame();
-        applyRestart();
-        drawFrame();
-        applyConsoleTarget();
-        runConsoleLines();
+        pass();
     }
+#else
+    // Without Asyncify nothing yields inside a command: the browser calls each pass, and
+    // a long command holds the page until it ends.
+    tellPage("ready", "");
+    emscripten_set_main_loop(pass, 0, false);
+    return 0;
+#endif
 }

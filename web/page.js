@@ -12,7 +12,8 @@
   const progress = $('progress');
   const announce = $('announce');
   const stopButton = $('stop');
-  const stats = { pageStart: 0, firstFrame: null, ready: false, busy: false };
+  // Times since the page's start, ms: the program compiled and its files in place, its agents made, the first frame.
+  const stats = { pageStart: 0, runtime: null, readyAt: null, firstFrame: null, ready: false, busy: false };
   window.flockStats = stats;
 
   if (location.protocol === 'file:') {
@@ -26,10 +27,12 @@
   const sensors = $('sensors');
   const seed = $('seed');
   const kSensorNames = ['trained', 'random'];
-  const settings = { agents: 8, sensors: 0, seed: -1 };
+  const settings = { agents: 8, sensors: 0, seed: -1, world: new Map() };  // world: name -> value, if not default
+  const linkProblems = [];
+  const worldInLink = [];  // [name, text] of the link's other settings, checked by the program once it runs
   (function readLink() {
     const query = new URLSearchParams(location.search);
-    const problems = [];
+    const problems = linkProblems;
     const agentChoices = [...agents.options].map((option) => option.value);
     if (query.has('agents')) {
       const value = query.get('agents');
@@ -46,19 +49,52 @@
       if (/^\d{1,10}$/.test(value) && Number(value) <= 2147483647) settings.seed = Number(value);
       else problems.push(`seed=${value} is not a whole number from 0 to 2147483647: the seed is left to chance`);
     }
+    for (const [name, value] of query) if (!['agents', 'sensors', 'seed'].includes(name)) worldInLink.push([name, value]);
     agents.value = String(settings.agents);
     sensors.value = String(settings.sensors);
     seed.value = settings.seed >= 0 ? String(settings.seed) : '';
-    if (problems.length) {
-      $('url-problems').textContent = 'In the link: ' + problems.join('; ') + '.';
-      $('url-problems').hidden = false;
-    }
+    showLinkProblems();
   })();
+  function showLinkProblems() {
+    $('url-problems').textContent = linkProblems.length ? 'In the link: ' + linkProblems.join('; ') + '.' : '';
+    $('url-problems').hidden = linkProblems.length === 0;
+  }
+  // The world settings come from the program's one table: name -> { defaultValue, unit, low, high, whole, meaning }.
+  const worldTable = new Map();
+  const kNumber = /^[-+]?(\d+\.?\d*|\.\d+)([eE][-+]?\d+)?$/;
+  function setWorld(name, value) {
+    const problem = UTF8ToString(Module.ccall('flock_set_world', 'number', ['string', 'number'], [name, value]));
+    if (problem) return problem;
+    if (value === worldTable.get(name).defaultValue) settings.world.delete(name);
+    else settings.world.set(name, value);
+    return '';
+  }
+  // Once the program runs: the link's world settings, each checked by its table; a bad one is named and its default
+  // kept. Answers whether any differs from the defaults.
+  function applyWorldFromLink() {
+    for (const row of UTF8ToString(Module._flock_world_table()).split('\n').filter(Boolean)) {
+      const [name, defaultValue, unit, low, high, whole, ...meaning] = row.split(' ');
+      worldTable.set(name, { defaultValue: Number(defaultValue), unit, low: Number(low), high: Number(high),
+        whole: whole === '1', meaning: meaning.join(' ') });
+    }
+    for (const [name, text] of worldInLink) {
+      const row = worldTable.get(name);
+      if (!row) {
+        linkProblems.push(`${name} is not a setting of the page (agents, sensors, seed, ${[...worldTable.keys()].join(', ')}): ignored`);
+        continue;
+      }
+      const problem = kNumber.test(text.trim()) ? setWorld(name, Number(text)) : `${name}=${text} is not a number`;
+      if (problem) linkProblems.push(`${problem.startsWith(name + '=') ? '' : name + '=' + text + ': '}${problem}: the default ${row.defaultValue} is used`);
+    }
+    showLinkProblems();
+    return settings.world.size > 0;
+  }
   function linkToSettings() {
     const query = new URLSearchParams();
     query.set('agents', String(settings.agents));
     query.set('sensors', kSensorNames[settings.sensors]);
     if (settings.seed >= 0) query.set('seed', String(settings.seed));
+    for (const name of worldTable.keys()) if (settings.world.has(name)) query.set(name, String(settings.world.get(name)));
     return location.origin + location.pathname + '?' + query.toString();
   }
   function writeLink() { history.replaceState(null, '', linkToSettings()); }
@@ -164,6 +200,7 @@
     // Standard output and error stay terminals (a training's progress line shows), but
     // write here byte by byte; standard input is empty: reads see the end of input.
     onRuntimeInitialized: function () {
+      stats.runtime = performance.now();
       for (const [fd, kind] of [[1, ''], [2, 'err']]) {
         const stream = FS.getStream(fd);
         if (stream && stream.tty) {
@@ -179,12 +216,18 @@
     onFlockEvent: function (what, text) {
       if (what === 'ready') {
         stats.ready = true;
+        stats.readyAt = performance.now();
         status.textContent = 'P flies or pauses the flock; the console below speaks tala to agent 1 (the blue one).';
-        if (settings.agents !== 8 || settings.sensors !== 0 || settings.seed >= 0) restart();
+        const changedWorld = applyWorldFromLink();
+        showNoise();
+        if (settings.agents !== 8 || settings.sensors !== 0 || settings.seed >= 0 || changedWorld) restart();
         writeLink();
         noteFiles();
-      } else if (what === 'first-frame') stats.firstFrame = performance.now();
-      else if (what === 'busy') {
+      } else if (what === 'first-frame') {
+        // The first frame comes before the agents are made, paused as the page starts.
+        stats.firstFrame = performance.now();
+        $('paused').hidden = false;
+      } else if (what === 'busy') {
         stats.busy = text === '1';
         prompt.classList.toggle('busy', stats.busy);
         stopButton.hidden = !stats.busy;
@@ -249,11 +292,24 @@
     settings.seed = /^\d{1,10}$/.test(typed) && Number(typed) <= 2147483647 ? Number(typed) : -1;
     writeLink();
     if (started()) Module._flock_restart(settings.agents, settings.sensors, settings.seed);
-    series.length = 0;
   }
   agents.addEventListener('change', restart);
   sensors.addEventListener('change', restart);
   seed.addEventListener('change', restart);
+  // The noise changes the flock that flies, at once, and the next flight.
+  const noise = $('noise');
+  function showNoise() {
+    const value = settings.world.get('noise') ?? 0;
+    noise.value = String(value);
+    $('noise-value').textContent = `\u00b1${value}\u00b0`;
+  }
+  noise.addEventListener('input', function () {
+    if (!started()) return;
+    const problem = setWorld('noise', Number(noise.value));
+    if (problem) status.textContent = problem;
+    showNoise();
+    writeLink();
+  });
   $('copy-link').addEventListener('click', async function () {
     const link = linkToSettings();
     try {
@@ -264,16 +320,13 @@
     }
   });
 
-  // --- Live figures, kept for the CSV ------------------------------------------
+  // --- Live figures -------------------------------------------------------------
   const figures = $('figures');
-  const series = [];  // [second of flight, distance, polarisation, following]
-  let second = 0;
   setInterval(function () {
     if (!started()) return;
     const [distance, polarisation, following] = UTF8ToString(Module._flock_figures()).split(' ').map(Number);
-    if (!Number.isFinite(distance)) return;
-    second += 1;
-    if (series.length < 100000) series.push([second, distance, polarisation, following]);
+    // Paused, nothing flew: the last figures stay.
+    if (!Number.isFinite(distance) || Module._flock_paused()) return;
     figures.textContent = 'distance ' + distance.toFixed(2) + ' units \u00b7 polarisation ' + polarisation.toFixed(2) +
       ' \u00b7 following ' + (following < 0 ? '\u2013' : Math.round(following * 100) + ' %');
   }, 1000);
@@ -294,10 +347,12 @@
       $('canvas').toBlob(function (blob) { if (blob) offer(blob, 'flock.png'); }, 'image/png');
     });
   });
+  // The figures of every second flown, and the flight's picture, as the program writes them.
   $('get-csv').addEventListener('click', function () {
-    const rows = ['second,distance,polarisation,following'];
-    for (const [s, d, p, f] of series) rows.push(`${s},${d},${p},${f < 0 ? '' : f}`);
-    offer(new Blob([rows.join('\n') + '\n'], { type: 'text/csv' }), 'flock_figures.csv');
+    if (started()) offer(new Blob([UTF8ToString(Module._flock_series_csv())], { type: 'text/csv' }), 'flock_series.csv');
+  });
+  $('get-svg').addEventListener('click', function () {
+    if (started()) offer(new Blob([UTF8ToString(Module._flock_picture_svg())], { type: 'image/svg+xml' }), 'flock_flight.svg');
   });
   // Files that commands wrote into the page's folder, each with a download link.
   const shippedFiles = new Map();  // name -> modification time when the page started

@@ -1,5 +1,7 @@
 // The web page in headless Chromium: loads, flies, draws, answers keys and console commands; prints its speed.
-// Usage: node browser_test.mjs BUILD_WEB_DIR [--bench BENCH_FLOCK] [--screenshot PNG]
+// Usage: node browser_test.mjs BUILD_WEB_DIR [--bench BENCH_FLOCK] [--screenshots DIR] [--scale]
+// (--screenshots writes web-paused.png, web-flying.png and web-page.png, with D, into DIR; --scale also measures
+// flights of 64 and 256 agents)
 import { createServer } from 'node:http';
 import { readFile, stat, mkdtemp, rm } from 'node:fs/promises';
 import { tmpdir } from 'node:os';
@@ -11,7 +13,13 @@ const args = process.argv.slice(2);
 const root = path.resolve(args[0] ?? 'build-web');
 const option = (name) => { const i = args.indexOf(name); return i >= 0 ? args[i + 1] : undefined; };
 const benchProgram = option('--bench') && path.resolve(option('--bench'));
-const screenshotFile = option('--screenshot');
+const screenshots = option('--screenshots');
+async function shoot(page, name) {
+  if (!screenshots) return;
+  await (await page.$('body')).screenshot({ path: path.join(screenshots, name) });
+  console.log(`picture: ${path.join(screenshots, name)}`);
+}
+const scale = args.includes('--scale');
 let failures = 0;
 function check(ok, what, detail = '') {
   console.log(`${ok ? 'ok  ' : 'FAIL'} ${what}${detail ? ': ' + detail : ''}`);
@@ -46,8 +54,16 @@ try {
   page.on('pageerror', (error) => consoleErrors.push(String(error)));
   page.on('dialog', async (dialog) => { consoleErrors.push('dialog: ' + dialog.message()); await dialog.dismiss(); });
   await page.goto(url, { waitUntil: 'load' });
-  await page.waitForFunction(() => window.flockStats && window.flockStats.firstFrame !== null, { timeout: 30000 });
-  const firstFrameMs = await page.evaluate(() => window.flockStats.firstFrame);
+  await page.waitForFunction(() => window.flockStats && window.flockStats.firstFrame !== null &&
+    window.flockStats.ready, { timeout: 30000 });
+  // Where the first frame's time goes: the files, compiling and unpacking, making the agents, the frame itself.
+  const arrival = await page.evaluate(() => {
+    const loaded = (name) => performance.getEntriesByType('resource').find((entry) => entry.name.endsWith(name));
+    const { runtime, readyAt, firstFrame } = window.flockStats;
+    const files = Math.max(...['flock.js', 'flock.wasm', 'flock.data'].map((name) => loaded(name)?.responseEnd ?? 0));
+    return { files, runtime, readyAt, firstFrame };
+  });
+  const firstFrameMs = arrival.firstFrame;
   check(consoleErrors.length === 0, 'the page loads with no console error', consoleErrors.join(' | '));
   // R as the page's keys see it, whatever has the focus.
   await page.evaluate(() => {
@@ -108,6 +124,7 @@ try {
   JSON.stringify(intro.docs));
   check(intro.paused === 'paused \u2014 press P or the button to fly', 'paused, the page says how to fly',
     String(intro.paused));
+  await shoot(page, 'web-paused.png');
   // A button answers Enter and Space as a press.
   const isPaused = () => page.evaluate(() => Module._flock_paused());
   await page.focus('#keys button[data-key="80"]');
@@ -132,6 +149,7 @@ try {
   check(seen.blue > 0 && seen.green > 0 && seen.red > 0, 'after P the canvas holds blue, green and red agents',
     JSON.stringify(seen));
   check(flying.counts.grey > 0 && (await look()).greys !== flying.greys, 'grey points and trails move on the canvas');
+  await shoot(page, 'web-flying.png');
   // Speed over five seconds of flight (8 agents).
   await page.evaluate(() => Module._flock_frame_ms(0));
   const framesBefore = await frames();
@@ -144,10 +162,7 @@ try {
   await sleep(800);
   const minds = await look();
   check(minds.counts.yellow > 0, 'D shows yellow bars', `${minds.counts.yellow} yellow pixels`);
-  if (screenshotFile) {
-    await (await page.$('body')).screenshot({ path: screenshotFile });
-    console.log(`picture: ${screenshotFile}`);
-  }
+  await shoot(page, 'web-page.png');
   await page.keyboard.press('d');
   // R: the camera follows the agents' centre, so the middle is where they gather: their mean distance from their
   // centre drops to about nothing, then grows as they fly. Measured frame by frame in the page, where no round trip
@@ -190,7 +205,9 @@ try {
     await page.focus('#line'); await page.keyboard.type(text); await page.keyboard.press('Enter');
   };
   async function waitIdle() {
-    await page.waitForFunction(() => !window.flockStats.busy && Module._flock_busy() === 0, { timeout: 20000 });
+    // A typed line runs at the program's next pass: until then it is queued, not busy.
+    await page.waitForFunction(() => !window.flockStats.busy && Module._flock_busy() === 0 &&
+      Module._flock_queued() === 0, { timeout: 20000 });
     await sleep(300);
   }
   // Runs each command to its end; answers what the console shows after the first.
@@ -222,16 +239,21 @@ try {
   await page.click('#verbose');
   await type('while 1 (print 1)');
   await sleep(1000);
-  await page.evaluate(() => { document.getElementById('console').scrollTop = 0; });
-  const linesBefore = await page.evaluate(() => document.getElementById('console').textContent.length);
+  // Lines counted as they come: the console keeps its last 2000, so its length may stay put.
+  await page.evaluate(() => {
+    const area = document.getElementById('console');
+    area.scrollTop = 0;
+    window.linesAdded = 0;
+    new MutationObserver((records) => { for (const record of records) window.linesAdded += record.addedNodes.length; })
+      .observe(area, { childList: true });
+  });
   await sleep(1500);
-  const scrolled = await page.evaluate(() => [document.getElementById('console').scrollTop,
-    document.getElementById('console').textContent.length]);
+  const scrolled = await page.evaluate(() => [document.getElementById('console').scrollTop, window.linesAdded]);
   await page.click('#stop');
   await waitIdle();
   await page.click('#verbose');
-  check(scrolled[0] === 0 && scrolled[1] !== linesBefore, 'scrolled up, the console stays put while new lines come',
-    `scrollTop ${scrolled[0]}, characters ${linesBefore} -> ${scrolled[1]}`);
+  check(scrolled[0] === 0 && scrolled[1] > 0, 'scrolled up, the console stays put while new lines come',
+    `scrollTop ${scrolled[0]}, ${scrolled[1]} lines added`);
   await page.focus('#line');
   // A decision maker whose state space does not fit the page's heap.
   text = await run('global (new vex::QDM Big)', 'vex::qdm::new (get Big)', 'global (new vex::qdm::ActionSpace wide)',
@@ -317,20 +339,29 @@ try {
   await cdp.send('Browser.setDownloadBehavior', { behavior: 'allow', downloadPath: downloads });
   await page.click('#get-png');
   await page.click('#get-csv');
+  await page.click('#get-svg');
   const fileLinks = await page.evaluate(() => [...document.querySelectorAll('#files a')].map((a) => a.textContent));
   await page.evaluate(() => [...document.querySelectorAll('#files a')].find((a) => a.textContent === 'saved_sensors.bin')?.click());
   const got = {};
-  for (let i = 0; i < 50 && Object.keys(got).length < 3; ++i) {
+  for (let i = 0; i < 50 && Object.keys(got).length < 4; ++i) {
     await sleep(200);
-    for (const name of ['flock.png', 'flock_figures.csv', 'saved_sensors.bin'])
+    for (const name of ['flock.png', 'flock_series.csv', 'flock_flight.svg', 'saved_sensors.bin'])
       got[name] = got[name] ?? await readFile(path.join(downloads, name)).catch(() => undefined);
     for (const name of Object.keys(got)) if (!got[name]) delete got[name];
   }
-  const png = got['flock.png'], csv = got['flock_figures.csv'], saved = got['saved_sensors.bin'];
+  const png = got['flock.png'], csv = got['flock_series.csv'], svg = got['flock_flight.svg'];
+  const saved = got['saved_sensors.bin'];
   check(png && png.length > 1000 && png.subarray(1, 4).toString() === 'PNG', 'the picture downloads as a PNG',
     `${png?.length ?? 0} bytes`);
-  check(csv && /^second,distance,polarisation,following\n\d+,/.test(csv.toString()), 'the figures download as CSV',
-    JSON.stringify(csv?.toString().slice(0, 80) ?? ''));
+  // One row a second flown, the figures' columns as a headless flight's.
+  const csvRows = csv ? csv.toString().trim().split('\n') : [];
+  check(csvRows[0] === 'run,time,distance,polarisation,following,decisions,failures' && csvRows.length > 3 &&
+    csvRows.slice(1).every((row, i) => row.startsWith(`0,${i + 1},`) && row.split(',').length === 7),
+  'the figures of every second flown download as CSV', JSON.stringify(csvRows.slice(0, 3)));
+  const svgText = svg?.toString() ?? '';
+  check(/^<\?xml[^\n]*\n<svg /.test(svgText) && /<polyline/.test(svgText) && /Mean distance from the centroid/.test(svgText) &&
+    /2 agents, [\d.]+ s on the web page, any seed, random sensors/.test(svgText) && !/NaN|\bnan\b/.test(svgText),
+  "the flight's picture downloads as SVG, drawn as a headless flight's", `${svgText.length} bytes: ${svgText.slice(0, 80)}`);
   check(fileLinks.includes('saved_sensors.bin') && saved && saved.length > 0, 'a file a command wrote downloads',
     `${JSON.stringify(fileLinks)}, ${saved?.length ?? 0} bytes`);
   await rm(downloads, { recursive: true, force: true });
@@ -362,6 +393,36 @@ try {
     document.getElementById('agents').value]);
   check(/agents=5/.test(named[0]) && /seed=x/.test(named[0]) && !/sensors/.test(named[0]) && named[1] === '8',
     'bad values in the link are named, and the defaults used', JSON.stringify(named));
+  // World settings in the link: checked by the program's table, applied to the flight and written back; the noise
+  // slider changes the flying flock at once, without a new flight.
+  await linked.goto(url + '?agents=4&noise=30&speed=fast&turn_rate=99999&think_period=2.5&bogus=1',
+    { waitUntil: 'load' });
+  await linked.waitForFunction(() => window.flockStats && window.flockStats.ready, { timeout: 30000 });
+  await linked.waitForFunction(() => UTF8ToString(Module._flock_world()) !== '', { timeout: 10000 }).catch(() => {});
+  const world = await linked.evaluate(() => [document.getElementById('url-problems').textContent,
+    document.getElementById('noise').value, UTF8ToString(Module._flock_world()), location.search]);
+  check(world[1] === '30' && world[2] === 'noise=30' && /[?&]noise=30(&|$)/.test(world[3]) &&
+    /speed=fast is not a number: the default 7\.2 is used/.test(world[0]) &&
+    /turn_rate=99999: turn_rate must be from 0 to 36000 degrees\/s, not 99999: the default 576 is used/.test(world[0]) &&
+    /think_period=2\.5: .*whole number.*the default 3 is used/.test(world[0]) && /bogus is not a setting/.test(world[0]) &&
+    !/speed|turn_rate|think_period|bogus/.test(world[3]),
+  'world settings in the link are applied and written back, and bad ones named with the default used',
+  JSON.stringify(world));
+  await linked.keyboard.press('p');
+  await sleep(1500);
+  const framesBeforeNoise = await linked.evaluate(() => Module._flock_frames());
+  const secondsBeforeNoise = await linked.evaluate(() => UTF8ToString(Module._flock_series_csv()).trim().split('\n').length);
+  await linked.$eval('#noise', (slider) => {
+    slider.value = '90';
+    slider.dispatchEvent(new Event('input', { bubbles: true }));
+  });
+  await sleep(1500);
+  const noisy = await linked.evaluate(() => [UTF8ToString(Module._flock_world()), location.search,
+    document.getElementById('noise-value').textContent,
+    UTF8ToString(Module._flock_series_csv()).trim().split('\n').length]);
+  check(noisy[0] === 'noise=90' && /noise=90/.test(noisy[1]) && noisy[2] === '\u00b190\u00b0' &&
+    noisy[3] > secondsBeforeNoise && (await linked.evaluate(() => Module._flock_frames())) > framesBeforeNoise,
+  'the noise slider changes the flying flock, with no new flight, and the link', JSON.stringify(noisy));
   await linked.close();
   // Opened as a file: says how to serve it.
   const filePage = await browser.newPage();
@@ -376,15 +437,38 @@ try {
     download += (await stat(path.join(root, name))).size;
   if (benchProgram) {
     try {
-      const out = execFileSync(benchProgram, ['--benchmark_filter=^BM_FlockFrame$', '--benchmark_format=json'],
+      const out = execFileSync(benchProgram, ['--benchmark_filter=^BM_FlockFrame/8$', '--benchmark_format=json'],
         { cwd: path.dirname(benchProgram), encoding: 'utf8', stdio: ['ignore', 'pipe', 'ignore'] });
       const run = JSON.parse(out).benchmarks[0];
       const nativeMs = run.real_time / ({ us: 1000, ns: 1e6 }[run.time_unit] ?? 1);
-      native = `, native BM_FlockFrame ${nativeMs.toFixed(3)} ms, ratio ${(wasmFrameMs / nativeMs).toFixed(2)}x`;
+      native = `, native BM_FlockFrame/8 ${nativeMs.toFixed(3)} ms, ratio ${(wasmFrameMs / nativeMs).toFixed(2)}x`;
     } catch (error) {
       native = ` (native BM_FlockFrame not measured: ${error.message.split('\n')[0]})`;
     }
   }
+  // Bigger flights, from the link: frames a second over 5 s and the WebAssembly frame.
+  const flights = [];
+  for (const agents of scale ? [32, 64, 256] : [32]) {
+    const flight = await browser.newPage();
+    await flight.goto(`${url}?agents=${agents}&seed=1`, { waitUntil: 'load' });
+    await flight.waitForFunction(() => window.flockStats && window.flockStats.ready, { timeout: 60000 });
+    const making = await flight.waitForFunction((count) => Module._flock_agent_count() === count &&
+      performance.now(), { timeout: 120000 }, agents).then((handle) => handle.jsonValue());
+    await flight.evaluate(() => document.activeElement.blur());
+    await flight.keyboard.press('p');
+    await sleep(1500);
+    await flight.evaluate(() => Module._flock_frame_ms(0));
+    const before = await flight.evaluate(() => Module._flock_frames());
+    await sleep(5000);
+    const rate = ((await flight.evaluate(() => Module._flock_frames())) - before) / 5;
+    const frameMs = await flight.evaluate(() => Module._flock_frame_ms(0));
+    flights.push(`${agents} agents ${rate.toFixed(1)} frames a second, frame ${frameMs.toFixed(3)} ms, flying ` +
+      `${Math.round(making)} ms after the page's start`);
+    await flight.close();
+  }
+  console.log(`arrival: files in ${Math.round(arrival.files)} ms, compiled and unpacked by ${Math.round(arrival.runtime)} ms, ` +
+    `8 agents made by ${Math.round(arrival.readyAt)} ms, first frame at ${Math.round(arrival.firstFrame)} ms`);
+  console.log(`flights: ${flights.join('; ')}`);
   console.log(`speed: ${framesPerSecond.toFixed(1)} frames a second over 5 s with 8 agents (headless Chromium, ` +
     `SwiftShader GL); WebAssembly frame ${wasmFrameMs.toFixed(3)} ms${native}, then ${drawingMs.toFixed(3)} ms ` +
     `handing it to WebGL; download ${(download / 1e6).toFixed(2)} MB; first frame ${Math.round(firstFrameMs)} ms ` +
