@@ -1,0 +1,139 @@
+# Flights, sweeps and summaries from Python against what flock prints and writes.
+import os
+import re
+import signal
+import threading
+import time
+
+import pandas as pd
+import pytest
+
+import quantumflock as qf
+from conftest import DATA, program
+
+
+def table_rows(text):
+    """flock --headless's table: {label: [numbers]}."""
+    rows = {}
+    for line in text.splitlines()[1:]:
+        label, *numbers = line.replace("%", "").split()
+        rows[label] = [float(n) for n in numbers]
+    return rows
+
+
+def test_flight_and_its_series_are_flock_headless():
+    figures, series = qf.flight(seed=3, agents=4, seconds=6, sensors="random", every=2, data=DATA)
+    printed = table_rows(program("flock", "--headless", "--seed", 3, "--agents", 4, "--seconds", 6,
+                                 "--random-sensors", "--every", 2, "--data", DATA))
+    assert list(printed) == ["2s", "4s", "6s", "all"]
+    assert series["time"].tolist() == [2, 4, 6]
+    for values, shown in [(figures, printed["all"]), *[(row, printed[f"{t:g}s"])
+                                                      for t, (_, row) in zip([2, 4, 6], series.iterrows())]]:
+        assert [round(values[name], 3) for name in qf.FIGURES] == pytest.approx(shown, abs=0.051)
+    # The same flight again is the same flight: nothing is left over in the process.
+    assert qf.flight(seed=3, agents=4, seconds=6, sensors="random", data=DATA) == figures
+    assert isinstance(figures["decisions"], int) and figures["decisions"] > 0
+
+
+def test_sweep_rows_and_summary_are_flock_sweep(tmp_path):
+    sensors = tmp_path / "trained.bin"
+    sensors.write_bytes((DATA / "flock_sensors.bin").read_bytes())
+    choice = dict(seeds=[2, 5, 9], agents=[3, 5], sensors=["random", str(sensors)], seconds=3, data=DATA,
+                  progress=False)
+    rows = qf.sweep(jobs=2, **choice)
+    csv = tmp_path / "rows.csv"
+    program("flock", "--sweep", "--seeds", "2,5,9", "--agents", "3,5", "--sensors", f"random,{sensors}",
+            "--seconds", 3, "--data", DATA, "--csv", csv, "--jobs", 2)
+    written = pd.read_csv(csv, comment="#", dtype={"sensors": str})
+    assert list(rows.columns) == list(written.columns)
+    pd.testing.assert_frame_equal(rows.drop(columns="wall_seconds"), written.drop(columns="wall_seconds"))
+    pd.testing.assert_frame_equal(qf.sweep(jobs=1, **choice).drop(columns="wall_seconds"),
+                                  rows.drop(columns="wall_seconds"))
+
+    settings, pairs = qf.summarize(rows)
+    assert settings.equals(qf.summarize(csv)[0])
+    printed = program("flock", "--summarize", csv).split("\n\n")
+    numbers = lambda line: [float(n) for n in re.findall(r"-?\d+\.\d+", line)]
+    for line, (_, row) in zip(printed[0].splitlines()[1:], settings.iterrows()):
+        ours = [row[f"{f}{part}"] for f in ("distance", "polarisation", "following")
+                for part in ("", "_sd", "_low", "_high")]
+        assert numbers(line) == pytest.approx([round(v, 3) for v in ours], abs=0.051)
+        assert line.split()[:4] == [str(row.agents), row.sensors, "3", str(row.runs)]
+    assert len(pairs) == 2 and (pairs["seeds"] == 3).all()
+    for line, (_, row) in zip(printed[1].splitlines()[1:], pairs.iterrows()):
+        ours = [row[f"{f}{part}"] for f in ("distance", "polarisation", "following") for part in ("", "_low", "_high")]
+        assert numbers(line) == pytest.approx([round(v, 3) for v in ours], abs=0.051)
+        wins = [int(w) for w in line.split()[-7:] if w.isdigit()][-3:]
+        assert wins == [row.distance_wins, row.polarisation_wins, row.following_wins]
+
+
+def test_summarize_refuses_a_run_held_twice():
+    rows = qf.rows_frame(["0,3,random,1,1,2.0,0.5,50.0,10,0,0.1"])
+    with pytest.raises(ValueError, match="run 0 is held twice"):
+        qf.summarize(pd.concat([rows, rows]))
+
+
+@pytest.mark.parametrize("call, error, message", [
+    (lambda: qf.flight(sead=1), ValueError, "no argument sead; it takes seed, agents"),
+    (lambda: qf.sweep(job=2), TypeError, "no argument job"),
+    (lambda: qf.flight(settings={"gravity": 1}), ValueError, "no setting 'gravity'"),
+    (lambda: qf.flight(agents="8"), TypeError, "agents must be a whole number, not str"),
+    (lambda: qf.flight(agents=True), TypeError, "agents must be a whole number"),
+    (lambda: qf.flight(agents=0), ValueError, "agents must be from 1 to 256"),
+    (lambda: qf.flight(seconds=float("nan")), ValueError, "seconds must be a finite number"),
+    (lambda: qf.flight(seconds=60, agents=256), ValueError, "agents x seconds must be at most"),
+    (lambda: qf.flight(seconds=2, every=3), ValueError, "every must be above 0 and at most 2"),
+    (lambda: qf.flight(sensors=3), TypeError, "sensors must be a string or a path"),
+    (lambda: qf.flight(sensors="trained"), ValueError, "neither setup, random nor a sensor file"),
+    (lambda: qf.flight(sensors="/no/such.bin"), FileNotFoundError, "/no/such.bin"),
+    (lambda: qf.flight(data="/no/such/folder"), FileNotFoundError, "/no/such/folder"),
+    (lambda: qf.sweep(seeds=[1, 1]), ValueError, "a seed is given twice"),
+    (lambda: qf.sweep(seeds=[]), ValueError, "seeds must not be empty"),
+    (lambda: qf.sweep(jobs=0), ValueError, "jobs must be from 1"),
+    (lambda: qf.sweep(seeds=range(100001)), ValueError, "more than 100000"),
+    (lambda: qf.sweep(jobs=2, client=object()), ValueError, "give jobs or client, not both"),
+    (lambda: qf.summarize("/no/rows.csv"), FileNotFoundError, "/no/rows.csv"),
+])
+def test_bad_arguments_are_refused_with_their_name(call, error, message):
+    with pytest.raises(error, match=re.escape(message)):
+        call()
+
+
+def test_a_sensor_file_that_does_not_load_fails_before_the_sweep(tmp_path):
+    damaged = tmp_path / "damaged.bin"
+    damaged.write_bytes((DATA / "flock_sensors.bin").read_bytes()[:40])
+    with pytest.raises(qf.Failure, match="damaged.bin' does not load: .*not a sensor file"):
+        qf.sweep(seeds=[1], sensors=[damaged], seconds=1, data=DATA, progress=False)
+    with pytest.raises(qf.Failure, match="not a sensor file"):
+        qf.flight(sensors=damaged, seconds=1, data=DATA)
+
+
+def test_failed_runs_are_reported_with_the_rows_of_the_others(tmp_path):
+    broken = tmp_path / "data"
+    broken.mkdir()
+    for name in os.listdir(DATA):
+        os.symlink(DATA / name, broken / name)
+    (broken / "flock_sensors.bin").unlink()
+    (broken / "flock_sensors.bin").write_bytes(b"not sensors")
+    with pytest.raises(qf.SweepFailure, match="2 of 4 runs failed: run 0: cannot fly") as failed:
+        qf.sweep(seeds=[1, 2], sensors=["setup", "random"], seconds=1, data=broken, progress=False, jobs=2)
+    assert failed.value.rows["run"].tolist() == [2, 3]
+    assert [run for run, _ in failed.value.failures] == [0, 1]
+
+
+def children():
+    with open(f"/proc/{os.getpid()}/task/{os.getpid()}/children") as listed:
+        return listed.read().split()
+
+
+def test_ctrl_c_stops_a_sweep_and_leaves_no_child():
+    threading.Timer(1.5, os.kill, (os.getpid(), signal.SIGINT)).start()
+    started = time.monotonic()
+    with pytest.raises(KeyboardInterrupt):
+        qf.sweep(seeds=range(1, 41), agents=[8], sensors=["random"], seconds=60, jobs=2, data=DATA, progress=False)
+    assert time.monotonic() - started < 30
+    assert children() == []
+    # Python's own Ctrl-C is back afterwards.
+    threading.Timer(0.2, os.kill, (os.getpid(), signal.SIGINT)).start()
+    with pytest.raises(KeyboardInterrupt):
+        time.sleep(5)
