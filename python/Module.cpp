@@ -38,6 +38,7 @@
 #include "decision/TrainingSizes.h"
 #include "decision/ValueTypes.h"
 #include "decision/VEXCommands.h"
+#include "decision/WordCall.h"
 #include "interp/CommandTokenizer.h"
 #include "interp/InterpreterHost.h"
 #include "interp/ScriptFiles.h"
@@ -397,7 +398,7 @@ py::array_t<std::complex<double>> stateOf(Interpreter& interpreter, const std::s
     py::array_t<std::complex<double>> state(static_cast<py::ssize_t>(psi.entryCount()));
     auto out = state.mutable_unchecked<1>();
     const linalg::Complex* entries = psi.data();
-    for (int i = 0; i < psi.entryCount(); ++i) out(i) = std::complex<double>(entries[i].real(), entries[i].imag());
+    for (int i = 0; i < psi.entryCount(); ++i) out(i) = std::complex<double>(entries[i].re, entries[i].im);
     return state;
 }
 
@@ -465,28 +466,34 @@ py::list scoreOf(Interpreter& interpreter, const std::string& name, const std::s
     return rows;
 }
 
-// Tells the Python callback of each state of training; a False answer or a Ctrl-C
-// (Python's pending KeyboardInterrupt) stops it after the current generation.
+// Tells the Python callback (generations done, of all, the progress line) before each
+// generation and at the end; a False answer or a Ctrl-C (Python's pending
+// KeyboardInterrupt) stops training after the current generation.
 class CallbackProgress : public tala::TaskProgress {
 public:
     CallbackProgress(py::object callback, const vex::QDM& decisionMaker, int generations)
         : callback_(std::move(callback)), decisionMaker_(decisionMaker), generations_(generations) {}
 
-    void show(const std::string& state) override { tell(state); }
-    void end(const std::string& state) override { tell(state); }
+    void show(const std::string& state) override { line_ = state; }
+    void end(const std::string& state) override {
+        line_ = state;
+        tell();
+    }
     bool stopRequested() override {
         py::gil_scoped_acquire held;
         if (!error_ && PyErr_CheckSignals() != 0) error_.emplace();
+        if (decisionMaker_.trainingHistory.generations.size() != told_) tell();
         return stop_ || error_.has_value();
     }
     std::optional<py::error_already_set>& error() { return error_; }
 
 private:
-    void tell(const std::string& state) {
+    void tell() {
         if (callback_.is_none() || error_) return;
         py::gil_scoped_acquire held;
+        told_ = decisionMaker_.trainingHistory.generations.size();
         try {
-            const py::object answer = callback_(decisionMaker_.trainingHistory.generations.size(), generations_, state);
+            const py::object answer = callback_(told_, generations_, line_);
             if (!answer.is_none() && !answer.cast<bool>()) stop_ = true;
         } catch (py::error_already_set& failure) {
             error_ = std::move(failure);
@@ -496,6 +503,8 @@ private:
     py::object callback_;
     const vex::QDM& decisionMaker_;
     int generations_;
+    std::size_t told_ = 0;
+    std::string line_;
     bool stop_ = false;
     std::optional<py::error_already_set> error_;
 };

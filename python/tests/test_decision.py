@@ -35,7 +35,7 @@ def test_training_prints_and_saves_what_vex_train_does(tmp_path):
 
 def test_a_decision_makers_state_odds_description_and_score():
     tala = qf.Tala(data=DATA, seed=1, quiet=True)
-    for command in MAKE + ["vex::load (get QDM) flock_sensors.bin"] + RULES:
+    for command in MAKE + [f"vex::load (get QDM) {DATA / 'flock_sensors.bin'}"] + RULES:
         tala.run(command)
     maker = qf.DecisionMaker(tala)
     state = maker.state()
@@ -47,6 +47,7 @@ def test_a_decision_makers_state_odds_description_and_score():
     odds = maker.odds()
     assert list(odds.index) == ["forward", "left", "right"] and odds.sum() == pytest.approx(1)
     tala.run("vex::qdm::apply_op (get QDM) left")
+    tala.run("vex::qdm::think (get QDM)")
     assert maker.odds().idxmax() == "left"
 
     assert maker.describe() == tala.run("vex::qdm::describe (get QDM)")
@@ -58,8 +59,8 @@ def test_a_decision_makers_state_odds_description_and_score():
 def test_failures_and_bad_arguments(tmp_path):
     tala = qf.Tala(data=DATA)
     with pytest.raises(qf.Failure) as failure:
-        tala.run("print hello\nget nothing")
-    assert str(failure.value) in program("tala", stdin="get nothing\n").removeprefix("Error: ").strip()
+        tala.run("vex::qdm::describe 3")
+    assert f"Error: {failure.value}\n" == program("tala", stdin="vex::qdm::describe 3\n", check=False)
     with pytest.raises(FileNotFoundError, match="nowhere.txt"):
         tala.file(tmp_path / "nowhere.txt")
     script = tmp_path / "script.txt"
@@ -72,7 +73,7 @@ def test_failures_and_bad_arguments(tmp_path):
         qf.DecisionMaker(tala, "other").describe()
     with pytest.raises(TypeError, match="tala must be a quantumflock.Tala"):
         qf.DecisionMaker("QDM")
-    for command in MAKE:
+    for command in MAKE[1:]:
         tala.run(command)
     with pytest.raises(ValueError, match="space must be from 0 to 1"):
         qf.DecisionMaker(tala).odds(space=1)

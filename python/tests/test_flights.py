@@ -25,9 +25,9 @@ def test_flight_and_its_series_are_flock_headless():
     figures, series = qf.flight(seed=3, agents=4, seconds=6, sensors="random", every=2, data=DATA)
     printed = table_rows(program("flock", "--headless", "--seed", 3, "--agents", 4, "--seconds", 6,
                                  "--random-sensors", "--every", 2, "--data", DATA))
-    assert list(printed) == ["2s", "4s", "6s", "all"]
+    assert list(printed) == ["2.00", "4.00", "6.00", "all"]
     assert series["time"].tolist() == [2, 4, 6]
-    for values, shown in [(figures, printed["all"]), *[(row, printed[f"{t:g}s"])
+    for values, shown in [(figures, printed["all"]), *[(row, printed[f"{t:.2f}"])
                                                       for t, (_, row) in zip([2, 4, 6], series.iterrows())]]:
         assert [round(values[name], 3) for name in qf.FIGURES] == pytest.approx(shown, abs=0.051)
     # The same flight again is the same flight: nothing is left over in the process.
@@ -63,8 +63,8 @@ def test_sweep_rows_and_summary_are_flock_sweep(tmp_path):
     for line, (_, row) in zip(printed[1].splitlines()[1:], pairs.iterrows()):
         ours = [row[f"{f}{part}"] for f in ("distance", "polarisation", "following") for part in ("", "_low", "_high")]
         assert numbers(line) == pytest.approx([round(v, 3) for v in ours], abs=0.051)
-        wins = [int(w) for w in line.split()[-7:] if w.isdigit()][-3:]
-        assert wins == [row.distance_wins, row.polarisation_wins, row.following_wins]
+        cells = re.split(r"  +", line.strip())
+        assert [int(cells[c]) for c in (6, 9, 12)] == [row.distance_wins, row.polarisation_wins, row.following_wins]
 
 
 def test_summarize_refuses_a_run_held_twice():
@@ -81,7 +81,7 @@ def test_summarize_refuses_a_run_held_twice():
     (lambda: qf.flight(agents=True), TypeError, "agents must be a whole number"),
     (lambda: qf.flight(agents=0), ValueError, "agents must be from 1 to 256"),
     (lambda: qf.flight(seconds=float("nan")), ValueError, "seconds must be a finite number"),
-    (lambda: qf.flight(seconds=60, agents=256), ValueError, "agents x seconds must be at most"),
+    (lambda: qf.flight(seconds=200, agents=256), ValueError, "agents x seconds must be at most"),
     (lambda: qf.flight(seconds=2, every=3), ValueError, "every must be above 0 and at most 2"),
     (lambda: qf.flight(sensors=3), TypeError, "sensors must be a string or a path"),
     (lambda: qf.flight(sensors="trained"), ValueError, "neither setup, random nor a sensor file"),
@@ -127,12 +127,13 @@ def children():
 
 
 def test_ctrl_c_stops_a_sweep_and_leaves_no_child():
+    before = children()  # a Dask test may leave its resource tracker
     threading.Timer(1.5, os.kill, (os.getpid(), signal.SIGINT)).start()
     started = time.monotonic()
     with pytest.raises(KeyboardInterrupt):
         qf.sweep(seeds=range(1, 41), agents=[8], sensors=["random"], seconds=60, jobs=2, data=DATA, progress=False)
     assert time.monotonic() - started < 30
-    assert children() == []
+    assert children() == before
     # Python's own Ctrl-C is back afterwards.
     threading.Timer(0.2, os.kill, (os.getpid(), signal.SIGINT)).start()
     with pytest.raises(KeyboardInterrupt):
