@@ -301,8 +301,13 @@ int runSummarize(const FlockOptions& given) {
     if (!outputsWritable(options)) return EXIT_FAILURE;
     bool written = true;
     if (!options.csvFile.empty()) {
-        std::string merged = sweepRowsHeader();
-        for (const SweepRow& row : rows) merged += sweepRowLine(row);
+        // One header for all: rows without the grid columns get the defaults they flew with.
+        const bool grid = std::any_of(rows.begin(), rows.end(), [](const SweepRow& row) { return row.grid; });
+        std::string merged = sweepRowsHeader(grid);
+        for (SweepRow& row : rows) {
+            row.grid = grid;
+            merged += sweepRowLine(row);
+        }
         written = writeOutput(options.csvFile, merged);
     }
     return report(rows, options) && written ? EXIT_SUCCESS : EXIT_FAILURE;

@@ -31,8 +31,14 @@ std::vector<std::string> splitText(const std::string& text, char separator) {
 }
 
 // Why these fields are not a row, or empty.
-std::string parseRow(const std::vector<std::string>& fields, SweepRow& row) {
-    if (fields.size() != kColumns) return format("%zu fields, not %zu", fields.size(), kColumns);
+std::string parseRow(std::vector<std::string> fields, SweepRow& row, bool grid) {
+    const std::size_t columns = kColumns + (grid ? gridColumnCount() : 0);
+    if (fields.size() != columns) return format("%zu fields, not %zu", fields.size(), columns);
+    if (grid) {
+        const std::string problem = parseGridFields({fields.begin() + kColumns, fields.end()}, row);
+        if (!problem.empty()) return problem;
+        fields.resize(kColumns);
+    }
     if (!readField(fields[0], row.run) || row.run < 0) return "run '" + fields[0] + "' is not a whole number";
     if (!readField(fields[1], row.agents) || row.agents < 1 || row.agents > kMaxAgentCount)
         return "agents '" + fields[1] + "' is not from 1 to " + std::to_string(kMaxAgentCount);
@@ -63,16 +69,19 @@ struct Setting {
     int agents = 0;
     std::string sensors;
     double seconds = 0;
+    std::string grid;  // setup and world settings
     std::vector<const SweepRow*> runs;
-    std::string label() const { return format("%d, ", agents) + sensors + ", " + secondsText(seconds) + " s"; }
+    std::string label() const {
+        return format("%d, ", agents) + sensors + ", " + secondsText(seconds) + " s" + gridLabel(*runs.front());
+    }
 };
 
 std::vector<Setting> settingsOf(const std::vector<SweepRow>& rows) {
     std::vector<Setting> settings;
-    std::map<std::tuple<int, std::string, double>, std::size_t> index;
+    std::map<std::tuple<int, std::string, double, std::string>, std::size_t> index;
     for (const SweepRow& row : rows) {
-        auto [at, added] = index.try_emplace({row.agents, row.sensors, row.seconds}, settings.size());
-        if (added) settings.push_back({row.agents, row.sensors, row.seconds, {}});
+        auto [at, added] = index.try_emplace({row.agents, row.sensors, row.seconds, gridKey(row)}, settings.size());
+        if (added) settings.push_back({row.agents, row.sensors, row.seconds, gridKey(row), {}});
         settings[at->second].runs.push_back(&row);
     }
     return settings;
@@ -127,15 +136,44 @@ std::vector<double> valuesOf(const std::vector<const SweepRow*>& runs, std::size
     return values;
 }
 
+// The setup and the settings that are not at their default, as columns of the tables,
+// when any run has them.
+struct GridColumns {
+    bool shown = false;
+    std::vector<const WorldSetting*> settings;
+    explicit GridColumns(const std::vector<Setting>& all) {
+        std::vector<const SweepRow*> firstRuns;
+        for (const Setting& setting : all) {
+            shown = shown || setting.runs.front()->grid;
+            firstRuns.push_back(setting.runs.front());
+        }
+        settings = shownSettings(firstRuns);
+    }
+    void addHeader(std::vector<std::string>& cells) const {
+        if (!shown) return;
+        const std::vector<std::string> more = gridHeaderCells(settings);
+        cells.insert(cells.end(), more.begin(), more.end());
+    }
+    void addCells(std::vector<std::string>& cells, const Setting& setting) const {
+        if (!shown) return;
+        const std::vector<std::string> more = gridCells(*setting.runs.front(), settings);
+        cells.insert(cells.end(), more.begin(), more.end());
+    }
+};
+
 std::string settingsTable(const std::vector<Setting>& settings) {
     std::vector<std::vector<std::string>> lines;
-    std::vector<std::string> header = {"agents", "sensors", "seconds", "runs"};
+    const GridColumns grid(settings);
+    std::vector<std::string> header = {"agents", "sensors", "seconds"};
+    grid.addHeader(header);
+    header.push_back("runs");
     for (std::size_t f : summedUp()) header.insert(header.end(), {kFlightFigures[f].summary, "sd", "95% interval"});
     header.push_back("failures");
     lines.push_back(header);
     for (const Setting& setting : settings) {
-        std::vector<std::string> cells = {std::to_string(setting.agents), setting.sensors, secondsText(setting.seconds),
-                                          std::to_string(setting.runs.size())};
+        std::vector<std::string> cells = {std::to_string(setting.agents), setting.sensors, secondsText(setting.seconds)};
+        grid.addCells(cells, setting);
+        cells.push_back(std::to_string(setting.runs.size()));
         for (std::size_t f : summedUp()) {
             const char* pattern = kFlightFigures[f].stored;
             const Spread spread = spreadOf(valuesOf(setting.runs, f));
@@ -152,14 +190,17 @@ std::string settingsTable(const std::vector<Setting>& settings) {
 
 std::string pairedTable(const std::vector<Setting>& settings) {
     std::vector<std::vector<std::string>> lines;
-    std::vector<std::string> header = {"agents", "seconds", "first - second", "seeds"};
+    const GridColumns grid(settings);
+    std::vector<std::string> header = {"agents", "seconds"};
+    grid.addHeader(header);
+    header.insert(header.end(), {"first - second", "seeds"});
     for (std::size_t f : summedUp()) header.insert(header.end(), {kFlightFigures[f].summary, "95% interval", "wins"});
     lines.push_back(header);
     for (std::size_t i = 0; i < settings.size(); ++i) {
         for (std::size_t j = i + 1; j < settings.size(); ++j) {
             const Setting& first = settings[i];
             const Setting& second = settings[j];
-            if (first.agents != second.agents || first.seconds != second.seconds) continue;
+            if (first.agents != second.agents || first.seconds != second.seconds || first.grid != second.grid) continue;
             std::map<unsigned, const SweepRow*> bySeed;
             for (const SweepRow* run : second.runs) bySeed.emplace(run->seed, run);
             std::vector<std::pair<const SweepRow*, const SweepRow*>> pairs;
@@ -168,8 +209,9 @@ std::string pairedTable(const std::vector<Setting>& settings) {
                 if (other != bySeed.end()) pairs.emplace_back(run, other->second);
             }
             if (pairs.empty()) continue;
-            std::vector<std::string> cells = {std::to_string(first.agents), secondsText(first.seconds),
-                                              first.sensors + " - " + second.sensors, std::to_string(pairs.size())};
+            std::vector<std::string> cells = {std::to_string(first.agents), secondsText(first.seconds)};
+            grid.addCells(cells, first);
+            cells.insert(cells.end(), {first.sensors + " - " + second.sensors, std::to_string(pairs.size())});
             for (std::size_t f : summedUp()) {
                 const FlightFigure& figure = kFlightFigures[f];
                 std::vector<double> differences;
@@ -186,7 +228,7 @@ std::string pairedTable(const std::vector<Setting>& settings) {
             lines.push_back(cells);
         }
     }
-    return lines.size() > 1 ? alignedTable(lines, 2) : std::string();
+    return lines.size() > 1 ? alignedTable(lines, grid.shown ? 3 + grid.settings.size() : 2) : std::string();
 }
 
 // --- the picture ---
@@ -252,10 +294,10 @@ void drawPanel(SvgDocument& doc, const std::vector<Setting>& settings, std::size
 
 }  // namespace
 
-std::string sweepRowsHeader() {
+std::string sweepRowsHeader(bool grid) {
     std::string header = "run,agents,sensors,seconds,seed";
     for (const FlightFigure& figure : kFlightFigures) header += std::string(",") + figure.name;
-    return header + ",wall_seconds\n";
+    return header + ",wall_seconds" + (grid ? gridHeaderColumns() : "") + "\n";
 }
 
 std::string sweepRowLine(const SweepRow& row) {
@@ -265,12 +307,16 @@ std::string sweepRowLine(const SweepRow& row) {
         line += ',';
         line += format(kFlightFigures[i].stored, row.figures[i]);
     }
-    return line + format(",%.3f\n", row.wallSeconds);
+    return line + format(",%.3f", row.wallSeconds) + (row.grid ? gridFields(row) : "") + "\n";
 }
 
 SweepRow sweepRow(std::int64_t run, int agents, const std::string& sensors, double seconds, unsigned seed,
                   const FlightFigures& figures, double wallSeconds) {
-    return {run, agents, sensors, seconds, seed, valuesOf(figures), wallSeconds, {}};
+    SweepRow row;
+    row.run = run, row.agents = agents, row.sensors = sensors, row.seconds = seconds, row.seed = seed;
+    row.figures = valuesOf(figures);
+    row.wallSeconds = wallSeconds;
+    return row;
 }
 
 std::vector<SweepRow> readSweepRows(const std::string& text, const std::string& fileName) {
@@ -281,11 +327,12 @@ std::vector<SweepRow> readSweepRows(const std::string& text, const std::string& 
     };
     const std::string header = sweepRowsHeader();
     if (lines.empty()) fail(1, "it is empty");
-    if (lines[0] + '\n' != header) fail(1, "the header is not '" + header.substr(0, header.size() - 1) + "'");
+    const bool grid = lines[0] + '\n' == sweepRowsHeader(true);
+    if (!grid && lines[0] + '\n' != header) fail(1, "the header is not '" + header.substr(0, header.size() - 1) + "'");
     std::vector<SweepRow> rows;
     for (std::size_t i = 1; i < lines.size(); ++i) {
         SweepRow row;
-        const std::string problem = parseRow(splitText(lines[i], ','), row);
+        const std::string problem = parseRow(splitText(lines[i], ','), row, grid);
         if (!problem.empty()) fail(i + 1, problem);
         row.origin = fileName + ":" + std::to_string(i + 1);
         rows.push_back(std::move(row));

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/cli/SweepGrid.h"
 #include "app/sim/HeadlessFlight.h"
 
 namespace flock {
@@ -22,6 +23,10 @@ struct SweepRow {
     FigureValues figures{};  // by FigureIndex, following in percent
     double wallSeconds = 0;
     std::string origin;  // "FILE:LINE" of a row read from a file
+    // Written after the columns above only by a sweep over settings or setups.
+    bool grid = false;
+    std::string setup = kDefaultSetupLabel;  // the setup script as given
+    WorldSettings world;
 };
 
 // A row file that cannot be read; the text names the file and the line.
@@ -30,15 +35,17 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// "run,agents,sensors,seconds,seed,", the figures' names, ",wall_seconds\n".
-std::string sweepRowsHeader();
+// "run,agents,sensors,seconds,seed,", the figures' names, ",wall_seconds", with a grid
+// ",setup" and the settings' names, "\n".
+std::string sweepRowsHeader(bool grid = false);
 // One line, ending in a newline. The figures are rounded as the flight's table shows them.
 std::string sweepRowLine(const SweepRow& row);
 // The row of a flight with these settings and figures.
 SweepRow sweepRow(std::int64_t run, int agents, const std::string& sensors, double seconds, unsigned seed,
                   const FlightFigures& figures, double wallSeconds);
 
-// The rows of a file's text, header first; `fileName` is for messages.
+// The rows of a file's text, header first, with or without the grid columns;
+// `fileName` is for messages.
 std::vector<SweepRow> readSweepRows(const std::string& text, const std::string& fileName);
 // Rows from one or many files in the order of their runs; a run given twice is refused.
 std::vector<SweepRow> mergeSweepRows(std::vector<SweepRow> rows);

@@ -8,13 +8,12 @@
 #include <vector>
 
 #include "app/sim/AgentMind.h"
+#include "app/sim/WorldSettings.h"
 
 namespace flock {
 
 inline constexpr int kAgentCount = 8;  // unless the command line asks for another number
 inline constexpr int kMaxAgentCount = 256;
-inline constexpr std::int32_t kThinkPeriod = 3;      // steering steps per thinking step
-inline constexpr std::int32_t kThinksPerDecision = 4;
 inline constexpr std::int32_t kDrawsPerTrailDot = 11;
 
 // Failure texts already printed for one agent, so that a failure repeated every
@@ -46,7 +45,7 @@ struct Agent {
     std::int32_t thinkCount = 0;    // thinking steps since the last decision
     std::int32_t trailCounter = 0;  // draws since the last trail dot
     std::int32_t stepCounter = 0;   // steering steps
-    std::int32_t thinkPeriod = kThinkPeriod;
+    std::int32_t thinkPeriod = static_cast<std::int32_t>(WorldSettings{}.thinkPeriod);  // steering steps per thinking step
     bool watchOdds = false;  // read the odds before every decision
     DecisionOdds odds;
     FailureLog failures;

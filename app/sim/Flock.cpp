@@ -31,7 +31,7 @@ void Flock::steerAgent(std::size_t index, AppState& app) {
     agent.watchOdds = app.showMinds;
     // Odds from before the overlay was last hidden would be stale.
     if (!app.showMinds) agent.odds.known = false;
-    flock::steerAgent(agents_, index, app.framesPerSecond);
+    flock::steerAgent(agents_, index, app.framesPerSecond, world_);
 }
 
 void Flock::drawAgent(std::size_t index, AppState& app, Canvas& canvas) {
@@ -63,7 +63,7 @@ void Flock::releaseAgents() {
 std::unique_ptr<Flock> createFlock(const MindFactory& makeMind, const FlockStart& start) {
     // Each agent joins the flock before its start-up, so that a failure part way
     // through releases every decision maker made so far.
-    auto flock = std::make_unique<Flock>(std::vector<Agent>{});
+    auto flock = std::make_unique<Flock>(std::vector<Agent>{}, start.world);
     std::vector<Agent>& agents = flock->agents();
     agents.reserve(static_cast<std::size_t>(std::max(start.agentCount, 0)));
     for (int i = 0; i < start.agentCount; ++i) {
@@ -83,7 +83,7 @@ std::unique_ptr<Flock> createFlock(const MindFactory& makeMind, const FlockStart
         // Random counters stagger the agents' thinking and trail dots over frames.
         agent.trailCounter = std::rand() % 10;
         agent.stepCounter = std::rand() % 100;
-        agent.thinkPeriod = kThinkPeriod;
+        agent.thinkPeriod = static_cast<std::int32_t>(start.world.thinkPeriod);
     }
     return flock;
 }

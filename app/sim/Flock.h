@@ -21,6 +21,7 @@ struct FlockStart {
     int agentCount = kAgentCount;
     // Read from the working directory by every agent's interpreter.
     std::string setupScript = kSetupScript;
+    WorldSettings world;  // the rules every agent steers by
     // Runs on each agent right after its start-up commands (agent index second). It may
     // raise to stop: the agents made so far are then released.
     std::function<void(Agent&, std::size_t)> afterStart;
@@ -28,7 +29,8 @@ struct FlockStart {
 
 class Flock : public AgentGroup {
 public:
-    explicit Flock(std::vector<Agent> agents) : agents_(std::move(agents)) {}
+    explicit Flock(std::vector<Agent> agents, WorldSettings world = {})
+        : agents_(std::move(agents)), world_(world) {}
     // Releases whatever has not been released, so no decision maker is left behind.
     ~Flock() override;
 
@@ -44,9 +46,11 @@ public:
     void releaseAgents() override;
 
     std::vector<Agent>& agents() { return agents_; }
+    const WorldSettings& world() const { return world_; }
 
 private:
     std::vector<Agent> agents_;
+    WorldSettings world_;
 };
 
 // The agents at random places near the origin, each with a new mind that has run the

@@ -55,6 +55,8 @@ std::unique_ptr<Flock> createProgramFlock(const FlockChoice& choice, const MindW
 
     FlockStart start;
     start.agentCount = choice.agentCount;
+    start.world = choice.world;
+    if (!choice.setupScript.empty()) start.setupScript = choice.setupScript;
     start.afterStart = [&](Agent& agent, std::size_t index) {
         const vex::HeldDecisionMaker* decisionMaker = agent.mind->decisionMaker();
         if (decisionMaker) replaceSensors(*decisionMaker, choice, fromFile);

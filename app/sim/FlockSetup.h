@@ -27,6 +27,8 @@ struct FlockChoice {
     int agentCount = kAgentCount;
     SensorSource sensors = SensorSource::Setup;
     std::string sensorFile;  // for SensorSource::File
+    WorldSettings world;     // default: the flock's own world
+    std::string setupScript;  // empty: the data folder's vex_flock_setup.txt
 };
 
 // The flock cannot fly with this data or these sensors; the text says why, in one line.

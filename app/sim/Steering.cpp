@@ -26,6 +26,12 @@ void leanTowards(TurnWish& wish, int toward, int h) {
 
 int bearingDegrees(float dy, float dx) { return reducedDegrees(std::atan2(dy, dx) * kDegreesPerRadian); }
 
+// Uniform in [-eta, eta), one draw of the C generator.
+double noiseTurn(double eta) {
+    const double unit = static_cast<double>(std::rand()) / (static_cast<double>(RAND_MAX) + 1.0);
+    return (2 * unit - 1) * eta;
+}
+
 }  // namespace
 
 int angleDistance(int a, int b) {
@@ -42,7 +48,9 @@ int reducedDegrees(double degrees) {
     return reduced(static_cast<int>(std::fmod(std::trunc(degrees), 360.0)));
 }
 
-TurnWish senseOthers(const std::vector<Agent>& agents, std::size_t index) {
+TurnWish senseOthers(const std::vector<Agent>& agents, std::size_t index, const WorldSettings& world) {
+    // Compared in single precision as the positions are: the default distance squares to 2.
+    const auto closeSquared = static_cast<float>(world.neighbourDistance * world.neighbourDistance);
     const Agent& self = agents[index];
     TurnWish wish;
     float sumX = 0, sumY = 0, sumHeading = 0;
@@ -51,7 +59,7 @@ TurnWish senseOthers(const std::vector<Agent>& agents, std::size_t index) {
         const Agent& other = agents[j];
         float dx = other.x - self.x;
         float dy = other.y - self.y;
-        if (dx * dx + dy * dy <= kCloseNeighbourDistanceSquared) {
+        if (dx * dx + dy * dy <= closeSquared) {
             // Away from a close neighbour: one on the left makes the agent want right.
             int bearing = bearingDegrees(dy, dx);
             int h = reducedDegrees(self.heading);
@@ -74,44 +82,47 @@ TurnWish senseOthers(const std::vector<Agent>& agents, std::size_t index) {
 
     if (wish.left == wish.right) {
         int mh = reducedDegrees(meanHeading);
-        if (angleDistance(mh, h) > kAlignmentThreshold) leanTowards(wish, mh, h);
+        if (angleDistance(mh, h) > world.alignmentThreshold) leanTowards(wish, mh, h);
     }
     if (wish.left == wish.right) {
         int c = bearingDegrees(meanY - self.y, meanX - self.x);
-        if (angleDistance(c, h) > kCohesionThreshold) leanTowards(wish, c, h);
+        if (angleDistance(c, h) > world.cohesionThreshold) leanTowards(wish, c, h);
     }
     return wish;
 }
 
-void steerAgent(std::vector<Agent>& agents, std::size_t index, float framesPerSecond) {
-    TurnWish wish = senseOthers(agents, index);
+void steerAgent(std::vector<Agent>& agents, std::size_t index, float framesPerSecond, const WorldSettings& world) {
+    TurnWish wish = senseOthers(agents, index, world);
     Agent& self = agents[index];
     self.stepCounter += 1;
     if (self.thinkPeriod > 0 && self.stepCounter % self.thinkPeriod == 0) {
-        thinkAgent(self, wish.left, wish.right);
+        thinkAgent(self, wish.left, wish.right, world);
     }
-    turnAndMove(self, framesPerSecond);
+    turnAndMove(self, framesPerSecond, world);
 }
 
-void thinkAgent(Agent& agent, bool left, bool right) {
+void thinkAgent(Agent& agent, bool left, bool right, const WorldSettings& world) {
     const char* stimulus = left == right ? "center" : (left ? "left" : "right");
     runAgentCommand(agent, AgentCommand::Stimulus, stimulus);
     runAgentCommand(agent, AgentCommand::Think);
 
     agent.thinkCount += 1;
-    if (agent.thinkCount < kThinksPerDecision) return;
+    if (agent.thinkCount < world.thinksPerDecision) return;
     agent.thinkCount = 0;
     if (agent.watchOdds) readDecisionOdds(agent);
     std::string decision;
     const bool answered = askAgentMind(agent, AgentCommand::Decide, decision);
     if (agent.mind) agent.mind->decided(stimulus, answered ? &decision : nullptr);
     if (!answered) return;
+    const auto turn = static_cast<float>(world.decisionTurn);
     if (decision == "forward") agent.targetHeading = agent.heading;
-    else if (decision == "left") agent.targetHeading = agent.heading + kDecisionTurn;
-    else if (decision == "right") agent.targetHeading = agent.heading - kDecisionTurn;
+    else if (decision == "left") agent.targetHeading = agent.heading + turn;
+    else if (decision == "right") agent.targetHeading = agent.heading - turn;
+    else return;
+    if (world.noise > 0) agent.targetHeading += static_cast<float>(noiseTurn(world.noise));
 }
 
-void turnAndMove(Agent& agent, float framesPerSecond) {
+void turnAndMove(Agent& agent, float framesPerSecond, const WorldSettings& world) {
     int t = reducedDegrees(agent.targetHeading);
     agent.targetHeading = static_cast<float>(t);
     int h = reducedDegrees(agent.heading);
@@ -120,7 +131,7 @@ void turnAndMove(Agent& agent, float framesPerSecond) {
     if (!(framesPerSecond > 0) || !std::isfinite(framesPerSecond)) return;
 
     float fpsScale = framesPerSecond / kReferenceFrameRate;
-    double turn = kTurnPerReferenceFrame / fpsScale;
+    double turn = world.turnRate / kReferenceFrameRate / fpsScale;
     int dm = angleDistance(t, h - 1);
     int dp = angleDistance(t, h + 1);
     // A turn larger than what is left lands on the target instead of swinging past it.
@@ -129,7 +140,7 @@ void turnAndMove(Agent& agent, float framesPerSecond) {
     if (dp > dm) agent.heading = reaches ? static_cast<float>(t) : static_cast<float>(h - turn);
 
     double r = agent.heading * kRadiansPerDegree;
-    double step = agent.speed * kFlightPerReferenceFrame / fpsScale;
+    double step = agent.speed * (world.speed / kReferenceFrameRate) / fpsScale;
     agent.x = static_cast<float>(agent.x + std::cos(r) * step);
     agent.y = static_cast<float>(agent.y + std::sin(r) * step);
 }

@@ -8,19 +8,15 @@
 
 #include "app/sim/Agent.h"
 #include "app/sim/AgentCommands.h"
+#include "app/sim/WorldSettings.h"
 
 namespace flock {
 
 inline constexpr double kDegreesPerRadian = 57.29578;
 inline constexpr double kRadiansPerDegree = 0.017453292;
-// The frame rate at which one frame turns 0.8 degrees and flies 0.01 units.
+// The frame rate at which the world's turn rate and speed are counted per frame: by
+// default one frame turns 0.8 degrees and flies 0.01 units at it.
 inline constexpr float kReferenceFrameRate = 720.0f;
-inline constexpr double kTurnPerReferenceFrame = 0.8;     // 576 degrees a second
-inline constexpr double kFlightPerReferenceFrame = 0.01;  // 7.2 units a second at speed 1
-inline constexpr float kCloseNeighbourDistanceSquared = 2.0f;
-inline constexpr int kAlignmentThreshold = 10;
-inline constexpr int kCohesionThreshold = 20;
-inline constexpr float kDecisionTurn = 20.0f;
 
 inline const std::string kDecideCommand = agentCommandText(AgentCommand::Decide);
 inline const std::string kThinkCommand = agentCommandText(AgentCommand::Think);
@@ -39,14 +35,17 @@ int reducedDegrees(double degrees);
 
 // Separation from close neighbours, then alignment with the others' mean heading
 // and cohesion towards their centre, each only while the wish is still undecided.
-TurnWish senseOthers(const std::vector<Agent>& agents, std::size_t index);
+TurnWish senseOthers(const std::vector<Agent>& agents, std::size_t index, const WorldSettings& world = {});
 // One steering step of agent `index`: sense, think every thinkPeriod-th step,
 // turn towards the target heading and fly, scaled by the frame rate.
-void steerAgent(std::vector<Agent>& agents, std::size_t index, float framesPerSecond);
-// Sends the stimulus, lets the mind think, and every fourth time asks for a
-// decision that sets the target heading (reading the odds first when watched).
-void thinkAgent(Agent& agent, bool left, bool right);
+void steerAgent(std::vector<Agent>& agents, std::size_t index, float framesPerSecond,
+                const WorldSettings& world = {});
+// Sends the stimulus, lets the mind think, and every thinks_per_decision-th time asks
+// for a decision that sets the target heading (reading the odds first when watched).
+// With noise, the target then moves by a uniform random turn drawn from rand();
+// without, nothing is drawn.
+void thinkAgent(Agent& agent, bool left, bool right, const WorldSettings& world = {});
 // Turns the heading towards the target and moves one frame's distance along it.
-void turnAndMove(Agent& agent, float framesPerSecond);
+void turnAndMove(Agent& agent, float framesPerSecond, const WorldSettings& world = {});
 
 }  // namespace flock

@@ -52,7 +52,7 @@ TEST_F(HeadlessFlightTest, ShippedFlockDecidesEveryTwelfthFrameWithoutAFailure) 
 
 TEST_F(HeadlessFlightTest, TheOddsAddUpToOneAndReadingThemLeavesNothingBehind) {
     std::srand(5);
-    auto flock = createProgramFlock({1, SensorSource::Setup, ""});
+    auto flock = createProgramFlock({1, SensorSource::Setup, "", {}, {}});
     Agent& agent = flock->agents()[0];
     agent.watchOdds = true;
     const std::size_t variables = agent.mind->decisionMaker()->held()->variables.size();
@@ -65,9 +65,9 @@ TEST_F(HeadlessFlightTest, TheOddsAddUpToOneAndReadingThemLeavesNothingBehind) {
 }
 
 TEST_F(HeadlessFlightTest, SensorsComeFromTheSetupAFileOrAtRandom) {
-    auto shipped = createProgramFlock({2, SensorSource::Setup, ""});
-    auto random = createProgramFlock({2, SensorSource::Random, ""});
-    auto fromFile = createProgramFlock({2, SensorSource::File, "flock_sensors.bin"});
+    auto shipped = createProgramFlock({2, SensorSource::Setup, "", {}, {}});
+    auto random = createProgramFlock({2, SensorSource::Random, "", {}, {}});
+    auto fromFile = createProgramFlock({2, SensorSource::File, "flock_sensors.bin", {}, {}});
     auto entry = [](Flock& flock, std::size_t agent, std::size_t i) {  // an entry of the agent's sensor i
         return flock.agents()[agent].mind->decisionMaker()->held()->sensors.at(i).unitary.data()[4].re;
     };

@@ -1,6 +1,8 @@
 #include "app/sim/Steering.h"
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <array>
+#include <cstdlib>
 #include <cmath>
 #include <memory>
 #include <optional>
@@ -128,6 +130,83 @@ TEST(Steering, ThinksEveryThirdStepDecidesEveryTwelfthAndPrintsEachFailureOnce) 
     for (std::size_t i = 0; i < FailureLog::kLimit; ++i) EXPECT_TRUE(log.firstTime("text " + std::to_string(i)));
     EXPECT_FALSE(log.firstTime("text 0"));
     EXPECT_FALSE(log.firstTime("one more"));
+}
+
+TEST(World, EachSettingMovesItsRule) {
+    WorldSettings world;
+    setWorldSetting(world, "neighbour_distance", 3);
+    std::vector<Agent> agents;
+    agents.push_back(agentAt(0, 0, 0));
+    agents.push_back(agentAt(0, 2.9f, 0));
+    EXPECT_TRUE(senseOthers(agents, 0, world).right);  // beyond the default reach, within this one
+    EXPECT_FALSE(senseOthers(agents, 0).right);
+    setWorldSetting(world, "alignment_threshold", 30);
+    agents[1] = agentAt(20, 0, 25);
+    agents.push_back(agentAt(20, 0, 25));
+    EXPECT_FALSE(senseOthers(agents, 0, world).left);
+    EXPECT_TRUE(senseOthers(agents, 0).left);
+
+    world = {};
+    setWorldSetting(world, "decision_turn", 45);
+    setWorldSetting(world, "thinks_per_decision", 2);
+    Agent agent = agentAt(0, 0, 100);
+    auto mind = giveMind(agent);
+    mind->decisions = {"left"};
+    thinkAgent(agent, false, false, world);
+    EXPECT_FLOAT_EQ(agent.targetHeading, 100);
+    thinkAgent(agent, false, false, world);
+    EXPECT_FLOAT_EQ(agent.targetHeading, 145);
+
+    world = {};
+    setWorldSetting(world, "turn_rate", 60);
+    setWorldSetting(world, "speed", 1);
+    agent = agentAt(0, 0, 90, 180);
+    for (int frame = 0; frame < 60; ++frame) turnAndMove(agent, 60, world);
+    EXPECT_NEAR(agent.heading, 150, 1e-3);  // 1 degree a frame
+    EXPECT_LT(std::hypot(agent.x, agent.y), 1.0 + 1e-3);
+}
+
+TEST(World, NoiseDrawsOnlyWhenSetAndStaysWithinItsBound) {
+    Agent agent = agentAt(0, 0, 100);
+    auto mind = giveMind(agent);
+    mind->decisions.assign(401, "forward");
+    std::srand(7);
+    const int next = (std::srand(7), std::rand());
+    std::srand(7);
+    agent.thinkCount = 3;
+    thinkAgent(agent, false, false, WorldSettings{});
+    EXPECT_EQ(std::rand(), next);  // no noise: the generator is untouched
+    WorldSettings noisy;
+    setWorldSetting(noisy, "noise", 10);
+    float lowest = 360, highest = -360;
+    for (int decision = 0; decision < 400; ++decision) {
+        agent.thinkCount = 3;
+        thinkAgent(agent, false, false, noisy);
+        lowest = std::min(lowest, agent.targetHeading - agent.heading);
+        highest = std::max(highest, agent.targetHeading - agent.heading);
+    }
+    EXPECT_GE(lowest, -10);
+    EXPECT_LE(highest, 10);
+    EXPECT_LT(lowest, -8);  // both ways, most of the width
+    EXPECT_GT(highest, 8);
+}
+
+TEST(World, SettingsAreCheckedByName) {
+    WorldSettings world;
+    const auto refusal = [&](std::string_view name, double value) {
+        try { setWorldSetting(world, name, value); } catch (const std::runtime_error& e) { return std::string(e.what()); }
+        return std::string();
+    };
+    EXPECT_NE(refusal("nosie", 1).find("unknown setting 'nosie'; the settings are neighbour_distance, "), std::string::npos);
+    EXPECT_EQ(refusal("noise", 181), "noise must be from 0 to 180 degrees, not 181");
+    EXPECT_EQ(refusal("noise", std::nan("")), "noise must be from 0 to 180 degrees, not nan");
+    EXPECT_EQ(refusal("think_period", 2.5), "think_period must be a whole number, not 2.5");
+    EXPECT_EQ(refusal("think_period", 0), "think_period must be from 1 to 1000 steps, not 0");
+    EXPECT_EQ(world, WorldSettings{});  // refusals change nothing
+    for (const WorldSetting& row : worldSettingTable()) {
+        EXPECT_EQ(WorldSettings{}.*(row.field), row.defaultValue) << row.name;
+        EXPECT_TRUE(row.defaultValue >= row.low && row.defaultValue <= row.high) << row.name;
+    }
 }
 
 }  // namespace
