@@ -32,6 +32,7 @@
 #include "app/cli/SweepRows.h"
 #include "app/cli/SweepStatistics.h"
 #include "app/sim/HeadlessFlight.h"
+#include "app/sim/WorldSettings.h"
 #include "decision/Inspection.h"
 #include "decision/QDM.h"
 #include "decision/TrainingHistory.h"
@@ -102,7 +103,21 @@ struct FlightAsk {
     double seconds = 60;
     double every = 0;
     std::string dataFolder;  // absolute
+    std::vector<std::pair<std::string, double>> settings;  // world settings not at their default
+    std::string setup;       // absolute; empty: the data folder's own setup script
 };
+
+flock::WorldSettings worldOf(const std::vector<std::pair<std::string, double>>& settings) {
+    flock::WorldSettings world;
+    for (const auto& [name, value] : settings) {
+        try {
+            flock::setWorldSetting(world, name, value);
+        } catch (const std::runtime_error& refused) {
+            throw py::value_error(std::string("settings: ") + refused.what());
+        }
+    }
+    return world;
+}
 
 void checkAsk(const FlightAsk& ask) {
     if (ask.agents < 1 || ask.agents > flock::kMaxAgentCount)
@@ -113,6 +128,7 @@ void checkAsk(const FlightAsk& ask) {
     if (ask.sensors != "setup" && ask.sensors != "random" && ask.sensors != "file")
         throw py::value_error("sensors must be setup, random or file");
     if (ask.dataFolder.empty()) throw py::value_error("no data folder");
+    worldOf(ask.settings);
 }
 
 flock::FlightSettings settingsOf(const FlightAsk& ask) {
@@ -122,6 +138,8 @@ flock::FlightSettings settingsOf(const FlightAsk& ask) {
                              : ask.sensors == "random" ? flock::SensorSource::Random
                                                        : flock::SensorSource::Setup;
     settings.flock.sensorFile = ask.sensorFile;
+    settings.flock.world = worldOf(ask.settings);
+    settings.flock.setupScript = ask.setup;
     settings.seed = ask.seed;
     settings.seconds = ask.seconds;
     return settings;
@@ -182,6 +200,8 @@ struct RunAsk {
     std::int64_t run = 0;
     std::string label;  // the row's sensors
     FlightAsk flight;
+    bool grid = false;        // the row names its setup and every setting
+    std::string setupLabel = flock::kDefaultSetupLabel;  // the setup as given
 };
 
 // The run's row line, without its newline, as flock --sweep writes it.
@@ -190,8 +210,12 @@ std::string rowLocked(const RunAsk& ask, std::string& minds) {
     const Clock::time_point start = Clock::now();
     const flock::FlightRecord record = flyLocked(settingsOf(ask.flight), ask.flight, minds);
     const double wall = std::chrono::duration<double>(Clock::now() - start).count();
-    std::string line = flock::sweepRowLine(flock::sweepRow(ask.run, ask.flight.agents, ask.label, ask.flight.seconds,
-                                                           ask.flight.seed, record.whole, wall));
+    flock::SweepRow row = flock::sweepRow(ask.run, ask.flight.agents, ask.label, ask.flight.seconds, ask.flight.seed,
+                                          record.whole, wall);
+    row.grid = ask.grid;
+    row.setup = ask.setupLabel;
+    row.world = worldOf(ask.flight.settings);
+    std::string line = flock::sweepRowLine(row);
     line.pop_back();
     return line;
 }
@@ -286,6 +310,22 @@ py::tuple findData(const std::string& given, const std::vector<std::string>& oth
 py::tuple spread(const std::vector<double>& values) {
     const flock::Spread s = flock::spreadOf(values);
     return py::make_tuple(s.count, s.mean, s.deviation, s.low, s.high);
+}
+
+py::list worldSettingTable() {
+    py::list rows;
+    for (const flock::WorldSetting& setting : flock::worldSettingTable()) {
+        py::dict row;
+        row["name"] = setting.name;
+        row["default"] = setting.defaultValue;
+        row["unit"] = setting.unit;
+        row["low"] = setting.low;
+        row["high"] = setting.high;
+        row["whole"] = setting.whole;
+        row["meaning"] = setting.meaning;
+        rows.append(row);
+    }
+    return rows;
 }
 
 py::list figureTable() {
@@ -565,7 +605,12 @@ PYBIND11_MODULE(_core, module) {
     module.attr("max_runs") = flock::kMaxSweepRuns;
     module.attr("max_jobs") = flock::kMaxSweepJobs;
     module.attr("default_agents") = flock::kAgentCount;
-    module.attr("rows_header") = flock::sweepRowsHeader();
+    module.attr("default_setup") = flock::kDefaultSetupLabel;
+    module.def("rows_header", &flock::sweepRowsHeader, py::arg("grid") = false);
+    module.def("world_settings", &worldSettingTable);
+    module.def("check_setting", [](const std::string& name, double value) {
+        worldOf({{name, value}});
+    });
 
     py::class_<FlightAsk>(module, "FlightAsk")
         .def(py::init<>())
@@ -575,12 +620,16 @@ PYBIND11_MODULE(_core, module) {
         .def_readwrite("seed", &FlightAsk::seed)
         .def_readwrite("seconds", &FlightAsk::seconds)
         .def_readwrite("every", &FlightAsk::every)
-        .def_readwrite("data_folder", &FlightAsk::dataFolder);
+        .def_readwrite("data_folder", &FlightAsk::dataFolder)
+        .def_readwrite("settings", &FlightAsk::settings)
+        .def_readwrite("setup", &FlightAsk::setup);
     py::class_<RunAsk>(module, "RunAsk")
         .def(py::init<>())
         .def_readwrite("run", &RunAsk::run)
         .def_readwrite("label", &RunAsk::label)
-        .def_readwrite("flight", &RunAsk::flight);
+        .def_readwrite("flight", &RunAsk::flight)
+        .def_readwrite("grid", &RunAsk::grid)
+        .def_readwrite("setup_label", &RunAsk::setupLabel);
 
     module.def("fly", &fly, "(figures, periods, minds' text) of one flight in this process");
     module.def("row", &row, "(row line, minds' text) of one run in this process");

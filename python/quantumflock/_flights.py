@@ -19,8 +19,8 @@ Failure = _core.Failure
 
 FIGURES = [figure["name"] for figure in _core.figures()]
 COUNTS = {figure["name"] for figure in _core.figures() if figure["count"]}
-# World settings the flock knows; a setting is refused unless it is one of these.
-SETTINGS = ()
+# The world settings, in the order of the rows' columns: name -> default value.
+SETTINGS = {setting["name"]: setting["default"] for setting in _core.world_settings()}
 
 
 class SweepFailure(Failure):
@@ -59,20 +59,37 @@ def _sensors(value):
     return label, "file", _checks.existing_file("sensors", label)
 
 
-def _settings(settings):
+def _settings(settings, lists=False):
+    """The settings as {name: [values]}, each checked against the setting's range."""
     if settings is None:
         return {}
     if not isinstance(settings, dict):
         raise TypeError(f"settings must be a dict of setting name to value, not {type(settings).__name__}")
-    for name in settings:
+    checked = {}
+    for name, values in settings.items():
         if name not in SETTINGS:
-            known = ", ".join(SETTINGS) if SETTINGS else "none yet"
-            raise ValueError(f"settings: no setting '{name}'; the known ones are {known}")
-    return dict(settings)
+            raise ValueError(f"settings: no setting '{name}'; the known ones are {', '.join(SETTINGS)}")
+        values = _checks.listed(f"settings['{name}']", values) if lists else [values]
+        checked[name] = [_checks.number(f"settings['{name}']", value) for value in values]
+        for value in checked[name]:
+            _core.check_setting(name, value)
+        if len(set(checked[name])) != len(checked[name]):
+            raise ValueError(f"settings['{name}']: a value is given twice")
+    return checked
 
 
-def _flight_ask(seed, agents, seconds, sensors, folder):
+def _setup(value):
+    """(label, absolute path) of a setup script; the data folder's own for None."""
+    if value is None:
+        return _core.default_setup, ""
+    label = _checks.text("setup", value)
+    return label, _checks.existing_file("setup", label)
+
+
+def _flight_ask(seed, agents, seconds, sensors, folder, world=(), setup=""):
     ask = _core.FlightAsk()
+    ask.settings = [(name, value) for name, value in world if value != SETTINGS[name]]
+    ask.setup = setup
     ask.seed = _checks.whole("seed", seed, 0, 2**32 - 1)
     ask.agents = _checks.whole("agents", agents, 1, _core.max_agents)
     ask.seconds = _checks.number("seconds", seconds, above=0, high=_core.max_seconds)
@@ -106,17 +123,17 @@ def flight(seed=1, agents=_core.default_agents, seconds=60, sensors="setup", set
     """Flies the flock as `flock --headless` does and returns its figures as a dict.
 
     seed, agents and seconds are flock's --seed, --agents and --seconds; sensors is
-    "setup" (the sensors the setup script loads), "random" or a sensor file; data is
-    the data folder (default: the working folder, else the package's data). With
+    "setup" (the sensors the setup script loads), "random" or a sensor file; setup a
+    setup script in place of the data folder's; settings the world settings by name
+    (SETTINGS lists them with their defaults); data is the data folder (default: the
+    working folder, else the package's data). With
     `every` (seconds) it returns (figures, series): the series a DataFrame with one row
     per period, its end time and the figures of that period. Raises Failure when the
     flock cannot fly, with flock's message.
     """
     _checks.refuse_unknown("flight", others, _FLIGHT_ARGUMENTS)
-    _settings(settings)
-    if setup is not None:
-        raise ValueError("setup: only the data folder's own setup script can be flown")
-    ask = _flight_ask(seed, agents, seconds, _sensors(sensors), data_folder(data))
+    world = [(name, values[0]) for name, values in _settings(settings).items()]
+    ask = _flight_ask(seed, agents, seconds, _sensors(sensors), data_folder(data), world, _setup(setup)[1])
     if every is not None:
         ask.every = _checks.number("every", every, above=0, high=ask.seconds)
     figures, periods, minds = _core.fly(ask)
@@ -134,20 +151,31 @@ _SWEEP_ARGUMENTS = ("seeds", "agents", "sensors", "setups", "settings", "seconds
                     "data")
 
 
-def rows_frame(lines):
+def rows_frame(lines, grid=False):
     """The DataFrame of row lines, as pandas reads a sweep's CSV file."""
-    text = _core.rows_header + "".join(line + "\n" for line in lines)
-    return pd.read_csv(io.StringIO(text), dtype={"sensors": str})
+    text = _core.rows_header(grid) + "".join(line + "\n" for line in lines)
+    return pd.read_csv(io.StringIO(text), dtype={"sensors": str, "setup": str})
 
 
-def _plan(seeds, agents, sensors, seconds, folder):
-    """Every run of the grid in flock --sweep's order: agents, then sensors, then seeds."""
+def _plan(seeds, agents, sensors, seconds, folder, setups=None, world=None):
+    """Every run of the grid: setups outermost, then each swept setting in the table's
+    order, seconds, agents and sensors, with the seeds innermost (for a sweep without
+    setups or settings, flock --sweep's order). A grid's rows name their setup and
+    every setting."""
+    world = world or {}
+    grid = setups is not None or bool(world)
+    setups = setups or [_setup(None)]
+    names = list(world)
     runs = []
-    for index, (count, entry, seed) in enumerate(itertools.product(agents, sensors, seeds)):
+    axes = itertools.product(setups, *(world[name] for name in names), seconds, agents, sensors, seeds)
+    for index, (setup, *values) in enumerate(axes):
+        length, count, entry, seed = values[-4:]
         run = _core.RunAsk()
         run.run = index
         run.label = entry[0]
-        run.flight = _flight_ask(seed, count, seconds, entry, folder)
+        run.flight = _flight_ask(seed, count, length, entry, folder, list(zip(names, values[:-4])), setup[1])
+        run.grid = grid
+        run.setup_label = setup[0]
         runs.append(run)
     return runs
 
@@ -155,16 +183,17 @@ def _plan(seeds, agents, sensors, seconds, folder):
 def _spec(run):
     """A run as plain values, for a worker in another process."""
     f = run.flight
-    return (run.run, run.label, f.agents, f.sensors, f.sensor_file, f.seed, f.seconds, f.data_folder)
+    return (run.run, run.label, run.grid, run.setup_label, f.agents, f.sensors, f.sensor_file, f.seed, f.seconds,
+            f.data_folder, f.settings, f.setup)
 
 
 def _run_on_worker(spec):
     """Flies one run in this process: what a Dask task does. Answers (line, minds' text);
     the line is "!" and why when the run failed."""
     run = _core.RunAsk()
-    run.run, run.label = spec[0], spec[1]
+    run.run, run.label, run.grid, run.setup_label = spec[:4]
     ask = _core.FlightAsk()
-    ask.agents, ask.sensors, ask.sensor_file, ask.seed, ask.seconds, ask.data_folder = spec[2:]
+    ask.agents, ask.sensors, ask.sensor_file, ask.seed, ask.seconds, ask.data_folder, ask.settings, ask.setup = spec[4:]
     run.flight = ask
     try:
         return _core.row(run)
@@ -229,26 +258,34 @@ def sweep(seeds=range(1, 31), agents=(_core.default_agents,), sensors=("setup", 
     """Flies every combination as `flock --sweep` does and returns one DataFrame row per
     run, with the columns and values of its CSV file.
 
-    Runs are ordered by agents, then sensors, then seeds (innermost). Each run flies in
+    seeds, agents, sensors, seconds, setups (setup scripts) and each setting of
+    `settings` (name -> a value or a list) may be lists: the grid is every combination,
+    ordered by setups, settings, seconds, agents, sensors and seeds (innermost). The
+    rows of a sweep over setups or settings name the setup and every setting's value,
+    as flock's do. Each run flies in
     a child process of its own, `jobs` at once (default: one per usable core), or, with
     `client` (a distributed.Client), as a task on the cluster's workers. A progress bar
     shows with tqdm installed and `progress` true. Ctrl-C stops the sweep and its
     children. Runs that failed raise SweepFailure, which holds the others' rows.
     """
     _checks.refuse_unknown("sweep", others, _SWEEP_ARGUMENTS)
-    _settings(settings)
-    if setups is not None:
-        raise ValueError("setups: only the data folder's own setup script can be swept")
+    world = _settings(settings, lists=True)
+    setup_list = None if setups is None else [_setup(s) for s in _checks.listed("setups", setups)]
+    if setup_list is not None and len({label for label, _ in setup_list}) != len(setup_list):
+        raise ValueError("setups: a setup is given twice")
+    seconds_list = [_checks.number("seconds", s) for s in _checks.listed("seconds", seconds)]
     seed_list = [_checks.whole("seeds", seed, 0, 2**32 - 1) for seed in _checks.listed("seeds", seeds)]
     if len(set(seed_list)) != len(seed_list):
         raise ValueError("seeds: a seed is given twice")
     agent_list = _checks.listed("agents", agents)
     sensor_list = [_sensors(entry) for entry in _checks.listed("sensors", sensors)]
     folder = data_folder(data)
-    total = len(seed_list) * len(agent_list) * len(sensor_list)
+    total = len(seed_list) * len(agent_list) * len(sensor_list) * len(seconds_list) * len(setup_list or [0])
+    for values in world.values():
+        total *= len(values)
     if total > _core.max_runs:
         raise ValueError(f"the sweep has {total} runs, more than {_core.max_runs}")
-    runs = _plan(seed_list, agent_list, sensor_list, seconds, folder)
+    runs = _plan(seed_list, agent_list, sensor_list, seconds_list, folder, setup_list, world)
     if client is not None and jobs is not None:
         raise ValueError("jobs: a sweep on a client runs on the client's workers; give jobs or client, not both")
     if jobs is None:
@@ -265,7 +302,7 @@ def sweep(seeds=range(1, 31), agents=(_core.default_agents,), sensors=("setup", 
     finally:
         if bar is not None:
             bar.close()
-    rows = rows_frame([line for line in lines if line is not None])
+    rows = rows_frame([line for line in lines if line is not None], grid=runs[0].grid)
     if failures:
         failures.sort()
         told = "; ".join(f"run {run}: {why}" for run, why in failures[:5])

@@ -43,7 +43,7 @@ def always_die(spec):
 
 
 def test_a_dead_worker_is_retried_or_reported_never_lost_or_doubled(client, tmp_path):
-    runs = _flights._plan([1, 2], [3], [("random", "random", "")], 1, str(DATA))
+    runs = _flights._plan([1, 2], [3], [("random", "random", "")], [1], str(DATA))
     marker = tmp_path / "died"
     lines, failures = _flights._rows_on_cluster(client, runs, None,
                                                task=lambda spec: die_once(spec, str(marker)))

@@ -138,3 +138,29 @@ def test_ctrl_c_stops_a_sweep_and_leaves_no_child():
     threading.Timer(0.2, os.kill, (os.getpid(), signal.SIGINT)).start()
     with pytest.raises(KeyboardInterrupt):
         time.sleep(5)
+
+
+def test_a_grid_point_is_the_single_flight_with_its_setting_and_setup():
+    setup = DATA / "vex_flock_setup.txt"
+    rows = qf.sweep(seeds=[4, 6], agents=[3], sensors=["random"], seconds=[2, 3], settings={"noise": [0, 15]},
+                    setups=[setup], data=DATA, progress=False, jobs=2)
+    assert list(rows.columns[-10:]) == ["setup", *qf.SETTINGS]
+    assert rows[["noise", "seconds", "seed"]].values.tolist() == [
+        [0, 2, 4], [0, 2, 6], [0, 3, 4], [0, 3, 6], [15, 2, 4], [15, 2, 6], [15, 3, 4], [15, 3, 6]]
+    assert (rows["setup"] == str(setup)).all() and (rows["speed"] == qf.SETTINGS["speed"]).all()
+    stored = {figure["name"]: figure["stored"] for figure in qf._core.figures()}  # as rows round them
+    shown = lambda values: [stored[name] % values[name] for name in qf.FIGURES]
+    for _, row in rows.iloc[[0, 3, 5]].iterrows():
+        alone = qf.flight(seed=row.seed, agents=3, sensors="random", seconds=row.seconds,
+                          settings={"noise": row.noise}, setup=setup, data=DATA)
+        assert shown(alone) == shown(row)
+    plain = qf.flight(seed=4, agents=3, sensors="random", seconds=2, data=DATA)
+    assert shown(plain) == shown(rows.iloc[0]) and shown(plain) != shown(rows.iloc[4])
+
+    settings, pairs = qf.summarize(rows)
+    assert settings[["noise", "seconds", "runs"]].values.tolist() == [[0, 2, 2], [0, 3, 2], [15, 2, 2], [15, 3, 2]]
+    assert "speed" not in settings.columns and pairs.empty
+    with pytest.raises(ValueError, match="settings: .*noise"):
+        qf.flight(settings={"noise": -1})
+    with pytest.raises(FileNotFoundError, match="nowhere.txt"):
+        qf.sweep(setups=["nowhere.txt"])
