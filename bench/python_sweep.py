@@ -23,27 +23,32 @@ data = source / "data"
 flock = build / "bin" / "flock"
 
 
-def best_of(times, work):
-    spent = []
+def best_of(times, *works):
+    """The shortest of `times` runs of each work, the works taking turns, so that a
+    machine busy for a while slows each of them alike."""
+    spent = [[] for _ in works]
     for _ in range(times):
-        start = time.perf_counter()
-        work()
-        spent.append(time.perf_counter() - start)
-    return min(spent)
+        for work, times_of in zip(works, spent):
+            start = time.perf_counter()
+            work()
+            times_of.append(time.perf_counter() - start)
+    return [min(times_of) for times_of in spent]
 
 
 def main():
     flight = dict(seed=1, agents=8, seconds=60)
     command = [str(flock), "--headless", "--seed", "1", "--agents", "8", "--seconds", "60", "--data", str(data)]
-    program = best_of(5, lambda: subprocess.run(command, capture_output=True, check=True))
-    python = best_of(5, lambda: qf.flight(data=data, **flight))
+    program, python = best_of(10, lambda: subprocess.run(command, capture_output=True, check=True),
+                              lambda: qf.flight(data=data, **flight))
     print(f"flight of 60 s, 8 agents: flock --headless {program:.3f} s, flight() {python:.3f} s, "
           f"ratio {python / program:.3f}")
 
     sweep = dict(seeds=range(1, 21), agents=[8], sensors=["setup"], seconds=60, data=data, progress=False)
-    one = best_of(1, lambda: qf.sweep(jobs=1, **sweep))
-    two = best_of(1, lambda: qf.sweep(jobs=2, **sweep))
+    one, two = best_of(2, lambda: qf.sweep(jobs=1, **sweep), lambda: qf.sweep(jobs=2, **sweep))
     print(f"sweep of 20 flights of 60 s: jobs=1 {one:.2f} s, jobs=2 {two:.2f} s, speed-up {one / two:.2f}x")
+    load = os.getloadavg()[0]
+    if load > 1:
+        print(f"(the load average was {load:.1f}: the machine was not idle)")
 
     from distributed import Client, LocalCluster
     short = dict(seeds=range(1, 41), agents=[1], sensors=["random"], seconds=1 / 60, data=data, progress=False)
