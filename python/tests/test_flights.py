@@ -164,3 +164,27 @@ def test_a_grid_point_is_the_single_flight_with_its_setting_and_setup():
         qf.flight(settings={"noise": -1})
     with pytest.raises(FileNotFoundError, match="nowhere.txt"):
         qf.sweep(setups=["nowhere.txt"])
+
+
+def test_threads_take_turns_and_the_sweep_shows_its_progress(monkeypatch):
+    from concurrent.futures import ThreadPoolExecutor
+    ask = lambda seed: qf.flight(seed=seed, agents=3, seconds=2, sensors="random", data=DATA)
+    alone = [ask(seed) for seed in range(1, 7)]
+    with ThreadPoolExecutor(3) as pool:
+        assert list(pool.map(ask, range(1, 7))) == alone
+    bars = []
+
+    class Bar:
+        def __init__(self, total, **shown):
+            self.total, self.done, self.closed = total, 0, False
+            bars.append(self)
+
+        def update(self, count):
+            self.done += count
+
+        def close(self):
+            self.closed = True
+
+    monkeypatch.setattr(qf._flights, "tqdm", Bar)
+    qf.sweep(seeds=[1, 2, 3], agents=[2], sensors=["random"], seconds=1, data=DATA, jobs=2)
+    assert [(bar.total, bar.done, bar.closed) for bar in bars] == [(3, 3, True)]
