@@ -30,7 +30,7 @@ one=$(sweep 1)
 two=$(sweep 2)
 base_one=$(separate 1)
 base_two=$(separate 2)
-flights=$(awk -F, 'NR > 1 { sum += $11 } END { printf "%.4f", sum }' "$work/1.csv")
+flights=$(grep -v '^#' "$work/1.csv" | awk -F, 'NR > 1 { sum += $11 } END { printf "%.4f", sum }')
 awk -v one="$one" -v two="$two" -v b1="$base_one" -v b2="$base_two" -v flights="$flights" 'BEGIN {
   printf "Sweep:          jobs 1 %.2f s, jobs 2 %.2f s, speed-up %.2fx\n", one, two, one / two
   printf "Sweep_Baseline: 20 programs one at a time %.2f s, two at a time %.2f s, speed-up %.2fx\n", b1, b2, b1 / b2

@@ -120,6 +120,16 @@ void SvgDocument::circle(double cx, double cy, double radius, std::string_view f
              escapeXml(fill) + "\"/>\n";
 }
 
+void SvgDocument::polygon(std::span<const SvgPoint> points, std::string_view fill, double opacity) {
+    if (points.empty()) return;
+    body_ += "<polygon fill=\"" + escapeXml(fill) + "\" fill-opacity=\"" + number(opacity) + "\" points=\"";
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        if (i > 0) body_ += ' ';
+        body_ += number(points[i].x) + "," + number(points[i].y);
+    }
+    body_ += "\"/>\n";
+}
+
 void SvgDocument::text(double x, double y, std::string_view content, double size, std::string_view anchor,
                        std::string_view fill, double rotation) {
     body_ += "<text x=\"" + number(x) + "\" y=\"" + number(y) + "\" font-family=\"sans-serif\" font-size=\"" +

@@ -28,6 +28,8 @@ public:
     void polyline(std::span<const SvgPoint> points, std::string_view stroke, double width = 1.0,
                   double opacity = 1.0);
     void circle(double cx, double cy, double radius, std::string_view fill);
+    // A closed shape filled with `fill` at `opacity`, without a stroke.
+    void polygon(std::span<const SvgPoint> points, std::string_view fill, double opacity = 1.0);
     // `anchor` is "start", "middle" or "end"; `rotation` turns the text about (x, y) by
     // that many degrees, clockwise. The text is escaped.
     void text(double x, double y, std::string_view content, double size = 12.0,

@@ -99,6 +99,7 @@ const std::vector<tala::interp::OptionRow> kFlockOptions = {
     {"--sweep"},        {"--summarize"},   {"--data", true},    {"--agents", true}, {"--seed", true},
     {"--sensors", true}, {"--seconds", true}, {"--every", true}, {"--csv", true},   {"--svg", true},
     {"--seeds", true},  {"--jobs", true},  {"--shard", true},
+    {"--pairs", true},  {"--series", true},
 };
 
 // Two names of one file: the same text, or the same place once made absolute.
@@ -111,8 +112,13 @@ bool sameFile(const std::string& a, const std::string& b) {
 }
 
 void refuseOneFileForBoth(const FlockOptions& options) {
-    if (!options.csvFile.empty() && sameFile(options.csvFile, options.svgFile))
-        throw UsageError("--csv and --svg name one file, '" + options.csvFile + "': give each its own");
+    const std::pair<const char*, const std::string*> outputs[] = {
+        {"--csv", &options.csvFile}, {"--svg", &options.svgFile}, {"--pairs", &options.pairsFile}, {"--series", &options.seriesFile}};
+    for (std::size_t i = 0; i < std::size(outputs); ++i)
+        for (std::size_t j = i + 1; j < std::size(outputs); ++j)
+            if (!outputs[i].second->empty() && sameFile(*outputs[i].second, *outputs[j].second))
+                throw UsageError(std::string(outputs[i].first) + " and " + outputs[j].first + " name one file, '" +
+                                 *outputs[i].second + "': give each its own");
 }
 
 // A sweep takes the flight's options but --every and --seed; --summarize only its files.
@@ -124,13 +130,15 @@ void checkSweepCombination(FlockOptions& options, const std::vector<std::string>
     if (!options.sweep && !sweepOnly.empty()) throw UsageError(sweepOnly.front() + " needs --sweep");
     if (options.summarize) {
         for (const std::string& name : given)
-            if (name != "--summarize" && name != "--csv" && name != "--svg")
+            if (name != "--summarize" && name != "--csv" && name != "--svg" && name != "--pairs")
                 throw UsageError(name + " does not go with --summarize");
         if (options.sweepChoice.rowFiles.empty()) throw UsageError("--summarize needs one or more row files");
     }
+    if (!options.sweep && !options.summarize && has("--pairs")) throw UsageError("--pairs needs --sweep or --summarize");
+    if (has("--series") && !has("--every")) throw UsageError("--series needs --every T: the length of a period");
     refuseOneFileForBoth(options);
     if (!options.sweep) return;
-    if (has("--every")) throw UsageError("--every does not go with --sweep");
+    if (has("--every") && !has("--series")) throw UsageError("--every in a sweep needs --series FILE");
     if (has("--seed")) throw UsageError("--seed does not go with --sweep: give --seeds");
     SweepChoice& choice = options.sweepChoice;
     if (choice.seeds.empty()) choice.seeds = parseSeeds("1-10");
@@ -237,8 +245,11 @@ FlockOptions parseFlockOptions(const std::vector<std::string>& arguments) {
         } else if (name == "--every") {
             options.every = readSeconds(name, reader.value());
             headlessOnly.push_back(name);
-        } else if (name == "--csv" || name == "--svg") {
-            std::string& file = name == "--csv" ? options.csvFile : options.svgFile;
+        } else if (name == "--pairs") {
+            options.pairsFile = reader.value();
+            if (options.pairsFile.empty()) throw UsageError("--pairs needs a file");
+        } else if (name == "--csv" || name == "--svg" || name == "--series") {
+            std::string& file = name == "--csv" ? options.csvFile : name == "--svg" ? options.svgFile : options.seriesFile;
             file = reader.value();
             if (file.empty()) throw UsageError(name + " needs a file");
             headlessOnly.push_back(name);
@@ -259,7 +270,7 @@ std::string flockUsage() {
            "       flock --headless [--seconds S] [--every T] [--csv FILE] [--svg FILE] ...\n"
            "       flock --sweep [--seeds A-B | --seeds S1,S2,...] [--agents K1,K2,...]\n"
            "             [--sensors FILE|setup|random,...] [--jobs N] [--shard K/N] [--csv FILE] [--svg FILE] ...\n"
-           "       flock --summarize FILE... [--csv FILE] [--svg FILE]\n"
+           "       flock --summarize FILE... [--csv FILE] [--svg FILE] [--pairs FILE]\n"
            "       flock --help | --version\n";
 }
 
@@ -286,6 +297,8 @@ std::string flockHelp() {
            "  --every T           also a row of figures for every T simulated seconds\n"
            "  --csv FILE          one row per decision: time,agent,x,y,heading,stimulus,decision\n"
            "  --svg FILE          a picture of the paths and of the figures over time\n"
+           "  --series FILE       with --every, in a flight or a sweep: one CSV row per run and\n"
+           "                      period (run,time and the figures)\n"
            "  --sweep             headless flights over every combination of --seeds (default 1-10),\n"
            "                      --agents K1,K2,... and --sensors S1,S2,... (each a file, setup\n"
            "                      or random); prints one row per setting with means, deviations\n"
@@ -294,6 +307,7 @@ std::string flockHelp() {
            "                      per core)\n"
            "  --shard K/N         only the K-th of N equal slices of the sweep's runs\n"
            "                      (with --sweep, --csv writes one row per run and --svg the means)\n"
+           "  --pairs FILE        with --sweep or --summarize: the paired differences as CSV\n"
            "  --summarize FILE... the sweep's table (and --svg) from row files written by --csv\n"
            "  -h, --help          this text\n"
            "  --version           the version\n"

@@ -28,9 +28,12 @@ struct FlockOptions {
     double every = 0;               // 0: no rows but the last
     std::string csvFile;
     std::string svgFile;
+    std::string pairsFile;   // --pairs: the sweep's paired differences as CSV
+    std::string seriesFile;  // --series: the figures of every --every period as CSV
     bool sweep = false;      // --sweep: many headless flights
     bool summarize = false;  // --summarize FILE...: the sweep's table of row files
     SweepChoice sweepChoice;
+    std::vector<std::string> arguments;  // the whole command line, "flock" first, for row files
 };
 
 // A command line that cannot be followed; the text says what is wrong, in one line.

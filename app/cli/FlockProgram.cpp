@@ -29,6 +29,8 @@ int runFlockProgram(const std::vector<std::string>& arguments, WindowProgram run
     } catch (const UsageError& error) {
         return tala::interp::refuseCommandLine(program, error.what());
     }
+    options.arguments = {"flock"};
+    options.arguments.insert(options.arguments.end(), arguments.begin(), arguments.end());
     if (options.help) return tala::interp::printHelp(program);
     if (options.version) return tala::interp::printVersion(program);
 
@@ -47,6 +49,8 @@ int runFlockProgram(const std::vector<std::string>& arguments, WindowProgram run
     anchorPath(options.flock.sensorFile);
     anchorPath(options.csvFile);
     anchorPath(options.svgFile);
+    anchorPath(options.pairsFile);
+    anchorPath(options.seriesFile);
     for (SweepSensors& sensors : options.sweepChoice.sensors) anchorPath(sensors.file);
     std::error_code error;
     fs::current_path(data.folder, error);

@@ -9,6 +9,7 @@
 #include "app/cli/DistinctLines.h"
 #include "app/sim/FlightReport.h"
 #include "app/cli/FlockProgram.h"
+#include "app/cli/RowOutput.h"
 #include "support/FileReplace.h"
 #include "support/ScriptOutput.h"
 
@@ -64,7 +65,7 @@ bool writeOutput(const std::string& file, const std::string& text) {
 }
 
 bool outputsWritable(const FlockOptions& options) {
-    for (const std::string* file : {&options.csvFile, &options.svgFile}) {
+    for (const std::string* file : {&options.csvFile, &options.svgFile, &options.pairsFile, &options.seriesFile}) {
         if (file->empty()) continue;
         const std::string problem = outputProblem(*file);
         if (problem.empty()) continue;
@@ -76,6 +77,13 @@ bool outputsWritable(const FlockOptions& options) {
 
 int runHeadlessFlight(const FlockOptions& options) {
     if (!outputsWritable(options)) return EXIT_FAILURE;
+    std::string series;
+    if (!options.seriesFile.empty()) try {
+        series = provenanceLines(provenanceOf(options)) + seriesHeader();
+    } catch (const RowFileError& error) {
+        std::cerr << "flock: " << error.what() << '\n';
+        return EXIT_FAILURE;
+    }
 
     FlightSettings settings;
     settings.flock = options.flock;
@@ -92,7 +100,10 @@ int runHeadlessFlight(const FlockOptions& options) {
     };
     if (options.every > 0) {
         settings.periodFrames = flightFrames(options.every, kFramesPerSecond);
-        settings.onPeriod = [&](const FlightFigures& stretch) { printRow(stretchLabel(stretch.endSeconds), stretch); };
+        settings.onPeriod = [&](const FlightFigures& stretch) {
+            printRow(stretchLabel(stretch.endSeconds), stretch);
+            if (!options.seriesFile.empty()) series += seriesLine(0, stretch);
+        };
     }
 
     FlightRecord record;
@@ -113,6 +124,7 @@ int runHeadlessFlight(const FlockOptions& options) {
 
     bool written = true;
     if (!options.csvFile.empty()) written = writeOutput(options.csvFile, decisionsCsv(record, kFramesPerSecond)) && written;
+    if (!options.seriesFile.empty()) written = writeOutput(options.seriesFile, series) && written;
     if (!options.svgFile.empty()) {
         std::ostringstream title;
         title << options.flock.agentCount << " agents, " << options.seconds << " s, seed " << settings.seed << ", "

@@ -21,11 +21,13 @@
 #include "app/cli/DistinctLines.h"
 #include "app/cli/FlockProgram.h"
 #include "app/cli/ProcessPool.h"
+#include "app/cli/RowOutput.h"
 #include "app/cli/SweepRows.h"
 #include "support/ScriptOutput.h"
 #include "interp/InterpreterCore.h"
 #include "support/Failure.h"
 #include "support/FileReplace.h"
+#include "linalg/MemoryBudget.h"
 
 namespace flock {
 
@@ -161,20 +163,48 @@ FlockChoice flockChoice(int agents, const SweepSensors& sensors) {
     return choice;
 }
 
-// The flight of `run`, as `flock --headless` flies it, as its row.
-std::string flyRun(const Run& run, double seconds) {
+// Between a run's row and its series lines in a child's answer: no row holds it.
+constexpr char kSeriesMark = '\t';
+
+// The flight of `run`, as `flock --headless` flies it, as its row; then, with `every`,
+// its series lines, each after a kSeriesMark.
+std::string flyRun(const Run& run, double seconds, double every) {
     FlightSettings settings;
     settings.flock = flockChoice(run.agents, *run.sensors);
     settings.seed = run.seed;
     settings.seconds = seconds;
+    std::string series;
+    if (every > 0) {
+        settings.periodFrames = flightFrames(every, settings.framesPerSecond);
+        settings.onPeriod = [&](const FlightFigures& stretch) {
+            series += kSeriesMark + seriesLine(run.index, stretch);
+            series.pop_back();
+        };
+    }
     const Clock::time_point start = Clock::now();
     const FlightRecord record = flyHeadless(settings);
     const double wall = std::chrono::duration<double>(Clock::now() - start).count();
     std::string line =
         sweepRowLine(sweepRow(run.index, run.agents, run.sensors->label, seconds, run.seed, record.whole, wall));
     line.pop_back();  // the answer's first line
-    return line;
+    return line + series;
 }
+
+// Bytes held against the memory budget while they live.
+class HeldMemory {
+public:
+    HeldMemory() = default;
+    HeldMemory(const HeldMemory&) = delete;
+    HeldMemory& operator=(const HeldMemory&) = delete;
+    ~HeldMemory() { linalg::uncountMemory(bytes_); }
+    void hold(std::int64_t bytes, const std::string& what) {
+        if (!linalg::countMemory(bytes)) linalg::refuseMemory(bytes, what);
+        bytes_ += bytes;
+    }
+
+private:
+    std::int64_t bytes_ = 0;
+};
 
 // Every sensor file must load before the first flight: a name and exit 2 otherwise.
 bool sensorFilesLoad(const SweepChoice& choice) {
@@ -202,10 +232,15 @@ bool sensorFilesLoad(const SweepChoice& choice) {
     return true;
 }
 
-// The table on standard output, the picture to --svg; false when the picture cannot be written.
-bool report(const std::vector<SweepRow>& rows, const FlockOptions& options) {
-    std::cout << sweepSummary(rows) << std::flush;
-    return options.svgFile.empty() || writeOutput(options.svgFile, sweepPicture(rows));
+// The table on standard output, the picture to --svg, the pairs to --pairs; false when
+// a file cannot be written.
+bool report(const std::vector<SweepRow>& rows, const std::vector<std::string>& settingNames,
+            const Provenance& provenance, const FlockOptions& options) {
+    std::cout << sweepSummary(rows, settingNames) << std::flush;
+    bool written = options.svgFile.empty() || writeOutput(options.svgFile, sweepPicture(rows, settingNames));
+    if (!options.pairsFile.empty())
+        written = writeOutput(options.pairsFile, provenanceLines(provenance) + sweepPairsCsv(rows, settingNames)) && written;
+    return written;
 }
 
 }  // namespace
@@ -214,7 +249,23 @@ int runSweep(const FlockOptions& options) {
     const SweepChoice& choice = options.sweepChoice;
     if (!outputsWritable(options)) return EXIT_FAILURE;
     if (!sensorFilesLoad(choice)) return 2;
+    Provenance provenance;
+    try {
+        provenance = provenanceOf(options);
+    } catch (const RowFileError& error) {
+        std::cerr << "flock: " << error.what() << '\n';
+        return EXIT_FAILURE;
+    }
     const std::vector<Run> runs = planRuns(choice);
+    try {  // too many pairs are refused before anything flies
+        std::vector<SweepRow> planned;
+        for (const Run& run : runs)
+            planned.push_back(sweepRow(run.index, run.agents, run.sensors->label, options.seconds, run.seed, {}, 0));
+        sweepSummary(planned);
+    } catch (const RowFileError& error) {
+        std::cerr << "flock: " << error.what() << '\n';
+        return 2;
+    }
     const auto jobs = static_cast<std::size_t>(std::max(1, choice.jobs.value_or(usableCores())));
 
     std::vector<std::optional<std::string>> lines(runs.size());
@@ -225,7 +276,7 @@ int runSweep(const FlockOptions& options) {
         Progress progress(runs.size());
         progress.draw(0);
         PoolHooks hooks;
-        hooks.work = [&](std::size_t task) { return childAnswer([&] { return flyRun(runs[task], options.seconds); }); };
+        hooks.work = [&](std::size_t task) { return childAnswer([&] { return flyRun(runs[task], options.seconds, options.every); }); };
         hooks.cannotStart = [&](std::size_t task, const std::string& reason) {
             std::cerr << "flock: cannot start " << runText(runs[task]) << ": " << reason << '\n';
         };
@@ -246,14 +297,22 @@ int runSweep(const FlockOptions& options) {
         end = runInChildren(runs.size(), jobs, hooks);
     }
 
-    std::string rowsText = sweepRowsHeader();
+    const std::string head = provenanceLines(provenance);
+    std::string rowsText = head + sweepRowsHeader(), seriesText = head + seriesHeader();
     std::size_t finished = 0;
     for (const auto& line : lines)
         if (line) {
-            rowsText += *line;
+            const std::size_t mark = line->find(kSeriesMark);
+            rowsText += mark == std::string::npos ? *line : line->substr(0, mark) + '\n';
+            if (mark != std::string::npos) {
+                std::string series = line->substr(mark + 1);
+                std::replace(series.begin(), series.end(), kSeriesMark, '\n');
+                seriesText += series;
+            }
             finished += 1;
         }
     bool written = options.csvFile.empty() || writeOutput(options.csvFile, rowsText);
+    if (!options.seriesFile.empty()) written = writeOutput(options.seriesFile, seriesText) && written;
     const bool interrupted = end == PoolEnd::Interrupted;
     if (end != PoolEnd::Done) {
         std::cerr << "flock: " << (interrupted ? "interrupted" : "stopped") << ": " << finished << " of " << runs.size()
@@ -263,13 +322,16 @@ int runSweep(const FlockOptions& options) {
         return interrupted ? 130 : EXIT_FAILURE;
     }
     std::vector<SweepRow> rows;
+    std::vector<std::string> settingNames;
     try {
-        rows = readSweepRows(rowsText, "the sweep's rows");
+        RowFile file = readRowFile(rowsText, "the sweep's rows");
+        settingNames = file.settingNames;
+        rows = std::move(file.rows);
+        written = report(rows, settingNames, provenance, options) && written;
     } catch (const RowFileError& error) {
         std::cerr << "flock: " << error.what() << '\n';
         return EXIT_FAILURE;
     }
-    written = report(rows, options) && written;
     std::int64_t failures = 0;
     for (const SweepRow& row : rows) failures += static_cast<std::int64_t>(row.figures[kFailures]);
     if (failures > 0) std::cerr << "flock: " << failures << " command failures in the runs\n";
@@ -278,19 +340,29 @@ int runSweep(const FlockOptions& options) {
 
 int runSummarize(const FlockOptions& given) {
     FlockOptions options = given;
-    for (std::string* file : {&options.csvFile, &options.svgFile})
+    for (std::string* file : {&options.csvFile, &options.svgFile, &options.pairsFile})
         if (!file->empty()) *file = fs::absolute(*file).string();
     std::vector<SweepRow> rows;
+    std::vector<RowFile> files;
+    std::vector<std::string> settingNames;
+    // The rows, their copies while merged and the tables made of them stay within the
+    // memory budget: a row costs about this much beside its text.
+    constexpr std::int64_t kRowBytes = 3 * static_cast<std::int64_t>(sizeof(SweepRow)) + 64;
+    HeldMemory held;
     try {
         for (const std::string& file : options.sweepChoice.rowFiles) {
             std::string reason;
-            const std::optional<std::string> text =
-                tala::interp::readRegularFile(file, "the row file '" + file + "'", &reason);
+            std::optional<std::string> text = tala::interp::readRegularFile(file, "the row file '" + file + "'", &reason);
             if (!text) throw RowFileError("cannot read '" + file + "': " + reason);
-            std::vector<SweepRow> read = readSweepRows(*text, file);
-            rows.insert(rows.end(), std::make_move_iterator(read.begin()), std::make_move_iterator(read.end()));
+            const auto lines = static_cast<std::int64_t>(std::count(text->begin(), text->end(), '\n'));
+            held.hold(static_cast<std::int64_t>(text->size()) + lines * kRowBytes, "the rows of '" + file + "'");
+            files.push_back(readRowFile(*text, file));
         }
-        rows = mergeSweepRows(std::move(rows));
+        MergedRows merged = mergeRowFiles(files);
+        for (RowFile& file : files) file.rows.clear();
+        rows = std::move(merged.rows);
+        settingNames = std::move(merged.settingNames);
+        sweepSummary(rows, settingNames);  // too many pairs are refused before any file is written
     } catch (const RowFileError& error) {
         std::cerr << "flock: " << error.what() << '\n';
         return 2;
@@ -299,18 +371,14 @@ int runSummarize(const FlockOptions& given) {
         return 2;
     }
     if (!outputsWritable(options)) return EXIT_FAILURE;
+    const Provenance provenance = mergedProvenance(files, shellQuoted(options.arguments));
     bool written = true;
     if (!options.csvFile.empty()) {
-        // One header for all: rows without the grid columns get the defaults they flew with.
-        const bool grid = std::any_of(rows.begin(), rows.end(), [](const SweepRow& row) { return row.grid; });
-        std::string merged = sweepRowsHeader(grid);
-        for (SweepRow& row : rows) {
-            row.grid = grid;
-            merged += sweepRowLine(row);
-        }
+        std::string merged = provenanceLines(provenance) + sweepRowsHeader(settingNames);
+        for (const SweepRow& row : rows) merged += sweepRowLine(row);
         written = writeOutput(options.csvFile, merged);
     }
-    return report(rows, options) && written ? EXIT_SUCCESS : EXIT_FAILURE;
+    return report(rows, settingNames, provenance, options) && written ? EXIT_SUCCESS : EXIT_FAILURE;
 }
 
 }  // namespace flock
