@@ -27,6 +27,7 @@
 #include "ProjectVersion.h"
 #include "app/cli/DataFolder.h"
 #include "app/cli/DistinctLines.h"
+#include "app/cli/FileDigest.h"
 #include "app/cli/FlockOptions.h"
 #include "app/cli/ProcessPool.h"
 #include "app/cli/SweepRows.h"
@@ -44,6 +45,7 @@
 #include "interp/InterpreterHost.h"
 #include "interp/ScriptFiles.h"
 #include "support/Failure.h"
+#include "support/FileReplace.h"
 #include "support/Reporting.h"
 #include "support/ScriptOutput.h"
 #include "support/TaskProgress.h"
@@ -305,6 +307,36 @@ py::tuple findData(const std::string& given, const std::vector<std::string>& oth
     const std::string missing = flock::missingDecisionScripts(found.folder);
     if (!missing.empty()) return py::make_tuple(py::none(), missing);
     return py::make_tuple(found.folder.string(), "");
+}
+
+// The provenance lines of rows flown with these setup and sensor files ((name, path) each).
+std::string provenance(const std::string& command, const std::vector<std::pair<std::string, std::string>>& setups,
+                       const std::vector<std::pair<std::string, std::string>>& sensors) {
+    auto lock = lockCore();
+    flock::Provenance made;
+    made.version = flock::kProjectVersion;
+    made.command = command;
+    for (const auto& [kind, files] : {std::pair{"setup", &setups}, std::pair{"sensors", &sensors}})
+        for (const auto& [name, path] : *files) {
+            std::string reason;
+            std::optional<flock::FileIdentity> identity = flock::identifyFile(kind, name, path, reason);
+            if (!identity) throw py::value_error("cannot read '" + path + "': " + reason);
+            made.files.push_back(std::move(*identity));
+        }
+    return flock::provenanceLines(made);
+}
+
+// flock --summarize of row files' texts ((name, text) each): the merged rows (header and
+// lines), the pairs as --pairs writes them, and the printed summary.
+py::tuple summarizeTexts(const std::vector<std::pair<std::string, std::string>>& texts) {
+    auto lock = lockCore();
+    std::vector<flock::RowFile> files;
+    for (const auto& [name, text] : texts) files.push_back(flock::readRowFile(text, name));
+    const flock::MergedRows merged = flock::mergeRowFiles(files);
+    std::string rows = flock::sweepRowsHeader(merged.settingNames);
+    for (const flock::SweepRow& row : merged.rows) rows += flock::sweepRowLine(row);
+    return py::make_tuple(rows, flock::sweepPairsCsv(merged.rows, merged.settingNames),
+                          flock::sweepSummary(merged.rows, merged.settingNames));
 }
 
 py::tuple spread(const std::vector<double>& values) {
@@ -593,7 +625,7 @@ PYBIND11_MODULE(_core, module) {
         } catch (const flock::SetupFailure& error) {
             failure(error.what());
         } catch (const flock::RowFileError& error) {
-            failure(error.what());
+            PyErr_SetString(PyExc_ValueError, error.what());
         }
     });
 
@@ -606,7 +638,7 @@ PYBIND11_MODULE(_core, module) {
     module.attr("max_jobs") = flock::kMaxSweepJobs;
     module.attr("default_agents") = flock::kAgentCount;
     module.attr("default_setup") = flock::kDefaultSetupLabel;
-    module.def("rows_header", &flock::sweepRowsHeader, py::arg("grid") = false);
+    module.def("rows_header", [](bool grid) { return flock::sweepRowsHeader(grid); }, py::arg("grid") = false);
     module.def("world_settings", &worldSettingTable);
     module.def("check_setting", [](const std::string& name, double value) {
         worldOf({{name, value}});
@@ -635,6 +667,17 @@ PYBIND11_MODULE(_core, module) {
     module.def("row", &row, "(row line, minds' text) of one run in this process");
     module.def("rows_in_children", &rowsInChildren, py::arg("runs"), py::arg("jobs"), py::arg("progress"));
     module.def("find_data", &findData);
+    module.def("provenance", &provenance);
+    module.def("summarize", &summarizeTexts);
+    module.def("replace_file", [](const std::string& path, const std::string& text) {
+        auto lock = lockCore();
+        try {
+            tala::interp::replaceFile(path, text);
+        } catch (const std::exception& refused) {
+            PyErr_SetString(PyExc_OSError, ("cannot write '" + path + "': " + refused.what()).c_str());
+            throw py::error_already_set();
+        }
+    });
     module.def("spread", &spread, "(count, mean, sd, low, high) with the 95 % interval of the mean");
     module.def("figures", &figureTable);
 

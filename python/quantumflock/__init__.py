@@ -14,7 +14,7 @@ parallel flights run in processes (the sweep's children, or Dask workers).
 from ._core import Failure, version as __version__
 from ._decision import DecisionMaker, Tala
 from ._flights import FIGURES, SETTINGS, SweepFailure, data_folder, flight, rows_frame, sweep
-from ._summary import summarize
+from ._summary import summarize, write_rows
 
 __all__ = ["Failure", "SweepFailure", "Tala", "DecisionMaker", "flight", "sweep", "summarize", "data_folder",
-           "rows_frame", "FIGURES", "SETTINGS"]
+           "rows_frame", "write_rows", "FIGURES", "SETTINGS"]

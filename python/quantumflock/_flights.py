@@ -303,6 +303,14 @@ def sweep(seeds=range(1, 31), agents=(_core.default_agents,), sensors=("setup", 
         if bar is not None:
             bar.close()
     rows = rows_frame([line for line in lines if line is not None], grid=runs[0].grid)
+    given = dict(seeds=seed_list, agents=agent_list, sensors=[label for label, _, _ in sensor_list],
+                 seconds=seconds_list, setups=None if setup_list is None else [label for label, _ in setup_list],
+                 settings=world or None)
+    command = "quantumflock.sweep(" + ", ".join(f"{k}={v!r}" for k, v in given.items() if v is not None) + ")"
+    setup_files = setup_list or [(_core.default_setup, os.path.join(folder, _core.default_setup))]
+    rows.attrs["provenance"] = _core.provenance(command, setup_files,
+                                                list(dict.fromkeys((label, file) for label, source, file in sensor_list
+                                                                   if source == "file")))
     if failures:
         failures.sort()
         told = "; ".join(f"run {run}: {why}" for run, why in failures[:5])

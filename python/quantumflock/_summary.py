@@ -1,106 +1,97 @@
-"""The summary of a sweep's rows: flock --summarize's two tables as DataFrames."""
+"""The summary of a sweep's rows: flock --summarize's tables as DataFrames, and row files
+that flock reads."""
 
+import io
 import os
 
 import pandas as pd
 
 from . import _checks
 from . import _core
-from ._flights import SETTINGS
 
-_FIGURES = _core.figures()
-SUMMED = [figure for figure in _FIGURES if figure["summary"] is not None]
-_SETTING = ["agents", "sensors", "seconds"]
-_PAIRED = ["agents", "seconds"]
+SUMMED = [figure for figure in _core.figures() if figure["summary"] is not None]
+_FIXED = _core.rows_header().strip().split(",")
+_TEXT_COLUMNS = {"sensors": str, "setup": str, "along": str, "first": str, "second": str}
 
 
-def _read(rows):
-    if isinstance(rows, pd.DataFrame):
-        return rows.copy()
-    files = _checks.listed("rows", rows, scalar_types=(str, os.PathLike))
-    frames = []
-    for file in files:
-        path = _checks.text("rows", file)
-        if not os.path.exists(path):
-            raise FileNotFoundError(2, "rows: no such file", path)
-        frame = pd.read_csv(path, comment="#", dtype={"sensors": str})
-        frame["origin"] = path
-        frames.append(frame)
-    return pd.concat(frames, ignore_index=True)
+def _provenance(rows):
+    return rows.attrs.get("provenance") or f"# flock {_core.version}\n# command: rows from Python\n"
 
 
-def _merged(rows):
-    """The rows in run order; a run held twice is refused, as flock --summarize refuses it."""
-    missing = [column for column in ["run", *_SETTING, "seed", *(f["name"] for f in _FIGURES)]
-               if column not in rows.columns]
+def _text(rows):
+    """A DataFrame of rows as flock writes their file: provenance, header, rows."""
+    missing = [column for column in _FIXED if column not in rows.columns]
     if missing:
         raise ValueError(f"rows: not a sweep's rows, no column {', '.join(missing)}")
-    if "setup" in rows.columns:  # rows without the grid's columns flew the defaults
-        rows = rows.fillna({"setup": _core.default_setup, **SETTINGS})
-    rows = rows.sort_values("run", kind="stable").reset_index(drop=True)
-    twice = rows["run"].duplicated()
-    if twice.any():
-        run = rows.loc[twice.idxmax(), "run"]
-        raise ValueError(f"rows: run {run} is held twice")
-    return rows
+    columns = _FIXED + [column for column in rows.columns if column not in _FIXED]
+    return _provenance(rows) + rows[columns].to_csv(index=False, lineterminator="\n")
 
 
-def _groups(rows, keys):
-    """Each distinct value of `keys` with its rows, in the order of their first run."""
-    return [(key, group) for key, group in rows.groupby(keys, sort=False)]
+def _texts(rows):
+    items = [rows] if isinstance(rows, (pd.DataFrame, str, os.PathLike)) else rows
+    if not isinstance(items, (list, tuple)) or not items:
+        raise TypeError("rows must be a DataFrame of a sweep's rows, a row file or a list of them")
+    texts = []
+    for number, item in enumerate(items, 1):
+        if isinstance(item, pd.DataFrame):
+            texts.append((f"DataFrame {number}", _text(item)))
+            continue
+        path = _checks.text("rows", item)
+        if not os.path.isfile(path):
+            raise FileNotFoundError(2, "rows: no such file", path)
+        with open(path, encoding="utf-8", errors="surrogateescape") as file:
+            texts.append((path, file.read()))
+    return texts
+
+
+def _read(text):
+    return pd.read_csv(io.StringIO(text), dtype=_TEXT_COLUMNS, keep_default_na=False, na_values=[""])
 
 
 def summarize(rows):
     """The per-setting table and the paired differences of a sweep's rows, as
     `flock --summarize` computes them: (settings, pairs), each a DataFrame.
 
-    `rows` is sweep()'s DataFrame or one or more row files. The settings table has one
-    row per agents, sensors, seconds (and setup and world settings, where the rows name
-    them; those not at their default are columns) with the runs, each figure's mean, sd and 95 %
-    interval (FIGURE, FIGURE_sd, FIGURE_low, FIGURE_high) and the failures; the pairs
-    one row per two sensors flown with all else the same: the mean paired
-    difference over their common seeds (first - second), its interval and in how many
-    seeds the first did better (FIGURE_wins).
+    `rows` is sweep()'s DataFrame, a row file, or a list of them, merged as
+    `flock --summarize` merges files (a run held twice, or a setup of one name with
+    other contents in two files, is refused with a ValueError). The settings table
+    has one row per agents, sensors, seconds and the settings that vary, in the order
+    of their first run: the runs, each figure's mean, sd and 95 % interval (FIGURE,
+    FIGURE_sd, FIGURE_low, FIGURE_high) and the failures. The pairs are those of
+    `flock --pairs`: settings that differ only in their sensors or only in their setup
+    (`along`), the mean paired difference (first - second) over their common seeds,
+    its interval and in how many seeds the first did better (FIGURE_wins). Intervals
+    are as computed; flock's printed table holds them within what each figure can be.
+    The printed table itself is the settings table's attrs["text"].
     """
-    rows = _merged(_read(rows))
-    grid = ["setup", *SETTINGS] if "setup" in rows.columns else []
-    shown = ["setup"] * bool(grid) + [name for name in grid[1:] if (rows[name] != SETTINGS[name]).any()]
-    settings = []
-    groups = _groups(rows, _SETTING + grid)
-    for key, group in groups:
-        line = dict(zip(_SETTING + grid, key))
+    merged, pairs_text, printed = _core.summarize(_texts(rows))
+    merged = _read(merged)
+    extra = [column for column in merged.columns if column not in _FIXED]
+    varying = [column for column in extra if merged[column].nunique() > 1]
+    keys = ["agents", "sensors", "seconds", *varying]
+    table = []
+    for key, group in merged.groupby(keys, sort=False):
+        line = dict(zip(keys, key))
         line["runs"] = len(group)
         for figure in SUMMED:
-            _, mean, sd, low, high = _core.spread(group[figure["name"]].tolist())
             name = figure["name"]
+            _, mean, sd, low, high = _core.spread(group[name].tolist())
             line.update({name: mean, f"{name}_sd": sd, f"{name}_low": low, f"{name}_high": high})
         line["failures"] = int(group["failures"].sum())
-        settings.append(line)
+        table.append(line)
+    columns = [*keys, "runs"]
+    for figure in SUMMED:
+        columns += [figure["name"] + part for part in ("", "_sd", "_low", "_high")]
+    settings = pd.DataFrame(table, columns=[*columns, "failures"])
+    settings.attrs["text"] = printed
+    return settings, _read(pairs_text)
 
-    pairs = []
-    for i, (key, first) in enumerate(groups):
-        held = (key[0], key[2], *key[3:])  # agents, seconds and the grid's values
-        for other, second in groups[i + 1:]:
-            if held != (other[0], other[2], *other[3:]):
-                continue
-            by_seed = second.drop_duplicates("seed").set_index("seed")
-            common = first[first["seed"].isin(by_seed.index)]
-            if common.empty:
-                continue
-            line = {"agents": key[0], "seconds": key[2], **dict(zip(grid, key[3:])), "first": key[1],
-                    "second": other[1], "seeds": len(common)}
-            for figure in SUMMED:
-                name = figure["name"]
-                differences = (common[name].to_numpy() - by_seed.loc[common["seed"], name].to_numpy()).tolist()
-                _, mean, _, low, high = _core.spread(differences)
-                better = [d > 0 if figure["higher_is_better"] else d < 0 for d in differences]
-                line.update({name: mean, f"{name}_low": low, f"{name}_high": high, f"{name}_wins": sum(better)})
-            pairs.append(line)
-    pair_columns = [*_PAIRED, *shown, "first", "second", "seeds"]
-    for figure in SUMMED:
-        pair_columns += [figure["name"], f"{figure['name']}_low", f"{figure['name']}_high", f"{figure['name']}_wins"]
-    setting_columns = [*_SETTING, *shown, "runs"]
-    for figure in SUMMED:
-        setting_columns += [figure["name"], f"{figure['name']}_sd", f"{figure['name']}_low", f"{figure['name']}_high"]
-    setting_columns.append("failures")
-    return pd.DataFrame(settings, columns=setting_columns), pd.DataFrame(pairs, columns=pair_columns)
+
+def write_rows(rows, path):
+    """Writes a sweep's rows as `flock --sweep --csv` writes them, provenance first, so
+    that `flock --summarize` reads them; the file is replaced through a temporary."""
+    if not isinstance(rows, pd.DataFrame):
+        raise TypeError(f"rows must be a DataFrame of a sweep's rows, not {type(rows).__name__}")
+    text = _text(rows)
+    _core.summarize([("the rows given", text)])  # only rows flock can read
+    _core.replace_file(os.path.abspath(_checks.text("path", path)), text)
