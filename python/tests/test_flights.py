@@ -21,10 +21,12 @@ def table_rows(text):
     return rows
 
 
-def test_flight_and_its_series_are_flock_headless():
+def test_flight_and_its_series_are_flock_headless(tmp_path):
     figures, series = qf.flight(seed=3, agents=4, seconds=6, sensors="random", every=2, data=DATA)
     printed = table_rows(program("flock", "--headless", "--seed", 3, "--agents", 4, "--seconds", 6,
-                                 "--random-sensors", "--every", 2, "--data", DATA))
+                                 "--random-sensors", "--every", 2, "--data", DATA, "--series", tmp_path / "s.csv"))
+    written = pd.read_csv(tmp_path / "s.csv", comment="#").drop(columns="run")
+    pd.testing.assert_frame_equal(series, written, check_dtype=False)  # at full precision
     assert list(printed) == ["2.00", "4.00", "6.00", "all"]
     assert series["time"].tolist() == [2, 4, 6]
     for values, shown in [(figures, printed["all"]), *[(row, printed[f"{t:.2f}"])
