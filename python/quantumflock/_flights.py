@@ -165,7 +165,7 @@ def _plan(seeds, agents, sensors, seconds, folder, setups=None, world=None):
     world = world or {}
     grid = setups is not None or bool(world)
     setups = setups or [_setup(None)]
-    names = list(world)
+    names = [name for name in SETTINGS if name in world]  # in the table's order, as flock's grid
     runs = []
     axes = itertools.product(setups, *(world[name] for name in names), seconds, agents, sensors, seeds)
     for index, (setup, *values) in enumerate(axes):

@@ -149,12 +149,14 @@ def test_ctrl_c_stops_a_sweep_and_leaves_no_child():
 
 def test_a_grid_point_is_the_single_flight_with_its_setting_and_setup():
     setup = DATA / "vex_flock_setup.txt"
-    rows = qf.sweep(seeds=[4, 6], agents=[3], sensors=["random"], seconds=[2, 3], settings={"noise": [0, 15]},
-                    setups=[setup], data=DATA, progress=False, jobs=2)
+    rows = qf.sweep(seeds=[4, 6], agents=[3], sensors=["random"], seconds=[2, 3], data=DATA, progress=False,
+                    settings={"noise": [0, 15], "speed": [7.2, 8]}, setups=[setup], jobs=2)
     assert list(rows.columns[-10:]) == ["setup", *qf.SETTINGS]
-    assert rows[["noise", "seconds", "seed"]].values.tolist() == [
+    # Settings in the table's order (speed before noise), then seconds, then seeds.
+    assert rows["speed"].tolist() == [7.2] * 8 + [8] * 8
+    assert rows[["noise", "seconds", "seed"]].values.tolist() == 2 * [
         [0, 2, 4], [0, 2, 6], [0, 3, 4], [0, 3, 6], [15, 2, 4], [15, 2, 6], [15, 3, 4], [15, 3, 6]]
-    assert (rows["setup"] == str(setup)).all() and (rows["speed"] == qf.SETTINGS["speed"]).all()
+    assert (rows["setup"] == str(setup)).all() and (rows["turn_rate"] == qf.SETTINGS["turn_rate"]).all()
     stored = {figure["name"]: figure["stored"] for figure in qf._core.figures()}  # as rows round them
     shown = lambda values: [stored[name] % values[name] for name in qf.FIGURES]
     for _, row in rows.iloc[[0, 3, 5]].iterrows():
@@ -165,8 +167,10 @@ def test_a_grid_point_is_the_single_flight_with_its_setting_and_setup():
     assert shown(plain) == shown(rows.iloc[0]) and shown(plain) != shown(rows.iloc[4])
 
     settings, pairs = qf.summarize(rows)
-    assert settings[["noise", "seconds", "runs"]].values.tolist() == [[0, 2, 2], [0, 3, 2], [15, 2, 2], [15, 3, 2]]
-    assert "speed" not in settings.columns and pairs.empty
+    assert settings[["speed", "noise", "seconds", "runs"]].values.tolist() == [
+        [7.2, 0, 2, 2], [7.2, 0, 3, 2], [7.2, 15, 2, 2], [7.2, 15, 3, 2], [8, 0, 2, 2], [8, 0, 3, 2], [8, 15, 2, 2],
+        [8, 15, 3, 2]]
+    assert "turn_rate" not in settings.columns and pairs.empty
     with pytest.raises(ValueError, match="settings: .*noise"):
         qf.flight(settings={"noise": -1})
     with pytest.raises(FileNotFoundError, match="nowhere.txt"):
