@@ -138,7 +138,7 @@ def test_ctrl_c_stops_a_sweep_and_leaves_no_child():
     threading.Timer(1.5, os.kill, (os.getpid(), signal.SIGINT)).start()
     started = time.monotonic()
     with pytest.raises(KeyboardInterrupt):
-        qf.sweep(seeds=range(1, 41), agents=[8], sensors=["random"], seconds=60, jobs=2, data=DATA, progress=False)
+        qf.sweep(seeds=range(1, 1001), agents=[8], sensors=["random"], seconds=60, jobs=2, data=DATA, progress=False)
     assert time.monotonic() - started < 30
     assert children() == before
     # Python's own Ctrl-C is back afterwards.
