@@ -392,6 +392,22 @@ public:
     Interpreter(const Interpreter&) = delete;
     Interpreter& operator=(const Interpreter&) = delete;
 
+    // A progress callback may call back into the interpreter that is training: refused,
+    // since the training holds its decision maker and variables.
+    void checkIdle() const {
+        if (training_) throw tala::Failure("this interpreter is training; call it again when the training is over");
+    }
+    class Training {
+    public:
+        explicit Training(Interpreter& interpreter) : interpreter_(interpreter) { interpreter_.training_ = true; }
+        ~Training() { interpreter_.training_ = false; }
+        Training(const Training&) = delete;
+        Training& operator=(const Training&) = delete;
+
+    private:
+        Interpreter& interpreter_;
+    };
+
     void addFolder(const std::string& folder) {
         auto lock = lockCore();
         host_->interpreter().addSearchDirectory(folder);
@@ -399,6 +415,7 @@ public:
 
     // (printed text, failure message or None). A command that normalises to nothing runs nothing.
     py::tuple run(const std::string& command, bool quiet) {
+        checkIdle();
         std::ostringstream printed;
         std::optional<std::string> failure;
         {
@@ -426,6 +443,7 @@ public:
 
     // The decision maker in the global `name`, kept alive while held; raises when there is none.
     std::shared_ptr<vex::QDM> decisionMaker(const std::string& name) {
+        checkIdle();
         tala::interp::Object found;
         if (!host_->interpreter().globals().lookup(name, found))
             throw py::value_error("no global '" + name + "' in this interpreter");
@@ -457,6 +475,7 @@ public:
 
 private:
     std::unique_ptr<tala::interp::InterpreterHost> host_;
+    bool training_ = false;
 };
 
 py::array_t<std::complex<double>> stateOf(Interpreter& interpreter, const std::string& name) {
@@ -566,7 +585,7 @@ private:
         told_ = decisionMaker_.trainingHistory.generations.size();
         try {
             const py::object answer = callback_(told_, generations_, line_);
-            if (!answer.is_none() && !answer.cast<bool>()) stop_ = true;
+            if (!answer.is_none() && !py::bool_(answer)) stop_ = true;
         } catch (py::error_already_set& failure) {
             error_ = std::move(failure);
         }
@@ -592,6 +611,7 @@ py::tuple trainOf(Interpreter& interpreter, const std::string& name, const std::
         if (value < 1) throw py::value_error(std::string(what) + " must be 1 or more, not " + std::to_string(value));
     std::ostringstream printed;
     CallbackProgress shown(progress, *decisionMaker, generations);
+    Interpreter::Training busy(interpreter);
     std::optional<std::string> failure;
     {
         py::gil_scoped_release released;

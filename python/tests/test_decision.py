@@ -31,6 +31,9 @@ def test_training_prints_and_saves_what_vex_train_does(tmp_path):
 
     stopped = qf.DecisionMaker(tala).train("rules", 50, 2, 6, 4, progress=lambda done, total, line: done < 2)
     assert len(stopped) == 2
+    with pytest.raises(qf.Failure, match="this interpreter is training"):
+        qf.DecisionMaker(tala).train("rules", 2, 2, 6, 4, progress=lambda *state: tala.run("vex::qdm::free (get QDM)"))
+    assert "trained yes (1 generations" in qf.DecisionMaker(tala).describe()  # stopped, not freed
 
 
 def test_a_decision_makers_state_odds_description_and_score():
