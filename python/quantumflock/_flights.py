@@ -275,6 +275,8 @@ def sweep(seeds=range(1, 31), agents=(_core.default_agents,), sensors=("setup", 
         raise ValueError("setups: a setup is given twice")
     seconds_list = [_checks.number("seconds", s) for s in _checks.listed("seconds", seconds)]
     seed_list = [_checks.whole("seeds", seed, 0, 2**32 - 1) for seed in _checks.listed("seeds", seeds)]
+    if 0 in seed_list:  # the C generator seeds 0 as 1: one flight would count as two samples
+        raise ValueError("seeds: seed 0 flies as seed 1 does; start at 1")
     if len(set(seed_list)) != len(seed_list):
         raise ValueError("seeds: a seed is given twice")
     agent_list = _checks.listed("agents", agents)

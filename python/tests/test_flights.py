@@ -96,8 +96,9 @@ def test_summarize_refuses_a_run_held_twice():
     (lambda: qf.flight(data="/no/such/folder"), FileNotFoundError, "/no/such/folder"),
     (lambda: qf.sweep(seeds=[1, 1]), ValueError, "a seed is given twice"),
     (lambda: qf.sweep(seeds=[]), ValueError, "seeds must not be empty"),
+    (lambda: qf.sweep(seeds=range(3)), ValueError, "seed 0 flies as seed 1 does"),
     (lambda: qf.sweep(jobs=0), ValueError, "jobs must be from 1"),
-    (lambda: qf.sweep(seeds=range(100001)), ValueError, "more than 100000"),
+    (lambda: qf.sweep(seeds=range(1, 100002)), ValueError, "more than 100000"),
     (lambda: qf.sweep(jobs=2, client=object()), ValueError, "give jobs or client, not both"),
     (lambda: qf.summarize("/no/rows.csv"), FileNotFoundError, "/no/rows.csv"),
 ])
