@@ -8,7 +8,9 @@ packages=(cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev
           libglfw3-dev libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri
           xvfb xdotool x11-apps imagemagick
           libedit-dev tmux clang libclang-rt-14-dev libeigen3-dev libxml2-utils
-          procps bsdutils pkg-config nettle-dev)
+          procps bsdutils pkg-config nettle-dev
+          pybind11-dev python3-dev python3-numpy python3-pandas python3-pytest python3-tqdm
+          python3-distributed python3-matplotlib)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
