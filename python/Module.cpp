@@ -40,7 +40,7 @@
 #include "decision/TrainingSizes.h"
 #include "decision/ValueTypes.h"
 #include "decision/VEXCommands.h"
-#include "decision/WordCall.h"
+#include "decision/DecisionCall.h"
 #include "interp/CommandTokenizer.h"
 #include "interp/InterpreterHost.h"
 #include "interp/ScriptFiles.h"
@@ -618,7 +618,7 @@ py::tuple trainOf(Interpreter& interpreter, const std::string& name, const std::
         Interpreter::QuietWhile keep(quiet);
         tala::OutputTo redirect(printed);
         try {
-            vex::warnAboutTrainingSizes(generations, repetitions, population);
+            vex::warnAboutTrainingSizes(generations, repetitions, population, limit);
             decisionMaker->train(set->rules, generations, repetitions, population, limit, &shown);
         } catch (const std::exception& error) {
             failure = error.what();
