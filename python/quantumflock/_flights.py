@@ -187,13 +187,13 @@ def _spec(run):
             f.data_folder, f.settings, f.setup)
 
 
-def _run_on_worker(spec):
+def _run_on_worker(job):
     """Flies one run in this process: what a Dask task does. Answers (line, minds' text);
     the line is "!" and why when the run failed."""
     run = _core.RunAsk()
-    run.run, run.label, run.grid, run.setup_label = spec[:4]
+    run.run, run.label, run.grid, run.setup_label = job[:4]
     ask = _core.FlightAsk()
-    ask.agents, ask.sensors, ask.sensor_file, ask.seed, ask.seconds, ask.data_folder, ask.settings, ask.setup = spec[4:]
+    ask.agents, ask.sensors, ask.sensor_file, ask.seed, ask.seconds, ask.data_folder, ask.settings, ask.setup = job[4:]
     run.flight = ask
     try:
         return _core.row(run)

@@ -28,25 +28,25 @@ def test_cluster_rows_equal_the_rows_of_one_job(client):
     assert on_cluster.drop(columns="wall_seconds").equals(qf.sweep(jobs=1, **CHOICE).drop(columns="wall_seconds"))
 
 
-def die_once(spec, marker):
+def die_once(job, marker):
     """Kills its worker the first time run 1 is asked of it."""
-    if spec[0] == 1 and not os.path.exists(marker):
+    if job[0] == 1 and not os.path.exists(marker):
         open(marker, "w").close()
         os._exit(1)
-    return _flights._run_on_worker(spec)
+    return _flights._run_on_worker(job)
 
 
-def always_die(spec):
-    if spec[0] == 1:
+def always_die(job):
+    if job[0] == 1:
         os._exit(1)
-    return _flights._run_on_worker(spec)
+    return _flights._run_on_worker(job)
 
 
 def test_a_dead_worker_is_retried_or_reported_never_lost_or_doubled(client, tmp_path):
     runs = _flights._plan([1, 2], [3], [("random", "random", "")], [1], str(DATA))
     marker = tmp_path / "died"
     lines, failures = _flights._rows_on_cluster(client, runs, None,
-                                               task=lambda spec: die_once(spec, str(marker)))
+                                               task=lambda job: die_once(job, str(marker)))
     assert marker.exists() and failures == []
     assert [line.split(",")[0] for line in lines] == ["0", "1"]
 
