@@ -399,6 +399,7 @@
     inFresh = !inFresh;
     Module._flock_console_fresh(inFresh ? 1 : 0);
     freshButton.textContent = inFresh ? 'back to agent 1' : 'fresh interpreter';
+    freshButton.setAttribute('aria-pressed', inFresh ? 'true' : 'false');
     $('prompt-text').textContent = inFresh ? 'tala (fresh)>' : 'tala>';
     followBottom = true;
   });
