@@ -2,11 +2,7 @@
 # flock --sweep and --summarize: refused command lines, one run against the single flight, --jobs and shards
 # that do not change the output, and an interrupted sweep. Usage: sweep_cli.sh FLOCK-PROGRAM DATA-DIR
 set -u -o pipefail
-flock=$(realpath "$1") data=$(realpath "$2") work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-fail() { echo "FAIL: $*"; exit 1; }
-unset DISPLAY WAYLAND_DISPLAY
-cd "$work" || exit 1
+source "$(dirname "$0")/cli_test_start.sh"
 run() { timeout 300 "$flock" "$@" </dev/null >out.txt 2>err.txt; status=$?; }  # status in $status
 rows() { grep -v '^#' "$1" | tail -n +2 | wc -l | tr -d ' '; }
 body() { grep -v '^#' "$1"; }  # a row file without its provenance
