@@ -2,7 +2,6 @@
 #include "app/sim/FlightReport.h"
 
 #include <algorithm>
-#include <cstring>
 #include <filesystem>
 #include <limits>
 #include <stdexcept>
@@ -258,8 +257,8 @@ const std::vector<FlockOptionRow> kFlockOptionRows = {
          p.options.dataFolder = value;
          if (value.empty()) throw UsageError("--data needs a folder");
      }},
-    {"--agents", "K", nullptr, "K agents, 1 to 256 (default 8)", kFlight,
-     "1 to 256; a sweep: a list", {{2}, {22, "[% K1,K2,...]"}},
+    {"--agents", "K", nullptr, "K agents, 1 to 256 (default 8)", kFlight, "1 to 256; a sweep: a list",
+     {{2}, {22, "[% K1,K2,...]"}},
      [](Parse& p, const std::string& value) {
          if (!p.sweeping) {
              p.options.flock.agentCount = static_cast<int>(readWhole("--agents", value, 1, kMaxAgentCount));
@@ -277,8 +276,7 @@ const std::vector<FlockOptionRow> kFlockOptionRows = {
     {"--sensors", "FILE", nullptr, "the sensors of FILE in place of those the setup script loads", kFlight,
      "a sensor file; a sweep: a list of files, setup and random", {{4, "[@"}, {31, "[% FILE|setup|random,...]"}},
      [](Parse& p, const std::string& value) { setSensors(p, value, false); }},
-    {"--random-sensors", nullptr, nullptr, "untrained sensors center, left and right, drawn at random", kFlight, "",
-     {{5, "| %]"}},
+    {"--random-sensors", nullptr, nullptr, "untrained sensors center, left and right, drawn at random", kFlight, "", {{5, "| %]"}},
      [](Parse& p, const std::string& value) { setSensors(p, value, true); }},
     {"--setup", "FILE", nullptr,
      "the setup script FILE in place of vex_flock_setup.txt; its\n"
@@ -288,17 +286,14 @@ const std::vector<FlockOptionRow> kFlockOptionRows = {
     {"--set", "NAME=VALUE", nullptr,
      "a world setting (see --settings), once each; a sweep also takes\n"
      "V1,V2,... or START:STOP:COUNT, both ends included",
-     kFlight, "a setting's range; a sweep: a list or START:STOP:COUNT, COUNT 1 to 1000", {{52, "[@]..."}},
-     setWorld},
-    {"--settings", nullptr, nullptr, "the world settings: name, default, unit, range and meaning", kAnyMode, "",
-     {{53, "| flock %"}},
+     kFlight, "a setting's range; a sweep: a list or START:STOP:COUNT, COUNT 1 to 1000", {{52, "[@]..."}}, setWorld},
+    {"--settings", nullptr, nullptr, "the world settings: name, default, unit, range and meaning", kAnyMode, "", {{53, "| flock %"}},
      [](Parse& p, const std::string&) { p.options.settings = true; }},
     {"--quiet", nullptr, nullptr,
      "leave out the decision library's own chatter (sizes at start-up\n"
      "and at every decision); script messages and failures stay",
      kFlight, "", {}, [](Parse& p, const std::string&) { p.options.quiet = true; }},
-    {"--headless", nullptr, nullptr, "fly without a window on a clock of 60 frames a second and print", kAnyMode, "",
-     {{10, "@"}},
+    {"--headless", nullptr, nullptr, "fly without a window on a clock of 60 frames a second and print", kAnyMode, "", {{10, "@"}},
      [](Parse& p, const std::string&) { p.options.headless = true; }},
     {"--seconds", "S", nullptr,
      "simulated seconds to fly (default 60), at most 3600, and at\n"
@@ -327,8 +322,7 @@ const std::vector<FlockOptionRow> kFlockOptionRows = {
      "or random); prints one row per setting with means, deviations\n"
      "and 95% intervals, and paired differences between the sensors",
      kAnyMode, "", {{20, "@"}}, [](Parse& p, const std::string&) { p.options.sweep = true; }},
-    {"--seeds", "A-B", nullptr, nullptr, kSweep, "1 to 4294967295, ranges and lists, no seed twice",
-     {{21, "[% A-B | % S1,S2,...]"}},
+    {"--seeds", "A-B", nullptr, nullptr, kSweep, "1 to 4294967295, ranges and lists, no seed twice", {{21, "[% A-B | % S1,S2,...]"}},
      [](Parse& p, const std::string& value) { p.options.sweepChoice.seeds = parseSeeds(value); }},
     {"--jobs", "N", nullptr,
      "flights at once in a sweep, each its own process (default: one\n"
@@ -454,14 +448,10 @@ std::vector<tala::interp::OptionRow> readerRows() {
     return rows;
 }
 
-// The synopsis' lines, in the order of the tens of their places' slots: what stands
-// before the options (null: blanks under the line before's) and after them.
-struct SynopsisLine {
-    const char* head;
-    const char* tail;
-};
-constexpr SynopsisLine kSynopsisLines[] = {{"flock", ""},   {"flock", " ..."}, {"flock", ""}, {nullptr, " ..."},
-                                           {"flock", ""},   {"flock ...", ""}, {"flock", ""}};
+// The synopsis' lines, by the tens of their places' slots: what stands before the options
+// and after them.
+constexpr std::pair<const char*, const char*> kSynopsisLines[] = {
+    {"flock", ""}, {"flock", " ..."}, {"flock", ""}, {"     ", " ..."}, {"flock", ""}, {"flock ...", ""}, {"flock", ""}};
 
 // "NAME ARGUMENT", or the name alone.
 std::string spelling(const FlockOptionRow& row) {
@@ -517,17 +507,14 @@ std::string flockUsage() {
             places.emplace_back(place.slot, text);
         }
     std::sort(places.begin(), places.end());
-    std::string usage = "Usage:";
-    std::size_t headWidth = 0;
+    std::string usage;
     for (std::size_t line = 0; line < std::size(kSynopsisLines); ++line) {
-        const char* head = kSynopsisLines[line].head;
-        if (head) headWidth = std::strlen(head);
-        usage += (line == 0 ? " " : "\n       ") + (head ? std::string(head) : std::string(headWidth, ' '));
+        usage += std::string(line == 0 ? "Usage: " : "       ") + kSynopsisLines[line].first;
         for (const auto& [slot, text] : places)
             if (slot / 10 == static_cast<int>(line)) usage += " " + text;
-        usage += kSynopsisLines[line].tail;
+        usage += std::string(kSynopsisLines[line].second) + "\n";
     }
-    return usage + "\n";
+    return usage;
 }
 
 std::string flockHelp() {

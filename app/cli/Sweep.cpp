@@ -194,6 +194,15 @@ FlockChoice flockChoice(int agents, const SweepSensors& sensors, const SweepSetu
     return choice;
 }
 
+// A flock of one agent made in a child, in the setup's folder: "ok", or "!" and why not.
+std::string oneAgentFlies(const SweepSensors& sensors, const SweepSetup* setup) {
+    return askChild([&] {
+        enterSetup(setup);
+        createProgramFlock(flockChoice(1, sensors, setup))->releaseAgents();
+        return std::string("ok");
+    });
+}
+
 SweepRow runRow(const Run& run, bool grid, const FlightFigures& figures, double wall) {
     SweepRow row = sweepRow(run.index, run.agents, run.sensors->label, run.seconds, run.seed, figures, wall);
     row.grid = grid;
@@ -261,12 +270,7 @@ bool sensorFilesLoad(const SweepChoice& choice) {
             std::cerr << "flock: --sensors: " << reason << " '" << sensors.label << "'\n";
             return false;
         }
-        const std::string answer = askChild([&] {
-            enterSetup(setup);
-            createProgramFlock(flockChoice(1, sensors, setup))->releaseAgents();
-            return std::string("ok");
-        });
-        if (answer != "ok") {
+        if (const std::string answer = oneAgentFlies(sensors, setup); answer != "ok") {
             std::cerr << "flock: --sensors: '" << sensors.label << "' does not load: " << answer.substr(1) << '\n';
             return false;
         }
@@ -289,16 +293,7 @@ bool report(const std::vector<SweepRow>& rows, const std::vector<std::string>& s
 
 bool setupsFly(const FlockOptions& options) {
     for (const SweepSetup& setup : options.sweepChoice.setups) {
-        const std::string answer = askChild([&] {
-            enterSetup(&setup);
-            FlockChoice choice;
-            choice.agentCount = 1;
-            choice.setupScript = setup.script;
-            choice.scriptFolders = setup.scriptFolders;
-            createProgramFlock(choice)->releaseAgents();
-            return std::string("ok");
-        });
-        if (answer != "ok") {
+        if (const std::string answer = oneAgentFlies({}, &setup); answer != "ok") {
             std::cerr << "flock: --setup: " << answer.substr(1) << '\n';
             return false;
         }
