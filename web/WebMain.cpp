@@ -29,6 +29,7 @@
 #include "app/sim/FlockSetup.h"
 #include "app/sim/FrameLoop.h"
 #include "app/sim/WorldSettings.h"
+#include "decision/StopPoll.h"
 #include "decision/TrainingThreads.h"
 #include "decision/VEXCommands.h"
 #include "interp/CommandTokenizer.h"
@@ -409,7 +410,9 @@ int main() {
     if (chdir("/data") != 0) std::cerr << "flock: the page's data folder is missing\n";
     // The page draws its frames at the key polls between training's candidates, and it
     // has no threads to evaluate a batch on: one candidate at a time keeps it drawing.
+    // Within an episode's steps it draws nothing, so no frame meets a decision maker there.
     vex::setBatchedTraining(false);
+    vex::setPollsWithinSteps(false);
     // The page starts quiet: agent 1's per-decision line would rewrite the console
     // many times a second. The page's "verbose" switch turns the chatter back on.
     tala::interp::setQuiet(true);

@@ -350,6 +350,10 @@ int runSweep(const FlockOptions& options) {
                       << (child.ended.empty() ? answer.substr(answer.empty() ? 0 : 1) : child.ended) << '\n';
         };
         hooks.waited = [&] { progress.draw(done); };
+        hooks.forced = [&](std::size_t task, const std::string& what) {
+            progress.clearLine();
+            std::cerr << "flock: " << runText(runs[task]) << ' ' << what << '\n';
+        };
         end = runInChildren(runs.size(), jobs, hooks);
     }
 
