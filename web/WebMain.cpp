@@ -274,7 +274,7 @@ EMSCRIPTEN_KEEPALIVE const char* flock_sensor_choices() {
     return text.c_str();
 }
 
-// The live figures since the last call: "distance polarisation following".
+// The live figures since the last call, as flock::liveFigures writes them.
 EMSCRIPTEN_KEEPALIVE const char* flock_figures() {
     static std::string text;
     text = page ? page->figures.take() : "";
