@@ -73,6 +73,9 @@ struct FlightFigure {
     double low, high;     // what it can be: a mean, an interval or a difference beyond it is clamped
     const char* range;    // that, for the note under the sweep's table
     double (*live)(const FlightFigures&);  // its value on the web page, or null: not shown there
+    double liveScale;      // the page shows live * liveScale with liveDigits decimals,
+    int liveDigits;        // then the unit; a value below 0 as a dash
+    const char* liveUnit;
 };
 
 enum FigureIndex : std::size_t { kDistance, kPolarisation, kFollowing, kDecisions, kFailures, kFigureCount };
