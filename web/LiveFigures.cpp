@@ -1,12 +1,9 @@
 #include "web/LiveFigures.h"
 
 #include <algorithm>
-#include <cmath>
-#include <cstdio>
 #include <utility>
 
-#include "app/sim/Steering.h"
-#include "app/sim/WorldSettings.h"
+#include "app/sim/FlightReport.h"
 
 namespace flock::web {
 
@@ -20,9 +17,7 @@ void LiveFigures::drainLogs() {
         const std::int64_t answered = std::exchange(log->answered, 0);
         const std::int64_t following = std::exchange(log->following, 0);
         const std::int64_t failures = std::exchange(log->failures, 0);
-        decisions_ += answered;
-        following_ += following;
-        for (FlightFigures* kept : {&second_, &sample_, &record_.whole}) {
+        for (FlightFigures* kept : {&live_, &second_, &sample_, &record_.whole}) {
             kept->decisions += answered;
             kept->following += following;
             kept->failures += failures;
@@ -33,28 +28,17 @@ void LiveFigures::drainLogs() {
 void LiveFigures::addFrame(const std::vector<Agent>& agents, double seconds) {
     drainLogs();
     if (agents.empty()) return;
-    const FrameShape shape = measureFrame(agents);
-    const double d = shape.distanceFromCentre, p = shape.polarisation;
+    FlightFigures frame = frameFigures(measureFrame(agents), 0);
     // A flock that has flown off to infinity shows no figures rather than NaN.
-    const bool finite = std::isfinite(d) && std::isfinite(p);
-    if (finite) {
-        distanceSum_ += d;
-        polarisationSum_ += p;
-        frames_ += 1;
-    } else {
-        record_.allFinite = false;
-    }
+    const bool finite = frame.finite();
+    if (finite) live_.add(frame);
+    else record_.allFinite = false;
     if (!(seconds > 0)) return;
 
     flown_ += seconds;
-    record_.whole.endSeconds = flown_;
-    if (finite) {
-        for (FlightFigures* kept : {&second_, &sample_, &record_.whole}) {
-            kept->frames += 1;
-            kept->distanceSum += d;
-            kept->polarisationSum += p;
-        }
-    }
+    record_.whole.endSeconds = frame.endSeconds = flown_;
+    if (finite)
+        for (FlightFigures* kept : {&second_, &sample_, &record_.whole}) kept->add(frame);
     // Frame times add up with a rounding each: a hair short of a sample is that sample.
     constexpr double kHair = 1e-9;
     const auto samplesDue = static_cast<std::size_t>(flown_ * kSamplesPerSecond + kHair);
@@ -100,13 +84,7 @@ void LiveFigures::keepPositions(const std::vector<Agent>& agents) {
 
 std::string LiveFigures::take() {
     drainLogs();
-    const double frames = frames_ > 0 ? static_cast<double>(frames_) : 1.0;
-    char text[96];
-    std::snprintf(text, sizeof text, "%.3f %.3f %.3f", distanceSum_ / frames, polarisationSum_ / frames,
-                  decisions_ > 0 ? static_cast<double>(following_) / static_cast<double>(decisions_) : -1.0);
-    distanceSum_ = polarisationSum_ = 0;
-    frames_ = decisions_ = following_ = 0;
-    return text;
+    return liveFigures(std::exchange(live_, {}));
 }
 
 void LiveFigures::clear() {
@@ -125,20 +103,9 @@ void LiveFigures::clear() {
 namespace flock::web {
 
 std::string seriesCsv(const std::vector<FlightFigures>& seconds) {
-    std::string csv = "run,time";
-    for (const FlightFigure& figure : kFlightFigures) csv += std::string(",") + figure.name;
-    csv += '\n';
-    for (const FlightFigures& second : seconds) {
-        // The page flies one run, 0, as a single headless flight is.
-        csv += "0,";
-        csv += settingText(second.endSeconds);
-        const FigureValues values = valuesOf(second);
-        for (std::size_t i = 0; i < kFigureCount; ++i) {
-            csv += ',';
-            csv += kFlightFigures[i].count ? std::to_string(static_cast<std::int64_t>(values[i])) : settingText(values[i]);
-        }
-        csv += '\n';
-    }
+    std::string csv = seriesHeader();
+    // The page flies one run, 0, as a single headless flight is.
+    for (const FlightFigures& second : seconds) csv += seriesLine(0, second);
     return csv;
 }
 

@@ -31,8 +31,8 @@ public:
     std::unique_ptr<AgentMind> watch(std::unique_ptr<AgentMind> mind);
     // Adds one frame of the agents' shape, `seconds` of flight after the one before.
     void addFrame(const std::vector<Agent>& agents, double seconds = 0);
-    // "distance polarisation following" as three numbers, following as a share (or -1
-    // before any decision); then starts counting afresh.
+    // The figures the page shows (liveFigures: "distance polarisation following", following
+    // as a share or -1 before any decision); then starts counting afresh.
     std::string take();
     // Forgets everything (a new flock).
     void clear();
@@ -51,12 +51,7 @@ private:
     void keepPositions(const std::vector<Agent>& agents);
 
     std::vector<std::unique_ptr<MindLog>> logs_;
-    // The live figures since take().
-    double distanceSum_ = 0;
-    double polarisationSum_ = 0;
-    std::int64_t frames_ = 0;
-    std::int64_t decisions_ = 0;
-    std::int64_t following_ = 0;
+    FlightFigures live_;  // since take()
     // What is kept for the downloads.
     double flown_ = 0;
     FlightFigures second_;  // the second being flown

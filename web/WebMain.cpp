@@ -275,7 +275,18 @@ EMSCRIPTEN_KEEPALIVE const char* flock_sensor_choices() {
     return text.c_str();
 }
 
-// The live figures since the last call: "distance polarisation following".
+// The figures the page shows, one a line in flock_figures' order: "name scale digits unit".
+EMSCRIPTEN_KEEPALIVE const char* flock_live_figures() {
+    static std::string text;
+    if (text.empty())
+        for (const flock::FlightFigure& row : flock::kFlightFigures)
+            if (row.live)
+                text += std::string(row.name) + ' ' + flock::settingText(row.liveScale) + ' ' +
+                        std::to_string(row.liveDigits) + ' ' + row.liveUnit + '\n';
+    return text.c_str();
+}
+
+// The live figures since the last call, as flock::liveFigures writes them.
 EMSCRIPTEN_KEEPALIVE const char* flock_figures() {
     static std::string text;
     text = page ? page->figures.take() : "";

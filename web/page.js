@@ -331,14 +331,17 @@
   });
 
   // --- Live figures -------------------------------------------------------------
+  // The program's table says which it shows and how: [name, scale, digits, unit].
   const figures = $('figures');
+  let figureRows = null;
   setInterval(function () {
     if (!started()) return;
-    const [distance, polarisation, following] = UTF8ToString(Module._flock_figures()).split(' ').map(Number);
+    figureRows ??= UTF8ToString(Module._flock_live_figures()).split('\n').filter(Boolean).map((row) => row.split(' '));
+    const values = UTF8ToString(Module._flock_figures()).split(' ').map(Number);
     // Paused, nothing flew: the last figures stay.
-    if (!Number.isFinite(distance) || Module._flock_paused()) return;
-    figures.textContent = 'distance ' + distance.toFixed(2) + ' units \u00b7 polarisation ' + polarisation.toFixed(2) +
-      ' \u00b7 following ' + (following < 0 ? '\u2013' : Math.round(following * 100) + ' %');
+    if (!Number.isFinite(values[0]) || Module._flock_paused()) return;
+    figures.textContent = figureRows.map(([name, scale, digits, unit], i) => name + ' ' + (values[i] < 0 ? '\u2013' :
+      (values[i] * Number(scale)).toFixed(Number(digits)) + (unit ? ' ' + unit : ''))).join(' \u00b7 ');
   }, 1000);
 
   // --- Downloads ---------------------------------------------------------------

@@ -37,21 +37,4 @@ Provenance provenanceOf(const FlockOptions& options) {
     return provenance;
 }
 
-std::string seriesHeader() {
-    std::string header = "run,time";
-    for (const FlightFigure& figure : kFlightFigures) header += std::string(",") + figure.name;
-    return header + "\n";
-}
-
-std::string seriesLine(std::int64_t run, const FlightFigures& stretch) {
-    std::string line = std::to_string(run) + "," + settingText(stretch.endSeconds);
-    const FigureValues values = valuesOf(stretch);
-    for (std::size_t i = 0; i < kFigureCount; ++i)
-    {
-        line += ',';
-        line += kFlightFigures[i].count ? std::to_string(static_cast<std::int64_t>(values[i])) : settingText(values[i]);
-    }
-    return line + "\n";
-}
-
 }  // namespace flock

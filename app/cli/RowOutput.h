@@ -1,12 +1,13 @@
 #pragma once
 // What the row files of a flight or a sweep carry besides the rows: their provenance,
-// and the long-form series of figures per period.
+// and (from the flight report) the long-form series of figures per period.
 
 #include <cstdint>
 #include <string>
 
 #include "app/cli/FlockOptions.h"
 #include "app/cli/SweepRows.h"
+#include "app/sim/FlightReport.h"
 
 namespace flock {
 
@@ -15,8 +16,5 @@ namespace flock {
 // of them cannot be read.
 Provenance provenanceOf(const FlockOptions& options);
 
-// "run,time," and the figures' names; one line per period, at full precision.
-std::string seriesHeader();
-std::string seriesLine(std::int64_t run, const FlightFigures& stretch);
 
 }  // namespace flock

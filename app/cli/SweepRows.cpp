@@ -24,18 +24,6 @@ using tala::interp::SvgPoint;
 
 constexpr std::size_t kFixedColumns = 6 + kFigureCount;
 
-// What each figure can be: a mean, an interval or a difference beyond it is clamped.
-struct FigureRange {
-    double low, high;
-    const char* text;  // for the note under the table
-};
-constexpr FigureRange kFigureRanges[kFigureCount] = {
-    {0, INFINITY, "distance from 0"},
-    {0, 1, "polarisation 0 to 1"},
-    {0, 100, "following 0 to 100 %"},
-    {0, INFINITY, ""},
-    {0, INFINITY, ""},
-};
 // Rounding may take a polarisation a hair past 1.
 constexpr double kRangeSlack = 1e-9;
 
@@ -92,7 +80,6 @@ std::string parseRow(const std::vector<std::string>& fields, std::size_t setting
     if (!readField(fields[4], row.seed)) return "seed " + quoted(fields[4]) + " is not a whole number";
     for (std::size_t i = 0; i < kFigureCount; ++i) {
         const FlightFigure& figure = kFlightFigures[i];
-        const FigureRange& range = kFigureRanges[i];
         const std::string& field = fields[5 + i];
         std::int64_t count = 0;
         if (figure.count) {
@@ -103,14 +90,14 @@ std::string parseRow(const std::vector<std::string>& fields, std::size_t setting
             continue;
         }
         if (!readField(field, row.figures[i])) return std::string(figure.name) + " " + quoted(field) + " is not a number";
-        const double high = std::min(range.high + kRangeSlack, kMaxRowFigure);
-        if (row.figures[i] < range.low || row.figures[i] > high)
-            return std::string(figure.name) + " " + quoted(field) + " is not from " + settingText(range.low) + " to " +
-                   settingText(std::min(range.high, kMaxRowFigure));
+        const double high = std::min(figure.high + kRangeSlack, kMaxRowFigure);
+        if (row.figures[i] < figure.low || row.figures[i] > high)
+            return std::string(figure.name) + " " + quoted(field) + " is not from " + settingText(figure.low) + " to " +
+                   settingText(std::min(figure.high, kMaxRowFigure));
     }
     if (row.figures[kFailures] > row.figures[kDecisions]) return "more failures than decisions";
-    if (!readField(fields[10], row.wallSeconds) || row.wallSeconds < 0 || row.wallSeconds > kMaxRowFigure)
-        return "wall_seconds " + quoted(fields[10]) + " is not a time";
+    if (!readField(fields[5 + kFigureCount], row.wallSeconds) || row.wallSeconds < 0 || row.wallSeconds > kMaxRowFigure)
+        return "wall_seconds " + quoted(fields[5 + kFigureCount]) + " is not a time";
     row.settings.assign(fields.begin() + static_cast<std::ptrdiff_t>(kFixedColumns), fields.end());
     for (std::size_t i = 0; i < row.settings.size(); ++i)
         if (holdsControlByte(row.settings[i])) return "column " + std::to_string(kFixedColumns + i + 1) + " holds a control byte";
@@ -264,7 +251,7 @@ struct Clamped {
     bool clamped = false;
 };
 Clamped clampedTo(Spread spread, std::size_t figure, bool difference) {
-    const FigureRange& range = kFigureRanges[figure];
+    const FlightFigure& range = kFlightFigures[figure];
     const double low = difference ? range.low - range.high : range.low;
     const double high = difference ? range.high - range.low : range.high;
     Clamped result{spread, false};
@@ -327,7 +314,7 @@ bool numberColumn(const std::vector<Setting>& settings, std::size_t c) {
 std::string clampNote(const std::vector<bool>& clamped) {
     std::string ranges;
     for (std::size_t f = 0; f < kFigureCount; ++f)
-        if (clamped[f]) ranges += std::string(ranges.empty() ? "" : ", ") + kFigureRanges[f].text;
+        if (clamped[f]) ranges += std::string(ranges.empty() ? "" : ", ") + kFlightFigures[f].range;
     return ranges.empty() ? "" : "* clamped to what the figure can be: " + ranges + "\n";
 }
 
@@ -438,8 +425,7 @@ std::string provenanceLines(const Provenance& provenance) {
 
 std::string sweepRowsHeader(const std::vector<std::string>& settingNames) {
     std::string header = "run,agents,sensors,seconds,seed";
-    for (const FlightFigure& figure : kFlightFigures) header += std::string(",") + figure.name;
-    header += ",wall_seconds";
+    header += figureColumns() + ",wall_seconds";
     for (const std::string& name : settingNames) header += "," + name;
     return header + "\n";
 }
@@ -449,11 +435,7 @@ std::string sweepRowsHeader(bool grid) { return sweepRowsHeader(grid ? gridColum
 std::string sweepRowLine(const SweepRow& row) {
     std::string line = std::to_string(row.run) + "," + std::to_string(row.agents) + "," + row.sensors + "," +
                        settingText(row.seconds) + "," + std::to_string(row.seed);
-    for (std::size_t i = 0; i < kFigureCount; ++i) {
-        line += ',';
-        line += kFlightFigures[i].count ? std::to_string(static_cast<std::int64_t>(row.figures[i])) : settingText(row.figures[i]);
-    }
-    line += format(",%.3f", row.wallSeconds);
+    line += figureFields(row.figures) + format(",%.3f", row.wallSeconds);
     if (row.grid) line += gridFields(row);
     else
         for (const std::string& value : row.settings) line += "," + value;
@@ -705,7 +687,7 @@ void drawCategoryPanel(SvgDocument& doc, const std::vector<Setting>& settings, c
             high = std::max(high, spreads.back().high);
         }
     }
-    const FigureRange& range = kFigureRanges[figure];
+    const FlightFigure& range = kFlightFigures[figure];
     const Scale x{0, 1, left + 64, left + width - 10};
     const Scale y = axisFor(low, high, range.low, range.high, top + height - 40, top + 28);
     doc.text(left + width / 2, top + 18, std::string(kFlightFigures[figure].summary) + ": runs, means and 95% intervals", 13, "middle");
@@ -804,7 +786,7 @@ void drawSweptPanel(SvgDocument& doc, const std::vector<Setting>& settings, std:
         curves[at->second].points.push_back(
             {numberOf(setting.values[column]), clampedTo(spreadOf(values), figure, false).spread, values});
     }
-    const FigureRange& range = kFigureRanges[figure];
+    const FlightFigure& range = kFlightFigures[figure];
     drawCurves(doc, curves, std::string(kFlightFigures[figure].summary) + " against " + names[column] +
                ": means, 95% bands and runs", names[column], range.low, range.high, false, left, top, width, height);
 }
@@ -826,7 +808,7 @@ void drawSweptPairsPanel(SvgDocument& doc, const std::vector<Setting>& settings,
         curves[at->second].points.push_back(
             {numberOf(first.values[column]), clampedTo(pair.figures[k].spread, figure, true).spread, {}});
     }
-    const FigureRange& range = kFigureRanges[figure];
+    const FlightFigure& range = kFlightFigures[figure];
     drawCurves(doc, curves, std::string(kFlightFigures[figure].summary) + " against " + names[column] +
                ": paired differences, first - second, with 95% bands", names[column], range.low - range.high,
                range.high - range.low, true, left, top, width, height);
@@ -844,7 +826,7 @@ void drawPairsPanel(SvgDocument& doc, const std::vector<Setting>& settings, cons
         for (double v : {spreads.back().mean, spreads.back().low, spreads.back().high})
             if (!std::isnan(v)) low = std::min(low, v), high = std::max(high, v);
     }
-    const FigureRange& range = kFigureRanges[figure];
+    const FlightFigure& range = kFlightFigures[figure];
     const Scale x{0, 1, left + 64, left + width - 10};
     const Scale y = axisFor(low, high, range.low - range.high, range.high - range.low, top + height - 40, top + 28);
     doc.text(left + width / 2, top + 18, std::string(kFlightFigures[figure].summary) + ": paired differences, first - second, with 95% intervals", 13, "middle");

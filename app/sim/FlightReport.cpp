@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/sim/AgentDrawing.h"
+#include "app/sim/WorldSettings.h"
 #include "support/SvgWriter.h"
 
 namespace flock {
@@ -135,6 +136,34 @@ std::string figuresHelp() {
         }
     }
     return text + line + "\n";
+}
+
+std::string seriesHeader() { return "run,time" + figureColumns() + "\n"; }
+
+std::string seriesLine(std::int64_t run, const FlightFigures& stretch) {
+    return std::to_string(run) + "," + settingText(stretch.endSeconds) + figureFields(valuesOf(stretch)) + "\n";
+}
+
+std::string figureColumns() {
+    std::string columns;
+    for (const FlightFigure& figure : kFlightFigures) columns += std::string(",") + figure.name;
+    return columns;
+}
+
+std::string figureFields(const FigureValues& values) {
+    std::string fields;
+    for (std::size_t i = 0; i < kFigureCount; ++i) {
+        fields += ',';
+        fields += kFlightFigures[i].count ? std::to_string(static_cast<std::int64_t>(values[i])) : settingText(values[i]);
+    }
+    return fields;
+}
+
+std::string liveFigures(const FlightFigures& figures) {
+    std::string text;
+    for (const FlightFigure& figure : kFlightFigures)
+        if (figure.live) text += format(text.empty() ? "%.3f" : " %.3f", figure.live(figures));
+    return text;
 }
 
 std::string stretchLabel(double seconds) { return format("%.2f", seconds); }

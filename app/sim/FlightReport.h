@@ -4,6 +4,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <type_traits>
@@ -35,6 +36,15 @@ std::string figuresHeader();
 std::string figuresRow(const std::string& label, const FlightFigures& figures);
 // "the figures: " and what each is, in lines of the help's option descriptions.
 std::string figuresHelp();
+// "run,time" and the figures' names; one line per stretch, counts whole, the rest at
+// full precision.
+std::string seriesHeader();
+std::string seriesLine(std::int64_t run, const FlightFigures& stretch);
+// "," before each figure's name, and before each value as the series writes it.
+std::string figureColumns();
+std::string figureFields(const FigureValues& values);
+// The figures shown on the web page, "%.3f" each, a space between.
+std::string liveFigures(const FlightFigures& figures);
 // The row label of a stretch ending at `seconds`.
 std::string stretchLabel(double seconds);
 

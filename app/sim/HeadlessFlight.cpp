@@ -44,18 +44,32 @@ double FlightFigures::meanPolarisation() const { return share(polarisationSum, s
 double FlightFigures::followingShare() const {
     return share(static_cast<double>(following), static_cast<double>(decisions));
 }
+bool FlightFigures::finite() const { return std::isfinite(distanceSum) && std::isfinite(polarisationSum); }
+
+FlightFigures frameFigures(const FrameShape& shape, double endSeconds) {
+    FlightFigures figures;
+    figures.endSeconds = endSeconds;
+    figures.frames = 1;
+    figures.distanceSum = shape.distanceFromCentre;
+    figures.polarisationSum = shape.polarisation;
+    return figures;
+}
 
 const FlightFigure kFlightFigures[kFigureCount] = {
     {"distance", 10, "%10.3f", "%.3f", false, "distance", false, "mean distance from the centroid",
-     "distance from centroid %.2f", [](const FlightFigures& f) { return f.meanDistance(); }},
+     "distance from centroid %.2f", [](const FlightFigures& f) { return f.meanDistance(); }, 0, INFINITY,
+     "distance from 0", [](const FlightFigures& f) { return f.meanDistance(); }, 1, 2, "units"},
     {"polarisation", 13, "%13.3f", "%.3f", false, "polarisation", true, "polarisation",
-     "polarisation %.2f", [](const FlightFigures& f) { return f.meanPolarisation(); }},
+     "polarisation %.2f", [](const FlightFigures& f) { return f.meanPolarisation(); }, 0, 1, "polarisation 0 to 1",
+     [](const FlightFigures& f) { return f.meanPolarisation(); }, 1, 2, ""},
     {"following", 10, "%9.1f%%", "%.1f", false, "following %", true, "decisions following their stimulus",
-     "decisions following their stimulus %.1f%%", [](const FlightFigures& f) { return 100 * f.followingShare(); }},
+     "decisions following their stimulus %.1f%%", [](const FlightFigures& f) { return 100 * f.followingShare(); },
+     0, 100, "following 0 to 100 %", [](const FlightFigures& f) { return f.decisions > 0 ? f.followingShare() : -1; },
+     100, 0, "%"},
     {"decisions", 10, "%10.0f", "%.0f", true, nullptr, false, "decisions", "%.0f decisions",
-     [](const FlightFigures& f) { return static_cast<double>(f.decisions); }},
+     [](const FlightFigures& f) { return static_cast<double>(f.decisions); }, 0, INFINITY, "", nullptr, 0, 0, ""},
     {"failures", 9, "%9.0f", "%.0f", true, nullptr, false, "command failures", "%.0f command failures",
-     [](const FlightFigures& f) { return static_cast<double>(f.failures); }},
+     [](const FlightFigures& f) { return static_cast<double>(f.failures); }, 0, INFINITY, "", nullptr, 0, 0, ""},
 };
 
 FigureValues valuesOf(const FlightFigures& figures) {
@@ -120,11 +134,7 @@ FlightRecord flyHeadless(const FlightSettings& settings) {
         record.allFinite = record.allFinite && shape.finite;
         record.distance.push_back(shape.distanceFromCentre);
         record.polarisation.push_back(shape.polarisation);
-        FlightFigures figures;
-        figures.endSeconds = static_cast<double>(frame + 1) / fps;
-        figures.frames = 1;
-        figures.distanceSum = shape.distanceFromCentre;
-        figures.polarisationSum = shape.polarisation;
+        FlightFigures figures = frameFigures(shape, static_cast<double>(frame + 1) / fps);
         for (std::size_t i = 0; i < agentCount; ++i) {
             MindLog& log = logs[i];
             figures.failures += std::exchange(log.failures, 0);

@@ -40,6 +40,7 @@ struct FlightFigures {
     double meanDistance() const;
     double meanPolarisation() const;
     double followingShare() const;  // 0 without decisions
+    bool finite() const;            // the frames' figures are numbers
     void add(const FlightFigures& other);
 };
 
@@ -51,10 +52,13 @@ struct FrameShape {
     bool finite = true;
 };
 FrameShape measureFrame(const std::vector<Agent>& agents);
+// The figures of one frame of that shape, ending at `endSeconds`.
+FlightFigures frameFigures(const FrameShape& shape, double endSeconds);
 
 // The figures a flight reports, one row each, in the order of the table's columns.
-// The table and its header, the sweep's row files, summary and picture, the flight
-// picture's summary lines and the help are all made from these rows.
+// The table and its header, the sweep's row files, checks, summary and picture, the
+// series, the flight picture's summary lines, the help, the Python package's table and
+// the web page's live figures are all made from these rows.
 struct FlightFigure {
     const char* name;     // over the table's column and in the sweep's row files
     int width;            // of the table's column
@@ -66,6 +70,12 @@ struct FlightFigure {
     const char* help;     // what it is, for the help
     const char* picture;  // printf pattern in the picture's summary: non-counts first line, counts second
     double (*of)(const FlightFigures&);  // its value over a stretch
+    double low, high;     // what it can be: a mean, an interval or a difference beyond it is clamped
+    const char* range;    // that, for the note under the sweep's table
+    double (*live)(const FlightFigures&);  // its value on the web page, or null: not shown there
+    double liveScale;      // the page shows live * liveScale with liveDigits decimals,
+    int liveDigits;        // then the unit; a value below 0 as a dash
+    const char* liveUnit;
 };
 
 enum FigureIndex : std::size_t { kDistance, kPolarisation, kFollowing, kDecisions, kFailures, kFigureCount };

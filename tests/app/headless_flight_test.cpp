@@ -50,6 +50,9 @@ TEST_F(HeadlessFlightTest, ShippedFlockDecidesEveryTwelfthFrameWithoutAFailure) 
         for (std::size_t i = 1; i < decided.size(); ++i) EXPECT_EQ(decided[i] - decided[i - 1], 12) << agent;
     }
     EXPECT_EQ(record.whole.decisions, static_cast<std::int64_t>(record.decisions.size()));
+    // Each figure lies in the range that the sweep's row files and pictures hold it to.
+    for (const FlightFigure& figure : kFlightFigures)
+        EXPECT_TRUE(figure.of(record.whole) >= figure.low && figure.of(record.whole) <= figure.high) << figure.name;
     settings.watchOdds = true;
     const FlightRecord watched = flyHeadless(settings);
     EXPECT_EQ(decisionsCsv(record, 60), decisionsCsv(watched, 60));

@@ -164,6 +164,11 @@ try {
   check(minds.counts.yellow > 0, 'D shows yellow bars', `${minds.counts.yellow} yellow pixels`);
   await shoot(page, 'web-page.png');
   await page.keyboard.press('d');
+  // The live figures, shown as the program's table of figures says.
+  const shownFigures = await page.$eval('#figures', (line) => line.textContent);
+  check(/^distance \d+\.\d\d units \u00b7 polarisation [01]\.\d\d \u00b7 following (\u2013|\d{1,3} %)$/.test(shownFigures) &&
+    await page.evaluate(() => UTF8ToString(Module._flock_live_figures())) === 'distance 1 2 units\npolarisation 1 2 \nfollowing 100 0 %\n',
+    'the live figures show as the table of figures says', shownFigures);
   // R: the camera follows the agents' centre, so the middle is where they gather: their mean distance from their
   // centre drops to about nothing, then grows as they fly. Measured frame by frame in the page, where no round trip
   // lets frames slip by.
