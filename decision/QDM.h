@@ -84,6 +84,9 @@ public:
     std::vector<std::int32_t> measureActions(int space);
     // Off: every measurement runs its text, the reference the in-place route is checked against.
     bool measureInPlace = true;
+    // Off: every move of registers back to their centre is built afresh from its kets and
+    // bras, the reference the kept ones are checked against.
+    bool keepOperators = true;
     void recenter(int space, const std::vector<std::int32_t>& position);
     int nearestAction(int space, const std::vector<std::int32_t>& position,
                       ActionPoint* chosen = nullptr) const;

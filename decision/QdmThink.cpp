@@ -261,10 +261,10 @@ void QDM::recenter(int space, const std::vector<std::int32_t>& position) {
         }
         for (const linalg::Matrix* factor : factors) versions.push_back(factor->version());
         linalg::Matrix op;
-        if (keptOperators_.find(versions, op)) return op;
+        if (keepOperators && keptOperators_.find(versions, op)) return op;
         op = identity(1);
         for (int i = 0; i < dims; ++i) op = tensor(op, outerProduct(*factors[2 * i], *factors[2 * i + 1]));
-        keptOperators_.keep(versions, op);
+        if (keepOperators) keptOperators_.keep(versions, op);
         return op;
     };
     const RegisterSplit split = splitAt(space);
