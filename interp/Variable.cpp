@@ -35,6 +35,15 @@ bool sameName(const std::string& a, std::string_view b) {
     return a.size() == b.size() && (b.empty() || (a.back() == b.back() && std::memcmp(a.data(), b.data(), b.size()) == 0));
 }
 
+// The seven type names the setters give.
+bool knownTypeName(const std::string& name) {
+    switch (name.size()) {
+        case 6: return name == "string" || name == "double" || name == "matrix" || name == "system" || name == "vector";
+        case 7: return name == "integer" || name == "complex";
+        default: return false;
+    }
+}
+
 template <typename List>
 void printList(std::ostream& out, const List& list) {
     for (const auto& item : list) out << item << ", ";
@@ -121,10 +130,7 @@ void set(Variable& target, const Variable& value) {
     if (!value.value || !target.value || target.typeName != value.typeName) return;
     // Writing a value onto its own storage changes nothing.
     if (target.value == value.value) return;
-    static const char* const kKnown[] = {"string", "integer", "double", "complex", "matrix", "system", "vector"};
-    const bool known = std::any_of(std::begin(kKnown), std::end(kKnown),
-                                   [&](const char* name) { return target.typeName == name; });
-    if (!known) throw Failure("Object::set unkown type");
+    if (!knownTypeName(target.typeName)) throw Failure("Object::set unkown type");
     // Same type name but differently stored values cannot come from the setters;
     // treat them like a type mismatch rather than replace the target's kind.
     if (target.value->index() != value.value->index()) return;
