@@ -3,7 +3,8 @@
 // fitness beside the dense route that multiplies out every Kronecker product, and a
 // generation beside one that evaluates each candidate as soon as it is made. A generation of an agent-sized decision maker
 // (W = 450, dense Tops) with each phase's candidates evaluated together, on one thread
-// and on two, against one candidate at a time as each is made.
+// and on two, against one candidate at a time as each is made. A generation with the
+// stop poll that training asks within its steps, against one without.
 
 #include <benchmark/benchmark.h>
 
@@ -14,6 +15,7 @@
 #include <vector>
 
 #include "decision/QDM.h"
+#include "decision/StopPoll.h"
 #include "decision/Training.h"
 #include "decision/VEXCommands.h"
 #include "decision/ValueTypes.h"
@@ -175,12 +177,18 @@ BENCHMARK(WideGeneration)->Unit(benchmark::kMillisecond);
 BENCHMARK(WideGenerationTwoThreads)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void TrainingGeneration(benchmark::State& state) { oneGeneration(state, {}); }
+// The same with a stop poll asked within the episodes' steps, as vex::train has one.
+void TrainingGenerationPolled(benchmark::State& state) {
+    const vex::StopPoll poll([] { return false; });
+    oneGeneration(state, {});
+}
 // Each candidate evaluated as soon as it is made, on one thread.
 void TrainingGeneration_Baseline(benchmark::State& state) { oneGeneration(state, {false, 1}); }
 
 BENCHMARK(EvaluateFitness)->Unit(benchmark::kMicrosecond);
 BENCHMARK(EvaluateFitness_Baseline)->Unit(benchmark::kMicrosecond);
 BENCHMARK(TrainingGeneration)->Unit(benchmark::kMillisecond);
+BENCHMARK(TrainingGenerationPolled)->Unit(benchmark::kMillisecond);
 BENCHMARK(TrainingGeneration_Baseline)->Unit(benchmark::kMillisecond);
 
 }  // namespace

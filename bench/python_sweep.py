@@ -2,14 +2,18 @@
 """Times the package against the programs: a flight from Python against the same
 flight by `flock --headless` (the overhead should stay under 5 %), a sweep at jobs=2
 against jobs=1 (at least 1.8 times on an idle 2-core machine), and a sweep's cost per
-run on a local Dask cluster of two worker processes (under 50 ms).
+run on a local Dask cluster of two worker processes (under 50 ms). Beside each wall
+time it gives the processor time spent: on a machine that others keep busy the wall
+times mostly measure waiting for a core, and Linux gives a session (all of this
+program's processes) its share of the processors whatever the number of its jobs.
 
-Usage: python3 bench/python_sweep.py [BUILD-DIR]   (default: build)
-The package is taken from BUILD-DIR/python unless it is installed.
+Usage: /usr/bin/python3 bench/python_sweep.py [BUILD-DIR]   (default: build)
+The package is taken from BUILD-DIR/python.
 """
 
 import os
 import pathlib
+import resource
 import subprocess
 import sys
 import time
@@ -23,32 +27,54 @@ data = source / "data"
 flock = build / "bin" / "flock"
 
 
+def processor_seconds():
+    """User and system time of this process and of its children that ended."""
+    own, children = resource.getrusage(resource.RUSAGE_SELF), resource.getrusage(resource.RUSAGE_CHILDREN)
+    return own.ru_utime + own.ru_stime + children.ru_utime + children.ru_stime
+
+
 def best_of(times, *works):
-    """The shortest of `times` runs of each work, the works taking turns, so that a
-    machine busy for a while slows each of them alike."""
+    """The shortest wall time of `times` runs of each work, and each work's mean
+    processor time and mean wall time, the works taking turns, so that a machine busy for a while slows
+    each of them alike. On a machine others keep busy the processor times are the
+    figures to compare: a wall time there is mostly waiting for a core."""
     spent = [[] for _ in works]
+    used = [0.0 for _ in works]
     for _ in range(times):
-        for work, times_of in zip(works, spent):
-            start = time.perf_counter()
+        for i, work in enumerate(works):
+            start, processor = time.perf_counter(), processor_seconds()
             work()
-            times_of.append(time.perf_counter() - start)
-    return [min(times_of) for times_of in spent]
+            spent[i].append(time.perf_counter() - start)
+            used[i] += (processor_seconds() - processor) / times
+    return [(min(times_of), used[i], sum(times_of) / times) for i, times_of in enumerate(spent)]
 
 
 def main():
+    print(f"load average at the start {os.getloadavg()[0]:.1f} on {os.cpu_count()} cores")
     flight = dict(seed=1, agents=8, seconds=60)
     command = [str(flock), "--headless", "--seed", "1", "--agents", "8", "--seconds", "60", "--data", str(data)]
-    program, python = best_of(10, lambda: subprocess.run(command, capture_output=True, check=True),
-                              lambda: qf.flight(data=data, **flight))
+    (program, program_cpu, _), (python, python_cpu, _) = best_of(
+        20, lambda: subprocess.run(command, capture_output=True, check=True), lambda: qf.flight(data=data, **flight))
     print(f"flight of 60 s, 8 agents: flock --headless {program:.3f} s, flight() {python:.3f} s, "
           f"ratio {python / program:.3f}")
+    print(f"  processor time: flock --headless {program_cpu:.4f} s, flight() {python_cpu:.4f} s, "
+          f"ratio {python_cpu / program_cpu:.3f}")
 
     sweep = dict(seeds=range(1, 21), agents=[8], sensors=["setup"], seconds=60, data=data, progress=False)
-    one, two = best_of(2, lambda: qf.sweep(jobs=1, **sweep), lambda: qf.sweep(jobs=2, **sweep))
+    program_sweep = [str(flock), "--sweep", "--seeds", "1-20", "--agents", "8", "--sensors", "setup", "--seconds",
+                     "60", "--jobs", "1", "--data", str(data)]
+    (one, one_cpu, one_mean), (two, two_cpu, two_mean), (_, program_cpu, _) = best_of(
+        3, lambda: qf.sweep(jobs=1, **sweep), lambda: qf.sweep(jobs=2, **sweep),
+        lambda: subprocess.run(program_sweep, capture_output=True, check=True))
     print(f"sweep of 20 flights of 60 s: jobs=1 {one:.2f} s, jobs=2 {two:.2f} s, speed-up {one / two:.2f}x")
+    print(f"  processor time: jobs=1 {one_cpu:.2f} s ({one_cpu / one_mean:.2f} cores busy), "
+          f"jobs=2 {two_cpu:.2f} s ({two_cpu / two_mean:.2f} cores busy), flock --sweep --jobs 1 {program_cpu:.2f} s")
     load = os.getloadavg()[0]
-    if load > 1:
-        print(f"(the load average was {load:.1f}: the machine was not idle)")
+    if load > 1 or two_cpu / two_mean < 1.6:
+        # Linux shares the processors between sessions (autogroups) before processes:
+        # on a machine others keep busy, a second job gets no more time than one.
+        print(f"(the load average was {load:.1f}: the machine was not idle, and two jobs could not have "
+              f"two cores)")
 
     from distributed import Client, LocalCluster
     short = dict(seeds=range(1, 41), agents=[1], sensors=["random"], seconds=1 / 60, data=data, progress=False)
@@ -61,6 +87,7 @@ def main():
     flying = rows["wall_seconds"].sum() / 2
     print(f"Dask sweep of {len(rows)} one-frame runs on 2 workers: {wall:.3f} s, "
           f"cost per run {(wall - flying) / len(rows) * 2 * 1000:.1f} ms beyond its flight")
+    print(f"load average at the end {os.getloadavg()[0]:.1f}")
 
 
 if __name__ == "__main__":

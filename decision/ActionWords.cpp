@@ -20,7 +20,7 @@ bool word_Point(DecisionCall& call) {
     auto point = std::make_unique<PointType>();
     for (int n = 1; n <= call.argumentCount(); ++n) {
         const Object coordinate = call.valueArg(n);
-        if (isTrailingString(call, n, coordinate)) break;
+        if (isTrailingString(call, n, coordinate, "an integer")) break;
         point->coordinates.push_back(call.integerIn(coordinate, n));
     }
     call.result.setUserObject(std::move(point));
@@ -47,22 +47,27 @@ bool word_ActionList(DecisionCall& call) {
     auto list = std::make_unique<ActionListType>();
     for (int n = 1; n <= call.argumentCount(); ++n) {
         const Object argument = call.valueArg(n);
-        if (isTrailingString(call, n, argument)) break;
-        const auto action = userValue<ActionType>(argument, true);
-        if (action == nullptr) {
-            call.complain("vex::qdm::ActionList syntax error: argument must be of type 'vex::qdm::Action'.\n");
-            return true;
-        }
+        if (isTrailingString(call, n, argument, "a vex::qdm::Action")) break;
+        const auto action = call.userIn<ActionType>(
+            argument, n, "vex::qdm::ActionList syntax error: argument must be of type 'vex::qdm::Action'.\n");
+        if (action == nullptr) return true;
         list->actions.push_back(action->action);
     }
     call.result.setUserObject(std::move(list));
     return true;
 }
 
+// The complaint the words below print for a value of another type, and the notice naming it.
+void complainOfType(DecisionCall& call, int n, const Object& value, std::string_view wanted) {
+    call.complain("Syntax error.\n");
+    call.wrongType(n, wanted, value);
+}
+
 void setPoints(DecisionCall& call, ActionSpace& space) {
-    const auto list = userValue<ActionListType>(call.valueArg(3));
+    const Object value = call.valueArg(3);
+    const auto list = userValue<ActionListType>(value);
     if (list == nullptr) {
-        call.complain("Syntax error.\n");
+        complainOfType(call, 3, value, "a vex::qdm::ActionList");
         return;
     }
     space.points = list->actions;
@@ -77,8 +82,11 @@ void setMovementMap(DecisionCall& call, ActionSpace& space) {
         } else if (const auto point = userValue<PointType>(argument)) {
             space.movementMap.push_back(point->coordinates);
         } else {
-            if (!isTrailingString(call, n, argument))
+            constexpr const char* kWanted = "an integer or a vex::qdm::Point";
+            if (!isTrailingString(call, n, argument, kWanted)) {
                 call.complain("Syntax error; degreeOfFreedom arguments must be of type Integer or vex::qdm::Point\n");
+                call.wrongType(n, kWanted, argument);
+            }
             return;
         }
     }
@@ -95,9 +103,10 @@ bool word_set_action_space(DecisionCall& call) {
                            "resetDelta.");
         return true;
     }
-    const auto target = userValue<ActionSpaceType>(call.valueArg(2));
+    const Object spaceValue = call.valueArg(2);
+    const auto target = userValue<ActionSpaceType>(spaceValue);
     if (target == nullptr) {
-        call.complain("Syntax error.\n");
+        complainOfType(call, 2, spaceValue, "a vex::qdm::ActionSpace");
         return true;
     }
     ActionSpace& space = target->space;

@@ -53,8 +53,10 @@ void DecisionCall::complain(std::string_view text) {
     tala::interp::noteProblem();
 }
 
-bool isTrailingString(const DecisionCall& call, int n, const Object& value) {
-    return n == call.argumentCount() && value.holds(ObjectType::String);
+bool isTrailingString(const DecisionCall& call, int n, const Object& value, std::string_view wanted) {
+    if (n != call.argumentCount() || !value.holds(ObjectType::String)) return false;
+    if (!value.getString().empty()) call.wrongType(n, wanted, value, false, "as the last argument it is ignored");
+    return true;
 }
 
 }  // namespace vex

@@ -77,8 +77,10 @@ struct DecisionCall : tala::interp::ObjectCall {
     static void complain(std::string_view text);
 };
 
-// A value that is a String in the last position ends an argument list quietly.
-bool isTrailingString(const DecisionCall& call, int n, const tala::interp::Object& value);
+// A value that is a String in the last position ends an argument list, quietly when it is
+// empty (as a trailing separator leaves it); another is named as an argument that wanted
+// `wanted` and is ignored.
+bool isTrailingString(const DecisionCall& call, int n, const tala::interp::Object& value, std::string_view wanted);
 
 using CommandHandler = bool (*)(DecisionCall& call);
 

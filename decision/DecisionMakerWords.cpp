@@ -89,6 +89,8 @@ bool word_qdm_finalize(DecisionCall& call) {
             tala::out() << "Warning: memorySize <= 0; setting memorySize = 1\n";
             memory = 1;
         }
+    } else if (call.argumentCount() >= 2 && !(size.holds(tala::interp::ObjectType::String) && size.getString().empty())) {
+        call.wrongType(2, "an integer", size, false, "the memory size is 1");
     }
     const auto decisionMaker = call.decisionMakerArg(1);
     if (decisionMaker == nullptr) return true;
@@ -111,13 +113,10 @@ bool word_qdm_add_action_space(DecisionCall& call) {
                            "larger. To build another decision maker, run vex::qdm::new first.");
     for (int n = 2; n <= call.argumentCount(); ++n) {
         const Object argument = call.valueArg(n);
-        if (isTrailingString(call, n, argument)) break;
-        const auto spaceValue = userValue<ActionSpaceType>(argument, true);
-        if (spaceValue == nullptr) {
-            call.complain("vex::qdm::add_action_space syntax error: argument must be of type "
-                          "'vex::qdm::ActionSpace'.\n");
-            break;
-        }
+        if (isTrailingString(call, n, argument, "a vex::qdm::ActionSpace")) break;
+        const auto spaceValue = call.userIn<ActionSpaceType>(
+            argument, n, "vex::qdm::add_action_space syntax error: argument must be of type 'vex::qdm::ActionSpace'.\n");
+        if (spaceValue == nullptr) break;
         decisionMaker->addActionSpace(spaceValue->space);
     }
     return true;

@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "decision/Notices.h"
+#include "decision/StopPoll.h"
 #include "decision/Training.h"
 #include "support/ConsoleKeys.h"
 #include "support/Reporting.h"
@@ -14,6 +15,8 @@
 namespace vex {
 
 namespace {
+
+constexpr const char* kUserBreak = "Error: User break.";
 
 std::string joined(const std::vector<std::string>& items, const char* separator) {
     std::string text;
@@ -131,32 +134,38 @@ std::vector<std::vector<RuleScore>> scoreRules(QDM& decisionMaker, const std::ve
                                                int steps) {
     std::vector<std::vector<RuleScore>> scores;
     const QuietDecisions quietDecisions;
-    for (const Rule& rule : rules) {
-        std::vector<RuleScore> ruleScores;
-        for (int space : spacesOf(rule)) {
-            const std::size_t points = space >= 0 && static_cast<std::size_t>(space) < decisionMaker.actionSpaces.size()
-                                           ? decisionMaker.actionSpaces[space].points.size()
-                                           : 0;
-            ruleScores.push_back({space, std::vector<int>(points, 0)});
-        }
-        for (int trial = 0; trial < trials; ++trial) {
-            // A key (q, Ctrl-C) stops a long scoring as it stops a loop.
-            if (tala::interp::keyWaiting()) throw tala::Failure("Error: User break.");
-            decisionMaker.prepare();
-            for (int step = 0; step < steps; ++step) {
-                if (const SensorNames* names = stimuliAt(rule, step))
-                    for (const std::string& name : *names)
-                        for (const Sensor& sensor : decisionMaker.sensors)
-                            if (sensor.name == name) decisionMaker.applySensorOperator(sensor.unitary);
-                decisionMaker.think();
+    // A key (q, Ctrl-C) stops a long scoring as it stops a loop: between trials, and within
+    // a trial's steps at most every few hundredths of a second.
+    const StopPoll poll([] { return tala::interp::keyWaiting(); });
+    try {
+        for (const Rule& rule : rules) {
+            std::vector<RuleScore> ruleScores;
+            for (int space : spacesOf(rule)) {
+                const bool known = space >= 0 && static_cast<std::size_t>(space) < decisionMaker.actionSpaces.size();
+                const std::size_t points = known ? decisionMaker.actionSpaces[space].points.size() : 0;
+                ruleScores.push_back({space, std::vector<int>(points, 0)});
             }
-            for (RuleScore& score : ruleScores) {
-                if (score.decided.empty()) continue;
-                const int action = decisionMaker.decide(score.space);
-                if (action >= 0 && static_cast<std::size_t>(action) < score.decided.size()) ++score.decided[action];
+            for (int trial = 0; trial < trials; ++trial) {
+                if (tala::interp::keyWaiting()) throw tala::Failure(kUserBreak);
+                decisionMaker.prepare();
+                for (int step = 0; step < steps; ++step) {
+                    pollStop();
+                    if (const SensorNames* names = stimuliAt(rule, step))
+                        for (const std::string& name : *names)
+                            for (const Sensor& sensor : decisionMaker.sensors)
+                                if (sensor.name == name) decisionMaker.applySensorOperator(sensor.unitary);
+                    decisionMaker.think();
+                }
+                for (RuleScore& score : ruleScores) {
+                    if (score.decided.empty()) continue;
+                    const int action = decisionMaker.decide(score.space);
+                    if (action >= 0 && static_cast<std::size_t>(action) < score.decided.size()) ++score.decided[action];
+                }
             }
+            scores.push_back(std::move(ruleScores));
         }
-        scores.push_back(std::move(ruleScores));
+    } catch (const StopAsked&) {
+        throw tala::Failure(kUserBreak);
     }
     return scores;
 }

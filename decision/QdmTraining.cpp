@@ -2,8 +2,9 @@
 // generation by generation against the rules, and after every generation the
 // decision maker carries the best set found so far. A key pressed at the console
 // (as the caller's TaskProgress answers) cuts the current generation short; q, or a
-// caught Ctrl-C, then stops training. Every training keeps its fitness history and
-// hands its progress to the caller's TaskProgress.
+// caught Ctrl-C, then stops training (at once when it comes within an evaluation).
+// Every training keeps its fitness history and hands its progress to the caller's
+// TaskProgress.
 
 #include <algorithm>
 #include <cstdlib>
@@ -11,6 +12,7 @@
 #include <iostream>
 #include <memory>
 
+#include "decision/StopPoll.h"
 #include "decision/Training.h"
 #include "decision/TrainingProgress.h"
 #include "decision/TrainingThreads.h"
@@ -60,7 +62,7 @@ void tick(TrainingProgress* progress) {
 // A waiting key ends a phase loop; it is left for the question before the next generation.
 bool interrupted(TrainingProgress* progress) {
     tick(progress);
-    return progress != nullptr && progress->shown().keyWaiting();
+    return progress != nullptr && (progress->isCutShort() || progress->shown().keyWaiting());
 }
 
 // What every phase of a generation works with.
@@ -297,6 +299,13 @@ void QDM::train(const std::vector<Rule>& rules, int generations, int repetitions
     if (population.empty() || generations <= 0) return;
     tala::TaskProgress unseen;
     TrainingProgress progress(generations, shown ? *shown : unseen);
+    // Within an evaluation's steps too: q stops training however many repetitions it has.
+    const StopPoll poll([&] {
+        if (!progress.shown().keyWaiting()) return false;
+        if (progress.shown().stopRequested()) return true;
+        progress.cutShort();
+        return false;
+    });
     int finished = 0;
     try {
         for (; finished < generations; ++finished) {
@@ -311,6 +320,11 @@ void QDM::train(const std::vector<Rule>& rules, int generations, int repetitions
             trainingHistory.generations.push_back(fitnessOf(population));
             progress.finishGeneration(trainingHistory.generations.back());
         }
+    } catch (const StopAsked&) {
+        // Half-way through a generation: the sensors are still the last finished one's.
+        progress.close();
+        prepare();
+        reportStop(finished, generations);
     } catch (const std::exception& failure) {
         progress.close();
         std::cerr << "Training ended by a failure in generation " << finished + 1 << " of " << generations << ": "

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdint>
 
+#include "decision/StopPoll.h"
 #include "decision/Training.h"
 #include "decision/TrainingThreads.h"
 #include "interp/Variable.h"
@@ -61,6 +62,7 @@ void replayInTurn(QDM& qdm, Individual& individual, const std::vector<Rule>& rul
         qdm.prepare();
         requirePreparedState(qdm);
         for (int step = 0; step < repetitions; ++step) {
+            pollStop();
             if (const SensorNames* names = stimuliAt(rules[i], step))
                 applyStimuli(individual, *names, [&](const linalg::Matrix& op) { qdm.applySensorOperator(op); });
             qdm.think();
@@ -109,6 +111,7 @@ void replayEpisodes(QDM& qdm, const QDM::TopsView& view, const linalg::Matrix& s
     std::vector<linalg::Matrix> states(end - begin, start);
     linalg::Matrix together, product;
     for (int step = 0; step < repetitions; ++step) {
+        pollStop();
         for (std::size_t e = begin; e < end; ++e)
             if (const SensorNames* names = stimuliAt(rules[e % ruleCount], step))
                 applyStimuli(*members[e / ruleCount], *names, [&](const linalg::Matrix& op) {
@@ -208,7 +211,9 @@ bool evaluateTogether(QDM& qdm, const std::vector<Individual*>& candidates, cons
                 for (std::size_t m = count * part / parts; m < count * (part + 1) / parts; ++m)
                     rebuildUnitaries(*candidates[m]);
             });
+        StopPoll* const poll = StopPoll::current();
         runInParts(parts, [&](int part) {
+            const StopPoll::Helper helping(poll);
             const std::size_t begin = episodes * part / parts, end = episodes * (part + 1) / parts;
             for (std::size_t first = begin; first < end; first += kGroupColumns) {
                 const std::size_t stop = std::min(end, first + kGroupColumns);
@@ -216,6 +221,8 @@ bool evaluateTogether(QDM& qdm, const std::vector<Individual*>& candidates, cons
                                errors.data(), stop == episodes ? &last : nullptr);
             }
         });
+    } catch (const StopAsked&) {
+        throw;
     } catch (...) {
         // Whatever stopped the batch, evaluating in turn meets it again where it arises.
         return false;

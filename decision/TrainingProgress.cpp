@@ -61,6 +61,7 @@ TrainingProgress::TrainingProgress(int generations, tala::TaskProgress& shown, C
 TrainingProgress::~TrainingProgress() { close(); }
 
 void TrainingProgress::startGeneration(int index) {
+    cutShort_ = false;
     figures_.generation = index + 1;
     update(!updatedOnce_);
 }

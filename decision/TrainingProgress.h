@@ -42,6 +42,10 @@ public:
     void close();
 
     tala::TaskProgress& shown() { return shown_; }
+    // A key taken within an evaluation that did not stop training cuts the generation
+    // short, as one left waiting would; the next generation starts afresh.
+    void cutShort() { cutShort_ = true; }
+    bool isCutShort() const { return cutShort_; }
 
 private:
     void update(bool force);
@@ -54,6 +58,7 @@ private:
     double lastUpdate_ = 0.0;
     bool updatedOnce_ = false;
     bool closed_ = false;
+    bool cutShort_ = false;
 };
 
 }  // namespace vex

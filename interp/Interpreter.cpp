@@ -81,11 +81,14 @@ std::string ObjectCall::stringIn(const Object& value, int n) const {
     return value.getString();
 }
 
-void ObjectCall::wrongType(int n, std::string_view wanted, const Object& got, bool failureFollows) const {
+void ObjectCall::wrongType(int n, std::string_view wanted, const Object& got, bool failureFollows,
+                           std::string_view consequence) const {
     std::string name = argumentName(synopsis, n);
     if (!name.empty()) name = " " + name;
-    (failureFollows ? explain : warn)(tokens.token(0) + ": argument " + std::to_string(n) + name + " wants " + std::string(wanted) + ", got " +
-         describeValue(got));
+    std::string text = tokens.token(0) + ": argument " + std::to_string(n) + name + " wants " + std::string(wanted) +
+                       ", got " + describeValue(got);
+    if (!consequence.empty()) text += "; " + std::string(consequence);
+    (failureFollows ? explain : warn)(text);
 }
 
 namespace words {

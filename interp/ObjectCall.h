@@ -40,9 +40,11 @@ struct ObjectCall {
     double doubleIn(const Object& value, int n) const;
     std::string stringIn(const Object& value, int n) const;
 
-    // "WORD: argument N NAME wants WANTED, got the string 'ten'" on standard error. It is
-    // counted as a problem of the run unless `failureFollows`: the failure raised after it is.
-    void wrongType(int n, std::string_view wanted, const Object& got, bool failureFollows = false) const;
+    // "WORD: argument N NAME wants WANTED, got the string 'ten'" on standard error, and
+    // "; " and `consequence` when given. It is counted as a problem of the run unless
+    // `failureFollows`: the failure raised after it is.
+    void wrongType(int n, std::string_view wanted, const Object& got, bool failureFollows = false,
+                   std::string_view consequence = {}) const;
 };
 
 }  // namespace tala::interp

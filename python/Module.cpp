@@ -13,6 +13,7 @@
 
 #include <unistd.h>
 
+#include <array>
 #include <chrono>
 #include <complex>
 #include <cstdlib>
@@ -344,35 +345,30 @@ py::tuple spread(const std::vector<double>& values) {
     return py::make_tuple(s.count, s.mean, s.deviation, s.low, s.high);
 }
 
-py::list worldSettingTable() {
+// A table as a list of dicts, a dict a row: keys[i] holds the row's member members[i]
+// (a null text as None).
+template <class Table, class... Members>
+py::list dictRows(const Table& table, const std::array<const char*, sizeof...(Members)>& keys, Members... members) {
     py::list rows;
-    for (const flock::WorldSetting& setting : flock::worldSettingTable()) {
+    for (const auto& entry : table) {
         py::dict row;
-        row["name"] = setting.name;
-        row["default"] = setting.defaultValue;
-        row["unit"] = setting.unit;
-        row["low"] = setting.low;
-        row["high"] = setting.high;
-        row["whole"] = setting.whole;
-        row["meaning"] = setting.meaning;
+        std::size_t key = 0;
+        ((row[keys[key++]] = entry.*members), ...);
         rows.append(row);
     }
     return rows;
 }
 
+py::list worldSettingTable() {
+    using S = flock::WorldSetting;
+    return dictRows(flock::worldSettingTable(), {"name", "default", "unit", "low", "high", "whole", "meaning"}, &S::name,
+                    &S::defaultValue, &S::unit, &S::low, &S::high, &S::whole, &S::meaning);
+}
+
 py::list figureTable() {
-    py::list rows;
-    for (const flock::FlightFigure& figure : flock::kFlightFigures) {
-        py::dict row;
-        row["name"] = figure.name;
-        row["summary"] = figure.summary ? py::object(py::str(figure.summary)) : py::object(py::none());
-        row["higher_is_better"] = figure.higherIsBetter;
-        row["count"] = figure.count;
-        row["help"] = figure.help;
-        row["stored"] = figure.stored;
-        rows.append(row);
-    }
-    return rows;
+    using F = flock::FlightFigure;
+    return dictRows(flock::kFlightFigures, {"name", "summary", "higher_is_better", "count", "help", "stored"}, &F::name,
+                    &F::summary, &F::higherIsBetter, &F::count, &F::help, &F::stored);
 }
 
 // --- decision makers ---

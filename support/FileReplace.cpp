@@ -1,14 +1,17 @@
 #include "support/FileReplace.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
 #include <iostream>
+#include <mutex>
 #include <random>
 #include <vector>
 
@@ -73,6 +76,138 @@ std::string temporaryName() {
     return name;
 }
 
+// A termination signal that arrives while temporaries are being written removes them
+// before it ends the process. Only signals whose action is still the default (ending the
+// process) are caught, and only while a write is under way; a program that handles one
+// itself (tala's Ctrl-C at a terminal) keeps it, and its write goes on to the rename.
+constexpr int kEndingSignals[] = {SIGTERM, SIGINT, SIGHUP};
+constexpr std::size_t kEndingSignalCount = sizeof kEndingSignals / sizeof kEndingSignals[0];
+
+// The temporaries being written, one slot each, read by the handler: a slot's name is
+// set before its folder, and the folder cleared first.
+struct TemporarySlot {
+    std::atomic<bool> taken{false};
+    std::atomic<int> folder{-1};
+    char name[16] = {};
+};
+constexpr std::size_t kTemporarySlots = 16;  // more writes at once go unguarded
+TemporarySlot temporarySlots[kTemporarySlots];
+
+extern "C" void removeTemporariesAndEnd(int signal) {
+    const int savedErrno = errno;
+    for (TemporarySlot& slot : temporarySlots) {
+        const int folder = slot.folder.load();
+        if (folder >= 0) ::unlinkat(folder, slot.name, 0);
+    }
+    // The default action, taken once the handler returns: the process ends of this signal.
+    struct sigaction fallback {};
+    fallback.sa_handler = SIG_DFL;
+    sigemptyset(&fallback.sa_mask);
+    ::sigaction(signal, &fallback, nullptr);
+    ::raise(signal);
+    errno = savedErrno;
+}
+
+// Installs the handler for the ending signals left at their default while any write is
+// under way, and puts the defaults back after the last one.
+class SignalWatch {
+public:
+    SignalWatch() {
+        const std::lock_guard<std::mutex> lock(mutex());
+        if (writers()++ > 0) return;
+        for (std::size_t i = 0; i < kEndingSignalCount; ++i) {
+            struct sigaction current {};
+            installed()[i] = ::sigaction(kEndingSignals[i], nullptr, &current) == 0 &&
+                             (current.sa_flags & SA_SIGINFO) == 0 && current.sa_handler == SIG_DFL;
+            if (!installed()[i]) continue;
+            struct sigaction action {};
+            action.sa_handler = removeTemporariesAndEnd;
+            sigemptyset(&action.sa_mask);
+            for (const int other : kEndingSignals) sigaddset(&action.sa_mask, other);
+            action.sa_flags = SA_RESTART;
+            ::sigaction(kEndingSignals[i], &action, nullptr);
+        }
+    }
+    ~SignalWatch() {
+        const std::lock_guard<std::mutex> lock(mutex());
+        if (--writers() > 0) return;
+        for (std::size_t i = 0; i < kEndingSignalCount; ++i) {
+            struct sigaction current {};
+            // Only where the handler is still this one: a program may have set its own meanwhile.
+            if (!installed()[i] || ::sigaction(kEndingSignals[i], nullptr, &current) != 0 ||
+                current.sa_handler != removeTemporariesAndEnd)
+                continue;
+            struct sigaction fallback {};
+            fallback.sa_handler = SIG_DFL;
+            sigemptyset(&fallback.sa_mask);
+            ::sigaction(kEndingSignals[i], &fallback, nullptr);
+        }
+    }
+    SignalWatch(const SignalWatch&) = delete;
+    SignalWatch& operator=(const SignalWatch&) = delete;
+
+private:
+    static std::mutex& mutex() {
+        static std::mutex m;
+        return m;
+    }
+    static int& writers() {
+        static int count = 0;
+        return count;
+    }
+    static bool* installed() {
+        static bool flags[kEndingSignalCount] = {};
+        return flags;
+    }
+};
+
+// The ending signals held back on this thread while a temporary is made or renamed, so
+// that the handler never sees a slot that does not match the folder.
+class EndingSignalsHeld {
+public:
+    EndingSignalsHeld() {
+        sigset_t held;
+        sigemptyset(&held);
+        for (const int signal : kEndingSignals) sigaddset(&held, signal);
+        ::pthread_sigmask(SIG_BLOCK, &held, &saved_);
+    }
+    ~EndingSignalsHeld() { ::pthread_sigmask(SIG_SETMASK, &saved_, nullptr); }
+    EndingSignalsHeld(const EndingSignalsHeld&) = delete;
+    EndingSignalsHeld& operator=(const EndingSignalsHeld&) = delete;
+
+private:
+    sigset_t saved_{};
+};
+
+// The slot of one temporary, for as long as it may be on the disk.
+class TemporaryRecord {
+public:
+    TemporaryRecord() {
+        for (TemporarySlot& slot : temporarySlots)
+            if (!slot.taken.exchange(true)) {
+                slot_ = &slot;
+                return;
+            }
+    }
+    ~TemporaryRecord() {
+        forget();
+        if (slot_ != nullptr) slot_->taken.store(false);
+    }
+    TemporaryRecord(const TemporaryRecord&) = delete;
+    TemporaryRecord& operator=(const TemporaryRecord&) = delete;
+    void note(int folder, const std::string& name) {
+        if (slot_ == nullptr) return;
+        std::snprintf(slot_->name, sizeof slot_->name, "%s", name.c_str());
+        slot_->folder.store(folder);
+    }
+    void forget() {
+        if (slot_ != nullptr) slot_->folder.store(-1);
+    }
+
+private:
+    TemporarySlot* slot_ = nullptr;
+};
+
 class FolderHandle {
 public:
     explicit FolderHandle(const std::string& folder)
@@ -97,12 +232,16 @@ void replaceRegular(const std::string& finalName, const struct stat* old, std::s
     if (base.empty() || base == "." || base == "..") fail(EISDIR);
 
     const FolderHandle dir(folder);
+    const SignalWatch watch;
+    TemporaryRecord record;
     std::string temporary;
     int fd = -1;
     for (int attempt = 0; fd < 0 && attempt < kTemporaryAttempts; ++attempt) {
         temporary = temporaryName();
+        const EndingSignalsHeld held;
         fd = ::openat(dir.fd(), temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, newFileMode);
-        if (fd < 0 && errno != EEXIST && errno != EINTR) fail(errno);
+        if (fd >= 0) record.note(dir.fd(), temporary);
+        else if (errno != EEXIST && errno != EINTR) fail(errno);
     }
     if (fd < 0) fail(EEXIST);
 
@@ -114,11 +253,11 @@ void replaceRegular(const std::string& finalName, const struct stat* old, std::s
     }
     if (error == 0 && (!writeAll(fd, bytes) || ::fsync(fd) != 0)) error = errno;
     if (::close(fd) != 0 && error == 0) error = errno;
+    const EndingSignalsHeld held;
     if (error == 0 && ::renameat(dir.fd(), temporary.c_str(), dir.fd(), base.c_str()) != 0) error = errno;
-    if (error != 0) {
-        ::unlinkat(dir.fd(), temporary.c_str(), 0);
-        fail(error);
-    }
+    if (error != 0) ::unlinkat(dir.fd(), temporary.c_str(), 0);
+    record.forget();
+    if (error != 0) fail(error);
 }
 
 // open(2), again when a signal cut it short; a name holding a NUL byte is EINVAL.

@@ -7,7 +7,9 @@
 // the one replaced. The new file keeps the old one's mode and, where the process may set
 // it, its owner. A file the user may not write is refused, as a shell's ">" refuses it.
 // A name that holds something other than a regular file (a terminal, /dev/null, a pipe)
-// is written in place: no temporary, no rename.
+// is written in place: no temporary, no rename. A termination signal (SIGTERM, SIGINT,
+// SIGHUP) left at its default that arrives during the write removes the temporary before
+// the process ends of it.
 
 #include <sys/types.h>
 

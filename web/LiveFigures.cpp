@@ -33,17 +33,8 @@ void LiveFigures::drainLogs() {
 void LiveFigures::addFrame(const std::vector<Agent>& agents, double seconds) {
     drainLogs();
     if (agents.empty()) return;
-    double cx = 0, cy = 0, hx = 0, hy = 0;
-    for (const Agent& agent : agents) {
-        cx += agent.x;
-        cy += agent.y;
-        hx += std::cos(agent.heading * kRadiansPerDegree);
-        hy += std::sin(agent.heading * kRadiansPerDegree);
-    }
-    const double n = static_cast<double>(agents.size());
-    double distance = 0;
-    for (const Agent& agent : agents) distance += std::hypot(agent.x - cx / n, agent.y - cy / n);
-    const double d = distance / n, p = std::hypot(hx / n, hy / n);
+    const FrameShape shape = measureFrame(agents);
+    const double d = shape.distanceFromCentre, p = shape.polarisation;
     // A flock that has flown off to infinity shows no figures rather than NaN.
     const bool finite = std::isfinite(d) && std::isfinite(p);
     if (finite) {

@@ -29,6 +29,7 @@
 #include "app/sim/FlockSetup.h"
 #include "app/sim/FrameLoop.h"
 #include "app/sim/WorldSettings.h"
+#include "decision/StopPoll.h"
 #include "decision/TrainingThreads.h"
 #include "decision/VEXCommands.h"
 #include "interp/CommandTokenizer.h"
@@ -229,16 +230,6 @@ void applyRestart() {
     page->flyingSeed = page->restartSeed;
 }
 
-// The flying flock's settings that differ from the defaults, "name=value" each, for the
-// picture's title and the test.
-std::string changedSettings(const flock::WorldSettings& world) {
-    std::string text;
-    for (const flock::WorldSetting& row : flock::worldSettingTable())
-        if (world.*(row.field) != row.defaultValue)
-            text += (text.empty() ? "" : ", ") + std::string(row.name) + "=" + flock::settingText(world.*(row.field));
-    return text;
-}
-
 }  // namespace
 
 extern "C" {
@@ -260,17 +251,28 @@ EMSCRIPTEN_KEEPALIVE void flock_console_line(const char* text) {
 // A key typed into the console while a command runs (Ctrl-C as 3).
 EMSCRIPTEN_KEEPALIVE void flock_console_key(int key) { flock::web::pushConsoleKey(key); }
 
-// A new flight: `agents` agents with trained (0) or random (1) sensors, from the random
-// seed `seed` (-1: as it comes). Waits for a running command to finish, since the
-// console's agent goes with the old flock.
-EMSCRIPTEN_KEEPALIVE void flock_restart(int agents, int randomSensors, int seed) {
+// A new flight: `agents` agents with the sensors of choice `sensors` of
+// flock_sensor_choices, from the random seed `seed` (-1: as it comes). Waits for a
+// running command to finish, since the console's agent goes with the old flock.
+EMSCRIPTEN_KEEPALIVE void flock_restart(int agents, int sensors, int seed) {
     if (!page) return;
     flock::FlockChoice choice;
     choice.agentCount = std::clamp(agents, 1, 256);
-    choice.sensors = randomSensors ? flock::SensorSource::Random : flock::SensorSource::Setup;
+    int at = 0;
+    for (const flock::SensorKind& kind : flock::kSensorKinds)
+        if (kind.choice && at++ == sensors) choice.sensors = kind.source;
     choice.world = page->world;
     page->restart = choice;
     page->restartSeed = seed;
+}
+
+// The page's choices of sensors, one a line, the first the default.
+EMSCRIPTEN_KEEPALIVE const char* flock_sensor_choices() {
+    static std::string text;
+    if (text.empty())
+        for (const flock::SensorKind& kind : flock::kSensorKinds)
+            if (kind.choice) text += std::string(kind.choice) + '\n';
+    return text.c_str();
 }
 
 // The live figures since the last call: "distance polarisation following".
@@ -317,7 +319,7 @@ EMSCRIPTEN_KEEPALIVE const char* flock_set_world(const char* name, double value)
 // The flying flock's settings that differ from the defaults, as the picture's title has them.
 EMSCRIPTEN_KEEPALIVE const char* flock_world() {
     static std::string text;
-    text = page && page->flock ? changedSettings(page->flock->world()) : "";
+    text = page && page->flock ? flock::changedSettings(page->flock->world()) : "";
     return text.c_str();
 }
 
@@ -342,9 +344,9 @@ EMSCRIPTEN_KEEPALIVE const char* flock_picture_svg() {
     std::snprintf(title, sizeof title, "%d agents, %.1f s on the web page, %s, %s", page->flying.agentCount,
                   page->figures.seconds(),
                   page->flyingSeed >= 0 ? ("seed " + std::to_string(page->flyingSeed)).c_str() : "any seed",
-                  page->flying.sensors == flock::SensorSource::Random ? "random sensors" : "the setup's sensors");
+                  flock::sensorsTitle(page->flying).c_str());
     // The noise may have changed during the flight: the title gives the last settings.
-    const std::string changed = changedSettings(page->flying.world);
+    const std::string changed = flock::changedSettings(page->flying.world);
     text = flock::flightPicture(page->figures.record(), LiveFigures::kSamplesPerSecond,
                                 std::string(title) + (changed.empty() ? "" : ", " + changed));
     return text.c_str();
@@ -408,7 +410,9 @@ int main() {
     if (chdir("/data") != 0) std::cerr << "flock: the page's data folder is missing\n";
     // The page draws its frames at the key polls between training's candidates, and it
     // has no threads to evaluate a batch on: one candidate at a time keeps it drawing.
+    // Within an episode's steps it draws nothing, so no frame meets a decision maker there.
     vex::setBatchedTraining(false);
+    vex::setPollsWithinSteps(false);
     // The page starts quiet: agent 1's per-decision line would rewrite the console
     // many times a second. The page's "verbose" switch turns the chatter back on.
     tala::interp::setQuiet(true);

@@ -26,7 +26,8 @@
   const agents = $('agents');
   const sensors = $('sensors');
   const seed = $('seed');
-  const kSensorNames = ['trained', 'random'];
+  const sensorChoices = [];  // the program's, once it runs; the first is the default
+  let sensorsInLink = null;  // [text, where its problem goes among linkProblems]
   const settings = { agents: 8, sensors: 0, seed: -1, world: new Map() };  // world: name -> value, if not default
   const linkProblems = [];
   const worldInLink = [];  // [name, text] of the link's other settings, checked by the program once it runs
@@ -39,11 +40,7 @@
       if (agentChoices.includes(value)) settings.agents = Number(value);
       else problems.push(`agents=${value} is not one of ${agentChoices.join(', ')}: 8 agents fly`);
     }
-    if (query.has('sensors')) {
-      const value = query.get('sensors');
-      if (kSensorNames.includes(value)) settings.sensors = kSensorNames.indexOf(value);
-      else problems.push(`sensors=${value} is neither trained nor random: trained sensors fly`);
-    }
+    if (query.has('sensors')) sensorsInLink = [query.get('sensors'), problems.length];
     if (query.has('seed')) {
       const value = query.get('seed');
       if (/^\d{1,10}$/.test(value) && Number(value) <= 2147483647) settings.seed = Number(value);
@@ -51,13 +48,24 @@
     }
     for (const [name, value] of query) if (!['agents', 'sensors', 'seed'].includes(name)) worldInLink.push([name, value]);
     agents.value = String(settings.agents);
-    sensors.value = String(settings.sensors);
     seed.value = settings.seed >= 0 ? String(settings.seed) : '';
     showLinkProblems();
   })();
   function showLinkProblems() {
     $('url-problems').textContent = linkProblems.length ? 'In the link: ' + linkProblems.join('; ') + '.' : '';
     $('url-problems').hidden = linkProblems.length === 0;
+  }
+  // Once the program runs: its sensor choices, and the link's among them.
+  function applySensorsFromLink() {
+    for (const name of UTF8ToString(Module._flock_sensor_choices()).split('\n').filter(Boolean)) {
+      sensors.add(new Option(name, String(sensorChoices.length)));
+      sensorChoices.push(name);
+    }
+    const [value, at] = sensorsInLink ?? [sensorChoices[0], 0];
+    const named = sensorChoices.length === 2 ? 'neither ' + sensorChoices.join(' nor ') : 'not one of ' + sensorChoices.join(', ');
+    if (sensorChoices.includes(value)) settings.sensors = sensorChoices.indexOf(value);
+    else linkProblems.splice(at, 0, `sensors=${value} is ${named}: ${sensorChoices[0]} sensors fly`);
+    sensors.value = String(settings.sensors);
   }
   // The world settings come from the program's one table: name -> { defaultValue, unit, low, high, whole, meaning }.
   const worldTable = new Map();
@@ -92,7 +100,8 @@
   function linkToSettings() {
     const query = new URLSearchParams();
     query.set('agents', String(settings.agents));
-    query.set('sensors', kSensorNames[settings.sensors]);
+    const sensorsWord = sensorChoices[settings.sensors] ?? sensorsInLink?.[0];
+    if (sensorsWord !== undefined) query.set('sensors', sensorsWord);
     if (settings.seed >= 0) query.set('seed', String(settings.seed));
     for (const name of worldTable.keys()) if (settings.world.has(name)) query.set(name, String(settings.world.get(name)));
     return location.origin + location.pathname + '?' + query.toString();
@@ -218,6 +227,7 @@
         stats.ready = true;
         stats.readyAt = performance.now();
         status.textContent = 'P flies or pauses the flock; the console below speaks tala to agent 1 (the blue one).';
+        applySensorsFromLink();
         const changedWorld = applyWorldFromLink();
         showNoise();
         if (settings.agents !== 8 || settings.sensors !== 0 || settings.seed >= 0 || changedWorld) restart();

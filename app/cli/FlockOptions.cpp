@@ -8,6 +8,15 @@
 
 namespace flock {
 
+std::vector<std::string> splitText(const std::string& text, char separator) {
+    std::vector<std::string> parts;
+    for (std::size_t start = 0, end = 0; end != std::string::npos; start = end + 1) {
+        end = text.find(separator, start);
+        parts.push_back(text.substr(start, end - start));
+    }
+    return parts;
+}
+
 namespace {
 
 inline constexpr long long kMaxRangeCount = 1000;
@@ -35,20 +44,15 @@ double readSeconds(const std::string& option, const std::string& text) {
 }
 
 std::vector<std::string> splitList(const std::string& option, const std::string& text) {
-    std::vector<std::string> items;
-    std::size_t start = 0;
-    while (true) {
-        const std::size_t end = text.find(',', start);
-        items.push_back(text.substr(start, end - start));
-        if (items.back().empty()) throw UsageError(option + " has an empty item in '" + text + "'");
-        if (end == std::string::npos) return items;
-        start = end + 1;
-    }
+    const std::vector<std::string> items = splitText(text, ',');
+    for (const std::string& item : items)
+        if (item.empty()) throw UsageError(option + " has an empty item in '" + text + "'");
+    return items;
 }
 
 SweepSensors sweepSensors(const std::string& item) {
-    if (item == "random") return {item, SensorSource::Random, {}};
-    if (item == "setup") return {item, SensorSource::Setup, {}};
+    for (const SensorKind& kind : kSensorKinds)
+        if (kind.word && item == kind.word) return {item, kind.source, {}};
     // The name is a column of the row files.
     for (char c : item)
         if (static_cast<unsigned char>(c) < 0x20 || c == '"')
@@ -68,16 +72,7 @@ void refuseAsColumn(const std::string& option, const std::string& item) {
 std::vector<double> parseValues(const std::string& option, const std::string& text) {
     std::vector<double> values;
     if (text.find(':') != std::string::npos) {
-        const std::vector<std::string> parts = [&] {
-            std::vector<std::string> found;
-            std::size_t at = 0;
-            while (true) {
-                const std::size_t colon = text.find(':', at);
-                found.push_back(text.substr(at, colon - at));
-                if (colon == std::string::npos) return found;
-                at = colon + 1;
-            }
-        }();
+        const std::vector<std::string> parts = splitText(text, ':');
         long long count = 0;
         double first = 0, last = 0;
         if (parts.size() != 3 || !readField(parts[0], first) || !readField(parts[1], last))
@@ -255,7 +250,7 @@ const std::vector<FlockOptionRow> kFlockOptionRows = {
     {"--data", "DIR", nullptr,
      "the folder holding vex_flock_setup.txt; without it flock looks in\n"
      "the working folder, then the project's or the installed data",
-     kFlight, "a folder, once",
+     kFlight, "a folder, once", {{1}},
      [](Parse& p, const std::string& value) {
          if (p.dataGiven) throw UsageError("--data is given twice");
          p.dataGiven = true;
@@ -263,6 +258,7 @@ const std::vector<FlockOptionRow> kFlockOptionRows = {
          if (value.empty()) throw UsageError("--data needs a folder");
      }},
     {"--agents", "K", nullptr, "K agents, 1 to 256 (default 8)", kFlight, "1 to 256; a sweep: a list",
+     {{2}, {22, "[% K1,K2,...]"}},
      [](Parse& p, const std::string& value) {
          if (!p.sweeping) {
              p.options.flock.agentCount = static_cast<int>(readWhole("--agents", value, 1, kMaxAgentCount));
@@ -272,79 +268,79 @@ const std::vector<FlockOptionRow> kFlockOptionRows = {
              p.options.sweepChoice.agentCounts.push_back(static_cast<int>(readWhole("--agents", item, 1, kMaxAgentCount)));
      }},
     {"--seed", "N", nullptr, "seed of the random generator (default: the time; 1 when headless)",
-     kWindow | kHeadless, "0 to 4294967295; 0 flies as 1",
+     kWindow | kHeadless, "0 to 4294967295; 0 flies as 1", {{3}},
      [](Parse& p, const std::string& value) {
          p.options.seed =
              static_cast<unsigned>(readWhole("--seed", value, 0, std::numeric_limits<unsigned>::max()));
      }},
     {"--sensors", "FILE", nullptr, "the sensors of FILE in place of those the setup script loads", kFlight,
-     "a sensor file; a sweep: a list of files, setup and random",
+     "a sensor file; a sweep: a list of files, setup and random", {{4, "[@"}, {31, "[% FILE|setup|random,...]"}},
      [](Parse& p, const std::string& value) { setSensors(p, value, false); }},
-    {"--random-sensors", nullptr, nullptr, "untrained sensors center, left and right, drawn at random", kFlight, "",
+    {"--random-sensors", nullptr, nullptr, "untrained sensors center, left and right, drawn at random", kFlight, "", {{5, "| %]"}},
      [](Parse& p, const std::string& value) { setSensors(p, value, true); }},
     {"--setup", "FILE", nullptr,
      "the setup script FILE in place of vex_flock_setup.txt; its\n"
      "QDM_Scripts/ are looked for beside it, then in --data, then in\n"
      "the project's or the installed data (a sweep takes F1,F2,...)",
-     kFlight, "a setup script; a sweep: a list", setSetup},
+     kFlight, "a setup script; a sweep: a list", {{51}}, setSetup},
     {"--set", "NAME=VALUE", nullptr,
      "a world setting (see --settings), once each; a sweep also takes\n"
      "V1,V2,... or START:STOP:COUNT, both ends included",
-     kFlight, "a setting's range; a sweep: a list or START:STOP:COUNT, COUNT 1 to 1000", setWorld},
-    {"--settings", nullptr, nullptr, "the world settings: name, default, unit, range and meaning", kAnyMode, "",
+     kFlight, "a setting's range; a sweep: a list or START:STOP:COUNT, COUNT 1 to 1000", {{52, "[@]..."}}, setWorld},
+    {"--settings", nullptr, nullptr, "the world settings: name, default, unit, range and meaning", kAnyMode, "", {{53, "| flock %"}},
      [](Parse& p, const std::string&) { p.options.settings = true; }},
     {"--quiet", nullptr, nullptr,
      "leave out the decision library's own chatter (sizes at start-up\n"
      "and at every decision); script messages and failures stay",
-     kFlight, "", [](Parse& p, const std::string&) { p.options.quiet = true; }},
-    {"--headless", nullptr, nullptr, "fly without a window on a clock of 60 frames a second and print", kAnyMode, "",
+     kFlight, "", {}, [](Parse& p, const std::string&) { p.options.quiet = true; }},
+    {"--headless", nullptr, nullptr, "fly without a window on a clock of 60 frames a second and print", kAnyMode, "", {{10, "@"}},
      [](Parse& p, const std::string&) { p.options.headless = true; }},
     {"--seconds", "S", nullptr,
      "simulated seconds to fly (default 60), at most 3600, and at\n"
      "most 28800 / K with K agents",
-     kHeadless | kSweep, "above 0, at most 3600; a sweep: a list", setSeconds},
+     kHeadless | kSweep, "above 0, at most 3600; a sweep: a list", {{11}}, setSeconds},
     {"--every", "T", nullptr, "also a row of figures for every T simulated seconds", kHeadless | kSweep,
-     "above 0, at most 3600; a sweep: with --series",
+     "above 0, at most 3600; a sweep: with --series", {{12}},
      [](Parse& p, const std::string& value) { p.options.every = readSeconds("--every", value); }},
     {"--csv", "FILE", nullptr, "one row per decision: time,agent,x,y,heading,stimulus,decision", kOutputs,
-     "a file, not the one of another output",
+     "a file, not the one of another output", {{13}, {34}, {41}},
      [](Parse& p, const std::string& value) { setOutput(p, "--csv", value); }},
     {"--svg", "FILE", nullptr, "a picture of the paths and of the figures over time", kOutputs,
-     "a file, not the one of another output",
+     "a file, not the one of another output", {{14}, {35}, {42}},
      [](Parse& p, const std::string& value) { setOutput(p, "--svg", value); }},
     {"--series", "FILE", nullptr,
      "with --every, in a flight or a sweep: one CSV row per run and\n"
      "period (run,time and the figures)",
-     kHeadless | kSweep, "a file, not the one of another output; needs --every",
+     kHeadless | kSweep, "a file, not the one of another output; needs --every", {},
      [](Parse& p, const std::string& value) { setOutput(p, "--series", value); }},
     {"--pairs", "FILE", nullptr, "with --sweep or --summarize: the paired differences as CSV", kSweep | kSummarize,
-     "a file, not the one of another output",
+     "a file, not the one of another output", {{43}},
      [](Parse& p, const std::string& value) { setOutput(p, "--pairs", value); }},
     {"--sweep", nullptr, nullptr,
      "headless flights over every combination of --seeds (default 1-10),\n"
      "--agents K1,K2,... and --sensors S1,S2,... (each a file, setup\n"
      "or random); prints one row per setting with means, deviations\n"
      "and 95% intervals, and paired differences between the sensors",
-     kAnyMode, "", [](Parse& p, const std::string&) { p.options.sweep = true; }},
-    {"--seeds", "A-B", nullptr, nullptr, kSweep, "1 to 4294967295, ranges and lists, no seed twice",
+     kAnyMode, "", {{20, "@"}}, [](Parse& p, const std::string&) { p.options.sweep = true; }},
+    {"--seeds", "A-B", nullptr, nullptr, kSweep, "1 to 4294967295, ranges and lists, no seed twice", {{21, "[% A-B | % S1,S2,...]"}},
      [](Parse& p, const std::string& value) { p.options.sweepChoice.seeds = parseSeeds(value); }},
     {"--jobs", "N", nullptr,
      "flights at once in a sweep, each its own process (default: one\n"
      "per core)",
-     kSweep, "1 to 1024",
+     kSweep, "1 to 1024", {{32}},
      [](Parse& p, const std::string& value) {
          p.options.sweepChoice.jobs = static_cast<int>(readWhole("--jobs", value, 1, kMaxSweepJobs));
      }},
     {"--shard", "K/N", nullptr,
      "only the K-th of N equal slices of the sweep's runs\n"
      "(with --sweep, --csv writes one row per run and --svg the means)",
-     kSweep, "1 <= K <= N <= 100000",
+     kSweep, "1 <= K <= N <= 100000", {{33}},
      [](Parse& p, const std::string& value) { readShard(value, p.options.sweepChoice); }},
     {"--summarize", "FILE...", nullptr, "the sweep's table (and --svg) from row files written by --csv", kAnyMode,
-     "row files", [](Parse& p, const std::string&) { p.options.summarize = true; }},
-    {"--help", nullptr, "-h, --help", "this text", kAnyMode, "",
+     "row files", {{40, "@"}}, [](Parse& p, const std::string&) { p.options.summarize = true; }},
+    {"--help", nullptr, "-h, --help", "this text", kAnyMode, "", {{60, "@"}},
      [](Parse& p, const std::string&) { p.options.help = true; }},
-    {"--version", nullptr, nullptr, "the version", kAnyMode, "",
+    {"--version", nullptr, nullptr, "the version", kAnyMode, "", {{61, "| %"}},
      [](Parse& p, const std::string&) { p.options.version = true; }},
 };
 
@@ -452,6 +448,16 @@ std::vector<tala::interp::OptionRow> readerRows() {
     return rows;
 }
 
+// The synopsis' lines, by the tens of their places' slots: what stands before the options
+// and after them.
+constexpr std::pair<const char*, const char*> kSynopsisLines[] = {
+    {"flock", ""}, {"flock", " ..."}, {"flock", ""}, {"     ", " ..."}, {"flock", ""}, {"flock ...", ""}, {"flock", ""}};
+
+// "NAME ARGUMENT", or the name alone.
+std::string spelling(const FlockOptionRow& row) {
+    return std::string(row.name) + (row.argument ? std::string(" ") + row.argument : "");
+}
+
 }  // namespace
 
 const std::vector<FlockOptionRow>& flockOptionTable() { return kFlockOptionRows; }
@@ -492,20 +498,30 @@ FlockOptions parseFlockOptions(const std::vector<std::string>& arguments) {
 }
 
 std::string flockUsage() {
-    return "Usage: flock [--data DIR] [--agents K] [--seed N] [--sensors FILE | --random-sensors]\n"
-           "       flock --headless [--seconds S] [--every T] [--csv FILE] [--svg FILE] ...\n"
-           "       flock --sweep [--seeds A-B | --seeds S1,S2,...] [--agents K1,K2,...]\n"
-           "             [--sensors FILE|setup|random,...] [--jobs N] [--shard K/N] [--csv FILE] [--svg FILE] ...\n"
-           "       flock --summarize FILE... [--csv FILE] [--svg FILE] [--pairs FILE]\n"
-           "       flock ... [--setup FILE] [--set NAME=VALUE]... | flock --settings\n"
-           "       flock --help | --version\n";
+    std::vector<std::pair<int, std::string>> places;
+    for (const FlockOptionRow& row : kFlockOptionRows)
+        for (const UsagePlace& place : row.usage) {
+            std::string text;
+            for (const char* at = place.text; *at; ++at)
+                text += *at == '%' ? std::string(row.name) : *at == '@' ? spelling(row) : std::string(1, *at);
+            places.emplace_back(place.slot, text);
+        }
+    std::sort(places.begin(), places.end());
+    std::string usage;
+    for (std::size_t line = 0; line < std::size(kSynopsisLines); ++line) {
+        usage += std::string(line == 0 ? "Usage: " : "       ") + kSynopsisLines[line].first;
+        for (const auto& [slot, text] : places)
+            if (slot / 10 == static_cast<int>(line)) usage += " " + text;
+        usage += std::string(kSynopsisLines[line].second) + "\n";
+    }
+    return usage;
 }
 
 std::string flockHelp() {
     std::string options;
     for (const FlockOptionRow& row : kFlockOptionRows) {
         if (row.help == nullptr) continue;
-        const std::string label = row.label ? row.label : std::string(row.name) + (row.argument ? std::string(" ") + row.argument : "");
+        const std::string label = row.label ? row.label : spelling(row);
         std::string line = "  " + label;
         line += std::string(label.size() < 20 ? 20 - label.size() : 1, ' ');
         for (const char* at = row.help; *at; ++at) {
@@ -537,7 +553,7 @@ std::string flockOptionReference() {
         std::string modes;
         for (auto [mode, name] : {std::pair{kWindow, "window"}, {kHeadless, "headless"}, {kSweep, "sweep"}, {kSummarize, "summarize"}})
             if (row.modes & mode) modes += (modes.empty() ? "" : ", ") + std::string(name);
-        text += std::string("| `") + row.name + (row.argument ? std::string(" ") + row.argument : "") + "` | " +
+        text += "| `" + spelling(row) + "` | " +
                 (row.modes == kAnyMode ? "any" : modes) + " | " + (*row.range ? row.range : "-") + " |\n";
     }
     return text;

@@ -42,8 +42,15 @@ enum FlockMode : unsigned { kWindow = 1, kHeadless = 2, kSweep = 4, kSummarize =
 
 struct FlockOptionParse;
 
-// One option of flock: the parse, the help, the combination checks and the reference
-// in docs/flock.md all come from these rows.
+// Where an option stands in the usage's synopsis: on line `slot / 10`, ordered by the slot,
+// spelled as `text` with "%" for its name and "@" for "NAME ARGUMENT".
+struct UsagePlace {
+    int slot;
+    const char* text = "[@]";
+};
+
+// One option of flock: the parse, the usage, the help, the combination checks and the
+// reference in docs/flock.md all come from these rows.
 struct FlockOptionRow {
     const char* name;      // "--seed"
     const char* argument;  // "N", or null for an option without a value
@@ -51,6 +58,7 @@ struct FlockOptionRow {
     const char* help;      // the help's lines after the label; null: left out of the help
     unsigned modes;        // FlockMode bits
     const char* range;     // the values it takes, for the reference
+    std::vector<UsagePlace> usage;  // its places in the usage's synopsis
     void (*set)(FlockOptionParse&, const std::string& value);
 };
 
@@ -58,6 +66,9 @@ const std::vector<FlockOptionRow>& flockOptionTable();
 
 // A command line that cannot be followed; the text says what is wrong, in one line.
 using UsageError = tala::interp::CommandLineError;
+
+// The pieces of `text` between the separators: "a,,b" is "a", "" and "b".
+std::vector<std::string> splitText(const std::string& text, char separator);
 
 // Reads the arguments after the program name, "--name value" or "--name=value".
 FlockOptions parseFlockOptions(const std::vector<std::string>& arguments);

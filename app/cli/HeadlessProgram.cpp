@@ -44,14 +44,6 @@ std::string outputProblem(const std::string& file) {
     return tala::interp::replaceProblem(file);
 }
 
-std::string sensorsText(const FlockChoice& choice) {
-    switch (choice.sensors) {
-        case SensorSource::File: return "sensors from " + fs::path(choice.sensorFile).filename().string();
-        case SensorSource::Random: return "random sensors";
-        default: return "the setup's sensors";
-    }
-}
-
 }  // namespace
 
 bool writeOutput(const std::string& file, const std::string& text) {
@@ -128,7 +120,7 @@ int runHeadlessFlight(const FlockOptions& options) {
     if (!options.svgFile.empty()) {
         std::ostringstream title;
         title << options.flock.agentCount << " agents, " << options.seconds << " s, seed " << settings.seed << ", "
-              << sensorsText(options.flock);
+              << sensorsTitle(options.flock);
         written = writeOutput(options.svgFile, flightPicture(record, kFramesPerSecond, title.str())) && written;
     }
     return written ? EXIT_SUCCESS : EXIT_FAILURE;

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -117,6 +118,61 @@ std::string reapChild(Child& child) {
     return {};
 }
 
+// Whether the process is stopped (by SIGSTOP, Ctrl-Z or a tracer), as /proc tells.
+bool isStopped(pid_t pid) {
+    char name[32];
+    std::snprintf(name, sizeof name, "/proc/%d/stat", static_cast<int>(pid));
+    std::FILE* file = std::fopen(name, "r");
+    if (file == nullptr) return false;
+    char text[512] = {};
+    const std::size_t length = std::fread(text, 1, sizeof text - 1, file);
+    std::fclose(file);
+    // "pid (name) S ...": the state follows the last bracket, as a name may hold brackets.
+    const char* close = std::strrchr(text, ')');
+    if (close == nullptr || close + 2 >= text + length) return false;
+    return close[2] == 'T' || close[2] == 't';
+}
+
+std::string secondsText(std::chrono::milliseconds span) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%g s", static_cast<double>(span.count()) / 1000.0);
+    return text;
+}
+
+// The children still running when the pool stops: each is told to end, a stopped one
+// continued so that it can, and one not gone after the grace killed. All are reaped.
+void stopChildren(std::vector<Child>& running, const PoolHooks& hooks) {
+    auto tell = [&](const Child& child, const std::string& what) {
+        if (hooks.forced) hooks.forced(child.task, what);
+    };
+    for (Child& child : running) {
+        ::close(child.fd);
+        const bool stopped = isStopped(child.pid);
+        ::kill(child.pid, SIGTERM);
+        ::kill(child.pid, SIGCONT);
+        if (stopped) tell(child, "was stopped: continued (SIGCONT) after the termination request, so that it ends");
+    }
+    const auto deadline = std::chrono::steady_clock::now() + hooks.grace;
+    for (Child& child : running) {
+        int status = 0;
+        for (;;) {
+            const pid_t ended = ::waitpid(child.pid, &status, WNOHANG);
+            if (ended == child.pid || (ended < 0 && errno != EINTR)) break;
+            if (std::chrono::steady_clock::now() < deadline) {
+                ::usleep(10000);
+                continue;
+            }
+            ::kill(child.pid, SIGKILL);
+            while (::waitpid(child.pid, &status, 0) < 0 && errno == EINTR) {
+            }
+            tell(child, "did not end within " + secondsText(hooks.grace) +
+                            " of the termination request: killed (SIGKILL)");
+            break;
+        }
+    }
+    running.clear();
+}
+
 }  // namespace
 
 ChildAnswer runInChild(const std::function<std::string()>& work) {
@@ -162,8 +218,7 @@ PoolEnd runInChildren(std::size_t count, std::size_t jobs, const PoolHooks& hook
         hooks.waited();
     }
     // Interrupted or broken: no child stays behind.
-    for (Child& child : running) ::kill(child.pid, SIGTERM);
-    for (Child& child : running) reapChild(child);
+    stopChildren(running, hooks);
     if (interrupted) return PoolEnd::Interrupted;
     return broken ? PoolEnd::Broken : PoolEnd::Done;
 }

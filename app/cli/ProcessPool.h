@@ -1,8 +1,9 @@
 #pragma once
 // Work done in child processes, a few at a time: each task is a function run in a
 // forked child, its text answer read back through a pipe. Ctrl-C and a termination
-// request stop the pool, and no child outlives it or its parent.
+// request stop the pool, and no child outlives it or its parent, not even a stopped one.
 
+#include <chrono>
 #include <cstddef>
 #include <functional>
 #include <string>
@@ -29,6 +30,12 @@ struct PoolHooks {
     std::function<void(const std::string& reason)> cannotWait;
     // After every round of waiting, at most a tenth of a second apart.
     std::function<void()> waited;
+    // When the pool stops early, each child still running is sent SIGTERM, and SIGCONT
+    // as well, since a stopped child (SIGSTOP, Ctrl-Z) takes no other signal; one still
+    // there after `grace` is killed (SIGKILL). Told, when set, of each child that was
+    // stopped or had to be killed, with what was done ("was stopped: ...").
+    std::function<void(std::size_t task, const std::string& what)> forced;
+    std::chrono::milliseconds grace{2000};
 };
 
 enum class PoolEnd { Done, Interrupted, Broken };

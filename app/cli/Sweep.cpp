@@ -81,11 +81,8 @@ std::vector<Run> planRuns(const SweepChoice& choice) {
 }
 
 std::string runText(const Run& run) {
-    std::string grid;  // what a grid's run has of its own
-    if (run.setup) grid += ", " + run.setup->label;
-    for (const WorldSetting& setting : worldSettingTable())
-        if (run.world.*(setting.field) != setting.defaultValue)
-            grid += std::string(", ") + setting.name + "=" + settingText(run.world.*(setting.field));
+    std::string grid = run.setup ? ", " + run.setup->label : "";  // what a grid's run has of its own
+    if (const std::string changed = changedSettings(run.world); !changed.empty()) grid += ", " + changed;
     return "run " + std::to_string(run.index) + " (" + std::to_string(run.agents) + " agents, " + run.sensors->label +
            grid + ", seed " + std::to_string(run.seed) + ")";
 }
@@ -121,17 +118,11 @@ std::string childAnswer(const std::function<std::string()>& work) {
 // The first line of a child's answer; the minds' lines after it go to standard error,
 // those not shown before.
 std::string answerLine(const std::string& answer, std::set<std::string>& shown) {
-    const std::size_t end = answer.find('\n');
-    if (end == std::string::npos) return answer;
-    std::size_t at = end + 1;
-    while (at < answer.size()) {
-        std::size_t stop = answer.find('\n', at);
-        if (stop == std::string::npos) stop = answer.size();
-        std::string line = answer.substr(at, stop - at);
-        if (shown.size() < 1000 && shown.insert(line).second) std::cerr << line << '\n';
-        at = stop + 1;
-    }
-    return answer.substr(0, end);
+    std::vector<std::string> lines = splitText(answer, '\n');
+    if (lines.size() > 1 && lines.back().empty()) lines.pop_back();
+    for (std::size_t i = 1; i < lines.size(); ++i)
+        if (shown.size() < 1000 && shown.insert(lines[i]).second) std::cerr << lines[i] << '\n';
+    return lines.front();
 }
 
 // One child's answer alone.
@@ -203,6 +194,15 @@ FlockChoice flockChoice(int agents, const SweepSensors& sensors, const SweepSetu
     return choice;
 }
 
+// A flock of one agent made in a child, in the setup's folder: "ok", or "!" and why not.
+std::string oneAgentFlies(const SweepSensors& sensors, const SweepSetup* setup) {
+    return askChild([&] {
+        enterSetup(setup);
+        createProgramFlock(flockChoice(1, sensors, setup))->releaseAgents();
+        return std::string("ok");
+    });
+}
+
 SweepRow runRow(const Run& run, bool grid, const FlightFigures& figures, double wall) {
     SweepRow row = sweepRow(run.index, run.agents, run.sensors->label, run.seconds, run.seed, figures, wall);
     row.grid = grid;
@@ -270,12 +270,7 @@ bool sensorFilesLoad(const SweepChoice& choice) {
             std::cerr << "flock: --sensors: " << reason << " '" << sensors.label << "'\n";
             return false;
         }
-        const std::string answer = askChild([&] {
-            enterSetup(setup);
-            createProgramFlock(flockChoice(1, sensors, setup))->releaseAgents();
-            return std::string("ok");
-        });
-        if (answer != "ok") {
+        if (const std::string answer = oneAgentFlies(sensors, setup); answer != "ok") {
             std::cerr << "flock: --sensors: '" << sensors.label << "' does not load: " << answer.substr(1) << '\n';
             return false;
         }
@@ -298,16 +293,7 @@ bool report(const std::vector<SweepRow>& rows, const std::vector<std::string>& s
 
 bool setupsFly(const FlockOptions& options) {
     for (const SweepSetup& setup : options.sweepChoice.setups) {
-        const std::string answer = askChild([&] {
-            enterSetup(&setup);
-            FlockChoice choice;
-            choice.agentCount = 1;
-            choice.setupScript = setup.script;
-            choice.scriptFolders = setup.scriptFolders;
-            createProgramFlock(choice)->releaseAgents();
-            return std::string("ok");
-        });
-        if (answer != "ok") {
+        if (const std::string answer = oneAgentFlies({}, &setup); answer != "ok") {
             std::cerr << "flock: --setup: " << answer.substr(1) << '\n';
             return false;
         }
@@ -364,6 +350,10 @@ int runSweep(const FlockOptions& options) {
                       << (child.ended.empty() ? answer.substr(answer.empty() ? 0 : 1) : child.ended) << '\n';
         };
         hooks.waited = [&] { progress.draw(done); };
+        hooks.forced = [&](std::size_t task, const std::string& what) {
+            progress.clearLine();
+            std::cerr << "flock: " << runText(runs[task]) << ' ' << what << '\n';
+        };
         end = runInChildren(runs.size(), jobs, hooks);
     }
 

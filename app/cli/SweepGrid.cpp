@@ -7,12 +7,6 @@
 
 namespace flock {
 
-std::string gridHeaderColumns() {
-    std::string columns = ",setup";
-    for (const WorldSetting& setting : worldSettingTable()) columns += std::string(",") + setting.name;
-    return columns;
-}
-
 std::size_t gridColumnCount() { return 1 + worldSettingTable().size(); }
 
 std::string gridFields(const SweepRow& row) {
@@ -43,38 +37,6 @@ std::string parseGridFields(const std::vector<std::string>& fields, SweepRow& ro
         }
     }
     return {};
-}
-
-std::string gridKey(const SweepRow& row) { return gridFields(row); }
-
-std::vector<const WorldSetting*> shownSettings(const std::vector<const SweepRow*>& rows) {
-    std::vector<const WorldSetting*> shown;
-    for (const WorldSetting& setting : worldSettingTable()) {
-        bool show = false;
-        for (const SweepRow* row : rows) show = show || row->world.*(setting.field) != setting.defaultValue;
-        if (show) shown.push_back(&setting);
-    }
-    return shown;
-}
-
-std::string gridLabel(const SweepRow& row) {
-    if (!row.grid) return {};
-    std::string label = row.setup == kDefaultSetupLabel ? "" : ", " + row.setup;
-    for (const WorldSetting* setting : shownSettings({&row}))
-        label += std::string(", ") + setting->name + "=" + settingText(row.world.*(setting->field));
-    return label;
-}
-
-std::vector<std::string> gridHeaderCells(const std::vector<const WorldSetting*>& shown) {
-    std::vector<std::string> cells = {"setup"};
-    for (const WorldSetting* setting : shown) cells.push_back(setting->name);
-    return cells;
-}
-
-std::vector<std::string> gridCells(const SweepRow& row, const std::vector<const WorldSetting*>& shown) {
-    std::vector<std::string> cells = {row.setup};
-    for (const WorldSetting* setting : shown) cells.push_back(settingText(row.world.*(setting->field)));
-    return cells;
 }
 
 }  // namespace flock

@@ -39,17 +39,6 @@ constexpr FigureRange kFigureRanges[kFigureCount] = {
 // Rounding may take a polarisation a hair past 1.
 constexpr double kRangeSlack = 1e-9;
 
-std::vector<std::string> splitText(const std::string& text, char separator) {
-    std::vector<std::string> parts;
-    std::size_t start = 0;
-    while (true) {
-        const std::size_t end = text.find(separator, start);
-        parts.push_back(text.substr(start, end - start));
-        if (end == std::string::npos) return parts;
-        start = end + 1;
-    }
-}
-
 bool holdsControlByte(const std::string& text) {
     return std::any_of(text.begin(), text.end(),
                        [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7f; });

@@ -44,6 +44,13 @@ void replaceSensors(const vex::HeldDecisionMaker& decisionMaker, const FlockChoi
 
 }  // namespace
 
+std::string sensorsTitle(const FlockChoice& choice) {
+    for (const SensorKind& kind : kSensorKinds)
+        if (kind.source == choice.sensors)
+            return kind.title + (kind.word ? "" : std::filesystem::path(choice.sensorFile).filename().string());
+    return {};
+}
+
 std::string flightProblem(const vex::HeldDecisionMaker* decisionMaker) {
     if (!decisionMaker) return "no decision maker was made";
     return decisionMaker->steeringProblem(kDecisionNames, kStimulusNames);

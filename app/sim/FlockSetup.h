@@ -24,6 +24,20 @@ enum class SensorSource {
     Random,  // center, left and right drawn afresh, as an untrained decision maker has them
 };
 
+// The sensor kinds, one row each: a sweep's words, the web page's choices and the
+// pictures' titles come from here; what each loads is createProgramFlock's.
+struct SensorKind {
+    SensorSource source;
+    const char* word;    // a sweep's item for it; null: the item names a file
+    const char* choice;  // the web page's choice and link word; null: not on the page
+    const char* title;   // in a picture's title; a file's is followed by the file's name
+};
+inline constexpr SensorKind kSensorKinds[] = {
+    {SensorSource::Setup, "setup", "trained", "the setup's sensors"},
+    {SensorSource::File, nullptr, nullptr, "sensors from "},
+    {SensorSource::Random, "random", "random", "random sensors"},
+};
+
 struct FlockChoice {
     int agentCount = kAgentCount;
     SensorSource sensors = SensorSource::Setup;
@@ -32,6 +46,9 @@ struct FlockChoice {
     std::string setupScript;  // empty: the data folder's vex_flock_setup.txt
     std::vector<std::string> scriptFolders;  // searched for scripts after the working folder
 };
+
+// The title of the chosen sensors: "random sensors", "sensors from NAME" (without its folder), ...
+std::string sensorsTitle(const FlockChoice& choice);
 
 // The flock cannot fly with this data or these sensors; the text says why, in one line.
 class SetupFailure : public std::runtime_error {

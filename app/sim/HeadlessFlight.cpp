@@ -14,13 +14,11 @@ namespace flock {
 
 namespace {
 
-struct FrameShape {
-    double distanceFromCentre = 0;
-    double polarisation = 0;
-    bool finite = true;
-};
+double share(double part, double whole) { return whole > 0 ? part / whole : 0.0; }
 
-FrameShape measure(const std::vector<Agent>& agents) {
+}  // namespace
+
+FrameShape measureFrame(const std::vector<Agent>& agents) {
     FrameShape shape;
     double cx = 0, cy = 0, hx = 0, hy = 0;
     for (const Agent& agent : agents) {
@@ -40,10 +38,6 @@ FrameShape measure(const std::vector<Agent>& agents) {
     shape.polarisation = std::hypot(hx / n, hy / n);
     return shape;
 }
-
-double share(double part, double whole) { return whole > 0 ? part / whole : 0.0; }
-
-}  // namespace
 
 double FlightFigures::meanDistance() const { return share(distanceSum, static_cast<double>(frames)); }
 double FlightFigures::meanPolarisation() const { return share(polarisationSum, static_cast<double>(frames)); }
@@ -122,7 +116,7 @@ FlightRecord flyHeadless(const FlightSettings& settings) {
 
         advanceScene(app, canvas);
 
-        const FrameShape shape = measure(agents);
+        const FrameShape shape = measureFrame(agents);
         record.allFinite = record.allFinite && shape.finite;
         record.distance.push_back(shape.distanceFromCentre);
         record.polarisation.push_back(shape.polarisation);

@@ -43,6 +43,15 @@ struct FlightFigures {
     void add(const FlightFigures& other);
 };
 
+// One frame's agents: their mean distance from their centroid and the length of their
+// mean unit heading; finite: every position and heading is a number.
+struct FrameShape {
+    double distanceFromCentre = 0;
+    double polarisation = 0;
+    bool finite = true;
+};
+FrameShape measureFrame(const std::vector<Agent>& agents);
+
 // The figures a flight reports, one row each, in the order of the table's columns.
 // The table and its header, the sweep's row files, summary and picture, the flight
 // picture's summary lines and the help are all made from these rows.

@@ -66,6 +66,14 @@ void setWorldSetting(WorldSettings& settings, std::string_view name, double valu
     settings.*(row->field) = value;
 }
 
+std::string changedSettings(const WorldSettings& settings) {
+    std::string text;
+    for (const WorldSetting& row : worldSettingTable())
+        if (settings.*(row.field) != row.defaultValue)
+            text += (text.empty() ? "" : ", ") + std::string(row.name) + "=" + settingText(settings.*(row.field));
+    return text;
+}
+
 std::string worldSettingsHelp() {
     std::string text = "Settings of the world, for --set NAME=VALUE (a sweep also takes V1,V2,... or\n"
                        "START:STOP:COUNT):\n";

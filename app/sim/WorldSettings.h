@@ -48,6 +48,9 @@ void setWorldSetting(WorldSettings& settings, std::string_view name, double valu
 // to the same number.
 std::string settingText(double value);
 
+// The settings that differ from the defaults, "name=value" each, joined by ", ".
+std::string changedSettings(const WorldSettings& settings);
+
 // The table for `flock --settings`: name, default, unit, range and meaning, one a line.
 std::string worldSettingsHelp();
 // The same as the Markdown table of docs/flock.md.

@@ -8,6 +8,12 @@ SOURCE = pathlib.Path(os.environ.get("FLOCK_SOURCE_DIR", pathlib.Path(__file__).
 BIN = pathlib.Path(os.environ.get("FLOCK_BUILD_BIN", SOURCE / "build" / "bin"))
 DATA = SOURCE / "data"
 
+# Dask settings for a cluster on a busy machine, where a worker may take minutes to
+# start, answer or come back: no deadline of the cluster's decides a test, and a worker
+# is lost only when it dies.
+PATIENT_CLUSTER = {"distributed.comm.timeouts.connect": "600s", "distributed.comm.timeouts.tcp": "600s",
+                   "distributed.scheduler.worker-ttl": None, "distributed.deploy.lost-worker-timeout": "600s"}
+
 
 def program(name, *arguments, stdin=None, cwd=None, check=True):
     """Runs one of the programs; answers its standard output, or fails with its stderr."""

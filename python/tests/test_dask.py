@@ -5,7 +5,7 @@ import pytest
 
 import quantumflock as qf
 from quantumflock import _flights
-from conftest import DATA
+from conftest import DATA, PATIENT_CLUSTER
 
 distributed = pytest.importorskip("distributed")
 dask = pytest.importorskip("dask")
@@ -13,9 +13,11 @@ dask = pytest.importorskip("dask")
 
 @pytest.fixture(scope="module")
 def client():
-    with dask.config.set({"distributed.scheduler.allowed-failures": 1}):
+    with dask.config.set({**PATIENT_CLUSTER, "distributed.scheduler.allowed-failures": 1}):
         with distributed.LocalCluster(n_workers=2, threads_per_worker=1, processes=True, host="127.0.0.1",
-                                      dashboard_address=None) as cluster, distributed.Client(cluster) as client:
+                                      dashboard_address=None) as cluster, \
+                distributed.Client(cluster, timeout="600s") as client:
+            client.wait_for_workers(2, timeout=600)  # both flying before the first run
             yield client
 
 

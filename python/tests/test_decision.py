@@ -1,4 +1,7 @@
 # Tala and decision makers from Python against the tala program.
+import signal
+import threading
+
 import numpy as np
 import pytest
 
@@ -31,6 +34,11 @@ def test_training_prints_and_saves_what_vex_train_does(tmp_path):
 
     stopped = qf.DecisionMaker(tala).train("rules", 50, 2, 6, 4, progress=lambda done, total, line: done < 2)
     assert len(stopped) == 2
+    def ctrl_c_after_the_first(done, total, line):  # Ctrl-C to this thread: no timer
+        if done == 1:
+            signal.pthread_kill(threading.get_ident(), signal.SIGINT)
+    with pytest.raises(KeyboardInterrupt):
+        qf.DecisionMaker(tala).train("rules", 50, 2, 6, 4, progress=ctrl_c_after_the_first)
     with pytest.raises(qf.Failure, match="this interpreter is training"):
         qf.DecisionMaker(tala).train("rules", 2, 2, 6, 4, progress=lambda *state: tala.run("vex::qdm::free (get QDM)"))
     assert "trained yes (1 generations" in qf.DecisionMaker(tala).describe()  # stopped, not freed

@@ -3,7 +3,9 @@ import contextlib
 import io
 import re
 
-from conftest import SOURCE
+import dask
+
+from conftest import PATIENT_CLUSTER, SOURCE
 
 
 def test_the_page_runs_as_written(tmp_path, monkeypatch):
@@ -13,7 +15,7 @@ def test_the_page_runs_as_written(tmp_path, monkeypatch):
     monkeypatch.chdir(tmp_path)
     printed = io.StringIO()
     namespace = {}
-    with contextlib.redirect_stdout(printed):
+    with contextlib.redirect_stdout(printed), dask.config.set(PATIENT_CLUSTER):
         for block in blocks:
             exec(compile(block, "docs/python.md", "exec"), namespace)
     assert (tmp_path / "polarisation.png").read_bytes()[:4] == b"\x89PNG"

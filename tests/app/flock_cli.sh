@@ -2,11 +2,8 @@
 # The flock's command line without a window: help and version, usage errors, data that cannot be found or
 # cannot fly, and headless flights with their files. Usage: flock_cli.sh FLOCK-PROGRAM DATA-DIR
 set -u -o pipefail
-flock=$(realpath "$1") data=$(realpath "$2") work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-fail() { echo "FAIL: $*"; exit 1; }
-cd "$work" && mkdir empty out || exit 1
-unset DISPLAY WAYLAND_DISPLAY  # no display anywhere here: nothing below may need one
+source "$(dirname "$0")/cli_test_start.sh"
+mkdir empty out || exit 1
 # run ARGS...: runs flock in $work/out; status in $status, output in out.txt, err.txt.
 run() { (cd out && exec timeout 120 "$flock" "$@") </dev/null >out.txt 2>err.txt; status=$?; }
 lines() { wc -l <"$1" | tr -d ' '; }

@@ -2,11 +2,7 @@
 # World settings, setups of one's own and sweeps over them: refusals before any flight, noise 0 as no noise,
 # a grid's run as the single flight, and rows that carry their settings. Usage: grid_cli.sh FLOCK-PROGRAM DATA-DIR
 set -u -o pipefail
-flock=$(realpath "$1") data=$(realpath "$2") work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-fail() { echo "FAIL: $*"; exit 1; }
-unset DISPLAY WAYLAND_DISPLAY
-cd "$work" || exit 1
+source "$(dirname "$0")/cli_test_start.sh"
 run() { timeout 300 "$flock" "$@" </dev/null >out.txt 2>err.txt; status=$?; }
 
 mkdir own broken bare

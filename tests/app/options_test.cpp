@@ -174,5 +174,38 @@ TEST(FlockOptions, TheHelpAndTheReferenceFollowTheRows) {
     EXPECT_NE(doc.find(worldSettingsReference()), std::string::npos) << worldSettingsReference();
 }
 
+// The synopsis comes from the rows' places, and a line of a mode shows only the options
+// that go with it.
+TEST(FlockOptions, TheUsageComesFromTheRowsAndEachModesLineHoldsItsOwnOptions) {
+    EXPECT_EQ(flockUsage(),
+              "Usage: flock [--data DIR] [--agents K] [--seed N] [--sensors FILE | --random-sensors]\n"
+              "       flock --headless [--seconds S] [--every T] [--csv FILE] [--svg FILE] ...\n"
+              "       flock --sweep [--seeds A-B | --seeds S1,S2,...] [--agents K1,K2,...]\n"
+              "             [--sensors FILE|setup|random,...] [--jobs N] [--shard K/N] [--csv FILE] [--svg FILE] ...\n"
+              "       flock --summarize FILE... [--csv FILE] [--svg FILE] [--pairs FILE]\n"
+              "       flock ... [--setup FILE] [--set NAME=VALUE]... | flock --settings\n"
+              "       flock --help | --version\n");
+    const unsigned lineModes[] = {kWindow, kHeadless, kSweep, kSweep, kSummarize, kAnyMode, kAnyMode};
+    for (const FlockOptionRow& row : flockOptionTable())
+        for (const UsagePlace& place : row.usage)
+            EXPECT_TRUE(row.modes & lineModes[place.slot / 10]) << row.name << " at " << place.slot;
+}
+
+// A sweep's sensor words and the pictures' titles come from the one list of kinds.
+TEST(FlockOptions, SensorKindsGiveTheSweepsWordsAndTheTitles) {
+    const FlockOptions options = parse({"--sweep", "--sensors", "random,setup,mine.bin"});
+    ASSERT_EQ(options.sweepChoice.sensors.size(), 3u);
+    EXPECT_EQ(options.sweepChoice.sensors[0].source, SensorSource::Random);
+    EXPECT_EQ(options.sweepChoice.sensors[1].source, SensorSource::Setup);
+    EXPECT_EQ(options.sweepChoice.sensors[2].file, "mine.bin");
+    FlockChoice choice;
+    EXPECT_EQ(sensorsTitle(choice), "the setup's sensors");
+    choice.sensors = SensorSource::File;
+    choice.sensorFile = "some/folder/mine.bin";
+    EXPECT_EQ(sensorsTitle(choice), "sensors from mine.bin");
+    choice.sensors = SensorSource::Random;
+    EXPECT_EQ(sensorsTitle(choice), "random sensors");
+}
+
 }  // namespace
 }  // namespace flock

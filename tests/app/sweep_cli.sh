@@ -2,11 +2,7 @@
 # flock --sweep and --summarize: refused command lines, one run against the single flight, --jobs and shards
 # that do not change the output, and an interrupted sweep. Usage: sweep_cli.sh FLOCK-PROGRAM DATA-DIR
 set -u -o pipefail
-flock=$(realpath "$1") data=$(realpath "$2") work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-fail() { echo "FAIL: $*"; exit 1; }
-unset DISPLAY WAYLAND_DISPLAY
-cd "$work" || exit 1
+source "$(dirname "$0")/cli_test_start.sh"
 run() { timeout 300 "$flock" "$@" </dev/null >out.txt 2>err.txt; status=$?; }  # status in $status
 rows() { grep -v '^#' "$1" | tail -n +2 | wc -l | tr -d ' '; }
 body() { grep -v '^#' "$1"; }  # a row file without its provenance
@@ -143,12 +139,14 @@ script -qec "'$flock' --sweep --data '$data' --seconds 1 --seeds 1-3 --jobs 1 >t
 grep -q "flock: 0 of 3 runs, 0:00 elapsed, ? left" terminal.txt || fail "no progress at a terminal: $(cat -v terminal.txt)"
 [ "$(grep -vc "^\*" table.txt)" -eq 2 ] || fail "at a terminal: $(cat table.txt)"
 
-# The sweep alone interrupted (it must stop its flights) while 64 agents fly, after the four 1-agent runs ended:
-# the finished runs in the CSV, a line saying how many, no child left, and no waiting.
+# The sweep alone interrupted (it must stop its flights) while 64 agents fly, after the four 1-agent runs ended,
+# one flight stopped (SIGSTOP): the finished runs in the CSV, a line saying how many, the stopped flight named, no
+# child left, and no waiting.
 setsid "$flock" --sweep --data "$data" --seconds 450 --seeds 1-4 --agents 1,64 --jobs 2 --csv stopped.csv \
   </dev/null >out.txt 2>err.txt & sweeper=$!
 sleep 3; children=$(pgrep -P "$sweeper")
 [ -n "$children" ] || fail "no flights running"
+kill -STOP "$(echo "$children" | head -n 1)" && sleep 0.2
 kill -INT "$sweeper"
 for _ in $(seq 20); do kill -0 "$sweeper" 2>/dev/null && sleep 0.1; done
 kill -0 "$sweeper" 2>/dev/null && { kill -KILL -- "-$sweeper"; fail "the interrupted sweep waited for its flights"; }
@@ -158,6 +156,7 @@ finished=$(sed -n 's/^flock: interrupted: \([0-9]*\) of 8 runs finished, their r
 [ -n "$finished" ] || fail "interrupted: $(cat err.txt)"
 [ "$(rows stopped.csv)" -eq "$finished" ] || fail "$finished runs finished, $(rows stopped.csv) rows"
 grep -q "failed" err.txt && fail "the stopped flights were reported as failed: $(cat err.txt)"
+grep -q "^flock: run [0-9]* (64 agents, .*) was stopped: continued (SIGCONT)" err.txt || fail "stopped flight: $(cat err.txt)"
 for child in $children; do kill -0 "$child" 2>/dev/null && fail "flight $child still runs"; done
 [ -s out.txt ] && fail "an interrupted sweep printed a table"
 echo "flock sweeps: passed"

@@ -103,6 +103,30 @@ TEST_F(TypedKeys, QStopsTrainingBeforeAGenerationAndOtherKeysAreDropped) {
     EXPECT_FALSE(tala::interp::keyWaiting());
 }
 
+// A stop asked within an evaluation's steps ends training at once, however many steps there are: the sensors
+// and the history stay those of the generations finished, and the decision maker is left prepared.
+TEST(TrainingStop, AStopWithinAnEvaluationsStepsEndsTrainingThere) {
+    struct StopAtThirdPoll : tala::TaskProgress {
+        int polls = 0;
+        bool keyWaiting() override { return ++polls >= 3; }
+        bool stopRequested() override { return polls >= 3; }
+    } progress;
+    auto qdm = flock();
+    qdm->addSensor("center");
+    qdm->prepare();
+    const linalg::Matrix prepared = literal::variableMatrix(*qdm, "psi.0");
+    const auto sensorsBefore = qdm->sensors[0].rotation;
+    OutputCapture output, errors(std::cerr);
+    qdm->train({Rule{{{"center"}}, 0, {{0, 0, 1.0}}}}, 3, std::numeric_limits<int>::max(), 3, 3, &progress);
+    EXPECT_EQ(errors.text(),
+              "Training stopped by key before its first generation; the decision maker keeps its sensors.\n");
+    EXPECT_EQ(qdm->sensors[0].rotation, sensorsBefore);
+    EXPECT_TRUE(qdm->trainingHistory.generations.empty());
+    const linalg::Matrix& psi = literal::variableMatrix(*qdm, "psi.0");
+    EXPECT_TRUE(psi.entryCount() == prepared.entryCount() &&
+                std::equal(psi.data(), psi.data() + psi.entryCount(), prepared.data()));
+}
+
 // As it stops a loop; what scoring prints: golden/mistakes/scoring.
 TEST_F(TypedKeys, AKeyStopsScoring) {
     auto qdm = flock();

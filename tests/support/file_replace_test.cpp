@@ -1,6 +1,7 @@
 #include "support/FileReplace.h"
 #include <fcntl.h>
 #include <grp.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <sys/wait.h>
@@ -154,6 +155,31 @@ TEST_F(FileReplace, StandardOutputRedirectedToAFileGetsTheBytesAfterWhatItHolds)
     }), 0);
     EXPECT_EQ(fileText(out), "before\ncsv\nafter\n");
     EXPECT_EQ(listing(), "out.txt;");
+}
+
+// A termination signal during the write ends the process as it would have, without the temporary; the old file
+// stays whole. Between writes the signals are left as they were.
+TEST_F(FileReplace, ATerminationSignalDuringTheWriteRemovesTheTemporary) {
+    for (const int signal : {SIGTERM, SIGINT}) {
+        std::ofstream(path("kept.bin")) << "old";
+        const pid_t child = ::fork();
+        if (child == 0) ::_exit((replaceFile(path("kept.bin"), std::string(std::size_t{64} << 20, 'x')), 0));
+        bool seen = false;  // the temporary, then the signal while it is written
+        for (int tries = 0; !seen && tries < 2000000; ++tries)
+            for (const auto& entry : fs::directory_iterator(folder_))
+                if (tala::interp::isReplaceTemporary(entry.path().filename().string())) seen = true;
+        ::kill(child, signal);
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        ASSERT_TRUE(seen);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << status;
+        EXPECT_EQ(fileText(path("kept.bin")), "old");
+        EXPECT_EQ(listing(), "kept.bin;");
+    }
+    replaceFile(path("kept.bin"), "new");
+    struct sigaction after {};
+    ::sigaction(SIGTERM, nullptr, &after);
+    EXPECT_EQ(after.sa_handler, SIG_DFL);
 }
 
 TEST(ReplaceTemporary, NamesAreShortAndFixedInLength) {

@@ -100,4 +100,21 @@ EOF
   wait_for " generations; the decision maker keeps the best sensors found."; wait_for_last_line "tala>"
   ask 'print "after"' "temp = after"; leave
 }
+# q stops a score and a training in the middle of a trial's steps, however many the trial has.
+long_steps() {
+  tala; cat > "$work/long.txt" <<'EOF'
+begin
+(file flock_decision_maker.txt)
+(vex::add_sensor (get QDM) center)
+(vex::qdm::prepare (get QDM))
+(set rules (vex::add_rule (get rules) (vex::State repeat (vex::SensorList center)) (vex::dist_str (get QDM) 1.0 left)))
+EOF
+  for line in "global (new vex::QDM QDM)" "vex::qdm::new (get QDM)" "global (new vex::TrainingSet rules)" \
+              "file $work/long.txt"; do run_line "$line" "tala> "; done
+  type_line "vex::qdm::score (get QDM) (get rules) 1 2000000000"; sleep 0.3; keys -l q
+  wait_for "Error: User break."; wait_for_last_line "tala>"
+  type_line "vex::train (get QDM) (get rules) 3 2000000000 4 4"; wait_for "3/4"; sleep 0.3; keys -l q
+  wait_for "Training stopped by key before its first generation"; wait_for_last_line "tala>"
+  ask 'print "after"' "temp = after"
+}
 "$case"

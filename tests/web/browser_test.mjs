@@ -399,6 +399,13 @@ try {
     document.getElementById('agents').value]);
   check(/agents=5/.test(named[0]) && /seed=x/.test(named[0]) && !/sensors/.test(named[0]) && named[1] === '8',
     'bad values in the link are named, and the defaults used', JSON.stringify(named));
+  // The sensor choices come from the program's list of kinds; a bad one is named in the link's order.
+  await linked.goto(url + '?agents=5&sensors=bogus&seed=x', { waitUntil: 'load' });
+  await linked.waitForFunction(() => window.flockStats && window.flockStats.ready, { timeout: 30000 });
+  const kinds = await linked.evaluate(() => [document.getElementById('url-problems').textContent,
+    [...document.getElementById('sensors').options].map((o) => `${o.value}=${o.text}`).join(), document.getElementById('sensors').value]);
+  check(/agents=5.*; sensors=bogus is neither trained nor random: trained sensors fly; seed=x/.test(kinds[0]) &&
+    kinds[1] === '0=trained,1=random' && kinds[2] === '0', "the page's sensor choices are the program's", JSON.stringify(kinds));
   // World settings in the link: checked by the program's table, applied to the flight and written back; the noise
   // slider changes the flying flock at once, without a new flight.
   await linked.goto(url + '?agents=4&noise=30&speed=fast&turn_rate=99999&think_period=2.5&bogus=1',
