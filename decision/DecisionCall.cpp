@@ -26,7 +26,10 @@ double DecisionCall::weightArg(int n) const {
 }
 
 std::shared_ptr<QDMType> DecisionCall::decisionMakerValueArg(int n, const char* ending) const {
-    return userArg<QDMType>(n, word() + " syntax error: first argument must be of type 'vex::QDM'" + ending);
+    const Object argument = valueArg(n);
+    // A decision-maker value, as nearly every call has it, needs no complaint text.
+    if (std::shared_ptr<QDMType> value = userValue<QDMType>(argument)) return value;
+    return userIn<QDMType>(argument, n, word() + " syntax error: first argument must be of type 'vex::QDM'" + ending);
 }
 
 std::shared_ptr<QDM> DecisionCall::decisionMakerArg(int n, NoDecisionMaker missing) const {

@@ -34,10 +34,12 @@ bool word_qdm_apply_op(DecisionCall& call) {
     const auto decisionMaker = call.decisionMakerArg(1);
     if (decisionMaker == nullptr) return true;
     const std::string name = call.stringArg(2);
-    if (!decisionMaker->hasSensor(name))
+    const Sensor* sensor = decisionMaker->findSensor(name);
+    if (sensor == nullptr)
         warnOnce(*decisionMaker, "vex::qdm::apply_op: no sensor '" + name + "'; the decision maker's sensors are: " +
                                      sensorNamesOf(*decisionMaker) + ".");
-    decisionMaker->applyOp(name);
+    else
+        decisionMaker->applySensorOperator(sensor->unitary);  // what applyOp(name) does
     return true;
 }
 

@@ -8,8 +8,10 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
+#include "decision/KeptOperators.h"
 #include "decision/Records.h"
 #include "decision/TrainingHistory.h"
 #include "interp/VariableTable.h"
@@ -82,6 +84,9 @@ public:
     std::vector<std::int32_t> measureActions(int space);
     // Off: every measurement runs its text, the reference the in-place route is checked against.
     bool measureInPlace = true;
+    // Off: every move of registers back to their centre is built afresh from its kets and
+    // bras, the reference the kept ones are checked against.
+    bool keepOperators = true;
     void recenter(int space, const std::vector<std::int32_t>& position);
     int nearestAction(int space, const std::vector<std::int32_t>& position,
                       ActionPoint* chosen = nullptr) const;
@@ -172,8 +177,19 @@ private:
     // The probability of the action from the distribution of the space's Action registers.
     double sumOverAction(int space, int action, std::int32_t middle, const std::vector<double>& distribution) const;
     // Measures `count` registers of the system QDM from number `first` on, in turn, each
-    // outcome kept in the variable prefix + i + ".result".
-    std::vector<std::int32_t> measureRegisters(int first, int count, const std::string& prefix);
+    // outcome kept in the variable "Action.<space>.<i>.result".
+    std::vector<std::int32_t> measureRegisters(int first, int count, int space);
+
+    // The names of the register variables a decision reads: "Action.<space>.<index>"
+    // or "Delta.<space>.<index>", then ".result", ".ket.<k>" or ".bra.<k>". Made once
+    // each and kept; the reference lasts until the next call for a name out of range.
+    enum class RegisterKind : std::uint8_t { Action, Delta };
+    enum class RegisterPart : std::uint8_t { Result, Ket, Bra };
+    const std::string& registerName(RegisterKind kind, int space, int index, RegisterPart part, std::int32_t k = 0);
+    std::unordered_map<std::uint64_t, std::string> registerNames_;
+    std::string unkeyedName_;
+    // The register moves of recenter, by the versions of the kets and bras they are made of.
+    KeptOperators keptOperators_;
     // The measuring text of measureRegisters done in place when its variables are as
     // the decision maker made them: false, with nothing drawn or changed, otherwise.
     bool measureDirectly(int subsystem, const std::string& resultName);

@@ -98,15 +98,14 @@ void QDM::evaluateText(std::string_view text, bool global, tala::interp::Variabl
 }
 
 linalg::Matrix& QDM::readMatrix(const std::string& name) {
-    tala::interp::Variable found;
-    tala::interp::lookup(variables, name, found);
-    return found.getMatrix();
+    // The entry itself, where lookup would copy it: the same value, the same failure.
+    if (const tala::interp::Variable* found = tala::interp::findLast(variables, name)) return found->getMatrix();
+    return tala::interp::Variable().getMatrix();
 }
 
 std::int32_t QDM::readInteger(const std::string& name) {
-    tala::interp::Variable found;
-    tala::interp::lookup(variables, name, found);
-    return found.getInteger();
+    if (const tala::interp::Variable* found = tala::interp::findLast(variables, name)) return found->getInteger();
+    return tala::interp::Variable().getInteger();
 }
 
 std::int64_t QDM::systemSize() const {

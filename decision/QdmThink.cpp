@@ -48,11 +48,10 @@ linalg::Matrix outerProduct(const linalg::Matrix& ket, const linalg::Matrix& bra
 }
 
 // The value of the last variable of that name when it is a matrix with entries.
-const linalg::Matrix* matrixWithEntries(const tala::interp::VariableList& variables, const std::string& name) {
-    tala::interp::Variable found;
-    tala::interp::lookup(variables, name, found);
-    if (found.typeName != "matrix" || !found.hasValue()) return nullptr;
-    const linalg::Matrix& value = found.getMatrix();
+const linalg::Matrix* matrixWithEntries(const tala::interp::VariableList& variables, std::string_view name) {
+    const tala::interp::Variable* found = tala::interp::findLast(variables, name);
+    if (found == nullptr || found->typeName != "matrix" || !found->hasValue()) return nullptr;
+    const linalg::Matrix& value = found->getMatrix();
     return value.hasStorage() ? &value : nullptr;
 }
 
@@ -175,15 +174,35 @@ std::vector<std::int32_t> QDM::measureActions(int space) {
     int first = 1;
     for (const ActionSpace& each : actionSpaces) first += each.dimensions();
     for (int t = 0; t < space; ++t) first += actionSpaces[t].dimensions();
-    const std::vector<std::int32_t> position = measureRegisters(first, actionSpaces[space].dimensions(), "Action." + num(space) + ".");
+    const std::vector<std::int32_t> position = measureRegisters(first, actionSpaces[space].dimensions(), space);
     recenter(space, position);
     return position;
 }
 
-std::vector<std::int32_t> QDM::measureRegisters(int first, int count, const std::string& prefix) {
+const std::string& QDM::registerName(RegisterKind kind, int space, int index, RegisterPart part, std::int32_t k) {
+    // One key per name: every field in range, else the name is made afresh.
+    const bool keyed = space >= 0 && space < (1 << 16) && index >= 0 && index < (1 << 16) && k >= 0 && k < (1 << 24);
+    const std::uint64_t key = (std::uint64_t(kind) << 62) | (std::uint64_t(part) << 60) |
+                              (std::uint64_t(space) << 40) | (std::uint64_t(index) << 24) | std::uint64_t(k);
+    if (keyed)
+        if (auto it = registerNames_.find(key); it != registerNames_.end()) return it->second;
+    std::string name = (kind == RegisterKind::Action ? "Action." : "Delta.") + num(space) + "." + num(index);
+    switch (part) {
+        case RegisterPart::Result: name += ".result"; break;
+        case RegisterPart::Ket: name += ".ket." + num(k); break;
+        case RegisterPart::Bra: name += ".bra." + num(k); break;
+    }
+    if (!keyed) {
+        unkeyedName_ = std::move(name);
+        return unkeyedName_;
+    }
+    return registerNames_.emplace(key, std::move(name)).first->second;
+}
+
+std::vector<std::int32_t> QDM::measureRegisters(int first, int count, int space) {
     std::vector<std::int32_t> outcomes;
     for (int i = 0; i < count; ++i) {
-        const std::string result = prefix + num(i) + ".result";
+        const std::string& result = registerName(RegisterKind::Action, space, i, RegisterPart::Result);
         if (!measureInPlace || !measureDirectly(first + i, result))
             evaluateText("set psi.0 (measure (get psi.0) (get QDM) (integer " + num(first + i) + ") " + result + ")",
                          false);
@@ -197,14 +216,15 @@ std::vector<std::int32_t> QDM::measureRegisters(int first, int count, const std:
 // generator, the outcome stored, then psi.0 set to the collapsed state. A state that
 // cannot be drawn from fails as the text does, after the draw.
 bool QDM::measureDirectly(int subsystem, const std::string& resultName) {
-    tala::interp::Variable system, outcomeEntry;
-    tala::interp::lookup(variables, "QDM", system);
-    tala::interp::lookup(variables, resultName, outcomeEntry);
-    if (system.typeName != "system" || !system.hasValue() ||
-        !std::holds_alternative<tala::interp::SystemDims>(*system.value))
+    const tala::interp::Variable* system = tala::interp::findLast(variables, "QDM");
+    const tala::interp::Variable* outcomeEntry = tala::interp::findLast(variables, resultName);
+    if (system == nullptr || system->typeName != "system" || !system->hasValue() ||
+        !std::holds_alternative<tala::interp::SystemDims>(*system->value))
         return false;
-    if (outcomeEntry.typeName != "integer" || !outcomeEntry.hasValue()) return false;
-    const tala::interp::SystemDims& dims = system.getSystem();
+    if (outcomeEntry == nullptr || outcomeEntry->typeName != "integer" || !outcomeEntry->hasValue()) return false;
+    // Held while the state is replaced below, as the copy that lookup made held it.
+    const std::shared_ptr<tala::interp::Value> systemValue = system->value;
+    const tala::interp::SystemDims& dims = std::get<tala::interp::SystemDims>(*systemValue);
     const linalg::Matrix* psi = matrixWithEntries(variables, "psi.0");
     if (psi == nullptr || subsystem < 0 || subsystem >= static_cast<int>(dims.size())) return false;
     if (psi->cols() != 1 || psi->rows() != qlang::systemLength(dims)) return false;
@@ -226,25 +246,36 @@ bool QDM::measureDirectly(int subsystem, const std::string& resultName) {
 void QDM::recenter(int space, const std::vector<std::int32_t>& position) {
     const ActionSpace& target = actionSpaces[space];
     const int dims = target.dimensions();
-    const std::string prefix = "Action." + num(space) + ".";
-    // Takes each register "prefix i" of the space from basis state from[i] to basis state `to`.
-    auto moveRegisters = [&](const std::string& registers, const std::string& to,
-                             const std::vector<std::int32_t>& from) {
-        linalg::Matrix op = identity(1);
-        for (int i = 0; i < dims; ++i)
-            op = tensor(op, outerProduct(readMatrix(registers + num(i) + ".ket." + to),
-                                         readMatrix(registers + num(i) + ".bra." + num(from[i]))));
+    // Takes each register i of the space's kind from basis state from[i] to basis state `to`.
+    // The product depends on the kets' and bras' entries alone: one built from matrices
+    // that have not changed since is taken as kept.
+    std::vector<const linalg::Matrix*> factors;
+    std::vector<std::uint64_t> versions;
+    auto moveRegisters = [&](RegisterKind registers, std::int32_t to, const std::vector<std::int32_t>& from) {
+        factors.clear();
+        versions.clear();
+        for (int i = 0; i < dims; ++i) {
+            // Read before the next name is made: a name out of range has only one buffer.
+            factors.push_back(&readMatrix(registerName(registers, space, i, RegisterPart::Ket, to)));
+            factors.push_back(&readMatrix(registerName(registers, space, i, RegisterPart::Bra, from[i])));
+        }
+        for (const linalg::Matrix* factor : factors) versions.push_back(factor->version());
+        linalg::Matrix op;
+        if (keepOperators && keptOperators_.find(versions, op)) return op;
+        op = identity(1);
+        for (int i = 0; i < dims; ++i) op = tensor(op, outerProduct(*factors[2 * i], *factors[2 * i + 1]));
+        if (keepOperators) keptOperators_.keep(versions, op);
         return op;
     };
     const RegisterSplit split = splitAt(space);
-    const linalg::Matrix toCenter = moveRegisters(prefix, num(target.gridSize / 2), position);
+    const linalg::Matrix toCenter = moveRegisters(RegisterKind::Action, target.gridSize / 2, position);
     applyOnRegisters(readMatrix("psi.0"), split.left, toCenter, split.right);
     if (!target.resetDelta) return;
 
     int first = 1;
     for (int t = 0; t < space; ++t) first += actionSpaces[t].dimensions();
-    const std::vector<std::int32_t> steps = measureRegisters(first, dims, prefix);
-    const linalg::Matrix toRest = moveRegisters("Delta." + num(space) + ".", "1", steps);
+    const std::vector<std::int32_t> steps = measureRegisters(first, dims, space);
+    const linalg::Matrix toRest = moveRegisters(RegisterKind::Delta, 1, steps);
     std::int32_t left = memorySize, right = actionSize;
     for (int t = 0; t < static_cast<int>(actionSpaces.size()); ++t) {
         const std::int32_t moves = checkedPower(static_cast<std::int64_t>(actionSpaces[t].movementMap.size()),

@@ -43,7 +43,8 @@ bool VEXCommands::execute(const tala::interp::CommandTokenizer& tokens, tala::in
                           tala::interp::Object& result, tala::interp::Interpreter& interpreter,
                           const tala::interp::LibraryList& libraries, bool global) {
     // Words of other libraries are declined before anything is evaluated.
-    const auto* word = commandTable().lookup(tokens.token(0));
+    std::string scratch;
+    const auto* word = commandTable().lookup(tokens.token(0, scratch));
     if (word == nullptr) return false;
     const std::string scriptFile = tala::interp::takeScriptFile();
     DecisionCall call{{interpreter, tokens, scope, result, libraries, global, word->synopsis}};

@@ -80,12 +80,13 @@ std::string takesText(Arity arity) {
 
 void expectScriptFile(std::string_view fileName) { pendingFile = fileName; }
 
-std::string takeScriptFile() { return std::exchange(pendingFile, {}); }
+std::string takeScriptFile() { return pendingFile.empty() ? std::string() : std::exchange(pendingFile, {}); }
 
 void checkArgumentCount(const CommandTokenizer& tokens, Arity arity, std::string_view file, bool missingAllowed) {
     int given = tokens.count() - 1;
     if (given > arity.least && given > 0 && tokens.token(given).empty()) --given;
-    std::string word = tokens.token(0);
+    if (given >= arity.least && given <= arity.most) return;
+    const std::string word = tokens.token(0);
     if (given < arity.least && !missingAllowed) {
         warn(word + ": " + takesText(arity) + ", got " + std::to_string(given) +
              "; the missing ones read as empty");

@@ -68,6 +68,15 @@ private:
     int count_ = 1;
 };
 
+// Whether forScripts() reads `text` as one token that is the text itself: it holds no
+// separator, dropped character, bracket or quote. The evaluators take such a text as
+// it is, without a split or a look-up in the cache.
+inline bool isPlainScriptToken(std::string_view text) {
+    for (const char c : text)
+        if (c == ' ' || c == ',' || c == '\t' || c == '(' || c == ')' || c == '"') return false;
+    return true;
+}
+
 // The normalisation applied to script files and shell lines before evaluation:
 // trims, folds blank runs, drops blanks after "(", puts a blank before each "(".
 std::string normalizeCommandText(std::string_view text);

@@ -29,6 +29,15 @@ void applyLiteral(const std::string& token, const ObjectList& scope, Object& res
     if (!scope.lookup(token, result)) result.setString(token);
 }
 
+// "get NAME" with NAME a single token: the most common command evaluated inside others
+// ("(get QDM)" in every agent's command).
+bool readsPlainVariable(const CommandTokenizer& tokens) {
+    if (tokens.count() != 2) return false;
+    std::string scratch;
+    if (tokens.token(0, scratch) != "get") return false;
+    return isPlainScriptToken(tokens.token(1, scratch));
+}
+
 // The library a module's entry point makes. Without one the module is closed, the
 // failure printed, and the loader's details go to standard error.
 std::unique_ptr<CommandLibrary> libraryOf(ModuleHandle& handle) {
@@ -119,6 +128,10 @@ void Interpreter::execute(std::string_view text, ObjectList& scope, Object& resu
     result.release();
     const std::string scriptFile = takeScriptFile();
 
+    if (isPlainScriptToken(text)) {  // a name or a number: read as the one token it is
+        applyLiteral(std::string(text), scope, result);
+        return;
+    }
     const CommandTokenizer tokens = CommandTokenizer::forScriptText(text);
     if (tokens.count() == 1) {
         std::string scratch;
@@ -126,6 +139,16 @@ void Interpreter::execute(std::string_view text, ObjectList& scope, Object& resu
         return;
     }
 
+    if (readsPlainVariable(tokens)) {
+        // What the builtin get does (an argument count it cannot fault), without this
+        // command's copy of the scope: its argument, evaluated as a single token, sees
+        // the scope's entries, and a copy of them finds what the scope itself finds.
+        Object name;
+        std::string scratch;
+        applyLiteral(tokens.token(1, scratch), scope, name);
+        (global ? globals_ : scope).lookup(name.name, result);
+        return;
+    }
     ObjectList local = scope.borrowedCopy();
     ObjectList& target = global ? globals_ : (fresh ? local : scope);
     words::InterpreterCall command{{*this, tokens, local, result, libraries, global}, text, target, fresh};

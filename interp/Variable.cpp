@@ -1,6 +1,7 @@
 #include "interp/Variable.h"
 
 #include <algorithm>
+#include <cstring>
 #include <ostream>
 
 #include "support/Failure.h"
@@ -26,6 +27,21 @@ void store(Variable& variable, const char* typeName, T value) {
     variable.value = makeValue(std::move(value));
     variable.name = kTempName;
     variable.typeName = typeName;
+}
+
+// Names in a decision maker's list share long prefixes ("Action.0.0.ket.4") and differ
+// at the end: the last character is compared before the rest.
+bool sameName(const std::string& a, std::string_view b) {
+    return a.size() == b.size() && (b.empty() || (a.back() == b.back() && std::memcmp(a.data(), b.data(), b.size()) == 0));
+}
+
+// The seven type names the setters give.
+bool knownTypeName(const std::string& name) {
+    switch (name.size()) {
+        case 6: return name == "string" || name == "double" || name == "matrix" || name == "system" || name == "vector";
+        case 7: return name == "integer" || name == "complex";
+        default: return false;
+    }
 }
 
 template <typename List>
@@ -114,10 +130,7 @@ void set(Variable& target, const Variable& value) {
     if (!value.value || !target.value || target.typeName != value.typeName) return;
     // Writing a value onto its own storage changes nothing.
     if (target.value == value.value) return;
-    static const char* const kKnown[] = {"string", "integer", "double", "complex", "matrix", "system", "vector"};
-    const bool known = std::any_of(std::begin(kKnown), std::end(kKnown),
-                                   [&](const char* name) { return target.typeName == name; });
-    if (!known) throw Failure("Object::set unkown type");
+    if (!knownTypeName(target.typeName)) throw Failure("Object::set unkown type");
     // Same type name but differently stored values cannot come from the setters;
     // treat them like a type mismatch rather than replace the target's kind.
     if (target.value->index() != value.value->index()) return;
@@ -131,20 +144,24 @@ void set(Variable& target, const Variable& value) {
 
 void append(VariableList& list, const Variable& variable) { list.emplace_back(variable, false); }
 
-void lookup(const VariableList& list, const std::string& name, Variable& result) {
+const Variable* findLast(const VariableList& list, std::string_view name) {
     // From the end: the last entry of the name is the one found.
-    for (auto entry = list.rbegin(); entry != list.rend(); ++entry) {
-        if (entry->name != name) continue;
-        result.name = entry->name;
-        result.typeName = entry->typeName;
-        result.value = entry->value;
-        return;
-    }
+    for (auto entry = list.rbegin(); entry != list.rend(); ++entry)
+        if (sameName(entry->name, name)) return &*entry;
+    return nullptr;
+}
+
+void lookup(const VariableList& list, const std::string& name, Variable& result) {
+    const Variable* entry = findLast(list, name);
+    if (entry == nullptr) return;
+    result.name = entry->name;
+    result.typeName = entry->typeName;
+    result.value = entry->value;
 }
 
 void assign(VariableList& list, const std::string& name, const Variable& value) {
     for (Variable& entry : list)
-        if (entry.name == name) set(entry, value);
+        if (sameName(entry.name, name)) set(entry, value);
 }
 
 void remove(VariableList& list, const std::string& name) {

@@ -13,6 +13,7 @@
 #include <iosfwd>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <variant>
 #include <vector>
 
@@ -105,6 +106,8 @@ void appendAllOrNothing(VariableList& list, Build build) {
 void append(VariableList& list, const Variable& variable);
 // The last entry named `name` is copied into result (which owns nothing); none: untouched.
 void lookup(const VariableList& list, const std::string& name, Variable& result);
+// The last entry named `name` itself, or null: what lookup copies, without the copy.
+const Variable* findLast(const VariableList& list, std::string_view name);
 // set(entry, value) on every entry named `name`.
 void assign(VariableList& list, const std::string& name, const Variable& value);
 // Removes the first entry named `name`; raises "Cannot delete variable" if it is borrowed.

@@ -52,6 +52,10 @@ void evaluate(VariableTable& table, std::string_view text, VariableList& scope, 
 void evaluate(VariableTable& table, std::string_view text, Scope& scope, Variable& result, bool global, bool fresh) {
     const tala::interp::NestingGuard guard(nesting, kNesting);
     tala::interp::checkBracketDepth(text, kNesting);
+    if (tala::interp::isPlainScriptToken(text)) {  // the one token it is
+        applyLiteral(std::string(text), result);
+        return;
+    }
     const CommandTokenizer tokens = CommandTokenizer::forScriptText(text);
     if (tokens.count() == 1) {
         std::string scratch;

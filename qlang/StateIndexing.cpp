@@ -47,9 +47,10 @@ void checkStateFits(const linalg::Matrix& state, const SystemDims& dims) {
 }
 
 OutcomeRows::OutcomeRows(const SystemDims& dims, int subsystem, int outcome)
-    : dims_(dims), subsystem_(subsystem), strides_(dims.size(), 1), digits_(dims.size(), 0) {
+    : dims_(dims), subsystem_(subsystem), strides_(dims.size(), 1), digits_(dims.size(), 0),
+      length_(systemLength(dims)) {
     // A system without basis states walks nothing and needs no strides.
-    if (systemLength(dims) != 0)
+    if (length_ != 0)
         for (int k = static_cast<int>(dims.size()) - 2; k >= 0; --k)
             strides_[k] = saturatingProduct(strides_[k + 1], dims[k + 1]);
     restart(outcome);
@@ -59,7 +60,7 @@ void OutcomeRows::restart(int outcome) {
     std::fill(digits_.begin(), digits_.end(), 0);
     row_ = 0;
     remaining_ = 0;
-    const std::int64_t length = systemLength(dims_);
+    const std::int64_t length = length_;
     const int count = static_cast<int>(dims_.size());
     if (length == 0 || subsystem_ < 0 || subsystem_ >= count || outcome < 0 || outcome >= dims_[subsystem_])
         return;

@@ -48,6 +48,7 @@ private:
     int subsystem_;
     std::vector<std::int64_t> strides_;
     std::vector<int> digits_;
+    std::int64_t length_ = 0;  // systemLength(dims_)
     std::int64_t row_ = 0;
     std::int64_t remaining_ = 0;
 };

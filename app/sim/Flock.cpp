@@ -32,11 +32,12 @@ void Flock::steerAgent(std::size_t index, AppState& app) {
     agent.watchOdds = app.showMinds;
     // Odds from before the overlay was last hidden would be stale.
     if (!app.showMinds) agent.odds.known = false;
-    flock::steerAgent(agents_, index, app.framesPerSecond, world_);
+    sensing_.steer(agents_, index, app.framesPerSecond, world_);
 }
 
 void Flock::setWorld(const WorldSettings& world) {
     world_ = world;
+    sensing_.forget();
     for (Agent& agent : agents_) agent.thinkPeriod = static_cast<std::int32_t>(world.thinkPeriod);
 }
 
@@ -50,6 +51,7 @@ AgentPosition Flock::agentPosition(std::size_t index) const {
 }
 
 void Flock::resetAgents() {
+    sensing_.forget();
     for (Agent& agent : agents_) {
         agent.x = 0;
         agent.y = 0;

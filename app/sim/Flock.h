@@ -9,6 +9,7 @@
 
 #include "app/sim/Agent.h"
 #include "app/sim/AgentGroup.h"
+#include "app/sim/FrameSensing.h"
 
 namespace flock {
 
@@ -45,7 +46,10 @@ public:
     // Each mind frees its decision maker, then is destroyed.
     void releaseAgents() override;
 
+    // Changing the agents' places through this between two steering steps of one frame
+    // needs forgetSensing() before the next step.
     std::vector<Agent>& agents() { return agents_; }
+    void forgetSensing() { sensing_.forget(); }
     const WorldSettings& world() const { return world_; }
     // The rules from the next steering step on, for a flock already flying.
     void setWorld(const WorldSettings& world);
@@ -53,6 +57,7 @@ public:
 private:
     std::vector<Agent> agents_;
     WorldSettings world_;
+    FrameSensing sensing_;  // carried from agent to agent within a frame
 };
 
 // The agents at random places near the origin, each with a new mind that has run the

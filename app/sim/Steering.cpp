@@ -50,26 +50,29 @@ int reducedDegrees(double degrees) {
 }
 
 TurnWish senseOthers(const std::vector<Agent>& agents, std::size_t index, const WorldSettings& world) {
+    IndexOrderSums before;
+    for (std::size_t j = 0; j < index; ++j) before.add(agents[j]);
+    return senseOthersAfter(agents, index, world, before, nullptr);
+}
+
+TurnWish senseOthersAfter(const std::vector<Agent>& agents, std::size_t index, const WorldSettings& world,
+                          IndexOrderSums before, const NeighbourGrid* grid) {
     // Compared in single precision as the positions are: the default distance squares to 2.
     const auto closeSquared = static_cast<float>(world.neighbourDistance * world.neighbourDistance);
     const Agent& self = agents[index];
     TurnWish wish;
-    awayFromCloseNeighbours(agents, index, closeSquared, wish);
-    // The means are over every other agent, summed in index order.
-    float sumX = 0, sumY = 0, sumHeading = 0;
-    for (std::size_t j = 0; j < agents.size(); ++j) {
-        if (j == index) continue;
-        const Agent& other = agents[j];
-        sumX += other.x;
-        sumY += other.y;
-        sumHeading += other.heading;
-    }
+    if (grid != nullptr) grid->awayFromCloseNeighbours(agents, index, closeSquared, wish);
+    else awayFromCloseNeighbours(agents, index, closeSquared, wish);
+    // The means are over every other agent, summed in index order: those before this one
+    // are in `before`, the rest follow.
+    IndexOrderSums sums = before;
+    for (std::size_t j = index + 1; j < agents.size(); ++j) sums.add(agents[j]);
     if (agents.size() < 2) return wish;  // no others: no mean to follow
 
     float others = static_cast<float>(agents.size() - 1);
-    float meanX = sumX / others;
-    float meanY = sumY / others;
-    float meanHeading = sumHeading / others;
+    float meanX = sums.x / others;
+    float meanY = sums.y / others;
+    float meanHeading = sums.heading / others;
     int h = reducedDegrees(self.heading);
 
     if (wish.left == wish.right) {
@@ -84,8 +87,10 @@ TurnWish senseOthers(const std::vector<Agent>& agents, std::size_t index, const 
 }
 
 void steerAgent(std::vector<Agent>& agents, std::size_t index, float framesPerSecond, const WorldSettings& world) {
-    TurnWish wish = senseOthers(agents, index, world);
-    Agent& self = agents[index];
+    stepAfterSensing(agents[index], senseOthers(agents, index, world), framesPerSecond, world);
+}
+
+void stepAfterSensing(Agent& self, TurnWish wish, float framesPerSecond, const WorldSettings& world) {
     self.stepCounter += 1;
     if (self.thinkPeriod > 0 && self.stepCounter % self.thinkPeriod == 0) {
         thinkAgent(self, wish.left, wish.right, world);

@@ -36,6 +36,22 @@ int reducedDegrees(double degrees);
 // Separation from close neighbours, then alignment with the others' mean heading
 // and cohesion towards their centre, each only while the wish is still undecided.
 TurnWish senseOthers(const std::vector<Agent>& agents, std::size_t index, const WorldSettings& world = {});
+class NeighbourGrid;
+// Sums of x, y and heading over agents in index order, in single precision.
+struct IndexOrderSums {
+    float x = 0, y = 0, heading = 0;
+    void add(const Agent& agent) {
+        x += agent.x;
+        y += agent.y;
+        heading += agent.heading;
+    }
+};
+// senseOthers, given the sums over agents 0 ... index - 1 as it makes them, with the
+// close neighbours found by `grid` (built for this reach) when it is not null.
+TurnWish senseOthersAfter(const std::vector<Agent>& agents, std::size_t index, const WorldSettings& world,
+                          IndexOrderSums before, const NeighbourGrid* grid);
+// The steering step of steerAgent after sensing gave `wish`.
+void stepAfterSensing(Agent& self, TurnWish wish, float framesPerSecond, const WorldSettings& world);
 // One steering step of agent `index`: sense, think every thinkPeriod-th step,
 // turn towards the target heading and fly, scaled by the frame rate.
 void steerAgent(std::vector<Agent>& agents, std::size_t index, float framesPerSecond,

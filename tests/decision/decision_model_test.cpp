@@ -175,3 +175,35 @@ TEST(Decisions, MeasuredInPlaceAsByTheirTextDrawForDrawAndBitForBit) {
         expectSame(byText, inPlace, 0.0);
     }
 }
+
+// Kept register moves are the ones built afresh, also after a script changes a ket or a
+// bra they were built from (a new version: the kept one is not served).
+TEST(Decisions, KeptRegisterMovesAreTheOnesBuiltAfresh) {
+    for (const bool shift : {true, false}) {
+        auto decisions = [&](bool keep, linalg::Matrix& state) {
+            auto qdm = stimulated(shift);
+            qdm->keepOperators = keep;
+            std::string names;
+            OutputCapture printed;
+            for (int step = 0; step < 40; ++step) {
+                if (step == 15 || step == 25) {
+                    for (int k = 0; k < 9; ++k) {
+                        const std::string ket = "Action.0.0.ket." + std::to_string(k);
+                        if (tala::interp::findLast(qdm->variables, ket) == nullptr) continue;
+                        literal::variableMatrix(*qdm, ket).scale({step == 15 ? 0.5 : 2.0, 0.0});
+                    }
+                    if (tala::interp::findLast(qdm->variables, "Delta.0.0.bra.1") != nullptr)
+                        literal::variableMatrix(*qdm, "Delta.0.0.bra.1").scale({0.0, 1.0});
+                }
+                qdm->applyOp("left");
+                qdm->think();
+                names += qdm->decideName(0) + " ";
+            }
+            state = psi(*qdm);
+            return names + printed.take() + std::to_string(std::rand());
+        };
+        linalg::Matrix kept, afresh;
+        EXPECT_EQ(decisions(true, kept), decisions(false, afresh)) << shift;
+        expectSame(afresh, kept, 0.0);
+    }
+}

@@ -150,3 +150,54 @@ TEST_F(CommandCacheTest, AWordDefinedLaterIsDispatchedAndFailuresRepeatAsUncache
     EXPECT_EQ(run(interpreter, "late 1", {&late}), "|late:1");
     EXPECT_EQ(run(interpreter, "late 1"), "Syntax error 'late 1'\n|");
 }
+
+namespace {
+
+// What a run leaves: the printed text, the result's name, type and value.
+std::string outcomeOf(Interpreter& interpreter, const std::string& text, ObjectList& scope, bool global) {
+    Object result;
+    OutputCapture out;
+    std::string value;
+    try {
+        interpreter.execute(text, scope, result, {}, global, true);
+        value = result.holds(ObjectType::String)    ? "s:" + result.getString()
+                : result.holds(ObjectType::Integer) ? "i:" + std::to_string(result.getInteger())
+                : result.hasData()                  ? "data"
+                                                    : "none";
+    } catch (const tala::Failure& failure) {
+        value = std::string("failed: ") + failure.what();
+    }
+    return out.take() + "|" + result.name + "|" + value;
+}
+
+}  // namespace
+
+// A single plain token and "get NAME" are read without a split or a copy of the scope;
+// "get NAME " (a trailing blank: a third, empty token) still goes the whole way, through
+// the builtin word, and must give the same.
+TEST_F(CommandCacheTest, APlainGetGivesWhatTheWholeWayGives) {
+    for (const bool cached : {false, true}) {
+        cache.setEnabled(cached);
+        Interpreter interpreter;
+        for (const char* setup : {"global (new integer a)", "global (new string b)", "set a 7", "set b \"x y\"",
+                                  "global (new integer temp)", "global (new integer a)"})
+            run(interpreter, setup);
+        ObjectList local = interpreter.globals().borrowedCopy();
+        local.append(Object("c", ObjectType::Integer, std::make_shared<ObjectValue>(std::int32_t{4})));
+        const std::vector<std::string> names = {"a", "b", "c", "missing", "3", "-2.5", "\"quoted\"", "temp",
+                                                "", "a.b", "get", "1e3"};
+        for (const std::string& name : names)
+            for (const bool global : {false, true})
+                for (ObjectList* scope : {&interpreter.globals(), &local}) {
+                    const std::string plain = outcomeOf(interpreter, "get " + name, *scope, global);
+                    EXPECT_EQ(plain, outcomeOf(interpreter, "get " + name + " ", *scope, global))
+                        << "[" << name << "] global " << global;
+                }
+        // A plain token alone reads as it did: a number, a variable, or its own text.
+        for (const std::string& token : names) {
+            if (!isPlainScriptToken(token)) continue;
+            EXPECT_EQ(outcomeOf(interpreter, token, local, false), outcomeOf(interpreter, "(" + token + ")", local, false))
+                << "[" << token << "]";
+        }
+    }
+}
