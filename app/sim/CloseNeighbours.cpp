@@ -30,6 +30,33 @@ int clearSide(const HeadingLine& line, double dx, double dy) {
     return cross > 0 ? 1 : -1;
 }
 
+// One agent's look at its neighbours, one at a time: sets the wish's side for each one
+// within reach. The heading line is worked out at the first such neighbour only, as most
+// agents have none and need no sine.
+class NeighbourLook {
+public:
+    NeighbourLook(const Agent& self, float distanceSquared)
+        : self_(self), heading_(reducedDegrees(self.heading)), distanceSquared_(distanceSquared) {}
+
+    void consider(const Agent& other, TurnWish& wish) {
+        const float dx = other.x - self_.x;
+        const float dy = other.y - self_.y;
+        if (!(dx * dx + dy * dy <= distanceSquared_)) return;
+        if (!lineKnown_) line_ = lineOf(heading_), lineKnown_ = true;
+        int side = clearSide(line_, dx, dy);
+        if (side == 0) side = sideAwayFrom(dx, dy, heading_);
+        if (side > 0) wish.right = true;
+        if (side < 0) wish.left = true;
+    }
+
+private:
+    const Agent& self_;
+    int heading_;
+    float distanceSquared_;
+    HeadingLine line_{};
+    bool lineKnown_ = false;
+};
+
 }  // namespace
 
 int sideAwayFrom(float dx, float dy, int heading) {
@@ -43,26 +70,10 @@ int sideAwayFrom(float dx, float dy, int heading) {
 
 void awayFromCloseNeighbours(const std::vector<Agent>& agents, std::size_t index, float distanceSquared,
                              TurnWish& wish) {
-    const Agent& self = agents[index];
-    const int h = reducedDegrees(self.heading);
-    HeadingLine line{};
-    bool lineKnown = false;  // most agents have no close neighbour: no sine to take
-    for (std::size_t j = 0; j < agents.size() && !(wish.left && wish.right); ++j) {
-        if (j == index) continue;
-        const float dx = agents[j].x - self.x;
-        const float dy = agents[j].y - self.y;
-        if (!(dx * dx + dy * dy <= distanceSquared)) continue;
-        if (!lineKnown) line = lineOf(h), lineKnown = true;
-        int side = clearSide(line, dx, dy);
-        if (side == 0) side = sideAwayFrom(dx, dy, h);
-        if (side > 0) wish.right = true;
-        if (side < 0) wish.left = true;
-    }
+    NeighbourLook look(agents[index], distanceSquared);
+    for (std::size_t j = 0; j < agents.size() && !(wish.left && wish.right); ++j)
+        if (j != index) look.consider(agents[j], wish);
 }
-
-}  // namespace flock
-
-namespace flock {
 
 namespace {
 
@@ -131,9 +142,7 @@ void NeighbourGrid::awayFromCloseNeighbours(const std::vector<Agent>& agents, st
                                             float distanceSquared, TurnWish& wish) const {
     const Agent& self = agents[index];
     if (!finite(self)) return;  // no distance from it passes the test
-    const int h = reducedDegrees(self.heading);
-    HeadingLine line{};
-    bool lineKnown = false;
+    NeighbourLook look(self, distanceSquared);
     const std::int64_t column = cellNumber(self.x, cellSize_);
     const std::int64_t row = cellNumber(self.y, cellSize_);
     for (std::int64_t c = column - 1; c <= column + 1; ++c)
@@ -142,15 +151,7 @@ void NeighbourGrid::awayFromCloseNeighbours(const std::vector<Agent>& agents, st
             if (cell == cells_.end()) continue;
             for (const std::uint32_t j : cell->second) {
                 if (wish.left && wish.right) return;
-                if (j == index) continue;
-                const float dx = agents[j].x - self.x;
-                const float dy = agents[j].y - self.y;
-                if (!(dx * dx + dy * dy <= distanceSquared)) continue;
-                if (!lineKnown) line = lineOf(h), lineKnown = true;
-                int side = clearSide(line, dx, dy);
-                if (side == 0) side = sideAwayFrom(dx, dy, h);
-                if (side > 0) wish.right = true;
-                if (side < 0) wish.left = true;
+                if (j != index) look.consider(agents[j], wish);
             }
         }
 }

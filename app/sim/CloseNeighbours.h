@@ -23,9 +23,6 @@ void awayFromCloseNeighbours(const std::vector<Agent>& agents, std::size_t index
 // The side as the whole-degree angles decide it: +1 wants right, -1 left, 0 neither.
 int sideAwayFrom(float dx, float dy, int heading);
 
-}  // namespace flock
-
-namespace flock {
 
 // The agents binned in square cells a little wider than the reach, so that every agent
 // within reach of another lies in one of the nine cells around it. It answers what
