@@ -21,7 +21,7 @@ private:
         int overflow(int c) override { return c; }
     } discard_;
     std::ostream stream_;
-    tala::OutputTo redirect_;
+    support::OutputTo redirect_;
 };
 
 // A matrix of entries with real and imaginary parts in [-1, 1), the same for a seed.

@@ -98,7 +98,7 @@ bool word_set_action_space(DecisionCall& call) {
     const bool known = keyword == "points" || keyword == "actions" || keyword == "degreeOfFreedom" ||
                        keyword == "movementMap" || keyword == "gridSize" || keyword == "resetDelta";
     if (!known) {
-        tala::interp::warn("vex::qdm::set_action_space: unknown keyword '" + keyword +
+        support::warn("vex::qdm::set_action_space: unknown keyword '" + keyword +
                            "'; the keywords are points, actions, degreeOfFreedom, movementMap, gridSize and "
                            "resetDelta.");
         return true;

@@ -43,14 +43,14 @@ std::shared_ptr<QDM> DecisionCall::decisionMakerIn(const QDMType& value, NoDecis
     switch (missing) {
         case NoDecisionMaker::Notice: warnNoDecisionMaker(*this); break;
         case NoDecisionMaker::NullText: complain(std::string("Error: ") + kNoDecisionMakerText + "\n"); break;
-        case NoDecisionMaker::Raise: throw tala::Failure(kNoDecisionMakerText);
+        case NoDecisionMaker::Raise: throw support::Failure(kNoDecisionMakerText);
     }
     return nullptr;
 }
 
 void DecisionCall::complain(std::string_view text) {
-    tala::out() << text;
-    tala::interp::noteProblem();
+    support::out() << text;
+    support::noteProblem();
 }
 
 bool isTrailingString(const DecisionCall& call, int n, const Object& value, std::string_view wanted) {

@@ -73,7 +73,7 @@ struct DecisionCall : tala::interp::ObjectCall {
     // The live decision maker of a value; null after what `missing` says.
     std::shared_ptr<QDM> decisionMakerIn(const QDMType& value, NoDecisionMaker missing) const;
 
-    // Prints text as a problem of the run (tala::interp::noteProblem counts it).
+    // Prints text as a problem of the run (support::noteProblem counts it).
     static void complain(std::string_view text);
 };
 

@@ -86,7 +86,7 @@ bool word_qdm_finalize(DecisionCall& call) {
     if (size.holds(tala::interp::ObjectType::Integer)) {
         memory = size.getInteger();
         if (memory < 1) {
-            tala::out() << "Warning: memorySize <= 0; setting memorySize = 1\n";
+            support::out() << "Warning: memorySize <= 0; setting memorySize = 1\n";
             memory = 1;
         }
     } else if (call.argumentCount() >= 2 && !(size.holds(tala::interp::ObjectType::String) && size.getString().empty())) {
@@ -95,10 +95,10 @@ bool word_qdm_finalize(DecisionCall& call) {
     const auto decisionMaker = call.decisionMakerArg(1);
     if (decisionMaker == nullptr) return true;
     if (decisionMaker->finalized)
-        tala::interp::warn("vex::qdm::finalize: the decision maker is already finalized; finalizing it again "
+        support::warn("vex::qdm::finalize: the decision maker is already finalized; finalizing it again "
                            "builds a second system beside the first. Start a new one with vex::qdm::new.");
     if (decisionMaker->actionSpaces.empty())
-        tala::interp::warn("vex::qdm::finalize: the decision maker has no action space, so there is nothing to "
+        support::warn("vex::qdm::finalize: the decision maker has no action space, so there is nothing to "
                            "decide and the setup scripts fail; add one with vex::qdm::add_action_space first.");
     call.result.setInteger(decisionMaker->finalize(memory, call.interpreter.searchPath()) ? 1 : 0);
     return true;
@@ -108,7 +108,7 @@ bool word_qdm_add_action_space(DecisionCall& call) {
     const auto decisionMaker = call.decisionMakerArg(1, NoDecisionMaker::NullText);
     if (decisionMaker == nullptr) return true;
     if (decisionMaker->finalized)
-        tala::interp::warn("vex::qdm::add_action_space: the decision maker is already finalized, so a space "
+        support::warn("vex::qdm::add_action_space: the decision maker is already finalized, so a space "
                            "added now is not part of its system, and finalizing again makes the system far "
                            "larger. To build another decision maker, run vex::qdm::new first.");
     for (int n = 2; n <= call.argumentCount(); ++n) {

@@ -52,8 +52,8 @@ bool word_dist_str(DecisionCall& call) {
         const std::string name = call.stringArg(n + 1);
         int space = 0, action = 0;
         if (!decisionMaker->findAction(name, space, action)) {
-            tala::out() << "Error: action '" << name << "' not defined.\n";
-            tala::interp::warn("vex::dist_str: the decision maker's actions are: " + actionNamesOf(*decisionMaker) +
+            support::out() << "Error: action '" << name << "' not defined.\n";
+            support::warn("vex::dist_str: the decision maker's actions are: " + actionNamesOf(*decisionMaker) +
                                ".");
             complete = false;
             break;
@@ -64,7 +64,7 @@ bool word_dist_str(DecisionCall& call) {
     }
     // Weights and names come in pairs after the decision maker; a last one alone is left out.
     if (complete && call.argumentCount() % 2 == 0)
-        tala::interp::warn("vex::dist_str: '" + call.arg(call.argumentCount()) +
+        support::warn("vex::dist_str: '" + call.arg(call.argumentCount()) +
                            "' has no partner and is left out; give WEIGHT ACTION-NAME pairs. The decision "
                            "maker's actions are: " + actionNamesOf(*decisionMaker) + ".");
     call.result.setUserObject(std::move(distribution));
@@ -81,8 +81,8 @@ bool word_SensorList(DecisionCall& call) {
 // vex::State repeat|single list ... : a stimulus sequence.
 bool word_State(DecisionCall& call) {
     if (call.argumentCount() == 0) {
-        tala::out() << "Error: Arguments for vex::State are MODE:STRING {vex::SensorList}^*\n";
-        tala::interp::noteProblem();
+        support::out() << "Error: Arguments for vex::State are MODE:STRING {vex::SensorList}^*\n";
+        support::noteProblem();
         return false;
     }
     const Object mode = call.valueArg(1);

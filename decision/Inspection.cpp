@@ -58,8 +58,8 @@ std::vector<int> spacesOf(const Rule& rule) {
 // Keeps the sizes each decision prints out of the table: the decisions run quietly.
 class QuietDecisions {
 public:
-    QuietDecisions() : was_(tala::interp::quiet()) { tala::interp::setQuiet(true); }
-    ~QuietDecisions() { tala::interp::setQuiet(was_); }
+    QuietDecisions() : was_(support::quiet()) { support::setQuiet(true); }
+    ~QuietDecisions() { support::setQuiet(was_); }
     QuietDecisions(const QuietDecisions&) = delete;
     QuietDecisions& operator=(const QuietDecisions&) = delete;
 
@@ -136,7 +136,7 @@ std::vector<std::vector<RuleScore>> scoreRules(QDM& decisionMaker, const std::ve
     const QuietDecisions quietDecisions;
     // A key (q, Ctrl-C) stops a long scoring as it stops a loop: between trials, and within
     // a trial's steps at most every few hundredths of a second.
-    const StopPoll poll([] { return tala::interp::keyWaiting(); });
+    const StopPoll poll([] { return support::keyWaiting(); });
     try {
         for (const Rule& rule : rules) {
             std::vector<RuleScore> ruleScores;
@@ -146,7 +146,7 @@ std::vector<std::vector<RuleScore>> scoreRules(QDM& decisionMaker, const std::ve
                 ruleScores.push_back({space, std::vector<int>(points, 0)});
             }
             for (int trial = 0; trial < trials; ++trial) {
-                if (tala::interp::keyWaiting()) throw tala::Failure(kUserBreak);
+                if (support::keyWaiting()) throw support::Failure(kUserBreak);
                 decisionMaker.prepare();
                 for (int step = 0; step < steps; ++step) {
                     pollStop();
@@ -165,7 +165,7 @@ std::vector<std::vector<RuleScore>> scoreRules(QDM& decisionMaker, const std::ve
             scores.push_back(std::move(ruleScores));
         }
     } catch (const StopAsked&) {
-        throw tala::Failure(kUserBreak);
+        throw support::Failure(kUserBreak);
     }
     return scores;
 }

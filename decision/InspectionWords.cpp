@@ -16,7 +16,7 @@ namespace vex {
 namespace {
 
 bool word_qdm_describe(DecisionCall& call) {
-    if (const auto decisionMaker = call.decisionMakerArg(1)) describe(*decisionMaker, tala::out());
+    if (const auto decisionMaker = call.decisionMakerArg(1)) describe(*decisionMaker, support::out());
     return true;
 }
 
@@ -29,7 +29,7 @@ bool word_qdm_score(DecisionCall& call) {
     const auto set = rules.holds(tala::interp::ObjectType::UserType) ? userValue<TrainingSetType>(rules)
                                                                      : call.userIn<TrainingSetType>(rules, 2);
     if (set == nullptr) {
-        tala::interp::warn("vex::qdm::score: the second argument must be a vex::TrainingSet (made with vex::add_rule).");
+        support::warn("vex::qdm::score: the second argument must be a vex::TrainingSet (made with vex::add_rule).");
         return true;
     }
     const std::int32_t trials = call.integerArg(3);
@@ -42,17 +42,17 @@ bool word_qdm_score(DecisionCall& call) {
     else if (steps <= 0) problem = "STEPS must be 1 or more, not " + std::to_string(steps);
     else if (!decisionMaker->finalized) problem = "the decision maker is not finalized yet (vex::qdm::finalize)";
     if (!problem.empty()) {
-        tala::interp::warn("vex::qdm::score: " + problem + "; nothing scored.");
+        support::warn("vex::qdm::score: " + problem + "; nothing scored.");
         return true;
     }
     warnUnknownSensors("vex::qdm::score", *decisionMaker, set->rules);
     // Sensors loaded from a file keep no step count, and a training set holds none.
     if (!stepsGiven && trained <= 0)
-        tala::interp::warn("vex::qdm::score: no STEPS given and the decision maker was not trained in this run, "
+        support::warn("vex::qdm::score: no STEPS given and the decision maker was not trained in this run, "
                            "so each trial takes 1 thinking step; give STEPS, the repetitions its sensors were "
                            "trained with, to score them as trained.");
     const auto scores = scoreRules(*decisionMaker, set->rules, trials, steps);
-    printScores(*decisionMaker, set->rules, scores, trials, steps, tala::out());
+    printScores(*decisionMaker, set->rules, scores, trials, steps, support::out());
     return true;
 }
 

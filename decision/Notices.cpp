@@ -59,21 +59,21 @@ void warnUnknownSensors(const std::string& word, const QDM& decisionMaker, const
             for (const std::string& name : names)
                 if (!decisionMaker.hasSensor(name) && std::find(told.begin(), told.end(), name) == told.end()) {
                     told.push_back(name);
-                    tala::interp::warn(word + ": rule " + std::to_string(r) + " names no sensor of '" + name +
+                    support::warn(word + ": rule " + std::to_string(r) + " names no sensor of '" + name +
                                        "'; the decision maker's sensors are: " + sensorNamesOf(decisionMaker) + ".");
                 }
     }
 }
 
 void warnNoDecisionMaker(const DecisionCall& call) {
-    tala::interp::warn(call.word() + ": " + call.arg(1) +
+    support::warn(call.word() + ": " + call.arg(1) +
                        " has no decision maker: vex::qdm::new never ran on it, or it was freed; run "
                        "vex::qdm::new on it first.");
 }
 
 void warnOnce(QDM& decisionMaker, const std::string& text) {
-    if (decisionMaker.noticesGiven.insert(text).second) tala::interp::warn(text);
-    else tala::interp::noteProblem();
+    if (decisionMaker.noticesGiven.insert(text).second) support::warn(text);
+    else support::noteProblem();
 }
 
 void warnNoSuchSpace(const DecisionCall& call, QDM& decisionMaker, int space) {

@@ -1,7 +1,7 @@
 #pragma once
 // Notices on standard error for a misuse of a decision maker, each naming what the
 // decision maker does know, so that a misspelt sensor, action or space is found at
-// once. They go through tala::interp::warn, which counts them as problems of the run.
+// once. They go through support::warn, which counts them as problems of the run.
 
 #include <string>
 #include <vector>

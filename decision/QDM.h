@@ -18,7 +18,7 @@
 #include "linalg/CompressedMatrix.h"
 #include "linalg/Matrix.h"
 
-namespace tala {
+namespace support {
 class TaskProgress;
 }
 
@@ -125,7 +125,7 @@ public:
     // Genetic training of the sensors against rules; records trainingHistory. Progress is
     // shown on `shown`, whose keys cut a generation short or stop training; null: not shown.
     void train(const std::vector<Rule>& rules, int generations, int repetitions,
-               int initialPopulation, int limit, tala::TaskProgress* shown = nullptr);
+               int initialPopulation, int limit, support::TaskProgress* shown = nullptr);
     // One generation of the training population (Training.h tells its steps); the
     // decision maker ends with the best individual's sensors.
     void runGeneration(const std::vector<Rule>& rules, int repetitions, bool first,

@@ -81,7 +81,7 @@ void warnMissingScripts(const std::vector<std::string>& missing, const std::vect
     for (const std::string& script : missing) names += (names.empty() ? "" : " and ") + script;
     std::string places = "the working folder";
     for (const std::string& folder : folders) places += ", " + folder;
-    tala::interp::warn("vex::qdm::finalize: found no " + names + " in " + places +
+    support::warn("vex::qdm::finalize: found no " + names + " in " + places +
                        "; name the folder that holds QDM_Scripts with 'path DIR' before finalize, or with "
                        "--data DIR (tala, flock).");
 }
@@ -194,7 +194,7 @@ bool QDM::finalize(std::int32_t memory, const std::vector<std::string>& scriptFo
     }
     deltaSize = deltas;
     actionSize = actions;
-    if (!tala::interp::quiet()) tala::out() << "Delta Size = " << deltaSize << "\nAction Size = " << actionSize << "\n";
+    if (!support::quiet()) support::out() << "Delta Size = " << deltaSize << "\nAction Size = " << actionSize << "\n";
     evaluateText(systemText, true);
 
     std::string sizes = "begin ";
@@ -234,7 +234,7 @@ bool QDM::finalize(std::int32_t memory, const std::vector<std::string>& scriptFo
                      w + ") (integer 1) ) (set psi.0 (matrix (integer " + w + ") (integer 1) ident) )",
                  true);
     evaluateText("file " + scripts[1], true);
-    if (!tala::interp::quiet()) tala::out() << "System Size = " << system << "\n";
+    if (!support::quiet()) support::out() << "System Size = " << system << "\n";
     if (!missing.empty()) warnMissingScripts(missing, scriptFolders);
     return true;
 }

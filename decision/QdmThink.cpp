@@ -71,7 +71,7 @@ void QDM::applyOnRegisters(linalg::Matrix& psi, std::int64_t left, const linalg:
     const bool fits = op.hasStorage() && op.rows() == op.cols() && psi.hasStorage() && psi.cols() >= 1 &&
                       left >= 1 && right >= 1 && left * op.cols() * right == psi.rows();
     // A failed application leaves the state as it was; the caller sees the failure.
-    if (!fits) throw tala::Failure(kAssignFailure);
+    if (!fits) throw support::Failure(kAssignFailure);
 
     if (psi.cols() == 1)
         linalg::applyOnFactorInPlace(op, static_cast<int>(left), static_cast<int>(right), psi);
@@ -233,7 +233,7 @@ bool QDM::measureDirectly(int subsystem, const std::string& resultName) {
     const std::vector<double> percents = qlang::cumulativePercents(probabilities);
     const double draw = (std::rand() % 10000) / 10000.0 * 100.0;
     const int outcome = qlang::pickOutcome(percents, draw);
-    if (outcome < 0) throw tala::Failure("Measurement error.\n");
+    if (outcome < 0) throw support::Failure("Measurement error.\n");
     tala::interp::Variable number;
     number.setInteger(outcome);
     tala::interp::assign(variables, resultName, number);
@@ -283,7 +283,7 @@ void QDM::recenter(int space, const std::vector<std::int32_t>& position) {
         if (t < space) left = checkedProduct(left, moves);
         if (t > space) right = checkedProduct(right, moves);
     }
-    if (!tala::interp::quiet()) tala::out() << left << ", " << toRest.rows() << ", " << right << "     \r";
+    if (!support::quiet()) support::out() << left << ", " << toRest.rows() << ", " << right << "     \r";
     applyOnRegisters(readMatrix("psi.0"), left, toRest, right);
 }
 
@@ -371,7 +371,7 @@ double QDM::actionProbability(int space, int action) {
     tala::interp::Variable result;
     evaluateText(text, false, result);
     if (result.typeName != "vector" || !result.hasValue())
-        throw tala::Failure("getComplex error - type is NULL or not vector");
+        throw support::Failure("getComplex error - type is NULL or not vector");
     return sumOverAction(space, action, middle, result.getVector());
 }
 

@@ -47,7 +47,7 @@ std::vector<std::int64_t> dimensionsOf(const Individual& individual) {
 
 // A population that would outgrow the memory budget is refused before it is made.
 void requireRoom(std::int64_t individuals, const std::vector<std::int64_t>& sensorDimensions) {
-    if (individuals > linalg::memoryBudget() / storageOf(sensorDimensions)) throw tala::Failure(kPopulationFailure);
+    if (individuals > linalg::memoryBudget() / storageOf(sensorDimensions)) throw support::Failure(kPopulationFailure);
 }
 
 void sortByFitness(std::vector<Individual>& population) {
@@ -140,7 +140,7 @@ private:
     std::size_t first_ = 0;
 };
 
-bool chatter() { return !tala::interp::quiet(); }
+bool chatter() { return !support::quiet(); }
 
 void evaluateInitialPopulation(const Phase& phase) {
     std::vector<Individual>& population = phase.population;
@@ -149,7 +149,7 @@ void evaluateInitialPopulation(const Phase& phase) {
     for (Individual& individual : population) everyone.push_back(&individual);
     auto line = [&](std::size_t i) {
         tick(phase.progress);
-        if (chatter()) tala::out() << i << "/" << count << "     \r" << std::flush;
+        if (chatter()) support::out() << i << "/" << count << "     \r" << std::flush;
     };
     // Together, every line comes before the evaluations; else each before its own.
     if (phase.together)
@@ -163,7 +163,7 @@ void breedChildren(const Phase& phase, int parents, int everyone) {
     Pending children;
     children.after = [&](std::size_t, Individual& child) { population.push_back(std::move(child)); };
     children.make(phase, parents, [&](int c, Individual& child) {
-        if (chatter()) tala::out() << c << "/" << parents << "\n";
+        if (chatter()) support::out() << c << "/" << parents << "\n";
         const int first = std::rand() % parents;
         const int second = std::rand() % everyone;
         crossover(child, population[first], population[second], !phase.together);
@@ -173,7 +173,7 @@ void breedChildren(const Phase& phase, int parents, int everyone) {
 // The best individual of the last sort is never mutated.
 void mutatePopulation(const Phase& phase) {
     std::vector<Individual>& population = phase.population;
-    if (chatter()) tala::out() << "mutation...\n";
+    if (chatter()) support::out() << "mutation...\n";
     std::vector<Individual*> mutated;
     auto evaluate = [&] {
         std::vector<Individual*> batch = std::move(mutated);
@@ -199,10 +199,10 @@ void addEliteCopies(const Phase& phase, int copies) {
     Pending children;
     // The best stays first throughout: children are appended after it.
     children.before = [&](std::size_t c, Individual&) {
-        if (chatter()) tala::out() << c << "/" << copies << ": " << population.front().fitness << " -> ";
+        if (chatter()) support::out() << c << "/" << copies << ": " << population.front().fitness << " -> ";
     };
     children.after = [&](std::size_t, Individual& child) {
-        if (chatter()) tala::out() << child.fitness << "\n";
+        if (chatter()) support::out() << child.fitness << "\n";
         population.push_back(std::move(child));
     };
     children.make(phase, copies, [&](int, Individual& child) {
@@ -212,11 +212,11 @@ void addEliteCopies(const Phase& phase, int copies) {
 
 void reportBest(const Individual& best) {
     if (chatter()) {
-        tala::out() << "DEBUG: final max fitness = " << best.fitness << "\n";
+        support::out() << "DEBUG: final max fitness = " << best.fitness << "\n";
         for (std::size_t j = 0; j < best.ruleFitness.size(); ++j)
-            tala::out() << "\tRule " << j << " fitness: " << best.ruleFitness[j] << "\n";
+            support::out() << "\tRule " << j << " fitness: " << best.ruleFitness[j] << "\n";
     }
-    tala::out() << std::flush;
+    support::out() << std::flush;
 }
 
 // The population as the generation left it: sorted, the best first.
@@ -261,8 +261,8 @@ void QDM::runGeneration(const std::vector<Rule>& rules, int repetitions, bool fi
 
     if (first) evaluateInitialPopulation(phase());
     if (chatter()) {
-        tala::out() << "DEBUG: max fitness = " << population.front().fitness << "\n";
-        tala::out() << "DEBUG: min fitness = " << population.back().fitness << "\n";
+        support::out() << "DEBUG: max fitness = " << population.front().fitness << "\n";
+        support::out() << "DEBUG: min fitness = " << population.back().fitness << "\n";
     }
 
     const int offspring = size / 4 + 1;
@@ -281,7 +281,7 @@ void QDM::runGeneration(const std::vector<Rule>& rules, int repetitions, bool fi
 }
 
 void QDM::train(const std::vector<Rule>& rules, int generations, int repetitions, int initialPopulation,
-                int limit, tala::TaskProgress* shown) {
+                int limit, support::TaskProgress* shown) {
     const std::int64_t dimension = std::int64_t{memorySize} * deltaSize;
     requireRoom(initialPopulation, std::vector<std::int64_t>(sensors.size(), dimension));
     std::vector<Individual> start;
@@ -297,7 +297,7 @@ void QDM::train(const std::vector<Rule>& rules, int generations, int repetitions
     prepare();
     // Nothing can happen to an empty population; do not poll for generations that do nothing.
     if (population.empty() || generations <= 0) return;
-    tala::TaskProgress unseen;
+    support::TaskProgress unseen;
     TrainingProgress progress(generations, shown ? *shown : unseen);
     // Within an evaluation's steps too: q stops training however many repetitions it has.
     const StopPoll poll([&] {

@@ -130,17 +130,17 @@ std::optional<Sensor> readSensor(SensorReader& reader) {
 
 std::string quoted(const std::string& fileName) {
     std::string text(1, '\'');
-    text += tala::interp::shownFileName(fileName);
+    text += support::shownFileName(fileName);
     text += '\'';
     return text;
 }
 
 [[noreturn]] void refuseDamaged(const std::string& fileName) {
-    throw tala::Failure("sensor file " + quoted(fileName) + " is truncated or corrupted; no sensors loaded.");
+    throw support::Failure("sensor file " + quoted(fileName) + " is truncated or corrupted; no sensors loaded.");
 }
 
 [[noreturn]] void refuseUnopenable(const std::string& fileName, const std::string& reason) {
-    throw tala::Failure("Cannot open sensor file " + quoted(fileName) + ": " + reason);
+    throw support::Failure("Cannot open sensor file " + quoted(fileName) + ": " + reason);
 }
 
 // The whole content of a plain file: a device or a pipe has no length to check
@@ -174,7 +174,7 @@ std::vector<Sensor> sensorsFromFileBytes(std::string_view bytes, const std::stri
     const auto format = reader.readInt();
     if (!format) refuseDamaged(fileName);
     if (*format != kFormatNumber) {
-        throw tala::Failure("sensor file " + quoted(fileName) + " has format " + std::to_string(*format) +
+        throw support::Failure("sensor file " + quoted(fileName) + " has format " + std::to_string(*format) +
                             ", not 10; no sensors loaded.");
     }
     // Every record takes at least 16 bytes: four counts.
@@ -201,9 +201,9 @@ void reportLoad(const std::string& fileName, const std::vector<Sensor>& held, st
         if (seen) repeated += (repeated.empty() ? "'" : ", '") + held[i].name + "'";
     }
     // How many sensors there are now (not their size): chatter, left out under --quiet.
-    if (!tala::interp::quiet()) tala::out() << "Sensor size is " << held.size() << "\n";
+    if (!support::quiet()) support::out() << "Sensor size is " << held.size() << "\n";
     if (!repeated.empty())
-        tala::interp::warn("vex::load: " + quoted(fileName) + " adds sensors under names already taken: " + repeated +
+        support::warn("vex::load: " + quoted(fileName) + " adds sensors under names already taken: " + repeated +
                            "; vex::qdm::apply_op uses the first sensor of a name, so these are not used in "
                            "deciding (training applies every sensor of a name).");
 }
@@ -217,9 +217,9 @@ void QDM::addSensor(const std::string& name) {
 
 bool QDM::saveSensors(const std::string& fileName) const {
     try {
-        tala::interp::replaceFile(fileName, sensorFileBytes(sensors));
-    } catch (const tala::Failure& failure) {
-        throw tala::Failure("Cannot write sensor file " + quoted(fileName) + ": " + failure.what());
+        support::replaceFile(fileName, sensorFileBytes(sensors));
+    } catch (const support::Failure& failure) {
+        throw support::Failure("Cannot write sensor file " + quoted(fileName) + ": " + failure.what());
     }
     return true;
 }
@@ -233,7 +233,7 @@ bool QDM::loadSensors(const std::string& fileName) {
         for (const Sensor& sensor : loaded) {
             const std::int64_t size = sensor.unitary.rows();
             if (size == sensorSize() || size == systemSize()) continue;
-            throw tala::Failure("sensor file " + quoted(fileName) + " holds sensor '" + sensor.name + "' of size " +
+            throw support::Failure("sensor file " + quoted(fileName) + " holds sensor '" + sensor.name + "' of size " +
                                 std::to_string(size) + ", but this decision maker's sensors have size " +
                                 std::to_string(sensorSize()) + " (memory " + std::to_string(memorySize) +
                                 " x Delta " + std::to_string(deltaSize) + "); no sensors loaded.");

@@ -36,12 +36,12 @@ bool word_train(DecisionCall& call) {
     const std::int32_t limit = call.integerArg(6);
     warnAboutTrainingSizes(generations, repetitions, population, limit);
     if (set->rules.empty())
-        tala::interp::warn("vex::train: the training set has no rules, so every candidate's fitness is 0 and "
+        support::warn("vex::train: the training set has no rules, so every candidate's fitness is 0 and "
                            "nothing is learnt; add rules with vex::add_rule");
     warnUnknownSensors("vex::train", *decisionMaker, set->rules);
     // Progress shows at the console, whose keys stop training.
     decisionMaker->train(set->rules, generations, repetitions, population, limit,
-                         tala::ConsoleProgress::atConsole().get());
+                         support::ConsoleProgress::atConsole().get());
     return true;
 }
 
@@ -59,9 +59,9 @@ bool word_save(DecisionCall& call) {
     if (value == nullptr) return false;
     if (const auto decisionMaker = call.decisionMakerIn(*value, NoDecisionMaker::Notice)) {
         const std::string fileName = call.stringArg(2);
-        tala::out() << "Saving sensors to file '" << fileName << "'\n";
+        support::out() << "Saving sensors to file '" << fileName << "'\n";
         if (decisionMaker->sensors.empty())
-            tala::interp::warn("vex::save: the decision maker has no sensors, so '" + fileName +
+            support::warn("vex::save: the decision maker has no sensors, so '" + fileName +
                                "' holds none; add them with vex::add_sensor or vex::load first.");
         decisionMaker->saveSensors(fileName);
     }
@@ -73,7 +73,7 @@ bool word_load(DecisionCall& call) {
     if (value == nullptr) return false;
     if (const auto decisionMaker = call.decisionMakerIn(*value, NoDecisionMaker::Notice)) {
         const std::string fileName = call.stringArg(2);
-        tala::out() << "Loading sensors from file '" << fileName << "'\n";
+        support::out() << "Loading sensors from file '" << fileName << "'\n";
         decisionMaker->loadSensors(fileName);
     }
     return true;

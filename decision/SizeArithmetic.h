@@ -16,7 +16,7 @@ inline constexpr const char* kSizeFailure = "Decision system too large: its regi
 inline std::int32_t checkedInt(std::int64_t value) {
     if (value > std::numeric_limits<std::int32_t>::max() ||
         value < std::numeric_limits<std::int32_t>::min())
-        throw tala::Failure(kSizeFailure);
+        throw support::Failure(kSizeFailure);
     return static_cast<std::int32_t>(value);
 }
 

@@ -15,8 +15,8 @@ namespace vex {
 
 namespace {
 
-using tala::interp::ChartSeries;
-using tala::interp::SvgPoint;
+using support::ChartSeries;
+using support::SvgPoint;
 
 constexpr double kPlotWidth = 720;
 constexpr double kPlotHeight = 420;
@@ -73,7 +73,7 @@ std::string historyCsv(const TrainingHistory& history) {
 }
 
 std::string historySvg(const TrainingHistory& history) {
-    tala::interp::LineChart chart;
+    support::LineChart chart;
     const std::size_t finished = history.generations.size();
     chart.title = "Sensor training: fitness per generation";
     if (history.plannedGenerations > 0 && finished < static_cast<std::size_t>(history.plannedGenerations))
@@ -99,23 +99,23 @@ std::string historySvg(const TrainingHistory& history) {
     chart.series.push_back(curve(history, "mean", "#2a9d4a", 1.5, [](const GenerationFitness& f) { return f.mean; }));
     chart.series.push_back(curve(history, "best", "#1f5fbf", 2.5, [](const GenerationFitness& f) { return f.best; }));
 
-    tala::interp::SvgDocument doc(kPlotWidth, kPlotHeight);
-    tala::interp::drawLineChart(doc, chart, 0, 0, kPlotWidth, kPlotHeight);
+    support::SvgDocument doc(kPlotWidth, kPlotHeight);
+    support::drawLineChart(doc, chart, 0, 0, kPlotWidth, kPlotHeight);
     return doc.str();
 }
 
 void saveTrainingHistory(const TrainingHistory& history, const std::string& fileName) {
     const bool csv = endsWith(fileName, ".csv");
     if (!csv && !endsWith(fileName, ".svg"))
-        throw tala::Failure("Training history file '" + tala::interp::shownFileName(fileName) +
+        throw support::Failure("Training history file '" + support::shownFileName(fileName) +
                             "' must end in .csv (a table) or .svg (a plot).");
     if (history.generations.empty())
-        throw tala::Failure("No training history to save: the decision maker has not trained a generation yet "
+        throw support::Failure("No training history to save: the decision maker has not trained a generation yet "
                             "(vex::train).");
     try {
-        tala::interp::replaceFile(fileName, csv ? historyCsv(history) : historySvg(history));
-    } catch (const tala::Failure& failure) {
-        throw tala::Failure("Cannot write training history '" + tala::interp::shownFileName(fileName) +
+        support::replaceFile(fileName, csv ? historyCsv(history) : historySvg(history));
+    } catch (const support::Failure& failure) {
+        throw support::Failure("Cannot write training history '" + support::shownFileName(fileName) +
                             "': " + failure.what());
     }
 }

@@ -36,7 +36,7 @@ std::string historyCsv(const TrainingHistory& history);
 std::string historySvg(const TrainingHistory& history);
 
 // Writes the history as .csv or .svg by the file name's ending, through a temporary
-// and a rename. Raises tala::Failure with the whole message when the name has another
+// and a rename. Raises support::Failure with the whole message when the name has another
 // ending, when there is no generation to write, or when the file cannot be written;
 // no file is made or changed then.
 void saveTrainingHistory(const TrainingHistory& history, const std::string& fileName);

@@ -52,7 +52,7 @@ std::string progressText(const ProgressFigures& figures) {
     return text;
 }
 
-TrainingProgress::TrainingProgress(int generations, tala::TaskProgress& shown, Clock clock)
+TrainingProgress::TrainingProgress(int generations, support::TaskProgress& shown, Clock clock)
     : shown_(shown), clock_(clock ? std::move(clock) : Clock(steadySeconds)), start_(clock_()) {
     figures_.generations = generations;
     shown_.begin();

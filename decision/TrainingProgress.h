@@ -29,7 +29,7 @@ public:
     using Clock = std::function<double()>;  // seconds since any fixed moment
 
     // Shows on `shown`, which begins now; `clock` defaults to a steady clock.
-    TrainingProgress(int generations, tala::TaskProgress& shown, Clock clock = {});
+    TrainingProgress(int generations, support::TaskProgress& shown, Clock clock = {});
     ~TrainingProgress();
     TrainingProgress(const TrainingProgress&) = delete;
     TrainingProgress& operator=(const TrainingProgress&) = delete;
@@ -41,7 +41,7 @@ public:
     // Shows the final state; later calls do nothing.
     void close();
 
-    tala::TaskProgress& shown() { return shown_; }
+    support::TaskProgress& shown() { return shown_; }
     // A key taken within an evaluation that did not stop training cuts the generation
     // short, as one left waiting would; the next generation starts afresh.
     void cutShort() { cutShort_ = true; }
@@ -52,7 +52,7 @@ private:
 
     ProgressFigures figures_;
     GenerationFitness latest_;
-    tala::TaskProgress& shown_;
+    support::TaskProgress& shown_;
     Clock clock_;
     double start_;
     double lastUpdate_ = 0.0;

@@ -30,7 +30,7 @@ std::vector<std::string> trainingSizeNotices(std::int32_t generations, std::int3
 void warnAboutTrainingSizes(std::int32_t generations, std::int32_t repetitions, std::int32_t population,
                             std::int32_t limit) {
     for (const std::string& notice : trainingSizeNotices(generations, repetitions, population, limit))
-        tala::interp::warn("vex::train: " + notice);
+        support::warn("vex::train: " + notice);
 }
 
 }  // namespace vex

@@ -12,6 +12,8 @@
 
 namespace tala::interp {
 
+using support::warn;
+
 namespace {
 
 // The script file whose text runs next.

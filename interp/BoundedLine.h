@@ -10,7 +10,7 @@ namespace tala::interp {
 
 // Reads the next line (without its end) into `line`, as std::getline does, and answers
 // false when the input has ended before any character. A line that would not fit in the
-// free budget is read to its end and dropped (`line` is left empty), and tala::Failure
+// free budget is read to its end and dropped (`line` is left empty), and support::Failure
 // is raised with the budget's message; the next call reads the line after it.
 bool readLineWithinBudget(std::istream& in, std::string& line);
 

@@ -102,7 +102,7 @@ public:
             GroupDoc& doc = groups_.emplace_back(GroupDoc{group.name, {}});
             for (const DispatchEntry<Handler>& entry : group.entries) {
                 if (auto [it, fresh] = claimedBy.emplace(entry.word, group.name); !fresh)
-                    throw Failure("Word '" + std::string(entry.word) + "' claimed by both '" +
+                    throw support::Failure("Word '" + std::string(entry.word) + "' claimed by both '" +
                                   std::string(it->second) + "' and '" + std::string(group.name) + "'");
                 const Arity arity = entry.arity.least < 0 ? arityOf(entry.synopsis) : entry.arity;
                 words_.emplace(entry.word, Word{entry.handler, arity, entry.synopsis});

@@ -11,6 +11,11 @@
 
 namespace tala::interp::words {
 
+using support::cannotOpenFileText;
+using support::holdsNulByte;
+using support::reportFileFailure;
+using support::warn;
+
 namespace {
 
 void word_path(InterpreterCall& c) {

@@ -11,6 +11,11 @@
 
 namespace tala::interp {
 
+using support::Failure;
+using support::explain;
+using support::noteProblem;
+using support::warn;
+
 namespace {
 
 // The commands being evaluated on this thread, for the nesting limit.
@@ -46,9 +51,9 @@ std::unique_ptr<CommandLibrary> libraryOf(ModuleHandle& handle) {
     if (!entry) {
         std::cerr << "load_module: '" << handle.path() << "' has no " << kLoadCommandLibraryName << ": " << error
                   << "\n";
-        tala::out() << "Error " << kEntryPointMissingCode << "\n";
+        support::out() << "Error " << kEntryPointMissingCode << "\n";
         handle.close();
-        tala::out() << "Cannot run command '" << kLoadCommandLibraryName << "'\n";
+        support::out() << "Cannot run command '" << kLoadCommandLibraryName << "'\n";
         noteProblem();
         return nullptr;
     }
@@ -56,7 +61,7 @@ std::unique_ptr<CommandLibrary> libraryOf(ModuleHandle& handle) {
     if (!library) {
         std::cerr << "load_module: " << kLoadCommandLibraryName << "() of '" << handle.path() << "' returned NULL\n";
         handle.close();
-        tala::out() << "'" << kLoadCommandLibraryName << "()' returned NULL.\n";
+        support::out() << "'" << kLoadCommandLibraryName << "()' returned NULL.\n";
         noteProblem();
     }
     return library;
@@ -191,7 +196,7 @@ LibraryList Interpreter::consultedLibraries(const LibraryList& callerLibraries) 
 void Interpreter::loadModule(const std::string& name) {
     const auto sameName = [&](const ModuleRecord& module) { return module.name == name; };
     if (std::any_of(modules_.begin(), modules_.end(), sameName)) {
-        tala::out() << "Module alreadly loaded.\n";
+        support::out() << "Module alreadly loaded.\n";
         return;
     }
     std::vector<LoadFailure> failures;
@@ -199,7 +204,7 @@ void Interpreter::loadModule(const std::string& name) {
     if (!handle) {
         for (const LoadFailure& failure : failures)
             std::cerr << "load_module: cannot load '" << failure.path << "': " << failure.error << "\n";
-        tala::out() << "Cannot load module '" << name << "'\n";
+        support::out() << "Cannot load module '" << name << "'\n";
         noteProblem();
         return;
     }

@@ -21,6 +21,13 @@
 
 namespace tala::interp {
 
+using support::Failure;
+using support::holdsNulByte;
+using support::kNulInFileName;
+using support::noteProblem;
+using support::openForReading;
+using support::shownFileName;
+
 namespace {
 
 // Half the stack limit, at most 4 MiB: frames are larger in instrumented builds, so
@@ -95,7 +102,7 @@ void checkBracketDepth(std::string_view text, const NestingRule& rule) {
 }
 
 void writeReport(ReportForm form, std::string_view commandText, std::string_view suffix) {
-    tala::out() << (form == ReportForm::Plain ? "Syntax error '" : "Syntax Error '") << commandText << suffix;
+    support::out() << (form == ReportForm::Plain ? "Syntax error '" : "Syntax Error '") << commandText << suffix;
     noteProblem();
 }
 

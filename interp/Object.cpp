@@ -7,6 +7,8 @@
 
 namespace tala::interp {
 
+using support::Failure;
+
 namespace {
 
 bool knownTag(ObjectType type) {

@@ -8,6 +8,10 @@
 
 namespace tala::interp::words {
 
+using support::Failure;
+using support::keyWaiting;
+using support::readKey;
+
 namespace {
 
 // A String left in the result by a loop statement: "break" or "continue".
@@ -35,8 +39,8 @@ void word_while(InterpreterCall& c) {
         Object condition;
         c.run(1, condition, false);
         if (!condition.holds(ObjectType::Integer)) {
-            tala::out() << "Syntax error; condition of while loop not integer\n";
-            tala::interp::noteProblem();
+            support::out() << "Syntax error; condition of while loop not integer\n";
+            support::noteProblem();
             return;
         }
         if (condition.getInteger() == 0) return;

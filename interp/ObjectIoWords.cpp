@@ -9,6 +9,10 @@
 
 namespace tala::interp::words {
 
+using support::keyWaiting;
+using support::readKey;
+using support::readKeyEcho;
+
 namespace {
 
 // A line typed at a prompt counts for at most this many characters.
@@ -16,16 +20,16 @@ constexpr std::size_t kInputLineLimit = 99;
 
 void printValue(InterpreterCall& c, bool header) {
     const Object value = c.valueArg(1);
-    if (value.hasData()) value.print(tala::out(), header);
-    else tala::out() << "NULL";
+    if (value.hasData()) value.print(support::out(), header);
+    else support::out() << "NULL";
 }
 
 void word_print(InterpreterCall& c) {
     printValue(c, true);
-    tala::out() << "\n";
+    support::out() << "\n";
 }
 
-void word_print_new_line(InterpreterCall&) { tala::out() << "\n"; }
+void word_print_new_line(InterpreterCall&) { support::out() << "\n"; }
 
 void word_print_one_line(InterpreterCall& c) { printValue(c, false); }
 
@@ -41,18 +45,18 @@ std::string readInputLine() {
 void word_user_input(InterpreterCall& c) {
     const std::string what = c.stringArg(1);
     if (what == "integer") {
-        tala::out() << "\nPlease enter an integer: " << std::flush;
+        support::out() << "\nPlease enter an integer: " << std::flush;
         c.result.setInteger(ObjectNumbers::integer(readInputLine()));
     } else if (what == "char") {
-        tala::out() << "\nPlease press a key: " << std::flush;
+        support::out() << "\nPlease press a key: " << std::flush;
         const int key = readKeyEcho();
         c.result.setInteger(key < 0 ? 0 : static_cast<unsigned char>(key));
-        tala::out() << "\n";
+        support::out() << "\n";
     } else if (what == "string") {
-        tala::out() << "\nPlease enter a string: " << std::flush;
+        support::out() << "\nPlease enter a string: " << std::flush;
         c.result.setString(readInputLine());
     } else if (what == "kbhit") {
-        tala::out() << std::flush;
+        support::out() << std::flush;
         const int key = keyWaiting() ? readKey() : 0;
         c.result.setInteger(key < 0 ? 0 : static_cast<signed char>(key));
     }

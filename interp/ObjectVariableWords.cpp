@@ -9,6 +9,9 @@
 
 namespace tala::interp::words {
 
+using support::explain;
+using support::noteProblem;
+
 namespace {
 
 // Larger arrays would exhaust memory long before a script could use them.
@@ -69,7 +72,7 @@ void word_new(InterpreterCall& c) {
     else if (!nameArg.holds(ObjectType::String)) c.wrongType(2, "a string", nameArg, true);
     const std::string name = nameArg.getString();
     if (name == kObjectTempName) {
-        tala::out() << "Illegal name of variable; on line '" << c.text << "'\n";
+        support::out() << "Illegal name of variable; on line '" << c.text << "'\n";
         noteProblem();
         return;
     }

@@ -6,6 +6,8 @@
 
 namespace tala::interp {
 
+using support::Failure;
+
 Scope::Scope(VariableList& entries) : entries_(&entries) {}
 
 Scope::Scope(Scope& parent) : parent_(&parent), parentVisible_(parent.entries_->size()), entries_(&own_) {}

@@ -13,6 +13,9 @@
 
 namespace tala::interp {
 
+using support::openForReading;
+using support::shownFileName;
+
 namespace {
 
 // Why a script file cannot be read, or nothing. The file words read regular files only.

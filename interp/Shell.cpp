@@ -14,6 +14,10 @@
 
 namespace tala::interp {
 
+using support::LineEditor;
+using support::discardStoppingKeys;
+using support::noteProblem;
+
 namespace {
 
 // Reads one line of at most `limit` characters and skips the rest of a longer one.
@@ -40,7 +44,7 @@ bool readLine(std::istream& in, std::string& line, std::size_t limit) {
 // standard input. A line is cut to the session's limit, typed or piped.
 bool nextLine(const Session& session, LineEditor& editor, std::string& line) {
     const bool plain = session.lineLimit > 0 && !editor.editing();
-    if (plain) tala::out() << session.prompt << std::flush;
+    if (plain) support::out() << session.prompt << std::flush;
     if (session.beforeLine) session.beforeLine();
     if (plain) return readLine(std::cin, line, session.lineLimit);
     discardStoppingKeys();
@@ -62,7 +66,7 @@ bool runSessionCommand(const Session& session, const std::string& line) {
     tokens.setText(line);
     const std::string command = tokens.token(0);
     if (command == "!exit") return false;
-    if (command == "!help") tala::out() << helpText(session.groups, tokens.token(1));
+    if (command == "!help") support::out() << helpText(session.groups, tokens.token(1));
     else session.command(command);
     return true;
 }
@@ -80,13 +84,13 @@ void runSession(const Session& session) {
         if (line == "exit") break;
         if (line.empty() || line[0] != '!') session.run(line);
         else if (!runSessionCommand(session, line)) break;
-        tala::out() << session.afterLine;
+        support::out() << session.afterLine;
     }
-    tala::out().flush();
+    support::out().flush();
 }
 
 void shell(VariableTable& table, const ShellEvaluator& evaluator, const std::vector<GroupDoc>& groups) {
-    tala::out() << "Morrow Scripter (Morrow) v." << "0.80.1.13" << "\n" << "\n";
+    support::out() << "Morrow Scripter (Morrow) v." << "0.80.1.13" << "\n" << "\n";
     Variable result;
     const auto evaluate = [&](std::string line) {
         if (!line.empty()) line = normalizeCommandText(line);
@@ -94,10 +98,10 @@ void shell(VariableTable& table, const ShellEvaluator& evaluator, const std::vec
             evaluator(table, line, result);
         } catch (const std::exception& failure) {
             // Whatever a command raises, the session survives it.
-            tala::out() << "Error: " << failure.what() << "\n";
+            support::out() << "Error: " << failure.what() << "\n";
             noteProblem();
         }
-        result.print(tala::out(), true, 0);
+        result.print(support::out(), true, 0);
     };
     const auto command = [&](const std::string& name) {
         if (name == "!state") table.printState();

@@ -9,6 +9,8 @@
 
 namespace tala::interp {
 
+using support::Failure;
+
 namespace {
 
 // The typed access behind every getter: the type name must match exactly and the

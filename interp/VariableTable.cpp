@@ -5,8 +5,8 @@
 namespace tala::interp {
 
 void VariableTable::printState() const {
-    tala::out() << "State List:\n";
-    for (const Variable& variable : variables) tala::out() << "<" << variable.typeName << ", " << variable.name << ">\n";
+    support::out() << "State List:\n";
+    for (const Variable& variable : variables) support::out() << "<" << variable.typeName << ", " << variable.name << ">\n";
 }
 
 void VariableTable::clear() { variables.clear(); }

@@ -18,7 +18,7 @@ void requireAngles(int n, const std::vector<double>& rotation, const std::vector
     const std::int64_t needed = static_cast<std::int64_t>(n) * (n - 1) / 2;
     if (static_cast<std::int64_t>(rotation.size()) < needed ||
         static_cast<std::int64_t>(phase.size()) < needed || offPhase.empty()) {
-        throw tala::Failure("Not enough angles for a " + std::to_string(n) + " x " +
+        throw support::Failure("Not enough angles for a " + std::to_string(n) + " x " +
                             std::to_string(n) + " unitary: " + std::to_string(needed) +
                             " rotations, " + std::to_string(needed) + " phases and 1 off-phase needed");
     }

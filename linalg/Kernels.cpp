@@ -15,14 +15,14 @@ namespace {
 
 void requireOperator(const Matrix& op, bool square) {
     if (!op.hasStorage() || (square && op.rows() != op.cols())) {
-        throw tala::Failure(square ? "applyOnFactor: the operator must be a square matrix with entries"
+        throw support::Failure(square ? "applyOnFactor: the operator must be a square matrix with entries"
                                    : "applyOnFactor: the operator must be a matrix with entries");
     }
 }
 
 void requireIdentitySizes(int left, int right) {
     if (left < 1 || right < 1) {
-        throw tala::Failure("applyOnFactor: identity sizes must be at least 1, not " + std::to_string(left) +
+        throw support::Failure("applyOnFactor: identity sizes must be at least 1, not " + std::to_string(left) +
                             " and " + std::to_string(right));
     }
 }
@@ -35,13 +35,13 @@ void requireColumnShapes(const Matrix& op, int left, int right, const Matrix& st
     requireIdentitySizes(left, right);
     const std::int64_t length = static_cast<std::int64_t>(left) * op.rows() * right;
     if (!state.hasStorage() || state.cols() != 1 || state.rows() != length) {
-        throw tala::Failure("applyOnFactor: the state must be a column of " + std::to_string(length) +
+        throw support::Failure("applyOnFactor: the state must be a column of " + std::to_string(length) +
                             " entries, not " + shapeText(state));
     }
 }
 
 void requireOperandsApart(const Matrix& op, const Matrix& out) {
-    if (&out == &op) throw tala::Failure("applyOnFactor: the result must not be the operator");
+    if (&out == &op) throw support::Failure("applyOnFactor: the result must not be the operator");
 }
 
 // One column of left * n * right entries in, left * m * right out; out is not in.
@@ -75,7 +75,7 @@ void applyOnFactorColumns(const Matrix& op, int left, int right, const Matrix& s
     requireIdentitySizes(left, right);
     const std::int64_t inLength = static_cast<std::int64_t>(left) * op.cols() * right;
     if (!state.hasStorage() || state.rows() != inLength) {
-        throw tala::Failure("applyOnFactor: the state must have " + std::to_string(inLength) + " rows, not " +
+        throw support::Failure("applyOnFactor: the state must have " + std::to_string(inLength) + " rows, not " +
                             shapeText(state));
     }
     requireOperandsApart(op, out);

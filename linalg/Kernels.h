@@ -11,7 +11,7 @@ namespace linalg {
 // left * n * right (n = op.rows = op.cols). Cost O(length * n). Each output entry
 // sums its terms in ascending index order, as the full product does, so finite
 // inputs give bit-identical results. out must not be op; out may be state. Shapes
-// that do not fit raise tala::Failure before anything is written.
+// that do not fit raise support::Failure before anything is written.
 void applyOnFactor(const Matrix& op, int left, int right, const Matrix& state, Matrix& out);
 
 // The same, overwriting state.

@@ -15,7 +15,7 @@ namespace linalg {
 
 void requireEntryLimit(std::int64_t rows, std::int64_t cols) {
     if (rows * cols > kMaxEntries) {
-        throw tala::Failure("Matrix too large: " + std::to_string(rows) + " x " +
+        throw support::Failure("Matrix too large: " + std::to_string(rows) + " x " +
                             std::to_string(cols) + " entries");
     }
 }
@@ -31,7 +31,7 @@ CountedArray<Complex> storageFor(int rows, int cols) {
         if (!CountedArray<Complex>::make(static_cast<std::size_t>(rows) * static_cast<std::size_t>(cols), storage))
             refuseMemory(std::int64_t{rows} * cols * std::int64_t{sizeof(Complex)}, "a " + shape());
     } catch (const std::bad_alloc&) {
-        throw tala::Failure("Out of memory for a " + shape());
+        throw support::Failure("Out of memory for a " + shape());
     }
     return storage;
 }
@@ -72,7 +72,7 @@ Matrix& Matrix::operator=(const Matrix& source) {
     if (this == &source) return *this;
     changed();
     if (hasStorage() && rows_ == source.rows_ && cols_ == source.cols_) {
-        if (!source.hasStorage()) throw tala::Failure("Error 2 in operator=\n");
+        if (!source.hasStorage()) throw support::Failure("Error 2 in operator=\n");
         std::copy_n(source.elements_.get(), entryCount_, elements_.get());
         return *this;
     }
@@ -81,7 +81,7 @@ Matrix& Matrix::operator=(const Matrix& source) {
     cols_ = source.cols_;
     entryCount_ = source.entryCount_;
     if (rows_ == 0 || cols_ == 0 || !source.hasStorage()) {
-        throw tala::Failure("Error 1 in operator=\n");
+        throw support::Failure("Error 1 in operator=\n");
     }
     elements_ = storageFor(rows_, cols_);
     std::copy_n(source.elements_.get(), entryCount_, elements_.get());
@@ -91,7 +91,7 @@ Matrix& Matrix::operator=(const Matrix& source) {
 void Matrix::accessFailure(int r, int c) const {
     std::cout << "Error 5 (" << static_cast<const void*>(elements_.get()) << ", " << r << ", "
               << rows_ << ", " << c << ", " << cols_ << ")\n";
-    throw tala::Failure("Error 1 in operator()");
+    throw support::Failure("Error 1 in operator()");
 }
 
 Complex& Matrix::operator()(int r, int c) {

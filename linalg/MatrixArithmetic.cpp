@@ -50,13 +50,13 @@ void kroneckerInto(const Matrix& a, const Matrix& b, Matrix& result) {
 
 void add(const Matrix& a, Matrix* result, const Matrix* b) {
     if (result == nullptr || b == nullptr) return;
-    if (!sameShapeWithStorage(a, *b)) throw tala::Failure("Error - cannot add matrix\n");
+    if (!sameShapeWithStorage(a, *b)) throw support::Failure("Error - cannot add matrix\n");
     combineEntries(a, *result, *b, [](Complex x, Complex y) { return x + y; });
 }
 
 void subtract(const Matrix& a, Matrix* result, const Matrix* b) {
     if (result == nullptr || b == nullptr) return;
-    if (!sameShapeWithStorage(a, *b)) throw tala::Failure("Error - cannot subtract matrix\n");
+    if (!sameShapeWithStorage(a, *b)) throw support::Failure("Error - cannot subtract matrix\n");
     combineEntries(a, *result, *b, [](Complex x, Complex y) { return x - y; });
 }
 
@@ -76,10 +76,10 @@ void kronecker(const Matrix& a, const Matrix* b, Matrix* result) {
 }
 
 Complex dot(const Matrix& a, const Matrix* b) {
-    if (b == nullptr) throw tala::Failure("dot product: B is NULL");
-    if (a.entryCount() != b->entryCount()) throw tala::Failure("Dot product error 1\n");
-    if (a.rows() != 1 && a.cols() != 1) throw tala::Failure("Dot product error 2\n");
-    if (b->cols() != 1) throw tala::Failure("Dot product error 3\n");
+    if (b == nullptr) throw support::Failure("dot product: B is NULL");
+    if (a.entryCount() != b->entryCount()) throw support::Failure("Dot product error 1\n");
+    if (a.rows() != 1 && a.cols() != 1) throw support::Failure("Dot product error 2\n");
+    if (b->cols() != 1) throw support::Failure("Dot product error 3\n");
     if (a.entryCount() > 0) {
         (void)a(0, 0);
         (void)(*b)(0, 0);

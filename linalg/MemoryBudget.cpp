@@ -125,7 +125,7 @@ bool cachedMemoryOverBudget() { return memoryCached() > 0 && memoryCached() + me
 void refuseMemory(std::int64_t bytes, std::string_view what) {
     const std::int64_t free = std::max<std::int64_t>(memoryBudget() - memoryInUse(), 0);
     // What is needed is rounded up and what is free down, so the two never look alike.
-    throw tala::Failure("Not enough memory for " + std::string(what) + ": it needs " + sizeText(bytes, true) +
+    throw support::Failure("Not enough memory for " + std::string(what) + ": it needs " + sizeText(bytes, true) +
                         ", but only " + sizeText(free, false) + " of the memory budget are free");
 }
 

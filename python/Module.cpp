@@ -94,7 +94,7 @@ public:
 private:
     flock::DistinctLines lines_;
     std::ostream stream_;
-    tala::OutputTo redirect_;
+    support::OutputTo redirect_;
 };
 
 // One flight's choice, as the Python side checked it.
@@ -164,7 +164,7 @@ flock::FlightRecord flyLocked(flock::FlightSettings settings, const FlightAsk& a
         minds = text.take();
     }
     if (record.whole.decisions > 0 && record.answered == 0)
-        throw tala::Failure("every one of " + std::to_string(record.whole.decisions) +
+        throw support::Failure("every one of " + std::to_string(record.whole.decisions) +
                             " decisions failed; the first failure: " +
                             (record.firstFailure.empty() ? std::string("(no message)") : record.firstFailure));
     return record;
@@ -391,7 +391,7 @@ public:
     // A progress callback may call back into the interpreter that is training: refused,
     // since the training holds its decision maker and variables.
     void checkIdle() const {
-        if (training_) throw tala::Failure("this interpreter is training; call it again when the training is over");
+        if (training_) throw support::Failure("this interpreter is training; call it again when the training is over");
     }
     class Training {
     public:
@@ -418,7 +418,7 @@ public:
             auto lock = lockCore();
             py::gil_scoped_release released;
             QuietWhile keep(quiet);
-            tala::OutputTo redirect(printed);
+            support::OutputTo redirect(printed);
             try {
                 const std::string text = tala::interp::normalizeCommandText(command);
                 if (!text.empty()) host_->runCommand(text);
@@ -447,7 +447,7 @@ public:
         if (!value) throw py::type_error("the global '" + name + "' is not a vex::QDM");
         std::shared_ptr<vex::QDM> decisionMaker = value->decisionMaker();
         if (!decisionMaker)
-            throw tala::Failure("the global '" + name + "' holds no decision maker (make one with vex::qdm::new)");
+            throw support::Failure("the global '" + name + "' holds no decision maker (make one with vex::qdm::new)");
         return decisionMaker;
     }
 
@@ -462,8 +462,8 @@ public:
 
     class QuietWhile {
     public:
-        explicit QuietWhile(bool quiet) : saved_(tala::interp::quiet()) { tala::interp::setQuiet(quiet); }
-        ~QuietWhile() { tala::interp::setQuiet(saved_); }
+        explicit QuietWhile(bool quiet) : saved_(support::quiet()) { support::setQuiet(quiet); }
+        ~QuietWhile() { support::setQuiet(saved_); }
 
     private:
         bool saved_;
@@ -480,7 +480,7 @@ py::array_t<std::complex<double>> stateOf(Interpreter& interpreter, const std::s
     tala::interp::Variable found;
     tala::interp::lookup(decisionMaker->variables, "psi.0", found);
     if (!found.hasValue() || found.typeName != "matrix")
-        throw tala::Failure("the decision maker has no state psi.0 yet (vex::qdm::finalize makes it)");
+        throw support::Failure("the decision maker has no state psi.0 yet (vex::qdm::finalize makes it)");
     const linalg::Matrix& psi = found.getMatrix();
     py::array_t<std::complex<double>> state(static_cast<py::ssize_t>(psi.entryCount()));
     auto out = state.mutable_unchecked<1>();
@@ -497,7 +497,7 @@ std::vector<std::pair<std::string, double>> oddsOf(Interpreter& interpreter, con
         throw py::value_error("space must be from 0 to " + std::to_string(decisionMaker->actionSpaces.size()) +
                               " (exclusive): the decision maker has " +
                               std::to_string(decisionMaker->actionSpaces.size()) + " action spaces");
-    if (!decisionMaker->finalized) throw tala::Failure("the decision maker is not finalized yet (vex::qdm::finalize)");
+    if (!decisionMaker->finalized) throw support::Failure("the decision maker is not finalized yet (vex::qdm::finalize)");
     std::vector<std::pair<std::string, double>> odds;
     MindsText hidden;  // a fallback route through the evaluator may print; the caller sees the numbers
     const auto& points = decisionMaker->actionSpaces[static_cast<std::size_t>(space)].points;
@@ -524,7 +524,7 @@ py::list scoreOf(Interpreter& interpreter, const std::string& name, const std::s
     const int trained = decisionMaker->trainingHistory.repetitions;
     const int stepCount = steps.value_or(trained > 0 ? trained : 1);
     if (stepCount < 1) throw py::value_error("steps must be 1 or more");
-    if (!decisionMaker->finalized) throw tala::Failure("the decision maker is not finalized yet (vex::qdm::finalize)");
+    if (!decisionMaker->finalized) throw support::Failure("the decision maker is not finalized yet (vex::qdm::finalize)");
     for (const vex::Rule& rule : set->rules)
         for (const vex::SensorNames& names : rule.sensorLists)
             for (const std::string& sensor : names)
@@ -556,7 +556,7 @@ py::list scoreOf(Interpreter& interpreter, const std::string& name, const std::s
 // Tells the Python callback (generations done, of all, the progress line) before each
 // generation and at the end; a False answer or a Ctrl-C (Python's pending
 // KeyboardInterrupt) stops training after the current generation.
-class CallbackProgress : public tala::TaskProgress {
+class CallbackProgress : public support::TaskProgress {
 public:
     CallbackProgress(py::object callback, const vex::QDM& decisionMaker, int generations)
         : callback_(std::move(callback)), decisionMaker_(decisionMaker), generations_(generations) {}
@@ -612,7 +612,7 @@ py::tuple trainOf(Interpreter& interpreter, const std::string& name, const std::
     {
         py::gil_scoped_release released;
         Interpreter::QuietWhile keep(quiet);
-        tala::OutputTo redirect(printed);
+        support::OutputTo redirect(printed);
         try {
             vex::warnAboutTrainingSizes(generations, repetitions, population, limit);
             decisionMaker->train(set->rules, generations, repetitions, population, limit, &shown);
@@ -621,7 +621,7 @@ py::tuple trainOf(Interpreter& interpreter, const std::string& name, const std::
         }
     }
     if (shown.error()) throw *shown.error();
-    if (failure) throw tala::Failure(*failure);
+    if (failure) throw support::Failure(*failure);
     py::list history;
     for (const vex::GenerationFitness& generation : decisionMaker->trainingHistory.generations)
         history.append(py::make_tuple(generation.best, generation.mean, generation.worst, generation.bestRules));
@@ -632,11 +632,11 @@ py::tuple trainOf(Interpreter& interpreter, const std::string& name, const std::
 
 PYBIND11_MODULE(_core, module) {
     module.doc() = "The flock's libraries for the quantumflock package (use quantumflock, not this).";
-    static py::exception<tala::Failure> failure(module, "Failure");
+    static py::exception<support::Failure> failure(module, "Failure");
     py::register_exception_translator([](std::exception_ptr raised) {
         try {
             if (raised) std::rethrow_exception(raised);
-        } catch (const tala::Failure& error) {
+        } catch (const support::Failure& error) {
             failure(error.what());
         } catch (const flock::SetupFailure& error) {
             failure(error.what());
@@ -688,7 +688,7 @@ PYBIND11_MODULE(_core, module) {
     module.def("replace_file", [](const std::string& path, const std::string& text) {
         auto lock = lockCore();
         try {
-            tala::interp::replaceFile(path, text);
+            support::replaceFile(path, text);
         } catch (const std::exception& refused) {
             PyErr_SetString(PyExc_OSError, ("cannot write '" + path + "': " + refused.what()).c_str());
             throw py::error_already_set();

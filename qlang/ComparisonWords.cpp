@@ -25,8 +25,8 @@ bool holds(Relation relation, T a, T b) {
 void compare(QuantumCall& call, Relation relation) {
     const auto [a, b] = call.valueArgs<2>(1);
     if (a.typeName != b.typeName) {
-        tala::out() << "Cannot compare different types; '" << call.text << "'\n";
-        tala::interp::noteProblem();
+        support::out() << "Cannot compare different types; '" << call.text << "'\n";
+        support::noteProblem();
         return;
     }
     bool result = false;
@@ -35,8 +35,8 @@ void compare(QuantumCall& call, Relation relation) {
     } else if (a.typeName == "double") {
         result = holds(relation, a.getDouble(), b.getDouble());
     } else {
-        tala::out() << "Cannot compare these types; '" << call.text << "'\n";
-        tala::interp::noteProblem();
+        support::out() << "Cannot compare these types; '" << call.text << "'\n";
+        support::noteProblem();
         return;
     }
     call.result.setInteger(result ? 1 : 0);

@@ -32,12 +32,12 @@ void word_while(QuantumCall& call) {
     const std::string condition = body.size() > 1 ? body[1] : std::string();
     body.erase(body.begin(), body.begin() + std::min<size_t>(body.size(), 2));
     for (;;) {
-        if (tala::interp::keyWaiting()) throw tala::Failure("Error: User break.");
+        if (support::keyWaiting()) throw support::Failure("Error: User break.");
         Variable value;
         evaluate(call.table, condition, call.local, value, call.global, false);
         if (value.typeName != "integer") {
-            tala::out() << "Syntax error; condition of while loop not integer\n";
-            tala::interp::noteProblem();
+            support::out() << "Syntax error; condition of while loop not integer\n";
+            support::noteProblem();
             return;
         }
         if (value.getInteger() == 0) return;
@@ -52,7 +52,7 @@ void word_if(QuantumCall& call) {
     try {
         const int branch = call.integerArg(1) != 0 ? 2 : 3;
         call.run(branch, call.result);
-    } catch (const tala::Failure& failure) {
+    } catch (const support::Failure& failure) {
         call.report(std::string("': ") + failure.what() + "\n");
     }
 }

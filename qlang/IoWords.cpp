@@ -34,28 +34,28 @@ thread_local tala::interp::NestingDepth scriptNesting;
 
 // The reason goes to standard error; a NUL byte's refusal names itself.
 void reportUnopenable(const std::string& name, const std::string& reason) {
-    tala::interp::reportFileFailure(tala::interp::cannotOpenFileText(name),
-                                    tala::interp::holdsNulByte(name) ? std::string() : reason);
+    support::reportFileFailure(support::cannotOpenFileText(name),
+                                    support::holdsNulByte(name) ? std::string() : reason);
 }
 
 // A write or close that failed after the file was opened: the disk is full, say.
-void reportFinished(const std::string& name, tala::interp::OutputFile& file) {
+void reportFinished(const std::string& name, support::OutputFile& file) {
     const std::string reason = file.finish();
-    if (!reason.empty()) tala::interp::reportFileFailure(tala::interp::cannotWriteFileText(name, reason), reason);
+    if (!reason.empty()) support::reportFileFailure(support::cannotWriteFileText(name, reason), reason);
 }
 
 void word_print(QuantumCall& call) {
-    call.valueArg(1).print(tala::out(), true, kConsoleMatrixMode);
-    tala::out() << "\n";
+    call.valueArg(1).print(support::out(), true, kConsoleMatrixMode);
+    support::out() << "\n";
 }
 
-void word_print_one_line(QuantumCall& call) { call.valueArg(1).print(tala::out(), false, kConsoleMatrixMode); }
+void word_print_one_line(QuantumCall& call) { call.valueArg(1).print(support::out(), false, kConsoleMatrixMode); }
 
-void word_print_new_line(QuantumCall&) { tala::out() << "\n"; }
+void word_print_new_line(QuantumCall&) { support::out() << "\n"; }
 
 void word_new_file(QuantumCall& call) {
     const std::string name = call.stringArg(1);
-    tala::interp::OutputFile file(name, tala::interp::OutputFile::Mode::Replace);
+    support::OutputFile file(name, support::OutputFile::Mode::Replace);
     if (!file.isOpen()) reportUnopenable(name, file.finish());
     else reportFinished(name, file);
 }
@@ -64,7 +64,7 @@ void word_new_file(QuantumCall& call) {
 // failure in a value leaves the values before it in the file, without the line end.
 void word_print_file(QuantumCall& call) {
     const std::string name = call.stringArg(1);
-    tala::interp::OutputFile file(name, tala::interp::OutputFile::Mode::Append);
+    support::OutputFile file(name, support::OutputFile::Mode::Append);
     if (!file.isOpen()) {
         reportUnopenable(name, file.finish());
         return;
@@ -83,30 +83,30 @@ void word_print_file(QuantumCall& call) {
 std::string readInputLine() {
     const bool terminal = isatty(STDIN_FILENO) == 1;
     std::string line;
-    for (int key = tala::interp::readKey(); key >= 0 && key != '\n'; key = tala::interp::readKey()) {
+    for (int key = support::readKey(); key >= 0 && key != '\n'; key = support::readKey()) {
         if (key == '\r') continue;
         if (terminal && (key == 0x7f || key == '\b')) {
             if (!line.empty()) {
                 line.pop_back();
-                tala::out() << "\b \b" << std::flush;
+                support::out() << "\b \b" << std::flush;
             }
             continue;
         }
         if (line.size() < kInputLineLimit) line.push_back(static_cast<char>(key));
-        if (terminal) tala::out() << static_cast<char>(key) << std::flush;
+        if (terminal) support::out() << static_cast<char>(key) << std::flush;
     }
     return line;
 }
 
 void word_user_input(QuantumCall& call) {
     if (call.stringArg(1) == "integer") {
-        tala::out() << "Please enter an integer: ";
+        support::out() << "Please enter an integer: ";
         call.result.setInteger(tala::interp::TypedNumbers::integer(readInputLine()));
     } else {
-        tala::out() << "user.input: ";
+        support::out() << "user.input: ";
         readInputLine();
     }
-    tala::out() << "\n";
+    support::out() << "\n";
 }
 
 // The whole file is one command: line ends become blanks. The path is taken

@@ -52,13 +52,13 @@ void requireSpaceMemory(const std::string& name, std::int64_t n) {
 void declareSpace(QuantumCall& call, const std::string& name) {
     const int n = call.integerArg(3);
     if (n < 1) {
-        tala::out() << "Syntax error - dim <= 0\n";
-        tala::interp::noteProblem();
+        support::out() << "Syntax error - dim <= 0\n";
+        support::noteProblem();
         return;
     }
     if (spaceTooLarge(n)) {
-        tala::out() << "Syntax error - dim too large\n";
-        tala::interp::noteProblem();
+        support::out() << "Syntax error - dim too large\n";
+        support::noteProblem();
         return;
     }
     requireSpaceMemory(name, n);
@@ -90,8 +90,8 @@ void declareMatrix(QuantumCall& call, const std::string& name) {
     const int rows = rowsArg.getInteger();
     const int cols = colsArg.getInteger();
     if (rows < 1 || cols < 1) {
-        tala::out() << "Syntax error create matrix\n";
-        tala::interp::noteProblem();
+        support::out() << "Syntax error create matrix\n";
+        support::noteProblem();
         return;
     }
     appendNew(call.target, name, "matrix", Matrix(rows, cols));
@@ -166,23 +166,23 @@ void word_matrix(QuantumCall& call) {
         const Variable& value = n > 0 ? entry : first;
         try {
             m.setEntry(static_cast<int>(n / cols), static_cast<int>(n % cols), value.getComplex());
-        } catch (const tala::Failure& failure) {
-            tala::out() << failure.what() << "\n";
-            tala::interp::noteProblem();
+        } catch (const support::Failure& failure) {
+            support::out() << failure.what() << "\n";
+            support::noteProblem();
             return;
         }
     }
 }
 
 void word_vector(QuantumCall& call) {
-    tala::out() << "create vector of size " << call.count() - 1 << "\n";
+    support::out() << "create vector of size " << call.count() - 1 << "\n";
 }
 
 void word_rowSize(QuantumCall& call) { call.result.setInteger(call.matrixArg(1)->rows()); }
 
 void word_colSize(QuantumCall& call) { call.result.setInteger(call.matrixArg(1)->cols()); }
 
-void reportCaught(QuantumCall& call, const tala::Failure& failure) {
+void reportCaught(QuantumCall& call, const support::Failure& failure) {
     call.report(std::string("': ") + failure.what() + "\n");
 }
 
@@ -194,7 +194,7 @@ void word_set_element(QuantumCall& call) {
             value.typeName == "double" ? Complex{value.getDouble(), 0.0} : value.getComplex();
         copy.setEntry(row.getInteger(), col.getInteger(), entry);
         call.result.setMatrix(std::move(copy));
-    } catch (const tala::Failure& failure) {
+    } catch (const support::Failure& failure) {
         reportCaught(call, failure);
     }
 }
@@ -206,7 +206,7 @@ void word_get_element(QuantumCall& call) {
         const int r = row.getInteger();
         const int c = col.getInteger();
         call.result.setComplex(matrix(r, c));
-    } catch (const tala::Failure& failure) {
+    } catch (const support::Failure& failure) {
         reportCaught(call, failure);
     }
 }

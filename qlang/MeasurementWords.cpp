@@ -36,7 +36,7 @@ SubsystemMeasurement readSubsystemArgs(QuantumCall& call, const Variable& psi, c
     SubsystemMeasurement m{psi.getMatrix(), system.getSystem(), index.getInteger()};
     if (m.subsystem < 0 || m.subsystem >= static_cast<int>(m.dims.size())) {
         call.report("'; index out of bounds.\n");
-        throw tala::Failure("Syntax Error.");
+        throw support::Failure("Syntax Error.");
     }
     return m;
 }
@@ -49,7 +49,7 @@ void setInteger(QuantumCall& call, const Variable& name, std::int32_t value) {
 
 int drawOrFail(const std::vector<double>& percents, double draw) {
     const int outcome = pickOutcome(percents, draw);
-    if (outcome < 0) throw tala::Failure("Measurement error.\n");
+    if (outcome < 0) throw support::Failure("Measurement error.\n");
     return outcome;
 }
 
@@ -87,12 +87,12 @@ void word_partial_measure(QuantumCall& call) {
     const std::vector<double> probabilities = outcomeProbabilities(m.state, m.dims, m.subsystem);
     const std::vector<double> percents = cumulativePercents(probabilities);
     for (std::size_t v = 0; v < percents.size(); ++v)
-        tala::out() << "p[" << v << "] = " << percents[v] << "\n";
+        support::out() << "p[" << v << "] = " << percents[v] << "\n";
     const int draw = std::rand() % 100;
     const int outcome = drawOrFail(percents, draw);
-    tala::out() << "result = " << outcome << "\n";
+    support::out() << "result = " << outcome << "\n";
     const double norm = std::sqrt(probabilities[outcome]);
-    tala::out() << "pSq = " << norm << "\n";
+    support::out() << "pSq = " << norm << "\n";
     call.result.setMatrix(collapse(m.state, m.dims, m.subsystem, outcome, norm));
 }
 

@@ -61,10 +61,10 @@ void word_add(QuantumCall& call) {
     const Operands o = evaluateOperands(call);
     if (o.differ()) {
         call.report("'; types don't match\nint1: ");
-        o.a.print(tala::out(), true, 0);
-        tala::out() << "int2: ";
-        o.b.print(tala::out(), true, 0);
-        tala::out() << "\n";
+        o.a.print(support::out(), true, 0);
+        support::out() << "int2: ";
+        o.b.print(support::out(), true, 0);
+        support::out() << "\n";
     } else if (o.both("integer")) {
         call.result.setInteger(wrapped(std::int64_t{o.a.getInteger()} + o.b.getInteger()));
     } else if (o.both("double")) {
@@ -99,8 +99,8 @@ void multiplyMatrices(QuantumCall& call, const Matrix& a, const Matrix& b) {
     Matrix product;
     if (!linalg::multiply(a, product, b)) {
         call.report("'; matrix wrong size for mult\n");
-        tala::out() << "A is " << a.rows() << "x" << a.cols() << "\n";
-        tala::out() << "B is " << b.rows() << "x" << b.cols() << "\n";
+        support::out() << "A is " << a.rows() << "x" << a.cols() << "\n";
+        support::out() << "B is " << b.rows() << "x" << b.cols() << "\n";
         return;
     }
     call.result.setMatrix(std::move(product));
@@ -238,7 +238,7 @@ std::int64_t gateMask(std::int32_t qubit) { return std::int64_t{1} << (qubit > 4
 // A 2^N x 2^N gate: sizes beyond the largest matrix fail before 2^N can overflow.
 Matrix& gateMatrix(QuantumCall& call, std::int32_t qubits) {
     if (qubits > 30)
-        throw tala::Failure("Matrix too large: 2^" + std::to_string(qubits) + " x 2^" +
+        throw support::Failure("Matrix too large: 2^" + std::to_string(qubits) + " x 2^" +
                             std::to_string(qubits) + " entries");
     const int dimension = 1 << qubits;
     linalg::requireEntryLimit(dimension, dimension);

@@ -35,7 +35,7 @@ void word_random_int(QuantumCall& call) {
     const std::int64_t large = largeArg.getInteger();
     if (large - small < 0) {
         call.report("'; large < small\n");
-        throw tala::Failure("Syntax error.");
+        throw support::Failure("Syntax error.");
     }
     const std::int64_t draw = std::rand() % 100;
     call.result.setInteger(static_cast<std::int32_t>((small * 100 + draw * (large - small + 1)) / 100));

@@ -178,8 +178,8 @@ void word_cnorm(QuantumCall& call) {
     if (z.typeName == "matrix") {
         const linalg::Matrix& m = z.getMatrix();
         if (m.entryCount() != 1) {
-            tala::out() << "Matrix not size 1 in cnorm; '" << call.text << "'\n";
-            tala::interp::noteProblem();
+            support::out() << "Matrix not size 1 in cnorm; '" << call.text << "'\n";
+            support::noteProblem();
             return;
         }
         value = m(0, 0);

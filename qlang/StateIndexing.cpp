@@ -40,10 +40,10 @@ std::int64_t systemLength(const SystemDims& dims) {
 void checkStateFits(const linalg::Matrix& state, const SystemDims& dims) {
     const std::int64_t length = systemLength(dims);
     if (length == 0) return;
-    if (state.entryCount() != length) throw tala::Failure("Dot product error 1\n");
-    if (state.cols() != 1) throw tala::Failure("Dot product error 3\n");
+    if (state.entryCount() != length) throw support::Failure("Dot product error 1\n");
+    if (state.cols() != 1) throw support::Failure("Dot product error 3\n");
     // Only a matrix left behind by a failed assignment has a shape but no entries.
-    if (!state.hasStorage()) throw tala::Failure("dot product: B is NULL");
+    if (!state.hasStorage()) throw support::Failure("dot product: B is NULL");
 }
 
 OutcomeRows::OutcomeRows(const SystemDims& dims, int subsystem, int outcome)
@@ -84,7 +84,7 @@ std::vector<double> outcomeProbabilities(const linalg::Matrix& state, const Syst
     const int outcomes = dims[subsystem];
     if (outcomes < 1) return {};
     // No state is that long, and the list itself would not fit.
-    if (outcomes >= kTooLong) throw tala::Failure("Dot product error 1\n");
+    if (outcomes >= kTooLong) throw support::Failure("Dot product error 1\n");
     std::vector<double> probabilities(outcomes, 0.0);
     if (systemLength(dims) == 0) return probabilities;
     checkStateFits(state, dims);

@@ -11,7 +11,7 @@ using linalg::Matrix;
 using tala::interp::Variable;
 
 double readAngle(const tala::interp::Scope& scope, const std::string& name) {
-    tala::out() << name << "\n";
+    support::out() << name << "\n";
     Variable angle;
     tala::interp::lookup(scope, name, angle);
     return angle.getDouble();

@@ -38,7 +38,7 @@ void declare(QuantumCall& call, const std::string& type, const std::string& name
     Variable variable;
     if (!setZero(variable, type, inArray)) {
         call.report("'; illegal type (or cannot be used as array)\n");
-        throw tala::Failure("Error.");
+        throw support::Failure("Error.");
     }
     variable.name = name;
     tala::interp::append(call.target, variable);
@@ -57,7 +57,7 @@ void requireArrayMemory(const std::string& name, const std::string& element, std
 void declareArray(QuantumCall& call, const std::string& name) {
     const std::string element = call.stringArg(3);
     const std::int32_t count = call.integerArg(4);
-    if (count > kMaxArrayElements) throw tala::Failure("Array larger than 1000000 elements");
+    if (count > kMaxArrayElements) throw support::Failure("Array larger than 1000000 elements");
     requireArrayMemory(name, element, count);
 
     Variable size;
@@ -76,8 +76,8 @@ void word_new(QuantumCall& call) {
     const std::string type = typeArg.getString();
     const std::string name = nameArg.getString();
     if (name == tala::interp::kTempName) {
-        tala::out() << "Illegal name 'temp'; on line '" << call.text << "'\n";
-        tala::interp::noteProblem();
+        support::out() << "Illegal name 'temp'; on line '" << call.text << "'\n";
+        support::noteProblem();
         return;
     }
     if (type == "space" || type == "system" || type == "matrix") {

@@ -9,7 +9,7 @@
 
 #include <signal.h>
 
-namespace tala::interp {
+namespace support {
 
 // What a read returns for a caught Ctrl-C: the character Ctrl-C types in raw mode.
 inline constexpr int kInterruptKey = 3;
@@ -39,4 +39,4 @@ private:
     struct sigaction previous_ {};
 };
 
-}  // namespace tala::interp
+}  // namespace support

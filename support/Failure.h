@@ -5,11 +5,11 @@
 #include <stdexcept>
 #include <string>
 
-namespace tala {
+namespace support {
 
 class Failure : public std::runtime_error {
 public:
     explicit Failure(const std::string& message) : std::runtime_error(message) {}
 };
 
-}  // namespace tala
+}  // namespace support

@@ -19,7 +19,7 @@
 #include "support/Failure.h"
 #include "support/ScriptOutput.h"
 
-namespace tala::interp {
+namespace support {
 
 namespace {
 
@@ -382,7 +382,7 @@ void replaceFile(const std::string& path, std::string_view bytes, mode_t newFile
     const WritePlan plan = planWrite(path);
     switch (plan.way) {
         case WritePlan::Way::OwnStream:
-            tala::out().flush();
+            out().flush();
             std::cerr.flush();
             if (!writeAll(plan.ownFd, bytes)) fail(errno);
             return;
@@ -393,4 +393,4 @@ void replaceFile(const std::string& path, std::string_view bytes, mode_t newFile
     }
 }
 
-}  // namespace tala::interp
+}  // namespace support

@@ -16,7 +16,7 @@
 #include <string>
 #include <string_view>
 
-namespace tala::interp {
+namespace support {
 
 // Permissions a new file gets, before the umask: 0666 for ordinary output; 0600 for
 // files that may hold what a user typed, such as a shell's history.
@@ -24,7 +24,7 @@ inline constexpr mode_t kOrdinaryFileMode = 0666;
 inline constexpr mode_t kPrivateFileMode = 0600;
 
 // Replaces the file `path` with `bytes`. On any failure the temporary is removed, an
-// earlier file under `path` stays as it was, and tala::Failure is raised carrying the
+// earlier file under `path` stays as it was, and support::Failure is raised carrying the
 // reason alone (the system's error text, such as "No such file or directory"), for the
 // caller to put into its own message.
 void replaceFile(const std::string& path, std::string_view bytes, mode_t newFileMode = kOrdinaryFileMode);
@@ -54,4 +54,4 @@ std::string writeFailureReason(int error);
 // the system accepts can be replaced.
 bool isReplaceTemporary(std::string_view fileName);
 
-}  // namespace tala::interp
+}  // namespace support

@@ -17,7 +17,7 @@
 
 #include "support/ConsoleKeys.h"
 
-namespace tala::interp {
+namespace support {
 
 // An interactive session at a terminal. While one is open, shells (a nested one
 // included) read their lines through line editors, and Ctrl-C stops a running command
@@ -91,4 +91,4 @@ std::deque<std::string> loadHistory(const std::string& path, std::size_t limit);
 // Writes the lines to the history file through a temporary; failures are ignored.
 void saveHistory(const std::string& path, const std::deque<std::string>& lines);
 
-}  // namespace tala::interp
+}  // namespace support

@@ -11,7 +11,7 @@
 #include "support/Reporting.h"
 #include "support/ScriptOutput.h"
 
-namespace tala::interp {
+namespace support {
 
 bool holdsNulByte(std::string_view fileName) { return fileName.find('\0') != std::string_view::npos; }
 
@@ -40,7 +40,7 @@ std::atomic<unsigned> fileFailures{0};
 }  // namespace
 
 void reportFileFailure(const std::string& line, const std::string& reason) {
-    tala::out() << line << "\n";
+    out() << line << "\n";
     ++fileFailures;
     if (reason.empty() || line.find(reason) != std::string::npos) {
         noteProblem();
@@ -89,4 +89,4 @@ int OutputFileBuffer::sync() {
     return error == 0 ? 0 : -1;
 }
 
-}  // namespace tala::interp
+}  // namespace support

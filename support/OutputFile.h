@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-namespace tala::interp {
+namespace support {
 
 inline constexpr const char* kNulInFileName = "file name holds a NUL byte";
 
@@ -62,4 +62,4 @@ public:
     std::string finish();
 };
 
-}  // namespace tala::interp
+}  // namespace support

@@ -10,7 +10,7 @@
 
 #include "ProjectVersion.h"
 
-namespace tala::interp {
+namespace support {
 
 namespace {
 
@@ -131,4 +131,4 @@ unsigned readSeed(const std::string& option, const std::string& text) {
     return value;
 }
 
-}  // namespace tala::interp
+}  // namespace support

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-namespace tala::interp {
+namespace support {
 
 struct ProgramInfo {
     std::string name;   // as the user types it, "morrow"
@@ -89,4 +89,4 @@ std::optional<int> readCommandLine(int argc, char** argv, const ProgramInfo& pro
 // The value of --seed: a whole number from 0 to the largest unsigned int.
 unsigned readSeed(const std::string& option, const std::string& text);
 
-}  // namespace tala::interp
+}  // namespace support

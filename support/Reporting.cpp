@@ -3,7 +3,7 @@
 #include <iostream>
 #include "support/ScriptOutput.h"
 
-namespace tala::interp {
+namespace support {
 namespace {
 unsigned problems = 0;
 std::function<void()> problemHandler;
@@ -21,7 +21,7 @@ void warn(const std::string& text) {
 }
 
 void explain(const std::string& text) {
-    tala::out().flush();  // the explanation follows what was printed before it
+    out().flush();  // the explanation follows what was printed before it
     std::cerr << text << "\n";
 }
 
@@ -31,4 +31,4 @@ void setProblemHandler(std::function<void()> handler) { problemHandler = std::mo
 void setQuiet(bool quiet) { quietChatter = quiet; }
 bool quiet() { return quietChatter; }
 
-}  // namespace tala::interp
+}  // namespace support

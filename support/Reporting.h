@@ -14,7 +14,7 @@
 #include <functional>
 #include <string>
 
-namespace tala::interp {
+namespace support {
 
 void noteProblem();
 void warn(const std::string& text);  // text + "\n" on standard error, then noteProblem()
@@ -27,4 +27,4 @@ void setProblemHandler(std::function<void()> handler);  // called after each not
 void setQuiet(bool quiet);
 bool quiet();
 
-}  // namespace tala::interp
+}  // namespace support

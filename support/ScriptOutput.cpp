@@ -2,7 +2,7 @@
 
 #include <iostream>
 
-namespace tala {
+namespace support {
 
 namespace {
 std::ostream* current = nullptr;  // null: standard output
@@ -14,4 +14,4 @@ OutputTo::OutputTo(std::ostream& stream) : saved_(current) { current = &stream; 
 
 OutputTo::~OutputTo() { current = saved_; }
 
-}  // namespace tala
+}  // namespace support

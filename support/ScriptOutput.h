@@ -5,7 +5,7 @@
 
 #include <ostream>
 
-namespace tala {
+namespace support {
 
 std::ostream& out();
 
@@ -21,4 +21,4 @@ private:
     std::ostream* saved_;
 };
 
-}  // namespace tala
+}  // namespace support

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
-namespace tala::interp {
+namespace support {
 
 namespace {
 
@@ -219,4 +219,4 @@ void drawLineChart(SvgDocument& doc, const LineChart& chart, double x, double y,
     }
 }
 
-}  // namespace tala::interp
+}  // namespace support

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-namespace tala::interp {
+namespace support {
 
 struct SvgPoint {
     double x = 0.0;
@@ -83,4 +83,4 @@ std::vector<SvgPoint> thinned(std::span<const SvgPoint> points, std::size_t limi
 // Text with the five XML special characters written as entities.
 std::string escapeXml(std::string_view text);
 
-}  // namespace tala::interp
+}  // namespace support

@@ -9,7 +9,7 @@
 
 #include "support/ConsoleKeys.h"
 
-namespace tala {
+namespace support {
 
 namespace {
 
@@ -92,12 +92,12 @@ void ConsoleProgress::end(const std::string& state) {
     drawn_ = false;
 }
 
-bool ConsoleProgress::keyWaiting() { return interp::keyWaiting(); }
+bool ConsoleProgress::keyWaiting() { return support::keyWaiting(); }
 
 bool ConsoleProgress::stopRequested() {
-    if (!interp::keyWaiting()) return false;
-    const int key = interp::readKey();
-    return key == 'q' || key == interp::kInterruptKey;
+    if (!support::keyWaiting()) return false;
+    const int key = readKey();
+    return key == 'q' || key == kInterruptKey;
 }
 
 void ConsoleProgress::draw() {
@@ -117,4 +117,4 @@ void ConsoleProgress::afterOutput(char last) {
     if (last == '\n' && !text_.empty()) draw();
 }
 
-}  // namespace tala
+}  // namespace support

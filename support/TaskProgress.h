@@ -16,7 +16,7 @@
 
 #include "support/ScriptOutput.h"
 
-namespace tala {
+namespace support {
 
 class TaskProgress {
 public:
@@ -67,4 +67,4 @@ private:
     std::optional<OutputTo> redirect_;
 };
 
-}  // namespace tala
+}  // namespace support

@@ -52,6 +52,6 @@ inline std::vector<std::string> linesOf(const std::string& text) {
 }
 // The text of the failure the action raises, or "(no failure)".
 inline std::string failureOf(auto&& action) {
-    try { action(); } catch (const tala::Failure& failure) { return failure.what(); }
+    try { action(); } catch (const support::Failure& failure) { return failure.what(); }
     return "(no failure)";
 }

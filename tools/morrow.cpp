@@ -23,7 +23,7 @@
 
 namespace {
 
-const tala::interp::ProgramInfo kProgram{
+const support::ProgramInfo kProgram{
     "morrow",
     "Usage: morrow [OPTION]... [FILE]...\n"
     "The typed quantum language. Runs each FILE with the language's file word and exits;\n"
@@ -67,10 +67,10 @@ int main(int argc, char** argv) {
     std::vector<std::string> files;
     std::optional<unsigned> seed;
     const auto readOption = [&](const std::string& option, const std::string& value) {
-        seed = tala::interp::readSeed(option, value);
+        seed = support::readSeed(option, value);
     };
     if (const std::optional<int> status =
-            tala::interp::readCommandLine(argc, argv, kProgram, {{"--seed", true}}, readOption, files))
+            support::readCommandLine(argc, argv, kProgram, {{"--seed", true}}, readOption, files))
         return *status;
     // Without --seed the generator keeps the C library's own start.
     if (seed) std::srand(*seed);
@@ -78,10 +78,10 @@ int main(int argc, char** argv) {
         const auto commands = tala::interp::scriptFileCommands(kProgram.name, files);
         if (!commands) return 1;
         const bool allRan = runFiles(*commands);
-        return allRan && tala::interp::fileFailureCount() == 0 ? 0 : 1;
+        return allRan && support::fileFailureCount() == 0 ? 0 : 1;
     }
-    std::optional<tala::interp::TerminalSession> terminal;
-    if (tala::interp::TerminalSession::possible()) terminal.emplace();
+    std::optional<support::TerminalSession> terminal;
+    if (support::TerminalSession::possible()) terminal.emplace();
     tala::interp::VariableTable table;
     qlang::runShell(table);
     return 0;

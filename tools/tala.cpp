@@ -42,7 +42,7 @@ namespace {
 
 using tala::interp::CommandLibrary;
 
-const tala::interp::ProgramInfo kProgram{
+const support::ProgramInfo kProgram{
     "tala",
     "Usage: tala [OPTION]... [FILE]...\n"
     "The object-level script language with the decision library. Runs each FILE with the\n"
@@ -78,7 +78,7 @@ std::vector<std::unique_ptr<CommandLibrary>> talaLibraries() {
 }
 
 // The options tala reads besides the common ones.
-const std::vector<tala::interp::OptionRow> kTalaOptions = {
+const std::vector<support::OptionRow> kTalaOptions = {
     {"--data", true}, {"--strict"}, {"--quiet"}, {"--seed", true}, {"--threads", true},
 };
 
@@ -92,14 +92,14 @@ struct TalaOptions {
         if (option == "--data") {
             std::error_code error;
             if (!std::filesystem::is_directory(value, error))
-                throw tala::interp::CommandLineError("--data needs a folder, and '" + value + "' is none");
+                throw support::CommandLineError("--data needs a folder, and '" + value + "' is none");
             dataFolders.push_back(value);
         } else if (option == "--strict") {
             strict = true;
         } else if (option == "--quiet") {
             quiet = true;
         } else if (option == "--seed") {
-            seed = tala::interp::readSeed(option, value);
+            seed = support::readSeed(option, value);
         } else {
             // --threads: a bad count is named and training keeps its default.
             vex::setTrainingThreads(value, "--threads");
@@ -145,7 +145,7 @@ private:
         if (std::string_view(message) != kUserBreak) std::cout << "Error: ";
         std::cout << message << "\n";
         anyFailed_ = true;
-        tala::interp::noteProblem();
+        support::noteProblem();
     }
 
     tala::interp::InterpreterHost host_;
@@ -160,7 +160,7 @@ void runPiped(Runner& runner) {
     for (;;) {
         try {
             if (!tala::interp::readLineWithinBudget(std::cin, line)) break;
-        } catch (const tala::Failure& failure) {
+        } catch (const support::Failure& failure) {
             runner.refuse(failure.what());
             continue;
         }
@@ -195,8 +195,8 @@ void printGlobals(const tala::interp::ObjectList& globals) {
 // At a terminal: a banner, the prompt, and line editing when standard output is a
 // terminal too. "exit", "!exit" or Ctrl-D on an empty line leaves.
 void runInteractive(Runner& runner) {
-    std::optional<tala::interp::TerminalSession> terminal;
-    if (tala::interp::TerminalSession::possible()) terminal.emplace();
+    std::optional<support::TerminalSession> terminal;
+    if (support::TerminalSession::possible()) terminal.emplace();
     std::cout << "tala " << flock::kProjectVersion << ": type !help for the words, !exit or Ctrl-D to leave.\n";
     const auto command = [&](const std::string& name) {
         if (name == "!state") printGlobals(runner.host().interpreter().globals());
@@ -214,12 +214,12 @@ int main(int argc, char** argv) {
     TalaOptions options;
     const auto readOption = [&](const std::string& option, const std::string& value) { options.read(option, value); };
     if (const std::optional<int> status =
-            tala::interp::readCommandLine(argc, argv, kProgram, kTalaOptions, readOption, files))
+            support::readCommandLine(argc, argv, kProgram, kTalaOptions, readOption, files))
         return *status;
     // Without --seed the generator keeps the C library's own start.
     if (options.seed) std::srand(*options.seed);
-    tala::interp::setQuiet(options.quiet);
-    if (options.strict) tala::interp::setProblemHandler(stopAtFirstProblem);
+    support::setQuiet(options.quiet);
+    if (options.strict) support::setProblemHandler(stopAtFirstProblem);
     std::optional<std::vector<std::string>> commands;
     if (!files.empty()) {
         commands = tala::interp::scriptFileCommands(kProgram.name, files);

@@ -1,7 +1,7 @@
 #pragma once
 // Between the page's console and the interpreters' key poll. In the browser the
 // console keys are the keys typed into the page's console while a command runs;
-// Ctrl-C arrives as tala::interp::kInterruptKey. A poll also lets the browser breathe:
+// Ctrl-C arrives as support::kInterruptKey. A poll also lets the browser breathe:
 // while a command runs, the poll hands over to the idle hook (the page draws a frame
 // and yields to the browser) about once per animation frame.
 

@@ -197,9 +197,9 @@ void runConsoleLines() {
         page->lines.pop_front();
         page->busy = true;
         tellPage("busy", "1");
-        tala::interp::discardStoppingKeys();
+        support::discardStoppingKeys();
         runConsoleLine(line);
-        tala::interp::discardStoppingKeys();
+        support::discardStoppingKeys();
         flushOutput();
         page->busy = false;
         tellPage("busy", "0");
@@ -374,7 +374,7 @@ EMSCRIPTEN_KEEPALIVE int flock_paused() { return !page || page->app.paused ? 1 :
 
 // 1 leaves out the decision library's chatter (per-decision lines, training's debug
 // lines), as --quiet does; 0 brings it back.
-EMSCRIPTEN_KEEPALIVE void flock_set_quiet(int quiet) { tala::interp::setQuiet(quiet != 0); }
+EMSCRIPTEN_KEEPALIVE void flock_set_quiet(int quiet) { support::setQuiet(quiet != 0); }
 
 // The console's words, one a line, for Tab completion.
 EMSCRIPTEN_KEEPALIVE const char* flock_words() {
@@ -426,7 +426,7 @@ int main() {
     vex::setPollsWithinSteps(false);
     // The page starts quiet: agent 1's per-decision line would rewrite the console
     // many times a second. The page's "verbose" switch turns the chatter back on.
-    tala::interp::setQuiet(true);
+    support::setQuiet(true);
     std::srand(static_cast<unsigned>(std::time(nullptr)));
 
     std::string problem;

@@ -442,8 +442,8 @@ void completeSweep(FlockOptions& options) {
         for (int agents : choice.agentCounts) refuseLongFlights(seconds, agents);
 }
 
-std::vector<tala::interp::OptionRow> readerRows() {
-    std::vector<tala::interp::OptionRow> rows;
+std::vector<support::OptionRow> readerRows() {
+    std::vector<support::OptionRow> rows;
     for (const FlockOptionRow& row : kFlockOptionRows) rows.push_back({row.name, row.argument != nullptr && row.name != std::string("--summarize")});
     return rows;
 }
@@ -465,10 +465,10 @@ const std::vector<FlockOptionRow>& flockOptionTable() { return kFlockOptionRows;
 FlockOptions parseFlockOptions(const std::vector<std::string>& arguments) {
     FlockOptions options;
     Parse parse{options};
-    tala::interp::OptionReader reader(arguments, readerRows());
+    support::OptionReader reader(arguments, readerRows());
     parse.sweeping = std::find(arguments.begin(), arguments.end(), "--sweep") != arguments.end();
     std::vector<std::string> given;
-    using Kind = tala::interp::OptionReader::Kind;
+    using Kind = support::OptionReader::Kind;
     while (reader.next()) {
         const std::string& text = reader.text();
         // Named without the value given to it: "--frames=3" is "--frames".

@@ -65,7 +65,7 @@ struct FlockOptionRow {
 const std::vector<FlockOptionRow>& flockOptionTable();
 
 // A command line that cannot be followed; the text says what is wrong, in one line.
-using UsageError = tala::interp::CommandLineError;
+using UsageError = support::CommandLineError;
 
 // The pieces of `text` between the separators: "a,,b" is "a", "" and "b".
 std::vector<std::string> splitText(const std::string& text, char separator);

@@ -20,7 +20,7 @@ void anchorPath(std::string& path) {
 }
 
 void anchorPaths(FlockOptions& options) {
-    tala::interp::setQuiet(options.quiet);
+    support::setQuiet(options.quiet);
     anchorPath(options.flock.sensorFile);
     anchorPath(options.csvFile);
     anchorPath(options.svgFile);
@@ -73,17 +73,17 @@ int runWithSetups(FlockOptions& options, WindowProgram runWindow) {
 }  // namespace
 
 int runFlockProgram(const std::vector<std::string>& arguments, WindowProgram runWindow) {
-    const tala::interp::ProgramInfo program{"flock", flockHelp(), nullptr, flockUsage()};
+    const support::ProgramInfo program{"flock", flockHelp(), nullptr, flockUsage()};
     FlockOptions options;
     try {
         options = parseFlockOptions(arguments);
     } catch (const UsageError& error) {
-        return tala::interp::refuseCommandLine(program, error.what());
+        return support::refuseCommandLine(program, error.what());
     }
     options.arguments = {"flock"};
     options.arguments.insert(options.arguments.end(), arguments.begin(), arguments.end());
-    if (options.help) return tala::interp::printHelp(program);
-    if (options.version) return tala::interp::printVersion(program);
+    if (options.help) return support::printHelp(program);
+    if (options.version) return support::printVersion(program);
     if (options.settings) {
         std::cout << flockSettings();
         return EXIT_SUCCESS;

@@ -31,7 +31,7 @@ public:
 private:
     DistinctLines lines_;
     std::ostream stream_;
-    tala::OutputTo redirect_;
+    support::OutputTo redirect_;
 };
 
 // Why `file` cannot be written, or empty.
@@ -41,14 +41,14 @@ std::string outputProblem(const std::string& file) {
     const fs::path folder = fs::path(file).parent_path();
     if (!fs::exists(file, error) && !fs::is_symlink(file, error) && !fs::is_directory(folder, error))
         return "no folder '" + folder.string() + "'";
-    return tala::interp::replaceProblem(file);
+    return support::replaceProblem(file);
 }
 
 }  // namespace
 
 bool writeOutput(const std::string& file, const std::string& text) {
     try {
-        tala::interp::replaceFile(file, text);
+        support::replaceFile(file, text);
         return true;
     } catch (const std::exception& failure) {
         std::cerr << "flock: cannot write '" << file << "': " << failure.what() << '\n';

@@ -82,7 +82,7 @@ std::optional<Child> startChild(const std::function<std::string()>& work) {
         if (!std::freopen("/dev/null", "r", stdin)) ::_exit(1);
         ::dup2(STDERR_FILENO, STDOUT_FILENO);
         try {
-            ::_exit(tala::interp::writeAll(fds[1], work()) ? 0 : 1);
+            ::_exit(support::writeAll(fds[1], work()) ? 0 : 1);
         } catch (...) {
             ::_exit(1);
         }

@@ -103,7 +103,7 @@ std::string childAnswer(const std::function<std::string()>& work) {
     DistinctLines minds;
     std::ostream mindsText(&minds);
     try {
-        tala::OutputTo redirect(mindsText);
+        support::OutputTo redirect(mindsText);
         answer = work();
     } catch (const std::exception& failure) {
         answer = std::string("!") + failure.what();
@@ -426,7 +426,7 @@ int runSummarize(const FlockOptions& given) {
     } catch (const RowFileError& error) {
         std::cerr << "flock: " << error.what() << '\n';
         return 2;
-    } catch (const tala::Failure& tooLarge) {  // the memory budget's refusal
+    } catch (const support::Failure& tooLarge) {  // the memory budget's refusal
         std::cerr << "flock: " << tooLarge.what() << '\n';
         return 2;
     }

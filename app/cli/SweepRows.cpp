@@ -19,8 +19,8 @@ namespace flock {
 
 namespace {
 
-using tala::interp::SvgDocument;
-using tala::interp::SvgPoint;
+using support::SvgDocument;
+using support::SvgPoint;
 
 constexpr std::size_t kFixedColumns = 6 + kFigureCount;
 

@@ -58,9 +58,9 @@ const std::string* repeatedCommandText(AgentCommand command, std::string_view ar
 void report(Agent& agent, const std::string& message) {
     if (!agent.failures.firstTime(message)) return;
     // Some failure texts carry their own line end.
-    tala::out() << "Error: " << message;
-    if (message.empty() || message.back() != '\n') tala::out() << '\n';
-    tala::out().flush();
+    support::out() << "Error: " << message;
+    if (message.empty() || message.back() != '\n') support::out() << '\n';
+    support::out().flush();
 }
 
 template <typename Action>

@@ -13,9 +13,9 @@ namespace flock {
 
 namespace {
 
-using tala::interp::LineChart;
-using tala::interp::SvgDocument;
-using tala::interp::SvgPoint;
+using support::LineChart;
+using support::SvgDocument;
+using support::SvgPoint;
 
 std::string hexColour(const Color& color) {
     auto channel = [](float value) { return static_cast<unsigned>(std::lround(std::clamp(value, 0.0f, 1.0f) * 255)); };
@@ -67,7 +67,7 @@ void drawPaths(SvgDocument& doc, const FlightRecord& record, double x, double y,
             if (std::isfinite(p.x) && std::isfinite(p.y)) drawn.push_back({toX(p.x), toY(p.y)});
         if (drawn.empty()) continue;
         const std::string colour = hexColour(agentColor(agent));
-        drawn = tala::interp::thinned(drawn, 600);
+        drawn = support::thinned(drawn, 600);
         doc.polyline(drawn, colour, 1.2, 0.85);
         doc.circle(drawn.front().x, drawn.front().y, 2.5, "#808080");
         doc.circle(drawn.back().x, drawn.back().y, 3.5, colour);

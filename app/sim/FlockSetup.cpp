@@ -31,7 +31,7 @@ std::vector<vex::Sensor> readSensorFile(const std::string& fileName) {
         std::vector<vex::Sensor> sensors = vex::readSensorFile(fileName);
         vex::reportLoad(fileName, sensors, sensors.size());
         return sensors;
-    } catch (const tala::Failure&) {
+    } catch (const support::Failure&) {
         throw SetupFailure("'" + fileName + "' is not a sensor file, or it is damaged");
     }
 }

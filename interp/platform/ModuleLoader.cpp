@@ -10,6 +10,10 @@
 
 namespace tala::interp {
 
+using support::holdsNulByte;
+using support::kNulInFileName;
+using support::shownFileName;
+
 namespace {
 
 // The loader's text about its last failure; empty when it has none.

@@ -9,7 +9,7 @@
 #include <iostream>
 #include "support/ScriptOutput.h"
 
-namespace tala::interp {
+namespace support {
 
 namespace {
 
@@ -54,7 +54,7 @@ private:
 // handler does not restart calls), which leaves that stream failed: once the
 // interrupt is taken, output goes on, so that what the stopped command says is seen.
 void resumeOutput() {
-    tala::out().clear();
+    out().clear();
     std::cerr.clear();
     clearerr(stdout);
     clearerr(stderr);
@@ -70,7 +70,7 @@ bool takeInterrupt() {
 // Piped input is read through std::cin, so that keys and lines read elsewhere share
 // one buffer.
 int nextPipedCharacter() {
-    tala::out().flush();
+    out().flush();
     int c = std::cin.get();
     if (c == std::char_traits<char>::eof()) {
         std::cin.clear();
@@ -83,7 +83,7 @@ int nextPipedCharacter() {
 // a buffer the poll cannot see (lines read at a terminal come one per read and leave
 // no rest behind). A caught Ctrl-C ends the wait: the handler does not restart reads.
 int nextTerminalCharacter() {
-    tala::out().flush();
+    out().flush();
     for (;;) {
         unsigned char c = 0;
         const ssize_t count = read(STDIN_FILENO, &c, 1);
@@ -119,8 +119,8 @@ int readKey() {
 int readKeyEcho() {
     int c = readKey();
     if (c >= 0 && c != kInterruptKey) {
-        tala::out().put(static_cast<char>(c));
-        tala::out().flush();
+        out().put(static_cast<char>(c));
+        out().flush();
     }
     return c;
 }
@@ -152,4 +152,4 @@ InterruptCatcher::~InterruptCatcher() {
     interruptPending = 0;
 }
 
-}  // namespace tala::interp
+}  // namespace support

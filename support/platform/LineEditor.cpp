@@ -17,7 +17,7 @@
 #include "support/FileReplace.h"
 #include "support/ScriptOutput.h"
 
-namespace tala::interp {
+namespace support {
 
 namespace {
 
@@ -151,16 +151,16 @@ LineEditor::~LineEditor() = default;
 std::optional<std::string> LineEditor::readLine(const std::string& prompt) {
     std::string line;
     if (!editing_) {
-        tala::out() << prompt << std::flush;
+        out() << prompt << std::flush;
         if (!std::getline(std::cin, line)) {
-            tala::out() << "\n" << std::flush;
+            out() << "\n" << std::flush;
             return std::nullopt;
         }
         if (!line.empty() && line.back() == '\r') line.pop_back();
         return line;
     }
     editing_->prompt = prompt;
-    tala::out().flush();
+    out().flush();
     for (;;) {
         editing_->discarded = false;
         el_resize(editing_->editLine);
@@ -174,7 +174,7 @@ std::optional<std::string> LineEditor::readLine(const std::string& prompt) {
                 discardStoppingKeys();
                 continue;
             }
-            tala::out() << "\n" << std::flush;
+            out() << "\n" << std::flush;
             return std::nullopt;
         }
         line.assign(text, static_cast<std::size_t>(count));
@@ -313,4 +313,4 @@ void saveHistory(const std::string& path, const std::deque<std::string>& lines) 
     }
 }
 
-}  // namespace tala::interp
+}  // namespace support

@@ -32,7 +32,7 @@ public:
 private:
     void record(const std::string& t) {
         record_->commands.push_back(t);
-        if (!record_->failOn.empty() && t.rfind(record_->failOn, 0) == 0) throw tala::Failure("Error 1 in operator=\n");
+        if (!record_->failOn.empty() && t.rfind(record_->failOn, 0) == 0) throw support::Failure("Error 1 in operator=\n");
     }
     std::shared_ptr<MindRecord> record_;
 };

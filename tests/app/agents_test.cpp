@@ -65,8 +65,8 @@ TEST_F(FlockTest, AnyNumberOfAgentsAndAFailedStartReleasesThoseAlreadyMade) {
     EXPECT_EQ(started, (std::vector<std::size_t>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}));
     flock.reset();
     records.clear();
-    start.afterStart = [](Agent&, std::size_t index) { if (index == 2) throw tala::Failure("no sensor named 'left'"); };
-    EXPECT_THROW(makeFlock("", start), tala::Failure);
+    start.afterStart = [](Agent&, std::size_t index) { if (index == 2) throw support::Failure("no sensor named 'left'"); };
+    EXPECT_THROW(makeFlock("", start), support::Failure);
     EXPECT_EQ(records.size(), 3u);
     expectAllReleased();
 }

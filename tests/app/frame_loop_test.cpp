@@ -17,7 +17,7 @@ public:
     std::size_t agentCount() const override { return positions.size(); }
     void steerAgent(std::size_t index, AppState&) override {
         calls.push_back("steer" + std::to_string(index));
-        if (index == failingAgent) throw tala::Failure("getString error - type is NULL or not string");
+        if (index == failingAgent) throw support::Failure("getString error - type is NULL or not string");
         positions[index].x += 1;
     }
     void drawAgent(std::size_t index, AppState& app, Canvas&) override {

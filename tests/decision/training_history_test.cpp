@@ -103,12 +103,12 @@ TEST_F(HistoryFiles, ALongHistoryIsThinnedForThePlotButNotForTheTable) {
 class ProgressScreen : public ::testing::Test {
 protected:
     std::unique_ptr<vex::TrainingProgress> progress(bool shared, int columns = 200) {
-        shown_ = std::make_unique<tala::ConsoleProgress>(&screen_.stream(), columns, shared);
+        shown_ = std::make_unique<support::ConsoleProgress>(&screen_.stream(), columns, shared);
         return std::make_unique<vex::TrainingProgress>(300, *shown_, [this] { return now_; });
     }
     std::string take() { return screen_.take(); }
     OutputCapture screen_;
-    std::unique_ptr<tala::ConsoleProgress> shown_;
+    std::unique_ptr<support::ConsoleProgress> shown_;
     double now_ = 100.0;
 };
 
@@ -148,15 +148,15 @@ TEST_F(ProgressScreen, UpdatesComeAtMostTenTimesASecondAndTheLastStateStays) {
 TEST_F(ProgressScreen, OutputOnTheSameScreenTakesTheLineAwayAndPutsItBackUnderIt) {
     auto line = progress(true);
     line->startGeneration(0);
-    tala::out() << "DEBUG: max fitness = 5\n" << "0/3: 5 -> " << std::flush;
+    support::out() << "DEBUG: max fitness = 5\n" << "0/3: 5 -> " << std::flush;
     now_ += 1;
     line->tick();  // not under a finished line: nothing is drawn
-    tala::out() << "6\n";
+    support::out() << "6\n";
     EXPECT_EQ(take(), "\rgeneration 1/300  0.0 s\033[K\r\033[KDEBUG: max fitness = 5\n\rgeneration 1/300  0.0 s\033[K"
                       "\r\033[K0/3: 5 -> 6\n\rgeneration 1/300  1.0 s\033[K");
     line->close();
     EXPECT_EQ(take(), "\rgeneration 0/300  1.0 s\033[K\n");
-    tala::out() << "after\n";
+    support::out() << "after\n";
     EXPECT_EQ(take(), "after\n");
 }
 
@@ -164,12 +164,12 @@ TEST_F(ProgressScreen, OutputOnTheSameScreenTakesTheLineAwayAndPutsItBackUnderIt
 // and goes back there, unshared, when training ends.
 TEST_F(ProgressScreen, TextSentElsewhereStaysThereAroundTheLine) {
     std::ostringstream minds;
-    tala::OutputTo flight(minds);
+    support::OutputTo flight(minds);
     auto line = progress(true);
     line->startGeneration(0);
-    tala::out() << "mutation...\n";
+    support::out() << "mutation...\n";
     line->close();
-    tala::out() << "after\n";
+    support::out() << "after\n";
     EXPECT_EQ(minds.str(), "mutation...\nafter\n");
     EXPECT_EQ(take(), "\rgeneration 1/300  0.0 s\033[K\r\033[K\rgeneration 1/300  0.0 s\033[K"
                       "\rgeneration 0/300  0.0 s\033[K\n");

@@ -84,10 +84,10 @@ TEST_F(TypedKeys, QStopsTrainingBeforeAGenerationAndOtherKeysAreDropped) {
     qdm->addSensor("center");
     const std::vector<Rule> rules = {endsIn({{"center"}}, 0, 4)};
     OutputCapture output;
-    tala::ConsoleProgress console(nullptr, 80, false);
+    support::ConsoleProgress console(nullptr, 80, false);
     type("x");
     qdm->train(rules, 2, 4, 3, 3, &console);
-    EXPECT_FALSE(tala::interp::keyWaiting());
+    EXPECT_FALSE(support::keyWaiting());
     const std::string printed = output.take();  // both generations ran
     EXPECT_NE(printed.find("final max", printed.find("final max") + 1), std::string::npos) << printed;
     const auto sensorsBefore = qdm->sensors[0].rotation;
@@ -100,13 +100,13 @@ TEST_F(TypedKeys, QStopsTrainingBeforeAGenerationAndOtherKeysAreDropped) {
     EXPECT_EQ(qdm->sensors[0].rotation, sensorsBefore);
     EXPECT_TRUE(qdm->trainingHistory.generations.empty());
     EXPECT_EQ(qdm->population().size(), 3u);
-    EXPECT_FALSE(tala::interp::keyWaiting());
+    EXPECT_FALSE(support::keyWaiting());
 }
 
 // A stop asked within an evaluation's steps ends training at once, however many steps there are: the sensors
 // and the history stay those of the generations finished, and the decision maker is left prepared.
 TEST(TrainingStop, AStopWithinAnEvaluationsStepsEndsTrainingThere) {
-    struct StopAtThirdPoll : tala::TaskProgress {
+    struct StopAtThirdPoll : support::TaskProgress {
         int polls = 0;
         bool keyWaiting() override { return ++polls >= 3; }
         bool stopRequested() override { return polls >= 3; }
@@ -227,7 +227,7 @@ TEST(TrainingThreads, APartThatFailsIsRaisedAfterAllHaveRun) {
     EXPECT_EQ("part 2", failureOf([&] {
                   vex::runInParts(4, [&](int part) {
                       ran[static_cast<std::size_t>(part)] = 1;
-                      if (part >= 2) throw tala::Failure("part " + std::to_string(part));
+                      if (part >= 2) throw support::Failure("part " + std::to_string(part));
                   });
               }));
     EXPECT_EQ(ran, (std::vector<int>{1, 1, 1, 1}));

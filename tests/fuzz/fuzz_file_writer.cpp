@@ -23,7 +23,7 @@ std::string contentOf(const std::string& file) {
 
 bool noTemporaries() {
     for (const auto& entry : fs::recursive_directory_iterator("."))
-        if (tala::interp::isReplaceTemporary(entry.path().filename().string())) return false;
+        if (support::isReplaceTemporary(entry.path().filename().string())) return false;
     return true;
 }
 
@@ -48,9 +48,9 @@ void setUpFolder() {
 }
 
 bool refused(const std::string& name, const std::string& bytes) try {
-    tala::interp::replaceFile(name, bytes);
+    support::replaceFile(name, bytes);
     return false;
-} catch (const tala::Failure&) {
+} catch (const support::Failure&) {
     return true;
 }
 

@@ -43,7 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::size_t kept = qdm->sensors.size();
     try {
         qdm->loadSensors("input.sensors");
-    } catch (const tala::Failure&) {
+    } catch (const support::Failure&) {
         require(fingerprint(qdm->sensors) == before);
         return 0;
     }

@@ -54,7 +54,7 @@ std::string run(Interpreter& interpreter, const std::string& text, const Library
     try {
         interpreter.execute(text, interpreter.globals(), result, libraries, false, true);
         outcome = result.holds(ObjectType::String) ? result.getString() : "";
-    } catch (const tala::Failure& failure) {
+    } catch (const support::Failure& failure) {
         outcome = std::string("failed: ") + failure.what();
     }
     return out.take() + "|" + outcome;
@@ -164,7 +164,7 @@ std::string outcomeOf(Interpreter& interpreter, const std::string& text, ObjectL
                 : result.holds(ObjectType::Integer) ? "i:" + std::to_string(result.getInteger())
                 : result.hasData()                  ? "data"
                                                     : "none";
-    } catch (const tala::Failure& failure) {
+    } catch (const support::Failure& failure) {
         value = std::string("failed: ") + failure.what();
     }
     return out.take() + "|" + result.name + "|" + value;

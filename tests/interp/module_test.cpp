@@ -111,7 +111,7 @@ TEST_F(InterpreterWhile, AKeyPressBreaksTheLoop) {
     Object result;
     type("k");
     EXPECT_EQ(failureOf([&] { run(interpreter, "while 1 (nop)", &result); }), "Error: User break.");
-    EXPECT_FALSE(tala::interp::keyWaiting());
+    EXPECT_FALSE(support::keyWaiting());
     run(interpreter, "+ 1 1", &result);
     EXPECT_EQ(result.getInteger(), 2);
 }

@@ -38,7 +38,7 @@ TEST(Shell, EveryKindOfFailureIsPrintedAndTheSessionGoesOn) {
     int calls = 0;
     auto failing = [&](VariableTable&, const std::string& line, Variable& result) {
         ++calls;
-        if (line == "text") throw tala::Failure("bad thing");
+        if (line == "text") throw support::Failure("bad thing");
         if (line == "memory") throw std::bad_alloc();
         result.setInteger(calls);
     };

@@ -130,11 +130,11 @@ TEST_F(IoWords, NewFileEmptiesAndPrintFileAppendsOneLineOfValues) {
 TEST_F(IoWords, FailedOpensNameTheirReasonOnStandardError) {
     const std::string pipe = path("pipe"), big = path("big.txt");
     ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
-    const unsigned failures = fileFailureCount();
+    const unsigned failures = support::fileFailureCount();
     OutputCapture err(std::cerr);
     EXPECT_EQ(printed("file " + pipe), "Cannot open file '" + pipe + "'\n");
     EXPECT_EQ(err.text(), "Cannot open file '" + pipe + "': not a regular file\n");
-    EXPECT_EQ(fileFailureCount(), failures + 1);
+    EXPECT_EQ(support::fileFailureCount(), failures + 1);
     std::ofstream(big).close();
     std::filesystem::resize_file(big, 64 << 20);  // NUL bytes, sparse
     const std::int64_t saved = linalg::memoryBudget();
@@ -168,8 +168,8 @@ TEST_F(Problems, EachMistakeLineCountsOnce) {
     const std::pair<const char*, unsigned> cases[] = {{"print 1", 0}, {"frobnicate 1", 1}, {"while 1.5 (print 1)", 1},
         {"new space Q 0", 1}, {"comp.lt 1 1.5", 1}, {"new integer temp", 1}};
     for (const auto& [command, problems] : cases) {
-        const unsigned before = problemCount();
+        const unsigned before = support::problemCount();
         run(command);
-        EXPECT_EQ(problemCount() - before, problems) << command << ": " << out.take();
+        EXPECT_EQ(support::problemCount() - before, problems) << command << ": " << out.take();
     }
 }

@@ -6,7 +6,7 @@
 #include <chrono>
 #include <thread>
 #include "tests/support/TypedKeys.h"
-using namespace tala::interp;
+using namespace support;
 static bool testHandlerRan = false;
 
 TEST(Interrupts, CtrlCCountsAsOneKeyPressWhileCaughtAndTheOldHandlerReturnsAfter) {

@@ -16,7 +16,7 @@
 #include "testsupport/StreamCapture.h"
 #include "tests/support/TempFolder.h"
 namespace fs = std::filesystem;
-using tala::interp::replaceFile;
+using support::replaceFile;
 namespace {
 using FileReplace = TempFolder;
 constexpr uid_t kOtherUser = 65534;  // nobody
@@ -57,14 +57,14 @@ TEST_F(FileReplace, AFailureNamesItsReasonLeavesTheEarlierFileAndNoTemporary) {
     std::ofstream(path("taken/keep.txt")) << "kept";
     for (const auto& [name, reason] : {std::pair{"missing/a.bin", "No such file or directory"},
                                        {"taken", "Is a directory"}, {"taken/keep.txt/a", "Not a directory"}}) {
-        EXPECT_EQ(tala::interp::replaceProblem(path(name)), reason);
+        EXPECT_EQ(support::replaceProblem(path(name)), reason);
         EXPECT_EQ(failureOf([&] { replaceFile(path(name), "x"); }), reason);
     }
     EXPECT_EQ(failureOf([&] { replaceFile(path(std::string("a\0b", 3)), "x"); }), "file name holds a NUL byte");
     EXPECT_EQ(fileText(path("taken/keep.txt")), "kept");
     EXPECT_EQ(listing(), "taken;");
-    EXPECT_EQ(tala::interp::replaceProblem(path("new.bin")), "");
-    EXPECT_EQ(tala::interp::replaceProblem("/dev/null"), "");
+    EXPECT_EQ(support::replaceProblem(path("new.bin")), "");
+    EXPECT_EQ(support::replaceProblem("/dev/null"), "");
 }
 
 TEST_F(FileReplace, ALinkStaysALinkAndTheFileItNamesIsReplaced) {
@@ -91,9 +91,9 @@ TEST_F(FileReplace, ModesAreKeptAndNewFilesGetTheirOwn) {
     ::chmod(path("secret").c_str(), 0600);
     ::chmod(path("shared").c_str(), 0664);
     replaceFile(path("secret"), "a");
-    replaceFile(path("shared"), "b", tala::interp::kPrivateFileMode);
+    replaceFile(path("shared"), "b", support::kPrivateFileMode);
     replaceFile(path("plain"), "c");
-    replaceFile(path("private"), "d", tala::interp::kPrivateFileMode);
+    replaceFile(path("private"), "d", support::kPrivateFileMode);
     ::umask(mask);
     for (const auto& [name, mode] :
          {std::pair{"secret", 0600u}, {"shared", 0664u}, {"plain", 0644u}, {"private", 0600u}})
@@ -167,7 +167,7 @@ TEST_F(FileReplace, ATerminationSignalDuringTheWriteRemovesTheTemporary) {
         bool seen = false;  // the temporary, then the signal while it is written
         for (int tries = 0; !seen && tries < 2000000; ++tries)
             for (const auto& entry : fs::directory_iterator(folder_))
-                if (tala::interp::isReplaceTemporary(entry.path().filename().string())) seen = true;
+                if (support::isReplaceTemporary(entry.path().filename().string())) seen = true;
         ::kill(child, signal);
         int status = 0;
         ::waitpid(child, &status, 0);
@@ -183,8 +183,8 @@ TEST_F(FileReplace, ATerminationSignalDuringTheWriteRemovesTheTemporary) {
 }
 
 TEST(ReplaceTemporary, NamesAreShortAndFixedInLength) {
-    EXPECT_TRUE(tala::interp::isReplaceTemporary(".~012345.tmp"));
+    EXPECT_TRUE(support::isReplaceTemporary(".~012345.tmp"));
     for (const char* name : {".~01234.tmp", ".~0123456.tmp", ".~01234a.tmp", "a~012345.tmp", ".~012345.tmq"})
-        EXPECT_FALSE(tala::interp::isReplaceTemporary(name)) << name;
+        EXPECT_FALSE(support::isReplaceTemporary(name)) << name;
 }
 }  // namespace

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 #include "tests/support/TempFolder.h"
-using namespace tala::interp;
+using namespace support;
 namespace {
 const std::vector<std::string> kWords = {"measure", "measure_distribution", "measure_qbit", "matrix",
                                          "vex::qdm::new", "vex::qdm::think", "vex::train"};

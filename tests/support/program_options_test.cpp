@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
-using namespace tala::interp;
+using namespace support;
 namespace {
 const std::vector<OptionRow> kOptions = {{"--help"}, {"--seed", true}, {"--strict"}, {"--version", false, true}};
 // A command line as read, a word an argument: "name=value", "<operand>", "?unknown", "--" (the end), "!complaint".

@@ -5,10 +5,11 @@
 #include "interp/InterpreterHost.h"
 #include "support/Reporting.h"
 #include "testsupport/StreamCapture.h"
-using namespace tala::interp;
+using support::problemCount;
+using support::setProblemHandler;
 
 TEST(Problems, ObjectLanguageCountsEachMistakeLine) {
-    InterpreterHost host;
+    tala::interp::InterpreterHost host;
     OutputCapture out;
     unsigned handled = 0;
     setProblemHandler([&] { ++handled; });

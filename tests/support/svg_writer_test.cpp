@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
-using namespace tala::interp;
+using namespace support;
 namespace {
 int occurrences(const std::string& text, const std::string& part) {
     int count = 0;

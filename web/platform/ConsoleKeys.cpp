@@ -47,7 +47,7 @@ void setIdleHook(std::function<void()> hook, double periodMs) {
 
 }  // namespace flock::web
 
-namespace tala::interp {
+namespace support {
 
 using flock::web::typedKeys;
 
@@ -85,4 +85,4 @@ InterruptCatcher::InterruptCatcher() {
 }
 InterruptCatcher::~InterruptCatcher() { typedKeys.clear(); }
 
-}  // namespace tala::interp
+}  // namespace support

@@ -6,7 +6,7 @@
 
 #include "support/LineEditor.h"
 
-namespace tala::interp {
+namespace support {
 
 struct LineEditor::Editing {};
 
@@ -27,4 +27,4 @@ std::optional<std::string> LineEditor::readLine(const std::string& prompt) {
 
 void LineEditor::remember(const std::string&) {}
 
-}  // namespace tala::interp
+}  // namespace support
