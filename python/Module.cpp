@@ -25,7 +25,6 @@
 #include <string>
 #include <vector>
 
-#include "ProjectVersion.h"
 #include "app/cli/DataFolder.h"
 #include "app/cli/DistinctLines.h"
 #include "app/cli/FileDigest.h"
@@ -47,6 +46,7 @@
 #include "interp/ScriptFiles.h"
 #include "support/Failure.h"
 #include "support/FileReplace.h"
+#include "support/ProjectVersion.h"
 #include "support/Reporting.h"
 #include "support/ScriptOutput.h"
 #include "support/TaskProgress.h"
@@ -315,7 +315,7 @@ std::string provenance(const std::string& command, const std::vector<std::pair<s
                        const std::vector<std::pair<std::string, std::string>>& sensors) {
     auto lock = lockCore();
     flock::Provenance made;
-    made.version = flock::kProjectVersion;
+    made.version = support::kProjectVersion;
     made.command = command;
     for (const auto& [kind, files] : {std::pair{"setup", &setups}, std::pair{"sensors", &sensors}})
         for (const auto& [name, path] : *files) {
@@ -645,7 +645,7 @@ PYBIND11_MODULE(_core, module) {
         }
     });
 
-    module.attr("version") = flock::kProjectVersion;
+    module.attr("version") = support::kProjectVersion;
     module.attr("source_data_folder") = FLOCK_SOURCE_DATA_DIR;
     module.attr("max_agents") = flock::kMaxAgentCount;
     module.attr("max_seconds") = flock::kMaxFlightSeconds;

@@ -8,7 +8,7 @@
 #include <limits>
 #include <utility>
 
-#include "ProjectVersion.h"
+#include "support/ProjectVersion.h"
 
 namespace support {
 
@@ -30,7 +30,7 @@ int printHelp(const ProgramInfo& program) {
 }
 
 int printVersion(const ProgramInfo& program) {
-    std::cout << program.name << " " << flock::kProjectVersion << "\n" << std::flush;
+    std::cout << program.name << " " << kProjectVersion << "\n" << std::flush;
     return 0;
 }
 

@@ -21,7 +21,6 @@
 #include <variant>
 #include <vector>
 
-#include "ProjectVersion.h"
 #include "interp/BoundedLine.h"
 #include "interp/CommandLibrary.h"
 #include "interp/CommandTokenizer.h"
@@ -34,6 +33,7 @@
 #include "interp/WordHelp.h"
 #include "support/Failure.h"
 #include "support/ProgramOptions.h"
+#include "support/ProjectVersion.h"
 
 #include "decision/TrainingThreads.h"
 #include "decision/VEXCommands.h"
@@ -197,7 +197,7 @@ void printGlobals(const tala::interp::ObjectList& globals) {
 void runInteractive(Runner& runner) {
     std::optional<support::TerminalSession> terminal;
     if (support::TerminalSession::possible()) terminal.emplace();
-    std::cout << "tala " << flock::kProjectVersion << ": type !help for the words, !exit or Ctrl-D to leave.\n";
+    std::cout << "tala " << support::kProjectVersion << ": type !help for the words, !exit or Ctrl-D to leave.\n";
     const auto command = [&](const std::string& name) {
         if (name == "!state") printGlobals(runner.host().interpreter().globals());
         else std::cout << "Unknown '" << name << "': the session knows !help [WORD | PREFIX*], !state and !exit.\n";

@@ -21,7 +21,6 @@
 #include <string>
 #include <string_view>
 
-#include "ProjectVersion.h"
 #include "app/sim/AgentInterpreter.h"
 #include "app/sim/AppState.h"
 #include "app/sim/Clock.h"
@@ -35,6 +34,7 @@
 #include "interp/CommandTokenizer.h"
 #include "support/ConsoleKeys.h"
 #include "support/Reporting.h"
+#include "support/ProjectVersion.h"
 #include "interp/Interpreter.h"
 #include "interp/WordHelp.h"
 #include "linalg/MemoryBudget.h"
@@ -444,7 +444,7 @@ int main() {
 #endif
     startFlock(flock::FlockChoice{});
     // After the agents' start-up lines, so that it shows at the bottom of the console.
-    std::cout << "tala " << flock::kProjectVersion << " in agent " << kConsoleAgent
+    std::cout << "tala " << support::kProjectVersion << " in agent " << kConsoleAgent
               << "'s interpreter: type !help for the words.\n"
               << "Agent 1 already holds its decision maker QDM: the shipped scripts (file train_flock.txt)\n"
               << "make their own, so run them in a fresh interpreter (the button above the console).\n";

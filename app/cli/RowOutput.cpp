@@ -2,9 +2,9 @@
 
 #include <charconv>
 
-#include "ProjectVersion.h"
 #include "app/sim/Flock.h"
 #include "app/sim/WorldSettings.h"
+#include "support/ProjectVersion.h"
 
 namespace flock {
 
@@ -24,7 +24,7 @@ void addFile(Provenance& provenance, const std::string& kind, const std::string&
 
 Provenance provenanceOf(const FlockOptions& options) {
     Provenance provenance;
-    provenance.version = kProjectVersion;
+    provenance.version = support::kProjectVersion;
     provenance.command = shellQuoted(options.arguments);
     for (const SweepSetup& setup : options.sweepChoice.setups) addFile(provenance, "setup", setup.label, setup.file);
     if (options.sweepChoice.setups.empty()) addFile(provenance, "setup", kSetupScript, kSetupScript);
