@@ -26,6 +26,22 @@ std::unique_ptr<vex::QDM> stimulated(bool shift, bool dense = false) {
     return qdm;
 }
 
+// Steps of "left", think and decide: the names decided, what they printed and the next draw,
+// leaving the state in `state`. `beforeStep` may change the decision maker first.
+template <typename BeforeStep>
+std::string decideSteps(vex::QDM& qdm, int steps, linalg::Matrix& state, BeforeStep beforeStep) {
+    std::string names;
+    OutputCapture printed;
+    for (int step = 0; step < steps; ++step) {
+        beforeStep(step);
+        qdm.applyOp("left");
+        qdm.think();
+        names += qdm.decideName(0) + " ";
+    }
+    state = psi(qdm);
+    return names + printed.take() + std::to_string(std::rand());
+}
+
 TEST(SensorOperator, AsLargeAsTheWholeSystemActsOnTheWholeState) {
     auto qdm = stimulated(false);
     qdm->think();  // weight on every register
@@ -160,15 +176,7 @@ TEST(Decisions, MeasuredInPlaceAsByTheirTextDrawForDrawAndBitForBit) {
         auto decisions = [&](bool inPlace, linalg::Matrix& state) {
             auto qdm = stimulated(shift);
             qdm->measureInPlace = inPlace;
-            std::string names;
-            OutputCapture printed;
-            for (int step = 0; step < 30; ++step) {
-                qdm->applyOp("left");
-                qdm->think();
-                names += qdm->decideName(0) + " ";
-            }
-            state = psi(*qdm);
-            return names + printed.take() + std::to_string(std::rand());
+            return decideSteps(*qdm, 30, state, [](int) {});
         };
         linalg::Matrix inPlace, byText;
         EXPECT_EQ(decisions(true, inPlace), decisions(false, byText)) << shift;
@@ -183,9 +191,7 @@ TEST(Decisions, KeptRegisterMovesAreTheOnesBuiltAfresh) {
         auto decisions = [&](bool keep, linalg::Matrix& state) {
             auto qdm = stimulated(shift);
             qdm->keepOperators = keep;
-            std::string names;
-            OutputCapture printed;
-            for (int step = 0; step < 40; ++step) {
+            return decideSteps(*qdm, 40, state, [&](int step) {
                 if (step == 15 || step == 25) {
                     for (int k = 0; k < 9; ++k) {
                         const std::string ket = "Action.0.0.ket." + std::to_string(k);
@@ -195,12 +201,7 @@ TEST(Decisions, KeptRegisterMovesAreTheOnesBuiltAfresh) {
                     if (tala::interp::findLast(qdm->variables, "Delta.0.0.bra.1") != nullptr)
                         literal::variableMatrix(*qdm, "Delta.0.0.bra.1").scale({0.0, 1.0});
                 }
-                qdm->applyOp("left");
-                qdm->think();
-                names += qdm->decideName(0) + " ";
-            }
-            state = psi(*qdm);
-            return names + printed.take() + std::to_string(std::rand());
+            });
         };
         linalg::Matrix kept, afresh;
         EXPECT_EQ(decisions(true, kept), decisions(false, afresh)) << shift;
