@@ -17,6 +17,17 @@
 #include "interp/CommandTokenizer.h"
 #include "linalg/MemoryBudget.h"
 
+// support's console keys under their own names, which the linker's --wrap (CMakeLists.txt) keeps for these.
+extern "C" bool __real__ZN7support10keyWaitingEv();
+extern "C" int __real__ZN7support7readKeyEv();
+extern "C" int __real__ZN7support11readKeyEchoEv();
+// Only kept, never called: the link fails when a wrapped name no longer names a function of support/ (the wrap
+// would then replace nothing, and a while loop in an input would never end).
+[[gnu::used]] static const void* const realConsoleKeys[] = {
+    reinterpret_cast<const void*>(&__real__ZN7support10keyWaitingEv),
+    reinterpret_cast<const void*>(&__real__ZN7support7readKeyEv),
+    reinterpret_cast<const void*>(&__real__ZN7support11readKeyEchoEv)};
+
 namespace fuzz {
 
 namespace fs = std::filesystem;
@@ -101,15 +112,16 @@ inline int runScript(const std::uint8_t* data, std::size_t size, const std::func
 
 // The console keys, seen through the linker's --wrap: no input ever waits, and after a fixed number of polls one "q"
 // is pressed, which ends a while loop or a training.
-extern "C" bool __wrap__ZN4tala6interp10keyWaitingEv() {
+extern "C" bool __wrap__ZN7support10keyWaitingEv() {
     if (fuzz::pollsLeft > 0 && --fuzz::pollsLeft > 0) return false;
     return fuzz::keyPending = true;
 }
 
-extern "C" int __wrap__ZN4tala6interp7readKeyEv() {
+extern "C" int __wrap__ZN7support7readKeyEv() {
     if (!fuzz::keyPending) return -1;
     fuzz::keyPending = false;
     return 'q';
 }
 
-extern "C" int __wrap__ZN4tala6interp11readKeyEchoEv() { return __wrap__ZN4tala6interp7readKeyEv(); }
+extern "C" int __wrap__ZN7support11readKeyEchoEv() { return __wrap__ZN7support7readKeyEv(); }
+
