@@ -52,6 +52,8 @@ def test_a_dead_worker_is_retried_or_reported_never_lost_or_doubled(client, tmp_
     assert marker.exists() and failures == []
     assert [line.split(",")[0] for line in lines] == ["0", "1"]
 
+    # The worker that run 1 killed is back first: two runs queued on one worker would both be in its deaths.
+    client.wait_for_workers(2, timeout=600)
     lines, failures = _flights._rows_on_cluster(client, runs, None, task=always_die)
     assert lines[0].startswith("0,") and lines[1] is None
     assert [run for run, _ in failures] == [1] and "KilledWorker" in failures[0][1]
