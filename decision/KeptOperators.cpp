@@ -1,10 +1,24 @@
 #include "decision/KeptOperators.h"
 
-#include <algorithm>
+#include <bit>
 
 #include "linalg/MemoryBudget.h"
 
 namespace vex {
+
+namespace {
+
+bool allBitsClear(const linalg::Complex& z) {
+    return std::bit_cast<std::uint64_t>(z.re) == 0 && std::bit_cast<std::uint64_t>(z.im) == 0;
+}
+
+}  // namespace
+
+std::uint64_t KeptOperators::digest(const std::vector<std::uint64_t>& versions) {
+    std::uint64_t digest = versions.size();
+    for (const std::uint64_t version : versions) digest = (digest ^ version) * 0x9E3779B97F4A7C15u;
+    return digest;
+}
 
 bool KeptOperators::find(const std::vector<std::uint64_t>& versions, linalg::Matrix& op) {
     if (kept_.empty()) return false;
@@ -12,10 +26,13 @@ bool KeptOperators::find(const std::vector<std::uint64_t>& versions, linalg::Mat
         clear();
         return false;
     }
-    for (const Kept& kept : kept_) {
-        if (kept.versions != versions) continue;
-        linalg::Matrix copy(kept.rows, kept.cols);
-        std::copy(kept.entries.begin(), kept.entries.end(), copy.data());
+    const std::uint64_t wanted = digest(versions);
+    for (std::size_t i = 0; i < kept_.size(); ++i) {
+        if (digests_[i] != wanted || kept_[i].versions != versions) continue;
+        const Kept& kept = kept_[i];
+        linalg::Matrix copy(kept.rows, kept.cols);  // every entry +0
+        linalg::Complex* entries = copy.data();
+        for (const Entry& entry : kept.entries) entries[entry.place] = entry.value;
         op = std::move(copy);
         return true;
     }
@@ -24,21 +41,29 @@ bool KeptOperators::find(const std::vector<std::uint64_t>& versions, linalg::Mat
 
 void KeptOperators::keep(const std::vector<std::uint64_t>& versions, const linalg::Matrix& op) {
     if (!op.hasStorage()) return;
+    // Room for every one first: nothing below fails once the memory is counted.
+    kept_.reserve(kMaxKept);
+    digests_.reserve(kMaxKept);
     Kept kept;
     kept.versions = versions;
     kept.rows = op.rows();
     kept.cols = op.cols();
-    kept.entries.assign(op.data(), op.data() + op.entryCount());
-    kept.bytes = static_cast<std::int64_t>(sizeof(Kept) + versions.size() * sizeof(std::uint64_t) +
-                                           kept.entries.size() * sizeof(linalg::Complex));
+    const linalg::Complex* entries = op.data();
+    for (std::size_t place = 0; place < static_cast<std::size_t>(op.entryCount()); ++place)
+        if (!allBitsClear(entries[place])) kept.entries.push_back({place, entries[place]});
+    kept.bytes = static_cast<std::int64_t>(sizeof(Kept) + sizeof(std::uint64_t) +
+                                           versions.size() * sizeof(std::uint64_t) +
+                                           kept.entries.capacity() * sizeof(Entry));
     if (kept_.size() >= kMaxKept) dropOldest();
     if (!linalg::countCachedMemory(kept.bytes)) return;
+    digests_.push_back(digest(versions));
     kept_.push_back(std::move(kept));
 }
 
 void KeptOperators::dropOldest() {
     linalg::uncountCachedMemory(kept_.front().bytes);
     kept_.erase(kept_.begin());
+    digests_.erase(digests_.begin());
 }
 
 void KeptOperators::clear() {

@@ -4,7 +4,9 @@
 // were built from. A kept operator is handed out only while every one of those
 // matrices still has the version it had: then it is exactly what building it again
 // would give. The entries count as cached memory: they take only what is free and
-// give way when other uses grow into it.
+// give way when other uses grow into it. They are kept by their entries other than +0
+// (a move of registers has one entry 1 per column), so that a find reads little of
+// the memory that one agent's decisions alone come back to.
 
 #include <cstddef>
 #include <cstdint>
@@ -33,16 +35,22 @@ public:
     std::size_t size() const { return kept_.size(); }
 
 private:
+    struct Entry {
+        std::size_t place;  // in column order
+        linalg::Complex value;
+    };
     struct Kept {
         std::vector<std::uint64_t> versions;
         int rows = 0;
         int cols = 0;
-        std::vector<linalg::Complex> entries;
+        std::vector<Entry> entries;  // every entry whose bits are not all clear
         std::int64_t bytes = 0;
     };
+    static std::uint64_t digest(const std::vector<std::uint64_t>& versions);
     void dropOldest();
 
-    std::vector<Kept> kept_;  // oldest first
+    std::vector<Kept> kept_;            // oldest first
+    std::vector<std::uint64_t> digests_;  // of each kept one's versions, looked at before them
 };
 
 }  // namespace vex

@@ -185,16 +185,22 @@ private:
     // each and kept; the reference lasts until the next call for a name out of range.
     enum class RegisterKind : std::uint8_t { Action, Delta };
     enum class RegisterPart : std::uint8_t { Result, Ket, Bra };
-    const std::string& registerName(RegisterKind kind, int space, int index, RegisterPart part, std::int32_t k = 0);
-    std::unordered_map<std::uint64_t, std::string> registerNames_;
-    std::string unkeyedName_;
+    // Each name comes with the handle that finds its entries.
+    tala::interp::VariableHandle& registerName(RegisterKind kind, int space, int index, RegisterPart part,
+                                               std::int32_t k = 0);
+    std::unordered_map<std::uint64_t, tala::interp::VariableHandle> registerNames_;
+    tala::interp::VariableHandle unkeyedName_;
+    // The variables every step reads, found in the list once while it stays as it is.
+    tala::interp::VariableHandle psi_{"psi.0"}, tops_{"Tops"}, system_{"QDM"}, init_{"psi.init"};
+    // The value of the last variable of that name when it is a matrix with entries.
+    const linalg::Matrix* matrixWithEntries(tala::interp::VariableHandle& name);
     // The register moves of recenter, by the versions of the kets and bras they are made of.
     KeptOperators keptOperators_;
     // The measuring text of measureRegisters done in place when its variables are as
     // the decision maker made them: false, with nothing drawn or changed, otherwise.
-    bool measureDirectly(int subsystem, const std::string& resultName);
-    linalg::Matrix& readMatrix(const std::string& name);
-    std::int32_t readInteger(const std::string& name);
+    bool measureDirectly(int subsystem, tala::interp::VariableHandle& result);
+    linalg::Matrix& readMatrix(tala::interp::VariableHandle& name);
+    std::int32_t readInteger(tala::interp::VariableHandle& name);
     // psi = (I_left (x) op (x) I_right) psi, by index arithmetic on the registers.
     void applyOnRegisters(linalg::Matrix& psi, std::int64_t left, const linalg::Matrix& op,
                           std::int64_t right);

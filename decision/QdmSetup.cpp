@@ -97,14 +97,14 @@ void QDM::evaluateText(std::string_view text, bool global, tala::interp::Variabl
     qlang::evaluate(*this, text, variables, result, global, true);
 }
 
-linalg::Matrix& QDM::readMatrix(const std::string& name) {
+linalg::Matrix& QDM::readMatrix(tala::interp::VariableHandle& name) {
     // The entry itself, where lookup would copy it: the same value, the same failure.
-    if (const tala::interp::Variable* found = tala::interp::findLast(variables, name)) return found->getMatrix();
+    if (const tala::interp::Variable* found = name.findLast(variables)) return found->getMatrix();
     return tala::interp::Variable().getMatrix();
 }
 
-std::int32_t QDM::readInteger(const std::string& name) {
-    if (const tala::interp::Variable* found = tala::interp::findLast(variables, name)) return found->getInteger();
+std::int32_t QDM::readInteger(tala::interp::VariableHandle& name) {
+    if (const tala::interp::Variable* found = name.findLast(variables)) return found->getInteger();
     return tala::interp::Variable().getInteger();
 }
 
@@ -243,8 +243,8 @@ bool QDM::finalize(std::int32_t memory, const std::vector<std::string>& scriptFo
 // takes the value of the last psi.init if their types agree.
 void QDM::prepare() {
     tala::interp::Variable start;
-    tala::interp::lookup(variables, "psi.init", start);
-    tala::interp::assign(variables, "psi.0", start);
+    tala::interp::lookup(variables, init_.name(), start);
+    psi_.assign(variables, start);
     prepared = true;
 }
 

@@ -47,14 +47,6 @@ linalg::Matrix outerProduct(const linalg::Matrix& ket, const linalg::Matrix& bra
     return product;
 }
 
-// The value of the last variable of that name when it is a matrix with entries.
-const linalg::Matrix* matrixWithEntries(const tala::interp::VariableList& variables, std::string_view name) {
-    const tala::interp::Variable* found = tala::interp::findLast(variables, name);
-    if (found == nullptr || found->typeName != "matrix" || !found->hasValue()) return nullptr;
-    const linalg::Matrix& value = found->getMatrix();
-    return value.hasStorage() ? &value : nullptr;
-}
-
 // The measuring text of actionProbability declares its temporaries under this prefix.
 constexpr std::string_view kTemporaryPrefix = "QDM-temp-";
 
@@ -65,6 +57,13 @@ bool anyTemporaryName(const tala::interp::VariableList& variables) {
 }
 
 }  // namespace
+
+const linalg::Matrix* QDM::matrixWithEntries(tala::interp::VariableHandle& name) {
+    const tala::interp::Variable* found = name.findLast(variables);
+    if (found == nullptr || found->typeName != "matrix" || !found->hasValue()) return nullptr;
+    const linalg::Matrix& value = found->getMatrix();
+    return value.hasStorage() ? &value : nullptr;
+}
 
 void QDM::applyOnRegisters(linalg::Matrix& psi, std::int64_t left, const linalg::Matrix& op,
                            std::int64_t right) {
@@ -79,7 +78,7 @@ void QDM::applyOnRegisters(linalg::Matrix& psi, std::int64_t left, const linalg:
         linalg::applyOnFactorColumns(op, static_cast<int>(left), static_cast<int>(right), psi, psi);
 }
 
-void QDM::applySensorOperator(const linalg::Matrix& op) { applySensorOperator(op, readMatrix("psi.0")); }
+void QDM::applySensorOperator(const linalg::Matrix& op) { applySensorOperator(op, readMatrix(psi_)); }
 
 void QDM::applySensorOperator(const linalg::Matrix& op, linalg::Matrix& state) {
     // A sensor for the Memory and Delta registers leaves the Action registers alone.
@@ -108,12 +107,12 @@ void QDM::think() {
 // entry is set to Tops x psi.0, with both read as the last of their names. Anything
 // else goes through the text itself, for its reports and failures.
 bool QDM::thinkDirectly() {
-    const linalg::Matrix* tops = matrixWithEntries(variables, "Tops");
-    const linalg::Matrix* psi = matrixWithEntries(variables, "psi.0");
+    const linalg::Matrix* tops = matrixWithEntries(tops_);
+    const linalg::Matrix* psi = matrixWithEntries(psi_);
     if (tops == nullptr || psi == nullptr || tops->cols() != psi->rows()) return false;
     tala::interp::Variable next;
     next.setMatrix(multiplyByTops(*tops, *psi));
-    tala::interp::assign(variables, "psi.0", next);
+    psi_.assign(variables, next);
     return true;
 }
 
@@ -145,10 +144,10 @@ bool QDM::startApart(const std::vector<const linalg::Matrix*>& operators, std::s
     int psiCount = 0;
     for (const tala::interp::Variable& entry : variables) psiCount += entry.name == "psi.0";
     tala::interp::Variable psi;
-    tala::interp::lookup(variables, "psi.0", psi);
+    tala::interp::lookup(variables, psi_.name(), psi);
     if (psiCount != 1 || psi.typeName != "matrix" || !psi.hasValue()) return false;
-    const linalg::Matrix* init = matrixWithEntries(variables, "psi.init");
-    const linalg::Matrix* transition = matrixWithEntries(variables, "Tops");
+    const linalg::Matrix* init = matrixWithEntries(init_);
+    const linalg::Matrix* transition = matrixWithEntries(tops_);
     if (init == nullptr || init->rows() != w || init->cols() != 1) return false;
     if (transition == nullptr || transition->rows() != w || transition->cols() != w) return false;
     // Three values, not aliases of one another: the episodes change neither the start nor Tops.
@@ -162,10 +161,10 @@ bool QDM::startApart(const std::vector<const linalg::Matrix*>& operators, std::s
     return true;
 }
 
-void QDM::finishApart(const linalg::Matrix& state) { readMatrix("psi.0") = state; }
+void QDM::finishApart(const linalg::Matrix& state) { readMatrix(psi_) = state; }
 
 QDM::TopsView QDM::topsForApart() {
-    const linalg::Matrix* tops = matrixWithEntries(variables, "Tops");
+    const linalg::Matrix* tops = matrixWithEntries(tops_);
     return {tops, tops == nullptr ? nullptr : compressedTops(*tops)};
 }
 
@@ -179,7 +178,8 @@ std::vector<std::int32_t> QDM::measureActions(int space) {
     return position;
 }
 
-const std::string& QDM::registerName(RegisterKind kind, int space, int index, RegisterPart part, std::int32_t k) {
+tala::interp::VariableHandle& QDM::registerName(RegisterKind kind, int space, int index, RegisterPart part,
+                                                std::int32_t k) {
     // One key per name: every field in range, else the name is made afresh.
     const bool keyed = space >= 0 && space < (1 << 16) && index >= 0 && index < (1 << 16) && k >= 0 && k < (1 << 24);
     const std::uint64_t key = (std::uint64_t(kind) << 62) | (std::uint64_t(part) << 60) |
@@ -193,18 +193,19 @@ const std::string& QDM::registerName(RegisterKind kind, int space, int index, Re
         case RegisterPart::Bra: name += ".bra." + num(k); break;
     }
     if (!keyed) {
-        unkeyedName_ = std::move(name);
+        unkeyedName_.rename(std::move(name));
         return unkeyedName_;
     }
-    return registerNames_.emplace(key, std::move(name)).first->second;
+    return registerNames_.emplace(key, tala::interp::VariableHandle(std::move(name))).first->second;
 }
 
 std::vector<std::int32_t> QDM::measureRegisters(int first, int count, int space) {
     std::vector<std::int32_t> outcomes;
     for (int i = 0; i < count; ++i) {
-        const std::string& result = registerName(RegisterKind::Action, space, i, RegisterPart::Result);
+        tala::interp::VariableHandle& result = registerName(RegisterKind::Action, space, i, RegisterPart::Result);
         if (!measureInPlace || !measureDirectly(first + i, result))
-            evaluateText("set psi.0 (measure (get psi.0) (get QDM) (integer " + num(first + i) + ") " + result + ")",
+            evaluateText("set psi.0 (measure (get psi.0) (get QDM) (integer " + num(first + i) + ") " +
+                             result.name() + ")",
                          false);
         outcomes.push_back(readInteger(result));
     }
@@ -215,9 +216,9 @@ std::vector<std::int32_t> QDM::measureRegisters(int first, int count, int space)
 // is one of QDM's and the outcome's name is an integer: the same draw from the C
 // generator, the outcome stored, then psi.0 set to the collapsed state. A state that
 // cannot be drawn from fails as the text does, after the draw.
-bool QDM::measureDirectly(int subsystem, const std::string& resultName) {
-    const tala::interp::Variable* system = tala::interp::findLast(variables, "QDM");
-    const tala::interp::Variable* outcomeEntry = tala::interp::findLast(variables, resultName);
+bool QDM::measureDirectly(int subsystem, tala::interp::VariableHandle& result) {
+    const tala::interp::Variable* system = system_.findLast(variables);
+    const tala::interp::Variable* outcomeEntry = result.findLast(variables);
     if (system == nullptr || system->typeName != "system" || !system->hasValue() ||
         !std::holds_alternative<tala::interp::SystemDims>(*system->value))
         return false;
@@ -225,7 +226,7 @@ bool QDM::measureDirectly(int subsystem, const std::string& resultName) {
     // Held while the state is replaced below, as the copy that lookup made held it.
     const std::shared_ptr<tala::interp::Value> systemValue = system->value;
     const tala::interp::SystemDims& dims = std::get<tala::interp::SystemDims>(*systemValue);
-    const linalg::Matrix* psi = matrixWithEntries(variables, "psi.0");
+    const linalg::Matrix* psi = matrixWithEntries(psi_);
     if (psi == nullptr || subsystem < 0 || subsystem >= static_cast<int>(dims.size())) return false;
     if (psi->cols() != 1 || psi->rows() != qlang::systemLength(dims)) return false;
 
@@ -236,10 +237,10 @@ bool QDM::measureDirectly(int subsystem, const std::string& resultName) {
     if (outcome < 0) throw support::Failure("Measurement error.\n");
     tala::interp::Variable number;
     number.setInteger(outcome);
-    tala::interp::assign(variables, resultName, number);
+    result.assign(variables, number);
     tala::interp::Variable collapsed;
     collapsed.setMatrix(qlang::collapse(*psi, dims, subsystem, outcome, std::sqrt(probabilities[outcome])));
-    tala::interp::assign(variables, "psi.0", collapsed);
+    psi_.assign(variables, collapsed);
     return true;
 }
 
@@ -269,7 +270,7 @@ void QDM::recenter(int space, const std::vector<std::int32_t>& position) {
     };
     const RegisterSplit split = splitAt(space);
     const linalg::Matrix toCenter = moveRegisters(RegisterKind::Action, target.gridSize / 2, position);
-    applyOnRegisters(readMatrix("psi.0"), split.left, toCenter, split.right);
+    applyOnRegisters(readMatrix(psi_), split.left, toCenter, split.right);
     if (!target.resetDelta) return;
 
     int first = 1;
@@ -284,7 +285,7 @@ void QDM::recenter(int space, const std::vector<std::int32_t>& position) {
         if (t > space) right = checkedProduct(right, moves);
     }
     if (!support::quiet()) support::out() << left << ", " << toRest.rows() << ", " << right << "     \r";
-    applyOnRegisters(readMatrix("psi.0"), left, toRest, right);
+    applyOnRegisters(readMatrix(psi_), left, toRest, right);
 }
 
 int QDM::nearestAction(int space, const std::vector<std::int32_t>& position, ActionPoint* chosen) const {
@@ -356,7 +357,7 @@ double QDM::actionProbability(int space, int action) {
     const std::int32_t left = split.left, middle = split.middle, right = split.right;
     // The text below answers the distribution of the middle register; when psi.0 is a
     // column of that system and no variable could meet its temporaries, so can this.
-    const linalg::Matrix* psi = matrixWithEntries(variables, "psi.0");
+    const linalg::Matrix* psi = matrixWithEntries(psi_);
     if (psi != nullptr && psi->cols() == 1 && psi->rows() == std::int64_t{left} * middle * right &&
         !anyTemporaryName(variables))
         return probabilityIn(space, action, split, *psi);

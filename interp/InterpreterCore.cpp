@@ -10,7 +10,7 @@
 #include <cstring>
 #include <cstdlib>
 #include <limits>
-#include <vector>
+#include <memory>
 
 #include "support/FileReplace.h"
 #include "support/OutputFile.h"
@@ -150,16 +150,18 @@ std::optional<std::string> readRegularFile(const std::string& path, const std::s
     linalg::requireMemory(status.st_size, what);
     std::string text;
     text.reserve(static_cast<std::size_t>(status.st_size));
-    // Read in pieces; a file that grows while it is read is held to the budget too.
-    std::vector<char> piece(std::size_t{1} << 16);
+    // Read in pieces; a file that grows while it is read is held to the budget too. The
+    // piece is not cleared first: every agent of a flight reads its scripts at start-up.
+    constexpr std::size_t kPiece = std::size_t{1} << 16;
+    const auto piece = std::make_unique_for_overwrite<char[]>(kPiece);
     for (;;) {
-        const ssize_t got = ::read(fd, piece.data(), piece.size());
+        const ssize_t got = ::read(fd, piece.get(), kPiece);
         if (got < 0 && errno == EINTR) continue;
         if (got < 0) return refuse(std::strerror(errno));
         if (got == 0) break;
         const std::size_t size = text.size() + static_cast<std::size_t>(got);
         if (size > text.capacity()) linalg::requireMemory(static_cast<std::int64_t>(size), what);
-        text.append(piece.data(), static_cast<std::size_t>(got));
+        text.append(piece.get(), static_cast<std::size_t>(got));
     }
     return text;
 }

@@ -1,6 +1,7 @@
 #include "interp/Variable.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <ostream>
 
@@ -144,12 +145,61 @@ void set(Variable& target, const Variable& value) {
         *target.value);
 }
 
+std::uint64_t VariableList::newStamp() {
+    // Each thread hands out stamps from a block of its own, so that no two lists, of
+    // any thread, ever get the same one.
+    static std::atomic<std::uint64_t> nextBlock{0};
+    constexpr std::uint64_t kBlock = std::uint64_t{1} << 32;
+    thread_local std::uint64_t next = 0, end = 0;
+    if (next == end) {
+        next = (nextBlock.fetch_add(1, std::memory_order_relaxed) + 1) * kBlock;
+        end = next + kBlock;
+    }
+    return next++;
+}
+
+VariableList::VariableList(VariableList&& other) noexcept
+    : entries_(std::move(other.entries_)), stamp_(newStamp()) {
+    other.entries_.clear();
+    other.stamp_ = newStamp();
+}
+
+VariableList& VariableList::operator=(VariableList&& other) noexcept {
+    if (this != &other) {
+        entries_ = std::move(other.entries_);
+        other.entries_.clear();
+        other.stamp_ = newStamp();
+    }
+    stamp_ = newStamp();
+    return *this;
+}
+
+void VariableList::emplace_back(const Variable& variable, bool borrowed) {
+    entries_.emplace_back(variable, borrowed);
+    stamp_ = newStamp();
+}
+
+void VariableList::erase(const_iterator position) {
+    entries_.erase(position);
+    stamp_ = newStamp();
+}
+
+void VariableList::erase(const_iterator first, const_iterator last) {
+    entries_.erase(first, last);
+    stamp_ = newStamp();
+}
+
+void VariableList::clear() {
+    entries_.clear();
+    stamp_ = newStamp();
+}
+
 void append(VariableList& list, const Variable& variable) { list.emplace_back(variable, false); }
 
 const Variable* findLast(const VariableList& list, std::string_view name) {
     // From the end: the last entry of the name is the one found.
-    for (auto entry = list.rbegin(); entry != list.rend(); ++entry)
-        if (sameName(entry->name, name)) return &*entry;
+    for (std::size_t i = list.size(); i > 0; --i)
+        if (sameName(list[i - 1].name, name)) return &list[i - 1];
     return nullptr;
 }
 
@@ -171,6 +221,35 @@ void remove(VariableList& list, const std::string& name) {
     if (it == list.end()) return;
     if (it->borrowed) throw Failure("Cannot delete variable");
     list.erase(it);
+}
+
+void VariableHandle::rename(std::string name) {
+    name_ = std::move(name);
+    list_ = nullptr;
+}
+
+void VariableHandle::find(const VariableList& list) {
+    last_ = kNone;
+    others_.clear();
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        if (!sameName(list[i].name, name_)) continue;
+        if (last_ != kNone) others_.push_back(last_);
+        last_ = i;
+    }
+    list_ = &list;
+    stamp_ = list.stamp();
+}
+
+const Variable* VariableHandle::findLast(const VariableList& list) {
+    if (list_ != &list || stamp_ != list.stamp()) find(list);
+    return last_ == kNone ? nullptr : &list[last_];
+}
+
+void VariableHandle::assign(VariableList& list, const Variable& value) {
+    if (list_ != &list || stamp_ != list.stamp()) find(list);
+    if (last_ == kNone) return;
+    for (std::size_t i : others_) set(list[i], value);
+    set(list[last_], value);
 }
 
 }  // namespace tala::interp

@@ -14,6 +14,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -77,7 +78,50 @@ public:
 // Stores value's value into target's existing value (same type names only).
 void set(Variable& target, const Variable& value);
 
-using VariableList = std::vector<Variable>;
+// The entries of one scope, in order. Every change of which entries there are (an
+// append, a removal, a clear, a move) gives the list a new stamp, never given to any
+// list before; what an entry's name is cannot change while it is in a list (element
+// access is for its value). So a list with the stamp a VariableHandle found a name at
+// holds the name's entries just where they were.
+class VariableList {
+public:
+    using Entries = std::vector<Variable>;
+    using iterator = Entries::iterator;
+    using const_iterator = Entries::const_iterator;
+
+    VariableList() : stamp_(newStamp()) {}
+    VariableList(VariableList&& other) noexcept;
+    VariableList& operator=(VariableList&& other) noexcept;
+    VariableList(const VariableList&) = delete;
+    VariableList& operator=(const VariableList&) = delete;
+
+    std::size_t size() const { return entries_.size(); }
+    bool empty() const { return entries_.empty(); }
+    // Entries to read, and to write values through (never names).
+    Variable& operator[](std::size_t i) { return entries_[i]; }
+    const Variable& operator[](std::size_t i) const { return entries_[i]; }
+    Variable& back() { return entries_.back(); }
+    const Variable& back() const { return entries_.back(); }
+    iterator begin() { return entries_.begin(); }
+    iterator end() { return entries_.end(); }
+    const_iterator begin() const { return entries_.begin(); }
+    const_iterator end() const { return entries_.end(); }
+
+    // A copy of `variable` sharing its value, with the given borrowed flag.
+    void emplace_back(const Variable& variable, bool borrowed);
+    void erase(const_iterator position);
+    void erase(const_iterator first, const_iterator last);
+    void clear();
+
+    // Changes with every change of which entries the list holds.
+    std::uint64_t stamp() const { return stamp_; }
+
+private:
+    static std::uint64_t newStamp();
+
+    Entries entries_;
+    std::uint64_t stamp_;
+};
 
 // What one value takes besides a matrix's entries, counted against the memory
 // budget while the value lives: its shared cell, and the list entry that usually
@@ -112,5 +156,33 @@ const Variable* findLast(const VariableList& list, std::string_view name);
 void assign(VariableList& list, const std::string& name, const Variable& value);
 // Removes the first entry named `name`; raises "Cannot delete variable" if it is borrowed.
 void remove(VariableList& list, const std::string& name);
+
+// Where the entries of one name sit in one list, found by a scan and then kept while
+// the list keeps its stamp; a list of another stamp (or another list) is scanned
+// afresh. What it answers is what findLast and assign do on the list, without the scan.
+class VariableHandle {
+public:
+    VariableHandle() = default;
+    explicit VariableHandle(std::string name) : name_(std::move(name)) {}
+
+    const std::string& name() const { return name_; }
+    // Another name: the next use scans afresh.
+    void rename(std::string name);
+
+    // findLast(list, name()).
+    const Variable* findLast(const VariableList& list);
+    // assign(list, name(), value).
+    void assign(VariableList& list, const Variable& value);
+
+private:
+    void find(const VariableList& list);
+
+    static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+    std::string name_;
+    const VariableList* list_ = nullptr;  // the list the positions are of, at stamp_
+    std::uint64_t stamp_ = 0;
+    std::size_t last_ = kNone;             // the last entry of the name
+    std::vector<std::size_t> others_;      // the entries before it, in order
+};
 
 }  // namespace tala::interp

@@ -208,3 +208,45 @@ TEST(Decisions, KeptRegisterMovesAreTheOnesBuiltAfresh) {
         expectSame(afresh, kept, 0.0);
     }
 }
+
+// The decision maker finds psi.0, Tops and its registers once, and follows the variables a script changes
+// between steps: entries before them deleted (everything after moves up), a register deleted and made again
+// at the end, a second psi.0 and a second result (the last is read, every one written).
+TEST(Decisions, FollowTheVariablesAScriptDeletesMakesAgainOrDoublesBetweenSteps) {
+    auto untouched = [](linalg::Matrix& state) {
+        auto qdm = stimulated(true);
+        return decideSteps(*qdm, 12, state, [](int) {});
+    };
+    auto changed = [](linalg::Matrix& state) {
+        auto qdm = stimulated(true);
+        return decideSteps(*qdm, 12, state, [&](int step) {
+            if (step == 3) qdm->evaluateText("delete Delta.0.0.dir.0", false);
+            if (step == 5) {
+                qdm->evaluateText("delete Action.0.0.result", false);
+                qdm->evaluateText("new integer Action.0.0.result", true);
+            }
+        });
+    };
+    linalg::Matrix before, after;
+    EXPECT_EQ(untouched(before), changed(after));
+    expectSame(before, after, 0.0);
+
+    auto qdm = stimulated(true);
+    qdm->think();
+    qdm->evaluateText("begin (new matrix psi.0 (integer 27) (integer 1) ) (new integer Action.0.0.result)", true);
+    const tala::interp::Variable& last = qdm->variables[qdm->variables.size() - 2];
+    ASSERT_EQ(last.name, "psi.0");
+    linalg::Matrix& second = last.getMatrix();
+    second = literal::variableMatrix(*qdm, "psi.init");
+    linalg::Matrix expected;
+    linalg::multiply(literal::variableMatrix(*qdm, "Tops"), expected, second);
+    qdm->think();
+    for (const tala::interp::Variable& entry : qdm->variables)
+        if (entry.name == "psi.0") expectSame(expected, entry.getMatrix(), 0.0);
+    qdm->decideName(0);
+    std::vector<std::int32_t> results;
+    for (const tala::interp::Variable& entry : qdm->variables)
+        if (entry.name == "Action.0.0.result") results.push_back(entry.getInteger());
+    ASSERT_EQ(results.size(), 2u);
+    EXPECT_EQ(results[0], results[1]);
+}

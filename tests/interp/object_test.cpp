@@ -160,6 +160,49 @@ TEST(VariableList, DuplicateNamesAliasesAndRemoval) {
     EXPECT_EQ(result.getInteger(), 7);  // an alias outliving its entry stays readable
 }
 
+// A handle answers what findLast and assign do on the list as it is now, whatever happened to the list since
+// it last looked: entries removed before its own, a second entry of the name, the name deleted and made again,
+// a scope's additions, a failed build taken out, another list, a list moved away or cleared.
+TEST(VariableHandle, ServesTheEntriesOfTheListAsItIsNow) {
+    VariableList list;
+    append(list, entry("a", 1));
+    append(list, entry("x", 2));
+    VariableHandle x("x");
+    EXPECT_EQ(x.findLast(list)->getInteger(), 2);
+    remove(list, "a");
+    EXPECT_EQ(x.findLast(list), &list[0]);
+    append(list, entry("x", 3));
+    EXPECT_EQ(x.findLast(list), &list[1]);
+    x.assign(list, entry("temp", 9));
+    EXPECT_EQ(list[0].getInteger(), 9);
+    EXPECT_EQ(list[1].getInteger(), 9);
+    remove(list, "x");
+    remove(list, "x");
+    EXPECT_EQ(x.findLast(list), nullptr);
+    x.assign(list, entry("temp", 1));
+    append(list, entry("b", 0));
+    append(list, entry("x", 4));
+    EXPECT_EQ(x.findLast(list), &list[1]);
+    {
+        Scope over(list);
+        over.append(entry("x", 5));
+    }
+    EXPECT_EQ(x.findLast(list)->getInteger(), 5);
+    const auto failedBuild = [&] { append(list, entry("x", 6)); throw support::Failure("refused"); };
+    EXPECT_EQ(failureOf([&] { appendAllOrNothing(list, failedBuild); }), "refused");
+    EXPECT_EQ(x.findLast(list), &list[2]);
+    VariableList moved = std::move(list);
+    EXPECT_EQ(x.findLast(list), nullptr);
+    EXPECT_EQ(x.findLast(moved), &moved[2]);
+    moved.clear();
+    EXPECT_EQ(x.findLast(moved), nullptr);
+    VariableList other;
+    append(other, entry("x", 7));
+    EXPECT_EQ(x.findLast(other)->getInteger(), 7);
+    x.rename("b");
+    EXPECT_EQ(x.findLast(other), nullptr);
+}
+
 // A scope over a list a caller keeps leaves its flags.
 TEST(Scope, WhatALocalScopeHandsOnIsBorrowedAndItsOwnEntriesGoWithIt) {
     VariableList globals;
