@@ -68,8 +68,22 @@ EM_JS(void, tellPage, (const char* what, const char* text), {
     if (Module.onFlockEvent) Module.onFlockEvent(UTF8ToString(what), UTF8ToString(text));
 });
 
+// The page's program clock: the time of the frame being drawn, read from the browser
+// once a frame. What a frame ages (the particles, the frame-rate count) sees one time,
+// as a headless flight's frames do; reading the browser's clock is a round trip out of
+// WebAssembly, and a frame would otherwise read it twice a particle.
+class FrameClock : public flock::Clock {
+public:
+    flock::Milliseconds now() const override { return now_; }
+    void tick() { now_ = steady_.now(); }
+
+private:
+    flock::SteadyClock steady_;
+    flock::Milliseconds now_ = 0;
+};
+
 struct Page {
-    flock::SteadyClock clock;
+    FrameClock clock;
     flock::AppState app{clock};
     WebCanvas canvas;
     LiveFigures figures;
@@ -107,6 +121,7 @@ void flushOutput() {
 // Makes the agents as chosen; the old ones are released first. On failure the page
 // keeps no agents and says why.
 void startFlock(const flock::FlockChoice& choice) {
+    page->clock.tick();
     if (page->app.agents) page->app.agents->releaseAgents();
     page->app.agents = std::make_unique<flock::NoAgents>();
     page->flock = nullptr;
@@ -133,6 +148,7 @@ void drawFrame() {
     const double start = emscripten_get_now();
     const double sinceLast = page->lastFrameMs > 0 ? (start - page->lastFrameMs) / 1000 : 0;
     page->lastFrameMs = start;
+    page->clock.tick();
     flock::runLoopPass(page->app, page->canvas);
     page->app.cameraZ = std::clamp(page->app.cameraZ, kFarthestCameraZ, kNearestCameraZ);
     const double drawing = page->canvas.takeDrawingMs();
