@@ -153,7 +153,7 @@ std::optional<std::string> readRegularFile(const std::string& path, const std::s
     // Read in pieces; a file that grows while it is read is held to the budget too. The
     // piece is not cleared first: every agent of a flight reads its scripts at start-up.
     constexpr std::size_t kPiece = std::size_t{1} << 16;
-    const auto piece = std::make_unique_for_overwrite<char[]>(kPiece);
+    const std::unique_ptr<char[]> piece(new char[kPiece]);  // default-initialised: not cleared
     for (;;) {
         const ssize_t got = ::read(fd, piece.get(), kPiece);
         if (got < 0 && errno == EINTR) continue;
