@@ -1,6 +1,6 @@
 #include "decision/KeptOperators.h"
 
-#include <bit>
+#include <cmath>
 
 #include "linalg/MemoryBudget.h"
 
@@ -8,8 +8,9 @@ namespace vex {
 
 namespace {
 
+// Both parts +0 (not -0, which a rebuilt matrix of +0 entries would lose).
 bool allBitsClear(const linalg::Complex& z) {
-    return std::bit_cast<std::uint64_t>(z.re) == 0 && std::bit_cast<std::uint64_t>(z.im) == 0;
+    return z.re == 0 && !std::signbit(z.re) && z.im == 0 && !std::signbit(z.im);
 }
 
 }  // namespace
