@@ -2,12 +2,11 @@
 // Usage: node browser_test.mjs BUILD_WEB_DIR [--bench BENCH_FLOCK] [--screenshots DIR] [--scale]
 // (--screenshots writes web-paused.png, web-flying.png and web-page.png, with D, into DIR; --scale also measures
 // flights of 64 and 256 agents)
-import { createServer } from 'node:http';
 import { readFile, stat, mkdtemp, rm } from 'node:fs/promises';
 import { tmpdir } from 'node:os';
 import path from 'node:path';
 import { execFileSync } from 'node:child_process';
-import puppeteer from 'puppeteer-core';
+import { openPageSession } from './page_session.mjs';
 
 const args = process.argv.slice(2);
 const root = path.resolve(args[0] ?? 'build-web');
@@ -27,24 +26,8 @@ function check(ok, what, detail = '') {
 }
 const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
 
-// A static server on loopback.
-const types = { '.html': 'text/html', '.js': 'text/javascript', '.css': 'text/css', '.wasm': 'application/wasm' };
-const server = createServer(async (request, response) => {
-  const name = decodeURIComponent(new URL(request.url, 'http://x').pathname);
-  const file = path.join(root, name === '/' ? 'index.html' : name);
-  const body = file.startsWith(root) ? await readFile(file).catch(() => null) : null;
-  response.writeHead(body ? 200 : 404, { 'Content-Type': types[path.extname(file)] ?? 'application/octet-stream' });
-  response.end(body ?? undefined);
-});
-await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
-const url = `http://127.0.0.1:${server.address().port}/`;
-const profile = await mkdtemp(path.join(tmpdir(), 'flock-chromium-'));
-const browser = await puppeteer.launch({
-  executablePath: process.env.CHROMIUM ?? '/usr/bin/chromium', headless: true, userDataDir: profile,
-  args: ['--no-sandbox', '--use-angle=swiftshader', '--enable-unsafe-swiftshader', '--disable-background-networking',
-    '--disable-component-update', '--disable-sync', '--no-first-run', '--disable-background-timer-throttling',
-    '--disable-renderer-backgrounding'],
-});
+const session = await openPageSession(root);
+const { url, browser } = session;
 
 try {
   const page = await browser.newPage();
@@ -494,9 +477,7 @@ try {
 } catch (error) {
   check(false, 'the browser test ran to its end', error.stack ?? String(error));
 } finally {
-  await browser.close();
-  server.close();
-  await rm(profile, { recursive: true, force: true });
+  await session.close();
 }
 console.log(failures === 0 ? 'all browser checks passed' : `${failures} browser check(s) failed`);
 process.exit(failures === 0 ? 0 : 1);

@@ -4,11 +4,9 @@
 // For each flight it prints the WebAssembly frame (as the page measures it), the self time of the busiest
 // functions and the shares of a few kinds of work; --save writes each flight's .cpuprofile into DIR. With
 // --measure it only measures the frame, unprofiled (any build of the page will do).
-import { createServer } from 'node:http';
-import { readFile, writeFile, mkdtemp, rm } from 'node:fs/promises';
-import { tmpdir } from 'node:os';
+import { writeFile } from 'node:fs/promises';
 import path from 'node:path';
-import puppeteer from 'puppeteer-core';
+import { openPageSession } from './page_session.mjs';
 
 const args = process.argv.slice(2);
 const root = path.resolve(args[0] ?? 'build-web-prof');
@@ -34,24 +32,8 @@ const kinds = [
 ];
 const kindOf = (name) => (kinds.find(([, pattern]) => pattern.test(name)) ?? ['other'])[0];
 
-// A static server on loopback, as the browser test's.
-const types = { '.html': 'text/html', '.js': 'text/javascript', '.css': 'text/css', '.wasm': 'application/wasm' };
-const server = createServer(async (request, response) => {
-  const name = decodeURIComponent(new URL(request.url, 'http://x').pathname);
-  const file = path.join(root, name === '/' ? 'index.html' : name);
-  const body = file.startsWith(root) ? await readFile(file).catch(() => null) : null;
-  response.writeHead(body ? 200 : 404, { 'Content-Type': types[path.extname(file)] ?? 'application/octet-stream' });
-  response.end(body ?? undefined);
-});
-await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
-const url = `http://127.0.0.1:${server.address().port}/`;
-const profileDir = await mkdtemp(path.join(tmpdir(), 'flock-profile-'));
-const browser = await puppeteer.launch({
-  executablePath: process.env.CHROMIUM ?? '/usr/bin/chromium', headless: true, userDataDir: profileDir,
-  args: ['--no-sandbox', '--use-angle=swiftshader', '--enable-unsafe-swiftshader', '--disable-background-networking',
-    '--disable-component-update', '--disable-sync', '--no-first-run', '--disable-background-timer-throttling',
-    '--disable-renderer-backgrounding', ...(process.env.CHROMIUM_FLAGS ?? '').split(' ').filter(Boolean)],
-});
+const session = await openPageSession(root, (process.env.CHROMIUM_FLAGS ?? '').split(' ').filter(Boolean));
+const { url, browser } = session;
 
 // Self time by function and inclusive time under the page's frame (drawFrame: the simulation and handing it to WebGL), from a CDP profile.
 function summarise(profile) {
@@ -136,7 +118,5 @@ try {
       console.log(`    ${(100 * ms / busy).toFixed(1).padStart(5)} %  ${name.slice(0, 110)}`);
   }
 } finally {
-  await browser.close();
-  server.close();
-  await rm(profileDir, { recursive: true, force: true });
+  await session.close();
 }
