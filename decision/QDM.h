@@ -163,8 +163,11 @@ private:
     bool thinkDirectly();
     // The compressed form of tops if it is sparse, else null.
     const linalg::CompressedMatrix* compressedTops(const linalg::Matrix& tops);
-    // tops x psi: by the compressed form when tops is sparse, else densely; the same numbers.
-    linalg::Matrix multiplyByTops(const linalg::Matrix& tops, const linalg::Matrix& psi);
+    // product = tops x psi: by the compressed form when tops is sparse, else densely; the
+    // same numbers. A product of the right shape keeps its storage.
+    void multiplyByTops(const linalg::Matrix& tops, const linalg::Matrix& psi, linalg::Matrix& product);
+    // The last thinking step's product, kept for its storage.
+    tala::interp::Variable thinkProduct_;
 
     // Rows of the registers before, of and after the Action registers of a space.
     struct RegisterSplit {

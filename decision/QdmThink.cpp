@@ -110,9 +110,11 @@ bool QDM::thinkDirectly() {
     const linalg::Matrix* tops = matrixWithEntries(tops_);
     const linalg::Matrix* psi = matrixWithEntries(psi_);
     if (tops == nullptr || psi == nullptr || tops->cols() != psi->rows()) return false;
-    tala::interp::Variable next;
-    next.setMatrix(multiplyByTops(*tops, *psi));
-    psi_.assign(variables, next);
+    // Into the product kept from the step before, whose storage fits again, then copied
+    // onto psi.0's entries as setting them does.
+    if (!thinkProduct_.hasValue()) thinkProduct_.setMatrix(linalg::Matrix{});
+    multiplyByTops(*tops, *psi, thinkProduct_.getMatrix());
+    psi_.assign(variables, thinkProduct_);
     return true;
 }
 
@@ -130,11 +132,9 @@ const linalg::CompressedMatrix* QDM::compressedTops(const linalg::Matrix& tops) 
     return topsForm.compressed.get();
 }
 
-linalg::Matrix QDM::multiplyByTops(const linalg::Matrix& tops, const linalg::Matrix& psi) {
-    linalg::Matrix product;
+void QDM::multiplyByTops(const linalg::Matrix& tops, const linalg::Matrix& psi, linalg::Matrix& product) {
     const linalg::CompressedMatrix* compressed = compressedTops(tops);
     if (compressed == nullptr || !compressed->multiply(psi, product)) linalg::multiply(tops, product, psi);
-    return product;
 }
 
 bool QDM::startApart(const std::vector<const linalg::Matrix*>& operators, std::size_t count,

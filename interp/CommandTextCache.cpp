@@ -1,5 +1,7 @@
 #include "interp/CommandTextCache.h"
 
+#include <algorithm>
+
 #include "interp/CommandTokenizer.h"
 #include "linalg/MemoryBudget.h"
 
@@ -13,6 +15,7 @@ std::size_t entryBytes(const SplitCommand& split) {
     std::size_t bytes = sizeof(SplitCommand) + 64 + 4 * sizeof(void*);  // shared block, list and index nodes
     bytes += split.text.capacity() + 1;
     bytes += split.tokens.capacity() * sizeof(std::string);
+    if (split.parts) bytes += split.tokens.size() * sizeof(std::shared_ptr<const SplitCommand>);
     for (const std::string& token : split.tokens)
         if (token.capacity() > 15) bytes += token.capacity() + 1;
     return bytes;
@@ -26,6 +29,11 @@ std::shared_ptr<const SplitCommand> splitScriptText(std::string_view text) {
     auto split = std::make_shared<SplitCommand>();
     split->text = tokenizer.text();
     split->tokens = tokenizer.tokens();
+    // Room for the parts only where a token is a command of its own: a plain token is
+    // evaluated as itself, never split.
+    const auto command = [](const std::string& token) { return !isPlainScriptToken(token); };
+    if (split->tokens.size() > 1 && std::any_of(split->tokens.begin(), split->tokens.end(), command))
+        split->parts.reset(new std::shared_ptr<const SplitCommand>[split->tokens.size()]);
     split->bytes = entryBytes(*split);
     return split;
 }

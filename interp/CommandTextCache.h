@@ -23,6 +23,11 @@ namespace tala::interp {
 struct SplitCommand {
     std::string text;
     std::vector<std::string> tokens;
+    // The split of each token that has been evaluated as a command of its own ("(get
+    // QDM)" in an agent's command), kept beside the text that holds it: evaluating that
+    // token again needs no look-up. Filled on the thread whose cache made the entry.
+    // One place per token, or none where every token is plain.
+    mutable std::unique_ptr<std::shared_ptr<const SplitCommand>[]> parts;
     std::size_t bytes = 0;  // what the entry holds, as counted in the memory budget
 };
 

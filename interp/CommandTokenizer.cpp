@@ -171,6 +171,20 @@ CommandTokenizer CommandTokenizer::forScriptText(std::string_view text) {
     return CommandTokenizer(CommandTextCache::forThisThread().split(text));
 }
 
+CommandTokenizer CommandTokenizer::forScriptToken(int n) const {
+    CommandTextCache& cache = CommandTextCache::forThisThread();
+    if (!split_ || !split_->parts || n < 0 || n >= count_ || !cache.enabled()) {
+        std::string scratch;
+        return forScriptText(token(n, scratch));
+    }
+    std::shared_ptr<const SplitCommand>& part = split_->parts[static_cast<std::size_t>(n)];
+    if (part) return CommandTokenizer(part);
+    std::shared_ptr<const SplitCommand> split = cache.split(split_->tokens[static_cast<std::size_t>(n)]);
+    // A part is shorter than the text it lies in, so it never holds its own holder.
+    if (split != split_) part = split;
+    return CommandTokenizer(std::move(split));
+}
+
 // Served tokens need no starts of their own; ownTokens() makes them before any scan.
 CommandTokenizer::CommandTokenizer(std::shared_ptr<const SplitCommand> split)
     : split_(std::move(split)), starts_(), count_(static_cast<int>(split_->tokens.size())) {}

@@ -43,6 +43,9 @@ public:
     // A forScripts() tokenizer set to `text`, its tokens taken from this thread's cache
     // of recent texts (CommandTextCache) instead of scanned again.
     static CommandTokenizer forScriptText(std::string_view text);
+    // forScriptText(token(n)): a token of a kept text keeps its own split, so a command
+    // inside another one is split and looked up once.
+    CommandTokenizer forScriptToken(int n) const;
 
     CommandTokenizer();
     ~CommandTokenizer();

@@ -23,8 +23,7 @@ thread_local NestingDepth nesting;
 
 Object evaluated(const ObjectCall& call, int n) {
     Object value;
-    std::string scratch;
-    call.interpreter.execute(call.tokens.token(n, scratch), call.local, value, call.libraries, call.global, true);
+    call.interpreter.executeToken(call.tokens, n, call.local, value, call.libraries, call.global, true);
     return value;
 }
 
@@ -99,8 +98,7 @@ void ObjectCall::wrongType(int n, std::string_view wanted, const Object& got, bo
 namespace words {
 
 void InterpreterCall::run(int k, Object& into, bool freshFlag) const {
-    std::string scratch;
-    interpreter.execute(tokens.token(k, scratch), local, into, libraries, global, freshFlag);
+    interpreter.executeToken(tokens, k, local, into, libraries, global, freshFlag);
 }
 
 const WordTable& WordTable::builtins() {
@@ -128,6 +126,17 @@ Interpreter::~Interpreter() {
 
 void Interpreter::execute(std::string_view text, ObjectList& scope, Object& result,
                           const LibraryList& libraries, bool global, bool fresh) {
+    run(text, nullptr, 0, scope, result, libraries, global, fresh);
+}
+
+void Interpreter::executeToken(const CommandTokenizer& command, int n, ObjectList& scope, Object& result,
+                               const LibraryList& libraries, bool global, bool fresh) {
+    std::string scratch;
+    run(command.token(n, scratch), &command, n, scope, result, libraries, global, fresh);
+}
+
+void Interpreter::run(std::string_view text, const CommandTokenizer* holder, int n, ObjectList& scope,
+                      Object& result, const LibraryList& libraries, bool global, bool fresh) {
     if (nesting.depth == 0) checkBracketDepth(text, words::kNesting);
     const NestingGuard guard(nesting, words::kNesting);
     result.release();
@@ -137,7 +146,7 @@ void Interpreter::execute(std::string_view text, ObjectList& scope, Object& resu
         applyLiteral(std::string(text), scope, result);
         return;
     }
-    const CommandTokenizer tokens = CommandTokenizer::forScriptText(text);
+    const CommandTokenizer tokens = holder ? holder->forScriptToken(n) : CommandTokenizer::forScriptText(text);
     if (tokens.count() == 1) {
         std::string scratch;
         applyLiteral(tokens.token(0, scratch), scope, result);

@@ -34,6 +34,10 @@ public:
     // Diagnostics are printed to standard output; failures are raised, not caught.
     virtual void execute(std::string_view text, ObjectList& scope, Object& result,
                          const LibraryList& libraries, bool global, bool fresh);
+    // execute(command.token(n), ...): the token's split is kept with the command's, so
+    // a statement or argument run again is not looked up again.
+    void executeToken(const CommandTokenizer& command, int n, ObjectList& scope, Object& result,
+                      const LibraryList& libraries, bool global, bool fresh);
 
     ObjectList& globals() { return globals_; }
     const ObjectList& globals() const { return globals_; }
@@ -53,6 +57,9 @@ public:
     LibraryList consultedLibraries(const LibraryList& callerLibraries) const;
 
 private:
+    // What execute does, with the text's tokens from `holder`'s token n where given.
+    void run(std::string_view text, const CommandTokenizer* holder, int n, ObjectList& scope, Object& result,
+             const LibraryList& libraries, bool global, bool fresh);
     // Whether a library is asked at all: not null, and of a supported interface level.
     static bool consulted(CommandLibrary* library);
 

@@ -22,27 +22,23 @@ void word_global(QuantumCall& call) { evaluate(call.table, call.arg(1), call.loc
 // Fresh off: a declaration in one statement lands in the begin's own scope and is
 // seen by the statements after it.
 void word_begin(QuantumCall& call) {
-    const std::vector<std::string> statements = call.tokens.tokens();
-    for (size_t i = 1; i < statements.size(); ++i)
-        evaluate(call.table, statements[i], call.local, call.result, call.global, false);
+    for (int i = 1; i < call.tokens.count(); ++i)
+        evaluateToken(call.table, call.tokens, i, call.local, call.result, call.global, false);
 }
 
 void word_while(QuantumCall& call) {
-    std::vector<std::string> body = call.tokens.tokens();
-    const std::string condition = body.size() > 1 ? body[1] : std::string();
-    body.erase(body.begin(), body.begin() + std::min<size_t>(body.size(), 2));
     for (;;) {
         if (support::keyWaiting()) throw support::Failure("Error: User break.");
         Variable value;
-        evaluate(call.table, condition, call.local, value, call.global, false);
+        evaluateToken(call.table, call.tokens, 1, call.local, value, call.global, false);
         if (value.typeName != "integer") {
             support::out() << "Syntax error; condition of while loop not integer\n";
             support::noteProblem();
             return;
         }
         if (value.getInteger() == 0) return;
-        for (const std::string& statement : body)
-            evaluate(call.table, statement, call.local, value, call.global, false);
+        for (int i = 2; i < call.tokens.count(); ++i)
+            evaluateToken(call.table, call.tokens, i, call.local, value, call.global, false);
     }
 }
 

@@ -41,22 +41,16 @@ void runHandler(QuantumCall& call, const std::string& word) {
     call.report("'\n");
 }
 
-}  // namespace
-
-void evaluate(VariableTable& table, std::string_view text, VariableList& scope, Variable& result, bool global,
-              bool fresh) {
-    Scope caller(scope);
-    evaluate(table, text, caller, result, global, fresh);
-}
-
-void evaluate(VariableTable& table, std::string_view text, Scope& scope, Variable& result, bool global, bool fresh) {
+// What evaluate does, with the text's tokens from `holder`'s token n where given.
+void run(VariableTable& table, std::string_view text, const CommandTokenizer* holder, int n, Scope& scope,
+         Variable& result, bool global, bool fresh) {
     const tala::interp::NestingGuard guard(nesting, kNesting);
     tala::interp::checkBracketDepth(text, kNesting);
     if (tala::interp::isPlainScriptToken(text)) {  // the one token it is
         applyLiteral(std::string(text), result);
         return;
     }
-    const CommandTokenizer tokens = CommandTokenizer::forScriptText(text);
+    const CommandTokenizer tokens = holder ? holder->forScriptToken(n) : CommandTokenizer::forScriptText(text);
     if (tokens.count() == 1) {
         std::string scratch;
         applyLiteral(tokens.token(0, scratch), result);
@@ -76,6 +70,24 @@ void evaluate(VariableTable& table, std::string_view text, Scope& scope, Variabl
         return;
     }
     runHandler(call, word);
+}
+
+}  // namespace
+
+void evaluate(VariableTable& table, std::string_view text, VariableList& scope, Variable& result, bool global,
+              bool fresh) {
+    Scope caller(scope);
+    evaluate(table, text, caller, result, global, fresh);
+}
+
+void evaluate(VariableTable& table, std::string_view text, Scope& scope, Variable& result, bool global, bool fresh) {
+    run(table, text, nullptr, 0, scope, result, global, fresh);
+}
+
+void evaluateToken(VariableTable& table, const CommandTokenizer& command, int n, Scope& scope, Variable& result,
+                   bool global, bool fresh) {
+    std::string scratch;
+    run(table, command.token(n, scratch), &command, n, scope, result, global, fresh);
 }
 
 }  // namespace qlang

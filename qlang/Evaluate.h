@@ -4,6 +4,7 @@
 
 #include <string_view>
 
+#include "interp/CommandTokenizer.h"
 #include "interp/Scope.h"
 #include "interp/Variable.h"
 #include "interp/VariableTable.h"
@@ -22,5 +23,10 @@ void evaluate(tala::interp::VariableTable& table, std::string_view text,
 // evaluate their arguments and statements this way, in their local scope.
 void evaluate(tala::interp::VariableTable& table, std::string_view text, tala::interp::Scope& scope,
               tala::interp::Variable& result, bool global, bool fresh);
+
+// evaluate(command.token(n), ...): the token's split is kept with the command's, so a
+// statement or argument evaluated again is not looked up again.
+void evaluateToken(tala::interp::VariableTable& table, const tala::interp::CommandTokenizer& command, int n,
+                   tala::interp::Scope& scope, tala::interp::Variable& result, bool global, bool fresh);
 
 }  // namespace qlang

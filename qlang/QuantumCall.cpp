@@ -28,8 +28,7 @@ linalg::Complex QuantumCall::complexArg(int n) const { return valueArg(n).getCom
 MatrixArg QuantumCall::matrixArg(int n) const { return MatrixArg(valueArg(n)); }
 
 void QuantumCall::run(int n, Variable& into, bool freshFlag) const {
-    std::string scratch;
-    evaluate(table, tokens.token(n, scratch), local, into, global, freshFlag);
+    evaluateToken(table, tokens, n, local, into, global, freshFlag);
 }
 
 void QuantumCall::report(std::string_view suffix) const {

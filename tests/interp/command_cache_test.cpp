@@ -70,6 +70,9 @@ TEST_F(CommandCacheTest, ServedTokensEqualAFreshSplitOnRandomTexts) {
         const Tokens fresh = freshTokens(text);
         ASSERT_EQ(servedTokens(text), fresh) << "[" << text << "]";
         ASSERT_EQ(servedTokens(text), fresh) << "again [" << text << "]";
+        const CommandTokenizer served = CommandTokenizer::forScriptText(text);
+        for (int k = 0; k < served.count(); ++k)
+            ASSERT_EQ(served.forScriptToken(k).tokens(), freshTokens(fresh[k])) << "token " << k << " [" << text << "]";
     }
     EXPECT_GE(cache.hits(), 3000u);
     // A served tokenizer that is changed becomes an ordinary one.
@@ -200,4 +203,20 @@ TEST_F(CommandCacheTest, APlainGetGivesWhatTheWholeWayGives) {
                 << "[" << token << "]";
         }
     }
+}
+
+TEST_F(CommandCacheTest, ATokenRunAsACommandKeepsItsSplitBesideTheTextHoldingIt) {
+    const std::string text = "begin (print (get a)) \"x (y)\" (set b 1) c";
+    const CommandTokenizer outer = CommandTokenizer::forScriptText(text);
+    for (int n = 0; n <= outer.count(); ++n) EXPECT_EQ(outer.forScriptToken(n).tokens(), freshTokens(outer.token(n)));
+    // Kept beside the text: a second run of the token asks the cache nothing.
+    const std::size_t hits = cache.hits();
+    EXPECT_EQ(outer.forScriptToken(1).tokens(), freshTokens("print (get a)"));
+    for (int again = 0; again < 2; ++again)
+        EXPECT_EQ(outer.forScriptToken(1).forScriptToken(1).tokens(), freshTokens("get a"));
+    EXPECT_EQ(cache.hits(), hits);
+    // The uncached route splits afresh.
+    cache.setEnabled(false);
+    EXPECT_EQ(outer.forScriptToken(3).tokens(), freshTokens("set b 1"));
+    EXPECT_EQ(cache.entries(), 0u);
 }
