@@ -6,6 +6,7 @@
 
 #include "support/Failure.h"
 #include "linalg/Kernels.h"
+#include "linalg/MemoryBudget.h"
 
 namespace qlang {
 
@@ -29,6 +30,59 @@ std::int64_t dimensionProduct(const SystemDims& dims, std::size_t first, std::si
         product = saturatingProduct(product, dims[k]);
     }
     return product;
+}
+
+// The rows of outcome 0 of a subsystem in OutcomeRows' visiting order: those of outcome
+// v are the same rows plus v times the subsystem's stride. A decision measures the same
+// few registers of the same system again and again, so the walks of the systems
+// measured lately are kept (per thread, and counted in the memory budget as cached
+// memory); a long system, or one with no room, is walked digit by digit instead.
+struct OutcomeWalk {
+    SystemDims dims;
+    int subsystem = 0;
+    std::int64_t stride = 0;
+    std::vector<std::int64_t> rows;
+    std::int64_t bytes = 0;
+};
+
+class OutcomeWalks {
+public:
+    static constexpr std::int64_t kLongestKept = 4096;
+    static constexpr std::size_t kKept = 8;
+
+    ~OutcomeWalks() {
+        while (!walks_.empty()) dropOldest();
+    }
+
+    const OutcomeWalk* find(const SystemDims& dims, int subsystem) {
+        for (const OutcomeWalk& walk : walks_)
+            if (walk.subsystem == subsystem && walk.dims == dims) return &walk;
+        const std::int64_t length = systemLength(dims);
+        if (length == 0 || length > kLongestKept || subsystem < 0 || subsystem >= static_cast<int>(dims.size()))
+            return nullptr;
+        OutcomeWalk walk{dims, subsystem, dimensionProduct(dims, subsystem + 1, dims.size()), {}, 0};
+        walk.rows.reserve(static_cast<std::size_t>(length / dims[subsystem]));
+        for (OutcomeRows rows(dims, subsystem, 0); !rows.done(); rows.next()) walk.rows.push_back(rows.row());
+        walk.bytes = static_cast<std::int64_t>(sizeof(OutcomeWalk) + walk.rows.capacity() * sizeof(std::int64_t) +
+                                               walk.dims.capacity() * sizeof(std::int32_t));
+        if (walks_.size() >= kKept) dropOldest();
+        if (!linalg::countCachedMemory(walk.bytes)) return nullptr;
+        walks_.push_back(std::move(walk));
+        return &walks_.back();
+    }
+
+private:
+    void dropOldest() {
+        linalg::uncountCachedMemory(walks_.front().bytes);
+        walks_.erase(walks_.begin());
+    }
+    std::vector<OutcomeWalk> walks_;  // the oldest first
+};
+
+const OutcomeWalk* keptWalk(const SystemDims& dims, int subsystem) {
+    thread_local OutcomeWalks walks;
+    if (linalg::cachedMemoryOverBudget()) return nullptr;
+    return walks.find(dims, subsystem);
 }
 
 }  // namespace
@@ -89,6 +143,19 @@ std::vector<double> outcomeProbabilities(const linalg::Matrix& state, const Syst
     if (systemLength(dims) == 0) return probabilities;
     checkStateFits(state, dims);
     const linalg::Complex* amplitudes = state.data();
+    if (const OutcomeWalk* walk = keptWalk(dims, subsystem)) {
+        for (int v = 0; v < outcomes; ++v) {
+            const linalg::Complex* first = amplitudes + v * walk->stride;
+            double sum = 0.0;
+            for (const std::int64_t row : walk->rows) {
+                linalg::Complex a = first[row];
+                linalg::normSquared(a);
+                sum += a.re;
+            }
+            probabilities[v] = sum;
+        }
+        return probabilities;
+    }
     OutcomeRows rows(dims, subsystem, 0);
     for (int v = 0; v < outcomes; ++v) {
         double sum = 0.0;
@@ -109,6 +176,15 @@ linalg::Matrix collapse(const linalg::Matrix& state, const SystemDims& dims, int
     if (!collapsed.hasStorage()) return collapsed;
     const linalg::Complex* amplitudes = state.data();
     linalg::Complex* out = collapsed.data();
+    const OutcomeWalk* walk = keptWalk(dims, subsystem);
+    if (walk != nullptr && outcome >= 0 && outcome < dims[subsystem]) {
+        const std::int64_t first = outcome * walk->stride;
+        for (const std::int64_t row : walk->rows) {
+            const linalg::Complex a = amplitudes[first + row];
+            out[first + row] = {a.re / norm, a.im / norm};
+        }
+        return collapsed;
+    }
     for (OutcomeRows rows(dims, subsystem, outcome); !rows.done(); rows.next()) {
         const linalg::Complex a = amplitudes[rows.row()];
         out[rows.row()] = {a.re / norm, a.im / norm};

@@ -5,6 +5,7 @@
 #include <random>
 #include <utility>
 #include <vector>
+#include "linalg/Kernels.h"
 #include "linalg/Matrix.h"
 #include "qlang/StateIndexing.h"
 #include "tests/linalg/MatrixTestSupport.h"
@@ -51,6 +52,14 @@ TEST(StateIndexing, ProbabilitiesCollapseAndApplyEqualTheLiftedProducts) {
                 for (int r = 0; r < projected.rows(); ++r)
                     sum += std::pow(projected(r, 0).re, 2) + std::pow(projected(r, 0).im, 2);
                 EXPECT_NEAR(sum, p[v], 1e-12);
+                // Bit for bit the sum in the walk's own order, whichever way the rows are found.
+                double walked = 0.0;
+                for (qlang::OutcomeRows rows(dims, index, v); !rows.done(); rows.next()) {
+                    linalg::Complex a = state.data()[rows.row()];
+                    linalg::normSquared(a);
+                    walked += a.re;
+                }
+                EXPECT_EQ(walked, p[v]);
                 projected.scale({1.0 / std::sqrt(p[v]), 0.0});
                 expectSame(projected, qlang::collapse(state, dims, index, v, std::sqrt(p[v])), 1e-12);
             }
