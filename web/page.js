@@ -121,9 +121,10 @@
   let progressLine = false;  // the line being written rewrites itself (a progress line)
   let scheduled = false;
   let followBottom = true;   // the view follows new output only while at the bottom
-  consoleArea.addEventListener('scroll', function () {
-    followBottom = consoleArea.scrollTop + consoleArea.clientHeight >= consoleArea.scrollHeight - 4;
-  });
+  let followAsked = false;   // the next output shows at the bottom, wherever the view is
+  const atBottom = () => consoleArea.scrollTop + consoleArea.clientHeight >= consoleArea.scrollHeight - 4;
+  consoleArea.addEventListener('scroll', function () { followBottom = atBottom(); });
+  function follow() { followBottom = followAsked = true; }
   let commandOutput = '';    // what the running command printed, for the screen reader
 
   function newLine(kind) {
@@ -139,6 +140,10 @@
       progress.textContent = decoder.decode(new Uint8Array(pending));
       return;
     }
+    // Output may come between a reader's scroll and its scroll event (the threaded
+    // program's comes at any time): where the view was before this output decides.
+    if (!followAsked && !atBottom()) followBottom = false;
+    followAsked = false;
     if (!current) newLine();
     current.textContent = decoder.decode(new Uint8Array(pending));
     if (followBottom) consoleArea.scrollTop = consoleArea.scrollHeight;
@@ -430,7 +435,7 @@
     freshButton.textContent = inFresh ? 'back to agent 1' : 'fresh interpreter';
     freshButton.setAttribute('aria-pressed', inFresh ? 'true' : 'false');
     $('prompt-text').textContent = inFresh ? 'tala (fresh)>' : 'tala>';
-    followBottom = true;
+    follow();
   });
 
   // --- The console's input line ------------------------------------------------
@@ -472,7 +477,7 @@
     line.value = line.value.slice(0, start) + insert + line.value.slice(end);
     line.selectionStart = line.selectionEnd = start + insert.length;
     if (matches.length > 1 && common === typed) {
-      followBottom = true;
+      follow();
       say(matches.slice(0, 60).join('  ') + (matches.length > 60 ? `  ... (${matches.length})` : '') + '\n', '');
     }
   }
@@ -495,7 +500,7 @@
     if (event.key === 'Enter') {
       const text = line.value;
       line.value = '';
-      followBottom = true;
+      follow();
       say($('prompt-text').textContent + ' ' + text + '\n', '');
       if (text.trim() !== '') remember(text);
       send(text);

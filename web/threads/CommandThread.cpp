@@ -15,6 +15,17 @@ bool CommandThread::start(std::function<void()> work, std::size_t stackBytes) {
     return started_;
 }
 
+CommandThread::~CommandThread() {
+    if (!started_) return;
+    {
+        std::unique_lock<std::mutex> lock(mutex_);
+        changed_.wait(lock, [this] { return turn_ == Turn::Main; });
+        turn_ = Turn::End;
+    }
+    changed_.notify_all();
+    pthread_join(thread_, nullptr);
+}
+
 void* CommandThread::run(void* self) {
     static_cast<CommandThread*>(self)->loop();
     return nullptr;
@@ -24,7 +35,8 @@ void CommandThread::loop() {
     for (;;) {
         {
             std::unique_lock<std::mutex> lock(mutex_);
-            changed_.wait(lock, [this] { return turn_ == Turn::Command; });
+            changed_.wait(lock, [this] { return turn_ == Turn::Command || turn_ == Turn::End; });
+            if (turn_ == Turn::End) return;
         }
         work_();
         give(Turn::Main);

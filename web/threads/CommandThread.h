@@ -20,6 +20,12 @@ namespace flock::web {
 
 class CommandThread {
 public:
+    CommandThread() = default;
+    CommandThread(const CommandThread&) = delete;
+    CommandThread& operator=(const CommandThread&) = delete;
+    // Waits for a running `work` to end (drawing no frame meanwhile), then ends the thread.
+    ~CommandThread();
+
     // Starts the thread, with `stackBytes` of stack; it runs `work` once per hand-over.
     // False if no thread could be started.
     bool start(std::function<void()> work, std::size_t stackBytes);
@@ -39,7 +45,7 @@ public:
     bool onCommandThread() const;
 
 private:
-    enum class Turn { Main, Command, Frame };
+    enum class Turn { Main, Command, Frame, End };
     static void* run(void* self);
     void loop();
     void give(Turn to);
