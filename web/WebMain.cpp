@@ -5,11 +5,17 @@
 // page yields there, through Asyncify), runs one pass of the frame loop, then the
 // console lines that came in. A long command polls the keys now and then; each poll
 // draws a frame and yields, so the page stays alive and Ctrl-C or q reaches the command.
+//
+// The threaded page (FLOCK_WEB_THREADS) runs the same passes from the browser's
+// animation-frame loop and the console's commands on a command thread of its own
+// (web/threads/CommandThread.h): a key poll there waits while the main thread draws the
+// frame, so frames come where they come above, and the two take turns at the program.
 
 #include <emscripten.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -17,9 +23,11 @@
 #include <exception>
 #include <iostream>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/sim/AgentInterpreter.h"
 #include "app/sim/AppState.h"
@@ -41,6 +49,11 @@
 #include "web/ConsoleBridge.h"
 #include "web/LiveFigures.h"
 #include "web/WebCanvas.h"
+#if FLOCK_WEB_THREADS
+#include <emscripten/stack.h>
+
+#include "web/threads/CommandThread.h"
+#endif
 
 namespace {
 
@@ -64,9 +77,11 @@ constexpr float kFarthestCameraZ = -90.0f;
 EM_ASYNC_JS(void, nextAnimationFrame, (), { await new Promise(resolve => requestAnimationFrame(resolve)); });
 #endif
 
-EM_JS(void, tellPage, (const char* what, const char* text), {
-    if (Module.onFlockEvent) Module.onFlockEvent(UTF8ToString(what), UTF8ToString(text));
-});
+// On the page's own thread, whichever thread tells it; in order with the output.
+void tellPage(const char* what, const char* text) {
+    MAIN_THREAD_EM_ASM({ if (Module.onFlockEvent) Module.onFlockEvent(UTF8ToString($0), UTF8ToString($1)); }, what,
+                       text);
+}
 
 // The page's program clock: the time of the frame being drawn, read from the browser
 // once a frame. What a frame ages (the particles, the frame-rate count) sees one time,
@@ -88,6 +103,7 @@ struct Page {
     WebCanvas canvas;
     LiveFigures figures;
     flock::Flock* flock = nullptr;
+    std::mutex linesLock;  // the typed lines come from the page's thread
     std::deque<std::string> lines;
     std::optional<flock::FlockChoice> restart;
     int restartSeed = -1;  // the new flight's random seed; -1 for none
@@ -100,7 +116,7 @@ struct Page {
     // commands (-1: no change).
     std::unique_ptr<flock::AgentInterpreter> fresh;
     int freshWanted = -1;
-    bool busy = false;
+    std::atomic<bool> busy = false;
     bool firstFrameTold = false;
     double frameMsSum = 0;  // the simulation's part of the frames, without handing them to WebGL
     double drawingMsSum = 0;
@@ -109,6 +125,37 @@ struct Page {
 };
 
 Page* page = nullptr;
+
+#if FLOCK_WEB_THREADS
+flock::web::CommandThread commands;
+#endif
+
+// Whether the page's thread may act on the program now: always, unless a console command
+// runs on the command thread and does not wait for a frame.
+bool mainHasTurn() {
+#if FLOCK_WEB_THREADS
+    return !commands.started() || commands.mainHasTurn();
+#else
+    return true;
+#endif
+}
+
+// What the page asked for while a command held the program, done in the page's next turn.
+constexpr std::size_t kDeferredLimit = 1024;
+std::vector<std::function<void()>> deferred;
+
+void whenMainHasTurn(std::function<void()> act) {
+    if (mainHasTurn()) act();
+    else if (deferred.size() < kDeferredLimit) deferred.push_back(std::move(act));
+}
+
+#if FLOCK_WEB_THREADS
+void runDeferred() {
+    std::vector<std::function<void()>> due;
+    due.swap(deferred);
+    for (auto& act : due) act();
+}
+#endif
 
 // The console's words: the interpreter's, then the decision library's.
 void flushOutput() {
@@ -208,10 +255,16 @@ void runConsoleLine(std::string typed) {
 }
 
 void runConsoleLines() {
-    while (!page->lines.empty()) {
-        std::string line = std::move(page->lines.front());
-        page->lines.pop_front();
-        page->busy = true;
+    for (;;) {
+        std::string line;
+        {
+            // Busy as the line leaves the queue: a line is always queued or running.
+            std::lock_guard<std::mutex> lock(page->linesLock);
+            if (page->lines.empty()) return;
+            line = std::move(page->lines.front());
+            page->lines.pop_front();
+            page->busy = true;
+        }
         tellPage("busy", "1");
         support::discardStoppingKeys();
         runConsoleLine(line);
@@ -246,6 +299,29 @@ void applyRestart() {
     page->flyingSeed = page->restartSeed;
 }
 
+#if FLOCK_WEB_THREADS
+// The animation frame's pass of the threaded page.
+void threadedPass() {
+    // A command runs: the program is the command thread's.
+    if (!mainHasTurn()) return;
+    runDeferred();
+    if (commands.frameWanted()) {
+        drawFrame();
+        commands.frameDrawn();
+        return;
+    }
+    applyRestart();
+    drawFrame();
+    applyConsoleTarget();
+    if (!commands.started()) {
+        runConsoleLines();
+        return;
+    }
+    std::lock_guard<std::mutex> lock(page->linesLock);
+    if (!page->lines.empty()) commands.handOver();
+}
+#endif
+
 }  // namespace
 
 extern "C" {
@@ -253,15 +329,19 @@ extern "C" {
 // A key of the page (virtual-key code) went down (1) or up (0).
 EMSCRIPTEN_KEEPALIVE void flock_key(int code, int down) {
     if (!page) return;
-    // R brings the camera back too, as well as the agents.
-    if (down && code == 'R') page->app.cameraZ = flock::kStartCameraZ;
-    if (down) page->app.keys.keyDown(code);
-    else page->app.keys.keyUp(code);
+    whenMainHasTurn([code, down] {
+        // R brings the camera back too, as well as the agents.
+        if (down && code == 'R') page->app.cameraZ = flock::kStartCameraZ;
+        if (down) page->app.keys.keyDown(code);
+        else page->app.keys.keyUp(code);
+    });
 }
 
 // A line typed into the console; run after the frame, in the order typed.
 EMSCRIPTEN_KEEPALIVE void flock_console_line(const char* text) {
-    if (page && text && page->lines.size() < 64) page->lines.emplace_back(text);
+    if (!page || !text) return;
+    std::lock_guard<std::mutex> lock(page->linesLock);
+    if (page->lines.size() < 64) page->lines.emplace_back(text);
 }
 
 // A key typed into the console while a command runs (Ctrl-C as 3).
@@ -302,10 +382,11 @@ EMSCRIPTEN_KEEPALIVE const char* flock_live_figures() {
     return text.c_str();
 }
 
-// The live figures since the last call, as flock::liveFigures writes them.
+// The live figures since the last call, as flock::liveFigures writes them; nothing while
+// a command holds the program (no frame is drawn then).
 EMSCRIPTEN_KEEPALIVE const char* flock_figures() {
     static std::string text;
-    text = page ? page->figures.take() : "";
+    text = page && mainHasTurn() ? page->figures.take() : "";
     return text.c_str();
 }
 
@@ -328,15 +409,16 @@ EMSCRIPTEN_KEEPALIVE const char* flock_set_world(const char* name, double value)
     if (!page) return "";
     try {
         flock::setWorldSetting(page->world, name, value);
-        if (std::string_view(name) == "noise") {
-            page->flying.world.noise = page->world.noise;
-            // From the flying flock's next steering step on.
-            if (page->flock) {
-                flock::WorldSettings flying = page->flock->world();
-                flying.noise = page->world.noise;
-                page->flock->setWorld(flying);
-            }
-        }
+        if (std::string_view(name) == "noise")
+            whenMainHasTurn([noise = page->world.noise] {
+                page->flying.world.noise = noise;
+                // From the flying flock's next steering step on.
+                if (page->flock) {
+                    flock::WorldSettings flying = page->flock->world();
+                    flying.noise = noise;
+                    page->flock->setWorld(flying);
+                }
+            });
     } catch (const std::exception& failure) {
         problem = failure.what();
     }
@@ -346,19 +428,21 @@ EMSCRIPTEN_KEEPALIVE const char* flock_set_world(const char* name, double value)
 // The flying flock's settings that differ from the defaults, as the picture's title has them.
 EMSCRIPTEN_KEEPALIVE const char* flock_world() {
     static std::string text;
-    text = page && page->flock ? flock::changedSettings(page->flock->world()) : "";
+    if (mainHasTurn()) text = page && page->flock ? flock::changedSettings(page->flock->world()) : "";
     return text.c_str();
 }
 
-// The agents flying now.
+// The agents flying now (as last seen, while a command holds the program).
 EMSCRIPTEN_KEEPALIVE int flock_agent_count() {
-    return page && page->flock ? static_cast<int>(page->flock->agents().size()) : 0;
+    static int count = 0;
+    if (mainHasTurn()) count = page && page->flock ? static_cast<int>(page->flock->agents().size()) : 0;
+    return count;
 }
 
 // The figures of every second flown, as CSV.
 EMSCRIPTEN_KEEPALIVE const char* flock_series_csv() {
     static std::string text;
-    text = page ? flock::web::seriesCsv(page->figures.series()) : "";
+    if (mainHasTurn()) text = page ? flock::web::seriesCsv(page->figures.series()) : "";
     return text.c_str();
 }
 
@@ -367,6 +451,7 @@ EMSCRIPTEN_KEEPALIVE const char* flock_series_csv() {
 EMSCRIPTEN_KEEPALIVE const char* flock_picture_svg() {
     static std::string text;
     if (!page) return "";
+    if (!mainHasTurn()) return text.c_str();
     char title[160];
     std::snprintf(title, sizeof title, "%d agents, %.1f s on the web page, %s, %s", page->flying.agentCount,
                   page->figures.seconds(),
@@ -386,11 +471,17 @@ EMSCRIPTEN_KEEPALIVE void flock_console_fresh(int fresh) {
 }
 
 // 1 while the flock is paused.
-EMSCRIPTEN_KEEPALIVE int flock_paused() { return !page || page->app.paused ? 1 : 0; }
+EMSCRIPTEN_KEEPALIVE int flock_paused() {
+    static int paused = 1;
+    if (mainHasTurn()) paused = !page || page->app.paused ? 1 : 0;
+    return paused;
+}
 
 // 1 leaves out the decision library's chatter (per-decision lines, training's debug
 // lines), as --quiet does; 0 brings it back.
-EMSCRIPTEN_KEEPALIVE void flock_set_quiet(int quiet) { support::setQuiet(quiet != 0); }
+EMSCRIPTEN_KEEPALIVE void flock_set_quiet(int quiet) {
+    whenMainHasTurn([quiet] { support::setQuiet(quiet != 0); });
+}
 
 // The console's words, one a line, for Tab completion.
 EMSCRIPTEN_KEEPALIVE const char* flock_words() {
@@ -404,7 +495,11 @@ EMSCRIPTEN_KEEPALIVE const char* flock_words() {
 EMSCRIPTEN_KEEPALIVE double flock_camera_z() { return page ? page->app.cameraZ : 0; }
 
 // Console lines typed and not yet run.
-EMSCRIPTEN_KEEPALIVE int flock_queued() { return page ? static_cast<int>(page->lines.size()) : 0; }
+EMSCRIPTEN_KEEPALIVE int flock_queued() {
+    if (!page) return 0;
+    std::lock_guard<std::mutex> lock(page->linesLock);
+    return static_cast<int>(page->lines.size());
+}
 
 // 1 while a console command runs.
 EMSCRIPTEN_KEEPALIVE int flock_busy() { return page && page->busy ? 1 : 0; }
@@ -464,12 +559,14 @@ int main() {
               << "'s interpreter: type !help for the words.\n"
               << "Agent 1 already holds its decision maker QDM: the shipped scripts (file train_flock.txt)\n"
               << "make their own, so run them in a fresh interpreter (the button above the console).\n";
+#if !FLOCK_WEB_THREADS
     auto pass = [] {
         applyRestart();
         drawFrame();
         applyConsoleTarget();
         runConsoleLines();
     };
+#endif
 #if FLOCK_WEB_ASYNCIFY
     flock::web::setIdleHook([] {
         // Only a console command yields; the frame's own polls go on at once.
@@ -482,6 +579,17 @@ int main() {
         nextAnimationFrame();
         pass();
     }
+#elif FLOCK_WEB_THREADS
+    // A command thread with the main thread's stack, so that scripts nest as deep.
+    const std::size_t stack = emscripten_stack_get_base() - emscripten_stack_get_end();
+    if (!commands.start(runConsoleLines, stack)) std::cerr << "flock: no command thread: a long console command holds the page until it ends\n";
+    flock::web::setIdleHook([] {
+        // A command's key poll waits for the frame; the frames' own polls go on at once.
+        if (commands.onCommandThread()) commands.awaitFrame();
+    });
+    tellPage("ready", "");
+    emscripten_set_main_loop(threadedPass, 0, false);
+    return 0;
 #else
     // Without Asyncify nothing yields inside a command: the browser calls each pass, and
     // a long command holds the page until it ends.

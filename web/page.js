@@ -1,6 +1,7 @@
 // The page around the flock: keys and buttons, the flight's settings (also in the
-// link), the live figures, downloads and the console. The program (flock.js,
-// flock.wasm) draws on #canvas and runs the console's lines in agent 1's interpreter.
+// link), the live figures, downloads and the console. The program (flock.js and
+// flock.wasm, or the threaded flock-mt.js and flock-mt.wasm as index.html chose) draws on
+// #canvas and runs the console's lines in agent 1's interpreter.
 'use strict';
 
 (function () {
@@ -13,12 +14,13 @@
   const announce = $('announce');
   const stopButton = $('stop');
   // Times since the page's start, ms: the program compiled and its files in place, its agents made, the first frame.
-  const stats = { pageStart: 0, runtime: null, readyAt: null, firstFrame: null, ready: false, busy: false };
+  const stats = { pageStart: 0, runtime: null, readyAt: null, firstFrame: null, ready: false, busy: false,
+    build: window.flockBuild ?? 'flock' };
   window.flockStats = stats;
 
   if (location.protocol === 'file:') {
     status.textContent = 'This page must be served over http, for example: ' +
-      'python3 -m http.server -d build-web --bind 127.0.0.1, then open http://127.0.0.1:8000/';
+      'python3 tools/serve-web.py build-web, then open http://127.0.0.1:8000/';
     return;
   }
 
@@ -119,9 +121,10 @@
   let progressLine = false;  // the line being written rewrites itself (a progress line)
   let scheduled = false;
   let followBottom = true;   // the view follows new output only while at the bottom
-  consoleArea.addEventListener('scroll', function () {
-    followBottom = consoleArea.scrollTop + consoleArea.clientHeight >= consoleArea.scrollHeight - 4;
-  });
+  let followAsked = false;   // the next output shows at the bottom, wherever the view is
+  const atBottom = () => consoleArea.scrollTop + consoleArea.clientHeight >= consoleArea.scrollHeight - 4;
+  consoleArea.addEventListener('scroll', function () { followBottom = atBottom(); });
+  function follow() { followBottom = followAsked = true; }
   let commandOutput = '';    // what the running command printed, for the screen reader
 
   function newLine(kind) {
@@ -137,6 +140,10 @@
       progress.textContent = decoder.decode(new Uint8Array(pending));
       return;
     }
+    // Output may come between a reader's scroll and its scroll event (the threaded
+    // program's comes at any time): where the view was before this output decides.
+    if (!followAsked && !atBottom()) followBottom = false;
+    followAsked = false;
     if (!current) newLine();
     current.textContent = decoder.decode(new Uint8Array(pending));
     if (followBottom) consoleArea.scrollTop = consoleArea.scrollHeight;
@@ -206,6 +213,10 @@
   // --- The program -------------------------------------------------------------
   window.Module = {
     canvas: $('canvas'),
+    // The program that runs: 'flock-mt' (threaded) or 'flock'.
+    flockBuild: stats.build,
+    // Both programs unpack the one flock.data.
+    locateFile: function (name, prefix) { return prefix + (name === 'flock-mt.data' ? 'flock.data' : name); },
     // Standard output and error stay terminals (a training's progress line shows), but
     // write here byte by byte; standard input is empty: reads see the end of input.
     onRuntimeInitialized: function () {
@@ -250,10 +261,17 @@
       } else if (what === 'failed') status.textContent = 'The flock cannot fly here: ' + text;
     },
   };
-  const script = document.createElement('script');
-  script.src = 'flock.js';
-  script.onerror = function () { status.textContent = 'flock.js could not be loaded.'; };
-  document.body.appendChild(script);
+  function load(build) {
+    const script = document.createElement('script');
+    script.src = build + '.js';
+    script.onerror = function () {
+      // Without the threaded program, the single-threaded one.
+      if (build !== 'flock') { stats.build = Module.flockBuild = 'flock'; load('flock'); }
+      else status.textContent = 'flock.js could not be loaded.';
+    };
+    document.body.appendChild(script);
+  }
+  load(stats.build);
 
   function started() { return stats.ready && typeof Module._flock_key === 'function'; }
 
@@ -337,7 +355,10 @@
   setInterval(function () {
     if (!started()) return;
     figureRows ??= UTF8ToString(Module._flock_live_figures()).split('\n').filter(Boolean).map((row) => row.split(' '));
-    const values = UTF8ToString(Module._flock_figures()).split(' ').map(Number);
+    const answer = UTF8ToString(Module._flock_figures());
+    // Nothing while a command holds the threaded program.
+    if (!answer) return;
+    const values = answer.split(' ').map(Number);
     // Paused, nothing flew: the last figures stay.
     if (!Number.isFinite(values[0]) || Module._flock_paused()) return;
     figures.textContent = figureRows.map(([name, scale, digits, unit], i) => name + ' ' + (values[i] < 0 ? '\u2013' :
@@ -414,7 +435,7 @@
     freshButton.textContent = inFresh ? 'back to agent 1' : 'fresh interpreter';
     freshButton.setAttribute('aria-pressed', inFresh ? 'true' : 'false');
     $('prompt-text').textContent = inFresh ? 'tala (fresh)>' : 'tala>';
-    followBottom = true;
+    follow();
   });
 
   // --- The console's input line ------------------------------------------------
@@ -430,13 +451,15 @@
     recalled = lines.length;
     try { localStorage.setItem(kHistoryKey, JSON.stringify(lines)); } catch (error) { /* storage full or off */ }
   }
+  // The program keeps a line's first 2045 bytes and says when there were more: more than
+  // that need not be copied. Through ccall, whose view of the memory follows its growth
+  // on the command thread.
+  const kLineBytesSent = 8192;
   function send(text) {
     const bytes = new TextEncoder().encode(text);
-    const memory = Module._malloc(bytes.length + 1);
-    HEAPU8.set(bytes, memory);
-    HEAPU8[memory + bytes.length] = 0;
-    Module._flock_console_line(memory);
-    Module._free(memory);
+    const sent = new Uint8Array(Math.min(bytes.length, kLineBytesSent) + 1);
+    sent.set(bytes.subarray(0, sent.length - 1));
+    Module.ccall('flock_console_line', null, ['array'], [sent]);
   }
   let words = null;
   function complete() {
@@ -454,7 +477,7 @@
     line.value = line.value.slice(0, start) + insert + line.value.slice(end);
     line.selectionStart = line.selectionEnd = start + insert.length;
     if (matches.length > 1 && common === typed) {
-      followBottom = true;
+      follow();
       say(matches.slice(0, 60).join('  ') + (matches.length > 60 ? `  ... (${matches.length})` : '') + '\n', '');
     }
   }
@@ -477,7 +500,7 @@
     if (event.key === 'Enter') {
       const text = line.value;
       line.value = '';
-      followBottom = true;
+      follow();
       say($('prompt-text').textContent + ' ' + text + '\n', '');
       if (text.trim() !== '') remember(text);
       send(text);

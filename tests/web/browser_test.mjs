@@ -1,7 +1,8 @@
 // The web page in headless Chromium: loads, flies, draws, answers keys and console commands; prints its speed.
-// Usage: node browser_test.mjs BUILD_WEB_DIR [--bench BENCH_FLOCK] [--screenshots DIR] [--scale]
+// Usage: node browser_test.mjs BUILD_WEB_DIR [--bench BENCH_FLOCK] [--screenshots DIR] [--scale] [--single]
 // (--screenshots writes web-paused.png, web-flying.png and web-page.png, with D, into DIR; --scale also measures
-// flights of 64 and 256 agents)
+// flights of 64 and 256 agents). The page is served cross-origin isolated, so it runs the threaded program, and then
+// briefly without the headers, where it runs the single-threaded one; --single runs it all without them.
 import { readFile, stat, mkdtemp, rm } from 'node:fs/promises';
 import { tmpdir } from 'node:os';
 import path from 'node:path';
@@ -19,6 +20,9 @@ async function shoot(page, name) {
   console.log(`picture: ${path.join(screenshots, name)}`);
 }
 const scale = args.includes('--scale');
+const single = args.includes('--single');
+// The program the page runs, as index.html chooses it.
+const expectedBuild = single ? 'flock' : 'flock-mt';
 let failures = 0;
 function check(ok, what, detail = '') {
   console.log(`${ok ? 'ok  ' : 'FAIL'} ${what}${detail ? ': ' + detail : ''}`);
@@ -26,7 +30,7 @@ function check(ok, what, detail = '') {
 }
 const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
 
-const session = await openPageSession(root);
+const session = await openPageSession(root, [], { isolated: !single });
 const { url, browser } = session;
 
 try {
@@ -43,11 +47,13 @@ try {
   const arrival = await page.evaluate(() => {
     const loaded = (name) => performance.getEntriesByType('resource').find((entry) => entry.name.endsWith(name));
     const { runtime, readyAt, firstFrame } = window.flockStats;
-    const files = Math.max(...['flock.js', 'flock.wasm', 'flock.data'].map((name) => loaded(name)?.responseEnd ?? 0));
-    return { files, runtime, readyAt, firstFrame };
+    const build = Module.flockBuild;
+    const files = Math.max(...[build + '.js', build + '.wasm', 'flock.data'].map((name) => loaded(name)?.responseEnd ?? 0));
+    return { files, runtime, readyAt, firstFrame, build };
   });
   const firstFrameMs = arrival.firstFrame;
   check(consoleErrors.length === 0, 'the page loads with no console error', consoleErrors.join(' | '));
+  check(arrival.build === expectedBuild, `the page runs ${expectedBuild}.js`, arrival.build);
   // R as the page's keys see it, whatever has the focus.
   await page.evaluate(() => {
     window.pressR = () => ['keydown', 'keyup'].forEach((type) =>
@@ -273,6 +279,16 @@ try {
   check(shownProgress && stopShown && progressLines <= 1 && /Training stopped by key/.test(text),
     "training's progress shows in one place, and the Stop button stops it",
     `${JSON.stringify(shownProgress)}, ${progressLines} progress line(s) in the console: ${JSON.stringify(text.slice(-300))}`);
+  // q typed into the console stops it too.
+  await type('vex::train (get QDM) (get rules) 1000000 4 20 20');
+  await page.waitForFunction(() => /generation \d+\/1000000/.test(document.getElementById('progress').textContent),
+    { timeout: 20000 }).catch(() => {});
+  await page.focus('#line');
+  await page.keyboard.press('q');
+  await waitIdle();
+  text = (await consoleText()).split('vex::train').pop();
+  check(/Training stopped by key/.test(text) && await page.evaluate(() => document.getElementById('line').value === ''),
+    'q typed into the console stops the training', JSON.stringify(text.slice(-200)));
   // A runaway loop: the page stays alive and Ctrl-C stops it.
   await type('while 1 (nop 0)');
   await sleep(1000);
@@ -434,7 +450,9 @@ try {
 
   // The figures.
   let download = 0, native = '';
-  for (const name of ['flock.wasm', 'flock.js', 'flock.data', 'index.html', 'page.js', 'page.css'])
+  const programFiles = expectedBuild === 'flock' ? ['flock.wasm', 'flock.js'] :
+    ['flock-mt.wasm', 'flock-mt.js', 'flock-mt.worker.js'];
+  for (const name of [...programFiles, 'flock.data', 'index.html', 'page.js', 'page.css'])
     download += (await stat(path.join(root, name))).size;
   if (benchProgram) {
     try {
@@ -470,7 +488,7 @@ try {
   console.log(`arrival: files in ${Math.round(arrival.files)} ms, compiled and unpacked by ${Math.round(arrival.runtime)} ms, ` +
     `8 agents made by ${Math.round(arrival.readyAt)} ms, first frame at ${Math.round(arrival.firstFrame)} ms`);
   console.log(`flights: ${flights.join('; ')}`);
-  console.log(`speed: ${framesPerSecond.toFixed(1)} frames a second over 5 s with 8 agents (headless Chromium, ` +
+  console.log(`speed (${expectedBuild}): ${framesPerSecond.toFixed(1)} frames a second over 5 s with 8 agents (headless Chromium, ` +
     `SwiftShader GL); WebAssembly frame ${wasmFrameMs.toFixed(3)} ms${native}, then ${drawingMs.toFixed(3)} ms ` +
     `handing it to WebGL; download ${(download / 1e6).toFixed(2)} MB; first frame ${Math.round(firstFrameMs)} ms ` +
     'after page load');
@@ -478,6 +496,40 @@ try {
   check(false, 'the browser test ran to its end', error.stack ?? String(error));
 } finally {
   await session.close();
+}
+
+// Served without the headers the page runs the single-threaded program, whose long commands yield at their key polls.
+if (!single) {
+  const plain = await openPageSession(root, [], { isolated: false });
+  try {
+    const page = await plain.browser.newPage();
+    const errors = [];
+    page.on('console', (message) => { if (message.type() === 'error') errors.push(message.text()); });
+    page.on('pageerror', (error) => errors.push(String(error)));
+    await page.goto(plain.url, { waitUntil: 'load' });
+    await page.waitForFunction(() => window.flockStats && window.flockStats.ready, { timeout: 30000 });
+    const build = await page.evaluate(() => [Module.flockBuild, window.crossOriginIsolated]);
+    check(build[0] === 'flock' && build[1] === false, 'without the headers the page runs flock.js', JSON.stringify(build));
+    await page.focus('#line');
+    await page.keyboard.type('while 1 (nop 0)');
+    await page.keyboard.press('Enter');
+    await sleep(1000);
+    const framesBefore = await page.evaluate(() => Module._flock_frames());
+    await sleep(1000);
+    const [busy, framesAfter] = await page.evaluate(() => [window.flockStats.busy, Module._flock_frames()]);
+    await page.keyboard.down('Control');
+    await page.keyboard.press('c');
+    await page.keyboard.up('Control');
+    await page.waitForFunction(() => !window.flockStats.busy, { timeout: 20000 }).catch(() => {});
+    const shown = await page.evaluate(() => document.getElementById('console').textContent.split('while 1 (nop 0)').pop());
+    check(busy && framesAfter - framesBefore > 5 && /\nError: User break\.\n/.test(shown) && errors.length === 0,
+      'there too the canvas moves during a while loop and Ctrl-C stops it',
+      `${framesAfter - framesBefore} frames in 1 s, ${JSON.stringify(shown.slice(0, 80))} ${errors.join(' | ')}`);
+  } catch (error) {
+    check(false, 'the single-threaded check ran to its end', error.stack ?? String(error));
+  } finally {
+    await plain.close();
+  }
 }
 console.log(failures === 0 ? 'all browser checks passed' : `${failures} browser check(s) failed`);
 process.exit(failures === 0 ? 0 : 1);

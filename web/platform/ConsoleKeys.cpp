@@ -1,10 +1,13 @@
 // The console keys in the browser: the page's console feeds them (see ConsoleBridge.h).
 // There is no terminal: nothing to put into single-key mode and no signal to catch.
+// In the threaded page the main thread pushes the keys while the command thread reads
+// them, so the typed keys are kept under a lock.
 
 #include <emscripten.h>
 
 #include <deque>
 #include <iostream>
+#include <mutex>
 #include <utility>
 
 #include "support/ConsoleKeys.h"
@@ -14,6 +17,7 @@ namespace flock::web {
 
 namespace {
 
+std::mutex typedKeysLock;
 std::deque<int> typedKeys;
 std::function<void()> idleHook;
 double idlePeriodMs = 15.0;
@@ -35,6 +39,7 @@ void breathe() {
 }  // namespace
 
 void pushConsoleKey(int key) {
+    std::lock_guard<std::mutex> lock(typedKeysLock);
     // A runaway key repeat cannot fill the memory.
     if (typedKeys.size() < 256) typedKeys.push_back(key);
 }
@@ -50,13 +55,25 @@ void setIdleHook(std::function<void()> hook, double periodMs) {
 namespace support {
 
 using flock::web::typedKeys;
+using flock::web::typedKeysLock;
+
+namespace {
+
+void forgetTypedKeys() {
+    std::lock_guard<std::mutex> lock(typedKeysLock);
+    typedKeys.clear();
+}
+
+}  // namespace
 
 bool keyWaiting() {
     flock::web::breathe();
+    std::lock_guard<std::mutex> lock(typedKeysLock);
     return !typedKeys.empty();
 }
 
 int readKey() {
+    std::lock_guard<std::mutex> lock(typedKeysLock);
     // Nothing typed: the end of input, as piped input ends (the console sends whole
     // lines, not keys, between commands).
     if (typedKeys.empty()) return -1;
@@ -75,14 +92,14 @@ int readKeyEcho() {
 }
 
 void discardStoppingKeys() {
-    typedKeys.clear();
+    forgetTypedKeys();
     std::cin.clear();
 }
 
 InterruptCatcher::InterruptCatcher() {
     (void)previous_;  // no signal to catch in the browser
-    typedKeys.clear();
+    forgetTypedKeys();
 }
-InterruptCatcher::~InterruptCatcher() { typedKeys.clear(); }
+InterruptCatcher::~InterruptCatcher() { forgetTypedKeys(); }
 
 }  // namespace support
