@@ -153,10 +153,11 @@ private:
     // Tops with at most one entry in kSparseShare non-zero is multiplied in compressed form.
     static constexpr int kSparseShare = 8;
 
-    // The compressed form of the Tops of that version, if it is sparse.
+    // The compressed form of the Tops of that version, if it is sparse: shared with every
+    // decision maker whose Tops is the same bit for bit (TopsForms.h).
     struct TopsForm {
         std::uint64_t version = 0;
-        std::unique_ptr<linalg::CompressedMatrix> compressed;
+        std::shared_ptr<const linalg::CompressedMatrix> compressed;
     };
     TopsForm topsForm;
 

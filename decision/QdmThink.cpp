@@ -15,6 +15,7 @@
 
 #include "decision/QDM.h"
 #include "decision/SizeArithmetic.h"
+#include "decision/TopsForms.h"
 #include "support/Reporting.h"
 #include "support/Failure.h"
 #include "linalg/Kernels.h"
@@ -119,15 +120,12 @@ bool QDM::thinkDirectly() {
 }
 
 const linalg::CompressedMatrix* QDM::compressedTops(const linalg::Matrix& tops) {
-    // Keyed on the matrix's version: any change to Tops, by any route, or another matrix
-    // under the name, makes a new one.
+    // Kept with the matrix's version: any change to Tops, by any route, or another matrix
+    // under the name, asks again, for the form of the matrix as it is now.
     if (topsForm.version != tops.version()) {
         topsForm.version = tops.version();
         topsForm.compressed.reset();
-        linalg::CompressedMatrix compressed(tops);
-        const std::int64_t entries = std::int64_t{tops.rows()} * tops.cols();
-        if (std::int64_t{compressed.nonZeroCount()} * kSparseShare <= entries)
-            topsForm.compressed = std::make_unique<linalg::CompressedMatrix>(std::move(compressed));
+        topsForm.compressed = sharedCompressedForm(tops, kSparseShare);
     }
     return topsForm.compressed.get();
 }

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstddef>
+#include <cstring>
 #include <utility>
 
 #include "linalg/KernelPath.h"
@@ -18,7 +19,35 @@ bool allFinite(const Complex* z, int count) {
     return true;
 }
 
+bool sameBits(const Complex& a, const Complex& b) { return std::memcmp(&a, &b, sizeof(Complex)) == 0; }
+
 }  // namespace
+
+int CompressedMatrix::nonZeroCountOf(const Matrix& m) {
+    const Complex* entries = m.data();
+    int count = 0;
+    for (int n = 0; n < m.entryCount(); ++n) count += !isZero(entries[n]);
+    return count;
+}
+
+bool CompressedMatrix::madeFrom(const Matrix& m) const {
+    if (!m.hasStorage()) return rows_ == 0 && cols_ == 0;
+    if (m.rows() != rows_ || m.cols() != cols_) return false;
+    const Complex cleared{};
+    const Complex* entries = m.data();
+    for (int c = 0; c < cols_; ++c) {
+        const Complex* column = entries + static_cast<std::size_t>(c) * rows_;
+        int kept = start_[c];
+        for (int r = 0; r < rows_; ++r) {
+            if (kept < start_[c + 1] && rowIndex_[kept] == r) {
+                if (!sameBits(column[r], values_[kept++])) return false;
+            } else if (!sameBits(column[r], cleared)) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
 
 CompressedMatrix::CompressedMatrix(const Matrix& m) : rows_(m.rows()), cols_(m.cols()) {
     if (!m.hasStorage()) {

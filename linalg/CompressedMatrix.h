@@ -21,6 +21,11 @@ public:
     int rows() const { return rows_; }
     int cols() const { return cols_; }
     int nonZeroCount() const { return static_cast<int>(values_.size()); }
+    // The entries a form made of m would keep.
+    static int nonZeroCountOf(const Matrix& m);
+    // Whether m is the matrix this form tells exactly: the same shape, the kept entries
+    // in their places with the same bits, and every other entry +0 in both parts.
+    bool madeFrom(const Matrix& m) const;
 
     // result = this * column, the dense product's numbers, for a column of cols()
     // finite entries. Answers false, result untouched, when the column does not fit

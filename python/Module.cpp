@@ -145,6 +145,7 @@ flock::FlightSettings settingsOf(const FlightAsk& ask) {
     settings.flock.setupScript = ask.setup;
     settings.seed = ask.seed;
     settings.seconds = ask.seconds;
+    settings.keepDecisions = false;  // the answer has the figures only
     return settings;
 }
 

@@ -83,6 +83,7 @@ int runHeadlessFlight(const FlockOptions& options) {
     settings.seconds = options.seconds;
     settings.framesPerSecond = kFramesPerSecond;
     settings.keepPaths = !options.svgFile.empty();
+    settings.keepDecisions = !options.csvFile.empty();
     // The table goes to standard output, the header with its first row.
     std::ostream& table = std::cout;
     bool headed = false;

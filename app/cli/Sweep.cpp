@@ -223,6 +223,7 @@ std::string flyRun(const Run& run, bool grid, double every) {
     settings.flock.world = run.world;
     settings.seed = run.seed;
     settings.seconds = run.seconds;
+    settings.keepDecisions = false;  // a row has the figures only
     std::string series;
     if (every > 0) {
         settings.periodFrames = flightFrames(every, settings.framesPerSecond);

@@ -28,7 +28,8 @@ bool spreadOverManyCells(const std::vector<Agent>& agents, float distanceSquared
 
 }  // namespace
 
-TurnWish FrameSensing::sense(const std::vector<Agent>& agents, std::size_t index, const WorldSettings& world) {
+TurnWish FrameSensing::sense(const std::vector<Agent>& agents, std::size_t index, const WorldSettings& world,
+                             bool wanted) {
     const auto distanceSquared = static_cast<float>(world.neighbourDistance * world.neighbourDistance);
     const bool sameDistance = distanceSquared == distanceSquared_ ||
                               (distanceSquared != distanceSquared && distanceSquared_ != distanceSquared_);
@@ -56,6 +57,9 @@ TurnWish FrameSensing::sense(const std::vector<Agent>& agents, std::size_t index
         for (std::size_t j = 0; j < index; ++j) before.add(agents[j]);
         sumX_ = before.x, sumY_ = before.y, sumHeading_ = before.heading;
     }
+    // A step that does not think reads no wish: the means over the agents after this
+    // one, the costly part of a large flock's frame, are left out.
+    if (!wanted) return {};
     IndexOrderSums before;
     before.x = sumX_, before.y = sumY_, before.heading = sumHeading_;
     return senseOthersAfter(agents, index, world, before, gridBuilt_ ? &grid_ : nullptr);
@@ -64,7 +68,7 @@ TurnWish FrameSensing::sense(const std::vector<Agent>& agents, std::size_t index
 void FrameSensing::steer(std::vector<Agent>& agents, std::size_t index, float framesPerSecond,
                          const WorldSettings& world) {
     // A step after one that did not finish starts afresh.
-    const TurnWish wish = sense(agents, index, world);
+    const TurnWish wish = sense(agents, index, world, thinksOnNextStep(agents[index]));
     next_ = kNone;  // until this step has finished
     stepAfterSensing(agents[index], wish, framesPerSecond, world);
     // This agent does not move again this frame: it joins the sums of those before the next.

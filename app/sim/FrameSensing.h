@@ -16,7 +16,7 @@ namespace flock {
 // steered (they do not move again this frame), and, for a large flock, the agents binned
 // by place. Each agent then senses exactly what senseOthers gives, with the same
 // single-precision sums in the same order, at the cost of the agents after it instead
-// of all of them. Any other order, a step that did not finish, another flock size or
+// of all of them; a step that does not think reads no wish and senses nothing. Any other order, a step that did not finish, another flock size or
 // other rules start afresh from the agents as they are.
 class FrameSensing {
 public:
@@ -30,7 +30,9 @@ public:
 
 private:
     static constexpr std::size_t kNone = ~std::size_t{0};
-    TurnWish sense(const std::vector<Agent>& agents, std::size_t index, const WorldSettings& world);
+    // What agent `index` senses; nothing when not `wanted`, with the sums and the grid
+    // carried on all the same.
+    TurnWish sense(const std::vector<Agent>& agents, std::size_t index, const WorldSettings& world, bool wanted);
 
     std::size_t next_ = kNone;  // the index whose sums are held
     std::size_t count_ = 0;

@@ -121,11 +121,11 @@ FlightRecord flyHeadless(const FlightSettings& settings) {
     record.distance.reserve(static_cast<std::size_t>(frames));
     record.polarisation.reserve(static_cast<std::size_t>(frames));
     if (settings.keepPaths) record.paths.assign(agentCount, {});
-    std::vector<DecisionRow> before(agentCount);
+    std::vector<DecisionRow> before(settings.keepDecisions ? agentCount : 0);
     FlightFigures period;
     NullCanvas canvas;
     for (std::int64_t frame = 0; frame < frames; ++frame) {
-        for (std::size_t i = 0; i < agentCount; ++i)
+        for (std::size_t i = 0; i < before.size(); ++i)
             before[i] = {frame, i, agents[i].x, agents[i].y, agents[i].heading, {}, {}};
 
         advanceScene(app, canvas);
@@ -144,6 +144,7 @@ FlightRecord flyHeadless(const FlightSettings& settings) {
             figures.decisions += 1;
             if (decisionFollows(log.stimulus, log.decision)) figures.following += 1;
             if (!log.decision.empty()) record.answered += 1;
+            if (!settings.keepDecisions) continue;
             DecisionRow& row = record.decisions.emplace_back(before[i]);
             row.stimulus = log.stimulus;
             row.decision = log.decision;

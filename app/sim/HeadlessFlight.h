@@ -106,13 +106,14 @@ struct FlightSettings {
     std::int64_t periodFrames = 0;  // above 0: onPeriod gets the figures of every stretch this long
     std::function<void(const FlightFigures&)> onPeriod;
     bool keepPaths = false;  // every agent's position at the end of every frame
+    bool keepDecisions = true;  // a row for every decision (FlightRecord::decisions)
 };
 
 struct FlightRecord {
     FlightFigures whole;
     std::vector<double> distance;      // per frame
     std::vector<double> polarisation;  // per frame
-    std::vector<DecisionRow> decisions;
+    std::vector<DecisionRow> decisions;         // when kept
     std::vector<std::vector<PathPoint>> paths;  // per agent, when kept
     bool allFinite = true;                      // every position and heading of every frame
     std::int64_t answered = 0;                  // decisions that gave an answer

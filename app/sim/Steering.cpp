@@ -91,10 +91,9 @@ void steerAgent(std::vector<Agent>& agents, std::size_t index, float framesPerSe
 }
 
 void stepAfterSensing(Agent& self, TurnWish wish, float framesPerSecond, const WorldSettings& world) {
+    const bool thinks = thinksOnNextStep(self);
     self.stepCounter += 1;
-    if (self.thinkPeriod > 0 && self.stepCounter % self.thinkPeriod == 0) {
-        thinkAgent(self, wish.left, wish.right, world);
-    }
+    if (thinks) thinkAgent(self, wish.left, wish.right, world);
     turnAndMove(self, framesPerSecond, world);
 }
 

@@ -50,6 +50,10 @@ struct IndexOrderSums {
 // close neighbours found by `grid` (built for this reach) when it is not null.
 TurnWish senseOthersAfter(const std::vector<Agent>& agents, std::size_t index, const WorldSettings& world,
                           IndexOrderSums before, const NeighbourGrid* grid);
+// Whether the agent's next steering step thinks: only then does it read what sensing gives.
+inline bool thinksOnNextStep(const Agent& agent) {
+    return agent.thinkPeriod > 0 && (agent.stepCounter + 1) % agent.thinkPeriod == 0;
+}
 // The steering step of steerAgent after sensing gave `wish`.
 void stepAfterSensing(Agent& self, TurnWish wish, float framesPerSecond, const WorldSettings& world);
 // One steering step of agent `index`: sense, think every thinkPeriod-th step,

@@ -53,13 +53,15 @@ private:
     std::string last_ = "center";
 };
 
-// A copy of the places and headings, each agent with a mind of its own deciding every step.
-std::vector<Agent> obeying(const std::vector<Agent>& agents) {
+// A copy of the places and headings, each agent with a mind of its own deciding every step,
+// or, `staggered`, every first to fourth step from counters apart (steps between sense nothing).
+std::vector<Agent> obeying(const std::vector<Agent>& agents, bool staggered = false) {
     std::vector<Agent> copy;
     for (const Agent& agent : agents) {
         copy.push_back(placed(agent.x, agent.y, agent.heading));
         copy.back().mind = std::make_unique<ObeyingMind>();
-        copy.back().thinkPeriod = 1;
+        copy.back().thinkPeriod = staggered ? 1 + static_cast<int>(copy.size() % 4) : 1;
+        copy.back().stepCounter = staggered ? static_cast<int>(copy.size() % 5) : 0;
     }
     return copy;
 }
@@ -127,10 +129,10 @@ TEST(NeighbourGrid, AgentsThatMoveAreFoundInTheirNewCells) {
 
 // Frames without minds, each agent steered by steerAgent and by FrameSensing.
 void flyBoth(const std::vector<Agent>& start, WorldSettings world, int frames, std::mt19937& random,
-             bool shuffledSteps) {
+             bool shuffledSteps, bool staggered = false) {
     world.thinksPerDecision = 1;
-    std::vector<Agent> agents = obeying(start);
-    std::vector<Agent> sensed = obeying(start);
+    std::vector<Agent> agents = obeying(start, staggered);
+    std::vector<Agent> sensed = obeying(start, staggered);
     FrameSensing sensing;
     std::uniform_int_distribution<int> pick(0, 9);
     for (int frame = 0; frame < frames; ++frame) {
@@ -158,6 +160,9 @@ TEST(FrameSensing, FramesFlyAsSensingEachAgentAfreshDoes) {
     world.neighbourDistance = 0;
     flyBoth(randomFlock(random, 50, 60, false), world, 30, random, false);
     flyBoth(randomFlock(random, 5, 2, false), WorldSettings{}, 30, random, false);
+    world.neighbourDistance = 1.5;
+    flyBoth(randomFlock(random, 64, 3, false), world, 90, random, false, true);
+    flyBoth(randomFlock(random, 80, 40, false), world, 90, random, true, true);
 }
 
 TEST(FrameSensing, ForgettingAfterAPlaceChangesKeepsTheSteps) {

@@ -50,6 +50,14 @@ TEST_F(HeadlessFlightTest, ShippedFlockDecidesEveryTwelfthFrameWithoutAFailure) 
         for (std::size_t i = 1; i < decided.size(); ++i) EXPECT_EQ(decided[i] - decided[i - 1], 12) << agent;
     }
     EXPECT_EQ(record.whole.decisions, static_cast<std::int64_t>(record.decisions.size()));
+    // Without its rows the flight is the same, figure for figure.
+    settings.keepDecisions = false;
+    const FlightRecord unkept = flyHeadless(settings);
+    EXPECT_TRUE(unkept.decisions.empty());
+    EXPECT_EQ(figuresRow("all", record.whole), figuresRow("all", unkept.whole));
+    EXPECT_EQ(record.answered, unkept.answered);
+    EXPECT_EQ(record.paths[7].back().x, unkept.paths[7].back().x);
+    settings.keepDecisions = true;
     // Each figure lies in the range that the sweep's row files and pictures hold it to.
     for (const FlightFigure& figure : kFlightFigures)
         EXPECT_TRUE(figure.of(record.whole) >= figure.low && figure.of(record.whole) <= figure.high) << figure.name;

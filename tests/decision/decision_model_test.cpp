@@ -10,6 +10,7 @@
 #include "testsupport/DecisionFixture.h"
 #include "testsupport/LiteralRoutes.h"
 #include "decision/SteeringQuestions.h"
+#include "decision/TopsForms.h"
 #include "decision/Training.h"
 #include "tests/linalg/MatrixTestSupport.h"
 namespace {
@@ -168,6 +169,129 @@ TEST(SteeringQuestions, OddsAreTheActionProbabilitiesAndChangeNothing) {
     EXPECT_FALSE(vex::actionOdds(*qdm, unknown).has_value());
 }
 
+
+// Decision makers whose Tops are equal bit for bit share one compressed form. The steps of "left", think and
+// decide from one seed: the names, printout and next draw, and the state they leave in `state`.
+std::string flown(vex::QDM& qdm, linalg::Matrix& state) {
+    std::srand(11);
+    return decideSteps(qdm, 24, state, [](int) {});
+}
+const linalg::CompressedMatrix* formOf(vex::QDM& qdm) { return qdm.topsForApart().compressed; }
+// One thinking step, which must be Tops x psi.0 as the dense product gives it.
+void expectDenseThinking(vex::QDM& qdm) {
+    linalg::Matrix expected;
+    linalg::multiply(literal::variableMatrix(qdm, "Tops"), expected, psi(qdm));
+    qdm.think();
+    expectSame(expected, psi(qdm), 0.0);
+}
+// The entry of Tops that carries psi.0's largest part (its column's one non-zero).
+std::pair<int, int> carryingEntry(vex::QDM& qdm) {
+    const linalg::Matrix& state = psi(qdm);
+    int from = 0;
+    for (int r = 1; r < state.rows(); ++r)
+        if (std::abs(state(r, 0).re) + std::abs(state(r, 0).im) > std::abs(state(from, 0).re) + std::abs(state(from, 0).im))
+            from = r;
+    const linalg::Matrix& tops = literal::variableMatrix(qdm, "Tops");
+    for (int to = 0; to < tops.rows(); ++to)
+        if (tops(to, from).re != 0.0 || tops(to, from).im != 0.0) return {to, from};
+    return {-1, from};
+}
+
+TEST(SharedTops, EqualTopsShareOneFormThatDecidesAsOneAloneAndOneBitApartDoNot) {
+    linalg::Matrix aloneState, firstState, secondState;
+    std::string alone;
+    {
+        auto qdm = stimulated(true);
+        alone = flown(*qdm, aloneState);
+    }
+    auto first = stimulated(true), second = stimulated(true), apart = stimulated(true);
+    ASSERT_NE(formOf(*first), nullptr);
+    EXPECT_EQ(formOf(*first), formOf(*second));
+    EXPECT_EQ(alone, flown(*first, firstState));
+    EXPECT_EQ(alone, flown(*second, secondState));
+    expectSame(aloneState, firstState, 0.0);
+    expectSame(aloneState, secondState, 0.0);
+    EXPECT_EQ(formOf(*first), formOf(*second));
+
+    // The last bit of the entry that matters: a form of its own, and thinking by it.
+    const auto [to, from] = carryingEntry(*apart);
+    ASSERT_GE(to, 0);
+    literal::variableMatrix(*apart, "Tops")(to, from).re = std::nextafter(1.0, 2.0);
+    ASSERT_NE(formOf(*apart), nullptr);
+    EXPECT_NE(formOf(*apart), formOf(*first));
+    expectDenseThinking(*apart);
+}
+
+// `set Tops` on one asks again: equal bits find the shared form, others a form of their own, and the other
+// decision maker keeps its form and its decisions. Its Tops set back bit for bit, it shares again.
+TEST(SharedTops, SetTopsOnOneChangesNeitherTheOthersFormNorItsDecisions) {
+    linalg::Matrix aloneState, otherState;
+    std::string alone;
+    {
+        auto qdm = stimulated(true);
+        alone = flown(*qdm, aloneState);
+    }
+    auto changed = stimulated(true), other = stimulated(true);
+    const linalg::CompressedMatrix* shared = formOf(*other);
+    ASSERT_NE(shared, nullptr);
+    changed->evaluateText("set Tops (get Tops)", true);
+    EXPECT_EQ(shared, formOf(*changed));
+    const linalg::Matrix original = literal::variableMatrix(*changed, "Tops");
+
+    changed->evaluateText("set Tops (mult (get Tops) (get Tops))", true);  // two moves a step: sparse still
+    ASSERT_NE(formOf(*changed), nullptr);
+    EXPECT_NE(shared, formOf(*changed));
+    for (int step = 0; step < 3; ++step) expectDenseThinking(*changed);
+    EXPECT_EQ(shared, formOf(*other));
+    EXPECT_EQ(alone, flown(*other, otherState));
+    expectSame(aloneState, otherState, 0.0);
+
+    literal::variableMatrix(*changed, "Tops") = original;
+    EXPECT_EQ(shared, formOf(*changed));
+    expectDenseThinking(*changed);
+}
+
+// More distinct forms than are remembered: each multiplies as its own matrix, held ones beyond the bound
+// included; the last asked for is handed out again, the first is made afresh. A -0 among the zeros is not
+// told by a form, so that matrix has its own; a dense matrix has none, and forms nobody holds are forgotten.
+TEST(SharedTops, FormsPastTheBoundStayTheirMatricesAndOnlyTheRememberedAreShared) {
+    const int n = 27;
+    std::mt19937 generator(4);
+    const linalg::Matrix column = linalg::testing::randomMatrix(n, 1, generator);
+    const auto expectProduct = [&](const linalg::Matrix& dense, const linalg::CompressedMatrix& form) {
+        linalg::Matrix expected, actual;
+        linalg::multiply(dense, expected, column);
+        ASSERT_TRUE(form.multiply(column, actual));
+        expectSame(expected, actual, 0.0);
+    };
+    const int count = static_cast<int>(vex::kMaxSharedForms) + 8;
+    std::vector<linalg::Matrix> matrices;
+    std::vector<std::shared_ptr<const linalg::CompressedMatrix>> forms;
+    for (int k = 0; k < count; ++k) {
+        linalg::Matrix shift(n, n);
+        for (int c = 0; c < n; ++c) shift((c + k) % n, c) = {1.0 + k, -0.5 * (c % 3)};
+        forms.push_back(vex::sharedCompressedForm(shift, 8));
+        matrices.push_back(std::move(shift));
+        ASSERT_NE(forms.back(), nullptr);
+    }
+    EXPECT_EQ(vex::sharedFormsRemembered(), vex::kMaxSharedForms);
+    for (int k = 0; k < count; ++k) expectProduct(matrices[k], *forms[k]);
+    EXPECT_EQ(forms.back(), vex::sharedCompressedForm(linalg::Matrix(matrices.back()), 8));
+    const auto again = vex::sharedCompressedForm(matrices.front(), 8);
+    EXPECT_NE(forms.front(), again);
+    expectProduct(matrices.front(), *again);
+
+    linalg::Matrix signedZero = matrices.back();
+    signedZero(1, 0).im = -0.0;
+    const auto own = vex::sharedCompressedForm(signedZero, 8);
+    EXPECT_NE(own, forms.back());
+    expectProduct(signedZero, *own);
+    EXPECT_NE(own, vex::sharedCompressedForm(signedZero, 8));
+    EXPECT_EQ(vex::sharedCompressedForm(linalg::testing::randomMatrix(n, n, generator), 8), nullptr);
+
+    forms.clear();
+    EXPECT_EQ(vex::sharedFormsRemembered(), 1u);  // `again`
+}
 }  // namespace
 
 // Measuring in place draws as the measuring text does and leaves the same state, decision after decision.
