@@ -1,19 +1,8 @@
 #include "decision/KeptOperators.h"
 
-#include <cmath>
-
 #include "linalg/MemoryBudget.h"
 
 namespace vex {
-
-namespace {
-
-// Both parts +0 (not -0, which a rebuilt matrix of +0 entries would lose).
-bool allBitsClear(const linalg::Complex& z) {
-    return z.re == 0 && !std::signbit(z.re) && z.im == 0 && !std::signbit(z.im);
-}
-
-}  // namespace
 
 std::uint64_t KeptOperators::digest(const std::vector<std::uint64_t>& versions) {
     std::uint64_t digest = versions.size();
@@ -50,8 +39,9 @@ void KeptOperators::keep(const std::vector<std::uint64_t>& versions, const linal
     kept.rows = op.rows();
     kept.cols = op.cols();
     const linalg::Complex* entries = op.data();
+    // Every entry but +0; a -0 is kept, which a rebuilt matrix of +0 entries would lose.
     for (std::size_t place = 0; place < static_cast<std::size_t>(op.entryCount()); ++place)
-        if (!allBitsClear(entries[place])) kept.entries.push_back({place, entries[place]});
+        if (!linalg::isPositiveZero(entries[place])) kept.entries.push_back({place, entries[place]});
     kept.bytes = static_cast<std::int64_t>(sizeof(Kept) + sizeof(std::uint64_t) +
                                            versions.size() * sizeof(std::uint64_t) +
                                            kept.entries.capacity() * sizeof(Entry));

@@ -3,6 +3,8 @@
 // The product is written out in real arithmetic on purpose: it keeps the hot
 // loops free of the library's infinity checks.
 
+#include <cmath>
+
 namespace linalg {
 
 struct Complex {
@@ -29,5 +31,9 @@ inline Complex operator-(Complex a, Complex b) { return {a.re - b.re, a.im - b.i
 inline Complex operator*(Complex a, Complex b) { return multiply(a, b); }
 inline Complex conj(Complex z) { return {z.re, -z.im}; }
 inline bool operator==(Complex a, Complex b) { return a.re == b.re && a.im == b.im; }
+// Both parts +0, the bits of a cleared entry (not -0, which == takes for 0).
+inline bool isPositiveZero(Complex z) {
+    return z.re == 0 && !std::signbit(z.re) && z.im == 0 && !std::signbit(z.im);
+}
 
 }  // namespace linalg

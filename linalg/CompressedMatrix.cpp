@@ -33,7 +33,6 @@ int CompressedMatrix::nonZeroCountOf(const Matrix& m) {
 bool CompressedMatrix::madeFrom(const Matrix& m) const {
     if (!m.hasStorage()) return rows_ == 0 && cols_ == 0;
     if (m.rows() != rows_ || m.cols() != cols_) return false;
-    const Complex cleared{};
     const Complex* entries = m.data();
     for (int c = 0; c < cols_; ++c) {
         const Complex* column = entries + static_cast<std::size_t>(c) * rows_;
@@ -41,7 +40,7 @@ bool CompressedMatrix::madeFrom(const Matrix& m) const {
         for (int r = 0; r < rows_; ++r) {
             if (kept < start_[c + 1] && rowIndex_[kept] == r) {
                 if (!sameBits(column[r], values_[kept++])) return false;
-            } else if (!sameBits(column[r], cleared)) {
+            } else if (!isPositiveZero(column[r])) {
                 return false;
             }
         }

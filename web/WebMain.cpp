@@ -134,7 +134,7 @@ flock::web::CommandThread commands;
 // runs on the command thread and does not wait for a frame.
 bool mainHasTurn() {
 #if FLOCK_WEB_THREADS
-    return !commands.started() || commands.mainHasTurn();
+    return commands.mainHasTurn();
 #else
     return true;
 #endif
@@ -582,7 +582,8 @@ int main() {
 #elif FLOCK_WEB_THREADS
     // A command thread with the main thread's stack, so that scripts nest as deep.
     const std::size_t stack = emscripten_stack_get_base() - emscripten_stack_get_end();
-    if (!commands.start(runConsoleLines, stack)) std::cerr << "flock: no command thread: a long console command holds the page until it ends\n";
+    if (!commands.start(runConsoleLines, stack))
+        std::cerr << "flock: no command thread: a long console command holds the page until it ends\n";
     flock::web::setIdleHook([] {
         // A command's key poll waits for the frame; the frames' own polls go on at once.
         if (commands.onCommandThread()) commands.awaitFrame();

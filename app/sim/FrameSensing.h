@@ -16,8 +16,9 @@ namespace flock {
 // steered (they do not move again this frame), and, for a large flock, the agents binned
 // by place. Each agent then senses exactly what senseOthers gives, with the same
 // single-precision sums in the same order, at the cost of the agents after it instead
-// of all of them; a step that does not think reads no wish and senses nothing. Any other order, a step that did not finish, another flock size or
-// other rules start afresh from the agents as they are.
+// of all of them; a step that does not think reads no wish and senses nothing. Any
+// other order, a step that did not finish, another flock size or other rules start
+// afresh from the agents as they are.
 class FrameSensing {
 public:
     // Flocks of at least this many agents test distances through the grid.
